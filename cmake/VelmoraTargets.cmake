@@ -1,0 +1,39 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# Warnings are errors on our own code only.
+function(velmora_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# A library of one layer: velmora_library(NAME SOURCES ... DEPS ...).
+# Public include root is src/, so code includes "engine/base/status.h".
+function(velmora_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    velmora_warnings(${name})
+endfunction()
+
+# A GoogleTest executable registered with CTest:
+# velmora_test(NAME SOURCES ... DEPS ... [LABELS ...]).
+function(velmora_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_compile_definitions(${name} PRIVATE
+        VELMORA_SHARED_DIR="${VELMORA_SHARED_DIR}"
+        VELMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+        VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    velmora_warnings(${name})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()
+
+# Adds a folder only once it has a CMakeLists.txt, so layers can arrive one by one.
+macro(velmora_optional_subdirectory dir)
+    if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+        add_subdirectory(${dir})
+    endif()
+endmacro()
