@@ -3,9 +3,7 @@
 #include <cctype>
 
 namespace velmora::engine::store {
-namespace {
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
+bool sameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -17,11 +15,9 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-}  // namespace
-
 std::optional<size_t> TableSchema::findColumn(const std::string& wanted) const {
     for (size_t i = 0; i < columns.size(); ++i) {
-        if (equalsIgnoringCase(columns[i].name, wanted))
+        if (sameName(columns[i].name, wanted))
             return i;
     }
     return std::nullopt;

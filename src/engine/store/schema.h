@@ -21,6 +21,9 @@ inline constexpr uint8_t kGuidAutoNumber = 0x40;
 inline constexpr uint8_t kHyperlink = 0x80;
 }  // namespace column_flag
 
+// Jet matches object and column names without regard to letter case.
+bool sameName(const std::string& a, const std::string& b);
+
 struct ColumnDef {
     std::string name;
     ColumnType type = ColumnType::Text;

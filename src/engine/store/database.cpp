@@ -1,0 +1,153 @@
+#include "engine/store/database.h"
+
+#include <algorithm>
+
+#include "engine/base/error_codes.h"
+
+namespace velmora::engine::store {
+
+Database::Database(std::unique_ptr<TableStorage> storage) : m_storage(std::move(storage)) {
+    for (auto& info : m_storage->listTables())
+        m_entries.push_back(Entry{info, nullptr, false});
+}
+
+Database::Entry* Database::find(const std::string& name) {
+    for (auto& e : m_entries) {
+        if (sameName(e.info.name, name))
+            return &e;
+    }
+    return nullptr;
+}
+
+const Database::Entry* Database::find(const std::string& name) const {
+    return const_cast<Database*>(this)->find(name);
+}
+
+std::vector<std::string> Database::tableNames(bool includeSystem) const {
+    std::vector<std::string> names;
+    for (const auto& e : m_entries) {
+        if (includeSystem || !e.info.system)
+            names.push_back(e.info.name);
+    }
+    return names;
+}
+
+bool Database::hasTable(const std::string& name) const {
+    return find(name) != nullptr;
+}
+
+Result<Table*> Database::table(const std::string& name) {
+    Entry* e = find(name);
+    if (!e) {
+        return Status::error(err::kTableNotFound,
+                             "The Microsoft Jet database engine cannot find the input table or "
+                             "query '" +
+                                 name +
+                                 "'.  Make sure it exists and that its name is spelled "
+                                 "correctly.");
+    }
+    if (!e->table) {
+        VELMORA_ASSIGN_OR_RETURN(e->table, m_storage->loadTable(e->info.name));
+    }
+    return e->table.get();
+}
+
+Result<Table*> Database::createTable(TableSchema schema) {
+    if (find(schema.name)) {
+        return Status::error(err::kTableExists, "Table '" + schema.name + "' already exists.");
+    }
+    Entry e{TableInfo{schema.name, false}, std::make_unique<Table>(std::move(schema)), true};
+    e.table->mutableSchema();  // a new table is a change even while it has no rows
+    m_entries.push_back(std::move(e));
+    return m_entries.back().table.get();
+}
+
+Status Database::dropTable(const std::string& name) {
+    auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                           [&](const Entry& e) { return sameName(e.info.name, name); });
+    if (it == m_entries.end()) {
+        return Status::error(err::kTableNotFound, "Could not find the object '" + name + "'.");
+    }
+    if (!it->created)
+        m_dropped.push_back(it->info.name);
+    m_entries.erase(it);
+    return Status::ok();
+}
+
+bool Database::hasPendingChanges() const {
+    if (!m_dropped.empty())
+        return true;
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [](const Entry& e) { return e.table && e.table->isDirty(); });
+}
+
+Status Database::commit() {
+    if (!hasPendingChanges())
+        return Status::ok();
+    if (isReadOnly()) {
+        return Status::error(err::kReadOnlyDatabase,
+                             "Cannot update. Database or object is read-only. " + readOnlyReason());
+    }
+    TableStorage::Changes changes;
+    for (auto& e : m_entries) {
+        if (e.table && e.table->isDirty()) {
+            changes.changed.push_back(e.table.get());
+            if (e.created)
+                changes.created.push_back(e.info.name);
+        }
+    }
+    changes.dropped = m_dropped;
+    VELMORA_RETURN_IF_ERROR(m_storage->commit(changes));
+    for (auto& e : m_entries) {
+        if (e.table)
+            e.table->markClean();
+        e.created = false;
+    }
+    m_dropped.clear();
+    return Status::ok();
+}
+
+void Database::rollback() {
+    m_dropped.clear();
+    m_entries.clear();
+    for (auto& info : m_storage->listTables())
+        m_entries.push_back(Entry{info, nullptr, false});
+}
+
+std::vector<TableInfo> MemoryStorage::listTables() {
+    std::vector<TableInfo> out;
+    for (auto& [info, table] : m_tables)
+        out.push_back(info);
+    return out;
+}
+
+Result<std::unique_ptr<Table>> MemoryStorage::loadTable(const std::string& name) {
+    for (auto& [info, table] : m_tables) {
+        if (sameName(info.name, name)) {
+            auto copy = std::make_unique<Table>(table);
+            copy->markClean();
+            return copy;
+        }
+    }
+    return Status::error(err::kTableNotFound, "Could not find the object '" + name + "'.");
+}
+
+Status MemoryStorage::commit(const Changes& changes) {
+    for (const auto& name : changes.dropped) {
+        std::erase_if(m_tables, [&](const auto& p) { return sameName(p.first.name, name); });
+    }
+    for (Table* t : changes.changed) {
+        auto it = std::find_if(m_tables.begin(), m_tables.end(), [&](const auto& p) {
+            return sameName(p.first.name, t->schema().name);
+        });
+        if (it == m_tables.end()) {
+            m_tables.emplace_back(TableInfo{t->schema().name, false}, *t);
+        } else {
+            it->second = *t;
+        }
+    }
+    ++m_commits;
+    return Status::ok();
+}
+
+}  // namespace velmora::engine::store
