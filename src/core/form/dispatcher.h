@@ -1,0 +1,69 @@
+// The one place events are handled: one at a time, in order, as on a single-threaded window
+// system.
+//
+// A top-level event (a click, a key, a paint) runs its handler, then every event the handler
+// queued (focus changes, clicks raised by setting a check box from code), one at a time. A
+// handler that must see the effect of a queued event before it goes on calls runPending().
+// When the top-level event and its queue are done, the after-command hook runs (the program
+// commits the database there), so every command is one atomic change.
+//
+// A handler that fails throws; the exception unwinds to the top-level dispatch, which drops
+// the rest of the queue and hands the error to the abandon hook (the program shows the error,
+// restores the pointer and rolls the database back). No exception leaves dispatch().
+#pragma once
+
+#include <deque>
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "core/form/event.h"
+
+namespace velmora::core::form {
+
+class Dispatcher {
+public:
+    using Handler = std::function<void(const Event&)>;
+
+    // Registers the handler for one form, control ("" for the window) and kind; replaces an
+    // earlier one.
+    void on(const std::string& form, const std::string& control, EventKind kind, Handler handler);
+
+    // Handles a top-level event (from the front end or a test). Re-entrant calls, made while a
+    // handler runs (a modal window's own events), are handled at once without the hooks.
+    void dispatch(const Event& event);
+
+    // Queues an event to run after the current handler.
+    void post(Event event);
+
+    // Runs every queued event now.
+    void runPending();
+
+    // Moves the focus: queues LostFocus for the old control and GotFocus for the new one.
+    void setFocus(const std::string& form, const std::string& control);
+    const std::string& focusForm() const { return m_focusForm; }
+    const std::string& focusControl() const { return m_focusControl; }
+
+    void setAfterCommand(std::function<void()> hook) { m_afterCommand = std::move(hook); }
+    void setAbandonHook(std::function<void(std::exception_ptr)> hook) {
+        m_abandon = std::move(hook);
+    }
+
+    bool isDispatching() const { return m_depth > 0; }
+    bool hasHandler(const std::string& form, const std::string& control, EventKind kind) const;
+
+private:
+    void run(const Event& event);
+
+    std::map<std::tuple<std::string, std::string, EventKind>, Handler> m_handlers;
+    std::deque<Event> m_queue;
+    std::string m_focusForm;
+    std::string m_focusControl;
+    std::function<void()> m_afterCommand;
+    std::function<void(std::exception_ptr)> m_abandon;
+    int m_depth = 0;
+};
+
+}  // namespace velmora::core::form

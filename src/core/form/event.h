@@ -1,0 +1,46 @@
+// An event of a window or one of its controls, as the core's handlers receive it.
+#pragma once
+
+#include <string>
+
+namespace velmora::core::form {
+
+enum class EventKind {
+    Click,
+    DblClick,
+    MouseDown,
+    MouseUp,
+    KeyDown,
+    KeyUp,
+    KeyPress,
+    GotFocus,
+    LostFocus,
+    LeaveCell,  // grid: the current cell is about to change
+    Scroll,     // grid: the visible rows changed
+    Resize,     // window: new outer size in width/height
+    Paint,      // window: it is being painted
+    Unload,     // window: asked to close; a handler may set `cancel`
+    Load,       // window: created
+};
+
+// Mouse buttons and shift states as the handlers test them.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
+struct Event {
+    std::string form;     // "Form1", "Dialog", ...
+    std::string control;  // empty for the window itself
+    EventKind kind = EventKind::Click;
+    int button = 0;  // mouse events
+    int shift = 0;   // modifier mask
+    int x = 0;       // mouse position in twips, inside the control
+    int y = 0;
+    int keyCode = 0;  // key events: the virtual-key code (13 Enter, 27 Escape, 46 Delete ...)
+    int width = 0;    // Resize: the new outer size in twips
+    int height = 0;
+};
+
+}  // namespace velmora::core::form
