@@ -1,0 +1,156 @@
+#include "core/app/main_form.h"
+
+namespace velmora::core::app {
+namespace {
+
+using form::Control;
+using form::ControlKind;
+
+struct ControlSpec {
+    const char* name;
+    ControlKind kind;
+    const char* container;
+    form::TwipRect rect;
+    const char* captionKey;  // text-table key, or nullptr
+    const char* fixedCaption;
+};
+
+// The design table of the main window, in the order the controls are listed there.
+const ControlSpec kControls[] = {
+    {"Frame5", ControlKind::Frame, "", {120, 30, 1815, 580}, "txtChangeSettings", nullptr},
+    {"Command11", ControlKind::Button, "Frame5", {140, 240, 1572, 252}, "txtSettings", nullptr},
+    {"Frame3", ControlKind::Frame, "", {120, 720, 1815, 3015}, "txtDbExplorerFunctions", nullptr},
+    {"Command1", ControlKind::Button, "Frame3", {140, 240, 1572, 252}, "txtGetTables", nullptr},
+    {"Command2", ControlKind::Button, "Frame3", {140, 240, 1572, 252}, "txtShowTable", nullptr},
+    {"List1", ControlKind::ListBox, "Frame3", {120, 600, 1572, 1968}, nullptr, ""},
+    {"MSFlexGrid2", ControlKind::Grid, "Frame3", {120, 2400, 1572, 492}, nullptr, ""},
+    {"MSFlexGrid1", ControlKind::Grid, "", {2040, 120, 6975, 3135}, nullptr, ""},
+    {"Frame4", ControlKind::Frame, "", {2040, 3120, 6972, 612}, nullptr, ""},
+    {"Label1", ControlKind::Label, "Frame4", {120, 240, 1332, 252}, nullptr, ""},
+    {"Check_TV", ControlKind::CheckBox, "Frame4", {1680, 240, 735, 255}, nullptr, "TV"},
+    {"Check_Radio", ControlKind::CheckBox, "Frame4", {2520, 240, 855, 255}, nullptr, "Radio"},
+    {"Check_encrypt",
+     ControlKind::CheckBox,
+     "Frame4",
+     {3600, 240, 1455, 255},
+     "txtEncrypted",
+     nullptr},
+    {"Check_NotEnc",
+     ControlKind::CheckBox,
+     "Frame4",
+     {5040, 240, 1812, 255},
+     "txtNotEncrypted",
+     nullptr},
+    {"Frame2", ControlKind::Frame, "", {120, 3840, 5895, 1215}, "txtNormalUserFunctions", nullptr},
+    {"Command3",
+     ControlKind::Button,
+     "Frame2",
+     {140, 240, 1812, 252},
+     "txtShowEditChannels",
+     nullptr},
+    {"Command7",
+     ControlKind::Button,
+     "Frame2",
+     {2060, 240, 1812, 252},
+     "txtSaveFavChannels",
+     nullptr},
+    {"Command6",
+     ControlKind::Button,
+     "Frame2",
+     {3980, 240, 1812, 252},
+     "txtEditFavoriteGroups",
+     nullptr},
+    {"Command8", ControlKind::Button, "Frame2", {140, 560, 1812, 252}, "txtReNumber", nullptr},
+    {"Command9",
+     ControlKind::Button,
+     "Frame2",
+     {2060, 560, 1812, 252},
+     "txtDeleteSelection",
+     nullptr},
+    {"Command10",
+     ControlKind::Button,
+     "Frame2",
+     {3980, 560, 1812, 252},
+     "txtPutSelectInGroup",
+     nullptr},
+    {"Command12",
+     ControlKind::Button,
+     "Frame2",
+     {140, 880, 1812, 252},
+     "txtChangeFavoriteNr",
+     nullptr},
+    {"Command14", ControlKind::Button, "Frame2", {2060, 880, 1812, 252}, nullptr, "Drag + Drop"},
+    {"Command15",
+     ControlKind::Button,
+     "Frame2",
+     {3980, 880, 1812, 252},
+     "txtShowEditDuplicates",
+     nullptr},
+    {"Frame1", ControlKind::Frame, "", {6840, 3840, 2175, 1215}, "txtSpecialFunctions", nullptr},
+    {"Command4",
+     ControlKind::Button,
+     "Frame1",
+     {120, 240, 1935, 252},
+     "txtDeleteEmptyChannels",
+     nullptr},
+    {"Command5",
+     ControlKind::Button,
+     "Frame1",
+     {120, 560, 1935, 252},
+     "txtDeleteSpecialChars",
+     nullptr},
+    {"Command13",
+     ControlKind::Button,
+     "Frame1",
+     {120, 880, 1935, 252},
+     "txtCompactDatabase",
+     nullptr},
+    {"List2", ControlKind::ListBox, "", {6000, 3960, 615, 240}, nullptr, ""},
+    {"List4", ControlKind::ListBox, "", {6000, 4320, 615, 240}, nullptr, ""},
+    {"List3", ControlKind::ListBox, "", {6000, 4680, 1332, 240}, nullptr, ""},
+    {"Text1", ControlKind::TextBox, "", {240, 2760, 255, 285}, nullptr, ""},
+};
+
+// Hidden until a command shows them.
+const char* const kHiddenAtStart[] = {"Command1", "MSFlexGrid2", "List2",
+                                      "List4",    "List3",       "Text1"};
+// Enabled only while the channel list is shown.
+const char* const kDisabledAtStart[] = {"Command2", "Command7",  "Command8",
+                                        "Command9", "Command10", "Command14"};
+const char* const kFilterBoxes[] = {"Check_TV", "Check_Radio", "Check_encrypt", "Check_NotEnc"};
+
+}  // namespace
+
+const std::vector<std::string>& frameColoredControls() {
+    static const std::vector<std::string> names = {"Frame1",      "Frame2",        "Frame3",
+                                                   "Frame4",      "Frame5",        "Check_TV",
+                                                   "Check_Radio", "Check_encrypt", "Check_NotEnc"};
+    return names;
+}
+
+std::unique_ptr<form::Form> createMainForm() {
+    auto f = std::make_unique<form::Form>(kMainFormName);
+    for (const auto& spec : kControls) {
+        Control c;
+        c.name = spec.name;
+        c.kind = spec.kind;
+        c.container = spec.container;
+        c.rect = spec.rect;
+        if (spec.captionKey)
+            c.captionKey = spec.captionKey;
+        if (spec.fixedCaption)
+            c.caption = spec.fixedCaption;
+        f->addControl(std::move(c));
+    }
+    for (const char* name : kHiddenAtStart)
+        f->setVisible(name, false);
+    for (const char* name : kDisabledAtStart)
+        f->setEnabled(name, false);
+    for (const char* name : kFilterBoxes)
+        f->setValue(name, 1);
+    f->setCaption(kMainCaption);
+    f->setGeometry({200, 100, kDesignWidth, kDesignHeight});
+    return f;
+}
+
+}  // namespace velmora::core::app
