@@ -1,0 +1,49 @@
+// The "General" text sort orders of Jet, as the byte strings Jet puts into text index keys.
+//
+// Jet 4 (sort order 1033, version 0, known as General legacy) and Jet 3 (sort order 1033,
+// General 97) both turn a text into a key whose unsigned byte order is the collation order:
+// case is ignored, accents only break ties, "ß" equals "ss". The same bytes decide whether
+// two keys of a unique index collide, and text comparison in the store is built on them, so
+// this file sits in the store layer where both the file format and the SQL engine can reach it.
+//
+// Only the characters our code tables cover can be encoded. Jet 4 covers U+0000..U+00FF plus
+// the Windows-1252 punctuation and letters above U+00FF; Jet 3 covers every Windows-1252
+// byte. Anything else is refused rather than written with a key Jet would not find.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/base/status.h"
+
+namespace velmora::engine::store {
+
+using KeyBytes = std::vector<uint8_t>;
+
+// The only sort order whose keys we build.
+inline constexpr uint16_t kGeneralSortOrder = 1033;
+
+// Decodes UTF-8 into UTF-16 code units; malformed input is refused (3421).
+Result<std::u16string> utf8ToUtf16(std::string_view utf8);
+
+// Jet 4 General legacy key bytes of a text (without the index start flag). Keeps the first
+// 255 characters, drops trailing blanks. Descending keys are inverted and end in 0x00.
+// 3251 when a character is outside the code tables.
+Result<KeyBytes> generalLegacyTextKey(std::u16string_view text, bool ascending);
+Result<KeyBytes> generalLegacyTextKey(std::string_view utf8, bool ascending);
+
+// The ascending General legacy bytes of the whole text, trailing blanks and all, for
+// comparing texts. Never fails: a character outside the tables sorts after all others.
+KeyBytes generalLegacyCollationKey(std::u16string_view text);
+
+// Jet 3 General 97 key bytes of a text given in Windows-1252 bytes.
+KeyBytes general97TextKey(std::string_view cp1252, bool ascending);
+// The same from UTF-8; 3251 when a character has no Windows-1252 byte.
+Result<KeyBytes> general97TextKeyUtf8(std::string_view utf8, bool ascending);
+
+// Whether the Jet 4 tables cover this UTF-16 code unit.
+bool generalLegacyCovers(char16_t c);
+
+}  // namespace velmora::engine::store
