@@ -35,5 +35,7 @@ inline constexpr int kNotAPassword = 3031;           // Not a valid password.
 inline constexpr int kRecordTooLarge = 3047;         // Record is too large.
 inline constexpr int kOperationNotSupported = 3251;  // Operation is not supported.
 inline constexpr int kItemNotFound = 3265;           // Item not found in this collection.
+inline constexpr int kNumericOverflow = 3349;        // Numeric field overflow.
+inline constexpr int kFieldNotUpdatable = 3164;      // Field cannot be updated.
 
 }  // namespace velmora::engine::err

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/base/status.h"
+#include "engine/store/constraints.h"
 #include "engine/store/table.h"
 
 namespace velmora::engine::store {
@@ -38,6 +39,10 @@ public:
 
     // Why nothing may be written (empty when the storage is writable).
     virtual std::string readOnlyReason() const = 0;
+
+    // Index keys, text capacity and row-size limits of this storage, for the checked changes
+    // of constraints.h (insertRow, updateRow). Memory tables use General-collation keys.
+    virtual const RowRules& rowRules() const { return memoryRowRules(); }
 };
 
 class Database {
@@ -68,6 +73,8 @@ public:
     void rollback();
 
     TableStorage& storage() { return *m_storage; }
+    // The rules every checked insert and update of this database's tables uses.
+    const RowRules& rowRules() const { return m_storage->rowRules(); }
 
 private:
     struct Entry {

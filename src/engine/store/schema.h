@@ -39,6 +39,7 @@ struct ColumnDef {
     uint8_t precision = 0;      // NUMERIC
     uint8_t scale = 0;          // NUMERIC
     uint16_t secondNumber = 0;  // stored beside the column number; kept as read
+    bool required = false;      // the column's Required property (refuses Null, 3314)
 
     bool isFixed() const { return (flags & column_flag::kFixed) != 0; }
     bool isAutoNumber() const {

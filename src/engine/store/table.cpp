@@ -9,6 +9,7 @@ RowId Table::append(Row row) {
     m_slots.push_back(Slot{std::move(row), false});
     ++m_liveCount;
     m_dirty = true;
+    ++m_changes;
     return m_slots.size() - 1;
 }
 
@@ -16,6 +17,7 @@ void Table::replace(RowId id, Row row) {
     assert(isLive(id) && row.size() == m_schema.columns.size());
     m_slots[id].values = std::move(row);
     m_dirty = true;
+    ++m_changes;
 }
 
 void Table::erase(RowId id) {
@@ -24,6 +26,7 @@ void Table::erase(RowId id) {
     m_slots[id].values.clear();
     --m_liveCount;
     m_dirty = true;
+    ++m_changes;
 }
 
 }  // namespace velmora::engine::store

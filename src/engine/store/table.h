@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/store/schema.h"
@@ -16,6 +17,8 @@ namespace velmora::engine::store {
 
 using RowId = size_t;
 
+struct KeyCache;  // the unique-key sets of the constraint checks (constraints.cpp)
+
 class Table {
 public:
     explicit Table(TableSchema schema) : m_schema(std::move(schema)) {}
@@ -23,6 +26,7 @@ public:
     const TableSchema& schema() const { return m_schema; }
     TableSchema& mutableSchema() {
         m_dirty = true;
+        ++m_changes;
         return m_schema;
     }
 
@@ -41,6 +45,11 @@ public:
     bool isDirty() const { return m_dirty; }
     void markClean() { m_dirty = false; }
 
+    // Grows with every change of rows or schema; caches built from the rows compare it.
+    uint64_t changeCount() const { return m_changes; }
+    // Storage for the constraint checks' key sets, valid while changeCount() is unchanged.
+    std::shared_ptr<KeyCache>& keyCache() const { return m_keyCache; }
+
     template <class F>
     void forEachLive(F&& f) const {
         for (RowId id = 0; id < m_slots.size(); ++id) {
@@ -58,6 +67,8 @@ private:
     std::vector<Slot> m_slots;
     size_t m_liveCount = 0;
     bool m_dirty = false;
+    uint64_t m_changes = 0;
+    mutable std::shared_ptr<KeyCache> m_keyCache;
 };
 
 }  // namespace velmora::engine::store

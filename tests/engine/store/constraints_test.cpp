@@ -1,0 +1,173 @@
+// Checked inserts and updates: Jet's error numbers, at the moment Jet reports them.
+#include "engine/store/constraints.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/base/error_codes.h"
+
+namespace velmora::engine::store {
+namespace {
+
+ColumnDef column(std::string name, ColumnType type, uint16_t number, uint16_t length = 0,
+                 uint8_t flags = column_flag::kUpdatable) {
+    ColumnDef c;
+    c.name = std::move(name);
+    c.type = type;
+    c.number = number;
+    c.length = length;
+    c.flags = flags;
+    return c;
+}
+
+// A channel list: ID AutoNumber, SOURCEID Text(10), SID Long, NAME Text(20) required,
+// PrimaryKey (SOURCEID, SID), unique index on ID.
+Table channels() {
+    TableSchema s;
+    s.name = "CHANNELS";
+    s.columns.push_back(
+        column("ID", ColumnType::Long, 0, 4,
+               column_flag::kFixed | column_flag::kUpdatable | column_flag::kAutoNumber));
+    s.columns.push_back(column("SOURCEID", ColumnType::Text, 1, 20));
+    s.columns.push_back(column("SID", ColumnType::Long, 2, 4));
+    s.columns.push_back(column("NAME", ColumnType::Text, 3, 40));
+    s.columns.back().required = true;
+    RealIndex pk;
+    pk.columns = {{1, true}, {2, true}};
+    pk.flags = index_flag::kUnique | index_flag::kRequired;
+    RealIndex id;
+    id.columns = {{0, true}};
+    id.flags = index_flag::kUnique;
+    s.realIndexes = {pk, id};
+    LogicalIndex lpk;
+    lpk.name = "PrimaryKey";
+    lpk.realIndex = 0;
+    lpk.type = LogicalIndexType::PrimaryKey;
+    s.logicalIndexes = {lpk};
+    return Table(std::move(s));
+}
+
+Row row(Value source, Value sid, Value name) {
+    return Row{Null{}, std::move(source), std::move(sid), std::move(name)};
+}
+
+int code(const Status& s) {
+    return s.code();
+}
+
+TEST(Constraints, DuplicateKeysFollowTheIndexCollation) {
+    Table t = channels();
+    const RowRules& rules = memoryRowRules();
+    ASSERT_TRUE(insertRow(t, row("Straße", "1", "A"), rules).isOk());
+    EXPECT_EQ(code(insertRow(t, row("STRASSE", int64_t(1), "B"), rules).status()),
+              err::kDuplicateKey);
+    EXPECT_EQ(code(insertRow(t, row("strasse ", "1", "B"), rules).status()), err::kDuplicateKey);
+    EXPECT_TRUE(insertRow(t, row("Strasse", "2", "B"), rules).isOk());
+    EXPECT_TRUE(insertRow(t, row("Sport", "1", "C"), rules).isOk());
+    EXPECT_EQ(code(insertRow(t, row("sport", "1", "C"), rules).status()), err::kDuplicateKey);
+    EXPECT_EQ(t.liveRowCount(), 3u);
+}
+
+TEST(Constraints, NullsAreRefusedWithTheirOwnNumbers) {
+    Table t = channels();
+    const RowRules& rules = memoryRowRules();
+    EXPECT_EQ(code(insertRow(t, row(Null{}, "1", "A"), rules).status()), err::kPrimaryKeyNull);
+    EXPECT_EQ(code(insertRow(t, row("S", "1", Null{}), rules).status()), err::kRequiredIsNull);
+    EXPECT_EQ(t.liveRowCount(), 0u);
+}
+
+TEST(Constraints, ConversionAndLengthErrors) {
+    Table t = channels();
+    const RowRules& rules = memoryRowRules();
+    EXPECT_EQ(code(insertRow(t, row("S", "abc", "A"), rules).status()), err::kTypeConversion);
+    EXPECT_EQ(code(insertRow(t, row("S", "", "A"), rules).status()), err::kTypeConversion);
+    EXPECT_EQ(code(insertRow(t, row("S", "99999999999", "A"), rules).status()),
+              err::kNumericOverflow);
+    // SOURCEID holds 10 characters.
+    EXPECT_EQ(code(insertRow(t, row("0123456789x", "1", "A"), rules).status()),
+              err::kFieldTooSmall);
+    Result<RowId> ok = insertRow(t, row("0123456789", " 12 ", "A"), rules);
+    ASSERT_TRUE(ok.isOk()) << ok.status().toString();
+    EXPECT_EQ(t.row(*ok)[2], Value(int64_t(12)));
+    EXPECT_EQ(t.liveRowCount(), 1u);
+}
+
+TEST(Constraints, AutoNumbersAndUpdates) {
+    Table t = channels();
+    const RowRules& rules = memoryRowRules();
+    Result<RowId> a = insertRow(t, row("S", "1", "A"), rules);
+    Result<RowId> b = insertRow(t, row("S", "2", "B"), rules);
+    ASSERT_TRUE(a.isOk() && b.isOk());
+    EXPECT_EQ(t.row(*a)[0], Value(int64_t(1)));
+    EXPECT_EQ(t.row(*b)[0], Value(int64_t(2)));
+    EXPECT_EQ(t.schema().nextAutoNumber, 3u);
+
+    // Updating a row to its own key is fine; to another row's key is a duplicate.
+    Row same = t.row(*a);
+    same[3] = Value(std::string("A2"));
+    EXPECT_TRUE(updateRow(t, *a, same, rules).isOk());
+    Row clash = t.row(*a);
+    clash[2] = Value(std::string("2"));
+    EXPECT_EQ(code(updateRow(t, *a, clash, rules)), err::kDuplicateKey);
+    EXPECT_EQ(t.row(*a)[2], Value(int64_t(1)));
+
+    // After a delete the key is free again, also when the table changed behind the checks.
+    ASSERT_TRUE(deleteRow(t, *b).isOk());
+    EXPECT_EQ(code(deleteRow(t, *b)), err::kNoCurrentRecord);
+    EXPECT_TRUE(updateRow(t, *a, clash, rules).isOk());
+    t.append(Row{Value(int64_t(9)), Value(std::string("X")), Value(int64_t(5)),
+                 Value(std::string("raw"))});
+    EXPECT_EQ(code(insertRow(t, row("x", "5", "dup"), rules).status()), err::kDuplicateKey);
+}
+
+TEST(Constraints, ValueConversions) {
+    const RowRules& rules = memoryRowRules();
+    auto conv = [&](ColumnType type, Value v, uint8_t scale = 0) {
+        ColumnDef c = column("c", type, 0, type == ColumnType::Text ? 20 : 8);
+        c.scale = scale;
+        c.precision = 18;
+        return convertForColumn(c, v, rules);
+    };
+    EXPECT_EQ(*conv(ColumnType::Boolean, "Yes"), Value(true));
+    EXPECT_EQ(*conv(ColumnType::Boolean, "false"), Value(false));
+    EXPECT_EQ(*conv(ColumnType::Boolean, "-1"), Value(true));
+    EXPECT_EQ(conv(ColumnType::Boolean, "maybe").status().code(), err::kTypeConversion);
+    EXPECT_EQ(*conv(ColumnType::Integer, "2.5"), Value(int64_t(2)));  // half to even
+    EXPECT_EQ(*conv(ColumnType::Integer, "3.5"), Value(int64_t(4)));
+    EXPECT_EQ(conv(ColumnType::Byte, "256").status().code(), err::kNumericOverflow);
+    EXPECT_EQ(*conv(ColumnType::Currency, "12.3456"), Value(Currency{123456}));
+    EXPECT_EQ(*conv(ColumnType::Currency, "-0.1"), Value(Currency{-1000}));
+    EXPECT_EQ(*conv(ColumnType::Double, "1e3"), Value(1000.0));
+    EXPECT_EQ(conv(ColumnType::Double, "nan").status().code(), err::kTypeConversion);
+    EXPECT_EQ(*conv(ColumnType::DateTime, "1899-12-31"), Value(DateTime{1.0}));
+    EXPECT_EQ(*conv(ColumnType::DateTime, "01/02/1900 12:00"), Value(DateTime{3.5}));
+    EXPECT_EQ(*conv(ColumnType::DateTime, "1899-12-29 06:00:00"), Value(DateTime{-1.25}));
+    EXPECT_EQ(conv(ColumnType::DateTime, "2001-02-30").status().code(), err::kTypeConversion);
+    Result<Value> g = conv(ColumnType::Guid, "{00112233-4455-6677-8899-AABBCCDDEEFF}");
+    ASSERT_TRUE(g.isOk());
+    Guid expected{{0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66, 0x88, 0x99, 0xAA, 0xBB, 0xCC,
+                   0xDD, 0xEE, 0xFF}};
+    EXPECT_EQ(*g, Value(expected));
+    Result<Value> d = conv(ColumnType::Numeric, "-12.345", 2);
+    ASSERT_TRUE(d.isOk());
+    EXPECT_EQ(*d, Value(Decimal{true, 2, 1235}));
+    EXPECT_EQ(*conv(ColumnType::Text, int64_t(42)), Value(std::string("42")));
+}
+
+TEST(Constraints, CheckNewIndexBeforeCreatingAPrimaryKey) {
+    TableSchema s;
+    s.name = "T";
+    s.columns.push_back(column("A", ColumnType::Text, 0, 20));
+    Table t(std::move(s));
+    t.append(Row{Value(std::string("abc"))});
+    t.append(Row{Value(std::string("ABC"))});
+    RealIndex ix;
+    ix.columns = {{0, true}};
+    EXPECT_EQ(code(checkNewIndex(t, ix, true, memoryRowRules())), err::kDuplicateKey);
+    EXPECT_TRUE(checkNewIndex(t, ix, false, memoryRowRules()).isOk());  // plain index
+    t.append(Row{Null{}});
+    t.erase(0);
+    EXPECT_EQ(code(checkNewIndex(t, ix, true, memoryRowRules())), err::kPrimaryKeyNull);
+}
+
+}  // namespace
+}  // namespace velmora::engine::store
