@@ -1,0 +1,75 @@
+// The page cache; see pager.h.
+#include "engine/io/pager.h"
+
+#include <string>
+
+#include "engine/base/error_codes.h"
+
+namespace velmora::engine::io {
+
+Result<std::unique_ptr<Pager>> Pager::open(std::unique_ptr<File> file, uint32_t pageSize,
+                                           size_t cachePages) {
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return Status::error(err::kInvalidArgument,
+                             "page size " + std::to_string(pageSize) + " is not valid");
+    std::unique_ptr<Pager> pager(new Pager(std::move(file), pageSize, cachePages ? cachePages : 1));
+    VELMORA_RETURN_IF_ERROR(pager->refreshSize());
+    return pager;
+}
+
+Status Pager::refreshSize() {
+    VELMORA_ASSIGN_OR_RETURN(uint64_t size, m_file->size());
+    uint64_t pages = size / m_pageSize;
+    if (pages > 0xFFFFFFFFull)
+        return Status::error(err::kNotADatabase, "file too large for a Jet database");
+    m_pageCount = uint32_t(pages);
+    m_trailingBytes = size % m_pageSize;
+    return Status::ok();
+}
+
+Result<PageRef> Pager::read(uint32_t number) {
+    if (number >= m_pageCount) {
+        return Status::error(err::kNotADatabase, "page " + std::to_string(number) +
+                                                     " lies beyond the end of the file (" +
+                                                     std::to_string(m_pageCount) + " pages)");
+    }
+    if (auto it = m_pages.find(number); it != m_pages.end()) {
+        ++m_stats.hits;
+        m_lru.splice(m_lru.begin(), m_lru, it->second.lruPos);
+        return it->second.page;
+    }
+    ++m_stats.misses;
+    auto buffer = std::make_shared<std::vector<uint8_t>>(m_pageSize);
+    Status s = m_file->read(uint64_t(number) * m_pageSize, *buffer);
+    if (!s)
+        return s.withContext("page " + std::to_string(number) + ": ");
+    if (m_transform)
+        m_transform(number, *buffer);
+    if (m_pages.size() >= m_capacity) {
+        m_pages.erase(m_lru.back());
+        m_lru.pop_back();
+    }
+    m_lru.push_front(number);
+    PageRef page = std::move(buffer);
+    m_pages.emplace(number, Entry{page, m_lru.begin()});
+    return page;
+}
+
+void Pager::setTransform(PageTransform transform) {
+    m_transform = std::move(transform);
+    clear();
+}
+
+void Pager::invalidate(uint32_t number) {
+    if (auto it = m_pages.find(number); it != m_pages.end()) {
+        m_lru.erase(it->second.lruPos);
+        m_pages.erase(it);
+    }
+}
+
+void Pager::clear() {
+    m_pages.clear();
+    m_lru.clear();
+}
+
+}  // namespace velmora::engine::io

@@ -1,0 +1,80 @@
+// The page cache between the Jet format code and a File.
+//
+// A Jet file is an array of fixed-size pages. The pager reads whole pages, keeps the most
+// recently used ones in memory (least recently used pages are dropped first) and hands them
+// out as shared, immutable buffers, so a decoder can keep a page alive while the cache moves
+// on. Every page number is checked against the file's page count before the file is touched.
+// A page transform (for example the per-page decoding of an encoded database) is applied once,
+// when a page enters the cache.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/base/coding.h"
+#include "engine/base/status.h"
+#include "engine/io/file.h"
+
+namespace velmora::engine::io {
+
+using PageRef = std::shared_ptr<const std::vector<uint8_t>>;
+
+class Pager {
+public:
+    // Transforms the raw bytes of page `number` in place when it is read.
+    using PageTransform = std::function<void(uint32_t number, MutableBytes page)>;
+
+    // `pageSize` must be a power of two of at least 512. The page count is the file size
+    // divided by the page size; a partial page at the end is not a page.
+    static Result<std::unique_ptr<Pager>> open(std::unique_ptr<File> file, uint32_t pageSize,
+                                               size_t cachePages = 2048);
+
+    uint32_t pageSize() const { return m_pageSize; }
+    uint32_t pageCount() const { return m_pageCount; }
+    // Bytes after the last whole page (non-zero only for a truncated or damaged file).
+    uint64_t trailingBytes() const { return m_trailingBytes; }
+
+    // Page `number`; 3049 when it lies beyond the end of the file.
+    Result<PageRef> read(uint32_t number);
+
+    void setTransform(PageTransform transform);
+    // Forgets cached pages (after the file was changed underneath).
+    void invalidate(uint32_t number);
+    void clear();
+
+    // Re-reads the file size (after the file grew or shrank).
+    Status refreshSize();
+
+    File& file() { return *m_file; }
+
+    struct Stats {
+        uint64_t hits = 0;
+        uint64_t misses = 0;
+    };
+    const Stats& stats() const { return m_stats; }
+
+private:
+    Pager(std::unique_ptr<File> file, uint32_t pageSize, size_t cachePages)
+        : m_file(std::move(file)), m_pageSize(pageSize), m_capacity(cachePages) {}
+
+    struct Entry {
+        PageRef page;
+        std::list<uint32_t>::iterator lruPos;
+    };
+
+    std::unique_ptr<File> m_file;
+    uint32_t m_pageSize;
+    uint32_t m_pageCount = 0;
+    uint64_t m_trailingBytes = 0;
+    size_t m_capacity;
+    PageTransform m_transform;
+    std::list<uint32_t> m_lru;  // most recently used first
+    std::unordered_map<uint32_t, Entry> m_pages;
+    Stats m_stats;
+};
+
+}  // namespace velmora::engine::io

@@ -1,0 +1,175 @@
+// Opening a Jet file and serving its tables; see jet_storage.h.
+#include "engine/jet/jet_storage.h"
+
+#include <algorithm>
+
+#include "engine/base/error_codes.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+Status inTable(const std::string& table, const Status& s) {
+    return s.withContext("table " + table + ": ");
+}
+
+}  // namespace
+
+Result<std::unique_ptr<JetStorage>> openDatabase(const std::string& path, io::Env& env) {
+    auto file = env.open(path, io::OpenMode::ReadOnly);
+    if (!file)
+        return file.status();
+    return JetStorage::open(std::move(file).value(), path);
+}
+
+Result<std::unique_ptr<JetStorage>> JetStorage::open(std::unique_ptr<io::File> file,
+                                                     const std::string& path) {
+    auto fail = [&](const Status& s) { return s.withContext("'" + path + "': "); };
+    auto sizeResult = file->size();
+    if (!sizeResult)
+        return fail(sizeResult.status());
+    uint64_t size = *sizeResult;
+    std::vector<uint8_t> start(size_t(std::min<uint64_t>(size, 0x100)));
+    if (!start.empty()) {
+        Status s = file->read(0, start);
+        if (!s)
+            return fail(s);
+    }
+    auto header = decodeHeader(start);
+    if (!header)
+        return fail(header.status());
+    const DatabaseHeader& h = *header;
+    if (h.isEncoded()) {
+        return fail(Status::error(err::kUnrecognizedFormat,
+                                  "the database is encoded (\"Encode database\"); encoded files "
+                                  "cannot be opened"));
+    }
+    if (h.hasPassword()) {
+        return fail(Status::error(err::kNotAPassword,
+                                  "the database is protected by a password; such files cannot "
+                                  "be opened"));
+    }
+
+    std::unique_ptr<JetStorage> db(new JetStorage());
+    db->m_path = path;
+    db->m_header = h;
+    db->m_format = &formatFor(h.version);
+    auto pager = io::Pager::open(std::move(file), h.pageSize);
+    if (!pager)
+        return fail(pager.status());
+    db->m_pager = std::move(pager).value();
+    if (db->m_pager->pageCount() < 3) {
+        return fail(Status::error(err::kNotADatabase,
+                                  "the file is too short: it ends before the system catalog"));
+    }
+    Status s = db->loadCatalog();
+    if (!s)
+        return fail(s);
+    return db;
+}
+
+Status JetStorage::loadCatalog() {
+    auto def = definitionAt(kCatalogPage, "MSysObjects");
+    if (!def)
+        return def.status();
+    auto rows = readTableRows(*m_pager, *m_format, *def, m_header.codePage);
+    if (!rows)
+        return inTable("MSysObjects", rows.status());
+    store::Table table(def->schema);
+    for (auto& r : rows->rows)
+        table.append(std::move(r));
+    VELMORA_ASSIGN_OR_RETURN(m_catalog, catalogFromTable(table));
+    return Status::ok();
+}
+
+Result<TableDefinition> JetStorage::definitionAt(uint32_t page, const std::string& name) {
+    auto def = readTableDefinition(*m_pager, *m_format, page, m_header.codePage);
+    if (!def)
+        return inTable(name, def.status());
+    def->schema.name = name;
+    return def;
+}
+
+std::vector<store::TableInfo> JetStorage::listTables() {
+    std::vector<store::TableInfo> out;
+    for (const auto& e : m_catalog) {
+        if (e.isTable())
+            out.push_back({e.name, e.isSystem()});
+    }
+    return out;
+}
+
+const CatalogEntry* JetStorage::findTable(const std::string& name) const {
+    for (const auto& e : m_catalog) {
+        if (e.isTable() && store::sameName(e.name, name))
+            return &e;
+    }
+    return nullptr;
+}
+
+Result<TableDefinition> JetStorage::tableDefinition(const std::string& name) {
+    const CatalogEntry* e = findTable(name);
+    if (!e)
+        return Status::error(err::kTableNotFound, "there is no table '" + name + "'");
+    if (e->id <= 0 || uint32_t(e->id) >= m_pager->pageCount()) {
+        return Status::error(err::kNotADatabase, "table " + e->name + ": its definition page " +
+                                                     std::to_string(e->id) +
+                                                     " lies outside the file");
+    }
+    return definitionAt(uint32_t(e->id), e->name);
+}
+
+Result<TableRows> JetStorage::tableRows(const std::string& name) {
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
+    auto rows = readTableRows(*m_pager, *m_format, def, m_header.codePage);
+    if (!rows)
+        return inTable(def.schema.name, rows.status());
+    return rows;
+}
+
+Result<std::vector<DataPage>> JetStorage::tableDataPages(const std::string& name) {
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
+    auto pages = readTableDataPages(*m_pager, *m_format, def);
+    if (!pages)
+        return inTable(def.schema.name, pages.status());
+    return pages;
+}
+
+Result<std::unique_ptr<store::Table>> JetStorage::loadTable(const std::string& name) {
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
+    auto rows = readTableRows(*m_pager, *m_format, def, m_header.codePage);
+    if (!rows)
+        return inTable(def.schema.name, rows.status());
+    auto table = std::make_unique<store::Table>(std::move(def.schema));
+    for (auto& r : rows->rows)
+        table->append(std::move(r));
+    table->markClean();
+    return table;
+}
+
+Result<UsageMap> JetStorage::usageMap(RowPointer where) {
+    return readUsageMap(*m_pager, *m_format, where, m_pager->pageCount());
+}
+
+Result<UsageMap> JetStorage::globalUsageMap() {
+    return readUsageMap(*m_pager, *m_format, RowPointer{1, 0}, m_pager->pageCount());
+}
+
+Result<std::vector<IndexPage>> JetStorage::indexPages(const store::RealIndex& index) {
+    return readIndexTree(*m_pager, *m_format, index.rootPage);
+}
+
+Result<std::vector<IndexEntry>> JetStorage::indexLeafEntries(const store::RealIndex& index) {
+    return readIndexLeafEntries(*m_pager, *m_format, index.rootPage);
+}
+
+Status JetStorage::commit(const Changes&) {
+    return Status::error(err::kReadOnlyDatabase, readOnlyReason());
+}
+
+std::string JetStorage::readOnlyReason() const {
+    if (m_header.version == JetVersion::Jet3)
+        return "Jet 3 files are opened read-only";
+    return "writing is not available for this file yet";
+}
+
+}  // namespace velmora::engine::jet

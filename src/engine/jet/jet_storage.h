@@ -1,0 +1,80 @@
+// A Jet 3 / Jet 4 database file as a store::TableStorage, plus the raw views of the file the
+// writer and the consistency check need (table definitions, data pages, usage maps, index
+// pages).
+//
+// Opening reads page 0 and the catalog; a table is decoded when it is loaded. Files the engine
+// cannot read are refused at open, each with its own message: Access 2007 and later (ACE)
+// files, files encoded page by page ("Encode database") and files with a database password.
+//
+// Loaded tables keep their columns in the order the table definition stores them, which is
+// not always column-number order; columnsInNumberOrder() gives the order Access lists them in.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/base/status.h"
+#include "engine/io/file.h"
+#include "engine/io/pager.h"
+#include "engine/jet/catalog.h"
+#include "engine/jet/data_page.h"
+#include "engine/jet/format.h"
+#include "engine/jet/header.h"
+#include "engine/jet/index_page.h"
+#include "engine/jet/table_definition.h"
+#include "engine/jet/table_reader.h"
+#include "engine/jet/usage_map.h"
+#include "engine/store/database.h"
+
+namespace velmora::engine::jet {
+
+class JetStorage : public store::TableStorage {
+public:
+    // Opens an already opened file; `path` only names it in messages.
+    static Result<std::unique_ptr<JetStorage>> open(std::unique_ptr<io::File> file,
+                                                    const std::string& path);
+
+    // store::TableStorage
+    std::vector<store::TableInfo> listTables() override;
+    Result<std::unique_ptr<store::Table>> loadTable(const std::string& name) override;
+    Status commit(const Changes& changes) override;
+    std::string readOnlyReason() const override;
+
+    const DatabaseHeader& header() const { return m_header; }
+    const JetFormat& format() const { return *m_format; }
+    io::Pager& pager() { return *m_pager; }
+    const std::string& path() const { return m_path; }
+
+    // Every MSysObjects entry in stored order, and the table entry of this name
+    // (case-insensitive).
+    const std::vector<CatalogEntry>& catalog() const { return m_catalog; }
+    const CatalogEntry* findTable(const std::string& name) const;
+
+    // Raw access. Errors name the table and the page where the damage was noticed.
+    Result<TableDefinition> tableDefinition(const std::string& name);
+    Result<TableRows> tableRows(const std::string& name);
+    Result<std::vector<DataPage>> tableDataPages(const std::string& name);
+    Result<UsageMap> usageMap(RowPointer where);
+    // The global usage map (page 1, row 0): a set bit means the page is free.
+    Result<UsageMap> globalUsageMap();
+    Result<std::vector<IndexPage>> indexPages(const store::RealIndex& index);
+    Result<std::vector<IndexEntry>> indexLeafEntries(const store::RealIndex& index);
+
+private:
+    JetStorage() = default;
+    Status loadCatalog();
+    Result<TableDefinition> definitionAt(uint32_t page, const std::string& name);
+
+    std::string m_path;
+    DatabaseHeader m_header;
+    const JetFormat* m_format = nullptr;
+    std::unique_ptr<io::Pager> m_pager;
+    std::vector<CatalogEntry> m_catalog;
+};
+
+// Opens the database at `path` for reading.
+Result<std::unique_ptr<JetStorage>> openDatabase(const std::string& path, io::Env& env);
+
+}  // namespace velmora::engine::jet

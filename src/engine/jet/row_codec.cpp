@@ -1,0 +1,271 @@
+// Splitting row images into fields and decoding values; see row_codec.h for the layouts.
+#include "engine/jet/row_codec.h"
+
+#include <set>
+#include <string>
+
+#include "engine/base/error_codes.h"
+#include "engine/base/text_codec.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using store::ColumnType;
+using store::Value;
+
+Status damaged(const std::string& what) {
+    return Status::error(err::kNotADatabase, what);
+}
+
+// Positions of the variable slots of one row: start of slot i is starts[i], and
+// starts[n] is the end of the variable data (EOD).
+struct VarLayout {
+    std::vector<uint32_t> starts;
+    size_t trailerStart = 0;  // first byte after the data area
+};
+
+Result<VarLayout> jet4Layout(Bytes row, size_t maskSize, bool hasVariable) {
+    const size_t L = row.size();
+    VarLayout v;
+    if (!hasVariable) {
+        v.trailerStart = L - maskSize;
+        return v;
+    }
+    if (L < maskSize + 4 + 2)
+        return damaged("row too short for its variable column table");
+    size_t n = getU16(row, L - maskSize - 2);
+    if (2 * n + 4 + 2 + maskSize > L)
+        return damaged("row claims " + std::to_string(n) + " variable columns, more than fit");
+    size_t eodPos = L - maskSize - 4 - 2 * n;
+    v.trailerStart = eodPos;
+    v.starts.resize(n + 1);
+    for (size_t i = 0; i < n; ++i)
+        v.starts[i] = getU16(row, L - maskSize - 4 - 2 * i);
+    v.starts[n] = getU16(row, eodPos);
+    return v;
+}
+
+Result<VarLayout> jet3Layout(Bytes row, size_t maskSize, bool hasVariable) {
+    const size_t L = row.size();
+    VarLayout v;
+    if (!hasVariable) {
+        v.trailerStart = L - maskSize;
+        return v;
+    }
+    if (L < maskSize + 3)
+        return damaged("row too short for its variable column table");
+    size_t n = row[L - 1 - maskSize];
+    size_t jumps = (L - 1) / 256;
+    if (maskSize + 2 + jumps + n + 1 > L)
+        return damaged("row claims " + std::to_string(n) + " variable columns, more than fit");
+    size_t eodPos = L - 2 - maskSize - jumps - n;
+    // The last jump byte is a filler when the offset table itself lies below its 256 block.
+    size_t realJumps = (eodPos / 256 < jumps) ? jumps - 1 : jumps;
+    std::vector<size_t> jumpSlots(realJumps);
+    for (size_t k = 0; k < realJumps; ++k)
+        jumpSlots[k] = row[L - 2 - maskSize - k];
+    v.trailerStart = eodPos;
+    v.starts.resize(n + 1);
+    for (size_t i = 0; i <= n; ++i) {
+        size_t high = 0;
+        for (size_t k = 0; k < realJumps; ++k) {
+            if (jumpSlots[k] <= i)
+                ++high;
+        }
+        v.starts[i] = uint32_t(row[L - 2 - maskSize - jumps - i] + 256 * high);
+    }
+    return v;
+}
+
+size_t fixedSize(ColumnType type) {
+    switch (type) {
+        case ColumnType::Byte:
+            return 1;
+        case ColumnType::Integer:
+            return 2;
+        case ColumnType::Long:
+        case ColumnType::Single:
+            return 4;
+        case ColumnType::Currency:
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return 8;
+        case ColumnType::Guid:
+            return 16;
+        case ColumnType::Numeric:
+            return 17;
+        default:
+            return 0;
+    }
+}
+
+std::string decodeText(Bytes data, const ValueContext& ctx) {
+    return ctx.fmt->isJet4() ? text::decodeJet4Text(data)
+                             : text::decodeCodePage(data, ctx.codePage);
+}
+
+}  // namespace
+
+Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableSchema& schema,
+                                       Bytes row) {
+    if (row.size() < fmt.rowCountSize)
+        return damaged("empty row");
+    size_t columnCount = fmt.isJet4() ? getU16(row, 0) : row[0];
+    size_t maskSize = (columnCount + 7) / 8;
+    if (row.size() < fmt.rowCountSize + maskSize)
+        return damaged("row too short for its null mask");
+    Bytes mask = row.subspan(row.size() - maskSize);
+    bool hasVariable = schema.variableColumns > 0;
+    auto layout = fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable)
+                               : jet3Layout(row, maskSize, hasVariable);
+    if (!layout)
+        return layout.status();
+    const VarLayout& v = *layout;
+    const size_t n = v.starts.empty() ? 0 : v.starts.size() - 1;
+
+    std::vector<RowField> fields(schema.columns.size());
+    for (size_t i = 0; i < schema.columns.size(); ++i) {
+        const auto& c = schema.columns[i];
+        RowField& f = fields[i];
+        if (c.number >= columnCount)
+            continue;
+        f.present = (mask[c.number / 8] >> (c.number % 8)) & 1;
+        if (!f.present || c.type == ColumnType::Boolean)
+            continue;
+        if (c.isFixed()) {
+            size_t start = fmt.rowCountSize + c.fixedOffset;
+            if (start + c.length > v.trailerStart)
+                return damaged("column '" + c.name + "' lies beyond the fixed area of the row");
+            f.data = row.subspan(start, c.length);
+        } else {
+            if (c.variableSlot >= n) {
+                f.present = false;  // the row predates this variable column
+                continue;
+            }
+            size_t start = v.starts[c.variableSlot];
+            size_t end = v.starts[c.variableSlot + 1];
+            if (start < fmt.rowCountSize || start > end || end > v.trailerStart)
+                return damaged("column '" + c.name + "' has a variable offset outside the row");
+            f.data = row.subspan(start, end - start);
+        }
+    }
+    return fields;
+}
+
+Result<std::vector<uint8_t>> readLongValue(Bytes field, const LongValueRowReader& readRow,
+                                           size_t maxBytes) {
+    if (field.size() < long_value::kHeaderSize)
+        return damaged("long value header is shorter than 12 bytes");
+    size_t length = getU32(field, 0) & 0x3FFFFFFF;
+    uint8_t kind = field[3] & 0xC0;
+    if (length > maxBytes)
+        return damaged("long value claims " + std::to_string(length) + " bytes");
+    if (kind == long_value::kInline) {
+        if (long_value::kHeaderSize + length > field.size())
+            return damaged("inline long value runs past its row");
+        Bytes data = field.subspan(long_value::kHeaderSize, length);
+        return std::vector<uint8_t>(data.begin(), data.end());
+    }
+    if (!readRow)
+        return damaged("long value stored outside the row, and no reader for it");
+    RowPointer where = RowPointer::fromU32(getU32(field, 4));
+    if (kind == long_value::kSingleRow) {
+        VELMORA_ASSIGN_OR_RETURN(RowBytes row, readRow(where));
+        if (length > row.bytes.size()) {
+            return damaged("long value at page " + std::to_string(where.page) + " row " +
+                           std::to_string(where.row) + " is shorter than its header says");
+        }
+        return std::vector<uint8_t>(row.bytes.begin(), row.bytes.begin() + long(length));
+    }
+    if (kind != long_value::kChain)
+        return damaged("long value has unknown storage type");
+    std::vector<uint8_t> out;
+    out.reserve(length);
+    std::set<uint32_t> seen;
+    while (out.size() < length) {
+        if (!seen.insert(where.toU32()).second)
+            return damaged("long value chain loops at page " + std::to_string(where.page));
+        VELMORA_ASSIGN_OR_RETURN(RowBytes row, readRow(where));
+        if (row.bytes.size() < 4)
+            return damaged("long value chain row at page " + std::to_string(where.page) +
+                           " is too short");
+        uint32_t next = getU32(row.bytes, 0);
+        size_t take = std::min(row.bytes.size() - 4, length - out.size());
+        out.insert(out.end(), row.bytes.begin() + 4, row.bytes.begin() + 4 + long(take));
+        if (next == 0)
+            break;
+        where = RowPointer::fromU32(next);
+    }
+    if (out.size() < length)
+        return damaged("long value chain ends after " + std::to_string(out.size()) + " of " +
+                       std::to_string(length) + " bytes");
+    return out;
+}
+
+Result<Value> decodeValue(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx) {
+    if (c.type == ColumnType::Boolean)
+        return Value(f.present);
+    if (!f.present)
+        return Value(store::Null{});
+    Bytes d = f.data;
+    size_t need = fixedSize(c.type);
+    if (need && d.size() < need) {
+        return damaged("column '" + c.name + "' holds " + std::to_string(d.size()) +
+                       " bytes, its type needs " + std::to_string(need));
+    }
+    switch (c.type) {
+        case ColumnType::Byte:
+            return Value(int64_t(d[0]));
+        case ColumnType::Integer:
+            return Value(int64_t(getI16(d, 0)));
+        case ColumnType::Long:
+            return Value(int64_t(getI32(d, 0)));
+        case ColumnType::Currency:
+            return Value(store::Currency{getI64(d, 0)});
+        case ColumnType::Single:
+            return Value(getF32(d, 0));
+        case ColumnType::Double:
+            return Value(getF64(d, 0));
+        case ColumnType::DateTime:
+            return Value(store::DateTime{getF64(d, 0)});
+        case ColumnType::Guid: {
+            store::Guid g;
+            std::copy(d.begin(), d.begin() + 16, g.bytes.begin());
+            return Value(g);
+        }
+        case ColumnType::Numeric: {
+            store::Decimal dec;
+            dec.negative = (d[0] & 0x80) != 0;
+            dec.scale = c.scale;
+            for (int w = 0; w < 4; ++w)
+                dec.magnitude = (dec.magnitude << 32) | getU32(d, 1 + 4 * size_t(w));
+            return Value(dec);
+        }
+        case ColumnType::Text:
+            return Value(decodeText(d, ctx));
+        case ColumnType::Memo:
+        case ColumnType::Ole: {
+            auto bytes = readLongValue(d, ctx.readLongRow, ctx.maxLongValueBytes);
+            if (!bytes)
+                return bytes.status().withContext("column '" + c.name + "': ");
+            if (c.type == ColumnType::Memo)
+                return Value(decodeText(*bytes, ctx));
+            return Value(std::move(bytes).value());
+        }
+        default:
+            return Value(store::Blob(d.begin(), d.end()));
+    }
+}
+
+Result<store::Row> decodeRow(const store::TableSchema& schema, Bytes row, const ValueContext& ctx) {
+    VELMORA_ASSIGN_OR_RETURN(auto fields, crackRow(*ctx.fmt, schema, row));
+    store::Row out;
+    out.reserve(fields.size());
+    for (size_t i = 0; i < fields.size(); ++i) {
+        VELMORA_ASSIGN_OR_RETURN(Value v, decodeValue(schema.columns[i], fields[i], ctx));
+        out.push_back(std::move(v));
+    }
+    return out;
+}
+
+}  // namespace velmora::engine::jet

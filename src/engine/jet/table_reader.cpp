@@ -1,0 +1,89 @@
+// Table scans; see table_reader.h.
+#include "engine/jet/table_reader.h"
+
+#include <string>
+
+#include "engine/base/error_codes.h"
+#include "engine/jet/row_codec.h"
+#include "engine/jet/usage_map.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+Status atPage(uint32_t page, const Status& s) {
+    // Decoders below name their page already; only add it where they could not.
+    const std::string& m = s.message();
+    if (m.rfind("page ", 0) == 0 || m.rfind("index page ", 0) == 0 || m.rfind("usage map ", 0) == 0)
+        return s;
+    return s.withContext("page " + std::to_string(page) + ": ");
+}
+
+}  // namespace
+
+Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetFormat& fmt,
+                                                 const TableDefinition& def) {
+    RowPointer mapRow = RowPointer::fromU32(def.schema.usedPagesRow);
+    VELMORA_ASSIGN_OR_RETURN(UsageMap map, readUsageMap(pager, fmt, mapRow, pager.pageCount()));
+    std::vector<DataPage> pages;
+    for (uint32_t number : map.pages) {
+        VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(number));
+        // Maps may still list pages that were freed or handed to another table.
+        if ((*page)[0] != page_type::kData || getU32(*page, fmt.dataOwner) != def.schema.tdefPage)
+            continue;
+        VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, number, *page));
+        pages.push_back(std::move(dp));
+    }
+    return pages;
+}
+
+Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                                uint16_t codePage) {
+    VELMORA_ASSIGN_OR_RETURN(auto pages, readTableDataPages(pager, fmt, def));
+    ValueContext ctx;
+    ctx.fmt = &fmt;
+    ctx.codePage = codePage;
+    ctx.maxLongValueBytes = size_t(pager.pageCount()) * fmt.pageSize;
+    ctx.readLongRow = [&](RowPointer where) { return readRowSlot(pager, fmt, where); };
+
+    TableRows out;
+    out.rows.reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
+    for (const DataPage& dp : pages) {
+        VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(dp.number));
+        for (size_t i = 0; i < dp.slots.size(); ++i) {
+            const RowSlot& s = dp.slots[i];
+            if (s.isDeleted())
+                continue;
+            RowLocation loc;
+            loc.slot = {dp.number, uint8_t(i)};
+            loc.stored = loc.slot;
+            Bytes image = Bytes(*page).subspan(s.offset, s.length());
+            RowBytes target;
+            if (s.isPointer()) {
+                if (image.size() < 4)
+                    return atPage(dp.number, Status::error(err::kNotADatabase,
+                                                           "row " + std::to_string(i) +
+                                                               " is a pointer of under 4 bytes"));
+                loc.stored = RowPointer::fromU32(getU32(image, 0));
+                auto t = readRowSlot(pager, fmt, loc.stored);
+                if (!t)
+                    return atPage(dp.number, t.status());
+                target = std::move(t).value();
+                if (target.slot.isPointer() && !target.slot.isDeleted())
+                    return atPage(loc.stored.page,
+                                  Status::error(err::kNotADatabase,
+                                                "a moved row points on to another pointer"));
+                image = target.bytes;
+            }
+            auto row = decodeRow(def.schema, image, ctx);
+            if (!row) {
+                return atPage(loc.stored.page, row.status().withContext(
+                                                   "row " + std::to_string(loc.stored.row) + ": "));
+            }
+            out.rows.push_back(std::move(row).value());
+            out.locations.push_back(loc);
+        }
+    }
+    return out;
+}
+
+}  // namespace velmora::engine::jet

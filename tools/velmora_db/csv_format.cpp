@@ -1,0 +1,160 @@
+// Text forms of values for CSV output; see csv_format.h.
+#include "csv_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace velmora::tools {
+namespace {
+
+using namespace velmora::engine::store;
+
+// Days since 1970-01-01 to a civil date (proleptic Gregorian).
+void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = unsigned(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = int64_t(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y += (m <= 2);
+}
+
+template <class F>
+std::string shortest(F v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+}  // namespace
+
+std::string csvQuote(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.push_back('"');
+    for (char c : text) {
+        if (c == '"')
+            out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+    return out;
+}
+
+std::string csvHeaderField(std::string_view name) {
+    if (name.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(name);
+    return csvQuote(name);
+}
+
+std::string formatDateTime(double days) {
+    // Beyond the years Access allows (100..9999) print the stored number itself.
+    if (!std::isfinite(days) || std::fabs(days) > 3'000'000.0)
+        return shortest(days);
+    // The fraction is the time of day even before 1899-12-30: -1.25 is 1899-12-29 06:00.
+    double whole = std::trunc(days);
+    auto seconds = int64_t(std::llround(std::fabs(days - whole) * 86400.0));
+    auto day = int64_t(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        day += 1;
+    }
+    int64_t y;
+    unsigned m, d;
+    civilFromDays(day - 25569, y, m, d);  // 1899-12-30 is day -25569 of the Unix epoch
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02d:%02d:%02d", static_cast<long long>(y), m,
+                  d, int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+    return buf;
+}
+
+std::string formatCurrency(int64_t scaled) {
+    bool negative = scaled < 0;
+    // Work in unsigned so the most negative value does not overflow.
+    uint64_t mag = negative ? uint64_t(0) - uint64_t(scaled) : uint64_t(scaled);
+    std::string out = negative ? "-" : "";
+    out += std::to_string(mag / 10000);
+    auto frac = unsigned(mag % 10000);
+    if (frac) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "%04u", frac);
+        std::string f = buf;
+        while (!f.empty() && f.back() == '0')
+            f.pop_back();
+        out += "." + f;
+    }
+    return out;
+}
+
+std::string formatDecimal(const Decimal& dec) {
+    std::string digits;
+    unsigned __int128 v = dec.magnitude;
+    do {
+        digits.insert(digits.begin(), char('0' + int(v % 10)));
+        v /= 10;
+    } while (v);
+    if (dec.scale > 0) {
+        if (digits.size() <= dec.scale)
+            digits.insert(0, size_t(dec.scale) + 1 - digits.size(), '0');
+        digits.insert(digits.size() - dec.scale, ".");
+        while (digits.back() == '0')
+            digits.pop_back();
+        if (digits.back() == '.')
+            digits.pop_back();
+    }
+    if (dec.negative && digits != "0")
+        digits.insert(0, "-");
+    return digits;
+}
+
+std::string formatGuid(const Guid& g) {
+    const auto& b = g.bytes;
+    char buf[40];
+    std::snprintf(buf, sizeof buf,
+                  "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],
+                  b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13],
+                  b[14], b[15]);
+    return buf;
+}
+
+std::string formatCsvValue(const Value& value) {
+    struct Visitor {
+        std::string operator()(const Null&) const { return {}; }
+        std::string operator()(bool b) const { return b ? "1" : "0"; }
+        std::string operator()(int64_t i) const { return std::to_string(i); }
+        std::string operator()(float f) const { return shortest(f); }
+        std::string operator()(double d) const { return shortest(d); }
+        std::string operator()(const Currency& c) const { return formatCurrency(c.scaled); }
+        std::string operator()(const DateTime& t) const { return formatDateTime(t.days); }
+        std::string operator()(const std::string& s) const { return csvQuote(s); }
+        std::string operator()(const Blob& b) const {
+            static const char kHex[] = "0123456789abcdef";
+            std::string out;
+            out.reserve(b.size() * 2);
+            for (uint8_t x : b) {
+                out.push_back(kHex[x >> 4]);
+                out.push_back(kHex[x & 15]);
+            }
+            return out;
+        }
+        std::string operator()(const Guid& g) const { return csvQuote(formatGuid(g)); }
+        std::string operator()(const Decimal& d) const { return formatDecimal(d); }
+    };
+    return std::visit(Visitor{}, value);
+}
+
+void writeCsvLine(std::ostream& out, const std::vector<std::string>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            out.put(',');
+        out << fields[i];
+    }
+    out.put('\n');
+}
+
+}  // namespace velmora::tools
