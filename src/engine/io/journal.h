@@ -1,0 +1,45 @@
+// The rollback journal: the old image of every page a commit is about to overwrite, kept in a
+// file beside the database until the commit is complete.
+//
+// Layout (little-endian):
+//   "VLMJRNL1"  magic (8 bytes)
+//   u32 page size, u32 page count n, u64 size of the database file before the commit
+//   n × [u32 page number][page bytes]
+//   u64 checksum (FNV-1a over everything before it)
+// A journal whose checksum does not match was never completely written; since the database
+// is only touched after the journal is durable, such a journal is simply discarded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/base/status.h"
+#include "engine/io/file.h"
+
+namespace velmora::engine::io {
+
+struct JournalPage {
+    uint32_t number = 0;
+    std::vector<uint8_t> bytes;  // one page
+};
+
+class RollbackJournal {
+public:
+    // "<database>-journal".
+    static std::string pathFor(const std::string& databasePath);
+
+    // Writes the journal and makes it durable (file data and its folder entry).
+    static Status write(Env& env, const std::string& journalPath, uint32_t pageSize,
+                        uint64_t oldFileSize, const std::vector<JournalPage>& pages);
+
+    // Puts the journaled pages back into `database`, cuts it to its old size and syncs it.
+    // Then removes the journal. Returns true when a rollback happened, false when there was
+    // no journal or only an incomplete one (which is removed too).
+    static Result<bool> recover(Env& env, const std::string& journalPath, File& database);
+
+    // Removes the journal durably: the commit point of a commit.
+    static Status remove(Env& env, const std::string& journalPath);
+};
+
+}  // namespace velmora::engine::io
