@@ -46,8 +46,9 @@ MessageAnswer answerOf(int button, MessageButtons buttons) {
 }
 
 int twips(double pixels, double dotsPerInch) {
-    if (dotsPerInch <= 0)
+    if (dotsPerInch <= 0) {
         dotsPerInch = 96;
+    }
     return static_cast<int>(std::lround(pixels * 1440.0 / dotsPerInch));
 }
 
@@ -61,8 +62,9 @@ QString toDisplayText(std::string_view text) {
 }
 
 QtPorts::~QtPorts() {
-    if (m_waitCursor)
+    if (m_waitCursor) {
         QApplication::restoreOverrideCursor();
+    }
 }
 
 void QtPorts::registerWindow(const std::string& name, QWidget* window) {
@@ -137,20 +139,24 @@ void QtPorts::configureFileDialog(QFileDialog& dialog, const ports::FileOpenRequ
     dialog.selectNameFilter(filter);
     // Windows matches "*.MDB" against "WinSTB.mdb"; Qt must not tell the cases apart either.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    if (!request.initialFolder.empty())
+    if (!request.initialFolder.empty()) {
         dialog.setDirectory(fromUtf8(request.initialFolder));
-    if (!request.initialFileName.empty())
+    }
+    if (!request.initialFileName.empty()) {
         dialog.selectFile(fromUtf8(request.initialFileName));
+    }
 }
 
 std::optional<std::string> QtPorts::chooseFileToOpen(const ports::FileOpenRequest& request) {
     QFileDialog dialog(m_dialogParent.data());
     configureFileDialog(dialog, request);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
+    }
     const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
+    if (files.isEmpty()) {
         return std::nullopt;
+    }
     return files.front().toStdString();
 }
 
@@ -190,8 +196,9 @@ void QtPorts::runPendingEvents() {
 void QtPorts::endProgram(int exitCode) {
     m_programEnded = true;
     // Hiding is not closing: no close handler asks its question or stores its position.
-    for (QWidget* widget : QApplication::topLevelWidgets())
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
         widget->hide();
+    }
     // exit() leaves every running event loop, modal ones included; when none runs yet
     // (start-up inside the main window's constructor), the queued call ends the loop that
     // exec() is about to start.
@@ -215,8 +222,9 @@ engine::Status QtPorts::setOwnerWindow(std::string_view window, std::string_view
     // minimised with it and goes when the owner goes (Qt's parent tree then deletes it).
     const bool visible = owned->isVisible();
     owned->setParent(ownerWidget, owned->windowFlags() | Qt::Window);
-    if (visible)
+    if (visible) {
         owned->show();  // setParent hides the widget
+    }
     return engine::Status::ok();
 }
 

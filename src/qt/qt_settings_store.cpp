@@ -20,8 +20,9 @@ QString keyPath(std::string_view section, std::string_view key) {
 
 engine::Status syncStatus(QSettings& settings, const char* what) {
     settings.sync();
-    if (settings.status() == QSettings::NoError)
+    if (settings.status() == QSettings::NoError) {
         return engine::Status::ok();
+    }
     return engine::Status::error(engine::err::kDiskIo, std::string("cannot ") + what +
                                                            " settings file '" +
                                                            settings.fileName().toStdString() + "'");
@@ -52,11 +53,13 @@ std::string QtSettingsStore::read(std::string_view application, std::string_view
                                   std::string_view key, std::string_view defaultValue) const {
     const std::unique_ptr<QSettings> settings = open(application);
     const QVariant value = settings->value(keyPath(section, key));
-    if (!value.isValid())
+    if (!value.isValid()) {
         return std::string(defaultValue);
+    }
     // A hand-edited value with an unquoted comma comes back as a list; keep its text.
-    if (value.typeId() == QMetaType::QStringList)
+    if (value.typeId() == QMetaType::QStringList) {
         return value.toStringList().join(QLatin1Char(',')).toStdString();
+    }
     return value.toString().toStdString();
 }
 
@@ -75,8 +78,9 @@ engine::Status QtSettingsStore::write(std::string_view application, std::string_
 engine::Status QtSettingsStore::remove(std::string_view application, std::string_view section,
                                        std::string_view key) {
     const std::unique_ptr<QSettings> settings = open(application);
-    if (!settings->contains(keyPath(section, key)))
+    if (!settings->contains(keyPath(section, key))) {
         return engine::Status::ok();  // nothing to delete, and nothing to write back
+    }
     settings->remove(keyPath(section, key));
     return syncStatus(*settings, "write");
 }

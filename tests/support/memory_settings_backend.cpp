@@ -27,8 +27,9 @@ bool MemorySettingsBackend::contains(std::string_view application, std::string_v
 
 engine::Status MemorySettingsBackend::write(std::string_view application, std::string_view section,
                                             std::string_view key, std::string_view value) {
-    if (m_failing)
+    if (m_failing) {
         return engine::Status::error(engine::err::kDiskIo, "settings store is not writable");
+    }
     m_values[address(application, section, key)] = std::string(value);
     m_operations.push_back({Operation::Kind::Write, std::string(application), std::string(section),
                             std::string(key), std::string(value)});
@@ -37,8 +38,9 @@ engine::Status MemorySettingsBackend::write(std::string_view application, std::s
 
 engine::Status MemorySettingsBackend::remove(std::string_view application, std::string_view section,
                                              std::string_view key) {
-    if (m_failing)
+    if (m_failing) {
         return engine::Status::error(engine::err::kDiskIo, "settings store is not writable");
+    }
     m_values.erase(address(application, section, key));
     m_operations.push_back({Operation::Kind::Remove,
                             std::string(application),

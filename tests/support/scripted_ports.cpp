@@ -133,8 +133,9 @@ void ScriptedPorts::setWaitCursor(bool on) {
 
 void ScriptedPorts::runPendingEvents() {
     ++m_pendingEventRuns;
-    if (m_pendingEventsHandler)
+    if (m_pendingEventsHandler) {
         m_pendingEventsHandler();
+    }
 }
 
 void ScriptedPorts::endProgram(int exitCode) {
@@ -152,8 +153,9 @@ void ScriptedPorts::declareWindow(std::string name) {
 
 std::optional<std::string> ScriptedPorts::ownerOf(std::string_view window) const {
     const auto it = m_windows.find(window);
-    if (it == m_windows.end() || it->second.empty())
+    if (it == m_windows.end() || it->second.empty()) {
         return std::nullopt;
+    }
     return it->second;
 }
 
@@ -185,15 +187,17 @@ ports::TextExtent ScriptedPorts::defaultMeasure(std::string_view text,
     int current = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             continue;  // CR LF is one line break
+        }
         if (c == '\n' || c == '\r') {
             ++lines;
             current = 0;
             continue;
         }
-        if ((c & 0xC0) != 0x80)  // count code points, not UTF-8 continuation bytes
+        if ((c & 0xC0) != 0x80) {  // count code points, not UTF-8 continuation bytes
             widest = std::max(widest, ++current);
+        }
     }
     return {static_cast<int>(std::lround(widest * font.pointSize * 10)),
             static_cast<int>(std::lround(lines * font.pointSize * 24))};

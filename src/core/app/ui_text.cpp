@@ -65,8 +65,9 @@ constexpr std::array<UiTextEntry, kUiKeyCount> kEntries = {{
 
 constexpr bool entriesFollowKeyOrder() {
     for (std::size_t i = 0; i < kEntries.size(); ++i) {
-        if (static_cast<std::size_t>(kEntries[i].key) != i)
+        if (static_cast<std::size_t>(kEntries[i].key) != i) {
             return false;
+        }
     }
     return true;
 }
@@ -89,27 +90,32 @@ std::string_view uiKeyName(UiKey key) {
 std::optional<UiKey> uiKeyFromName(std::string_view name) {
     const auto it = std::find_if(kEntries.begin(), kEntries.end(),
                                  [name](const UiTextEntry& e) { return e.name == name; });
-    if (it == kEntries.end())
+    if (it == kEntries.end()) {
         return std::nullopt;
+    }
     return it->key;
 }
 
 bool UiText::fill(std::string_view languageCode) {
     const bool english = languageCode == kLanguageEnglish;
-    if (!english && languageCode != kLanguageGerman)
+    if (!english && languageCode != kLanguageGerman) {
         return false;
-    for (const UiTextEntry& entry : kEntries)
+    }
+    for (const UiTextEntry& entry : kEntries) {
         m_texts[static_cast<std::size_t>(entry.key)] = english ? entry.english : entry.german;
+    }
     return true;
 }
 
 void ApplyLanguage(UiText& uiText, std::string_view code, const CaptionSetter& setCaption) {
     uiText.fill(code);
-    if (!setCaption)
+    if (!setCaption) {
         return;
+    }
     for (const UiTextEntry& entry : kEntries) {
-        if (!entry.control.empty())
+        if (!entry.control.empty()) {
             setCaption(entry.control, uiText.text(entry.key));
+        }
     }
 }
 

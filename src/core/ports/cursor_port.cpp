@@ -17,8 +17,9 @@ WaitCursor::~WaitCursor() {
 }
 
 void WaitCursor::release() {
-    if (m_port != nullptr)
+    if (m_port != nullptr) {
         std::exchange(m_port, nullptr)->setWaitCursor(false);
+    }
 }
 
 }  // namespace velmora::core::ports
