@@ -1,0 +1,310 @@
+// DELETE, UPDATE, INSERT and SELECT ... INTO. Each finds its rows first and then changes
+// them; when one change is refused, the ones already made are undone, so a statement changes
+// all its rows or none.
+#include <algorithm>
+
+#include "engine/base/error_codes.h"
+#include "engine/sql/executor.h"
+#include "engine/sql/expression.h"
+#include "engine/sql/sql_error_codes.h"
+
+namespace velmora::engine::sql {
+
+using store::RowId;
+using store::Value;
+
+namespace {
+
+// The ids of the rows of one table a WHERE selects, in stored order.
+Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& sources,
+                                        Expr* where) {
+    std::vector<RowId> ids;
+    store::Table& table = *sources[0].table;
+    if (!where) {
+        table.forEachLive([&](RowId id, const store::Row&) { ids.push_back(id); });
+        return ids;
+    }
+    std::vector<Expr*> parts;
+    conjuncts(where, parts);
+    std::vector<std::pair<int, const Value*>> keys;
+    for (Expr* p : parts) {
+        if (p->kind != ExprKind::Binary || p->op != Op::Equal)
+            continue;
+        if (isColumnOf(*p->left, 0) && p->right->kind == ExprKind::Literal)
+            keys.emplace_back(p->left->column, &p->right->value);
+        else if (isColumnOf(*p->right, 0) && p->left->kind == ExprKind::Literal)
+            keys.emplace_back(p->right->column, &p->left->value);
+    }
+    std::vector<RowId> candidates;
+    if (!keys.empty()) {
+        std::sort(keys.begin(), keys.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        keys.erase(std::unique(keys.begin(), keys.end(),
+                               [](const auto& a, const auto& b) { return a.first == b.first; }),
+                   keys.end());
+        std::vector<int> columns;
+        std::vector<Value> values;
+        for (auto& [c, v] : keys) {
+            columns.push_back(c);
+            values.push_back(*v);
+        }
+        if (auto key = valuesKey(values)) {
+            const LookupIndex& index = session.lookups().index(table, columns);
+            if (const auto* found = index.find(*key))
+                candidates = *found;
+        }
+    } else {
+        table.forEachLive([&](RowId id, const store::Row&) { candidates.push_back(id); });
+    }
+    for (RowId id : candidates) {
+        EvalContext ctx{&sources, &id, nullptr};
+        VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*where, ctx));
+        if (t == Truth::True)
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+Result<std::vector<Source>> oneTable(Session& session, const std::string& name) {
+    VELMORA_ASSIGN_OR_RETURN(store::Table * table, session.database().table(name));
+    return std::vector<Source>{Source{table->schema().name, "", table}};
+}
+
+// Layout of a new table's columns: fixed columns packed in order, variable ones numbered.
+store::TableSchema schemaFor(const std::string& name, const std::vector<ResultColumn>& columns) {
+    store::TableSchema schema;
+    schema.name = name;
+    uint16_t fixedOffset = 0, variableSlot = 0;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        store::ColumnDef col;
+        col.name = columns[i].name;
+        col.type = columns[i].type;
+        col.number = static_cast<uint16_t>(i);
+        switch (col.type) {
+            case store::ColumnType::Text:
+                col.length = static_cast<uint16_t>(
+                    2 * std::clamp(columns[i].size == 0 ? 255 : columns[i].size, 1, 255));
+                break;
+            case store::ColumnType::Memo:
+            case store::ColumnType::Ole:
+                col.length = 0;
+                break;
+            case store::ColumnType::Boolean:
+                col.length = 1;
+                break;
+            case store::ColumnType::Byte:
+                col.length = 1;
+                break;
+            case store::ColumnType::Integer:
+                col.length = 2;
+                break;
+            case store::ColumnType::Long:
+            case store::ColumnType::Single:
+                col.length = 4;
+                break;
+            case store::ColumnType::Guid:
+                col.length = 16;
+                break;
+            case store::ColumnType::Numeric:
+                col.length = 17;
+                break;
+            case store::ColumnType::Binary:
+                col.length = 255;
+                break;
+            default:
+                col.length = 8;
+                break;
+        }
+        const bool variable =
+            col.type == store::ColumnType::Text || col.type == store::ColumnType::Memo ||
+            col.type == store::ColumnType::Ole || col.type == store::ColumnType::Binary;
+        if (col.type == store::ColumnType::Text)
+            col.extendedFlags = 0x01;  // compressed Unicode, as Access makes text columns
+        if (variable) {
+            col.variableSlot = variableSlot++;
+        } else {
+            col.flags |= store::column_flag::kFixed;
+            if (col.type != store::ColumnType::Boolean) {
+                col.fixedOffset = fixedOffset;
+                fixedOffset = static_cast<uint16_t>(fixedOffset + col.length);
+            }
+        }
+        schema.columns.push_back(std::move(col));
+    }
+    schema.maxColumns = static_cast<uint16_t>(columns.size());
+    schema.variableColumns = variableSlot;
+    return schema;
+}
+
+}  // namespace
+
+Status runDelete(Session& session, DeleteStatement& s) {
+    VELMORA_ASSIGN_OR_RETURN(auto sources, oneTable(session, s.table));
+    Binder binder(sources);
+    if (s.where)
+        VELMORA_RETURN_IF_ERROR(binder.bind(*s.where, nullptr));
+    VELMORA_RETURN_IF_ERROR(binder.checkParameters());
+    VELMORA_ASSIGN_OR_RETURN(auto ids, matchingRows(session, sources, s.where.get()));
+    for (RowId id : ids)
+        VELMORA_RETURN_IF_ERROR(session.deleteRow(*sources[0].table, id));
+    return Status::ok();
+}
+
+Status runUpdate(Session& session, UpdateStatement& s) {
+    VELMORA_ASSIGN_OR_RETURN(auto sources, oneTable(session, s.table));
+    store::Table& table = *sources[0].table;
+    Binder binder(sources);
+    std::vector<int> targets;
+    for (auto& a : s.assignments) {
+        if (!a.table.empty() && !store::sameName(a.table, sources[0].name)) {
+            return Status::error(err::kTooFewParameters, "Too few parameters. Expected 1.");
+        }
+        auto col = table.schema().findColumn(a.column);
+        if (!col) {
+            return Status::error(err::kTooFewParameters, "Too few parameters. Expected 1.");
+        }
+        targets.push_back(static_cast<int>(*col));
+        VELMORA_RETURN_IF_ERROR(binder.bind(*a.value, nullptr));
+    }
+    if (s.where)
+        VELMORA_RETURN_IF_ERROR(binder.bind(*s.where, nullptr));
+    VELMORA_RETURN_IF_ERROR(binder.checkParameters());
+    VELMORA_ASSIGN_OR_RETURN(auto ids, matchingRows(session, sources, s.where.get()));
+
+    // Every new value is computed from the row as it was, before any row changes.
+    std::vector<store::Row> newRows;
+    newRows.reserve(ids.size());
+    for (RowId id : ids) {
+        EvalContext ctx{&sources, &id, nullptr};
+        store::Row row = table.row(id);
+        for (size_t i = 0; i < targets.size(); ++i) {
+            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*s.assignments[i].value, ctx));
+            VELMORA_ASSIGN_OR_RETURN(row[targets[i]],
+                                     session.convertFor(table.schema().columns[targets[i]], v));
+        }
+        newRows.push_back(std::move(row));
+    }
+    std::vector<std::pair<RowId, store::Row>> done;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        store::Row before = table.row(ids[i]);
+        Status st = session.updateRow(table, ids[i], std::move(newRows[i]));
+        if (!st.isOk()) {
+            for (auto it = done.rbegin(); it != done.rend(); ++it)
+                (void)session.updateRow(table, it->first, std::move(it->second));
+            return st;
+        }
+        done.emplace_back(ids[i], std::move(before));
+    }
+    return Status::ok();
+}
+
+Status runInsert(Session& session, InsertStatement& s) {
+    VELMORA_ASSIGN_OR_RETURN(store::Table * table, session.database().table(s.table));
+    const auto& columns = table->schema().columns;
+    std::vector<int> targets;
+    if (s.columns.empty()) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            targets.push_back(static_cast<int>(i));
+    } else {
+        for (const auto& name : s.columns) {
+            auto col = table->schema().findColumn(name);
+            if (!col) {
+                return Status::error(err::kUnknownInsertField,
+                                     "The INSERT INTO statement contains the following unknown "
+                                     "field name: '" +
+                                         name +
+                                         "'.  Make sure you have typed the name correctly, and "
+                                         "try the operation again.");
+            }
+            targets.push_back(static_cast<int>(*col));
+        }
+    }
+
+    std::vector<store::Row> values;
+    if (s.select) {
+        VELMORA_ASSIGN_OR_RETURN(QueryResult r, runSelect(session, *s.select));
+        if (r.columns.size() != targets.size() && !s.columns.empty()) {
+            return Status::error(err::kValueCountMismatch,
+                                 "Number of query values and destination fields are not the "
+                                 "same.");
+        }
+        if (s.columns.empty()) {
+            // Without a column list the SELECT's columns go to the fields of the same name.
+            targets.clear();
+            for (const auto& c : r.columns) {
+                std::string name = c.name;
+                const size_t dot = name.rfind('.');
+                if (dot != std::string::npos)
+                    name = name.substr(dot + 1);
+                auto col = table->schema().findColumn(name);
+                if (!col) {
+                    return Status::error(err::kUnknownInsertField,
+                                         "The INSERT INTO statement contains the following "
+                                         "unknown field name: '" +
+                                             c.name + "'.");
+                }
+                targets.push_back(static_cast<int>(*col));
+            }
+        }
+        values = std::move(r.rows);
+    } else {
+        if (s.values.size() != targets.size()) {
+            return Status::error(err::kValueCountMismatch,
+                                 "Number of query values and destination fields are not the "
+                                 "same.");
+        }
+        std::vector<Source> none;
+        Binder binder(none);
+        for (auto& e : s.values)
+            VELMORA_RETURN_IF_ERROR(binder.bind(*e, nullptr));
+        VELMORA_RETURN_IF_ERROR(binder.checkParameters());
+        store::Row row;
+        EvalContext ctx{&none, nullptr, nullptr};
+        for (auto& e : s.values) {
+            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*e, ctx));
+            row.push_back(std::move(v));
+        }
+        values.push_back(std::move(row));
+    }
+
+    std::vector<RowId> added;
+    for (auto& v : values) {
+        store::Row row(columns.size(), store::Null{});
+        for (size_t i = 0; i < targets.size(); ++i)
+            row[targets[i]] = std::move(v[i]);
+        auto id = session.insertRow(*table, std::move(row));
+        if (!id.isOk()) {
+            for (RowId a : added)
+                (void)session.deleteRow(*table, a);
+            return id.status();
+        }
+        added.push_back(*id);
+    }
+    return Status::ok();
+}
+
+Status runSelectInto(Session& session, SelectStatement& s) {
+    if (session.database().hasTable(s.into))
+        return Status::error(err::kTableExists, "Table '" + s.into + "' already exists.");
+    VELMORA_ASSIGN_OR_RETURN(QueryResult r, runSelect(session, s));
+    for (size_t i = 0; i < r.columns.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (store::sameName(r.columns[i].name, r.columns[j].name)) {
+                return Status::error(err::kFieldDefinedTwice,
+                                     "Cannot define field more than once.");
+            }
+        }
+    }
+    VELMORA_ASSIGN_OR_RETURN(store::Table * table,
+                             session.database().createTable(schemaFor(s.into, r.columns)));
+    for (auto& row : r.rows) {
+        auto id = session.insertRow(*table, std::move(row));
+        if (!id.isOk()) {
+            (void)session.dropTable(s.into);
+            return id.status();
+        }
+    }
+    return Status::ok();
+}
+
+}  // namespace velmora::engine::sql

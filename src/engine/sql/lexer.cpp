@@ -1,0 +1,204 @@
+#include "engine/sql/lexer.h"
+
+#include <cctype>
+
+namespace velmora::engine::sql {
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Token::isKeyword(std::string_view keyword) const {
+    return kind == TokenKind::Name && equalsIgnoreCase(text, keyword);
+}
+
+namespace {
+
+bool isNameStart(unsigned char c) {
+    // Bytes of UTF-8 sequences count as letters: Jet names may hold umlauts.
+    return std::isalpha(c) || c == '_' || c >= 0x80;
+}
+
+bool isNameChar(unsigned char c) {
+    return isNameStart(c) || std::isdigit(c);
+}
+
+}  // namespace
+
+std::vector<Token> tokenize(std::string_view s) {
+    std::vector<Token> out;
+    size_t i = 0;
+    auto push = [&](TokenKind kind, size_t start, std::string text) {
+        out.push_back(Token{kind, std::move(text), start});
+    };
+    while (i < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t start = i;
+        if (std::isspace(c)) {
+            ++i;
+            continue;
+        }
+        if (isNameStart(c)) {
+            while (i < s.size() && isNameChar(static_cast<unsigned char>(s[i])))
+                ++i;
+            push(TokenKind::Name, start, std::string(s.substr(start, i - start)));
+            continue;
+        }
+        if (std::isdigit(c) ||
+            (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
+            bool isFloat = false;
+            while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+                ++i;
+            if (i < s.size() && s[i] == '.') {
+                isFloat = true;
+                ++i;
+                while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+                    ++i;
+            }
+            if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+                size_t j = i + 1;
+                if (j < s.size() && (s[j] == '+' || s[j] == '-'))
+                    ++j;
+                if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+                    isFloat = true;
+                    i = j;
+                    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+                        ++i;
+                }
+            }
+            // "12abc" is no number and no name in Jet.
+            if (i < s.size() && isNameStart(static_cast<unsigned char>(s[i]))) {
+                push(TokenKind::Invalid, start, std::string(s.substr(start)));
+                return out;
+            }
+            push(isFloat ? TokenKind::Float : TokenKind::Integer, start,
+                 std::string(s.substr(start, i - start)));
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            std::string value;
+            ++i;
+            bool closed = false;
+            while (i < s.size()) {
+                if (static_cast<unsigned char>(s[i]) == c) {
+                    if (i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == c) {
+                        value += s[i];
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                value += s[i++];
+            }
+            if (!closed) {
+                push(TokenKind::Invalid, start, std::string(s.substr(start)));
+                return out;
+            }
+            push(TokenKind::String, start, std::move(value));
+            continue;
+        }
+        if (c == '[' || c == '#') {
+            const char close = c == '[' ? ']' : '#';
+            const size_t end = s.find(close, i + 1);
+            if (end == std::string_view::npos) {
+                push(TokenKind::Invalid, start, std::string(s.substr(start)));
+                return out;
+            }
+            std::string inner(s.substr(i + 1, end - i - 1));
+            i = end + 1;
+            if (c == '[' && (inner.empty() || inner.find('[') != std::string::npos)) {
+                push(TokenKind::Invalid, start, std::string(s.substr(start)));
+                return out;
+            }
+            push(c == '[' ? TokenKind::QuotedName : TokenKind::Date, start, std::move(inner));
+            continue;
+        }
+        TokenKind kind = TokenKind::Invalid;
+        size_t length = 1;
+        switch (c) {
+            case '(':
+                kind = TokenKind::LeftParen;
+                break;
+            case ')':
+                kind = TokenKind::RightParen;
+                break;
+            case ',':
+                kind = TokenKind::Comma;
+                break;
+            case '.':
+                kind = TokenKind::Dot;
+                break;
+            case ';':
+                kind = TokenKind::Semicolon;
+                break;
+            case '*':
+                kind = TokenKind::Star;
+                break;
+            case '+':
+                kind = TokenKind::Plus;
+                break;
+            case '-':
+                kind = TokenKind::Minus;
+                break;
+            case '/':
+                kind = TokenKind::Slash;
+                break;
+            case '\\':
+                kind = TokenKind::Backslash;
+                break;
+            case '&':
+                kind = TokenKind::Ampersand;
+                break;
+            case '^':
+                kind = TokenKind::Caret;
+                break;
+            case '!':
+                kind = TokenKind::Bang;
+                break;
+            case '=':
+                kind = TokenKind::Equal;
+                break;
+            case '<':
+                if (i + 1 < s.size() && s[i + 1] == '>') {
+                    kind = TokenKind::NotEqual;
+                    length = 2;
+                } else if (i + 1 < s.size() && s[i + 1] == '=') {
+                    kind = TokenKind::LessEqual;
+                    length = 2;
+                } else {
+                    kind = TokenKind::Less;
+                }
+                break;
+            case '>':
+                if (i + 1 < s.size() && s[i + 1] == '=') {
+                    kind = TokenKind::GreaterEqual;
+                    length = 2;
+                } else {
+                    kind = TokenKind::Greater;
+                }
+                break;
+            default:
+                break;
+        }
+        if (kind == TokenKind::Invalid) {
+            push(TokenKind::Invalid, start, std::string(s.substr(start)));
+            return out;
+        }
+        push(kind, start, std::string(s.substr(start, length)));
+        i += length;
+    }
+    out.push_back(Token{TokenKind::End, "", s.size()});
+    return out;
+}
+
+}  // namespace velmora::engine::sql

@@ -1,0 +1,61 @@
+// The lexer of the Jet SQL dialect: names (bare or in [brackets]), numbers, 'text' and
+// "text" literals with doubled quotes inside, #date# literals, operators and punctuation.
+//
+// Keywords are not recognised here: a bare name is a Name token, and the parser decides,
+// without regard to letter case, whether it is a keyword where one may stand. A bracketed name
+// is never a keyword.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora::engine::sql {
+
+enum class TokenKind {
+    Name,        // bare name; text holds it as written
+    QuotedName,  // [name]; text holds the name without the brackets
+    Integer,     // digits only
+    Float,       // digits with a point or an exponent
+    String,      // text holds the value with doubled quotes undone
+    Date,        // #...#; text holds what stood between the hashes
+    LeftParen,
+    RightParen,
+    Comma,
+    Dot,
+    Semicolon,
+    Star,
+    Plus,
+    Minus,
+    Slash,
+    Backslash,  // integer division
+    Ampersand,
+    Caret,
+    Equal,
+    NotEqual,  // <>
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    Bang,  // ! as a name separator (Forms!x); rejected by the parser
+    End,
+    Invalid,  // an unterminated literal or a character Jet does not accept
+};
+
+struct Token {
+    TokenKind kind = TokenKind::End;
+    std::string text;
+    size_t offset = 0;  // byte offset of the token's first character in the statement
+
+    // A bare name equal to `keyword` without regard to letter case.
+    bool isKeyword(std::string_view keyword) const;
+};
+
+// Splits the whole statement. The last token is End, or Invalid where lexing stopped.
+std::vector<Token> tokenize(std::string_view text);
+
+// ASCII case-insensitive equality, for keywords and names.
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace velmora::engine::sql

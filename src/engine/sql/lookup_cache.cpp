@@ -1,0 +1,147 @@
+#include "engine/sql/lookup_cache.h"
+
+#include <algorithm>
+
+#include "engine/sql/value_ops.h"
+
+namespace velmora::engine::sql {
+
+const std::vector<store::RowId>* LookupIndex::find(const std::string& key) const {
+    auto it = buckets.find(key);
+    return it == buckets.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+void appendPart(std::string& out, const std::string& part) {
+    // Length-prefixed, so the parts of two columns cannot run into each other.
+    const uint32_t n = static_cast<uint32_t>(part.size());
+    out.append(reinterpret_cast<const char*>(&n), sizeof n);
+    out += part;
+}
+
+void removeId(std::vector<store::RowId>& ids, store::RowId id) {
+    auto it = std::lower_bound(ids.begin(), ids.end(), id);
+    if (it != ids.end() && *it == id)
+        ids.erase(it);
+}
+
+void insertId(std::vector<store::RowId>& ids, store::RowId id) {
+    if (ids.empty() || ids.back() < id) {
+        ids.push_back(id);
+        return;
+    }
+    auto it = std::lower_bound(ids.begin(), ids.end(), id);
+    if (it == ids.end() || *it != id)
+        ids.insert(it, id);
+}
+
+}  // namespace
+
+std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>& columns) {
+    std::string key;
+    for (int c : columns) {
+        auto part = equalityKey(row[c]);
+        if (!part)
+            return std::nullopt;
+        appendPart(key, *part);
+    }
+    return key;
+}
+
+std::optional<std::string> valuesKey(const std::vector<store::Value>& values) {
+    std::string key;
+    for (const auto& v : values) {
+        auto part = equalityKey(v);
+        if (!part)
+            return std::nullopt;
+        appendPart(key, *part);
+    }
+    return key;
+}
+
+void LookupCache::build(const store::Table& table, LookupIndex& index) {
+    index.buckets.clear();
+    table.forEachLive([&](store::RowId id, const store::Row& row) {
+        if (auto key = rowKey(row, index.columns))
+            index.buckets[*key].push_back(id);
+    });
+    index.changeCount = table.changeCount();
+}
+
+const LookupIndex& LookupCache::index(const store::Table& table, std::vector<int> columns) {
+    for (auto& e : m_indexes) {
+        if (e.table == &table && e.index->columns == columns) {
+            if (e.index->changeCount != table.changeCount())
+                build(table, *e.index);
+            return *e.index;
+        }
+    }
+    auto index = std::make_unique<LookupIndex>();
+    index->columns = std::move(columns);
+    build(table, *index);
+    m_indexes.push_back(Entry{&table, std::move(index)});
+    return *m_indexes.back().index;
+}
+
+namespace {
+
+void removeFromBucket(LookupIndex& index, const std::optional<std::string>& key, store::RowId id) {
+    if (!key)
+        return;
+    auto it = index.buckets.find(*key);
+    if (it == index.buckets.end())
+        return;
+    removeId(it->second, id);
+    if (it->second.empty())
+        index.buckets.erase(it);
+}
+
+}  // namespace
+
+void LookupCache::rowInserted(const store::Table& table, store::RowId id, uint64_t countBefore) {
+    for (auto& e : m_indexes) {
+        LookupIndex& index = *e.index;
+        // Only an index that was current before this change can be brought up to date; any
+        // other is rebuilt when next used.
+        if (e.table != &table || index.changeCount != countBefore)
+            continue;
+        if (auto key = rowKey(table.row(id), index.columns))
+            insertId(index.buckets[*key], id);
+        index.changeCount = table.changeCount();
+    }
+}
+
+void LookupCache::rowUpdated(const store::Table& table, store::RowId id, const store::Row& before,
+                             uint64_t countBefore) {
+    for (auto& e : m_indexes) {
+        LookupIndex& index = *e.index;
+        if (e.table != &table || index.changeCount != countBefore)
+            continue;
+        auto oldKey = rowKey(before, index.columns);
+        auto newKey = rowKey(table.row(id), index.columns);
+        if (oldKey != newKey) {
+            removeFromBucket(index, oldKey, id);
+            if (newKey)
+                insertId(index.buckets[*newKey], id);
+        }
+        index.changeCount = table.changeCount();
+    }
+}
+
+void LookupCache::rowErased(const store::Table& table, store::RowId id, const store::Row& before,
+                            uint64_t countBefore) {
+    for (auto& e : m_indexes) {
+        LookupIndex& index = *e.index;
+        if (e.table != &table || index.changeCount != countBefore)
+            continue;
+        removeFromBucket(index, rowKey(before, index.columns), id);
+        index.changeCount = table.changeCount();
+    }
+}
+
+void LookupCache::forget(const store::Table& table) {
+    std::erase_if(m_indexes, [&](const Entry& e) { return e.table == &table; });
+}
+
+}  // namespace velmora::engine::sql

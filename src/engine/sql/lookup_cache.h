@@ -1,0 +1,59 @@
+// Hash lookups on table columns, kept across statements.
+//
+// The program finds rows by equality on a few columns, one statement per row (a full save
+// looks up every one of 32 767 channels), and joins tables on equal columns. Building a hash
+// of the table for each statement would make that quadratic, so the executor keeps one index
+// per (table, column list) and every row change made through the session updates it in place.
+// An index remembers the table's change count it reflects; one whose table changed behind the
+// session's back is rebuilt on next use.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/store/table.h"
+
+namespace velmora::engine::sql {
+
+// Row ids by the equality key of some columns; ids of one key ascend (stored order). Rows
+// with a Null in any of the columns are not indexed: Null equals nothing.
+struct LookupIndex {
+    std::vector<int> columns;
+    std::unordered_map<std::string, std::vector<store::RowId>> buckets;
+    uint64_t changeCount = 0;  // the table's Table::changeCount() this index reflects
+
+    const std::vector<store::RowId>* find(const std::string& key) const;
+};
+
+// The equality key of the given columns of a row; nullopt when one of them is Null.
+std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>& columns);
+// The same for values given in column-list order.
+std::optional<std::string> valuesKey(const std::vector<store::Value>& values);
+
+class LookupCache {
+public:
+    const LookupIndex& index(const store::Table& table, std::vector<int> columns);
+
+    // Row changes the session made; `countBefore` is the table's change count before it.
+    void rowInserted(const store::Table& table, store::RowId id, uint64_t countBefore);
+    void rowUpdated(const store::Table& table, store::RowId id, const store::Row& before,
+                    uint64_t countBefore);
+    void rowErased(const store::Table& table, store::RowId id, const store::Row& before,
+                   uint64_t countBefore);
+    void forget(const store::Table& table);
+    void clear() { m_indexes.clear(); }
+
+private:
+    struct Entry {
+        const store::Table* table;
+        std::unique_ptr<LookupIndex> index;
+    };
+    void build(const store::Table& table, LookupIndex& index);
+    std::vector<Entry> m_indexes;
+};
+
+}  // namespace velmora::engine::sql

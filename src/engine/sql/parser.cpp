@@ -1,0 +1,976 @@
+#include "engine/sql/parser.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <initializer_list>
+
+#include "engine/base/error_codes.h"
+#include "engine/sql/lexer.h"
+#include "engine/sql/sql_error_codes.h"
+
+namespace velmora::engine::sql {
+
+namespace {
+
+// Words that end an expression or a name list; a bare name spelled like one of these is never
+// taken as a column.
+constexpr std::array kReserved = {
+    "SELECT", "FROM",   "WHERE",  "AND",    "OR",          "NOT",      "IS",   "NULL",
+    "LIKE",   "IN",     "AS",     "ON",     "JOIN",        "INNER",    "LEFT", "RIGHT",
+    "OUTER",  "GROUP",  "BY",     "HAVING", "ORDER",       "INTO",     "SET",  "VALUES",
+    "UPDATE", "DELETE", "INSERT", "MOD",    "BETWEEN",     "DISTINCT", "ASC",  "DESC",
+    "UNION",  "TRUE",   "FALSE",  "XOR",    "DISTINCTROW", "ALL",      "TOP",
+};
+
+bool isReserved(const Token& t) {
+    if (t.kind != TokenKind::Name)
+        return false;
+    for (const char* word : kReserved) {
+        if (equalsIgnoreCase(t.text, word))
+            return true;
+    }
+    return false;
+}
+
+bool isName(const Token& t) {
+    return t.kind == TokenKind::QuotedName || (t.kind == TokenKind::Name && !isReserved(t));
+}
+
+ExprPtr makeExpr(ExprKind kind, size_t offset) {
+    auto e = std::make_unique<Expr>();
+    e->kind = kind;
+    e->offset = offset;
+    return e;
+}
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : m_text(text), m_tokens(tokenize(text)) {}
+
+    Result<Statement> run() {
+        Statement result;
+        const Token& first = peek();
+        if (first.isKeyword("SELECT")) {
+            m_code = err::kSyntaxInExpression;
+            SelectStatement s;
+            if (!parseSelect(s, true))
+                return m_error;
+            result = std::move(s);
+        } else if (first.isKeyword("DELETE")) {
+            DeleteStatement s;
+            if (!parseDelete(s))
+                return m_error;
+            result = std::move(s);
+        } else if (first.isKeyword("UPDATE")) {
+            UpdateStatement s;
+            if (!parseUpdate(s))
+                return m_error;
+            result = std::move(s);
+        } else if (first.isKeyword("INSERT")) {
+            InsertStatement s;
+            if (!parseInsert(s))
+                return m_error;
+            result = std::move(s);
+        } else {
+            return Status::error(err::kInvalidSqlStatement,
+                                 "Invalid SQL statement; expected 'DELETE', 'INSERT', "
+                                 "'PROCEDURE', 'SELECT', or 'UPDATE'.");
+        }
+        if (peek().kind == TokenKind::Semicolon)
+            advance();
+        if (peek().kind != TokenKind::End) {
+            return Status::error(err::kCharactersAfterEnd,
+                                 "Characters found after end of SQL statement.");
+        }
+        return result;
+    }
+
+private:
+    const Token& peek(size_t ahead = 0) const {
+        const size_t i = std::min(m_pos + ahead, m_tokens.size() - 1);
+        return m_tokens[i];
+    }
+    const Token& advance() {
+        const Token& t = m_tokens[m_pos];
+        if (m_pos + 1 < m_tokens.size())
+            ++m_pos;
+        return t;
+    }
+    bool acceptKeyword(std::string_view word) {
+        if (peek().isKeyword(word)) {
+            advance();
+            return true;
+        }
+        return false;
+    }
+    bool accept(TokenKind kind) {
+        if (peek().kind == kind) {
+            advance();
+            return true;
+        }
+        return false;
+    }
+
+    // Records the first error; later ones are consequences of it.
+    bool fail(int code, size_t offset, std::string what = {}) {
+        if (m_failed)
+            return false;
+        m_failed = true;
+        std::string piece(m_text.substr(std::min(offset, m_text.size())));
+        std::string message;
+        switch (code) {
+            case err::kSyntaxInExpression:
+                message = what.empty() ? "Syntax error (missing operator) in query expression '" +
+                                             piece + "'."
+                                       : what;
+                break;
+            case err::kSyntaxInFrom:
+                message = "Syntax error in FROM clause.";
+                break;
+            case err::kSyntaxInUpdate:
+                message = "Syntax error in UPDATE statement.";
+                break;
+            case err::kSyntaxInInsert:
+                message = "Syntax error in INSERT INTO statement.";
+                break;
+            case err::kSyntaxInOrderBy:
+                message = "Syntax error in ORDER BY clause.";
+                break;
+            case err::kSyntaxInJoin:
+                message = "Syntax error in JOIN operation.";
+                break;
+            default:
+                message = what.empty() ? "Syntax error in query." : what;
+                break;
+        }
+        m_error = Status::error(code, std::move(message));
+        return false;
+    }
+    bool failHere(int code) { return fail(code, peek().offset); }
+
+    // After a condition, only the start of a further clause or the end may follow; anything
+    // else is an operator missing in the expression (NAME = 'O'Brien').
+    bool expectClauseEnd(size_t exprOffset, std::initializer_list<const char*> clauses) {
+        const Token& t = peek();
+        if (t.kind == TokenKind::End || t.kind == TokenKind::Semicolon ||
+            t.kind == TokenKind::RightParen)
+            return true;
+        for (const char* c : clauses) {
+            if (t.isKeyword(c))
+                return true;
+        }
+        return fail(err::kSyntaxInExpression, exprOffset);
+    }
+
+    // name := Name | [Name]
+    bool parseName(std::string& out, int code) {
+        if (!isName(peek()))
+            return failHere(code);
+        out = advance().text;
+        return true;
+    }
+
+    // select := SELECT [DISTINCT] items [INTO name] FROM sources [WHERE expr]
+    //           [GROUP BY exprs] [HAVING expr] [ORDER BY order-items]
+    bool parseSelect(SelectStatement& s, bool allowInto) {
+        advance();  // SELECT
+        if (acceptKeyword("DISTINCT") || acceptKeyword("DISTINCTROW"))
+            s.distinct = true;
+        else
+            acceptKeyword("ALL");
+        m_code = err::kSyntaxInExpression;
+        do {
+            if (!parseSelectItem(s))
+                return false;
+        } while (accept(TokenKind::Comma));
+        if (peek().isKeyword("INTO")) {
+            if (!allowInto)
+                return failHere(err::kSyntaxInInsert);
+            advance();
+            if (!parseName(s.into, err::kSyntaxInFrom))
+                return false;
+        }
+        if (!acceptKeyword("FROM")) {
+            // A select list that does not end where FROM should stand: Jet blames the
+            // expression (SELECT a b FROM t) or the missing clause.
+            if (peek().kind == TokenKind::End || peek().kind == TokenKind::Semicolon)
+                return fail(err::kSelectSyntax, peek().offset,
+                            "The SELECT statement includes a reserved word or an argument "
+                            "name that is misspelled or missing, or the punctuation is "
+                            "incorrect.");
+            return failHere(err::kSyntaxInExpression);
+        }
+        do {
+            auto node = parseFromSource();
+            if (!node)
+                return false;
+            s.from.push_back(std::move(node));
+        } while (accept(TokenKind::Comma));
+        if (acceptKeyword("WHERE")) {
+            const size_t at = peek().offset;
+            s.where = parseExpr();
+            if (!s.where || !expectClauseEnd(at, {"GROUP", "HAVING", "ORDER"}))
+                return false;
+        }
+        if (peek().isKeyword("GROUP")) {
+            advance();
+            if (!acceptKeyword("BY"))
+                return failHere(err::kSyntaxInExpression);
+            do {
+                auto e = parseExpr();
+                if (!e)
+                    return false;
+                s.groupBy.push_back(std::move(e));
+            } while (accept(TokenKind::Comma));
+        }
+        if (acceptKeyword("HAVING")) {
+            const size_t at = peek().offset;
+            s.having = parseExpr();
+            if (!s.having || !expectClauseEnd(at, {"ORDER"}))
+                return false;
+        }
+        if (peek().isKeyword("ORDER")) {
+            advance();
+            if (!acceptKeyword("BY"))
+                return failHere(err::kSyntaxInOrderBy);
+            do {
+                OrderItem item;
+                if (peek().kind == TokenKind::End)
+                    return failHere(err::kSyntaxInOrderBy);
+                item.expr = parseExpr();
+                if (!item.expr)
+                    return false;
+                if (acceptKeyword("DESC"))
+                    item.descending = true;
+                else
+                    acceptKeyword("ASC");
+                s.orderBy.push_back(std::move(item));
+            } while (accept(TokenKind::Comma));
+        }
+        return true;
+    }
+
+    // item := * | name.* | expr [AS alias]
+    bool parseSelectItem(SelectStatement& s) {
+        SelectItem item;
+        if (accept(TokenKind::Star)) {
+            item.star = true;
+            s.items.push_back(std::move(item));
+            return true;
+        }
+        if (isName(peek()) && peek(1).kind == TokenKind::Dot && peek(2).kind == TokenKind::Star) {
+            item.star = true;
+            item.starTable = advance().text;
+            advance();
+            advance();
+            s.items.push_back(std::move(item));
+            return true;
+        }
+        if (peek().isKeyword("FROM") || peek().kind == TokenKind::End)
+            return fail(err::kSelectSyntax, peek().offset,
+                        "The SELECT statement includes a reserved word or an argument name "
+                        "that is misspelled or missing, or the punctuation is incorrect.");
+        item.expr = parseExpr();
+        if (!item.expr)
+            return false;
+        if (acceptKeyword("AS")) {
+            if (!parseName(item.alias, err::kSyntaxInExpression))
+                return false;
+        }
+        s.items.push_back(std::move(item));
+        return true;
+    }
+
+    // source := primary { (INNER | LEFT [OUTER] | RIGHT [OUTER]) JOIN primary ON expr }
+    std::unique_ptr<FromNode> parseFromSource() {
+        auto left = parseFromPrimary();
+        if (!left)
+            return nullptr;
+        for (;;) {
+            JoinType type;
+            if (peek().isKeyword("INNER")) {
+                type = JoinType::Inner;
+            } else if (peek().isKeyword("LEFT")) {
+                type = JoinType::Left;
+            } else if (peek().isKeyword("RIGHT")) {
+                type = JoinType::Right;
+            } else if (peek().isKeyword("JOIN")) {
+                failHere(err::kSyntaxInJoin);
+                return nullptr;
+            } else {
+                return left;
+            }
+            advance();
+            if (type != JoinType::Inner)
+                acceptKeyword("OUTER");
+            if (!acceptKeyword("JOIN")) {
+                failHere(err::kSyntaxInFrom);
+                return nullptr;
+            }
+            auto right = parseFromPrimary();
+            if (!right)
+                return nullptr;
+            if (!acceptKeyword("ON")) {
+                failHere(err::kSyntaxInJoin);
+                return nullptr;
+            }
+            auto on = parseExpr();
+            if (!on)
+                return nullptr;
+            auto join = std::make_unique<FromNode>();
+            join->isJoin = true;
+            join->join = type;
+            join->left = std::move(left);
+            join->right = std::move(right);
+            join->on = std::move(on);
+            left = std::move(join);
+        }
+    }
+
+    // primary := '(' source ')' | name [[AS] alias]
+    std::unique_ptr<FromNode> parseFromPrimary() {
+        if (accept(TokenKind::LeftParen)) {
+            auto inner = parseFromSource();
+            if (!inner)
+                return nullptr;
+            if (!accept(TokenKind::RightParen)) {
+                failHere(err::kSyntaxInFrom);
+                return nullptr;
+            }
+            return inner;
+        }
+        auto node = std::make_unique<FromNode>();
+        node->table.offset = peek().offset;
+        if (!parseName(node->table.name, err::kSyntaxInFrom))
+            return nullptr;
+        if (acceptKeyword("AS")) {
+            if (!parseName(node->table.alias, err::kSyntaxInFrom))
+                return nullptr;
+        } else if (isName(peek())) {
+            node->table.alias = advance().text;
+        }
+        return node;
+    }
+
+    // delete := DELETE [* | name.*] FROM name [WHERE expr]
+    bool parseDelete(DeleteStatement& s) {
+        advance();
+        if (!accept(TokenKind::Star)) {
+            if (isName(peek()) && peek(1).kind == TokenKind::Dot &&
+                peek(2).kind == TokenKind::Star) {
+                advance();
+                advance();
+                advance();
+            }
+        }
+        if (!acceptKeyword("FROM"))
+            return fail(err::kDeleteSyntax, peek().offset,
+                        "Query input must contain at least one table or query.");
+        if (!parseName(s.table, err::kSyntaxInFrom))
+            return false;
+        if (acceptKeyword("WHERE")) {
+            m_code = err::kSyntaxInExpression;
+            const size_t at = peek().offset;
+            s.where = parseExpr();
+            if (!s.where || !expectClauseEnd(at, {}))
+                return false;
+        }
+        return true;
+    }
+
+    // update := UPDATE name SET [table.]column = expr {, ...} [WHERE expr]
+    bool parseUpdate(UpdateStatement& s) {
+        advance();
+        if (!parseName(s.table, err::kSyntaxInUpdate))
+            return false;
+        if (!acceptKeyword("SET"))
+            return failHere(err::kSyntaxInUpdate);
+        do {
+            Assignment a;
+            if (!parseName(a.column, err::kSyntaxInUpdate))
+                return false;
+            if (accept(TokenKind::Dot)) {
+                a.table = std::move(a.column);
+                if (!parseName(a.column, err::kSyntaxInUpdate))
+                    return false;
+            }
+            if (!accept(TokenKind::Equal))
+                return failHere(err::kSyntaxInUpdate);
+            a.value = parseExpr();
+            if (!a.value)
+                return false;
+            s.assignments.push_back(std::move(a));
+        } while (accept(TokenKind::Comma));
+        if (acceptKeyword("WHERE")) {
+            const size_t at = peek().offset;
+            s.where = parseExpr();
+            if (!s.where || !expectClauseEnd(at, {}))
+                return false;
+        } else if (peek().kind != TokenKind::End && peek().kind != TokenKind::Semicolon) {
+            return failHere(err::kSyntaxInUpdate);
+        }
+        return true;
+    }
+
+    // insert := INSERT INTO name [(column {, column})] (VALUES (expr {, expr}) | select)
+    bool parseInsert(InsertStatement& s) {
+        advance();
+        if (!acceptKeyword("INTO"))
+            return failHere(err::kSyntaxInInsert);
+        if (!parseName(s.table, err::kSyntaxInInsert))
+            return false;
+        if (accept(TokenKind::LeftParen)) {
+            do {
+                std::string column;
+                if (!parseName(column, err::kSyntaxInInsert))
+                    return false;
+                if (accept(TokenKind::Dot) && !parseName(column, err::kSyntaxInInsert))
+                    return false;
+                s.columns.push_back(std::move(column));
+            } while (accept(TokenKind::Comma));
+            if (!accept(TokenKind::RightParen))
+                return failHere(err::kSyntaxInInsert);
+        }
+        if (acceptKeyword("VALUES")) {
+            if (!accept(TokenKind::LeftParen))
+                return failHere(err::kSyntaxInInsert);
+            do {
+                auto e = parseExpr();
+                if (!e)
+                    return false;
+                s.values.push_back(std::move(e));
+            } while (accept(TokenKind::Comma));
+            if (!accept(TokenKind::RightParen))
+                return failHere(err::kSyntaxInInsert);
+            return true;
+        }
+        if (peek().isKeyword("SELECT")) {
+            s.select = std::make_unique<SelectStatement>();
+            return parseSelect(*s.select, false);
+        }
+        return failHere(err::kSyntaxInInsert);
+    }
+
+    // Expressions, lowest precedence first, as Jet (and VBA) bind them:
+    //   or := and {OR and}; and := not {AND not}; not := NOT not | compare
+    //   compare := concat [(= <> < <= > >=) concat | IS [NOT] NULL | [NOT] LIKE concat
+    //              | [NOT] IN (list) | [NOT] BETWEEN concat AND concat]
+    //   concat := additive {& additive}; additive := modulo {(+|-) modulo}
+    //   modulo := intdiv {MOD intdiv}; intdiv := term {\ term}; term := unary {(*|/) unary}
+    //   unary := (-|+) unary | power; power := primary {^ unary}
+    ExprPtr parseExpr() {
+        if (++m_depth > kMaxDepth) {
+            --m_depth;
+            fail(err::kExpressionTooComplex, peek().offset, "Query is too complex.");
+            return nullptr;
+        }
+        auto e = parseOr();
+        --m_depth;
+        return e;
+    }
+
+    ExprPtr binary(Op op, ExprPtr left, ExprPtr right) {
+        auto e = makeExpr(ExprKind::Binary, left->offset);
+        e->op = op;
+        e->left = std::move(left);
+        e->right = std::move(right);
+        return e;
+    }
+
+    ExprPtr parseOr() {
+        auto left = parseAnd();
+        while (left && peek().isKeyword("OR")) {
+            advance();
+            auto right = parseAnd();
+            if (!right)
+                return nullptr;
+            left = binary(Op::Or, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseAnd() {
+        auto left = parseNot();
+        while (left && peek().isKeyword("AND")) {
+            advance();
+            auto right = parseNot();
+            if (!right)
+                return nullptr;
+            left = binary(Op::And, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseNot() {
+        if (peek().isKeyword("NOT")) {
+            const size_t offset = advance().offset;
+            if (++m_depth > kMaxDepth) {
+                fail(err::kExpressionTooComplex, offset, "Query is too complex.");
+                return nullptr;
+            }
+            auto inner = parseNot();
+            --m_depth;
+            if (!inner)
+                return nullptr;
+            auto e = makeExpr(ExprKind::Unary, offset);
+            e->op = Op::Not;
+            e->left = std::move(inner);
+            return e;
+        }
+        return parseCompare();
+    }
+
+    ExprPtr parseCompare() {
+        auto left = parseConcat();
+        if (!left)
+            return nullptr;
+        const Token& t = peek();
+        Op op;
+        switch (t.kind) {
+            case TokenKind::Equal:
+                op = Op::Equal;
+                break;
+            case TokenKind::NotEqual:
+                op = Op::NotEqual;
+                break;
+            case TokenKind::Less:
+                op = Op::Less;
+                break;
+            case TokenKind::LessEqual:
+                op = Op::LessEqual;
+                break;
+            case TokenKind::Greater:
+                op = Op::Greater;
+                break;
+            case TokenKind::GreaterEqual:
+                op = Op::GreaterEqual;
+                break;
+            default:
+                return parsePredicate(std::move(left));
+        }
+        advance();
+        auto right = parseConcat();
+        if (!right)
+            return nullptr;
+        return binary(op, std::move(left), std::move(right));
+    }
+
+    ExprPtr parsePredicate(ExprPtr left) {
+        if (peek().isKeyword("IS")) {
+            advance();
+            auto e = makeExpr(ExprKind::IsNull, left->offset);
+            e->negated = acceptKeyword("NOT");
+            if (!acceptKeyword("NULL")) {
+                fail(err::kSyntaxInExpression, left->offset);
+                return nullptr;
+            }
+            e->left = std::move(left);
+            return e;
+        }
+        bool negated = false;
+        if (peek().isKeyword("NOT") && (peek(1).isKeyword("LIKE") || peek(1).isKeyword("IN") ||
+                                        peek(1).isKeyword("BETWEEN"))) {
+            advance();
+            negated = true;
+        }
+        if (acceptKeyword("LIKE")) {
+            auto e = makeExpr(ExprKind::Like, left->offset);
+            e->negated = negated;
+            e->left = std::move(left);
+            e->right = parseConcat();
+            if (!e->right)
+                return nullptr;
+            return e;
+        }
+        if (acceptKeyword("IN")) {
+            auto e = makeExpr(ExprKind::In, left->offset);
+            e->negated = negated;
+            e->left = std::move(left);
+            if (!accept(TokenKind::LeftParen)) {
+                fail(err::kSyntaxInExpression, e->offset);
+                return nullptr;
+            }
+            do {
+                auto item = parseExpr();
+                if (!item)
+                    return nullptr;
+                e->list.push_back(std::move(item));
+            } while (accept(TokenKind::Comma));
+            if (!accept(TokenKind::RightParen)) {
+                fail(err::kSyntaxInExpression, e->offset);
+                return nullptr;
+            }
+            return e;
+        }
+        if (acceptKeyword("BETWEEN")) {
+            auto e = makeExpr(ExprKind::Between, left->offset);
+            e->negated = negated;
+            e->left = std::move(left);
+            auto low = parseConcat();
+            if (!low)
+                return nullptr;
+            if (!acceptKeyword("AND")) {
+                fail(err::kSyntaxInExpression, e->offset,
+                     "Between operator without And in query expression.");
+                return nullptr;
+            }
+            auto high = parseConcat();
+            if (!high)
+                return nullptr;
+            e->list.push_back(std::move(low));
+            e->list.push_back(std::move(high));
+            return e;
+        }
+        return left;
+    }
+
+    ExprPtr parseConcat() {
+        auto left = parseAdditive();
+        while (left && peek().kind == TokenKind::Ampersand) {
+            advance();
+            auto right = parseAdditive();
+            if (!right)
+                return nullptr;
+            left = binary(Op::Concat, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseAdditive() {
+        auto left = parseModulo();
+        while (left && (peek().kind == TokenKind::Plus || peek().kind == TokenKind::Minus)) {
+            const Op op = advance().kind == TokenKind::Plus ? Op::Add : Op::Subtract;
+            auto right = parseModulo();
+            if (!right)
+                return nullptr;
+            left = binary(op, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseModulo() {
+        auto left = parseIntDivide();
+        while (left && peek().isKeyword("MOD")) {
+            advance();
+            auto right = parseIntDivide();
+            if (!right)
+                return nullptr;
+            left = binary(Op::Modulo, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseIntDivide() {
+        auto left = parseTerm();
+        while (left && peek().kind == TokenKind::Backslash) {
+            advance();
+            auto right = parseTerm();
+            if (!right)
+                return nullptr;
+            left = binary(Op::IntDivide, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseTerm() {
+        auto left = parseUnary();
+        while (left && (peek().kind == TokenKind::Star || peek().kind == TokenKind::Slash)) {
+            const Op op = advance().kind == TokenKind::Star ? Op::Multiply : Op::Divide;
+            auto right = parseUnary();
+            if (!right)
+                return nullptr;
+            left = binary(op, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr parseUnary() {
+        if (peek().kind == TokenKind::Minus || peek().kind == TokenKind::Plus) {
+            const Token& t = advance();
+            if (++m_depth > kMaxDepth) {
+                fail(err::kExpressionTooComplex, t.offset, "Query is too complex.");
+                return nullptr;
+            }
+            auto inner = parseUnary();
+            --m_depth;
+            if (!inner)
+                return nullptr;
+            auto e = makeExpr(ExprKind::Unary, t.offset);
+            e->op = t.kind == TokenKind::Minus ? Op::Negate : Op::Plus;
+            e->left = std::move(inner);
+            return e;
+        }
+        return parsePower();
+    }
+
+    ExprPtr parsePower() {
+        auto left = parsePrimary();
+        while (left && peek().kind == TokenKind::Caret) {
+            advance();
+            auto right = parseUnary();
+            if (!right)
+                return nullptr;
+            left = binary(Op::Power, std::move(left), std::move(right));
+        }
+        return left;
+    }
+
+    ExprPtr literal(store::Value v, size_t offset) {
+        auto e = makeExpr(ExprKind::Literal, offset);
+        e->value = std::move(v);
+        return e;
+    }
+
+    // primary := number | string | #date# | TRUE | FALSE | NULL | ( expr )
+    //          | aggregate ( [*] expr ) | name [. name]
+    ExprPtr parsePrimary() {
+        const Token& t = peek();
+        const size_t offset = t.offset;
+        switch (t.kind) {
+            case TokenKind::Integer: {
+                advance();
+                int64_t v = 0;
+                auto [p, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), v);
+                if (ec != std::errc() || v > INT32_MAX)
+                    return literal(std::strtod(t.text.c_str(), nullptr), offset);
+                return literal(v, offset);
+            }
+            case TokenKind::Float:
+                advance();
+                return literal(std::strtod(t.text.c_str(), nullptr), offset);
+            case TokenKind::String:
+                advance();
+                return literal(t.text, offset);
+            case TokenKind::Date: {
+                auto days = parseDateLiteral(t.text);
+                if (!days) {
+                    fail(err::kSyntaxInExpression, offset,
+                         "Syntax error in date in query expression '" +
+                             std::string(m_text.substr(offset)) + "'.");
+                    return nullptr;
+                }
+                advance();
+                return literal(store::DateTime{*days}, offset);
+            }
+            case TokenKind::LeftParen: {
+                advance();
+                auto inner = parseExpr();
+                if (!inner)
+                    return nullptr;
+                if (!accept(TokenKind::RightParen)) {
+                    fail(err::kSyntaxInExpression, offset);
+                    return nullptr;
+                }
+                return inner;
+            }
+            case TokenKind::Name:
+                if (t.isKeyword("TRUE")) {
+                    advance();
+                    return literal(true, offset);
+                }
+                if (t.isKeyword("FALSE")) {
+                    advance();
+                    return literal(false, offset);
+                }
+                if (t.isKeyword("NULL")) {
+                    advance();
+                    return literal(store::Null{}, offset);
+                }
+                if (peek(1).kind == TokenKind::LeftParen)
+                    return parseFunction();
+                break;
+            case TokenKind::Invalid:
+                if (!t.text.empty() && (t.text[0] == '\'' || t.text[0] == '"')) {
+                    fail(err::kSyntaxInExpression, offset,
+                         "Syntax error in string in query expression '" + t.text + "'.");
+                    return nullptr;
+                }
+                if (!t.text.empty() && t.text[0] == '#') {
+                    fail(err::kSyntaxInExpression, offset,
+                         "Syntax error in date in query expression '" + t.text + "'.");
+                    return nullptr;
+                }
+                if (!t.text.empty() && t.text[0] == '[') {
+                    fail(err::kInvalidBracketing, offset,
+                         "Invalid bracketing of name '" + t.text + "'.");
+                    return nullptr;
+                }
+                break;
+            default:
+                break;
+        }
+        if (!isName(t)) {
+            fail(m_code, offset);
+            return nullptr;
+        }
+        auto e = makeExpr(ExprKind::Column, offset);
+        e->name = advance().text;
+        if (peek().kind == TokenKind::Dot) {
+            advance();
+            if (!isName(peek())) {
+                fail(err::kSyntaxInExpression, offset);
+                return nullptr;
+            }
+            e->table = std::move(e->name);
+            e->name = advance().text;
+        }
+        if (peek().kind == TokenKind::Bang) {
+            fail(err::kSyntaxInExpression, offset);
+            return nullptr;
+        }
+        return e;
+    }
+
+    ExprPtr parseFunction() {
+        const Token& nameToken = advance();
+        const size_t offset = nameToken.offset;
+        AggregateKind kind;
+        if (nameToken.isKeyword("COUNT")) {
+            kind = AggregateKind::Count;
+        } else if (nameToken.isKeyword("SUM")) {
+            kind = AggregateKind::Sum;
+        } else if (nameToken.isKeyword("MIN")) {
+            kind = AggregateKind::Min;
+        } else if (nameToken.isKeyword("MAX")) {
+            kind = AggregateKind::Max;
+        } else if (nameToken.isKeyword("AVG")) {
+            kind = AggregateKind::Avg;
+        } else {
+            fail(err::kUndefinedFunction, offset,
+                 "Undefined function '" + nameToken.text + "' in expression.");
+            return nullptr;
+        }
+        advance();  // (
+        auto e = makeExpr(ExprKind::Aggregate, offset);
+        e->aggregate = kind;
+        if (kind == AggregateKind::Count && peek().kind == TokenKind::Star) {
+            advance();
+        } else {
+            e->left = parseExpr();
+            if (!e->left)
+                return nullptr;
+        }
+        if (!accept(TokenKind::RightParen)) {
+            fail(err::kSyntaxInExpression, offset);
+            return nullptr;
+        }
+        return e;
+    }
+
+    static constexpr int kMaxDepth = 200;
+
+    std::string_view m_text;
+    std::vector<Token> m_tokens;
+    size_t m_pos = 0;
+    int m_depth = 0;
+    int m_code = err::kSyntaxInExpression;
+    bool m_failed = false;
+    Status m_error;
+};
+
+bool parseInt(std::string_view s, size_t& i, int& out, int maxDigits) {
+    int digits = 0;
+    out = 0;
+    while (i < s.size() && digits < maxDigits && s[i] >= '0' && s[i] <= '9') {
+        out = out * 10 + (s[i] - '0');
+        ++i;
+        ++digits;
+    }
+    return digits > 0;
+}
+
+// Days from 1899-12-30 to the civil date (proleptic Gregorian).
+double daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const int64_t unixDays = int64_t(era) * 146097 + doe - 719468;
+    return double(unixDays + 25569);  // 1970-01-01 is day 25569
+}
+
+}  // namespace
+
+std::optional<double> parseDateLiteral(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    int a = 0, b = 0, c = 0;
+    int year, month, day;
+    bool haveDate = false;
+    size_t save = i;
+    if (parseInt(s, i, a, 4)) {
+        if (i < s.size() && (s[i] == '-' || s[i] == '/') && i - save == 4) {
+            const char sep = s[i++];
+            if (!parseInt(s, i, b, 2) || i >= s.size() || s[i++] != sep || !parseInt(s, i, c, 2))
+                return std::nullopt;
+            year = a, month = b, day = c;
+            haveDate = true;
+        } else if (i < s.size() && (s[i] == '/' || s[i] == '-')) {
+            const char sep = s[i++];
+            if (!parseInt(s, i, b, 2) || i >= s.size() || s[i++] != sep || !parseInt(s, i, c, 4))
+                return std::nullopt;
+            month = a, day = b, year = c;
+            if (year < 100)
+                year += year < 30 ? 2000 : 1900;
+            haveDate = true;
+        } else {
+            i = save;
+        }
+    }
+    double days = 0;
+    if (haveDate) {
+        static constexpr int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        if (month < 1 || month > 12 || day < 1 || day > kDaysIn[month - 1] || year < 100 ||
+            year > 9999)
+            return std::nullopt;
+        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        if (month == 2 && day == 29 && !leap)
+            return std::nullopt;
+        days = daysFromCivil(year, month, day);
+        while (i < s.size() && s[i] == ' ')
+            ++i;
+    }
+    if (i < s.size()) {
+        int h = 0, mi = 0, sec = 0;
+        if (!parseInt(s, i, h, 2) || i >= s.size() || s[i++] != ':' || !parseInt(s, i, mi, 2))
+            return std::nullopt;
+        if (i < s.size() && s[i] == ':') {
+            ++i;
+            if (!parseInt(s, i, sec, 2))
+                return std::nullopt;
+        }
+        while (i < s.size() && s[i] == ' ')
+            ++i;
+        if (i + 1 < s.size() + 1 && i < s.size()) {
+            std::string_view rest = s.substr(i);
+            if (equalsIgnoreCase(rest, "AM")) {
+                if (h == 12)
+                    h = 0;
+            } else if (equalsIgnoreCase(rest, "PM")) {
+                if (h < 12)
+                    h += 12;
+            } else {
+                return std::nullopt;
+            }
+            i = s.size();
+        }
+        if (h > 23 || mi > 59 || sec > 59)
+            return std::nullopt;
+        const double fraction = (h * 3600 + mi * 60 + sec) / 86400.0;
+        // Before 1899-12-30 the fraction counts away from zero, as OLE dates do.
+        days = days < 0 ? days - fraction : days + fraction;
+    } else if (!haveDate) {
+        return std::nullopt;
+    }
+    return days;
+}
+
+Result<Statement> parseStatement(std::string_view text) {
+    return Parser(text).run();
+}
+
+}  // namespace velmora::engine::sql

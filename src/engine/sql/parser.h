@@ -1,0 +1,22 @@
+// The recursive-descent parser of the Jet SQL dialect the program speaks, and a little more:
+// SELECT (with INTO, joins, WHERE, GROUP BY, HAVING, ORDER BY), DELETE, UPDATE, INSERT.
+//
+// Errors carry the number Jet gives them: 3075 in an expression, 3131 in FROM, 3144 in UPDATE,
+// 3134 in INSERT INTO, 3138 in ORDER BY, 3129 for a statement that starts with no known verb,
+// 3142 for text after the end of the statement.
+#pragma once
+
+#include <string_view>
+
+#include "engine/base/status.h"
+#include "engine/sql/ast.h"
+
+namespace velmora::engine::sql {
+
+Result<Statement> parseStatement(std::string_view text);
+
+// The Jet date literal between the hashes (m/d/yyyy, yyyy-mm-dd, optional time) as days since
+// 1899-12-30; nullopt when it is no date.
+std::optional<double> parseDateLiteral(std::string_view text);
+
+}  // namespace velmora::engine::sql

@@ -1,0 +1,687 @@
+// SELECT: the FROM clause as tuples of row ids (hash joins on equal columns, hash lookups
+// for equality conditions on one table), then WHERE, grouping, HAVING, the select list,
+// ORDER BY and DISTINCT.
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
+
+#include "engine/base/error_codes.h"
+#include "engine/sql/executor.h"
+#include "engine/sql/expression.h"
+#include "engine/sql/sql_error_codes.h"
+
+namespace velmora::engine::sql {
+
+using store::RowId;
+using store::Value;
+
+namespace {
+
+constexpr int kJoinTypeMismatch = 3615;  // Type mismatch in JOIN expression.
+
+// Tuples of row ids, `width` ids each (one per source, kNoRow where a table has no row).
+struct Tuples {
+    size_t width = 0;
+    std::vector<RowId> ids;
+    size_t count() const { return width == 0 ? 0 : ids.size() / width; }
+    const RowId* at(size_t i) const { return ids.data() + i * width; }
+};
+
+class SelectRunner {
+public:
+    SelectRunner(Session& session, SelectStatement& s) : m_session(session), m_s(s) {}
+
+    Result<QueryResult> run();
+
+private:
+    Status collectSources(FromNode& node);
+    Status bindJoins(FromNode& node);
+    Status evalFrom(const FromNode& node, Tuples& out);
+    Status evalLeaf(int slot, Tuples& out);
+    Status join(const FromNode& node, Tuples left, Tuples right, Tuples& out);
+    std::vector<RowId> equalityCandidates(bool& used);
+    Status checkGrouped(const Expr& e) const;
+
+    Session& m_session;
+    SelectStatement& m_s;
+    std::vector<Source> m_sources;
+    std::unordered_map<const FromNode*, int> m_slotOf;
+    std::vector<ExprPtr> m_starColumns;  // columns the * items stand for
+    std::unique_ptr<Binder> m_binder;
+};
+
+Status SelectRunner::collectSources(FromNode& node) {
+    if (node.isJoin) {
+        VELMORA_RETURN_IF_ERROR(collectSources(*node.left));
+        return collectSources(*node.right);
+    }
+    VELMORA_ASSIGN_OR_RETURN(store::Table * table, m_session.database().table(node.table.name));
+    m_slotOf[&node] = static_cast<int>(m_sources.size());
+    m_sources.push_back(Source{table->schema().name, node.table.alias, table});
+    return Status::ok();
+}
+
+Status SelectRunner::bindJoins(FromNode& node) {
+    if (!node.isJoin)
+        return Status::ok();
+    VELMORA_RETURN_IF_ERROR(bindJoins(*node.left));
+    VELMORA_RETURN_IF_ERROR(bindJoins(*node.right));
+    return m_binder->bind(*node.on, nullptr);
+}
+
+void leafSlots(const FromNode& node, const std::unordered_map<const FromNode*, int>& slotOf,
+               std::vector<int>& out) {
+    if (node.isJoin) {
+        leafSlots(*node.left, slotOf, out);
+        leafSlots(*node.right, slotOf, out);
+    } else {
+        out.push_back(slotOf.at(&node));
+    }
+}
+
+bool within(const std::vector<int>& used, const std::vector<int>& slots) {
+    return std::all_of(used.begin(), used.end(), [&](int s) {
+        return std::find(slots.begin(), slots.end(), s) != slots.end();
+    });
+}
+
+bool isWholeOrNumber(store::ColumnType t) {
+    return t != store::ColumnType::Text && t != store::ColumnType::Memo &&
+           t != store::ColumnType::Binary && t != store::ColumnType::Ole &&
+           t != store::ColumnType::Guid;
+}
+
+// The row ids of the one table that satisfy the WHERE's "column = literal" conjuncts, from a
+// hash lookup; `used` tells whether there were any.
+std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
+    used = false;
+    if (m_sources.size() != 1 || !m_s.where)
+        return {};
+    std::vector<Expr*> parts;
+    conjuncts(m_s.where.get(), parts);
+    std::vector<std::pair<int, const Value*>> keys;
+    for (Expr* p : parts) {
+        if (p->kind != ExprKind::Binary || p->op != Op::Equal)
+            continue;
+        const Expr* col = nullptr;
+        const Expr* lit = nullptr;
+        if (isColumnOf(*p->left, 0) && p->right->kind == ExprKind::Literal) {
+            col = p->left.get();
+            lit = p->right.get();
+        } else if (isColumnOf(*p->right, 0) && p->left->kind == ExprKind::Literal) {
+            col = p->right.get();
+            lit = p->left.get();
+        } else {
+            continue;
+        }
+        if (store::isNull(lit->value)) {
+            // "= Null" is never true: no row qualifies.
+            used = true;
+            return {};
+        }
+        bool seen = false;
+        for (auto& k : keys)
+            seen = seen || k.first == col->column;
+        if (!seen)
+            keys.emplace_back(col->column, &lit->value);
+    }
+    if (keys.empty())
+        return {};
+    std::sort(keys.begin(), keys.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<int> columns;
+    std::vector<Value> values;
+    for (auto& [c, v] : keys) {
+        columns.push_back(c);
+        values.push_back(*v);
+    }
+    used = true;
+    const LookupIndex& index = m_session.lookups().index(*m_sources[0].table, columns);
+    auto key = valuesKey(values);
+    if (!key)
+        return {};
+    const auto* ids = index.find(*key);
+    return ids ? *ids : std::vector<RowId>{};
+}
+
+Status SelectRunner::evalLeaf(int slot, Tuples& out) {
+    const size_t width = m_sources.size();
+    out.width = width;
+    const store::Table& table = *m_sources[slot].table;
+    out.ids.reserve(table.liveRowCount() * width);
+    table.forEachLive([&](RowId id, const store::Row&) {
+        const size_t base = out.ids.size();
+        out.ids.resize(base + width, kNoRow);
+        out.ids[base + slot] = id;
+    });
+    return Status::ok();
+}
+
+Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuples& out) {
+    std::vector<int> leftSlots, rightSlots;
+    leafSlots(*node.left, m_slotOf, leftSlots);
+    leafSlots(*node.right, m_slotOf, rightSlots);
+
+    // Equal columns, one from each side, drive a hash join; the rest of ON is checked on
+    // each pair the hash finds.
+    std::vector<Expr*> parts;
+    conjuncts(node.on.get(), parts);
+    std::vector<const Expr*> leftKeys, rightKeys;
+    std::vector<const Expr*> residual;
+    for (Expr* p : parts) {
+        if (p->kind == ExprKind::Binary && p->op == Op::Equal &&
+            p->left->kind == ExprKind::Column && p->right->kind == ExprKind::Column &&
+            p->left->slot >= 0 && p->right->slot >= 0) {
+            std::vector<int> a, b;
+            slotsUsed(*p->left, a);
+            slotsUsed(*p->right, b);
+            const Expr* l = nullptr;
+            const Expr* r = nullptr;
+            if (within(a, leftSlots) && within(b, rightSlots)) {
+                l = p->left.get();
+                r = p->right.get();
+            } else if (within(b, leftSlots) && within(a, rightSlots)) {
+                l = p->right.get();
+                r = p->left.get();
+            }
+            if (l) {
+                const auto lt = m_sources[l->slot].table->schema().columns[l->column].type;
+                const auto rt = m_sources[r->slot].table->schema().columns[r->column].type;
+                if (isWholeOrNumber(lt) != isWholeOrNumber(rt))
+                    return Status::error(kJoinTypeMismatch, "Type mismatch in expression.");
+                leftKeys.push_back(l);
+                rightKeys.push_back(r);
+                continue;
+            }
+        }
+        residual.push_back(p);
+    }
+
+    const bool rightDriven = node.join == JoinType::Right;
+    const Tuples& driving = rightDriven ? right : left;
+    const Tuples& probed = rightDriven ? left : right;
+    const auto& drivingKeys = rightDriven ? rightKeys : leftKeys;
+    const auto& probedKeys = rightDriven ? leftKeys : rightKeys;
+    const bool keepUnmatched = node.join != JoinType::Inner;
+    const size_t width = m_sources.size();
+    out.width = width;
+
+    std::vector<RowId> merged(width);
+    EvalContext ctx{&m_sources, merged.data(), nullptr};
+    auto keyOf = [&](const RowId* tuple,
+                     const std::vector<const Expr*>& exprs) -> Result<std::optional<std::string>> {
+        std::vector<Value> values;
+        values.reserve(exprs.size());
+        EvalContext c{&m_sources, tuple, nullptr};
+        for (const Expr* e : exprs) {
+            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*e, c));
+            values.push_back(std::move(v));
+        }
+        return valuesKey(values);
+    };
+
+    std::unordered_map<std::string, std::vector<size_t>> hash;
+    if (!probedKeys.empty()) {
+        hash.reserve(probed.count());
+        for (size_t i = 0; i < probed.count(); ++i) {
+            VELMORA_ASSIGN_OR_RETURN(auto key, keyOf(probed.at(i), probedKeys));
+            if (key)
+                hash[*key].push_back(i);
+        }
+    }
+    std::vector<size_t> all;
+    if (probedKeys.empty()) {
+        all.resize(probed.count());
+        std::iota(all.begin(), all.end(), size_t{0});
+    }
+
+    for (size_t i = 0; i < driving.count(); ++i) {
+        const RowId* d = driving.at(i);
+        const std::vector<size_t>* matches = &all;
+        if (!probedKeys.empty()) {
+            VELMORA_ASSIGN_OR_RETURN(auto key, keyOf(d, drivingKeys));
+            matches = nullptr;
+            if (key) {
+                auto it = hash.find(*key);
+                if (it != hash.end())
+                    matches = &it->second;
+            }
+        }
+        bool any = false;
+        if (matches) {
+            for (size_t j : *matches) {
+                const RowId* p = probed.at(j);
+                for (size_t k = 0; k < width; ++k)
+                    merged[k] = d[k] != kNoRow ? d[k] : p[k];
+                bool ok = true;
+                for (const Expr* r : residual) {
+                    VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*r, ctx));
+                    if (t != Truth::True) {
+                        ok = false;
+                        break;
+                    }
+                }
+                if (!ok)
+                    continue;
+                any = true;
+                out.ids.insert(out.ids.end(), merged.begin(), merged.end());
+            }
+        }
+        if (!any && keepUnmatched)
+            out.ids.insert(out.ids.end(), d, d + width);
+    }
+    return Status::ok();
+}
+
+Status SelectRunner::evalFrom(const FromNode& node, Tuples& out) {
+    if (!node.isJoin)
+        return evalLeaf(m_slotOf.at(&node), out);
+    Tuples left, right;
+    VELMORA_RETURN_IF_ERROR(evalFrom(*node.left, left));
+    VELMORA_RETURN_IF_ERROR(evalFrom(*node.right, right));
+    return join(node, std::move(left), std::move(right), out);
+}
+
+// In a grouped query every column outside an aggregate must be one of the GROUP BY columns.
+Status SelectRunner::checkGrouped(const Expr& e) const {
+    if (e.kind == ExprKind::Aggregate)
+        return Status::ok();
+    if (e.kind == ExprKind::Column && e.slot >= 0) {
+        for (const auto& g : m_s.groupBy) {
+            if (g->kind == ExprKind::Column && g->slot == e.slot && g->column == e.column)
+                return Status::ok();
+        }
+        const std::string shown = e.table.empty() ? e.name : e.table + "." + e.name;
+        return Status::error(err::kNotInAggregate,
+                             "You tried to execute a query that does not include the specified "
+                             "expression '" +
+                                 shown + "' as part of an aggregate function.");
+    }
+    if (e.left)
+        VELMORA_RETURN_IF_ERROR(checkGrouped(*e.left));
+    if (e.right)
+        VELMORA_RETURN_IF_ERROR(checkGrouped(*e.right));
+    for (const auto& item : e.list)
+        VELMORA_RETURN_IF_ERROR(checkGrouped(*item));
+    return Status::ok();
+}
+
+struct Accumulator {
+    int64_t count = 0;
+    double sum = 0;
+    int64_t currencySum = 0;
+    bool currency = false;
+    bool any = false;
+    Value best;
+};
+
+struct Group {
+    std::vector<RowId> tuple;
+    std::vector<Value> keyValues;
+    std::vector<Accumulator> acc;
+};
+
+Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalContext& ctx) {
+    for (size_t i = 0; i < aggregates.size(); ++i) {
+        const Expr& a = *aggregates[i];
+        Accumulator& acc = g.acc[i];
+        if (!a.left) {  // Count(*)
+            ++acc.count;
+            continue;
+        }
+        VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*a.left, ctx));
+        if (store::isNull(v))
+            continue;
+        ++acc.count;
+        switch (a.aggregate) {
+            case AggregateKind::Count:
+                break;
+            case AggregateKind::Sum:
+            case AggregateKind::Avg: {
+                if (auto* c = std::get_if<store::Currency>(&v)) {
+                    acc.currency = true;
+                    acc.currencySum += c->scaled;
+                }
+                auto n = toNumber(v);
+                if (!n) {
+                    return Status::error(err::kTypeMismatch,
+                                         "Data type mismatch in criteria expression.");
+                }
+                acc.sum += *n;
+                break;
+            }
+            case AggregateKind::Min:
+            case AggregateKind::Max: {
+                if (!acc.any) {
+                    acc.best = v;
+                } else {
+                    const int c = orderValues(v, acc.best);
+                    if ((a.aggregate == AggregateKind::Min && c < 0) ||
+                        (a.aggregate == AggregateKind::Max && c > 0))
+                        acc.best = v;
+                }
+                break;
+            }
+        }
+        acc.any = true;
+    }
+    return Status::ok();
+}
+
+std::vector<Value> finish(const std::vector<Expr*>& aggregates, const Group& g) {
+    std::vector<Value> out;
+    for (size_t i = 0; i < aggregates.size(); ++i) {
+        const Accumulator& acc = g.acc[i];
+        switch (aggregates[i]->aggregate) {
+            case AggregateKind::Count:
+                out.emplace_back(acc.count);
+                break;
+            case AggregateKind::Sum:
+                if (!acc.any)
+                    out.emplace_back(store::Null{});
+                else if (acc.currency)
+                    out.emplace_back(store::Currency{acc.currencySum});
+                else
+                    out.emplace_back(acc.sum);
+                break;
+            case AggregateKind::Avg:
+                if (!acc.any)
+                    out.emplace_back(store::Null{});
+                else
+                    out.emplace_back(acc.sum / double(acc.count));
+                break;
+            default:
+                out.push_back(acc.any ? acc.best : Value(store::Null{}));
+                break;
+        }
+    }
+    return out;
+}
+
+Result<QueryResult> SelectRunner::run() {
+    for (auto& node : m_s.from)
+        VELMORA_RETURN_IF_ERROR(collectSources(*node));
+    m_binder = std::make_unique<Binder>(m_sources);
+    for (auto& node : m_s.from)
+        VELMORA_RETURN_IF_ERROR(bindJoins(*node));
+
+    // The select list, with * and table.* standing for the columns they name.
+    struct OutItem {
+        Expr* expr;
+        std::string alias;
+    };
+    std::vector<OutItem> items;
+    std::vector<Expr*> aggregates;
+    for (auto& item : m_s.items) {
+        if (!item.star) {
+            VELMORA_RETURN_IF_ERROR(m_binder->bind(*item.expr, &aggregates));
+            items.push_back(OutItem{item.expr.get(), item.alias});
+            continue;
+        }
+        bool found = false;
+        for (size_t slot = 0; slot < m_sources.size(); ++slot) {
+            const Source& src = m_sources[slot];
+            if (!item.starTable.empty() && !store::sameName(src.visibleName(), item.starTable))
+                continue;
+            found = true;
+            const auto& cols = src.table->schema().columns;
+            for (size_t c = 0; c < cols.size(); ++c) {
+                auto e = std::make_unique<Expr>();
+                e->kind = ExprKind::Column;
+                e->table = src.visibleName();
+                e->name = cols[c].name;
+                e->slot = static_cast<int>(slot);
+                e->column = static_cast<int>(c);
+                items.push_back(OutItem{e.get(), ""});
+                m_starColumns.push_back(std::move(e));
+            }
+        }
+        if (!found) {
+            return Status::error(err::kTableNotFound,
+                                 "The Microsoft Jet database engine cannot find the input table "
+                                 "or query '" +
+                                     item.starTable + "'.");
+        }
+    }
+    if (m_s.where)
+        VELMORA_RETURN_IF_ERROR(m_binder->bind(*m_s.where, nullptr));
+    for (auto& g : m_s.groupBy)
+        VELMORA_RETURN_IF_ERROR(m_binder->bind(*g, nullptr));
+    if (m_s.having)
+        VELMORA_RETURN_IF_ERROR(m_binder->bind(*m_s.having, &aggregates));
+    for (auto& o : m_s.orderBy)
+        VELMORA_RETURN_IF_ERROR(m_binder->bind(*o.expr, &aggregates));
+    VELMORA_RETURN_IF_ERROR(m_binder->checkParameters());
+
+    const bool grouped = !m_s.groupBy.empty() || !aggregates.empty();
+    if (grouped) {
+        for (auto& item : items)
+            VELMORA_RETURN_IF_ERROR(checkGrouped(*item.expr));
+        if (m_s.having)
+            VELMORA_RETURN_IF_ERROR(checkGrouped(*m_s.having));
+        for (auto& o : m_s.orderBy)
+            VELMORA_RETURN_IF_ERROR(checkGrouped(*o.expr));
+    } else if (m_s.having) {
+        // HAVING without grouping filters like WHERE.
+    }
+
+    // FROM, then WHERE.
+    Tuples tuples;
+    bool usedLookup = false;
+    std::vector<RowId> candidates = equalityCandidates(usedLookup);
+    if (usedLookup) {
+        tuples.width = 1;
+        tuples.ids = std::move(candidates);
+    } else if (m_s.from.size() == 1) {
+        VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[0], tuples));
+    } else {
+        // A comma list is a cross join, in the order the tables stand.
+        VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[0], tuples));
+        for (size_t i = 1; i < m_s.from.size(); ++i) {
+            Tuples next, product;
+            VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[i], next));
+            product.width = tuples.width;
+            for (size_t a = 0; a < tuples.count(); ++a) {
+                for (size_t b = 0; b < next.count(); ++b) {
+                    for (size_t k = 0; k < tuples.width; ++k) {
+                        const RowId x = tuples.at(a)[k];
+                        product.ids.push_back(x != kNoRow ? x : next.at(b)[k]);
+                    }
+                }
+            }
+            tuples = std::move(product);
+        }
+    }
+    if (m_s.where) {
+        Tuples kept;
+        kept.width = tuples.width;
+        for (size_t i = 0; i < tuples.count(); ++i) {
+            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.where, ctx));
+            if (t == Truth::True)
+                kept.ids.insert(kept.ids.end(), tuples.at(i), tuples.at(i) + tuples.width);
+        }
+        tuples = std::move(kept);
+    }
+
+    QueryResult result;
+    // Column names: the alias, else the column's name (qualified by its table when two
+    // output columns would share it), else Expr1000, Expr1001, ...
+    {
+        int exprNumber = 1000;
+        for (auto& item : items) {
+            ResultColumn col;
+            const ExprType t = m_binder->typeOf(*item.expr);
+            col.type = t.type;
+            col.size = t.size;
+            if (!item.alias.empty()) {
+                col.name = item.alias;
+            } else if (item.expr->kind == ExprKind::Column) {
+                col.name =
+                    m_sources[item.expr->slot].table->schema().columns[item.expr->column].name;
+            } else {
+                col.name = "Expr" + std::to_string(exprNumber++);
+            }
+            result.columns.push_back(std::move(col));
+        }
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (!items[i].alias.empty() || items[i].expr->kind != ExprKind::Column)
+                continue;
+            for (size_t j = 0; j < items.size(); ++j) {
+                if (j != i && store::sameName(result.columns[i].name, result.columns[j].name) &&
+                    items[j].alias.empty() && items[j].expr->kind == ExprKind::Column &&
+                    items[j].expr->slot != items[i].expr->slot) {
+                    result.columns[i].name = m_sources[items[i].expr->slot].visibleName() + "." +
+                                             m_sources[items[i].expr->slot]
+                                                 .table->schema()
+                                                 .columns[items[i].expr->column]
+                                                 .name;
+                    break;
+                }
+            }
+        }
+    }
+
+    const bool updatable = m_sources.size() == 1 && !grouped && !m_s.distinct;
+    if (updatable) {
+        result.baseTable = m_sources[0].name;
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].expr->kind == ExprKind::Column)
+                result.columns[i].baseColumn = items[i].expr->column;
+        }
+    }
+
+    std::vector<std::vector<Value>> orderKeys;
+    auto project = [&](const EvalContext& ctx) -> Status {
+        store::Row row;
+        row.reserve(items.size());
+        for (auto& item : items) {
+            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));
+            row.push_back(std::move(v));
+        }
+        result.rows.push_back(std::move(row));
+        if (!m_s.orderBy.empty()) {
+            std::vector<Value> keys;
+            for (auto& o : m_s.orderBy) {
+                VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*o.expr, ctx));
+                keys.push_back(std::move(v));
+            }
+            orderKeys.push_back(std::move(keys));
+        }
+        return Status::ok();
+    };
+
+    if (grouped) {
+        std::vector<Group> groups;
+        std::unordered_map<std::string, size_t> groupOf;
+        for (size_t i = 0; i < tuples.count(); ++i) {
+            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            std::string key;
+            std::vector<Value> keyValues;
+            for (auto& g : m_s.groupBy) {
+                VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
+                const std::string part = groupKey(v);
+                const uint32_t n = static_cast<uint32_t>(part.size());
+                key.append(reinterpret_cast<const char*>(&n), sizeof n);
+                key += part;
+                keyValues.push_back(std::move(v));
+            }
+            auto [it, inserted] = groupOf.emplace(std::move(key), groups.size());
+            if (inserted) {
+                Group g;
+                g.tuple.assign(tuples.at(i), tuples.at(i) + tuples.width);
+                g.keyValues = std::move(keyValues);
+                g.acc.resize(aggregates.size());
+                groups.push_back(std::move(g));
+            }
+            VELMORA_RETURN_IF_ERROR(accumulate(aggregates, groups[it->second], ctx));
+        }
+        if (groups.empty() && m_s.groupBy.empty()) {
+            // Aggregates over no rows still give one row (Count 0).
+            Group g;
+            g.tuple.assign(m_sources.size(), kNoRow);
+            g.acc.resize(aggregates.size());
+            groups.push_back(std::move(g));
+        }
+        // Jet groups by sorting, so groups come in the order of their values.
+        std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
+            for (size_t k = 0; k < a.keyValues.size(); ++k) {
+                const int c = orderValues(a.keyValues[k], b.keyValues[k]);
+                if (c != 0)
+                    return c < 0;
+            }
+            return false;
+        });
+        for (const Group& g : groups) {
+            const std::vector<Value> values = finish(aggregates, g);
+            EvalContext ctx{&m_sources, g.tuple.data(), &values};
+            if (m_s.having) {
+                VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
+                if (t != Truth::True)
+                    continue;
+            }
+            VELMORA_RETURN_IF_ERROR(project(ctx));
+        }
+    } else {
+        for (size_t i = 0; i < tuples.count(); ++i) {
+            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            if (m_s.having) {
+                VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
+                if (t != Truth::True)
+                    continue;
+            }
+            VELMORA_RETURN_IF_ERROR(project(ctx));
+            if (updatable)
+                result.baseRows.push_back(tuples.at(i)[0]);
+        }
+    }
+
+    if (!m_s.orderBy.empty() || m_s.distinct) {
+        std::vector<size_t> order(result.rows.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            for (size_t k = 0; k < m_s.orderBy.size(); ++k) {
+                int c = orderValues(orderKeys[a][k], orderKeys[b][k]);
+                if (m_s.orderBy[k].descending)
+                    c = -c;
+                if (c != 0)
+                    return c < 0;
+            }
+            if (m_s.distinct) {
+                // DISTINCT sorts by the whole row, as Jet does it.
+                for (size_t k = 0; k < result.rows[a].size(); ++k) {
+                    const int c = orderValues(result.rows[a][k], result.rows[b][k]);
+                    if (c != 0)
+                        return c < 0;
+                }
+            }
+            return false;
+        });
+        std::vector<store::Row> rows;
+        std::vector<RowId> ids;
+        rows.reserve(order.size());
+        for (size_t i : order) {
+            if (m_s.distinct && !rows.empty()) {
+                bool same = true;
+                for (size_t k = 0; k < rows.back().size() && same; ++k)
+                    same = groupKey(rows.back()[k]) == groupKey(result.rows[i][k]);
+                if (same)
+                    continue;
+            }
+            rows.push_back(std::move(result.rows[i]));
+            if (!result.baseRows.empty())
+                ids.push_back(result.baseRows[i]);
+        }
+        result.rows = std::move(rows);
+        result.baseRows = std::move(ids);
+    }
+    return result;
+}
+
+}  // namespace
+
+Result<QueryResult> runSelect(Session& session, SelectStatement& s) {
+    return SelectRunner(session, s).run();
+}
+
+}  // namespace velmora::engine::sql

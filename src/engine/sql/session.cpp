@@ -1,0 +1,134 @@
+#include "engine/sql/session.h"
+
+#include "engine/base/error_codes.h"
+#include "engine/sql/executor.h"
+#include "engine/sql/expression.h"
+#include "engine/sql/parser.h"
+#include "engine/sql/sql_error_codes.h"
+#include "engine/store/constraints.h"
+
+namespace velmora::engine::sql {
+
+using store::RowId;
+using store::Value;
+
+namespace {
+
+constexpr int kInvalidOperation = 3219;  // Invalid operation.
+
+}  // namespace
+
+Result<QueryResult> Session::query(std::string_view sql) {
+    VELMORA_ASSIGN_OR_RETURN(Statement st, parseStatement(sql));
+    auto* select = std::get_if<SelectStatement>(&st);
+    if (!select || !select->into.empty())
+        return Status::error(kInvalidOperation, "Invalid operation.");
+    return runSelect(*this, *select);
+}
+
+Status Session::execute(std::string_view sql) {
+    VELMORA_ASSIGN_OR_RETURN(Statement st, parseStatement(sql));
+    if (auto* select = std::get_if<SelectStatement>(&st)) {
+        if (select->into.empty())
+            return Status::error(err::kCannotExecuteSelect, "Cannot execute a select query.");
+        VELMORA_RETURN_IF_ERROR(checkWritable());
+        return runSelectInto(*this, *select);
+    }
+    VELMORA_RETURN_IF_ERROR(checkWritable());
+    if (auto* s = std::get_if<DeleteStatement>(&st))
+        return runDelete(*this, *s);
+    if (auto* s = std::get_if<UpdateStatement>(&st))
+        return runUpdate(*this, *s);
+    return runInsert(*this, std::get<InsertStatement>(st));
+}
+
+Result<QueryResult> Session::tableRows(const std::string& name) {
+    VELMORA_ASSIGN_OR_RETURN(store::Table * table, m_db.table(name));
+    QueryResult r;
+    r.baseTable = table->schema().name;
+    const auto& columns = table->schema().columns;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        ResultColumn c;
+        c.name = columns[i].name;
+        c.type = columns[i].type;
+        c.size = columns[i].type == store::ColumnType::Text ? textCapacity(columns[i])
+                 : columns[i].isLongValue()                 ? 0
+                                                            : columns[i].length;
+        c.baseColumn = static_cast<int>(i);
+        r.columns.push_back(std::move(c));
+    }
+    table->forEachLive([&](RowId id, const store::Row& row) {
+        r.rows.push_back(row);
+        r.baseRows.push_back(id);
+    });
+    return r;
+}
+
+Status Session::checkWritable() const {
+    if (!m_db.isReadOnly())
+        return Status::ok();
+    return Status::error(
+        err::kReadOnlyDatabase,
+        "Cannot update.  Database or object is read-only. " + m_db.readOnlyReason());
+}
+
+int Session::textCapacity(const store::ColumnDef& column) const {
+    return m_db.rowRules().maxTextChars(column);
+}
+
+Result<Value> Session::convertFor(const store::ColumnDef& column, const Value& value) {
+    return store::convertForColumn(column, value, m_db.rowRules());
+}
+
+Result<RowId> Session::insertRow(store::Table& table, store::Row row) {
+    VELMORA_RETURN_IF_ERROR(checkWritable());
+    row.resize(table.schema().columns.size(), store::Null{});
+    const uint64_t before = table.changeCount();
+    VELMORA_ASSIGN_OR_RETURN(RowId id, store::insertRow(table, std::move(row), m_db.rowRules()));
+    m_lookups.rowInserted(table, id, before);
+    return id;
+}
+
+Status Session::updateRow(store::Table& table, RowId id, store::Row row) {
+    VELMORA_RETURN_IF_ERROR(checkWritable());
+    if (!table.isLive(id))
+        return Status::error(err::kRecordDeleted, "Record is deleted.");
+    row.resize(table.schema().columns.size(), store::Null{});
+    store::Row old = table.row(id);
+    const uint64_t before = table.changeCount();
+    VELMORA_RETURN_IF_ERROR(store::updateRow(table, id, std::move(row), m_db.rowRules()));
+    m_lookups.rowUpdated(table, id, old, before);
+    return Status::ok();
+}
+
+Status Session::deleteRow(store::Table& table, RowId id) {
+    VELMORA_RETURN_IF_ERROR(checkWritable());
+    if (!table.isLive(id))
+        return Status::error(err::kRecordDeleted, "Record is deleted.");
+    store::Row old = table.row(id);
+    const uint64_t before = table.changeCount();
+    VELMORA_RETURN_IF_ERROR(store::deleteRow(table, id));
+    m_lookups.rowErased(table, id, old, before);
+    return Status::ok();
+}
+
+Status Session::checkNewIndex(store::Table& table, const store::RealIndex& index, bool primary) {
+    return store::checkNewIndex(table, index, primary, m_db.rowRules());
+}
+
+Status Session::dropTable(const std::string& name) {
+    VELMORA_RETURN_IF_ERROR(checkWritable());
+    if (m_db.hasTable(name)) {
+        auto table = m_db.table(name);
+        if (table.isOk())
+            m_lookups.forget(**table);
+    }
+    return m_db.dropTable(name);
+}
+
+void Session::rollback() {
+    m_lookups.clear();
+    m_db.rollback();
+}
+
+}  // namespace velmora::engine::sql

@@ -1,0 +1,455 @@
+#include "engine/sql/value_ops.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/base/error_codes.h"
+#include "engine/sql/lexer.h"
+#include "engine/sql/sql_error_codes.h"
+#include "engine/store/collation.h"
+
+namespace velmora::engine::sql {
+
+using store::Value;
+
+namespace {
+
+Status typeMismatch() {
+    return Status::error(err::kTypeMismatch, "Data type mismatch in criteria expression.");
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// A whole text as a number, in the C locale; nullopt when anything else stands in it.
+std::optional<double> parseNumber(std::string_view text) {
+    std::string_view s = trimBlanks(text);
+    if (s.empty())
+        return std::nullopt;
+    if (s.front() == '+')
+        s.remove_prefix(1);
+    double v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+// Rounds half to even, as Jet converts a fraction to a whole number.
+double roundHalfEven(double v) {
+    return std::nearbyint(v);
+}
+
+std::string formatDouble(double v) {
+    char buf[64];
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, p) : std::string("0");
+}
+
+std::string formatFloat(float v) {
+    char buf[64];
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, p) : std::string("0");
+}
+
+std::string formatScaled(bool negative, unsigned __int128 magnitude, int scale) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), char('0' + int(magnitude % 10)));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (int(digits.size()) <= scale)
+        digits.insert(digits.begin(), '0');
+    std::string out = digits.substr(0, digits.size() - scale);
+    std::string fraction = digits.substr(digits.size() - scale);
+    while (!fraction.empty() && fraction.back() == '0')
+        fraction.pop_back();
+    if (!fraction.empty())
+        out += "." + fraction;
+    if (negative && out != "0")
+        out.insert(out.begin(), '-');
+    return out;
+}
+
+void civilFromDays(int64_t z, int& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t yy = static_cast<int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int>(yy + (m <= 2));
+}
+
+std::string formatDate(double days) {
+    // OLE dates: the integer part is the day (negative before 1899-12-30), the fraction the
+    // time of day counted away from zero.
+    const double whole = std::trunc(days);
+    double fraction = std::fabs(days - whole);
+    int64_t seconds = std::llround(fraction * 86400.0);
+    int64_t day = static_cast<int64_t>(whole);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        day += days < 0 ? -1 : 1;
+    }
+    int y;
+    unsigned m, d;
+    civilFromDays(day - 25569, y, m, d);
+    char buf[48];
+    if (seconds == 0) {
+        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", y, m, d);
+    } else {
+        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", y, m, d,
+                      int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+    }
+    return buf;
+}
+
+std::string hex(const uint8_t* p, size_t n) {
+    static const char* kDigits = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(n * 2);
+    for (size_t i = 0; i < n; ++i) {
+        out += kDigits[p[i] >> 4];
+        out += kDigits[p[i] & 15];
+    }
+    return out;
+}
+
+std::string formatGuid(const store::Guid& g) {
+    const auto& b = g.bytes;
+    // The first three groups are stored little-endian.
+    const uint8_t ordered[16] = {b[3], b[2], b[1],  b[0],  b[5],  b[4],  b[7],  b[6],
+                                 b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]};
+    std::string h = hex(ordered, 16);
+    return "{" + h.substr(0, 8) + "-" + h.substr(8, 4) + "-" + h.substr(12, 4) + "-" +
+           h.substr(16, 4) + "-" + h.substr(20) + "}";
+}
+
+}  // namespace
+
+ValueClass classify(const Value& v) {
+    switch (v.index()) {
+        case 0:
+            return ValueClass::Null;
+        case 7:
+            return ValueClass::Text;
+        case 8:
+            return ValueClass::Binary;
+        case 9:
+            return ValueClass::Guid;
+        default:
+            return ValueClass::Number;
+    }
+}
+
+std::optional<double> toNumber(const Value& v) {
+    if (auto* b = std::get_if<bool>(&v))
+        return *b ? -1.0 : 0.0;
+    if (auto* i = std::get_if<int64_t>(&v))
+        return double(*i);
+    if (auto* f = std::get_if<float>(&v))
+        return double(*f);
+    if (auto* d = std::get_if<double>(&v))
+        return *d;
+    if (auto* c = std::get_if<store::Currency>(&v))
+        return double(c->scaled) / 10000.0;
+    if (auto* t = std::get_if<store::DateTime>(&v))
+        return t->days;
+    if (auto* dec = std::get_if<store::Decimal>(&v)) {
+        double m = double(dec->magnitude) / std::pow(10.0, dec->scale);
+        return dec->negative ? -m : m;
+    }
+    return std::nullopt;
+}
+
+Result<int> compareValues(const Value& a, const Value& b) {
+    const ValueClass ca = classify(a), cb = classify(b);
+    if (ca == ValueClass::Text && cb == ValueClass::Text)
+        return store::compareText(std::get<std::string>(a), std::get<std::string>(b));
+    if (ca == ValueClass::Number && cb == ValueClass::Number) {
+        // Whole numbers compare exactly; anything else as doubles.
+        if (auto* x = std::get_if<int64_t>(&a), *y = std::get_if<int64_t>(&b); x && y)
+            return *x < *y ? -1 : (*x > *y ? 1 : 0);
+        const double x = *toNumber(a), y = *toNumber(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (ca == cb && ca == ValueClass::Binary) {
+        const auto &x = std::get<store::Blob>(a), &y = std::get<store::Blob>(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (ca == cb && ca == ValueClass::Guid) {
+        const auto &x = std::get<store::Guid>(a).bytes, &y = std::get<store::Guid>(b).bytes;
+        return std::memcmp(x.data(), y.data(), 16);
+    }
+    return typeMismatch();
+}
+
+int orderValues(const Value& a, const Value& b) {
+    const ValueClass ca = classify(a), cb = classify(b);
+    if (ca != cb)
+        return int(ca) < int(cb) ? -1 : 1;
+    if (ca == ValueClass::Null)
+        return 0;
+    Result<int> c = compareValues(a, b);
+    return c.isOk() ? *c : 0;
+}
+
+std::optional<std::string> equalityKey(const Value& v) {
+    switch (classify(v)) {
+        case ValueClass::Null:
+            return std::nullopt;
+        case ValueClass::Text:
+            return "T" + store::sortKey(std::get<std::string>(v));
+        case ValueClass::Binary: {
+            const auto& b = std::get<store::Blob>(v);
+            return "B" + std::string(b.begin(), b.end());
+        }
+        case ValueClass::Guid: {
+            const auto& g = std::get<store::Guid>(v).bytes;
+            return "G" + std::string(g.begin(), g.end());
+        }
+        case ValueClass::Number: {
+            double d = *toNumber(v);
+            if (d == 0)
+                d = 0;  // -0 and 0 are one key
+            char buf[1 + sizeof d];
+            buf[0] = 'N';
+            std::memcpy(buf + 1, &d, sizeof d);
+            return std::string(buf, sizeof buf);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string groupKey(const Value& v) {
+    auto key = equalityKey(v);
+    return key ? *key : std::string("\x00", 1);
+}
+
+Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
+    if (op == Op::Concat) {
+        // & treats Null as an empty text; only Null & Null is Null.
+        if (store::isNull(a) && store::isNull(b))
+            return Value(store::Null{});
+        return Value(displayText(a) + displayText(b));
+    }
+    if (store::isNull(a) || store::isNull(b))
+        return Value(store::Null{});
+    if (op == Op::Add && classify(a) == ValueClass::Text && classify(b) == ValueClass::Text)
+        return Value(std::get<std::string>(a) + std::get<std::string>(b));
+    auto x = toNumber(a), y = toNumber(b);
+    if (!x && classify(a) == ValueClass::Text)
+        x = parseNumber(std::get<std::string>(a));
+    if (!y && classify(b) == ValueClass::Text)
+        y = parseNumber(std::get<std::string>(b));
+    if (!x || !y)
+        return typeMismatch();
+    const bool whole = std::holds_alternative<int64_t>(a) && std::holds_alternative<int64_t>(b);
+    const int64_t i = whole ? std::get<int64_t>(a) : 0, j = whole ? std::get<int64_t>(b) : 0;
+    switch (op) {
+        case Op::Add:
+            return whole ? Value(i + j) : Value(*x + *y);
+        case Op::Subtract:
+            return whole ? Value(i - j) : Value(*x - *y);
+        case Op::Multiply:
+            return whole ? Value(i * j) : Value(*x * *y);
+        case Op::Divide:
+            if (*y == 0)
+                return Status::error(err::kDivisionByZero, "Division by zero.");
+            return Value(*x / *y);
+        case Op::IntDivide:
+        case Op::Modulo: {
+            const int64_t p = int64_t(roundHalfEven(*x)), q = int64_t(roundHalfEven(*y));
+            if (q == 0)
+                return Status::error(err::kDivisionByZero, "Division by zero.");
+            return Value(op == Op::IntDivide ? p / q : p % q);
+        }
+        case Op::Power:
+            return Value(std::pow(*x, *y));
+        default:
+            return typeMismatch();
+    }
+}
+
+namespace {
+
+// Decodes one UTF-8 code point; malformed bytes are taken one by one.
+char32_t nextCodePoint(std::string_view s, size_t& i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + extra >= s.size()) {
+        ++i;
+        return c;
+    }
+    char32_t cp = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) {
+            ++i;
+            return c;
+        }
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    i += extra + 1;
+    return cp;
+}
+
+std::string encodeUtf8(char32_t cp) {
+    std::string out;
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+bool sameChar(char32_t a, char32_t b) {
+    if (a == b)
+        return true;
+    if (a < 0x80 && b < 0x80)
+        return std::tolower(int(a)) == std::tolower(int(b));
+    return store::compareText(encodeUtf8(a), encodeUtf8(b)) == 0;
+}
+
+std::u32string decodeAll(std::string_view s) {
+    std::u32string out;
+    for (size_t i = 0; i < s.size();)
+        out += nextCodePoint(s, i);
+    return out;
+}
+
+bool likeFrom(const std::u32string& t, size_t ti, const std::u32string& p, size_t pi) {
+    while (pi < p.size()) {
+        const char32_t pc = p[pi];
+        if (pc == U'*') {
+            while (pi < p.size() && p[pi] == U'*')
+                ++pi;
+            if (pi == p.size())
+                return true;
+            for (size_t k = ti; k <= t.size(); ++k) {
+                if (likeFrom(t, k, p, pi))
+                    return true;
+            }
+            return false;
+        }
+        if (ti >= t.size())
+            return false;
+        if (pc == U'?') {
+            ++ti, ++pi;
+            continue;
+        }
+        if (pc == U'#') {
+            if (t[ti] < U'0' || t[ti] > U'9')
+                return false;
+            ++ti, ++pi;
+            continue;
+        }
+        if (pc == U'[') {
+            const size_t close = p.find(U']', pi + 1);
+            if (close == std::u32string::npos) {
+                // An unclosed bracket matches itself.
+                if (!sameChar(t[ti], pc))
+                    return false;
+                ++ti, ++pi;
+                continue;
+            }
+            size_t k = pi + 1;
+            bool negate = false;
+            if (k < close && p[k] == U'!') {
+                negate = true;
+                ++k;
+            }
+            bool hit = false;
+            for (; k < close; ++k) {
+                if (k + 2 < close && p[k + 1] == U'-') {
+                    const char32_t lo = p[k], hi = p[k + 2];
+                    char32_t c = t[ti];
+                    if ((c >= lo && c <= hi) ||
+                        (c < 0x80 && std::tolower(int(c)) >= std::tolower(int(lo)) &&
+                         std::tolower(int(c)) <= std::tolower(int(hi)) && lo < 0x80 && hi < 0x80))
+                        hit = true;
+                    k += 2;
+                } else if (sameChar(t[ti], p[k])) {
+                    hit = true;
+                }
+            }
+            if (hit == negate)
+                return false;
+            ++ti;
+            pi = close + 1;
+            continue;
+        }
+        if (!sameChar(t[ti], pc))
+            return false;
+        ++ti, ++pi;
+    }
+    return ti == t.size();
+}
+
+}  // namespace
+
+bool likeMatches(std::string_view text, std::string_view pattern) {
+    return likeFrom(decodeAll(text), 0, decodeAll(pattern), 0);
+}
+
+std::string displayText(const Value& v) {
+    switch (v.index()) {
+        case 0:
+            return {};
+        case 1:
+            return std::get<bool>(v) ? "True" : "False";
+        case 2:
+            return std::to_string(std::get<int64_t>(v));
+        case 3:
+            return formatFloat(std::get<float>(v));
+        case 4:
+            return formatDouble(std::get<double>(v));
+        case 5: {
+            const int64_t s = std::get<store::Currency>(v).scaled;
+            const bool negative = s < 0;
+            const unsigned __int128 m =
+                negative ? static_cast<unsigned __int128>(-(static_cast<__int128>(s)))
+                         : static_cast<unsigned __int128>(s);
+            return formatScaled(negative, m, 4);
+        }
+        case 6:
+            return formatDate(std::get<store::DateTime>(v).days);
+        case 7:
+            return std::get<std::string>(v);
+        case 8: {
+            const auto& b = std::get<store::Blob>(v);
+            return hex(b.data(), b.size());
+        }
+        case 9:
+            return formatGuid(std::get<store::Guid>(v));
+        case 10: {
+            const auto& d = std::get<store::Decimal>(v);
+            return formatScaled(d.negative, d.magnitude, d.scale);
+        }
+    }
+    return {};
+}
+
+}  // namespace velmora::engine::sql
