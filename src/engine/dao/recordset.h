@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/dao/dao_error.h"
 #include "engine/dao/field.h"
 
 namespace velmora::engine::dao {

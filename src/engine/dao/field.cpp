@@ -1,0 +1,83 @@
+#include "engine/dao/field.h"
+
+#include "engine/dao/recordset_impl.h"
+#include "engine/sql/value_ops.h"
+#include "engine/store/constraints.h"
+
+namespace velmora::engine::dao {
+
+int daoTypeCode(store::ColumnType type) {
+    switch (type) {
+        case store::ColumnType::Numeric:
+            return type_code::kDecimal;
+        case store::ColumnType::Unknown0D:
+        case store::ColumnType::Unknown11:
+            return type_code::kBinary;
+        default:
+            return static_cast<int>(type);  // Jet's column codes are DAO's for the rest
+    }
+}
+
+std::string Field::name() const {
+    return m_owner->m_impl->column(m_position).name;
+}
+
+int Field::type() const {
+    return daoTypeCode(m_owner->m_impl->column(m_position).type);
+}
+
+int Field::size() const {
+    return m_owner->m_impl->column(m_position).size;
+}
+
+store::Value Field::value() const {
+    Recordset::Impl& d = *m_owner->m_impl;
+    const sql::ResultColumn& c = d.column(m_position);
+    if (d.mode != EditMode::None && c.baseColumn >= 0)
+        return d.buffer[c.baseColumn];
+    d.checkCurrent();
+    if (d.live && c.baseColumn >= 0) {
+        store::Table& table = d.baseTable();
+        const store::RowId id = d.result.baseRows[d.position];
+        if (!table.isLive(id))
+            throw DaoError(err::kRecordDeleted, "Record is deleted.");
+        return table.row(id)[c.baseColumn];
+    }
+    if (d.deletedAt[d.position])
+        throw DaoError(err::kRecordDeleted, "Record is deleted.");
+    return d.result.rows[d.position][m_position];
+}
+
+bool Field::isNull() const {
+    return store::isNull(value());
+}
+
+std::string Field::text() const {
+    return sql::displayText(value());
+}
+
+void Field::setStoreValue(const store::Value& v) {
+    Recordset::Impl& d = *m_owner->m_impl;
+    const sql::ResultColumn& c = d.column(m_position);
+    if (d.mode == EditMode::None)
+        throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    if (c.baseColumn < 0)
+        throw DaoError(err::kFieldNotUpdatable, "Field cannot be updated.");
+    const store::ColumnDef& column = d.baseTable().schema().columns[c.baseColumn];
+    // Jet converts on assignment, so a value that does not fit fails here, not at Update.
+    d.buffer[c.baseColumn] = valueOrThrow(d.core->session->convertFor(column, v));
+}
+
+void Field::setValue(std::string_view text) {
+    setStoreValue(store::Value(std::string(text)));
+}
+
+void Field::setNumber(double number) {
+    setStoreValue(store::Value(number));
+}
+
+void Field::setNull() {
+    setStoreValue(store::Value(store::Null{}));
+}
+
+}  // namespace velmora::engine::dao

@@ -1,0 +1,243 @@
+#include "engine/dao/recordset.h"
+
+#include <algorithm>
+
+#include "engine/dao/recordset_impl.h"
+#include "engine/store/schema.h"
+
+namespace velmora::engine::dao {
+
+namespace {
+
+[[noreturn]] void noCurrentRecord() {
+    throw DaoError(err::kNoCurrentRecord, "No current record.");
+}
+
+}  // namespace
+
+void Recordset::Impl::checkOpen() const {
+    if (!open)
+        throw DaoError(err::kObjectInvalid, "Object invalid or no longer set.");
+    core->checkOpen();
+}
+
+void Recordset::Impl::checkCurrent() const {
+    checkOpen();
+    if (position < 0 || position >= size())
+        noCurrentRecord();
+}
+
+store::Table& Recordset::Impl::baseTable() const {
+    auto table = core->db->table(result.baseTable);
+    if (!table.isOk())
+        throw DaoError(table.status());
+    return **table;
+}
+
+const sql::ResultColumn& Recordset::Impl::column(int pos) const {
+    checkOpen();
+    if (pos < 0 || pos >= static_cast<int>(result.columns.size()))
+        throw DaoError(err::kItemNotFound, "Item not found in this collection.");
+    return result.columns[pos];
+}
+
+void Recordset::Impl::moved() {
+    // Moving drops a pending edit, as DAO does.
+    mode = EditMode::None;
+    if (position >= 0 && position < size())
+        visited = std::max(visited, static_cast<size_t>(position) + 1);
+}
+
+Recordset::Recordset(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {
+    m_impl->deletedAt.assign(m_impl->result.rows.size(), false);
+    m_impl->position = 0;
+    m_impl->moved();
+}
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+Recordset::~Recordset() = default;
+
+RecordsetType Recordset::type() const {
+    return m_impl->type;
+}
+
+bool Recordset::isUpdatable() const {
+    return m_impl->live && !m_impl->core->db->isReadOnly();
+}
+
+bool Recordset::eof() const {
+    m_impl->checkOpen();
+    return m_impl->position >= m_impl->size();
+}
+
+bool Recordset::bof() const {
+    m_impl->checkOpen();
+    return m_impl->position < 0 || m_impl->size() == 0;
+}
+
+void Recordset::moveFirst() {
+    m_impl->checkOpen();
+    if (m_impl->size() == 0)
+        noCurrentRecord();
+    m_impl->position = 0;
+    m_impl->moved();
+}
+
+void Recordset::moveNext() {
+    m_impl->checkOpen();
+    if (m_impl->position >= m_impl->size())
+        noCurrentRecord();
+    ++m_impl->position;
+    m_impl->moved();
+}
+
+void Recordset::movePrevious() {
+    m_impl->checkOpen();
+    if (m_impl->position < 0 || m_impl->size() == 0)
+        noCurrentRecord();
+    --m_impl->position;
+    m_impl->moved();
+}
+
+void Recordset::moveLast() {
+    m_impl->checkOpen();
+    if (m_impl->size() == 0)
+        noCurrentRecord();
+    m_impl->position = m_impl->size() - 1;
+    m_impl->moved();
+}
+
+int Recordset::recordCount() const {
+    m_impl->checkOpen();
+    if (m_impl->type == RecordsetType::Table)
+        return static_cast<int>(m_impl->baseTable().liveRowCount());
+    const size_t seen = std::max(m_impl->visited, m_impl->deleted);
+    return static_cast<int>(seen - m_impl->deleted);
+}
+
+void Recordset::edit() {
+    m_impl->checkCurrent();
+    if (!isUpdatable())
+        throw DaoError(err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only.");
+    store::Table& table = m_impl->baseTable();
+    const store::RowId id = m_impl->result.baseRows[m_impl->position];
+    if (!table.isLive(id))
+        throw DaoError(err::kRecordDeleted, "Record is deleted.");
+    m_impl->buffer = table.row(id);
+    m_impl->mode = EditMode::Edit;
+}
+
+void Recordset::addNew() {
+    m_impl->checkOpen();
+    if (!isUpdatable())
+        throw DaoError(err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only.");
+    store::Table& table = m_impl->baseTable();
+    m_impl->buffer.assign(table.schema().columns.size(), store::Null{});
+    m_impl->mode = EditMode::AddNew;
+}
+
+void Recordset::update() {
+    m_impl->checkOpen();
+    Impl& d = *m_impl;
+    if (d.mode == EditMode::None)
+        throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+    store::Table& table = d.baseTable();
+    if (d.mode == EditMode::Edit) {
+        throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer));
+        d.result.rows[d.position] = d.buffer;
+    } else {
+        const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
+        const long oldSize = d.size();
+        // The new record joins the set at its end; the cursor stays where it was.
+        store::Row shown;
+        for (const auto& c : d.result.columns)
+            shown.push_back(c.baseColumn >= 0 ? table.row(id)[c.baseColumn] : store::Null{});
+        d.result.rows.push_back(std::move(shown));
+        d.result.baseRows.push_back(id);
+        d.deletedAt.push_back(false);
+        if (d.position == oldSize)
+            d.position = d.size();  // a cursor after the last record stays there
+        if (d.type != RecordsetType::Table)
+            ++d.visited;
+    }
+    d.mode = EditMode::None;
+    d.buffer.clear();
+}
+
+void Recordset::cancelUpdate() {
+    m_impl->checkOpen();
+    m_impl->mode = EditMode::None;
+    m_impl->buffer.clear();
+}
+
+EditMode Recordset::editMode() const {
+    return m_impl->mode;
+}
+
+void Recordset::deleteCurrent() {
+    m_impl->checkCurrent();
+    Impl& d = *m_impl;
+    if (!isUpdatable())
+        throw DaoError(err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only.");
+    if (d.deletedAt[d.position])
+        throw DaoError(err::kRecordDeleted, "Record is deleted.");
+    throwIfError(d.core->session->deleteRow(d.baseTable(), d.result.baseRows[d.position]));
+    d.deletedAt[d.position] = true;
+    ++d.deleted;
+    d.mode = EditMode::None;
+}
+
+void Recordset::close() {
+    m_impl->checkOpen();
+    m_impl->open = false;
+    m_impl->result = {};
+}
+
+bool Recordset::isOpen() const {
+    return m_impl->open && m_impl->core->isOpen();
+}
+
+int Recordset::tryUpdate() {
+    return guarded([&] { update(); });
+}
+
+int Recordset::tryDeleteCurrent() {
+    return guarded([&] { deleteCurrent(); });
+}
+
+int Fields::count() const {
+    m_owner->m_impl->checkOpen();
+    return static_cast<int>(m_owner->m_impl->result.columns.size());
+}
+
+Field Fields::operator[](int position) const {
+    m_owner->m_impl->column(position);
+    return Field(m_owner, position);
+}
+
+Field Fields::operator[](std::string_view name) const {
+    const auto& columns = m_owner->m_impl->result.columns;
+    m_owner->m_impl->checkOpen();
+    const std::string wanted(name);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (store::sameName(columns[i].name, wanted))
+            return Field(m_owner, static_cast<int>(i));
+    }
+    // "SID" also finds a column named "CHANNELS.SID" when it is the only one.
+    int found = -1;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const auto dot = columns[i].name.rfind('.');
+        if (dot != std::string::npos && store::sameName(columns[i].name.substr(dot + 1), wanted)) {
+            if (found >= 0) {
+                found = -2;
+                break;
+            }
+            found = static_cast<int>(i);
+        }
+    }
+    if (found < 0)
+        throw DaoError(err::kItemNotFound, "Item not found in this collection.");
+    return Field(m_owner, found);
+}
+
+}  // namespace velmora::engine::dao

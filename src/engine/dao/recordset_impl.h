@@ -1,0 +1,38 @@
+// The state behind a Recordset: its rows (a copy, or ids of the base table's rows), the
+// cursor, and the record being edited or added.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/dao/database_core.h"
+#include "engine/dao/recordset.h"
+#include "engine/sql/session.h"
+
+namespace velmora::engine::dao {
+
+struct Recordset::Impl {
+    std::shared_ptr<DatabaseCore> core;
+    RecordsetType type = RecordsetType::Snapshot;
+    sql::QueryResult result;
+    // Dynasets and tables over one table read and write that table's rows live.
+    bool live = false;
+    bool open = true;
+    // Cursor: 0..n-1 a record, -1 before the first, n after the last.
+    long position = 0;
+    size_t visited = 0;  // records reached so far (DAO's RecordCount before MoveLast)
+    size_t deleted = 0;  // records deleted through this set
+    std::vector<bool> deletedAt;
+
+    EditMode mode = EditMode::None;
+    store::Row buffer;  // the base row being edited or added
+
+    long size() const { return static_cast<long>(result.rows.size()); }
+    void checkOpen() const;
+    void checkCurrent() const;  // 3021 without a current record
+    store::Table& baseTable() const;
+    const sql::ResultColumn& column(int position) const;
+    void moved();
+};
+
+}  // namespace velmora::engine::dao

@@ -1,0 +1,62 @@
+#include "engine/dao/workspace.h"
+
+#include "engine/base/error_codes.h"
+#include "engine/dao/dao_error.h"
+#include "engine/io/file.h"
+#include "engine/jet/jet_storage.h"
+#include "engine/sql/sql_error_codes.h"
+#include "engine/store/schema.h"
+
+namespace velmora::engine::dao {
+
+namespace {
+
+constexpr int kDatabaseExists = 3204;  // Database already exists.
+
+Result<std::unique_ptr<store::TableStorage>> openJetFile(const std::string& path) {
+    VELMORA_ASSIGN_OR_RETURN(auto storage, jet::openDatabase(path, io::Env::posix()));
+    return std::unique_ptr<store::TableStorage>(std::move(storage));
+}
+
+}  // namespace
+
+Workspace::Workspace(std::string name, std::string user)
+    : m_name(std::move(name)), m_user(std::move(user)), m_opener(&openJetFile) {}
+
+Workspace Workspace::createWorkspace(const std::string& name, const std::string& user,
+                                     const std::string& password) {
+    // Only the default account of an unsecured Jet database exists.
+    if (!store::sameName(user, "Admin") || !password.empty()) {
+        throw DaoError(err::kAccountName, "Not a valid account name or password.");
+    }
+    return Workspace(name, user);
+}
+
+std::unique_ptr<Database> Workspace::openDatabase(const std::string& path) {
+    auto storage = valueOrThrow(m_opener(path));
+    return std::make_unique<Database>(std::move(storage), path);
+}
+
+int Workspace::tryOpenDatabase(const std::string& path, std::unique_ptr<Database>& out) {
+    return guarded([&] { out = openDatabase(path); });
+}
+
+std::unique_ptr<Database> Workspace::openDatabase(std::unique_ptr<store::TableStorage> storage,
+                                                  const std::string& path) {
+    return std::make_unique<Database>(std::move(storage), path);
+}
+
+void Workspace::compactDatabase(const std::string& source, const std::string& target) {
+    if (!io::Env::posix().exists(source))
+        throw DaoError(err::kFileNotFound, "Could not find file '" + source + "'.");
+    if (io::Env::posix().exists(target))
+        throw DaoError(kDatabaseExists, "Database already exists.");
+    if (!m_compactor) {
+        throw DaoError(
+            err::kOperationNotSupported,
+            "Operation is not supported: no compactor is available for '" + source + "'.");
+    }
+    throwIfError(m_compactor(source, target));
+}
+
+}  // namespace velmora::engine::dao

@@ -1,0 +1,213 @@
+// The database side of the DAO-shaped interface: Execute, commit points, read-only storage,
+// table definitions and creating the primary key, and opening real Access-made files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/dao/workspace.h"
+#include "engine/sql/winstb_fixture.h"
+#include "engine/store/database.h"
+
+namespace velmora::engine::dao {
+namespace {
+
+struct Opened {
+    store::MemoryStorage* storage;
+    std::unique_ptr<Database> db;
+};
+
+Opened openWinStb(testing::WinStbOptions options = {}) {
+    Workspace ws = Workspace::createWorkspace();
+    auto storage = std::make_unique<store::MemoryStorage>();
+    auto* raw = storage.get();
+    auto db = ws.openDatabase(std::move(storage));
+    testing::addWinStbTables(db->store(), options);
+    return {raw, std::move(db)};
+}
+
+int rows(Database& db, const std::string& table) {
+    Recordset rs = db.openRecordset(table);
+    return rs.recordCount();
+}
+
+TEST(Workspace, OnlyTheAdminAccountExists) {
+    EXPECT_EQ(guarded([] { (void)Workspace::createWorkspace("NewJetWorkspace", "Admin", ""); }), 0);
+    EXPECT_EQ(guarded([] { (void)Workspace::createWorkspace("NewJetWorkspace", "guest", ""); }),
+              3029);
+    Workspace ws = Workspace::createWorkspace();
+    std::unique_ptr<Database> db;
+    EXPECT_NE(ws.tryOpenDatabase("/nonexistent/folder/WinSTB.mdb", db), 0);
+    EXPECT_EQ(db, nullptr);
+}
+
+TEST(Database, ExecuteRunsActionStatementsOnly) {
+    auto [storage, db] = openWinStb();
+    db->execute("DELETE * From CHANNELS WHERE (((CHANNELS.NAME)='(empty)'))");
+    EXPECT_EQ(rows(*db, "CHANNELS"), 6);
+    EXPECT_EQ(db->tryExecute("SELECT * FROM CHANNELS"), 3065);
+    EXPECT_EQ(db->tryExecute("UPDATE CHANNELS SET SID = 'x'"), 3421);
+    EXPECT_EQ(db->tryExecute("DELETE * FROM CHANNELS WHERE NAME = 'O'Brien'"), 3075);
+    try {
+        db->execute("SELECT * FROM Nowhere INTO X");
+        FAIL() << "no error";
+    } catch (const DaoError& e) {
+        EXPECT_NE(e.number(), 0);
+        EXPECT_FALSE(e.text().empty());
+    }
+}
+
+TEST(Database, CommitWritesOnceAndRollbackForgets) {
+    auto [storage, db] = openWinStb();
+    const int before = storage->commitCount();
+    db->execute("DELETE * FROM FAVOURITE WHERE FAVNAME = 'Sport'");
+    EXPECT_TRUE(db->hasPendingChanges());
+    db->commit();
+    EXPECT_EQ(storage->commitCount(), before + 1);
+    db->commit();  // nothing changed since
+    EXPECT_EQ(storage->commitCount(), before + 1);
+
+    db->execute("DELETE * FROM FAVOURITE");
+    EXPECT_EQ(rows(*db, "FAVOURITE"), 0);
+    db->rollback();
+    EXPECT_EQ(rows(*db, "FAVOURITE"), 2);
+    // The lookups forgot the rolled-back rows too.
+    Recordset rs = db->openRecordset(
+        "SELECT NUM FROM FAVOURITE WHERE FAVNAME = 'News' AND SID = 101", RecordsetType::Snapshot);
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.field(0).text(), "2");
+}
+
+TEST(Database, ReadOnlyStorageRefusesChangesAndSaysWhy) {
+    auto [storage, db] = openWinStb();
+    storage->setReadOnlyReason("the file is locked by another program");
+    EXPECT_TRUE(db->isReadOnly());
+    EXPECT_EQ(db->readOnlyReason(), "the file is locked by another program");
+    EXPECT_EQ(db->tryExecute("DELETE * FROM FAVNAME"), 3027);
+    Recordset rs = db->openRecordset("SELECT * FROM FAVNAME", RecordsetType::Dynaset);
+    EXPECT_EQ(guarded([&] { rs.edit(); }), 3027);
+    EXPECT_EQ(rows(*db, "FAVNAME"), 3);
+}
+
+TEST(TableDefs, ListFindDeleteAndSeeNewTables) {
+    auto [storage, db] = openWinStb();
+    TableDefs defs = db->tableDefs();
+    ASSERT_EQ(defs.count(), 3);
+    EXPECT_EQ(defs.item(0).name(), "CHANNELS");
+    EXPECT_EQ(defs.item("favname").name(), "FAVNAME");
+    EXPECT_EQ(guarded([&] { (void)defs.item("FREQDUPS"); }), 3265);
+    EXPECT_EQ(guarded([&] { (void)defs.item(3); }), 3265);
+
+    db->execute(
+        "SELECT CHANNELS.SOURCEID, CHANNELS.SID, CHANNELS.NID, Count(CHANNELS.FREQUENCY) AS "
+        "NUMDUPS INTO FREQDUPS From CHANNELS GROUP BY CHANNELS.SOURCEID, CHANNELS.SID, "
+        "CHANNELS.NID HAVING (((Count(CHANNELS.FREQUENCY))>1));");
+    defs.refresh();
+    EXPECT_EQ(defs.count(), 4);
+    auto fields = defs.item("FREQDUPS").fields();
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(fields[0].name, "SOURCEID");
+    EXPECT_EQ(fields[0].type, type_code::kText);
+    EXPECT_EQ(fields[0].size, 20);
+    EXPECT_EQ(fields[3].name, "NUMDUPS");
+    EXPECT_EQ(fields[3].type, type_code::kLong);
+
+    defs.deleteTable("FREQDUPS");
+    EXPECT_EQ(defs.count(), 3);
+    EXPECT_EQ(guarded([&] { defs.deleteTable("FREQDUPS"); }), 3265);
+    std::vector<std::string> names;
+    for (const TableDef& t : defs.all())
+        names.push_back(t.name());
+    EXPECT_EQ(names, (std::vector<std::string>{"CHANNELS", "FAVOURITE", "FAVNAME"}));
+}
+
+TEST(Indexes, ThePrimaryKeyAsStored) {
+    auto [storage, db] = openWinStb();
+    Indexes indexes = db->tableDefs().item("CHANNELS").indexes();
+    ASSERT_EQ(indexes.count(), 1);
+    std::vector<std::string> fields;
+    for (const Index& index : indexes) {
+        EXPECT_EQ(index.name(), "PrimaryKey");
+        EXPECT_TRUE(index.primary());
+        EXPECT_FALSE(index.ignoreNulls());
+        for (const IndexField& f : index.fields())
+            fields.push_back(f.name());
+    }
+    EXPECT_EQ(fields, (std::vector<std::string>{"SOURCEID", "SID", "NID", "FREQUENCY"}));
+}
+
+Index primaryKey(const TableDef& table) {
+    Index index = table.createIndex("PrimaryKey");
+    for (const char* name : {"SOURCEID", "SID", "NID", "FREQUENCY"})
+        index.appendField(index.createField(name));
+    index.setPrimary(true);
+    index.setIgnoreNulls(false);
+    return index;
+}
+
+TEST(Indexes, CreatingThePrimaryKey) {
+    auto [storage, db] = openWinStb({.primaryKey = false});
+    TableDef channels = db->tableDefs().item("CHANNELS");
+    Indexes indexes = channels.indexes();
+    EXPECT_EQ(indexes.count(), 0);
+    indexes.append(primaryKey(channels));
+    indexes.refresh();
+    EXPECT_EQ(indexes.count(), 1);
+    EXPECT_TRUE(indexes.item("PrimaryKey").primary());
+    EXPECT_EQ(guarded([&] { indexes.append(primaryKey(channels)); }), 3012);
+    // The new key is enforced at once.
+    EXPECT_EQ(db->tryExecute("INSERT INTO CHANNELS (CHANNELNUM, SOURCEID, SID, NID, FREQUENCY) "
+                             "VALUES (8, 'S19E', 100, 1, 11953)"),
+              3022);
+}
+
+TEST(Indexes, RepeatedKeysRefuseTheIndexAndLeaveNone) {
+    auto [storage, db] = openWinStb({.primaryKey = false});
+    db->execute(
+        "INSERT INTO CHANNELS (CHANNELNUM, SOURCEID, SID, NID, FREQUENCY) VALUES (8, "
+        "'S19E', 100, 1, 11953)");
+    TableDef channels = db->tableDefs().item("CHANNELS");
+    Indexes indexes = channels.indexes();
+    EXPECT_EQ(guarded([&] { indexes.append(primaryKey(channels)); }), 3022);
+    indexes.refresh();
+    EXPECT_EQ(indexes.count(), 0);
+    Index bad = channels.createIndex("ByName");
+    bad.appendField(bad.createField("NAMEX"));
+    EXPECT_EQ(guarded([&] { indexes.append(bad); }), 3265);
+}
+
+// Real files written by Access, read through the default opener and compared with mdbtools.
+TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
+    const std::filesystem::path file =
+        std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+    if (!std::filesystem::exists(file))
+        GTEST_SKIP() << "shared fixtures not found at " << file;
+    Workspace ws = Workspace::createWorkspace();
+    auto db = ws.openDatabase(file.string());
+    TableDefs defs = db->tableDefs();
+    bool sawSystem = false;
+    for (const TableDef& t : defs.all())
+        sawSystem = sawSystem || t.name().rfind("MSys", 0) == 0;
+    EXPECT_TRUE(sawSystem);
+
+    Recordset rs = db->openRecordset("SELECT * FROM Table1", RecordsetType::Snapshot);
+    rs.moveLast();
+    const int count = rs.recordCount();
+
+    std::string command = "mdb-export '" + file.string() + "' Table1 2>/dev/null | wc -l";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    int lines = 0;
+    ASSERT_EQ(fscanf(pipe, "%d", &lines), 1);
+    pclose(pipe);
+    if (lines == 0)
+        GTEST_SKIP() << "mdb-export is not installed";
+    EXPECT_EQ(count, lines - 1);  // mdb-export prints a header line
+
+    Recordset byName = db->openRecordset("Table1");
+    EXPECT_EQ(byName.fields().count(), rs.fields().count());
+    EXPECT_EQ(byName.field(0).type(), type_code::kText);
+}
+
+}  // namespace
+}  // namespace velmora::engine::dao
