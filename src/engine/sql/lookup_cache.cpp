@@ -13,13 +13,6 @@ const std::vector<store::RowId>* LookupIndex::find(const std::string& key) const
 
 namespace {
 
-void appendPart(std::string& out, const std::string& part) {
-    // Length-prefixed, so the parts of two columns cannot run into each other.
-    const uint32_t n = static_cast<uint32_t>(part.size());
-    out.append(reinterpret_cast<const char*>(&n), sizeof n);
-    out += part;
-}
-
 void removeId(std::vector<store::RowId>& ids, store::RowId id) {
     auto it = std::lower_bound(ids.begin(), ids.end(), id);
     if (it != ids.end() && *it == id)
@@ -41,10 +34,9 @@ void insertId(std::vector<store::RowId>& ids, store::RowId id) {
 std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>& columns) {
     std::string key;
     for (int c : columns) {
-        auto part = equalityKey(row[c]);
-        if (!part)
+        if (store::isNull(row[c]))
             return std::nullopt;
-        appendPart(key, *part);
+        appendOrderKey(key, row[c]);
     }
     return key;
 }
@@ -52,10 +44,9 @@ std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>&
 std::optional<std::string> valuesKey(const std::vector<store::Value>& values) {
     std::string key;
     for (const auto& v : values) {
-        auto part = equalityKey(v);
-        if (!part)
+        if (store::isNull(v))
             return std::nullopt;
-        appendPart(key, *part);
+        appendOrderKey(key, v);
     }
     return key;
 }

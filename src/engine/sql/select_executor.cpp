@@ -317,7 +317,7 @@ struct Accumulator {
 
 struct Group {
     std::vector<RowId> tuple;
-    std::vector<Value> keyValues;
+    std::string key;  // order keys of the grouping values
     std::vector<Accumulator> acc;
 };
 
@@ -551,7 +551,7 @@ Result<QueryResult> SelectRunner::run() {
         }
     }
 
-    std::vector<std::vector<Value>> orderKeys;
+    std::vector<std::vector<std::string>> orderKeys;
     auto project = [&](const EvalContext& ctx) -> Status {
         store::Row row;
         row.reserve(items.size());
@@ -561,10 +561,10 @@ Result<QueryResult> SelectRunner::run() {
         }
         result.rows.push_back(std::move(row));
         if (!m_s.orderBy.empty()) {
-            std::vector<Value> keys;
+            std::vector<std::string> keys;
             for (auto& o : m_s.orderBy) {
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*o.expr, ctx));
-                keys.push_back(std::move(v));
+                keys.push_back(orderKey(v));
             }
             orderKeys.push_back(std::move(keys));
         }
@@ -574,23 +574,29 @@ Result<QueryResult> SelectRunner::run() {
     if (grouped) {
         std::vector<Group> groups;
         std::unordered_map<std::string, size_t> groupOf;
+        groupOf.reserve(tuples.count());
+        std::string key;
         for (size_t i = 0; i < tuples.count(); ++i) {
             EvalContext ctx{&m_sources, tuples.at(i), nullptr};
-            std::string key;
-            std::vector<Value> keyValues;
+            key.clear();
             for (auto& g : m_s.groupBy) {
+                if (g->kind == ExprKind::Column) {
+                    // A grouping column is keyed where it stands, without copying it.
+                    const RowId id = ctx.tuple[g->slot];
+                    if (id == kNoRow)
+                        appendOrderKey(key, Value(store::Null{}));
+                    else
+                        appendOrderKey(key, m_sources[g->slot].table->row(id)[g->column]);
+                    continue;
+                }
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
-                const std::string part = groupKey(v);
-                const uint32_t n = static_cast<uint32_t>(part.size());
-                key.append(reinterpret_cast<const char*>(&n), sizeof n);
-                key += part;
-                keyValues.push_back(std::move(v));
+                appendOrderKey(key, v);
             }
-            auto [it, inserted] = groupOf.emplace(std::move(key), groups.size());
+            auto [it, inserted] = groupOf.emplace(key, groups.size());
             if (inserted) {
                 Group g;
                 g.tuple.assign(tuples.at(i), tuples.at(i) + tuples.width);
-                g.keyValues = std::move(keyValues);
+                g.key = key;
                 g.acc.resize(aggregates.size());
                 groups.push_back(std::move(g));
             }
@@ -604,15 +610,12 @@ Result<QueryResult> SelectRunner::run() {
             groups.push_back(std::move(g));
         }
         // Jet groups by sorting, so groups come in the order of their values.
-        std::stable_sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
-            for (size_t k = 0; k < a.keyValues.size(); ++k) {
-                const int c = orderValues(a.keyValues[k], b.keyValues[k]);
-                if (c != 0)
-                    return c < 0;
-            }
-            return false;
-        });
-        for (const Group& g : groups) {
+        std::vector<size_t> sorted(groups.size());
+        std::iota(sorted.begin(), sorted.end(), size_t{0});
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](size_t a, size_t b) { return groups[a].key < groups[b].key; });
+        for (size_t gi : sorted) {
+            const Group& g = groups[gi];
             const std::vector<Value> values = finish(aggregates, g);
             EvalContext ctx{&m_sources, g.tuple.data(), &values};
             if (m_s.having) {
@@ -637,36 +640,37 @@ Result<QueryResult> SelectRunner::run() {
     }
 
     if (!m_s.orderBy.empty() || m_s.distinct) {
+        // DISTINCT sorts by the whole row, as Jet does it.
+        std::vector<std::string> rowKeys;
+        if (m_s.distinct) {
+            for (const auto& row : result.rows) {
+                std::string key;
+                for (const auto& v : row)
+                    appendOrderKey(key, v);
+                rowKeys.push_back(std::move(key));
+            }
+        }
         std::vector<size_t> order(result.rows.size());
         std::iota(order.begin(), order.end(), size_t{0});
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             for (size_t k = 0; k < m_s.orderBy.size(); ++k) {
-                int c = orderValues(orderKeys[a][k], orderKeys[b][k]);
+                int c = orderKeys[a][k].compare(orderKeys[b][k]);
                 if (m_s.orderBy[k].descending)
                     c = -c;
                 if (c != 0)
                     return c < 0;
             }
-            if (m_s.distinct) {
-                // DISTINCT sorts by the whole row, as Jet does it.
-                for (size_t k = 0; k < result.rows[a].size(); ++k) {
-                    const int c = orderValues(result.rows[a][k], result.rows[b][k]);
-                    if (c != 0)
-                        return c < 0;
-                }
-            }
-            return false;
+            return m_s.distinct && rowKeys[a] < rowKeys[b];
         });
         std::vector<store::Row> rows;
         std::vector<RowId> ids;
         rows.reserve(order.size());
+        const std::string* previous = nullptr;
         for (size_t i : order) {
-            if (m_s.distinct && !rows.empty()) {
-                bool same = true;
-                for (size_t k = 0; k < rows.back().size() && same; ++k)
-                    same = groupKey(rows.back()[k]) == groupKey(result.rows[i][k]);
-                if (same)
+            if (m_s.distinct) {
+                if (previous && *previous == rowKeys[i])
                     continue;
+                previous = &rowKeys[i];
             }
             rows.push_back(std::move(result.rows[i]));
             if (!result.baseRows.empty())

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 #include "engine/base/error_codes.h"
 #include "engine/sql/lexer.h"
@@ -205,36 +206,80 @@ int orderValues(const Value& a, const Value& b) {
     return c.isOk() ? *c : 0;
 }
 
-std::optional<std::string> equalityKey(const Value& v) {
+namespace {
+
+// The collation key of a text, remembered: the same few texts (a source, a group name) are
+// keyed over and over by lookups and grouping.
+const std::string& cachedSortKey(const std::string& text) {
+    thread_local std::unordered_map<std::string, std::string> cache;
+    auto it = cache.find(text);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() >= 1 << 16)
+        cache.clear();
+    return cache.emplace(text, store::sortKey(text)).first->second;
+}
+
+// Bytes with 0x00 escaped as 0x00 0xFF, ended by 0x00 0x00: a prefix then sorts first.
+void appendEscaped(std::string& out, std::string_view bytes) {
+    for (char c : bytes) {
+        out += c;
+        if (c == '\0')
+            out += '\xFF';
+    }
+    out += '\0';
+    out += '\0';
+}
+
+}  // namespace
+
+void appendOrderKey(std::string& out, const Value& v) {
     switch (classify(v)) {
         case ValueClass::Null:
-            return std::nullopt;
-        case ValueClass::Text:
-            return "T" + store::sortKey(std::get<std::string>(v));
-        case ValueClass::Binary: {
-            const auto& b = std::get<store::Blob>(v);
-            return "B" + std::string(b.begin(), b.end());
-        }
-        case ValueClass::Guid: {
-            const auto& g = std::get<store::Guid>(v).bytes;
-            return "G" + std::string(g.begin(), g.end());
-        }
+            out += '\x01';
+            return;
         case ValueClass::Number: {
             double d = *toNumber(v);
             if (d == 0)
                 d = 0;  // -0 and 0 are one key
-            char buf[1 + sizeof d];
-            buf[0] = 'N';
-            std::memcpy(buf + 1, &d, sizeof d);
-            return std::string(buf, sizeof buf);
+            uint64_t bits;
+            std::memcpy(&bits, &d, sizeof bits);
+            // Flipping makes the unsigned big-endian bytes sort as the numbers do.
+            bits = (bits & 0x8000000000000000ULL) ? ~bits : bits | 0x8000000000000000ULL;
+            out += '\x02';
+            for (int shift = 56; shift >= 0; shift -= 8)
+                out += static_cast<char>((bits >> shift) & 0xFF);
+            return;
+        }
+        case ValueClass::Text:
+            out += '\x03';
+            appendEscaped(out, cachedSortKey(std::get<std::string>(v)));
+            return;
+        case ValueClass::Binary: {
+            const auto& b = std::get<store::Blob>(v);
+            out += '\x04';
+            appendEscaped(out, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
+            return;
+        }
+        case ValueClass::Guid: {
+            const auto& g = std::get<store::Guid>(v).bytes;
+            out += '\x05';
+            out.append(reinterpret_cast<const char*>(g.data()), g.size());
+            return;
         }
     }
-    return std::nullopt;
 }
 
-std::string groupKey(const Value& v) {
-    auto key = equalityKey(v);
-    return key ? *key : std::string("\x00", 1);
+std::string orderKey(const Value& v) {
+    std::string out;
+    appendOrderKey(out, v);
+    return out;
+}
+
+std::optional<std::string> equalityKey(const Value& v) {
+    if (store::isNull(v))
+        return std::nullopt;
+    return orderKey(v);
 }
 
 Result<Value> arithmetic(Op op, const Value& a, const Value& b) {

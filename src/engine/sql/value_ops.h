@@ -30,12 +30,15 @@ Result<int> compareValues(const store::Value& a, const store::Value& b);
 // Never fails: values of different classes order by class.
 int orderValues(const store::Value& a, const store::Value& b);
 
-// A byte string that is equal for two values exactly when compareValues() calls them equal
-// (texts by the collation, numbers by value: 5 = 5.0); Null yields nullopt, as Null equals
-// nothing. Hash lookups for equality conditions and joins are keyed by it.
+// Appends a key of the value whose plain byte order is orderValues()'s order and whose
+// equality is compareValues()'s equality (texts by the collation, 5 = 5.0). Keys are
+// self-delimiting, so the keys of several values appended one after the other compare as the
+// tuples do. Hash lookups, grouping, ORDER BY and DISTINCT all work on these keys.
+void appendOrderKey(std::string& out, const store::Value& v);
+std::string orderKey(const store::Value& v);
+
+// The order key for equality lookups; nullopt for Null, as Null equals nothing.
 std::optional<std::string> equalityKey(const store::Value& v);
-// The same for grouping: Null forms its own group.
-std::string groupKey(const store::Value& v);
 
 Result<store::Value> arithmetic(Op op, const store::Value& a, const store::Value& b);
 
