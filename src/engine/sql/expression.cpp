@@ -304,7 +304,7 @@ Result<Value> evaluate(const Expr& e, const EvalContext& ctx) {
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*e.left, ctx));
             if (e.op == Op::Plus || store::isNull(v))
                 return v;
-            if (auto* i = std::get_if<int64_t>(&v))
+            if (auto* i = std::get_if<int64_t>(&v); i && *i != INT64_MIN)
                 return Value(-*i);
             auto n = toNumber(v);
             if (!n)

@@ -302,20 +302,26 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
         return typeMismatch();
     const bool whole = std::holds_alternative<int64_t>(a) && std::holds_alternative<int64_t>(b);
     const int64_t i = whole ? std::get<int64_t>(a) : 0, j = whole ? std::get<int64_t>(b) : 0;
+    int64_t r = 0;
     switch (op) {
+        // Whole numbers stay whole while they fit; past 64 bits they go on as doubles.
         case Op::Add:
-            return whole ? Value(i + j) : Value(*x + *y);
+            return whole && !__builtin_add_overflow(i, j, &r) ? Value(r) : Value(*x + *y);
         case Op::Subtract:
-            return whole ? Value(i - j) : Value(*x - *y);
+            return whole && !__builtin_sub_overflow(i, j, &r) ? Value(r) : Value(*x - *y);
         case Op::Multiply:
-            return whole ? Value(i * j) : Value(*x * *y);
+            return whole && !__builtin_mul_overflow(i, j, &r) ? Value(r) : Value(*x * *y);
         case Op::Divide:
             if (*y == 0)
                 return Status::error(err::kDivisionByZero, "Division by zero.");
             return Value(*x / *y);
         case Op::IntDivide:
         case Op::Modulo: {
-            const int64_t p = int64_t(roundHalfEven(*x)), q = int64_t(roundHalfEven(*y));
+            // Integer division and Mod work on whole numbers; larger operands overflow.
+            const double px = roundHalfEven(*x), qy = roundHalfEven(*y);
+            if (!(std::fabs(px) < 9.2e18) || !(std::fabs(qy) < 9.2e18))
+                return Status::error(err::kNumericOverflow, "Overflow.");
+            const int64_t p = int64_t(px), q = int64_t(qy);
             if (q == 0)
                 return Status::error(err::kDivisionByZero, "Division by zero.");
             return Value(op == Op::IntDivide ? p / q : p % q);

@@ -151,3 +151,15 @@ query
 SELECT Count(*) FROM Copy
 ----
 0
+
+# Whole-number arithmetic goes on in doubles past 64 bits; Mod and \ refuse such operands.
+query
+SELECT 7 MOD 3, 7 \ 2, 2147483647 * 4294967296 * 4 FROM FAVNAME WHERE FAVNUM = 1
+----
+1|3|36893488130239234048
+
+query error 3349
+SELECT FAVNUM MOD 1E300 FROM FAVNAME
+
+query error 11
+SELECT FAVNUM / 0 FROM FAVNAME
