@@ -1,0 +1,145 @@
+#include "core/app/app.h"
+
+#include <stdexcept>
+
+#include "core/app/main_form.h"
+#include "core/app/main_window_events.h"
+#include "core/app/startup.h"
+#include "core/app/table_list.h"
+#include "engine/base/error_codes.h"
+#include "engine/dao/dao_error.h"
+
+namespace velmora::core::app {
+
+namespace {
+// DAO's "Object invalid or no longer set", for a command that runs without a database.
+constexpr int kObjectInvalid = 3420;
+}  // namespace
+
+App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
+    : m_ports(ports),
+      m_modalHost(modalHost),
+      m_config(std::move(config)),
+      m_settings(ports.settings),
+      m_mainForm(createMainForm()) {
+    m_dispatcher.setAfterCommand([this] { afterCommand(); });
+    m_dispatcher.setAbandonHook([this](std::exception_ptr error) { abandon(error); });
+    installMainWindowEvents(*this);
+    installTableList(*this);
+}
+
+App::~App() = default;
+
+bool App::start() {
+    return runStartupSequence(*this);
+}
+
+void App::endProgram(int exitCode) {
+    if (m_programEnded) {
+        return;
+    }
+    m_programEnded = true;
+    m_ports.program.endProgram(exitCode);
+}
+
+engine::dao::Database& App::db() {
+    if (!m_state.hasDatabase()) {
+        throw engine::dao::DaoError(kObjectInvalid, "Object invalid or no longer set.");
+    }
+    return *m_state.ChannelDb;
+}
+
+bool App::askSaveQuestion() {
+    if (!m_state.FavDirty) {
+        return true;
+    }
+    const auto answer = showMessage(text(UiKey::msgAskSave), ports::MessageButtons::YesNoCancel,
+                                    ports::MessageIcon::None);
+    if (answer == ports::MessageAnswer::Cancel) {
+        return false;
+    }
+    if (answer == ports::MessageAnswer::Yes) {
+        m_commands.run(command::kSaveFavChannels);
+    }
+    return true;
+}
+
+ports::MessageAnswer App::showMessage(std::string_view text, ports::MessageButtons buttons,
+                                      ports::MessageIcon icon) {
+    return m_ports.messages.showMessage(text, buttons, icon);
+}
+
+void App::runPendingEvents() {
+    m_dispatcher.runPending();
+    m_ports.events.runPendingEvents();
+    m_dispatcher.runPending();
+}
+
+void App::setWindowGeometry(form::TwipRect outer) {
+    m_mainForm->setGeometry(outer);
+    applyResize(outer.width, outer.height);
+}
+
+void App::applyResize(int width, int height) {
+    applyMainWindowResize(*this, width, height);
+}
+
+bool App::requestClose() {
+    m_closeAccepted = true;
+    form::Event unload;
+    unload.form = kMainFormName;
+    unload.kind = form::EventKind::Unload;
+    m_dispatcher.dispatch(unload);
+    return m_closeAccepted;
+}
+
+void App::requestRepaint() {
+    if (m_repaintRequest) {
+        m_repaintRequest();
+    }
+}
+
+std::unique_ptr<engine::dao::Workspace> App::createWorkspace() const {
+    auto workspace = std::make_unique<engine::dao::Workspace>(
+        engine::dao::Workspace::createWorkspace("NewJetWorkspace", "Admin", ""));
+    if (m_config.storageOpener) {
+        workspace->setStorageOpener(m_config.storageOpener);
+    }
+    return workspace;
+}
+
+void App::afterCommand() {
+    if (!m_state.hasDatabase() || !m_state.ChannelDb->hasPendingChanges()) {
+        return;
+    }
+    const int number = m_state.ChannelDb->tryCommit();
+    if (number != 0) {
+        // The file keeps the state before the command; so must the tables in memory.
+        m_state.ChannelDb->rollback();
+        showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok,
+                    ports::MessageIcon::None);
+    }
+}
+
+void App::abandon(std::exception_ptr error) {
+    std::string message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const engine::dao::DaoError& e) {
+        message = "Error " + std::to_string(e.number());
+        if (!e.text().empty()) {
+            message += "\r\n" + e.text();
+        }
+    } catch (const std::exception& e) {
+        message = std::string("ERROR\r\n") + e.what();
+    } catch (...) {
+        message = "ERROR";
+    }
+    if (m_state.hasDatabase()) {
+        m_state.ChannelDb->rollback();
+    }
+    m_ports.cursor.setWaitCursor(false);
+    showMessage(message, ports::MessageButtons::Ok, ports::MessageIcon::None);
+}
+
+}  // namespace velmora::core::app

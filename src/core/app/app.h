@@ -1,0 +1,127 @@
+// App: the running program without its toolkit. It owns what lives longer than a command
+// (the main window's controls, the main grid and the paste grid, the shared state, the
+// text table, the settings, the dispatcher and the command registry) and hands them to the
+// commands.
+//
+// Commands are not members. Each subsystem installs its handlers and named commands from
+// its own folder (views::installChannelList(app), ...) and reaches the shared parts through
+// the accessors below; the shell runs the ones it needs by name (command_registry.h). What
+// the App itself handles is the window: start-up, the first paint, resizing and closing
+// (main_window_events.cpp, startup.cpp).
+//
+// Every event reaches the core through dispatcher(); after each top-level event the open
+// database is committed, and an unguarded failure abandons the command, rolls the database
+// back and shows one message.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/app/app_state.h"
+#include "core/app/command_registry.h"
+#include "core/app/database_path.h"
+#include "core/app/modal_host.h"
+#include "core/app/settings.h"
+#include "core/app/ui_text.h"
+#include "core/form/dispatcher.h"
+#include "core/form/form.h"
+#include "core/grid/grid_model.h"
+#include "core/ports/ports.h"
+#include "engine/dao/workspace.h"
+
+namespace velmora::core::app {
+
+struct AppConfig {
+    // Opens the storage behind a database path (the Jet file layer in the program, memory
+    // storages in tests).
+    engine::dao::StorageOpener storageOpener;
+    PathEnvironment environment = PathEnvironment::fromProcess();
+};
+
+class App {
+public:
+    App(ports::Ports ports, ModalHost& modalHost, AppConfig config);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Runs the start-up sequence. False when it ended the program (no database); the caller
+    // then shows no window.
+    bool start();
+    // True once the program was ended (start-up found no database, compacting finished).
+    bool programEnded() const { return m_programEnded; }
+    void endProgram(int exitCode = 0);
+
+    // --- What commands work on -------------------------------------------------------------
+    AppState& state() { return m_state; }
+    const AppState& state() const { return m_state; }
+    form::Form& mainForm() { return *m_mainForm; }
+    const form::Form& mainForm() const { return *m_mainForm; }
+    grid::GridModel& grid() { return m_grid; }            // MSFlexGrid1
+    grid::GridModel& pasteGrid() { return m_pasteGrid; }  // MSFlexGrid2
+    form::Dispatcher& dispatcher() { return m_dispatcher; }
+    CommandRegistry& commands() { return m_commands; }
+    ports::Ports& ports() { return m_ports; }
+    ModalHost& modalHost() { return m_modalHost; }
+    Settings& settings() { return m_settings; }
+    UiText& uiText() { return m_uiText; }
+    const std::string& text(UiKey key) const { return m_uiText.text(key); }
+    const PathEnvironment& environment() const { return m_config.environment; }
+    const AppConfig& config() const { return m_config; }
+    // The open database; throws DaoError 3420 (object invalid) when none is open.
+    engine::dao::Database& db();
+
+    // The save question every view change, the Settings command and closing ask while the
+    // grid holds unsaved assignments. Returns true to go on (after Yes has run
+    // "Save Fav. Channels", or after No), false for Cancel. Asks nothing when FavDirty is off.
+    bool askSaveQuestion();
+
+    // A message box with the default title.
+    ports::MessageAnswer showMessage(std::string_view text, ports::MessageButtons buttons,
+                                     ports::MessageIcon icon = ports::MessageIcon::None);
+
+    // Lets every pending event run: the dispatcher's queue, then the window system's.
+    void runPendingEvents();
+
+    // Moves or sizes the main window from code; the resize rules run at once, as the
+    // window system raises its resize event while the size is set.
+    void setWindowGeometry(form::TwipRect outer);
+    // The resize rules for a new outer size (twips), also run for the user's resizing.
+    void applyResize(int width, int height);
+
+    // Closing the main window: dispatches its Unload event and says whether it may close.
+    bool requestClose();
+    // Set by the Unload handler: false when the save question was cancelled.
+    void setCloseAccepted(bool accepted) { m_closeAccepted = accepted; }
+
+    // The front end's way to be asked for a paint (start-up reruns leave the first paint
+    // pending); none in tests, which dispatch the paint themselves.
+    void setRepaintRequest(std::function<void()> request) { m_repaintRequest = std::move(request); }
+    void requestRepaint();
+
+    // Starts a workspace with the configured storage opener.
+    std::unique_ptr<engine::dao::Workspace> createWorkspace() const;
+
+private:
+    void afterCommand();
+    void abandon(std::exception_ptr error);
+
+    ports::Ports m_ports;
+    ModalHost& m_modalHost;
+    AppConfig m_config;
+    Settings m_settings;
+    UiText m_uiText;
+    std::unique_ptr<form::Form> m_mainForm;
+    grid::GridModel m_grid;
+    grid::GridModel m_pasteGrid;
+    form::Dispatcher m_dispatcher;
+    CommandRegistry m_commands;
+    AppState m_state;
+    std::function<void()> m_repaintRequest;
+    bool m_closeAccepted = true;
+    bool m_programEnded = false;
+};
+
+}  // namespace velmora::core::app

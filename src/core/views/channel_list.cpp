@@ -1,0 +1,270 @@
+#include "core/views/channel_list.h"
+
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/app/main_window_events.h"
+#include "core/app/user_input.h"
+#include "core/db/sql_literal.h"
+#include "core/db/statements.h"
+#include "core/ports/cursor_port.h"
+
+namespace velmora::core::views {
+
+namespace {
+
+using app::FilterClick;
+using engine::dao::LockType;
+using engine::dao::RecordsetType;
+namespace recordset_option = engine::dao::recordset_option;
+
+constexpr int kFieldGroup = 4;     // FAVORITE
+constexpr int kFieldPosition = 5;  // FNum
+constexpr int kFieldVideoId = 6;   // VIDEOID
+
+constexpr std::array<int, 12> kDesignWidths = {150, 450, 700, 1400, 2000, 1500, 500, 0, 0, 0, 0, 0};
+
+const char* const kChannelListButtons[] = {"Command7", "Command8", "Command9", "Command10",
+                                           "Command14"};
+const char* const kFilterBoxes[] = {kCheckTv, kCheckRadio, kCheckEncrypted, kCheckNotEncrypted};
+
+grid::Rgb gridColor(form::Rgb c) {
+    return grid::Rgb{c.red, c.green, c.blue};
+}
+
+engine::dao::Recordset openSnapshot(app::App& app, std::string_view sql) {
+    return app.db().openRecordset(sql, RecordsetType::Snapshot, recordset_option::kInconsistent,
+                                  LockType::Optimistic);
+}
+
+bool isZero(const engine::dao::Field& field) {
+    if (field.isNull()) {
+        return false;
+    }
+    auto number = db::bareNumber(field.text());
+    return number && std::strtod(number->c_str(), nullptr) == 0.0;
+}
+
+void toggle(app::App& app, const char* box) {
+    form::Form& f = app.mainForm();
+    app::setValueFromCode(f, app.dispatcher(), box, f.control(box).value == 0 ? 1 : 0);
+}
+
+// Fills the grid from the set; returns the number of joined rows shown.
+void fillRows(app::App& app, engine::dao::Recordset& rs) {
+    grid::GridModel& g = app.grid();
+    const int n = rs.fields().count();
+    const bool colour = app.state().ColorRadio;
+    const grid::Rgb radio = gridColor(app::kRadioRowColor);
+    rs.moveFirst();
+    std::string line;
+    while (!rs.eof()) {
+        line.assign(1, '\t');
+        bool isRadio = false;
+        for (int k = 0; k < n; ++k) {
+            engine::dao::Field field = rs.field(k);
+            if (k == kFieldGroup && field.isNull()) {
+                line += kNoGroup;
+            } else if (k == kFieldPosition && field.isNull()) {
+                line += kNoPosition;
+            } else {
+                line += db::trimBlanks(field.text());
+            }
+            line += '\t';
+            if (k == kFieldVideoId) {
+                isRadio = isZero(field);
+            }
+        }
+        (void)g.addItem(line);
+        if (colour && isRadio) {
+            const int row = g.rows() - 1;
+            for (int col = channel_col::kNum; col <= channel_col::kFNum; ++col) {
+                (void)g.setCellBackColorAt(row, col, radio);
+            }
+        }
+        rs.moveNext();
+    }
+}
+
+void fillGroupLists(app::App& app) {
+    std::vector<std::string> groups;
+    engine::dao::Recordset rs = openSnapshot(app, db::kSelectFavName);
+    while (!rs.eof()) {
+        groups.push_back(db::trimBlanks(rs.field(0).text()));
+        rs.moveNext();
+    }
+    rs.close();
+    form::Form& f = app.mainForm();
+    f.setItems("List4", {});
+    f.setItems("List2", {});
+    std::vector<std::string> withMarker = groups;
+    withMarker.emplace_back(kNoGroup);
+    const int last = static_cast<int>(withMarker.size()) - 1;
+    f.setItems("List2", std::move(withMarker), last);
+    f.setItems("List4", std::move(groups));
+}
+
+// Re-enables the grid's drawing however the load ends.
+struct RedrawOff {
+    grid::GridModel& grid;
+    explicit RedrawOff(grid::GridModel& g) : grid(g) { grid.setRedraw(false); }
+    ~RedrawOff() { grid.setRedraw(true); }
+};
+
+}  // namespace
+
+ChannelFilter currentFilter(const app::App& app) {
+    const form::Form& f = app.mainForm();
+    return ChannelFilter{f.control(kCheckTv).value != 0, f.control(kCheckRadio).value != 0,
+                         f.control(kCheckEncrypted).value != 0,
+                         f.control(kCheckNotEncrypted).value != 0};
+}
+
+void showChannelListControls(app::App& app, bool channelList) {
+    form::Form& f = app.mainForm();
+    for (const char* box : kFilterBoxes) {
+        f.setVisible(box, channelList);
+    }
+    for (const char* button : kChannelListButtons) {
+        f.setEnabled(button, channelList);
+    }
+}
+
+void LoadChannelList(app::App& app) {
+    app::AppState& s = app.state();
+    if (!app.askSaveQuestion()) {
+        UndoFilterClick(app);
+        return;
+    }
+    s.FavDirty = false;
+    s.MultiFavAdded = false;
+    s.PendingFilterClick = FilterClick::None;
+    ports::WaitCursor busy(app.ports().cursor);
+
+    const std::string sql = channelListStatement(currentFilter(app));
+    engine::dao::Recordset rs = openSnapshot(app, sql);
+    const int n = rs.fields().count();
+
+    grid::GridModel& g = app.grid();
+    RedrawOff redrawOff(g);
+    std::vector<std::string> captions{""};
+    for (int k = 0; k < n; ++k) {
+        captions.push_back(rs.field(k).name());
+    }
+    (void)g.setRows(1);
+    (void)g.setHeader(captions, grid::CellAlignment::LeftCenter);
+    for (int col = 0; col < g.cols() && col < static_cast<int>(kDesignWidths.size()); ++col) {
+        (void)g.setColWidth(col, kDesignWidths[static_cast<std::size_t>(col)]);
+    }
+
+    form::Form& f = app.mainForm();
+    const int windowWidth = f.geometry().width;
+    f.update("MSFlexGrid1",
+             [&](form::Control& c) { c.rect.width = windowWidth - app::kDesignWidth + 6975; });
+    const auto widths = app::channelListNameWidths(windowWidth);
+    for (int i = 0; i < 3; ++i) {
+        (void)g.setColWidth(channel_col::kProvider + i, widths[static_cast<std::size_t>(i)]);
+    }
+    (void)g.setCols(n + 1);
+    (void)g.setRows(1);
+
+    if (!rs.eof()) {
+        rs.moveLast();
+        f.setCaption("Label1",
+                     std::to_string(rs.recordCount()) + app.text(app::UiKey::txtChannels));
+        fillRows(app, rs);
+        (void)g.setCol(channel_col::kNum);
+        g.sortGenericAscending();
+    }
+    rs.close();
+
+    fillGroupLists(app);
+    showChannelListControls(app, true);
+    f.setItems("List3", {app.text(app::UiKey::txtDelete), app.text(app::UiKey::txtAddNew)});
+    s.CurrentView = app::kViewChannelList;
+}
+
+void UndoFilterClick(app::App& app) {
+    app::AppState& s = app.state();
+    switch (s.PendingFilterClick) {
+        case FilterClick::None:
+            break;
+        case FilterClick::Tv:
+            toggle(app, kCheckTv);
+            break;
+        case FilterClick::Radio:
+            toggle(app, kCheckRadio);
+            break;
+        case FilterClick::Encrypted:
+            toggle(app, kCheckEncrypted);
+            break;
+        case FilterClick::NotEncrypted:
+            toggle(app, kCheckNotEncrypted);
+            break;
+        case FilterClick::TvRadioPair:
+            toggle(app, kCheckTv);
+            toggle(app, kCheckRadio);
+            break;
+        case FilterClick::EncryptionPair:
+            toggle(app, kCheckEncrypted);
+            toggle(app, kCheckNotEncrypted);
+            break;
+    }
+    s.PendingFilterClick = FilterClick::None;
+}
+
+void filterClick(app::App& app, const std::string& box) {
+    app::AppState& s = app.state();
+    if (s.PendingFilterClick != FilterClick::None) {
+        return;
+    }
+    struct Pair {
+        const char* box;
+        const char* partner;
+        FilterClick code;
+        FilterClick pairCode;
+    };
+    static const Pair kPairs[] = {
+        {kCheckTv, kCheckRadio, FilterClick::Tv, FilterClick::TvRadioPair},
+        {kCheckRadio, kCheckTv, FilterClick::Radio, FilterClick::TvRadioPair},
+        {kCheckEncrypted, kCheckNotEncrypted, FilterClick::Encrypted, FilterClick::EncryptionPair},
+        {kCheckNotEncrypted, kCheckEncrypted, FilterClick::NotEncrypted,
+         FilterClick::EncryptionPair},
+    };
+    const Pair* pair = nullptr;
+    for (const Pair& p : kPairs) {
+        if (box == p.box) {
+            pair = &p;
+        }
+    }
+    if (pair == nullptr) {
+        return;
+    }
+    form::Form& f = app.mainForm();
+    if (f.control(pair->box).value != 0 || f.control(pair->partner).value != 0) {
+        s.PendingFilterClick = pair->code;
+    } else {
+        // Ticking the partner is itself a click on it, handled (and reloading) at once.
+        app::setValueFromCode(f, app.dispatcher(), pair->partner, 1);
+        s.PendingFilterClick = pair->pairCode;
+    }
+    LoadChannelList(app);
+}
+
+void installChannelList(app::App& app) {
+    app.commands().install(app::command::kLoadChannelList, [&app] { LoadChannelList(app); });
+    form::Dispatcher& d = app.dispatcher();
+    d.on(app::kMainFormName, "Command3", form::EventKind::Click,
+         [&app](const form::Event&) { LoadChannelList(app); });
+    for (const char* box : kFilterBoxes) {
+        const std::string name = box;
+        d.on(app::kMainFormName, name, form::EventKind::Click,
+             [&app, name](const form::Event&) { filterClick(app, name); });
+    }
+}
+
+}  // namespace velmora::core::views

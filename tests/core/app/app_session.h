@@ -1,0 +1,109 @@
+// A whole program session without a window system: the core App over the scripted ports, a
+// scripted host for modal windows, and channel databases kept in memory behind real (empty)
+// files in a temporary folder, so the start-up's file checks see files that exist. Tests
+// act as a user would (click, paint, resize, close) and read the controls and the grid.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app/app.h"
+#include "core/app/modal_host.h"
+#include "engine/sql/winstb_fixture.h"
+#include "engine/store/database.h"
+#include "support/scripted_ports.h"
+
+namespace velmora::test {
+
+// A table storage over a memory storage that outlives it, so one database can be opened,
+// closed and opened again like a file.
+class SharedStorage : public engine::store::TableStorage {
+public:
+    explicit SharedStorage(std::shared_ptr<engine::store::MemoryStorage> inner)
+        : m_inner(std::move(inner)) {}
+    std::vector<engine::store::TableInfo> listTables() override { return m_inner->listTables(); }
+    engine::Result<std::unique_ptr<engine::store::Table>> loadTable(
+        const std::string& name) override {
+        return m_inner->loadTable(name);
+    }
+    engine::Status commit(const Changes& changes) override { return m_inner->commit(changes); }
+    std::string readOnlyReason() const override { return m_inner->readOnlyReason(); }
+
+private:
+    std::shared_ptr<engine::store::MemoryStorage> m_inner;
+};
+
+// Shows modal windows by running the next queued script against them. A window without a
+// script, or a script never used, fails the test. A script that leaves the window open
+// stands for the user closing it by its close box.
+class ScriptedModalHost : public core::app::ModalHost {
+public:
+    using Script = std::function<void(core::form::Form&)>;
+    ~ScriptedModalHost() override;
+    void expectModal(Script script) { m_scripts.push_back(std::move(script)); }
+    void showModal(core::form::Form& form) override;
+    // Name and caption of every window shown, in order.
+    const std::vector<std::string>& shown() const { return m_shown; }
+
+private:
+    std::vector<Script> m_scripts;
+    std::vector<std::string> m_shown;
+};
+
+class AppSession {
+public:
+    AppSession();
+    ~AppSession();
+
+    // A channel database at folder()/name, built from the standard rows (see
+    // winstb_fixture.h) or left empty; `edit` may change its tables before it is stored.
+    std::string addDatabase(const std::string& name, testing::WinStbOptions options = {},
+                            const std::function<void(engine::store::Database&)>& edit = {});
+    // A database at folder()/name whose tables `build` makes from nothing.
+    std::string addDatabaseBuiltBy(const std::string& name,
+                                   const std::function<void(engine::store::Database&)>& build);
+    const std::filesystem::path& folder() const { return m_folder; }
+
+    ScriptedPorts& ports() { return m_ports; }
+    ScriptedModalHost& modal() { return m_modal; }
+    // The settings as the program stores them.
+    void storeSetting(core::app::SettingKey key, const std::string& value);
+    std::string setting(core::app::SettingKey key);
+    bool hasSetting(core::app::SettingKey key);
+
+    // The program, made with its commands installed on first use.
+    core::app::App& app();
+    core::form::Form& form() { return app().mainForm(); }
+
+    // Start-up, then (when it did not end the program) the first paint.
+    bool start();
+    void paint();
+    void resize(int width, int height);
+    void click(const std::string& control);
+    bool close();
+
+    // What the user sees.
+    std::string label() { return form().control("Label1").caption; }
+    std::string cell(int row, int col) { return app().grid().textMatrix(row, col); }
+    int dataRows() { return app().grid().dataRowCount(); }
+    std::vector<std::string> column(int col);
+    // The channel list's statement for the boxes as they are ticked now.
+    std::string statement();
+
+    // Queues the language window's script: pick the option ("Option1" Deutsch, "Option2"
+    // English) and press OK.
+    void chooseLanguage(const std::string& option);
+
+private:
+    std::filesystem::path m_folder;
+    std::map<std::string, std::shared_ptr<engine::store::MemoryStorage>> m_databases;
+    ScriptedPorts m_ports;
+    ScriptedModalHost m_modal;
+    std::unique_ptr<core::app::App> m_app;
+};
+
+}  // namespace velmora::test
