@@ -282,6 +282,16 @@ ExprType Binder::typeOf(const Expr& e) const {
     }
 }
 
+const Value* columnValue(const Expr& e, const EvalContext& ctx) {
+    static const Value kNull = store::Null{};
+    if (e.kind != ExprKind::Column || e.slot < 0)
+        return nullptr;
+    const store::RowId id = ctx.tuple[e.slot];
+    if (id == kNoRow)
+        return &kNull;
+    return &(*ctx.sources)[e.slot].table->row(id)[e.column];
+}
+
 Result<Value> evaluate(const Expr& e, const EvalContext& ctx) {
     switch (e.kind) {
         case ExprKind::Literal:
@@ -350,9 +360,23 @@ Result<Truth> evaluateCondition(const Expr& e, const EvalContext& ctx) {
                 return a == Truth::False && b == Truth::False ? Truth::False : Truth::Null;
             }
             if (isComparison(e.op)) {
-                VELMORA_ASSIGN_OR_RETURN(Value a, evaluate(*e.left, ctx));
-                VELMORA_ASSIGN_OR_RETURN(Value b, evaluate(*e.right, ctx));
-                return compareTruth(e.op, a, b);
+                // Columns and literals are compared where they stand.
+                Value ca, cb;
+                const Value* a = columnValue(*e.left, ctx);
+                if (!a && e.left->kind == ExprKind::Literal)
+                    a = &e.left->value;
+                if (!a) {
+                    VELMORA_ASSIGN_OR_RETURN(ca, evaluate(*e.left, ctx));
+                    a = &ca;
+                }
+                const Value* b = columnValue(*e.right, ctx);
+                if (!b && e.right->kind == ExprKind::Literal)
+                    b = &e.right->value;
+                if (!b) {
+                    VELMORA_ASSIGN_OR_RETURN(cb, evaluate(*e.right, ctx));
+                    b = &cb;
+                }
+                return compareTruth(e.op, *a, *b);
             }
             break;
         case ExprKind::IsNull: {

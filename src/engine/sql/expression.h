@@ -62,6 +62,8 @@ struct EvalContext {
 };
 
 Result<store::Value> evaluate(const Expr& e, const EvalContext& ctx);
+// The value a bound column reads, without copying it; nullptr when e is no column.
+const store::Value* columnValue(const Expr& e, const EvalContext& ctx);
 Result<Truth> evaluateCondition(const Expr& e, const EvalContext& ctx);
 
 // Splits a condition at its top-level ANDs.

@@ -313,11 +313,20 @@ struct Accumulator {
     bool currency = false;
     bool any = false;
     Value best;
+
+    void reset() {
+        count = 0;
+        sum = 0;
+        currencySum = 0;
+        currency = false;
+        if (any)
+            best = store::Null{};
+        any = false;
+    }
 };
 
 struct Group {
-    std::vector<RowId> tuple;
-    std::string key;  // order keys of the grouping values
+    std::vector<RowId> tuple;  // the row that stands for the group's columns
     std::vector<Accumulator> acc;
 };
 
@@ -329,7 +338,14 @@ Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalCont
             ++acc.count;
             continue;
         }
-        VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*a.left, ctx));
+        // A column argument is read where it stands; anything else is evaluated.
+        Value computed;
+        const Value* arg = columnValue(*a.left, ctx);
+        if (!arg) {
+            VELMORA_ASSIGN_OR_RETURN(computed, evaluate(*a.left, ctx));
+            arg = &computed;
+        }
+        const Value& v = *arg;
         if (store::isNull(v))
             continue;
         ++acc.count;
@@ -368,8 +384,8 @@ Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalCont
     return Status::ok();
 }
 
-std::vector<Value> finish(const std::vector<Expr*>& aggregates, const Group& g) {
-    std::vector<Value> out;
+void finish(const std::vector<Expr*>& aggregates, const Group& g, std::vector<Value>& out) {
+    out.clear();
     for (size_t i = 0; i < aggregates.size(); ++i) {
         const Accumulator& acc = g.acc[i];
         switch (aggregates[i]->aggregate) {
@@ -395,7 +411,6 @@ std::vector<Value> finish(const std::vector<Expr*>& aggregates, const Group& g) 
                 break;
         }
     }
-    return out;
 }
 
 Result<QueryResult> SelectRunner::run() {
@@ -572,58 +587,72 @@ Result<QueryResult> SelectRunner::run() {
     };
 
     if (grouped) {
-        std::vector<Group> groups;
-        std::unordered_map<std::string, size_t> groupOf;
-        groupOf.reserve(tuples.count());
-        std::string key;
-        for (size_t i = 0; i < tuples.count(); ++i) {
+        // Jet groups by sorting: every row gets the order key of its grouping values, the rows
+        // are sorted by it, and runs of equal keys are the groups, already in order. The keys
+        // share one buffer, so grouping allocates nothing per row.
+        const size_t n = tuples.count();
+        std::string arena;
+        std::vector<size_t> start(n + 1);
+        for (size_t i = 0; i < n; ++i) {
+            start[i] = arena.size();
             EvalContext ctx{&m_sources, tuples.at(i), nullptr};
-            key.clear();
             for (auto& g : m_s.groupBy) {
                 if (g->kind == ExprKind::Column) {
                     // A grouping column is keyed where it stands, without copying it.
                     const RowId id = ctx.tuple[g->slot];
                     if (id == kNoRow)
-                        appendOrderKey(key, Value(store::Null{}));
+                        appendOrderKey(arena, Value(store::Null{}));
                     else
-                        appendOrderKey(key, m_sources[g->slot].table->row(id)[g->column]);
+                        appendOrderKey(arena, m_sources[g->slot].table->row(id)[g->column]);
                     continue;
                 }
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
-                appendOrderKey(key, v);
+                appendOrderKey(arena, v);
             }
-            auto [it, inserted] = groupOf.emplace(key, groups.size());
-            if (inserted) {
-                Group g;
-                g.tuple.assign(tuples.at(i), tuples.at(i) + tuples.width);
-                g.key = key;
-                g.acc.resize(aggregates.size());
-                groups.push_back(std::move(g));
-            }
-            VELMORA_RETURN_IF_ERROR(accumulate(aggregates, groups[it->second], ctx));
         }
-        if (groups.empty() && m_s.groupBy.empty()) {
-            // Aggregates over no rows still give one row (Count 0).
-            Group g;
-            g.tuple.assign(m_sources.size(), kNoRow);
-            g.acc.resize(aggregates.size());
-            groups.push_back(std::move(g));
+        start[n] = arena.size();
+        const std::string_view keys(arena);
+        auto keyOf = [&](size_t i) { return keys.substr(start[i], start[i + 1] - start[i]); };
+        std::vector<size_t> order(n);
+        std::iota(order.begin(), order.end(), size_t{0});
+        if (!m_s.groupBy.empty()) {
+            std::stable_sort(order.begin(), order.end(),
+                             [&](size_t a, size_t b) { return keyOf(a) < keyOf(b); });
         }
-        // Jet groups by sorting, so groups come in the order of their values.
-        std::vector<size_t> sorted(groups.size());
-        std::iota(sorted.begin(), sorted.end(), size_t{0});
-        std::sort(sorted.begin(), sorted.end(),
-                  [&](size_t a, size_t b) { return groups[a].key < groups[b].key; });
-        for (size_t gi : sorted) {
-            const Group& g = groups[gi];
-            const std::vector<Value> values = finish(aggregates, g);
+
+        Group g;
+        std::vector<Value> values;
+        auto emit = [&]() -> Status {
+            finish(aggregates, g, values);
             EvalContext ctx{&m_sources, g.tuple.data(), &values};
             if (m_s.having) {
                 VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
                 if (t != Truth::True)
-                    continue;
+                    return Status::ok();
             }
-            VELMORA_RETURN_IF_ERROR(project(ctx));
+            return project(ctx);
+        };
+        for (size_t k = 0; k < n; ++k) {
+            const size_t i = order[k];
+            if (k == 0 || keyOf(i) != keyOf(order[k - 1])) {
+                if (k != 0)
+                    VELMORA_RETURN_IF_ERROR(emit());
+                // The group's first row in stored order stands for its columns.
+                g.tuple.assign(tuples.at(i), tuples.at(i) + tuples.width);
+                g.acc.resize(aggregates.size());
+                for (Accumulator& acc : g.acc)
+                    acc.reset();
+            }
+            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            VELMORA_RETURN_IF_ERROR(accumulate(aggregates, g, ctx));
+        }
+        if (n != 0) {
+            VELMORA_RETURN_IF_ERROR(emit());
+        } else if (m_s.groupBy.empty()) {
+            // Aggregates over no rows still give one row (Count 0).
+            g.tuple.assign(m_sources.size(), kNoRow);
+            g.acc.assign(aggregates.size(), Accumulator{});
+            VELMORA_RETURN_IF_ERROR(emit());
         }
     } else {
         for (size_t i = 0; i < tuples.count(); ++i) {
