@@ -30,7 +30,7 @@ int Field::size() const {
     return m_owner->m_impl->column(m_position).size;
 }
 
-store::Value Field::value() const {
+const store::Value& Field::current() const {
     Recordset::Impl& d = *m_owner->m_impl;
     const sql::ResultColumn& c = d.column(m_position);
     if (d.mode != EditMode::None && c.baseColumn >= 0)
@@ -48,12 +48,16 @@ store::Value Field::value() const {
     return d.result.rows[d.position][m_position];
 }
 
+store::Value Field::value() const {
+    return current();
+}
+
 bool Field::isNull() const {
-    return store::isNull(value());
+    return store::isNull(current());
 }
 
 std::string Field::text() const {
-    return sql::displayText(value());
+    return sql::displayText(current());
 }
 
 void Field::setStoreValue(const store::Value& v) {

@@ -70,6 +70,9 @@ public:
     void setNull();
 
 private:
+    // The current value where it is kept (the edit buffer, the base table or the copy).
+    const store::Value& current() const;
+
     Recordset* m_owner;
     int m_position;
 };

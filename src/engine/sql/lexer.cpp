@@ -1,15 +1,27 @@
 #include "engine/sql/lexer.h"
 
+#include <array>
 #include <cctype>
+#include <string_view>
 
 namespace velmora::engine::sql {
+
+namespace {
+
+// ASCII only: keywords and the letters Jet folds in names are ASCII, and the C library's
+// tolower would depend on the locale.
+unsigned char asciiLower(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
+
+}  // namespace
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
+        if (asciiLower(static_cast<unsigned char>(a[i])) !=
+            asciiLower(static_cast<unsigned char>(b[i]))) {
             return false;
         }
     }
@@ -21,6 +33,26 @@ bool Token::isKeyword(std::string_view keyword) const {
 }
 
 namespace {
+
+// Words that end an expression or a name list; a bare name spelled like one of these is never
+// taken as a column.
+using namespace std::string_view_literals;
+constexpr std::array kReserved = {
+    "SELECT"sv,  "FROM"sv,        "WHERE"sv,  "AND"sv,    "OR"sv,     "NOT"sv,    "IS"sv,
+    "NULL"sv,    "LIKE"sv,        "IN"sv,     "AS"sv,     "ON"sv,     "JOIN"sv,   "INNER"sv,
+    "LEFT"sv,    "RIGHT"sv,       "OUTER"sv,  "GROUP"sv,  "BY"sv,     "HAVING"sv, "ORDER"sv,
+    "INTO"sv,    "SET"sv,         "VALUES"sv, "UPDATE"sv, "DELETE"sv, "INSERT"sv, "MOD"sv,
+    "BETWEEN"sv, "DISTINCT"sv,    "ASC"sv,    "DESC"sv,   "UNION"sv,  "TRUE"sv,   "FALSE"sv,
+    "XOR"sv,     "DISTINCTROW"sv, "ALL"sv,    "TOP"sv,
+};
+
+bool isReservedWord(std::string_view name) {
+    for (std::string_view word : kReserved) {
+        if (equalsIgnoreCase(name, word))
+            return true;
+    }
+    return false;
+}
 
 bool isNameStart(unsigned char c) {
     // Bytes of UTF-8 sequences count as letters: Jet names may hold umlauts.
@@ -50,6 +82,7 @@ std::vector<Token> tokenize(std::string_view s) {
             while (i < s.size() && isNameChar(static_cast<unsigned char>(s[i])))
                 ++i;
             push(TokenKind::Name, start, std::string(s.substr(start, i - start)));
+            out.back().reserved = isReservedWord(out.back().text);
             continue;
         }
         if (std::isdigit(c) ||

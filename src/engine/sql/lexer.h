@@ -46,7 +46,8 @@ enum class TokenKind {
 struct Token {
     TokenKind kind = TokenKind::End;
     std::string text;
-    size_t offset = 0;  // byte offset of the token's first character in the statement
+    size_t offset = 0;      // byte offset of the token's first character in the statement
+    bool reserved = false;  // a bare name spelled like a keyword, never taken as a column
 
     // A bare name equal to `keyword` without regard to letter case.
     bool isKeyword(std::string_view keyword) const;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
+#include <string_view>
 
 #include "engine/base/error_codes.h"
 #include "engine/sql/lexer.h"
@@ -14,28 +15,8 @@ namespace velmora::engine::sql {
 
 namespace {
 
-// Words that end an expression or a name list; a bare name spelled like one of these is never
-// taken as a column.
-constexpr std::array kReserved = {
-    "SELECT", "FROM",   "WHERE",  "AND",    "OR",          "NOT",      "IS",   "NULL",
-    "LIKE",   "IN",     "AS",     "ON",     "JOIN",        "INNER",    "LEFT", "RIGHT",
-    "OUTER",  "GROUP",  "BY",     "HAVING", "ORDER",       "INTO",     "SET",  "VALUES",
-    "UPDATE", "DELETE", "INSERT", "MOD",    "BETWEEN",     "DISTINCT", "ASC",  "DESC",
-    "UNION",  "TRUE",   "FALSE",  "XOR",    "DISTINCTROW", "ALL",      "TOP",
-};
-
-bool isReserved(const Token& t) {
-    if (t.kind != TokenKind::Name)
-        return false;
-    for (const char* word : kReserved) {
-        if (equalsIgnoreCase(t.text, word))
-            return true;
-    }
-    return false;
-}
-
 bool isName(const Token& t) {
-    return t.kind == TokenKind::QuotedName || (t.kind == TokenKind::Name && !isReserved(t));
+    return t.kind == TokenKind::QuotedName || (t.kind == TokenKind::Name && !t.reserved);
 }
 
 ExprPtr makeExpr(ExprKind kind, size_t offset) {

@@ -206,27 +206,29 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
     const size_t width = m_sources.size();
     out.width = width;
 
+    out.ids.reserve(driving.ids.size() + width * 16);
     std::vector<RowId> merged(width);
     EvalContext ctx{&m_sources, merged.data(), nullptr};
-    auto keyOf = [&](const RowId* tuple,
-                     const std::vector<const Expr*>& exprs) -> Result<std::optional<std::string>> {
-        std::vector<Value> values;
-        values.reserve(exprs.size());
+    // The equality key of the key columns of a tuple, into `key`; false when one is Null.
+    auto keyOf = [&](const RowId* tuple, const std::vector<const Expr*>& exprs, std::string& key) {
+        key.clear();
         EvalContext c{&m_sources, tuple, nullptr};
         for (const Expr* e : exprs) {
-            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*e, c));
-            values.push_back(std::move(v));
+            const Value* v = columnValue(*e, c);
+            if (store::isNull(*v))
+                return false;
+            appendOrderKey(key, *v);
         }
-        return valuesKey(values);
+        return true;
     };
+    std::string key;
 
     std::unordered_map<std::string, std::vector<size_t>> hash;
     if (!probedKeys.empty()) {
         hash.reserve(probed.count());
         for (size_t i = 0; i < probed.count(); ++i) {
-            VELMORA_ASSIGN_OR_RETURN(auto key, keyOf(probed.at(i), probedKeys));
-            if (key)
-                hash[*key].push_back(i);
+            if (keyOf(probed.at(i), probedKeys, key))
+                hash[key].push_back(i);
         }
     }
     std::vector<size_t> all;
@@ -239,10 +241,9 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
         const RowId* d = driving.at(i);
         const std::vector<size_t>* matches = &all;
         if (!probedKeys.empty()) {
-            VELMORA_ASSIGN_OR_RETURN(auto key, keyOf(d, drivingKeys));
             matches = nullptr;
-            if (key) {
-                auto it = hash.find(*key);
+            if (keyOf(d, drivingKeys, key)) {
+                auto it = hash.find(key);
                 if (it != hash.end())
                     matches = &it->second;
             }
@@ -571,6 +572,10 @@ Result<QueryResult> SelectRunner::run() {
         store::Row row;
         row.reserve(items.size());
         for (auto& item : items) {
+            if (const Value* v = columnValue(*item.expr, ctx)) {
+                row.push_back(*v);
+                continue;
+            }
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));
             row.push_back(std::move(v));
         }
