@@ -530,6 +530,11 @@ Result<QueryResult> SelectRunner::run() {
             const ExprType t = m_binder->typeOf(*item.expr);
             col.type = t.type;
             col.size = t.size;
+            if (item.expr->kind == ExprKind::Column && t.type == store::ColumnType::Text) {
+                // The storage knows how many characters its text columns hold.
+                col.size = m_session.textCapacity(
+                    m_sources[item.expr->slot].table->schema().columns[item.expr->column]);
+            }
             if (!item.alias.empty()) {
                 col.name = item.alias;
             } else if (item.expr->kind == ExprKind::Column) {
