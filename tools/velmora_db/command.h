@@ -34,5 +34,6 @@ engine::Status runInfo(const Args& args, std::ostream& out);
 engine::Status runTables(const Args& args, std::ostream& out);
 engine::Status runSchema(const Args& args, std::ostream& out);
 engine::Status runExport(const Args& args, std::ostream& out);
+engine::Status runCheck(const Args& args, std::ostream& out);
 
 }  // namespace velmora::tools

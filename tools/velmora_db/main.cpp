@@ -26,6 +26,7 @@ const Command kCommands[] = {
      runTables},
     {"schema", "FILE [TABLE]", "columns and indexes of every table or of one", runSchema},
     {"export", "FILE TABLE", "the rows of a table as CSV", runExport},
+    {"check", "FILE", "structural check: pages, rows, long values, indexes, row counts", runCheck},
 };
 
 void printUsage(std::ostream& out) {

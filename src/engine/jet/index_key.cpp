@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/base/error_codes.h"
+#include "engine/jet/row_encoder.h"
 
 namespace velmora::engine::jet {
 namespace {
@@ -287,6 +288,20 @@ bool allKeyColumnsNull(const store::TableSchema& schema, const store::RealIndex&
         }
     }
     return true;
+}
+
+Status JetRowRules::checkRowFits(const store::TableSchema& schema, const store::Row& row) const {
+    if (m_format != KeyFormat::Jet4)
+        return Status::ok();  // Jet 3 files are not written
+    // Long values move out of the row when inline ones would make it too large.
+    if (encodeJet4Row(schema, row, sizingLongValueSink()).isOk())
+        return Status::ok();
+    LongValueSink outOfRow = [](const store::ColumnDef&,
+                                std::vector<uint8_t>) -> Result<std::vector<uint8_t>> {
+        return std::vector<uint8_t>(12, 0);
+    };
+    Result<std::vector<uint8_t>> image = encodeJet4Row(schema, row, outOfRow);
+    return image.isOk() ? Status::ok() : image.status();
 }
 
 }  // namespace velmora::engine::jet

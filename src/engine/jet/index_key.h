@@ -42,7 +42,8 @@ Status checkIndexEncodable(const store::TableSchema& schema, const store::RealIn
 bool allKeyColumnsNull(const store::TableSchema& schema, const store::RealIndex& index,
                        const store::Row& row);
 
-// The store's uniqueness checks, answered with real Jet keys.
+// The store's checks answered as a Jet file decides them: real index keys, text capacity in
+// characters, and the row-size limit of a data page.
 class JetRowRules : public store::RowRules {
 public:
     explicit JetRowRules(KeyFormat format) : m_format(format) {}
@@ -50,6 +51,10 @@ public:
                             const store::Row& row) const override {
         return encodeIndexKey(schema, index, row, m_format);
     }
+    uint16_t maxTextChars(const store::ColumnDef& column) const override {
+        return column.maxChars(m_format == KeyFormat::Jet4);
+    }
+    Status checkRowFits(const store::TableSchema& schema, const store::Row& row) const override;
 
 private:
     KeyFormat m_format;

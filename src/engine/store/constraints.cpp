@@ -505,7 +505,9 @@ Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
             continue;
         for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
             auto pos = positionOf(schema, ic.columnNumber);
-            if (pos && isNull(row[*pos]) && schema.columns[*pos].type != ColumnType::Boolean) {
+            // AutoNumber columns are filled in after these checks.
+            if (pos && isNull(row[*pos]) && schema.columns[*pos].type != ColumnType::Boolean &&
+                !schema.columns[*pos].isAutoNumber()) {
                 return Status::error(err::kPrimaryKeyNull,
                                      "Index or primary key cannot contain a Null value.");
             }

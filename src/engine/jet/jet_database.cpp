@@ -1,0 +1,158 @@
+// Opening for editing, recovery and the atomic commit; see jet_database.h.
+#include "engine/jet/jet_database.h"
+
+#include <algorithm>
+
+#include "engine/base/error_codes.h"
+#include "engine/io/journal.h"
+#include "engine/jet/table_writer.h"
+
+namespace velmora::engine::jet {
+
+Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, io::Env& env,
+                                                       const OpenOptions& options) {
+    // Which format: Jet 3 files are never written.
+    FileKind kind;
+    {
+        VELMORA_ASSIGN_OR_RETURN(auto probe, env.open(path, io::OpenMode::ReadOnly));
+        VELMORA_ASSIGN_OR_RETURN(uint64_t size, probe->size());
+        std::vector<uint8_t> start(size_t(std::min<uint64_t>(size, 0x100)));
+        if (!start.empty())
+            VELMORA_RETURN_IF_ERROR(probe->read(0, start));
+        kind = identifyFile(start);
+    }
+    std::unique_ptr<JetDatabase> db(
+        new JetDatabase(kind == FileKind::Jet3 ? KeyFormat::Jet3 : KeyFormat::Jet4));
+    db->m_path = path;
+    db->m_env = &env;
+
+    bool lockedOut = false;
+    if (options.readOnly) {
+        db->m_readOnlyReason = "the database was opened read-only";
+    } else if (kind == FileKind::Jet3) {
+        db->m_readOnlyReason =
+            "Jet 3 (Access 97) files are opened read-only; writing them is "
+            "not supported yet";
+    } else if (!env.isWritable(path)) {
+        db->m_readOnlyReason = "the file or its folder cannot be written";
+    } else if (options.useOsLocks) {
+        auto lock = io::DatabaseLock::acquire(path, options.userName);
+        if (lock.isOk()) {
+            db->m_lock = std::move(lock).value();
+        } else {
+            db->m_readOnlyReason = lock.status().message();
+            lockedOut = lock.status().code() == err::kFileLocked;
+        }
+    }
+    bool writable = db->m_readOnlyReason.empty();
+
+    std::string journal = io::RollbackJournal::pathFor(path);
+    VELMORA_ASSIGN_OR_RETURN(
+        auto file, env.open(path, writable ? io::OpenMode::ReadWrite : io::OpenMode::ReadOnly));
+    if (env.exists(journal)) {
+        if (writable) {
+            VELMORA_ASSIGN_OR_RETURN(db->m_recovered,
+                                     io::RollbackJournal::recover(env, journal, *file));
+        } else if (!lockedOut) {
+            // Without the right to write we cannot roll back, and the file may be half
+            // written: refuse rather than show a mixture.
+            return Status::error(err::kNotADatabase,
+                                 "'" + path +
+                                     "' has an interrupted change that must be rolled "
+                                     "back, but it cannot be written (" +
+                                     db->m_readOnlyReason + ")");
+        }
+        // Locked out: the holder is in the middle of its own commit; read what is there.
+    }
+    VELMORA_ASSIGN_OR_RETURN(db->m_reader, JetStorage::open(std::move(file), path));
+    return db;
+}
+
+Status JetDatabase::commit(const Changes& changes) {
+    if (!m_readOnlyReason.empty()) {
+        return Status::error(
+            err::kReadOnlyDatabase,
+            "Cannot update. Database or object is read-only: " + m_readOnlyReason + ".");
+    }
+    if (!changes.created.empty() || !changes.dropped.empty()) {
+        return Status::error(err::kOperationNotSupported,
+                             "creating or deleting tables cannot be written yet");
+    }
+    if (changes.changed.empty())
+        return Status::ok();
+    return writeCommit(changes);
+}
+
+Status JetDatabase::writeCommit(const Changes& changes) {
+    io::Pager& pager = m_reader->pager();
+    io::File& file = pager.file();
+    const uint32_t pageSize = pager.pageSize();
+
+    // Plan every page image before anything is written.
+    VELMORA_ASSIGN_OR_RETURN(UsageMap global, m_reader->globalUsageMap());
+    PageAllocator allocator(pager.pageCount(), global.pages);
+    CommitPages pages;
+    for (store::Table* t : changes.changed)
+        VELMORA_RETURN_IF_ERROR(writeTable(*m_reader, *t, allocator, pages));
+    VELMORA_RETURN_IF_ERROR(writeGlobalMap(*m_reader, allocator, pages));
+
+    // Invariant 2: the journal first.
+    VELMORA_ASSIGN_OR_RETURN(uint64_t oldSize, file.size());
+    std::vector<io::JournalPage> old;
+    for (const auto& [number, image] : pages.images) {
+        if (uint64_t(number + 1) * pageSize > oldSize)
+            continue;
+        io::JournalPage jp;
+        jp.number = number;
+        jp.bytes.resize(pageSize);
+        VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, jp.bytes));
+        old.push_back(std::move(jp));
+    }
+    const std::string journal = io::RollbackJournal::pathFor(m_path);
+    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, old));
+
+    // Invariant 3: the pages, in runs of consecutive numbers, then one sync.
+    auto writeAll = [&]() -> Status {
+        auto it = pages.images.begin();
+        std::vector<uint8_t> run;
+        while (it != pages.images.end()) {
+            uint32_t first = it->first;
+            run.clear();
+            uint32_t next = first;
+            while (it != pages.images.end() && it->first == next) {
+                run.insert(run.end(), it->second.begin(), it->second.end());
+                ++it;
+                ++next;
+            }
+            VELMORA_RETURN_IF_ERROR(file.write(uint64_t(first) * pageSize, run));
+        }
+        return file.sync();
+    };
+    Status written = writeAll();
+    // Invariant 4: the commit point.
+    if (written.isOk())
+        written = io::RollbackJournal::remove(*m_env, journal);
+    if (!written.isOk()) {
+        // Invariant 6: undo now, or leave the journal for the next open.
+        Result<bool> undone = io::RollbackJournal::recover(*m_env, journal, file);
+        if (!undone.isOk()) {
+            m_readOnlyReason =
+                "a commit failed and could not be rolled back; reopen the "
+                "database to recover it";
+        }
+        pager.clear();
+        (void)pager.refreshSize();
+        return written.withContext("the changes were not saved: ");
+    }
+    pager.clear();
+    return pager.refreshSize();
+}
+
+Result<std::unique_ptr<store::Database>> openStoreDatabase(const std::string& path, io::Env& env,
+                                                           const OpenOptions& options) {
+    VELMORA_ASSIGN_OR_RETURN(std::unique_ptr<JetDatabase> db,
+                             JetDatabase::open(path, env, options));
+    return std::make_unique<store::Database>(std::move(db));
+}
+
+}  // namespace velmora::engine::jet

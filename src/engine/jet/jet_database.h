@@ -1,0 +1,84 @@
+// A Jet file opened for editing: the reader's JetStorage plus locking, recovery and the
+// atomic commit.
+//
+// Commit protocol. A commit turns the changed tables into page images (table_writer.h) and
+// then keeps these invariants:
+//   1. Every page a commit writes is either free in the file's current state (or past its
+//      end), or one of the few pages that must change in place: table definitions, index
+//      roots, usage map host pages, page 1. Nothing the current state uses is written
+//      before step 3.
+//   2. Before the first byte of the database changes, the rollback journal
+//      ("<file>-journal") holds the current image of every page the commit will write that
+//      lies inside the file, and the file's current size; the journal and its folder entry
+//      are synced.
+//   3. Then all page images are written, and the database file is synced.
+//   4. Removing the journal (and syncing its folder) is the commit point. Until then a crash
+//      leaves a complete journal, and the next open rolls the file back to exactly its old
+//      bytes and size; a journal that was never completely written is discarded, because
+//      the database was not touched yet.
+//   5. Recovery runs on open, under the write lock, before anything of the file is read.
+//   6. A failed commit (an I/O error) rolls back at once from the journal it just wrote; if
+//      even that fails, the journal stays for the next open and this handle refuses to
+//      write again.
+// Page 0 and the commit-byte area are never written.
+//
+// Read-only opening. The file opens read-only, with the reason in readOnlyReason(), when it
+// is a Jet 3 file, when the file or its folder is not writable, or when another program holds
+// it (a lock on the .mdb or a live user lock in its .ldb); every commit is then refused with
+// 3027 and nothing is written to the file.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/base/status.h"
+#include "engine/io/database_lock.h"
+#include "engine/io/file.h"
+#include "engine/jet/index_key.h"
+#include "engine/jet/jet_storage.h"
+#include "engine/store/database.h"
+
+namespace velmora::engine::jet {
+
+struct OpenOptions {
+    bool readOnly = false;   // never write, even when we could
+    bool useOsLocks = true;  // real files: the .mdb lock and the .ldb (POSIX Env only)
+    std::string userName = "Admin";
+};
+
+class JetDatabase : public store::TableStorage {
+public:
+    static Result<std::unique_ptr<JetDatabase>> open(const std::string& path, io::Env& env,
+                                                     const OpenOptions& options = {});
+
+    std::vector<store::TableInfo> listTables() override { return m_reader->listTables(); }
+    Result<std::unique_ptr<store::Table>> loadTable(const std::string& name) override {
+        return m_reader->loadTable(name);
+    }
+    Status commit(const Changes& changes) override;
+    std::string readOnlyReason() const override { return m_readOnlyReason; }
+    const store::RowRules& rowRules() const override { return m_rules; }
+
+    // Whether the last open rolled back an interrupted commit.
+    bool recoveredOnOpen() const { return m_recovered; }
+    JetStorage& reader() { return *m_reader; }
+    const std::string& path() const { return m_path; }
+
+private:
+    JetDatabase(KeyFormat format) : m_rules(format) {}
+    Status writeCommit(const Changes& changes);
+
+    std::string m_path;
+    io::Env* m_env = nullptr;
+    std::unique_ptr<io::DatabaseLock> m_lock;
+    std::unique_ptr<JetStorage> m_reader;
+    std::string m_readOnlyReason;
+    JetRowRules m_rules;
+    bool m_recovered = false;
+};
+
+// Opens a database for the layers above: a JetDatabase behind store::Database.
+Result<std::unique_ptr<store::Database>> openStoreDatabase(const std::string& path, io::Env& env,
+                                                           const OpenOptions& options = {});
+
+}  // namespace velmora::engine::jet

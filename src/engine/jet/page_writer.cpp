@@ -1,0 +1,179 @@
+// Page allocation, data page packing and usage map rows; see page_writer.h.
+#include "engine/jet/page_writer.h"
+
+#include <algorithm>
+#include <string>
+
+#include "engine/base/error_codes.h"
+
+namespace velmora::engine::jet {
+
+PageAllocator::PageAllocator(uint32_t pageCount, const std::vector<uint32_t>& freeInOld)
+    : m_oldCount(pageCount), m_newCount(pageCount) {
+    for (uint32_t p : freeInOld) {
+        // Page 0 (header) and page 1 (global map) are never free, whatever a map says.
+        if (p >= 2 && p < pageCount) {
+            m_free.insert(p);
+            m_freeInOld.insert(p);
+        }
+    }
+}
+
+uint32_t PageAllocator::allocate() {
+    uint32_t page;
+    if (!m_free.empty()) {
+        page = *m_free.begin();
+        m_free.erase(m_free.begin());
+    } else {
+        page = m_newCount++;
+    }
+    m_allocated.insert(page);
+    return page;
+}
+
+void PageAllocator::release(uint32_t page) {
+    if (m_allocated.count(page) == 0)
+        m_released.insert(page);
+}
+
+std::vector<uint32_t> PageAllocator::freePagesAfter() const {
+    std::vector<uint32_t> out;
+    for (uint32_t p = 2; p < m_newCount; ++p) {
+        bool wasFree = m_freeInOld.count(p) != 0 || p >= m_oldCount;
+        bool free = (wasFree || m_released.count(p) != 0) && m_allocated.count(p) == 0;
+        if (free)
+            out.push_back(p);
+    }
+    return out;
+}
+
+void DataPageBuilder::startPage() {
+    PageImage img;
+    img.number = m_allocator.allocate();
+    img.bytes.assign(m_fmt.pageSize, 0);
+    img.bytes[0] = page_type::kData;
+    img.bytes[1] = 0x01;
+    putU32(img.bytes, m_fmt.dataOwner, m_owner);
+    putU16(img.bytes, m_fmt.dataFreeSpace, uint16_t(m_fmt.pageSize - m_fmt.dataRowTable));
+    m_pages.push_back(std::move(img));
+    m_slots = 0;
+    m_lowest = uint16_t(m_fmt.pageSize);
+}
+
+size_t DataPageBuilder::roomOnCurrentPage() const {
+    if (m_pages.empty() || m_slots >= kMaxSlotsPerPage)
+        return 0;
+    size_t tableEnd = m_fmt.dataRowTable + 2 * size_t(m_slots);
+    return m_lowest - tableEnd;
+}
+
+RowPointer DataPageBuilder::add(Bytes row) {
+    if (roomOnCurrentPage() < row.size() + 2)
+        startPage();
+    PageImage& img = m_pages.back();
+    uint16_t offset = uint16_t(m_lowest - row.size());
+    std::copy(row.begin(), row.end(), img.bytes.begin() + offset);
+    putU16(img.bytes, m_fmt.dataRowTable + 2 * size_t(m_slots), offset);
+    ++m_slots;
+    m_lowest = offset;
+    putU16(img.bytes, m_fmt.dataRowCount, m_slots);
+    size_t tableEnd = m_fmt.dataRowTable + 2 * size_t(m_slots);
+    putU16(img.bytes, m_fmt.dataFreeSpace, uint16_t(m_lowest - tableEnd));
+    return RowPointer{img.number, uint8_t(m_slots - 1)};
+}
+
+Result<std::vector<uint8_t>> replaceRowOnPage(const JetFormat& fmt, Bytes page, uint32_t number,
+                                              size_t slot, Bytes row) {
+    VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, number, page));
+    if (slot >= dp.slots.size()) {
+        return Status::error(err::kNotADatabase, "page " + std::to_string(number) + ": row " +
+                                                     std::to_string(slot) + " does not exist");
+    }
+    std::vector<uint8_t> out(page.begin(), page.end());
+    size_t tableEnd = fmt.dataRowTable + 2 * dp.slots.size();
+    std::fill(out.begin() + long(tableEnd), out.end(), 0);
+    size_t end = fmt.pageSize;
+    for (size_t i = 0; i < dp.slots.size(); ++i) {
+        Bytes content = i == slot ? row : page.subspan(dp.slots[i].offset, dp.slots[i].length());
+        if (content.size() + tableEnd > end) {
+            return Status::error(err::kRecordTooLarge, "page " + std::to_string(number) +
+                                                           " has no room for a row of " +
+                                                           std::to_string(row.size()) + " bytes");
+        }
+        size_t start = end - content.size();
+        std::copy(content.begin(), content.end(), out.begin() + long(start));
+        uint16_t flags = dp.slots[i].raw & uint16_t(~row_slot::kOffsetMask);
+        putU16(out, fmt.dataRowTable + 2 * i, uint16_t(flags | start));
+        end = start;
+    }
+    putU16(out, fmt.dataFreeSpace, uint16_t(end - tableEnd));
+    return out;
+}
+
+Result<std::vector<uint8_t>> encodeUsageMapRow(const JetFormat& fmt, size_t rowLength,
+                                               uint32_t oldStart,
+                                               const std::vector<uint32_t>& pages,
+                                               PageAllocator& allocator,
+                                               std::vector<PageImage>& bitmapPages) {
+    if (rowLength < 5)
+        return Status::error(err::kNotADatabase, "usage map row of under 5 bytes");
+    const size_t bits = (rowLength - 5) * 8;
+    uint32_t lo = pages.empty() ? oldStart : *std::min_element(pages.begin(), pages.end());
+    uint32_t hi = pages.empty() ? oldStart : *std::max_element(pages.begin(), pages.end());
+    uint32_t start = oldStart;
+    if (start > lo || uint64_t(hi) - start >= bits)
+        start = lo & ~7u;
+    if (uint64_t(hi) - start < bits) {
+        std::vector<uint8_t> row(rowLength, 0);
+        row[0] = 0x00;
+        putU32(row, 1, start);
+        for (uint32_t p : pages)
+            row[5 + (p - start) / 8] |= uint8_t(1u << ((p - start) % 8));
+        return row;
+    }
+    // Reference map: one bitmap page per range of (page size - 4) × 8 pages.
+    const uint64_t perPage = uint64_t(fmt.pageSize - 4) * 8;
+    size_t ranges = size_t(hi / perPage) + 1;
+    if (1 + 4 * ranges > rowLength) {
+        return Status::error(
+            err::kOperationNotSupported,
+            "usage map row too short for a reference map of " + std::to_string(ranges) + " pages");
+    }
+    std::vector<uint8_t> row(rowLength, 0);
+    row[0] = 0x01;
+    std::map<size_t, PageImage> byRange;
+    for (uint32_t p : pages) {
+        size_t k = size_t(p / perPage);
+        auto it = byRange.find(k);
+        if (it == byRange.end()) {
+            PageImage img;
+            img.number = allocator.allocate();
+            img.bytes.assign(fmt.pageSize, 0);
+            img.bytes[0] = page_type::kUsageMap;
+            img.bytes[1] = 0x01;
+            it = byRange.emplace(k, std::move(img)).first;
+            putU32(row, 1 + 4 * k, it->second.number);
+        }
+        uint64_t bit = p - k * perPage;
+        it->second.bytes[4 + bit / 8] |= uint8_t(1u << (bit % 8));
+    }
+    for (auto& [k, img] : byRange)
+        bitmapPages.push_back(std::move(img));
+    return row;
+}
+
+std::vector<uint8_t> encodeGlobalMapRow(const std::vector<uint32_t>& freePages, uint32_t pageCount,
+                                        size_t minLength) {
+    size_t bytes = std::max<size_t>(minLength >= 5 ? minLength - 5 : 0, (pageCount + 7) / 8);
+    std::vector<uint8_t> row(5 + bytes, 0);
+    putU32(row, 1, 0);
+    for (uint32_t p : freePages) {
+        if (p < pageCount)
+            row[5 + p / 8] |= uint8_t(1u << (p % 8));
+    }
+    for (uint64_t p = pageCount; p < uint64_t(bytes) * 8; ++p)
+        row[5 + p / 8] |= uint8_t(1u << (p % 8));
+    return row;
+}
+
+}  // namespace velmora::engine::jet

@@ -1,0 +1,101 @@
+// Building blocks of a commit: page allocation, data pages packed with rows, rows rewritten
+// on an existing page, and usage map rows.
+//
+// Allocation never hands out a page that the file's current state uses: a commit writes its
+// new pages only where the old state has free pages (or past its end), so the old state stays
+// intact until the few pages that must change in place are switched under the journal.
+// Pages that the commit stops using become free in the new global map, but are not reused by
+// the same commit.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "engine/base/coding.h"
+#include "engine/base/status.h"
+#include "engine/jet/data_page.h"
+#include "engine/jet/format.h"
+#include "engine/jet/usage_map.h"
+
+namespace velmora::engine::jet {
+
+struct PageImage {
+    uint32_t number = 0;
+    std::vector<uint8_t> bytes;
+};
+
+class PageAllocator {
+public:
+    // `freeInOld`: the pages the global map marks free, below `pageCount`.
+    PageAllocator(uint32_t pageCount, const std::vector<uint32_t>& freeInOld);
+
+    // The lowest page free in the old state and not yet taken, else a new page at the end.
+    uint32_t allocate();
+    // A page the new state no longer uses.
+    void release(uint32_t page);
+
+    uint32_t oldPageCount() const { return m_oldCount; }
+    uint32_t newPageCount() const { return m_newCount; }
+    // Pages free in the new state (below newPageCount()).
+    std::vector<uint32_t> freePagesAfter() const;
+    const std::set<uint32_t>& allocated() const { return m_allocated; }
+
+private:
+    uint32_t m_oldCount;
+    uint32_t m_newCount;
+    std::set<uint32_t> m_free;  // free in the old state, not yet taken
+    std::set<uint32_t> m_allocated;
+    std::set<uint32_t> m_released;
+    std::set<uint32_t> m_freeInOld;
+};
+
+// Packs rows onto fresh data pages of one owner (a table's TDEF page, or "LVAL").
+class DataPageBuilder {
+public:
+    DataPageBuilder(const JetFormat& fmt, uint32_t owner, PageAllocator& allocator)
+        : m_fmt(fmt), m_owner(owner), m_allocator(allocator) {}
+
+    // Places the row, starting a new page when the current one cannot take it.
+    RowPointer add(Bytes row);
+    // Free bytes left on the current page (0 when there is none yet).
+    size_t roomOnCurrentPage() const;
+    std::vector<PageImage>& pages() { return m_pages; }
+    const std::vector<PageImage>& pages() const { return m_pages; }
+
+    // Free space a fresh page offers a row (its slot entry included).
+    size_t emptyPageRoom() const { return m_fmt.pageSize - m_fmt.dataRowTable; }
+
+private:
+    void startPage();
+
+    const JetFormat& m_fmt;
+    uint32_t m_owner;
+    PageAllocator& m_allocator;
+    std::vector<PageImage> m_pages;
+    uint16_t m_slots = 0;
+    uint16_t m_lowest = 0;
+};
+
+// A data page with slot `slot` replaced by `row` (its flags kept) and every other row kept
+// byte for byte; rows are stacked again from the page end, slot numbers never change.
+Result<std::vector<uint8_t>> replaceRowOnPage(const JetFormat& fmt, Bytes page, uint32_t number,
+                                              size_t slot, Bytes row);
+
+// The row of a usage map listing `pages`, at most `rowLength` bytes long (the length of the
+// row it replaces; the global map may ask for more). Inline when the pages fit the bitmap,
+// else a reference map whose bitmap pages are taken from `allocator` and returned in
+// `bitmapPages`. `oldStart` is kept as the start page of an inline map when it still fits.
+Result<std::vector<uint8_t>> encodeUsageMapRow(const JetFormat& fmt, size_t rowLength,
+                                               uint32_t oldStart,
+                                               const std::vector<uint32_t>& pages,
+                                               PageAllocator& allocator,
+                                               std::vector<PageImage>& bitmapPages);
+
+// The global map row (page 1, row 0): start page 0, a set bit for every free page and for
+// every page past the end, at least `minLength` bytes long.
+std::vector<uint8_t> encodeGlobalMapRow(const std::vector<uint32_t>& freePages, uint32_t pageCount,
+                                        size_t minLength);
+
+}  // namespace velmora::engine::jet

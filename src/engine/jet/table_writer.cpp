@@ -1,0 +1,354 @@
+// Rewriting a changed table; see table_writer.h.
+#include "engine/jet/table_writer.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "engine/base/coding.h"
+#include "engine/base/error_codes.h"
+#include "engine/jet/index_builder.h"
+#include "engine/jet/index_key.h"
+#include "engine/jet/row_encoder.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using store::ColumnDef;
+using store::TableSchema;
+
+constexpr size_t kMaxSingleLongValue = 4076;
+constexpr size_t kLongValueChunk = 4072;
+// Pages with at least this much room stay in the table's free-space map.
+constexpr size_t kFreeMapThreshold = 64;
+
+Status designChanged(const std::string& table, const std::string& what) {
+    return Status::error(
+        err::kOperationNotSupported,
+        "table '" + table + "': changing its design (" + what + ") cannot be written yet");
+}
+
+// The writer keeps the stored definition and only patches counters, so the in-memory design
+// must still be the stored one.
+Status checkSameDesign(const TableSchema& stored, const TableSchema& mem) {
+    if (stored.columns.size() != mem.columns.size() || stored.maxColumns != mem.maxColumns ||
+        stored.variableColumns != mem.variableColumns)
+        return designChanged(mem.name, "columns");
+    for (size_t i = 0; i < stored.columns.size(); ++i) {
+        const ColumnDef& a = stored.columns[i];
+        const ColumnDef& b = mem.columns[i];
+        if (a.number != b.number || a.type != b.type || a.flags != b.flags ||
+            a.variableSlot != b.variableSlot || a.fixedOffset != b.fixedOffset ||
+            a.length != b.length || a.extendedFlags != b.extendedFlags ||
+            a.sortOrder != b.sortOrder || a.sortVersion != b.sortVersion || a.scale != b.scale)
+            return designChanged(mem.name, "column '" + b.name + "'");
+    }
+    if (stored.realIndexes.size() != mem.realIndexes.size() ||
+        stored.logicalIndexes.size() != mem.logicalIndexes.size())
+        return designChanged(mem.name, "indexes");
+    for (size_t i = 0; i < stored.realIndexes.size(); ++i) {
+        const auto& a = stored.realIndexes[i];
+        const auto& b = mem.realIndexes[i];
+        if (a.flags != b.flags || a.rootPage != b.rootPage || a.usageMapRow != b.usageMapRow ||
+            a.columns.size() != b.columns.size())
+            return designChanged(mem.name, "indexes");
+        for (size_t k = 0; k < a.columns.size(); ++k) {
+            if (a.columns[k].columnNumber != b.columns[k].columnNumber ||
+                a.columns[k].ascending != b.columns[k].ascending)
+                return designChanged(mem.name, "indexes");
+        }
+    }
+    if (stored.usedPagesRow != mem.usedPagesRow || stored.freePagesRow != mem.freePagesRow)
+        return designChanged(mem.name, "usage maps");
+    return Status::ok();
+}
+
+std::vector<uint8_t> longValueHeader(uint32_t length, uint8_t kind, RowPointer where) {
+    std::vector<uint8_t> h(12, 0);
+    putU32(h, 0, (length & 0x00FFFFFF) | (uint32_t(kind) << 24));
+    putU32(h, 4, where.toU32());
+    return h;
+}
+
+// Long values of one table: LVAL pages per column that has its own maps, and one shared set
+// for columns without maps.
+class LongValueStore {
+public:
+    LongValueStore(const JetFormat& fmt, PageAllocator& allocator)
+        : m_fmt(fmt), m_allocator(allocator) {}
+
+    DataPageBuilder& builderFor(uint16_t columnNumber) {
+        auto it = m_builders.find(columnNumber);
+        if (it == m_builders.end()) {
+            it = m_builders
+                     .emplace(columnNumber, std::make_unique<DataPageBuilder>(
+                                                m_fmt, kLongValueOwner, m_allocator))
+                     .first;
+        }
+        return *it->second;
+    }
+
+    // The row field of one value: inline when allowed and small, else LVAL rows.
+    Result<std::vector<uint8_t>> store(const ColumnDef& c, std::vector<uint8_t> data,
+                                       bool allowInline) {
+        uint32_t length = uint32_t(data.size());
+        if (allowInline && data.size() <= kMaxInlineLongValue) {
+            std::vector<uint8_t> field = longValueHeader(length, long_value::kInline, {});
+            field.insert(field.end(), data.begin(), data.end());
+            return field;
+        }
+        if (data.size() > 0x00FFFFFF) {
+            return Status::error(err::kRecordTooLarge,
+                                 "value of column '" + c.name + "' is too long to store");
+        }
+        DataPageBuilder& b = builderFor(c.number);
+        if (data.size() <= kMaxSingleLongValue) {
+            RowPointer where = b.add(data);
+            return longValueHeader(length, long_value::kSingleRow, where);
+        }
+        // A chain, written from its end so that each link knows the next one.
+        std::vector<std::pair<size_t, size_t>> chunks;
+        for (size_t pos = 0; pos < data.size(); pos += kLongValueChunk)
+            chunks.emplace_back(pos, std::min(kLongValueChunk, data.size() - pos));
+        RowPointer next{};
+        bool hasNext = false;
+        for (size_t k = chunks.size(); k-- > 0;) {
+            std::vector<uint8_t> row(4 + chunks[k].second);
+            putU32(row, 0, hasNext ? next.toU32() : 0);
+            std::copy_n(data.begin() + long(chunks[k].first), chunks[k].second, row.begin() + 4);
+            next = b.add(row);
+            hasNext = true;
+        }
+        return longValueHeader(length, long_value::kChain, next);
+    }
+
+    std::map<uint16_t, std::unique_ptr<DataPageBuilder>>& builders() { return m_builders; }
+
+private:
+    const JetFormat& m_fmt;
+    PageAllocator& m_allocator;
+    std::map<uint16_t, std::unique_ptr<DataPageBuilder>> m_builders;
+};
+
+// Pending replacements of usage map rows, grouped by their host page.
+struct MapUpdate {
+    RowPointer where;
+    std::vector<uint32_t> pages;
+};
+
+Status applyMapUpdates(JetStorage& storage, const std::vector<MapUpdate>& updates,
+                       PageAllocator& allocator, CommitPages& out) {
+    const JetFormat& fmt = storage.format();
+    for (const MapUpdate& u : updates) {
+        VELMORA_ASSIGN_OR_RETURN(UsageMap old, storage.usageMap(u.where));
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> host,
+                                 out.current(storage.pager(), u.where.page));
+        VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, u.where.page, host));
+        if (u.where.row >= dp.slots.size()) {
+            return Status::error(err::kNotADatabase,
+                                 "usage map row " + std::to_string(u.where.row) +
+                                     " missing on page " + std::to_string(u.where.page));
+        }
+        size_t rowLength = dp.slots[u.where.row].length();
+        std::vector<PageImage> bitmapPages;
+        VELMORA_ASSIGN_OR_RETURN(
+            std::vector<uint8_t> row,
+            encodeUsageMapRow(fmt, rowLength, old.type == 0 ? old.startPage : 0, u.pages, allocator,
+                              bitmapPages));
+        for (uint32_t p : old.mapPages) {
+            if (p != 0)
+                allocator.release(p);
+        }
+        for (PageImage& img : bitmapPages)
+            out.images[img.number] = std::move(img.bytes);
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
+                                 replaceRowOnPage(fmt, host, u.where.page, u.where.row, row));
+        out.images[u.where.page] = std::move(page);
+    }
+    return Status::ok();
+}
+
+std::vector<uint32_t> pageNumbers(const std::vector<PageImage>& pages) {
+    std::vector<uint32_t> out;
+    for (const PageImage& p : pages)
+        out.push_back(p.number);
+    return out;
+}
+
+}  // namespace
+
+Result<std::vector<uint8_t>> CommitPages::current(io::Pager& pager, uint32_t page) const {
+    auto it = images.find(page);
+    if (it != images.end())
+        return it->second;
+    if (page >= pager.pageCount())
+        return std::vector<uint8_t>(pager.pageSize(), 0);
+    VELMORA_ASSIGN_OR_RETURN(io::PageRef ref, pager.read(page));
+    return *ref;
+}
+
+Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator& allocator,
+                  CommitPages& out) {
+    const JetFormat& fmt = storage.format();
+    const TableSchema& schema = table.schema();
+    auto ctx = [&](const Status& s) { return s.withContext("table " + schema.name + ": "); };
+    if (!fmt.isJet4()) {
+        return Status::error(err::kReadOnlyDatabase,
+                             "Jet 3 files are opened read-only; they cannot be written yet");
+    }
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
+    VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
+    for (const store::RealIndex& ix : schema.realIndexes)
+        VELMORA_RETURN_IF_ERROR(ctx(checkIndexEncodable(schema, ix, KeyFormat::Jet4)));
+
+    // The pages the table holds now: data pages, LVAL pages of its columns, index pages.
+    VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData, storage.tableDataPages(schema.name));
+    for (const DataPage& dp : oldData)
+        allocator.release(dp.number);
+    std::map<uint16_t, const store::LongValueMaps*> lvMaps;
+    for (const store::LongValueMaps& m : schema.longValueMaps) {
+        lvMaps[m.columnNumber] = &m;
+        VELMORA_ASSIGN_OR_RETURN(UsageMap owned,
+                                 storage.usageMap(RowPointer::fromU32(m.ownedPagesRow)));
+        for (uint32_t p : owned.pages) {
+            VELMORA_ASSIGN_OR_RETURN(io::PageRef page, storage.pager().read(p));
+            if ((*page)[0] == page_type::kData && getU32(*page, fmt.dataOwner) == kLongValueOwner)
+                allocator.release(p);
+        }
+    }
+
+    // Rows and their long values.
+    DataPageBuilder data(fmt, schema.tdefPage, allocator);
+    LongValueStore longValues(fmt, allocator);
+    std::vector<std::pair<store::RowId, RowPointer>> placed;
+    placed.reserve(table.liveRowCount());
+    Status failure;
+    table.forEachLive([&](store::RowId id, const store::Row& row) {
+        if (!failure.isOk())
+            return;
+        // Keep small long values inline unless that makes the row too large.
+        bool allowInline = encodeJet4Row(schema, row, sizingLongValueSink()).isOk();
+        LongValueSink sink = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+            return longValues.store(c, std::move(bytes), allowInline);
+        };
+        Result<std::vector<uint8_t>> image = encodeJet4Row(schema, row, sink);
+        if (!image.isOk()) {
+            failure = ctx(image.status());
+            return;
+        }
+        placed.emplace_back(id, data.add(*image));
+    });
+    VELMORA_RETURN_IF_ERROR(failure);
+    for (PageImage& img : data.pages())
+        out.images[img.number] = img.bytes;
+
+    std::vector<MapUpdate> maps;
+    std::vector<uint32_t> dataPages = pageNumbers(data.pages());
+    std::vector<uint32_t> roomy;
+    for (const PageImage& img : data.pages()) {
+        if (getU16(img.bytes, fmt.dataFreeSpace) >= kFreeMapThreshold)
+            roomy.push_back(img.number);
+    }
+    maps.push_back({RowPointer::fromU32(schema.usedPagesRow), dataPages});
+    maps.push_back({RowPointer::fromU32(schema.freePagesRow), roomy});
+
+    for (auto& [column, builder] : longValues.builders()) {
+        for (PageImage& img : builder->pages())
+            out.images[img.number] = img.bytes;
+        auto it = lvMaps.find(column);
+        if (it == lvMaps.end())
+            continue;  // LVAL pages of a column without maps belong to no map
+        std::vector<uint32_t> lvRoomy;
+        if (!builder->pages().empty() && builder->roomOnCurrentPage() >= kFreeMapThreshold)
+            lvRoomy.push_back(builder->pages().back().number);
+        maps.push_back(
+            {RowPointer::fromU32(it->second->ownedPagesRow), pageNumbers(builder->pages())});
+        maps.push_back({RowPointer::fromU32(it->second->freeSpaceRow), lvRoomy});
+    }
+    for (const auto& [column, m] : lvMaps) {
+        if (longValues.builders().count(column) == 0) {
+            maps.push_back({RowPointer::fromU32(m->ownedPagesRow), {}});
+            maps.push_back({RowPointer::fromU32(m->freeSpaceRow), {}});
+        }
+    }
+
+    // Indexes.
+    std::vector<uint8_t> tdef = def.bytes;
+    std::map<store::RowId, size_t> rowIndex;
+    for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
+        const store::RealIndex& index = schema.realIndexes[ix];
+        std::vector<LeafEntry> entries;
+        entries.reserve(placed.size());
+        for (const auto& [id, where] : placed) {
+            const store::Row& row = table.row(id);
+            if (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))
+                continue;
+            Result<KeyBytes> key = encodeIndexKey(schema, index, row, KeyFormat::Jet4);
+            if (!key.isOk())
+                return ctx(key.status());
+            entries.push_back({std::move(key).value(), where.page, where.row});
+        }
+        std::sort(entries.begin(), entries.end(), entryLess);
+        size_t distinct = 0;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (i == 0 || entries[i].key != entries[i - 1].key)
+                ++distinct;
+        }
+        VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> oldTree, storage.indexPages(index));
+        for (const IndexPage& p : oldTree) {
+            if (p.number != index.rootPage)
+                allocator.release(p.number);
+        }
+        VELMORA_ASSIGN_OR_RETURN(
+            BuiltIndex built,
+            buildIndexTree(fmt, schema.tdefPage, index.rootPage, entries, allocator));
+        std::vector<uint32_t> treePages;
+        for (PageImage& img : built.pages) {
+            treePages.push_back(img.number);
+            out.images[img.number] = std::move(img.bytes);
+        }
+        std::sort(treePages.begin(), treePages.end());
+        maps.push_back({RowPointer::fromU32(index.usageMapRow), treePages});
+        // The key count only ever grows, as Access keeps it.
+        size_t at = fmt.tdefBlocksStart + ix * fmt.realIndexCountBlock + 4;
+        uint32_t old = getU32(tdef, at);
+        putU32(tdef, at, std::max<uint32_t>(old, uint32_t(distinct)));
+    }
+
+    // The table definition, patched in place on its own pages.
+    putU32(tdef, fmt.tdefRowCount, uint32_t(table.liveRowCount()));
+    putU32(tdef, fmt.tdefAutoNumber, schema.nextAutoNumber > 0 ? schema.nextAutoNumber - 1 : 0);
+    size_t pos = 0;
+    for (size_t k = 0; k < def.pages.size(); ++k) {
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
+                                 out.current(storage.pager(), def.pages[k]));
+        size_t from = k == 0 ? 0 : fmt.tdefContinuationHeader;
+        size_t n = std::min(page.size() - from, tdef.size() - pos);
+        std::copy_n(tdef.begin() + long(pos), n, page.begin() + long(from));
+        pos += n;
+        out.images[def.pages[k]] = std::move(page);
+    }
+
+    return ctx(applyMapUpdates(storage, maps, allocator, out));
+}
+
+Status writeGlobalMap(JetStorage& storage, const PageAllocator& allocator, CommitPages& out) {
+    const JetFormat& fmt = storage.format();
+    VELMORA_ASSIGN_OR_RETURN(UsageMap old, storage.globalUsageMap());
+    if (old.type != 0 || old.startPage != 0) {
+        return Status::error(err::kOperationNotSupported,
+                             "the global usage map is not an inline map from page 0");
+    }
+    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page1, out.current(storage.pager(), 1));
+    VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, 1, page1));
+    if (dp.slots.empty())
+        return Status::error(err::kNotADatabase, "page 1 holds no global usage map");
+    std::vector<uint8_t> row = encodeGlobalMapRow(allocator.freePagesAfter(),
+                                                  allocator.newPageCount(), dp.slots[0].length());
+    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page, replaceRowOnPage(fmt, page1, 1, 0, row));
+    out.images[1] = std::move(page);
+    return Status::ok();
+}
+
+}  // namespace velmora::engine::jet

@@ -1,0 +1,104 @@
+// Helpers of the writer tests: fixture copies in a temporary folder, and the independent
+// readers (mdbtools, velmora-db check) run as real processes.
+#pragma once
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace velmora::engine::jet::testing {
+
+inline std::filesystem::path writerFixtureDir() {
+    return std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet";
+}
+
+// A temporary folder removed with the object.
+class TempDir {
+public:
+    TempDir() {
+        static int counter = 0;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("velmora-writer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    // Copies a fixture here and returns the copy's path.
+    std::string copyFixture(const std::string& name) const {
+        auto to = m_path / name;
+        std::filesystem::copy_file(writerFixtureDir() / name, to,
+                                   std::filesystem::copy_options::overwrite_existing);
+        return to.string();
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::vector<uint8_t> readFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+struct ProcessResult {
+    int status = -1;
+    std::string out;
+};
+
+// Runs a shell command, capturing its standard output (standard error goes to the test log).
+inline ProcessResult runCommand(const std::string& command) {
+    ProcessResult r;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return r;
+    std::array<char, 4096> buf{};
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+        r.out.append(buf.data(), n);
+    r.status = ::pclose(pipe);
+    return r;
+}
+
+inline std::string shellQuote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+inline bool haveMdbTools() {
+    return runCommand("command -v mdb-export >/dev/null 2>&1 && echo yes").out == "yes\n";
+}
+
+// mdb-export of one table (CSV with header), or the tool's failure.
+inline ProcessResult mdbExport(const std::string& file, const std::string& table) {
+    return runCommand("mdb-export " + shellQuote(file) + " " + shellQuote(table) + " 2>&1");
+}
+
+inline ProcessResult velmoraCheck(const std::string& file) {
+    return runCommand(std::string(VELMORA_BIN_DIR) + "/velmora-db check " + shellQuote(file) +
+                      " 2>&1");
+}
+
+}  // namespace velmora::engine::jet::testing
