@@ -1,12 +1,34 @@
 // Velmora's entry point. The program reads only its settings; it takes no command line.
 #include <QApplication>
 
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/views/channel_list.h"
+#include "qt/form_dialog.h"
 #include "qt/main_window.h"
+#include "qt/qt_ports.h"
+#include "qt/qt_settings_store.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
-    velmora::qt::MainWindow window;
+
+    velmora::qt::QtPorts ports;
+    velmora::qt::QtSettingsStore settings;
+    velmora::core::ports::Ports bundle{ports, ports, ports, ports,   ports,
+                                       ports, ports, ports, settings};
+    velmora::qt::QtModalHost modal;
+    velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
+    modal.setDispatcher(core.dispatcher());
+    velmora::core::views::installChannelList(core);
+
+    velmora::qt::MainWindow window(core);
+    ports.registerWindow(velmora::core::app::kMainFormName, &window);
+    ports.setDialogParent(&window);
+    if (!core.start() || ports.programEnded()) {
+        return 0;
+    }
+    modal.setParent(&window);
     window.show();
     return QApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include "core/app/main_form.h"
 #include "core/app/user_input.h"
 #include "core/views/channel_list.h"
+#include "engine/jet/jet_storage.h"
 
 namespace velmora::test {
 
