@@ -3,7 +3,7 @@
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
 #include "engine/io/file.h"
-#include "engine/jet/jet_storage.h"
+#include "engine/jet/jet_database.h"
 #include "engine/sql/sql_error_codes.h"
 #include "engine/store/schema.h"
 
@@ -13,8 +13,10 @@ namespace {
 
 constexpr int kDatabaseExists = 3204;  // Database already exists.
 
+// The file for editing, under the write lock; read-only with the reason when it is locked by
+// another program, not writable, or a Jet 3 file.
 Result<std::unique_ptr<store::TableStorage>> openJetFile(const std::string& path) {
-    VELMORA_ASSIGN_OR_RETURN(auto storage, jet::openDatabase(path, io::Env::posix()));
+    VELMORA_ASSIGN_OR_RETURN(auto storage, jet::JetDatabase::open(path, io::Env::posix()));
     return std::unique_ptr<store::TableStorage>(std::move(storage));
 }
 

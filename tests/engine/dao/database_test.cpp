@@ -2,6 +2,7 @@
 // table definitions and creating the primary key, and opening real Access-made files.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 
@@ -207,6 +208,76 @@ TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
     Recordset byName = db->openRecordset("Table1");
     EXPECT_EQ(byName.fields().count(), rs.fields().count());
     EXPECT_EQ(byName.field(0).type(), type_code::kText);
+}
+
+std::string run(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0)
+        out.append(buf, n);
+    pclose(pipe);
+    return out;
+}
+
+// Changes made through the interface reach a real Access-made file at the commit point, and
+// mdbtools reads them back; a refused statement leaves the file as it was.
+TEST(RealFiles, CommittedChangesAreReadByMdbtools) {
+    namespace fs = std::filesystem;
+    const fs::path fixture =
+        fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "indexTestV2000.mdb";
+    if (!fs::exists(fixture))
+        GTEST_SKIP() << "shared fixtures not found at " << fixture;
+    if (run("command -v mdb-export").empty())
+        GTEST_SKIP() << "mdb-export is not installed";
+    const fs::path dir = fs::temp_directory_path() / ("velmora_dao_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "channels.mdb";
+    fs::copy_file(fixture, file, fs::copy_options::overwrite_existing);
+    const std::string exportTable = "mdb-export '" + file.string() + "' Table1";
+    {
+        Workspace ws = Workspace::createWorkspace();
+        auto db = ws.openDatabase(file.string());
+        ASSERT_FALSE(db->isReadOnly()) << db->readOnlyReason();
+        db->execute("UPDATE Table1 SET data = 'changed' WHERE id = 1");
+        db->execute(
+            "INSERT INTO Table1 (id, otherfk1, otherfk2, data, otherfk3) VALUES (99, "
+            "1, 1, 'O''Brien', 1)");
+        EXPECT_EQ(run(exportTable).find("changed"), std::string::npos);  // not yet committed
+        db->commit();
+        EXPECT_EQ(db->tryExecute("INSERT INTO Table1 (id, data) VALUES (99, 'twice')"), 3022);
+        db->execute("DELETE * FROM Table1");
+        db->rollback();
+        db->close();
+    }
+    const std::string exported = run(exportTable);
+    EXPECT_NE(exported.find("1,1,11,\"changed\",0"), std::string::npos) << exported;
+    EXPECT_NE(exported.find("99,1,1,\"O'Brien\",1"), std::string::npos) << exported;
+    EXPECT_EQ(exported.find("twice"), std::string::npos);
+
+    Workspace ws = Workspace::createWorkspace();
+    auto reopened = ws.openDatabase(file.string());
+    Recordset rs = reopened->openRecordset("SELECT data FROM Table1 WHERE id = 99");
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.field(0).text(), "O'Brien");
+    EXPECT_EQ(reopened->openRecordset("Table1").recordCount(), 5);
+    reopened->close();
+    fs::remove_all(dir);
+}
+
+TEST(RealFiles, Jet3FilesOpenReadOnlyWithTheReason) {
+    const std::filesystem::path file =
+        std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+    if (!std::filesystem::exists(file))
+        GTEST_SKIP() << "shared fixtures not found at " << file;
+    Workspace ws = Workspace::createWorkspace();
+    auto db = ws.openDatabase(file.string());
+    EXPECT_TRUE(db->isReadOnly());
+    EXPECT_FALSE(db->readOnlyReason().empty());
+    EXPECT_EQ(db->tryExecute("DELETE * FROM Table1"), 3027);
 }
 
 }  // namespace
