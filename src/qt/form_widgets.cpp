@@ -1,6 +1,7 @@
 #include "qt/form_widgets.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,18 @@ QColor toQColor(core::form::Rgb c) {
 
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The design's captions were measured in a narrower font than the desktop's sans serif;
+// rather than cut a caption off, its control gets a smaller size of the same font.
+void fitCaption(QWidget* w, const QString& caption, double designPointSize, int padding) {
+    QFont font = w->font();
+    font.setPointSizeF(designPointSize);
+    const int available = w->width() - padding;
+    while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(caption) > available) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    w->setFont(font);
 }
 
 }  // namespace
@@ -178,12 +191,15 @@ void FormWidgets::apply(const Control& c) {
         switch (c.kind) {
             case ControlKind::Frame:
                 static_cast<QGroupBox*>(w)->setTitle(caption);
+                fitCaption(w, caption, c.font.pointSize, 12);
                 break;
             case ControlKind::Button:
                 static_cast<QPushButton*>(w)->setText(caption);
+                fitCaption(w, caption, c.font.pointSize, 8);
                 break;
             case ControlKind::CheckBox:
                 static_cast<QCheckBox*>(w)->setText(caption);
+                fitCaption(w, caption, c.font.pointSize, 22);
                 static_cast<QCheckBox*>(w)->setChecked(c.value != 0);
                 break;
             case ControlKind::OptionButton:
