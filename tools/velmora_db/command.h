@@ -35,5 +35,7 @@ engine::Status runTables(const Args& args, std::ostream& out);
 engine::Status runSchema(const Args& args, std::ostream& out);
 engine::Status runExport(const Args& args, std::ostream& out);
 engine::Status runCheck(const Args& args, std::ostream& out);
+engine::Status runCreate(const Args& args, std::ostream& out);
+engine::Status runCompact(const Args& args, std::ostream& out);
 
 }  // namespace velmora::tools

@@ -27,6 +27,9 @@ const Command kCommands[] = {
     {"schema", "FILE [TABLE]", "columns and indexes of every table or of one", runSchema},
     {"export", "FILE TABLE", "the rows of a table as CSV", runExport},
     {"check", "FILE", "structural check: pages, rows, long values, indexes, row counts", runCheck},
+    {"create", "FILE", "a new, empty Jet 4 database", runCreate},
+    {"compact", "SOURCE DESTINATION", "a compacted copy of SOURCE, written as DESTINATION",
+     runCompact},
 };
 
 void printUsage(std::ostream& out) {

@@ -37,5 +37,6 @@ inline constexpr int kOperationNotSupported = 3251;  // Operation is not support
 inline constexpr int kItemNotFound = 3265;           // Item not found in this collection.
 inline constexpr int kNumericOverflow = 3349;        // Numeric field overflow.
 inline constexpr int kFieldNotUpdatable = 3164;      // Field cannot be updated.
+inline constexpr int kDatabaseExists = 3204;         // Database already exists.
 
 }  // namespace velmora::engine::err

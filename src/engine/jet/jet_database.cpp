@@ -1,6 +1,8 @@
 // Opening for editing, recovery and the atomic commit; see jet_database.h.
 #include "engine/jet/jet_database.h"
 
+#include "engine/jet/schema_change.h"
+
 #include <algorithm>
 
 #include "engine/base/error_codes.h"
@@ -74,13 +76,13 @@ Status JetDatabase::commit(const Changes& changes) {
             err::kReadOnlyDatabase,
             "Cannot update. Database or object is read-only: " + m_readOnlyReason + ".");
     }
-    if (!changes.created.empty() || !changes.dropped.empty()) {
-        return Status::error(err::kOperationNotSupported,
-                             "creating or deleting tables cannot be written yet");
-    }
-    if (changes.changed.empty())
+    if (changes.changed.empty() && changes.dropped.empty())
         return Status::ok();
     return writeCommit(changes);
+}
+
+Status JetDatabase::prepareNewTable(store::TableSchema& schema) const {
+    return prepareNewTableSchema(schema, m_reader->format());
 }
 
 Status JetDatabase::writeCommit(const Changes& changes) {
@@ -92,7 +94,10 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     VELMORA_ASSIGN_OR_RETURN(UsageMap global, m_reader->globalUsageMap());
     PageAllocator allocator(pager.pageCount(), global.pages);
     CommitPages pages;
-    for (store::Table* t : changes.changed)
+    // Created, deleted and redesigned tables first (schema_change.h); the rest in place.
+    std::vector<store::Table*> inPlace;
+    VELMORA_RETURN_IF_ERROR(writeSchemaChanges(*m_reader, changes, allocator, pages, inPlace));
+    for (store::Table* t : inPlace)
         VELMORA_RETURN_IF_ERROR(writeTable(*m_reader, *t, allocator, pages));
     VELMORA_RETURN_IF_ERROR(writeGlobalMap(*m_reader, allocator, pages));
 
@@ -145,7 +150,10 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         return written.withContext("the changes were not saved: ");
     }
     pager.clear();
-    return pager.refreshSize();
+    VELMORA_RETURN_IF_ERROR(pager.refreshSize());
+    if (!changes.created.empty() || !changes.dropped.empty())
+        return m_reader->reloadCatalog();
+    return Status::ok();
 }
 
 Result<std::unique_ptr<store::Database>> openStoreDatabase(const std::string& path, io::Env& env,

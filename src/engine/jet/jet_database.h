@@ -58,6 +58,7 @@ public:
     Status commit(const Changes& changes) override;
     std::string readOnlyReason() const override { return m_readOnlyReason; }
     const store::RowRules& rowRules() const override { return m_rules; }
+    Status prepareNewTable(store::TableSchema& schema) const override;
 
     // Whether the last open rolled back an interrupted commit.
     bool recoveredOnOpen() const { return m_recovered; }

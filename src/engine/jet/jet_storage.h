@@ -51,6 +51,8 @@ public:
     // (case-insensitive).
     const std::vector<CatalogEntry>& catalog() const { return m_catalog; }
     const CatalogEntry* findTable(const std::string& name) const;
+    // Reads the catalog again (after a commit created or deleted tables).
+    Status reloadCatalog() { return loadCatalog(); }
 
     // Raw access. Errors name the table and the page where the damage was noticed.
     Result<TableDefinition> tableDefinition(const std::string& name);

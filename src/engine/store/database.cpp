@@ -56,6 +56,7 @@ Result<Table*> Database::createTable(TableSchema schema) {
     if (find(schema.name)) {
         return Status::error(err::kTableExists, "Table '" + schema.name + "' already exists.");
     }
+    VELMORA_RETURN_IF_ERROR(m_storage->prepareNewTable(schema));
     Entry e{TableInfo{schema.name, false}, std::make_unique<Table>(std::move(schema)), true};
     e.table->mutableSchema();  // a new table is a change even while it has no rows
     m_entries.push_back(std::move(e));

@@ -37,6 +37,10 @@ public:
     };
     virtual Status commit(const Changes& changes) = 0;
 
+    // Gives a table about to be created the stored layout of this storage (column numbers,
+    // slots, offsets, flags), so rows can be checked against it before the first commit.
+    virtual Status prepareNewTable(TableSchema&) const { return Status::ok(); }
+
     // Why nothing may be written (empty when the storage is writable).
     virtual std::string readOnlyReason() const = 0;
 
