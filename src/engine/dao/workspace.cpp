@@ -3,6 +3,7 @@
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
 #include "engine/io/file.h"
+#include "engine/jet/compactor.h"
 #include "engine/jet/jet_database.h"
 #include "engine/sql/sql_error_codes.h"
 #include "engine/store/schema.h"
@@ -20,10 +21,18 @@ Result<std::unique_ptr<store::TableStorage>> openJetFile(const std::string& path
     return std::unique_ptr<store::TableStorage>(std::move(storage));
 }
 
+// A packed copy of a Jet file beside the real file system (jet/compactor.h).
+Status compactJetFile(const std::string& source, const std::string& target) {
+    return jet::compactDatabase(io::Env::posix(), source, target).status();
+}
+
 }  // namespace
 
 Workspace::Workspace(std::string name, std::string user)
-    : m_name(std::move(name)), m_user(std::move(user)), m_opener(&openJetFile) {}
+    : m_name(std::move(name)),
+      m_user(std::move(user)),
+      m_opener(&openJetFile),
+      m_compactor(&compactJetFile) {}
 
 Workspace Workspace::createWorkspace(const std::string& name, const std::string& user,
                                      const std::string& password) {
