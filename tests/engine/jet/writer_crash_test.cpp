@@ -1,0 +1,156 @@
+// The commit protocol under failure: every write and every sync of a commit fails in turn,
+// and the power is cut at every sync point. Each time, the file that the next open sees is
+// exactly the old one or exactly the new one, byte for byte, and no journal is left.
+#include <gtest/gtest.h>
+
+#include "engine/io/fault_env.h"
+#include "engine/io/journal.h"
+#include "engine/jet/checker.h"
+#include "engine/jet/jet_database.h"
+#include "engine/store/constraints.h"
+#include "writer_support.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+const char* const kPath = "/db/channels.mdb";
+
+OpenOptions noOsLocks() {
+    OpenOptions o;
+    o.useOsLocks = false;
+    return o;
+}
+
+// One commit that changes rows, adds enough rows for new data and index pages, and deletes
+// some: the status of that commit.
+Status changeAndCommit(io::Env& env) {
+    auto db = openStoreDatabase(kPath, env, noOsLocks());
+    if (!db.isOk())
+        return db.status();
+    auto t = (*db)->table("Table1");
+    if (!t.isOk())
+        return t.status();
+    store::Table& table = **t;
+    const store::RowRules& rules = (*db)->rowRules();
+    std::vector<store::RowId> ids;
+    table.forEachLive([&](store::RowId id, const store::Row&) { ids.push_back(id); });
+    for (size_t k = 0; k < ids.size(); k += 7) {
+        store::Row r = table.row(ids[k]);
+        r[1] = std::string("Änderung ") + std::to_string(k);
+        VELMORA_RETURN_IF_ERROR(store::updateRow(table, ids[k], r, rules));
+    }
+    for (size_t k = 1; k < ids.size(); k += 11)
+        VELMORA_RETURN_IF_ERROR(store::deleteRow(table, ids[k]));
+    for (int n = 0; n < 700; ++n) {
+        store::Row r = table.row(ids[0]);
+        r[0] = int64_t(100000 + n);
+        r[2] = std::string("neu ") + std::to_string(n);
+        auto id = store::insertRow(table, r, rules);
+        if (!id.isOk())
+            return id.status();
+    }
+    return (*db)->commit();
+}
+
+class WriterCrash : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::path fixture = writerFixtureDir() / "compIndexTestV2000.mdb";
+        if (!fs::exists(fixture))
+            GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
+        m_old = readFileBytes(fixture.string());
+        io::FaultEnv env;
+        env.install(kPath, m_old);
+        int writes = env.writeCount();
+        int syncs = env.syncCount();
+        Status s = changeAndCommit(env);
+        ASSERT_TRUE(s.isOk()) << s.toString();
+        m_writes = env.writeCount() - writes;
+        m_syncs = env.syncCount() - syncs;
+        m_new = env.contents(kPath);
+        ASSERT_NE(m_new, m_old);
+        std::cout << "one commit: " << m_writes << " writes, " << m_syncs << " syncs\n";
+        // The new state is sound.
+        auto reopened = JetDatabase::open(kPath, env, noOsLocks());
+        ASSERT_TRUE(reopened.isOk());
+        auto report = checkDatabase((*reopened)->reader());
+        ASSERT_TRUE(report.isOk());
+        for (const auto& p : report->problems)
+            ADD_FAILURE() << p;
+    }
+
+    // Opens the file as the next program would and tells which state it holds.
+    enum class State { Old, New, Neither };
+    State reopenAndClassify(io::FaultEnv& env) {
+        env.revive();
+        auto db = JetDatabase::open(kPath, env, noOsLocks());
+        EXPECT_TRUE(db.isOk()) << db.status().toString();
+        EXPECT_FALSE(env.exists(io::RollbackJournal::pathFor(kPath)));
+        std::vector<uint8_t> now = env.contents(kPath);
+        if (now == m_old)
+            return State::Old;
+        if (now == m_new)
+            return State::New;
+        return State::Neither;
+    }
+
+    std::vector<uint8_t> m_old, m_new;
+    int m_writes = 0;
+    int m_syncs = 0;
+};
+
+TEST_F(WriterCrash, EveryFailedWriteLeavesTheOldOrTheNewFile) {
+    ASSERT_GT(m_writes, 3);
+    for (int i = 1; i <= m_writes; ++i) {
+        io::FaultEnv env;
+        env.install(kPath, m_old);
+        env.failWriteAt(i);
+        Status s = changeAndCommit(env);
+        State st = reopenAndClassify(env);
+        EXPECT_NE(st, State::Neither) << "write " << i;
+        // A commit that reported failure did not take effect.
+        if (!s.isOk()) {
+            EXPECT_EQ(st, State::Old) << "write " << i << ": " << s.toString();
+        }
+    }
+}
+
+TEST_F(WriterCrash, EveryFailedSyncLeavesTheOldOrTheNewFile) {
+    ASSERT_GE(m_syncs, 4);
+    for (int i = 1; i <= m_syncs; ++i) {
+        io::FaultEnv env;
+        env.install(kPath, m_old);
+        env.failSyncAt(i);
+        Status s = changeAndCommit(env);
+        State st = reopenAndClassify(env);
+        EXPECT_NE(st, State::Neither) << "sync " << i;
+        if (!s.isOk() && i < m_syncs) {
+            EXPECT_EQ(st, State::Old) << "sync " << i << ": " << s.toString();
+        }
+    }
+}
+
+TEST_F(WriterCrash, PowerCutAtEverySyncPointLeavesTheOldOrTheNewFile) {
+    int sawOld = 0;
+    int sawNew = 0;
+    for (int i = 1; i <= m_syncs + 1; ++i) {
+        io::FaultEnv env;
+        env.install(kPath, m_old);
+        env.crashAtSync(i);
+        (void)changeAndCommit(env);
+        if (!env.crashed())
+            env.crash();  // the cut comes after the last sync
+        State st = reopenAndClassify(env);
+        ASSERT_NE(st, State::Neither) << "power cut at sync " << i;
+        (st == State::Old ? sawOld : sawNew)++;
+    }
+    // Cuts before the commit point keep the old file, cuts after it the new one.
+    EXPECT_GT(sawOld, 0);
+    EXPECT_GT(sawNew, 0);
+}
+
+}  // namespace
+}  // namespace velmora::engine::jet
