@@ -59,7 +59,8 @@ public:
     // Assignments, allowed between edit()/addNew() and update() (3020 otherwise).
     // A text is converted to the field's type with Jet's rules: 3421 when it does not convert
     // (letters for a number), 3163 when it is longer than a Text field's size. An empty text
-    // is a zero-length string for Text and Memo, and Null for other types.
+    // is a zero-length string for Text and Memo and does not convert to a number (3421); use
+    // setNull() to clear a field.
     void setValue(std::string_view text);
     void setValue(const char* text) { setValue(std::string_view(text)); }
     // A number for the engine to convert (rounded for whole-number fields; 3421 when it does

@@ -119,6 +119,13 @@ TEST_F(RecordsetTest, AssignmentsConvertWithJetErrors) {
     EXPECT_EQ(guarded([&] { rs.field(0).setValue("x"); }), 3020);
     EXPECT_EQ(guarded([&] { rs.update(); }), 3020);
 
+    // An empty text is no number; Null must be said.
+    rs.edit();
+    EXPECT_EQ(guarded([&] { rs.field(1).setValue(""); }), 3421);
+    rs.field(1).setNull();
+    EXPECT_TRUE(rs.field(1).isNull());
+    rs.cancelUpdate();
+
     // A number for the engine to convert is rounded for a whole-number field.
     rs.edit();
     rs.field(1).setNumber(7.0);
