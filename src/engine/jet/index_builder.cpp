@@ -104,7 +104,9 @@ bool entryLess(const LeafEntry& a, const LeafEntry& b) {
 
 Result<BuiltIndex> buildIndexTree(const JetFormat& fmt, uint32_t tdefPage, uint32_t rootPage,
                                   const std::vector<LeafEntry>& entries, PageAllocator& allocator) {
-    const size_t space = fmt.pageSize - fmt.ixEntries;
+    // Entries end strictly before the page end: the reader and the check find an entry by
+    // the bitmap bit of its end offset, and take the last byte of the page as no entry's end.
+    const size_t space = fmt.pageSize - fmt.ixEntries - 1;
     // Leaves.
     std::vector<BuiltPage> level;
     for (const LeafEntry& e : entries) {

@@ -315,7 +315,7 @@ Status writeNewFile(io::Env& env, const std::string& path, const std::vector<uin
     };
     auto file = env.open(temp, io::OpenMode::CreateOrTrunc);
     if (!file)
-        return file.status();
+        return fail(file.status());
     Status s = (*file)->write(0, bytes);
     if (s)
         s = (*file)->truncate(bytes.size());
