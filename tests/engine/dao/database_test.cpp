@@ -268,6 +268,44 @@ TEST(RealFiles, CommittedChangesAreReadByMdbtools) {
     fs::remove_all(dir);
 }
 
+// CompactDatabase writes a copy beside the source and keeps the source; an existing target is
+// refused and left alone.
+TEST(RealFiles, CompactingWritesACopyAndKeepsTheSource) {
+    namespace fs = std::filesystem;
+    const fs::path fixture =
+        fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "indexTestV2000.mdb";
+    if (!fs::exists(fixture))
+        GTEST_SKIP() << "shared fixtures not found at " << fixture;
+    const fs::path dir =
+        fs::temp_directory_path() / ("velmora_compact_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path source = dir / "WinSTB.mdb";
+    const fs::path target = dir / "WinSTB1.mdb";
+    fs::copy_file(fixture, source, fs::copy_options::overwrite_existing);
+    const auto sourceSize = fs::file_size(source);
+
+    Workspace ws = Workspace::createWorkspace();
+    ws.compactDatabase(source.string(), target.string());
+    ASSERT_TRUE(fs::exists(target));
+    EXPECT_EQ(fs::file_size(source), sourceSize);
+    {
+        auto copy = ws.openDatabase(target.string());
+        auto original = ws.openDatabase(source.string());
+        for (const char* table : {"Table1", "Table2", "Table3"}) {
+            EXPECT_EQ(copy->openRecordset(table).recordCount(),
+                      original->openRecordset(table).recordCount())
+                << table;
+        }
+        copy->close();
+        original->close();
+    }
+    const auto targetSize = fs::file_size(target);
+    EXPECT_EQ(guarded([&] { ws.compactDatabase(source.string(), target.string()); }), 3204);
+    EXPECT_EQ(fs::file_size(target), targetSize);
+    EXPECT_EQ(guarded([&] { ws.compactDatabase((dir / "none.mdb").string(), "x.mdb"); }), 3024);
+    fs::remove_all(dir);
+}
+
 TEST(RealFiles, Jet3FilesOpenReadOnlyWithTheReason) {
     const std::filesystem::path file =
         std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
