@@ -23,7 +23,7 @@ App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
       m_settings(ports.settings),
       m_mainForm(createMainForm()) {
     m_dispatcher.setAfterCommand([this] { afterCommand(); });
-    m_dispatcher.setAbandonHook([this](std::exception_ptr error) { abandon(error); });
+    m_dispatcher.setAbandonHook([this](const std::exception_ptr& error) { abandon(error); });
     installMainWindowEvents(*this);
     installTableList(*this);
 }
@@ -121,7 +121,7 @@ void App::afterCommand() {
     }
 }
 
-void App::abandon(std::exception_ptr error) {
+void App::abandon(const std::exception_ptr& error) {
     std::string message;
     try {
         std::rethrow_exception(error);

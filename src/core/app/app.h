@@ -106,7 +106,7 @@ public:
 
 private:
     void afterCommand();
-    void abandon(std::exception_ptr error);
+    void abandon(const std::exception_ptr& error);
 
     ports::Ports m_ports;
     ModalHost& m_modalHost;

@@ -14,7 +14,7 @@
 namespace velmora::core::app {
 
 inline constexpr std::string_view kWindowsDefaultDatabase =
-    "C:\\PROGRAMME\\WINSTB\\DATABASE\\WinSTB.mdb";
+    R"(C:\PROGRAMME\WINSTB\DATABASE\WinSTB.mdb)";
 
 // The process environment the default path depends on; tests give their own.
 struct PathEnvironment {

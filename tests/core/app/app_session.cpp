@@ -8,7 +8,7 @@
 #include "core/app/main_form.h"
 #include "core/app/user_input.h"
 #include "core/views/channel_list.h"
-#include "engine/jet/jet_storage.h"
+#include "engine/jet/jet_database.h"
 
 namespace velmora::test {
 
@@ -97,7 +97,10 @@ core::app::App& AppSession::app() {
             -> engine::Result<std::unique_ptr<engine::store::TableStorage>> {
             auto it = m_databases.find(path);
             if (it == m_databases.end()) {
-                return engine::Status::error(3024, "Could not find file '" + path + "'.");
+                // Any other path is opened as the program opens it: as a Jet file.
+                VELMORA_ASSIGN_OR_RETURN(
+                    auto file, engine::jet::JetDatabase::open(path, engine::io::Env::posix()));
+                return std::unique_ptr<engine::store::TableStorage>(std::move(file));
             }
             return std::unique_ptr<engine::store::TableStorage>(
                 std::make_unique<SharedStorage>(it->second));
