@@ -74,11 +74,22 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     if (m_widgets->applying()) {
         return;
     }
+    // Pixels are coarser than twips: a side whose pixel size did not change keeps the
+    // core's twips, so showing the window at its stored size never reads back as growth.
+    const core::form::TwipRect g = m_app.mainForm().geometry();
+    const QSize now = event->size();
     core::form::Event resize;
     resize.form = core::app::kMainFormName;
     resize.kind = core::form::EventKind::Resize;
-    resize.width = m_widgets->pixelsToTwipsX(event->size().width()) + kFrameWidthTwips;
-    resize.height = m_widgets->pixelsToTwipsY(event->size().height()) + kFrameHeightTwips;
+    resize.width = now.width() == m_widgets->twipsToPixelsX(g.width - kFrameWidthTwips)
+                       ? g.width
+                       : m_widgets->pixelsToTwipsX(now.width()) + kFrameWidthTwips;
+    resize.height = now.height() == m_widgets->twipsToPixelsY(g.height - kFrameHeightTwips)
+                        ? g.height
+                        : m_widgets->pixelsToTwipsY(now.height()) + kFrameHeightTwips;
+    if (resize.width == g.width && resize.height == g.height) {
+        return;
+    }
     m_app.dispatcher().dispatch(resize);
 }
 
@@ -88,8 +99,12 @@ void MainWindow::moveEvent(QMoveEvent* event) {
         return;
     }
     core::form::TwipRect g = m_app.mainForm().geometry();
-    g.left = m_widgets->pixelsToTwipsX(pos().x());
-    g.top = m_widgets->pixelsToTwipsY(pos().y());
+    if (pos().x() != m_widgets->twipsToPixelsX(g.left)) {
+        g.left = m_widgets->pixelsToTwipsX(pos().x());
+    }
+    if (pos().y() != m_widgets->twipsToPixelsY(g.top)) {
+        g.top = m_widgets->pixelsToTwipsY(pos().y());
+    }
     m_widgets->applyGuarded([&] { m_app.mainForm().setGeometry(g); });
 }
 

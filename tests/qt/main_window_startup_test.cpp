@@ -79,6 +79,11 @@ TEST(MainWindowStartup, ShowsTheChannelListInTheGridAndTheCount) {
     EXPECT_EQ(model->rowCount(), 3);
     EXPECT_EQ(w.text("Label1"), "3 Channels");
 
+    // Shown at its stored size, the window has not grown: pixel rounding stores nothing.
+    EXPECT_EQ(s.form().geometry(), (core::form::TwipRect{200, 100, 9312, 5448}));
+    EXPECT_FALSE(s.hasSetting(SettingKey::VSize));
+    EXPECT_FALSE(s.hasSetting(SettingKey::HSize));
+
     // Growing the window moves the lower frames and is remembered.
     const QSize bigger = w.window.size() + QSize(0, 100);
     w.window.resize(bigger);
