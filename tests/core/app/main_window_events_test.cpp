@@ -141,3 +141,31 @@ TEST_F(MainWindow, DesignStateOfTheControls) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(MainWindowFirstPaint, AFailedLoadIsReportedOnceNotOnEveryRepaint) {
+    AppSession s;
+    s.storeSetting(SettingKey::Language, "eng");
+    s.storeSetting(SettingKey::WinSTBPath,
+                   s.addDatabaseBuiltBy("nochannels.mdb", [](engine::store::Database& db) {
+                       ASSERT_TRUE(db.createTable(testing::winstb::favnameSchema()).isOk());
+                       ASSERT_TRUE(db.commit().isOk());
+                   }));
+    ASSERT_TRUE(s.app().start());
+    s.ports().expectMessage(
+        {std::nullopt, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok});
+    s.paint();
+    ASSERT_EQ(s.ports().messages().size(), 1u);
+    EXPECT_EQ(s.ports().messages()[0].text.rfind("Error ", 0), 0u);
+    EXPECT_FALSE(s.ports().isWaitCursor());
+    EXPECT_EQ(s.app().state().CurrentView, "");
+    // The table list was filled before the channel list failed.
+    EXPECT_EQ(s.form().control("List1").items, (std::vector<std::string>{"FAVNAME"}));
+    s.paint();  // the message box's repaint: nothing again
+    EXPECT_EQ(s.ports().messages().size(), 1u);
+}
+
+}  // namespace
+}  // namespace velmora::test
