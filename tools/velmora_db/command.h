@@ -37,5 +37,6 @@ engine::Status runExport(const Args& args, std::ostream& out);
 engine::Status runCheck(const Args& args, std::ostream& out);
 engine::Status runCreate(const Args& args, std::ostream& out);
 engine::Status runCompact(const Args& args, std::ostream& out);
+engine::Status runDemo(const Args& args, std::ostream& out);
 
 }  // namespace velmora::tools

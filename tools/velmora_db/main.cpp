@@ -30,6 +30,9 @@ const Command kCommands[] = {
     {"create", "FILE", "a new, empty Jet 4 database", runCreate},
     {"compact", "SOURCE DESTINATION", "a compacted copy of SOURCE, written as DESTINATION",
      runCompact},
+    {"demo", "FILE [--channels N] [--seed S]",
+     "a new database with demo channels, groups and assignments (N 1..32767, default 1500)",
+     runDemo},
 };
 
 void printUsage(std::ostream& out) {
