@@ -34,6 +34,7 @@ engine::Status runInfo(const Args& args, std::ostream& out);
 engine::Status runTables(const Args& args, std::ostream& out);
 engine::Status runSchema(const Args& args, std::ostream& out);
 engine::Status runExport(const Args& args, std::ostream& out);
+engine::Status runSql(const Args& args, std::ostream& out);
 engine::Status runCheck(const Args& args, std::ostream& out);
 engine::Status runCreate(const Args& args, std::ostream& out);
 engine::Status runCompact(const Args& args, std::ostream& out);

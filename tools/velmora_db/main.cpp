@@ -26,6 +26,7 @@ const Command kCommands[] = {
      runTables},
     {"schema", "FILE [TABLE]", "columns and indexes of every table or of one", runSchema},
     {"export", "FILE TABLE", "the rows of a table as CSV", runExport},
+    {"sql", "FILE STATEMENT...", "runs each statement in order and commits at the end", runSql},
     {"check", "FILE", "structural check: pages, rows, long values, indexes, row counts", runCheck},
     {"create", "FILE", "a new, empty Jet 4 database", runCreate},
     {"compact", "SOURCE DESTINATION", "a compacted copy of SOURCE, written as DESTINATION",
