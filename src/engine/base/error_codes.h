@@ -38,5 +38,6 @@ inline constexpr int kItemNotFound = 3265;           // Item not found in this c
 inline constexpr int kNumericOverflow = 3349;        // Numeric field overflow.
 inline constexpr int kFieldNotUpdatable = 3164;      // Field cannot be updated.
 inline constexpr int kDatabaseExists = 3204;         // Database already exists.
+inline constexpr int kInRelationship = 3303;         // Participating in relationships.
 
 }  // namespace velmora::engine::err

@@ -225,6 +225,26 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
         return Status::error(err::kReadOnlyDatabase,
                              "Jet 3 files are opened read-only; they cannot be written yet");
 
+    // Jet refuses to delete a table that a relationship names.
+    if (!changes.dropped.empty() && storage.findTable("MSysRelationships")) {
+        VELMORA_ASSIGN_OR_RETURN(std::unique_ptr<Table> rel,
+                                 storage.loadTable("MSysRelationships"));
+        auto a = rel->schema().findColumn("szObject");
+        auto b = rel->schema().findColumn("szReferencedObject");
+        for (const std::string& name : changes.dropped) {
+            bool related = false;
+            rel->forEachLive([&](store::RowId, const store::Row& r) {
+                for (auto c : {a, b}) {
+                    const auto* s = c ? std::get_if<std::string>(&r[*c]) : nullptr;
+                    related = related || (s && store::sameName(*s, name));
+                }
+            });
+            if (related)
+                return Status::error(err::kInRelationship,
+                                     "Cannot delete the table '" + name +
+                                         "'; it is participating in one or more relationships.");
+        }
+    }
     std::set<std::string> leaving(changes.dropped.begin(), changes.dropped.end());
     std::vector<int64_t> droppedIds;
     for (const std::string& name : changes.dropped) {

@@ -320,5 +320,48 @@ TEST(SchemaChange, AnIndexMeetingRepeatedKeysIsRefusedAndNothingChanges) {
     EXPECT_TRUE(def->schema.logicalIndexes[0].isPrimary());
 }
 
+// Deleting tables of Access-made files: a plain table goes with all its pages; a table that a
+// relationship names is refused and the file stays as it was.
+TEST(SchemaChange, DeletingTablesOfAccessFiles) {
+    if (!std::filesystem::is_directory(writerFixtureDir()))
+        GTEST_SKIP() << "../shared/fixtures is absent";
+    TempDir dir;
+    OpenOptions noLocks;
+    noLocks.useOsLocks = false;
+    const std::string plain = dir.copyFixture("delTestV2000.mdb");
+    {
+        auto db = openStoreDatabase(plain, io::Env::posix(), noLocks);
+        ASSERT_TRUE(db.isOk());
+        ASSERT_TRUE((*db)->dropTable("Table").isOk());
+        Status s = (*db)->commit();
+        ASSERT_TRUE(s.isOk()) << s.toString();
+    }
+    auto check = velmoraCheck(plain);
+    EXPECT_EQ(check.status, 0) << check.out;
+    auto reread = openDatabase(plain, io::Env::posix());
+    ASSERT_TRUE(reread.isOk());
+    EXPECT_EQ((*reread)->findTable("Table"), nullptr);
+    auto global = (*reread)->globalUsageMap();
+    ASSERT_TRUE(global.isOk());
+    auto before =
+        openDatabase((writerFixtureDir() / "delTestV2000.mdb").string(), io::Env::posix());
+    ASSERT_TRUE(before.isOk());
+    auto beforeGlobal = (*before)->globalUsageMap();
+    ASSERT_TRUE(beforeGlobal.isOk());
+    EXPECT_GT(global->pages.size(), beforeGlobal->pages.size()) << "no page was freed";
+    if (haveMdbTools()) {
+        EXPECT_EQ(runCommand("mdb-tables -1 " + shellQuote(plain)).out.find("Table\n"),
+                  std::string::npos);
+    }
+
+    const std::string related = dir.copyFixture("indexTestV2000.mdb");
+    const auto bytes = readFileBytes(related);
+    auto db = openStoreDatabase(related, io::Env::posix(), noLocks);
+    ASSERT_TRUE(db.isOk());
+    ASSERT_TRUE((*db)->dropTable("Table2").isOk());
+    EXPECT_EQ((*db)->commit().code(), err::kInRelationship);
+    EXPECT_EQ(readFileBytes(related), bytes);
+}
+
 }  // namespace
 }  // namespace velmora::engine::jet
