@@ -105,7 +105,9 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     VELMORA_ASSIGN_OR_RETURN(uint64_t oldSize, file.size());
     std::vector<io::JournalPage> old;
     for (const auto& [number, image] : pages.images) {
-        if (uint64_t(number + 1) * pageSize > oldSize)
+        // Pages past the end are cut off by a rollback; pages the old state marks free hold
+        // nothing it reads, so their old bytes need not come back.
+        if (uint64_t(number + 1) * pageSize > oldSize || allocator.wasFree(number))
             continue;
         io::JournalPage jp;
         jp.number = number;

@@ -9,13 +9,13 @@
 //      before step 3.
 //   2. Before the first byte of the database changes, the rollback journal
 //      ("<file>-journal") holds the current image of every page the commit will write that
-//      lies inside the file, and the file's current size; the journal and its folder entry
-//      are synced.
+//      lies inside the file and is in use (free pages hold nothing the old state reads), and
+//      the file's current size; the journal and its folder entry are synced.
 //   3. Then all page images are written, and the database file is synced.
 //   4. Removing the journal (and syncing its folder) is the commit point. Until then a crash
 //      leaves a complete journal, and the next open rolls the file back to exactly its old
-//      bytes and size; a journal that was never completely written is discarded, because
-//      the database was not touched yet.
+//      size and the old bytes of every page in use; a journal that was never completely
+//      written is discarded, because the database was not touched yet.
 //   5. Recovery runs on open, under the write lock, before anything of the file is read.
 //   6. A failed commit (an I/O error) rolls back at once from the journal it just wrote; if
 //      even that fails, the journal stays for the next open and this handle refuses to

@@ -41,6 +41,8 @@ public:
     // Pages free in the new state (below newPageCount()).
     std::vector<uint32_t> freePagesAfter() const;
     const std::set<uint32_t>& allocated() const { return m_allocated; }
+    // Whether the old state marks the page free (its bytes mean nothing to that state).
+    bool wasFree(uint32_t page) const { return m_freeInOld.count(page) != 0; }
 
 private:
     uint32_t m_oldCount;
