@@ -64,5 +64,20 @@ TEST_F(CompactDatabase, CancelKeepsTheDatabaseOpenAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
+TEST_F(CompactDatabase, FailedCompactionIsReportedLeavesNoCopyAndEnds) {
+    // The session's database file on disk is empty, so the engine refuses to compact it.
+    const auto target = s.folder() / "WinSTB1.mdb";
+    s.ports().expectMessage(MessageAnswer::Ok);  // the question
+    s.ports().expectMessage(MessageAnswer::Ok);  // the failure report
+    compact();
+    ASSERT_EQ(s.ports().messages().size(), 2u);
+    const auto& report = s.ports().messages()[1];
+    EXPECT_EQ(report.icon, MessageIcon::Critical);
+    EXPECT_NE(report.text.find(path), std::string::npos);
+    EXPECT_NE(report.text.find(target.string()), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_EQ(s.ports().endedWithCode(), 0);
+}
+
 }  // namespace
 }  // namespace velmora::test
