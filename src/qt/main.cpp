@@ -3,6 +3,8 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/maintenance/compact_database.h"
+#include "core/maintenance/primary_key_check.h"
 #include "core/views/channel_list.h"
 #include "qt/form_dialog.h"
 #include "qt/main_window.h"
@@ -21,6 +23,8 @@ int main(int argc, char* argv[]) {
     velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
     modal.setDispatcher(core.dispatcher());
     velmora::core::views::installChannelList(core);
+    velmora::core::maintenance::installPrimaryKeyCheck(core);
+    velmora::core::maintenance::installCompactDatabase(core);
 
     velmora::qt::MainWindow window(core);
     ports.registerWindow(velmora::core::app::kMainFormName, &window);

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/app/app.h"
+#include "core/app/main_form.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::maintenance {
@@ -53,6 +54,8 @@ void compactDatabase(app::App& app) {
 
 void installCompactDatabase(app::App& app) {
     app.commands().install(std::string(kCompactDatabaseCommand), [&app] { compactDatabase(app); });
+    app.dispatcher().on(app::kMainFormName, "Command13", form::EventKind::Click,
+                        [&app](const form::Event&) { compactDatabase(app); });
 }
 
 }  // namespace velmora::core::maintenance

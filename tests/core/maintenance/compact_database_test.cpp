@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(s.start());
         core::maintenance::installCompactDatabase(s.app());
     }
-    void compact() { s.app().commands().run(core::maintenance::kCompactDatabaseCommand); }
+    void compact() { s.click("Command13"); }
 
     AppSession s;
     std::string path;
