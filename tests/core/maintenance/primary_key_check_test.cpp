@@ -104,5 +104,28 @@ TEST_F(PrimaryKeyCheck, RepairCreatesThePrimaryKeyOverTheFourColumns) {
     check();
 }
 
+TEST(PrimaryKeyRepair, RepeatedKeysLeaveTheTableWithoutIndex) {
+    AppSession s;
+    s.storeSetting(SettingKey::Language, "eng");
+    s.storeSetting(SettingKey::WinSTBPath,
+                   s.addDatabase("WinSTB.mdb", testing::WinStbOptions{.primaryKey = false},
+                                 [](engine::store::Database& db) {
+                                     auto table = db.table("CHANNELS");
+                                     ASSERT_TRUE(table.isOk());
+                                     auto* channels = *table;
+                                     channels->append(channels->row(0));  // same four keys
+                                 }));
+    ASSERT_TRUE(s.start());
+    core::maintenance::installPrimaryKeyCheck(s.app());
+    s.ports().expectMessage("No primary key in Table CHANNELS", MessageButtons::Ok,
+                            MessageIcon::None, MessageAnswer::Ok);
+    s.ports().expectMessage("Create new primary key", MessageButtons::YesNoCancel,
+                            MessageIcon::None, MessageAnswer::Yes);
+    s.ports().expectMessage("Error creating new key", MessageButtons::Ok, MessageIcon::None,
+                            MessageAnswer::Ok);
+    s.app().commands().run(core::maintenance::kCheckPrimKeyCommand);
+    EXPECT_EQ(s.app().db().tableDefs().item("CHANNELS").indexes().count(), 0);
+}
+
 }  // namespace
 }  // namespace velmora::test
