@@ -1,0 +1,51 @@
+// One data row of the channel list as the favourite commands read it: the cells that name
+// the channel and its assignment, and the pieces of SQL that find them again.
+//
+// Every statement is built here. Text cells are quoted with inner quotes doubled, number
+// cells go in bare only when they are numbers; a row whose SID, NID or FREQUENCY cell is not
+// a number gets no statement at all, so a stray cell can never become SQL. For ordinary
+// values the text is exactly the one the receiver's own tools have always sent.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velmora::core::grid {
+class GridModel;
+}
+
+namespace velmora::core::favourites {
+
+struct ChannelRow {
+    std::string num;        // Num
+    std::string source;     // Source (SOURCEID)
+    std::string name;       // NAME
+    std::string favorite;   // FAVORITE, "ZZZZ" for none
+    std::string fnum;       // FNum, "ZZZ" for none
+    std::string sid;        // SID, bare number
+    std::string nid;        // NID, bare number
+    std::string frequency;  // FREQUENCY, bare number
+
+    // The cells of grid row `row`; std::nullopt when SID, NID or FREQUENCY is not a number.
+    static std::optional<ChannelRow> read(const grid::GridModel& grid, int row);
+
+    // "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = '…' AND
+    // FAVNAME = '…' AND SID = … AND NID = …": the row's assignment to its own group.
+    std::string assignmentInGroupSql() const;
+    // The same without the group: every assignment of the channel.
+    std::string assignmentsSql() const;
+    // "SELECT CHANNELNUM, NAME, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS WHERE …": the
+    // channel row behind the grid row, for storing its number and name.
+    std::string channelForSaveSql() const;
+    // "SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS WHERE …": the same row,
+    // for deleting it.
+    std::string channelForDeleteSql() const;
+
+private:
+    std::string channelCondition() const;
+};
+
+// True when the text reads as a decimal number (blanks around it allowed).
+bool isNumberText(const std::string& text);
+
+}  // namespace velmora::core::favourites

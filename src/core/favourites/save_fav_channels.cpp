@@ -1,0 +1,152 @@
+#include "core/favourites/save_fav_channels.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/db/sql_literal.h"
+#include "core/favourites/channel_row.h"
+#include "core/ports/cursor_port.h"
+#include "core/views/channel_list.h"
+#include "engine/dao/dao_error.h"
+
+namespace velmora::core::favourites {
+
+namespace {
+
+using engine::dao::guarded;
+using engine::dao::LockType;
+using engine::dao::Recordset;
+using engine::dao::RecordsetType;
+namespace recordset_option = engine::dao::recordset_option;
+
+Recordset openDynaset(app::App& app, const std::string& sql) {
+    return app.db().openRecordset(sql, RecordsetType::Dynaset, recordset_option::kInconsistent,
+                                  LockType::Optimistic);
+}
+
+// Stores the row's assignment; false when looking it up, adding or deleting it failed. A
+// failed update of an existing assignment is cancelled without counting as a failure.
+bool storeAssignment(app::App& app, const ChannelRow& row) {
+    const bool noGroup = row.favorite == views::kNoGroup;
+    std::optional<Recordset> rs;
+    if (guarded([&] { rs.emplace(openDynaset(app, row.assignmentInGroupSql())); }) != 0) {
+        return false;
+    }
+    bool ok = true;
+    if (!rs->eof()) {
+        if (noGroup) {
+            ok = rs->tryDeleteCurrent() == 0;
+        } else {
+            const int number = guarded([&] {
+                rs->edit();
+                rs->field("FAVNAME").setValue(row.favorite);
+                rs->field("NUM").setValue(row.fnum);
+                rs->update();
+            });
+            if (number != 0 && rs->editMode() != engine::dao::EditMode::None) {
+                rs->cancelUpdate();
+            }
+        }
+    } else if (!noGroup) {
+        ok = guarded([&] {
+                 rs->addNew();
+                 rs->field("FAVNAME").setValue(row.favorite);
+                 rs->field("SOURCEID").setValue(row.source);
+                 rs->field("SID").setValue(row.sid);
+                 rs->field("NID").setValue(row.nid);
+                 rs->field("NUM").setValue(row.fnum);
+                 rs->update();
+             }) == 0;
+        if (!ok && rs->editMode() != engine::dao::EditMode::None) {
+            rs->cancelUpdate();
+        }
+    }
+    rs->close();
+    return ok;
+}
+
+// Writes the channel's number and name to its CHANNELS row; false when that failed.
+bool storeChannel(app::App& app, const ChannelRow& row) {
+    std::optional<Recordset> rs;
+    if (guarded([&] { rs.emplace(openDynaset(app, row.channelForSaveSql())); }) != 0) {
+        return false;
+    }
+    const bool ok = guarded([&] {
+                        rs->edit();
+                        rs->field("CHANNELNUM").setValue(row.num);
+                        rs->field("NAME").setValue(row.name);
+                        rs->update();
+                    }) == 0;
+    if (!ok && rs->editMode() != engine::dao::EditMode::None) {
+        rs->cancelUpdate();
+    }
+    rs->close();
+    return ok;
+}
+
+}  // namespace
+
+bool channelNumbersSubsequent(app::App& app) {
+    Recordset rs = app.db().openRecordset("SELECT CHANNELNUM FROM CHANNELS ORDER BY CHANNELNUM",
+                                          RecordsetType::Snapshot);
+    bool subsequent = true;
+    if (!rs.eof()) {
+        rs.moveLast();
+        const int n = rs.recordCount();
+        rs.moveFirst();
+        for (int k = 1; k <= n; ++k) {
+            engine::dao::Field field = rs.field(0);
+            const std::optional<std::string> number =
+                field.isNull() ? std::nullopt : db::bareNumber(field.text());
+            if (!number || std::strtod(number->c_str(), nullptr) != static_cast<double>(k)) {
+                subsequent = false;
+                break;
+            }
+            rs.moveNext();
+        }
+    }
+    rs.close();
+    return subsequent;
+}
+
+void SaveFavChannels(app::App& app) {
+    engine::dao::Database& database = app.db();
+    if (database.isReadOnly()) {
+        // Every row would fail the same way: say so once, and why, before touching any.
+        std::string reason = database.readOnlyReason();
+        app.showMessage(app.text(app::UiKey::msgWriteError) + "\r\n" + app.state().DbPath +
+                            (reason.empty() ? std::string() : "\r\n" + reason),
+                        ports::MessageButtons::Ok);
+        return;
+    }
+    ports::WaitCursor busy(app.ports().cursor);
+    const grid::GridModel& grid = app.grid();
+    for (int i = grid.fixedRows(); i < grid.rows(); ++i) {
+        // A row whose identity cells are not numbers gets no statement: it fails as a row.
+        const std::optional<ChannelRow> row = ChannelRow::read(grid, i);
+        bool ok = row.has_value() && isNumberText(row->num);
+        if (ok) {
+            ok = storeAssignment(app, *row);
+            ok = storeChannel(app, *row) && ok;
+        }
+        if (!ok) {
+            app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
+        }
+    }
+    app.state().FavDirty = false;
+    if (!channelNumbersSubsequent(app)) {
+        app.showMessage(app.text(app::UiKey::msgNumbersNotSubsequent), ports::MessageButtons::Ok,
+                        ports::MessageIcon::Information);
+    }
+}
+
+void installSaveFavChannels(app::App& app) {
+    app.commands().install(app::command::kSaveFavChannels, [&app] { SaveFavChannels(app); });
+    app.dispatcher().on(app::kMainFormName, "Command7", form::EventKind::Click,
+                        [&app](const form::Event&) { SaveFavChannels(app); });
+}
+
+}  // namespace velmora::core::favourites

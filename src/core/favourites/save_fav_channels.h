@@ -1,0 +1,24 @@
+// "Save Fav. Channels": stores the whole channel list grid. For every data row the row's
+// favourite assignment is looked up by source, group, SID and NID and updated, added or (for
+// a group literally named "ZZZZ") deleted, and the channel's number and name are written to
+// its CHANNELS row. A row that fails shows msgWriteError and the loop goes on; nothing done
+// before is undone. Afterwards the channel numbers must run 1, 2, 3, … or the user is told.
+//
+// The command is one event, so the program commits its changes once, at its end.
+#pragma once
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::favourites {
+
+// Installs the command as command::kSaveFavChannels and on the button Command7.
+void installSaveFavChannels(app::App& app);
+
+void SaveFavChannels(app::App& app);
+
+// True when the CHANNELNUM values, sorted, are exactly 1, 2, …, n (an empty table passes).
+bool channelNumbersSubsequent(app::App& app);
+
+}  // namespace velmora::core::favourites
