@@ -20,27 +20,7 @@ namespace {
 
 // Stored size in bytes of a fixed column; 0 for the variable ones.
 uint16_t fixedSize(ColumnType type) {
-    switch (type) {
-        case ColumnType::Boolean:
-            return 0;  // lives in the null mask
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        case ColumnType::Numeric:
-            return 17;
-        default:
-            return 0;
-    }
+    return engine::store::fixedWidth(type);
 }
 
 bool isVariable(ColumnType type) {

@@ -78,25 +78,7 @@ Result<VarLayout> jet3Layout(Bytes row, size_t maskSize, bool hasVariable) {
 }
 
 size_t fixedSize(ColumnType type) {
-    switch (type) {
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        case ColumnType::Numeric:
-            return 17;
-        default:
-            return 0;
-    }
+    return store::fixedWidth(type);
 }
 
 std::string decodeText(Bytes data, const ValueContext& ctx) {

@@ -16,26 +16,11 @@ using store::ColumnType;
 
 // Stored size of the fixed-size types; nullopt for variable ones.
 int fixedSize(ColumnType t) {
-    switch (t) {
-        case ColumnType::Boolean:
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        case ColumnType::Numeric:
-            return 17;
-        default:
-            return -1;
-    }
+    // The length field of a Boolean column holds 1 although its value lives in the null mask.
+    if (t == ColumnType::Boolean)
+        return 1;
+    int width = store::fixedWidth(t);
+    return width == 0 ? -1 : width;
 }
 
 std::string lowerAscii(const std::string& s) {

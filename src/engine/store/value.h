@@ -66,6 +66,30 @@ using Blob = std::vector<uint8_t>;
 using Value = std::variant<Null, bool, int64_t, float, double, Currency, DateTime, std::string,
                            Blob, Guid, Decimal>;
 
+// Bytes a value of a fixed-width type takes in a row's fixed area: 0 for Boolean (it lives in
+// the null mask) and for the variable-length types.
+inline constexpr uint16_t fixedWidth(ColumnType type) {
+    switch (type) {
+        case ColumnType::Byte:
+            return 1;
+        case ColumnType::Integer:
+            return 2;
+        case ColumnType::Long:
+        case ColumnType::Single:
+            return 4;
+        case ColumnType::Currency:
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return 8;
+        case ColumnType::Guid:
+            return 16;
+        case ColumnType::Numeric:
+            return 17;
+        default:
+            return 0;
+    }
+}
+
 inline bool isNull(const Value& v) {
     return std::holds_alternative<Null>(v);
 }
