@@ -20,6 +20,7 @@ inline constexpr char kGetTables[] = "GetTables";
 inline constexpr char kLoadChannelList[] = "LoadChannelList";
 inline constexpr char kSaveFavChannels[] = "SaveFavChannels";  // "Save Fav. Channels"
 inline constexpr char kCloseDragDrop[] = "CloseDragDropWindow";
+inline constexpr char kDeleteSelection[] = "DeleteSelection";  // "Delete Selection"
 }  // namespace command
 
 class CommandRegistry {
