@@ -106,21 +106,7 @@ protected:
         std::vector<uint8_t> now = env.contents(kPath);
         if (now == m_new)
             return State::New;
-        return sameInUse(now) ? State::Old : State::Neither;
-    }
-
-    bool sameInUse(const std::vector<uint8_t>& now) const {
-        if (now.size() != m_old.size())
-            return false;
-        for (size_t p = 0; p * m_pageSize < now.size(); ++p) {
-            if (m_oldFree.count(uint32_t(p)))
-                continue;
-            if (!std::equal(now.begin() + long(p * m_pageSize),
-                            now.begin() + long((p + 1) * m_pageSize),
-                            m_old.begin() + long(p * m_pageSize)))
-                return false;
-        }
-        return true;
+        return sameUsedPages(now, m_old, m_oldFree, m_pageSize) ? State::Old : State::Neither;
     }
 
     std::vector<uint8_t> m_old, m_new;

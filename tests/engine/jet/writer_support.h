@@ -4,11 +4,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +87,22 @@ inline std::string shellQuote(const std::string& s) {
             out += c;
     }
     return out + "'";
+}
+
+// Whether `now` holds the state `old`: the same size and every page byte for byte, except
+// pages that state's global map marks free (a rolled-back commit may have filled them).
+inline bool sameUsedPages(const std::vector<uint8_t>& now, const std::vector<uint8_t>& old,
+                          const std::set<uint32_t>& freeInOld, size_t pageSize) {
+    if (now.size() != old.size())
+        return false;
+    for (size_t p = 0; p * pageSize < now.size(); ++p) {
+        if (freeInOld.count(uint32_t(p)))
+            continue;
+        size_t from = p * pageSize, to = std::min(now.size(), from + pageSize);
+        if (!std::equal(now.begin() + long(from), now.begin() + long(to), old.begin() + long(from)))
+            return false;
+    }
+    return true;
 }
 
 inline bool haveMdbTools() {
