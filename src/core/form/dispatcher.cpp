@@ -26,9 +26,13 @@ void Dispatcher::dispatch(const Event& event) {
         run(event);
         return;
     }
+    runTopLevel([&] { run(event); });
+}
+
+void Dispatcher::runTopLevel(const std::function<void()>& body) {
     ++m_depth;
     try {
-        run(event);
+        body();
         runPending();
         if (m_afterCommand)
             m_afterCommand();
@@ -71,6 +75,31 @@ void Dispatcher::setFocus(const std::string& form, const std::string& control) {
     got.control = control;
     got.kind = EventKind::GotFocus;
     post(got);
+    // Copy: an observer may remove itself.
+    const auto observers = m_focusObservers;
+    for (const auto& [id, observer] : observers) {
+        observer(form, control);
+    }
+}
+
+void Dispatcher::userFocus(const std::string& form, const std::string& control) {
+    if (form == m_focusForm && control == m_focusControl)
+        return;
+    if (m_depth > 0) {
+        setFocus(form, control);
+        return;
+    }
+    runTopLevel([&] { setFocus(form, control); });
+}
+
+int Dispatcher::addFocusObserver(FocusObserver observer) {
+    const int id = m_nextObserverId++;
+    m_focusObservers[id] = std::move(observer);
+    return id;
+}
+
+void Dispatcher::removeFocusObserver(int id) {
+    m_focusObservers.erase(id);
 }
 
 }  // namespace velmora::core::form

@@ -46,6 +46,17 @@ public:
     const std::string& focusForm() const { return m_focusForm; }
     const std::string& focusControl() const { return m_focusControl; }
 
+    // The user moved the focus (the front end saw it happen): records it as setFocus does
+    // and runs the focus events as one top-level event, or, inside a handler, leaves them
+    // queued. Nothing happens when the control has the focus already.
+    void userFocus(const std::string& form, const std::string& control);
+
+    // Told of every change of the focus record, so a front end can move its own focus to
+    // the control the core chose. Not owned; remove it before it goes away.
+    using FocusObserver = std::function<void(const std::string& form, const std::string& control)>;
+    int addFocusObserver(FocusObserver observer);
+    void removeFocusObserver(int id);
+
     void setAfterCommand(std::function<void()> hook) { m_afterCommand = std::move(hook); }
     void setAbandonHook(std::function<void(std::exception_ptr)> hook) {
         m_abandon = std::move(hook);
@@ -56,6 +67,8 @@ public:
 
 private:
     void run(const Event& event);
+    // Runs `body`, the queue and the after-command hook as one top-level event.
+    void runTopLevel(const std::function<void()>& body);
 
     std::map<std::tuple<std::string, std::string, EventKind>, Handler> m_handlers;
     std::deque<Event> m_queue;
@@ -64,6 +77,8 @@ private:
     std::function<void()> m_afterCommand;
     std::function<void(std::exception_ptr)> m_abandon;
     int m_depth = 0;
+    std::map<int, FocusObserver> m_focusObservers;
+    int m_nextObserverId = 1;
 };
 
 }  // namespace velmora::core::form

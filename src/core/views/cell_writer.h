@@ -1,0 +1,46 @@
+// The seam through which an edit finished outside the channel list reaches the database.
+//
+// In the channel list an edit only changes the grid (and FavDirty) until "Save Fav.
+// Channels" stores it. In every other editable view (the favourites view, the groups view,
+// table views) a changed cell is written at once when the text editor closes: finishing
+// (finish_edit.h) calls writeEditedCell() with the cell's column and row, its old text
+// (untrimmed, still in the grid) and the editor's text, then copies the editor's text into
+// the cell. The subsystem that stores edited cells installs a CellWriter for it.
+//
+// A writer's contract:
+//   - it finds the database row again by the values the grid shows for it, stores the new
+//     text in the edited field and reports a failure itself;
+//   - when nothing was stored (and the view is not the favourites view) it puts the old text
+//     back into the text editor (Text1), so the cell keeps its old value;
+//   - it clears FavDirty, whether or not the write worked.
+//
+// Until a writer is installed nothing is written: the new text stays in the grid only, and
+// FavDirty is cleared as a writer would clear it, so no save question offers to store a grid
+// that is not the channel list.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::views {
+
+struct EditedCell {
+    int col = 0;  // grid column, 0 being the row-marker column
+    int row = 0;  // grid row, 0 being the header row
+    std::string oldText;
+    std::string newText;
+};
+
+using CellWriter = std::function<void(app::App& app, const EditedCell& cell)>;
+
+// Installs (or with an empty function removes) the writer; needs installGridEditing() first.
+void setCellWriter(app::App& app, CellWriter writer);
+
+// Runs the installed writer, or clears FavDirty when there is none.
+void writeEditedCell(app::App& app, const EditedCell& cell);
+
+}  // namespace velmora::core::views

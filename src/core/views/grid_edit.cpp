@@ -1,0 +1,129 @@
+#include "core/views/grid_edit.h"
+
+#include <string>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/db/sql_literal.h"
+#include "core/views/channel_list.h"
+
+namespace velmora::core::views {
+
+namespace {
+
+form::FontSpec cellFont(const grid::GridModel& g, form::FontSpec font) {
+    // Every cell of the grid shows the grid's font; an empty name is the front end's default.
+    font.family = g.fontName();
+    font.pointSize = g.fontSize();
+    return font;
+}
+
+// The current cell in window twips.
+form::TwipRect currentCellRect(app::App& app) {
+    const grid::GridModel& g = app.grid();
+    const form::TwipRect place = app.mainForm().control(kMainGrid).rect;
+    return {place.left + g.cellLeft(), place.top + g.cellTop(), g.cellWidth(), g.cellHeight()};
+}
+
+bool currentCellIsFixed(const grid::GridModel& g) {
+    return g.row() < g.fixedRows() || g.col() < g.fixedCols();
+}
+
+void show(app::App& app, const char* control) {
+    app.mainForm().setVisible(control, true);
+    app.dispatcher().setFocus(app::kMainFormName, control);
+}
+
+}  // namespace
+
+Editor editorForDoubleClick(std::string_view view, std::string_view header) {
+    if (view == app::kViewChannelList) {
+        if (header == "NAME" || header == "Num")
+            return Editor::Text;
+        if (header == "FAVORITE")
+            return Editor::GroupList;
+        return Editor::None;
+    }
+    if (view == app::kViewFavorites)
+        return header == "Nummer" ? Editor::Text : Editor::None;
+    if (view == app::kViewDuplicates)
+        return Editor::None;
+    return Editor::Text;
+}
+
+void gridDoubleClick(app::App& app) {
+    const grid::GridModel& g = app.grid();
+    if (currentCellIsFixed(g))
+        return;
+    switch (editorForDoubleClick(app.state().CurrentView, g.textMatrix(0, g.col()))) {
+        case Editor::Text:
+            GridEdit(app);
+            break;
+        case Editor::GroupList:
+            ListEdit(app);
+            break;
+        case Editor::None:
+            break;
+    }
+}
+
+void GridEdit(app::App& app) {
+    const grid::GridModel& g = app.grid();
+    if (currentCellIsFixed(g))
+        return;
+    const form::TwipRect rect = currentCellRect(app);
+    app.mainForm().update(kTextEditor, [&](form::Control& c) {
+        c.font = cellFont(g, c.font);
+        c.text = db::trimBlanks(g.text());
+        c.selStart = 0;
+        c.selLength = 0;
+        c.rect = rect;
+    });
+    show(app, kTextEditor);
+}
+
+void ListEdit(app::App& app) {
+    const grid::GridModel& g = app.grid();
+    if (currentCellIsFixed(g))
+        return;
+    form::Form& f = app.mainForm();
+    const form::TwipRect cell = currentCellRect(app);
+    const std::vector<std::string>& items = f.control(kGroupList).items;
+    form::TwipRect rect{
+        cell.left, cell.top,
+        g.colWidth(channel_col::kFavorite) + g.colWidth(channel_col::kFNum) + kGroupListExtraWidth,
+        cell.height * static_cast<int>(items.size())};
+    const int windowHeight = f.geometry().height;
+    if (rect.top + rect.height > windowHeight)
+        rect.height = windowHeight - rect.top - cell.height;
+
+    int selected = f.control(kGroupList).listIndex;
+    const std::string shown = db::trimBlanks(g.text());
+    if (shown != kNoGroup) {
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i] == shown)
+                selected = static_cast<int>(i);
+        }
+    }
+    f.update(kGroupList, [&](form::Control& c) {
+        c.font = cellFont(g, c.font);
+        c.rect = rect;
+        c.listIndex = selected;
+    });
+    show(app, kGroupList);
+}
+
+void ListEdit2(app::App& app) {
+    const grid::GridModel& g = app.grid();
+    form::Form& f = app.mainForm();
+    const form::TwipRect cell = currentCellRect(app);
+    f.update(kRowPopup, [&](form::Control& c) {
+        c.font = cellFont(g, c.font);
+        c.rect.left = cell.left - kPopupLeftShift;
+        c.rect.top = cell.top + kPopupDownShift;
+        c.rect.height = cell.height * static_cast<int>(c.items.size());
+    });
+    show(app, kRowPopup);
+}
+
+}  // namespace velmora::core::views

@@ -1,0 +1,56 @@
+// Opening the grid's overlays: the text editor Text1 (GridEdit), the group list List2
+// (ListEdit) and the row-command popup List3 (ListEdit2), and which of them a double click
+// opens. Each is laid over the grid's current cell, takes that cell's font and gets the
+// focus; it stays open until finishing (finish_edit.h) or its Escape closes it.
+//
+// Positions are twips in the main window: the grid's own place plus the cell's place inside
+// the grid as it is scrolled now.
+#pragma once
+
+#include <string_view>
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::views {
+
+// The main window's grid and its overlays.
+inline constexpr char kMainGrid[] = "MSFlexGrid1";
+inline constexpr char kTextEditor[] = "Text1";
+inline constexpr char kGroupList[] = "List2";
+inline constexpr char kRowPopup[] = "List3";
+inline constexpr char kGroupPicker[] = "List4";
+
+// The group list covers the group and number columns and this much more.
+inline constexpr int kGroupListExtraWidth = 180;
+// The popup sits this far left of and below the cell's corner.
+inline constexpr int kPopupLeftShift = 50;
+inline constexpr int kPopupDownShift = 100;
+
+enum class Editor { None, Text, GroupList };
+
+// The editor a double click opens, by view and by the header text of the current column
+// (exact comparison): in the channel list Num and NAME take text and FAVORITE the group
+// list; in the favourites view only Nummer takes text; the duplicates view takes nothing;
+// every other view (the groups view, table views) takes text in every column.
+Editor editorForDoubleClick(std::string_view view, std::string_view header);
+
+// The grid's double click: opens editorForDoubleClick()'s editor over the current cell.
+// Nothing opens while the current cell is a fixed cell (a grid with only its header row).
+void gridDoubleClick(app::App& app);
+
+// The text editor over the current cell, with the cell's text trimmed of blanks and the
+// caret at its start.
+void GridEdit(app::App& app);
+
+// The group list over the current cell, as wide as the group and number columns plus
+// kGroupListExtraWidth and one cell height per item, shortened to end one cell height above
+// the window's lower edge when it would reach beyond it. A cell naming a group selects that
+// group (the last equal item); on "ZZZZ" or an unknown name the earlier selection stays.
+void ListEdit(app::App& app);
+
+// The row-command popup beside the current cell, one cell height per item, its width kept.
+void ListEdit2(app::App& app);
+
+}  // namespace velmora::core::views
