@@ -6,8 +6,10 @@
 #include "core/maintenance/compact_database.h"
 #include "core/maintenance/primary_key_check.h"
 #include "core/views/channel_list.h"
+#include "core/views/grid_editing.h"
 #include "qt/form_dialog.h"
 #include "qt/main_window.h"
+#include "qt/overlay_editing.h"
 #include "qt/qt_ports.h"
 #include "qt/qt_settings_store.h"
 
@@ -23,10 +25,12 @@ int main(int argc, char* argv[]) {
     velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
     modal.setDispatcher(core.dispatcher());
     velmora::core::views::installChannelList(core);
+    velmora::core::views::installGridEditing(core);
     velmora::core::maintenance::installPrimaryKeyCheck(core);
     velmora::core::maintenance::installCompactDatabase(core);
 
     velmora::qt::MainWindow window(core);
+    velmora::qt::installOverlayEditing(window, core);
     ports.registerWindow(velmora::core::app::kMainFormName, &window);
     ports.setDialogParent(&window);
     if (!core.start() || ports.programEnded()) {

@@ -1,0 +1,153 @@
+#include "qt/overlay_editing.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScopedValueRollback>
+
+#include "core/app/main_form.h"
+#include "core/grid/virtual_keys.h"
+#include "core/views/grid_edit.h"
+#include "qt/form_widgets.h"
+#include "qt/grid_view.h"
+#include "qt/main_window.h"
+
+namespace velmora::qt {
+
+namespace {
+
+namespace vk = core::grid::vk;
+namespace views = core::views;
+
+const char* const kOverlays[] = {views::kTextEditor, views::kGroupList, views::kRowPopup};
+
+QFont overlayFont(const core::form::FontSpec& spec) {
+    // An empty name is the front end's default font, the one the grid shows without a font
+    // of its own.
+    if (spec.family.empty())
+        return QApplication::font();
+    QFont font(QString::fromStdString(spec.family));
+    font.setPointSizeF(spec.pointSize);
+    font.setBold(spec.bold);
+    return font;
+}
+
+}  // namespace
+
+OverlayEditing::OverlayEditing(core::app::App& app, FormWidgets& widgets, QObject* parent)
+    : QObject(parent), m_app(app), m_widgets(widgets) {
+    for (const char* overlay : kOverlays) {
+        if (QWidget* w = m_widgets.widget(overlay))
+            w->installEventFilter(this);
+    }
+    m_focusObserver = m_app.dispatcher().addFocusObserver(
+        [this](const std::string& form, const std::string& control) {
+            coreMovedFocus(form, control);
+        });
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { qtMovedFocus(now); });
+}
+
+OverlayEditing::~OverlayEditing() {
+    m_app.dispatcher().removeFocusObserver(m_focusObserver);
+}
+
+std::string OverlayEditing::controlOf(QWidget* widget) const {
+    for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        for (const core::form::Control& c : m_widgets.form().controls()) {
+            if (m_widgets.widget(c.name) == w)
+                return c.name;
+        }
+    }
+    return {};
+}
+
+void OverlayEditing::coreMovedFocus(const std::string& form, const std::string& control) {
+    if (form != m_widgets.form().name())
+        return;
+    QWidget* w = m_widgets.widget(control);
+    if (w == nullptr || w->hasFocus() || !w->isVisible())
+        return;
+    QScopedValueRollback<bool> guard(m_movingFocus, true);
+    w->setFocus(Qt::OtherFocusReason);
+}
+
+void OverlayEditing::qtMovedFocus(QWidget* now) {
+    // Focus moved by the core, or by Qt while it applied a change of the core (an overlay
+    // hidden while it had the focus), is no move of the user's.
+    if (m_movingFocus || m_widgets.applying() || now == nullptr)
+        return;
+    const std::string control = controlOf(now);
+    if (control.empty())
+        return;  // a dialog's widget, or one of another window
+    m_app.dispatcher().userFocus(m_widgets.form().name(), control);
+}
+
+void OverlayEditing::dispatchKey(const std::string& control, int keyCode, int shift) {
+    core::form::Event e;
+    e.form = m_widgets.form().name();
+    e.control = control;
+    e.kind = core::form::EventKind::KeyDown;
+    e.keyCode = keyCode;
+    e.shift = shift;
+    m_app.dispatcher().dispatch(e);
+}
+
+void OverlayEditing::shown(const std::string& control, QWidget* widget) {
+    const core::form::Control& c = m_widgets.form().control(control);
+    const QFont font = overlayFont(c.font);
+    if (widget->font() != font)
+        widget->setFont(font);
+    widget->raise();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->setCursorPosition(c.selStart);
+}
+
+bool OverlayEditing::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const std::string control = widget ? controlOf(widget) : std::string();
+    if (control.empty())
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Show) {
+        shown(control, widget);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int code = GridView::virtualKeyCode(key->key(), key->modifiers());
+    const int shift = GridView::shiftMask(key->modifiers());
+    if (control == views::kTextEditor) {
+        if (code == vk::kEscape || code == vk::kReturn || code == vk::kUp || code == vk::kDown) {
+            dispatchKey(control, code, shift);
+            return true;
+        }
+        return false;
+    }
+    auto* list = qobject_cast<QListWidget*>(widget);
+    if (list == nullptr)
+        return false;
+    if (code == vk::kEscape || code == vk::kReturn) {
+        dispatchKey(control, code, shift);
+        return true;
+    }
+    // Let the list move its selection first; a move is the list's click.
+    const int before = list->currentRow();
+    static_cast<QObject*>(list)->event(event);
+    if (list->currentRow() != before && list->isVisible()) {
+        core::form::Event click;
+        click.form = m_widgets.form().name();
+        click.control = control;
+        click.kind = core::form::EventKind::Click;
+        m_app.dispatcher().dispatch(click);
+    }
+    return true;
+}
+
+void installOverlayEditing(MainWindow& window, core::app::App& app) {
+    new OverlayEditing(app, window.widgets(), &window);
+}
+
+}  // namespace velmora::qt
