@@ -22,15 +22,30 @@ namespace views = core::views;
 
 const char* const kOverlays[] = {views::kTextEditor, views::kGroupList, views::kRowPopup};
 
-QFont overlayFont(const core::form::FontSpec& spec) {
-    // An empty name is the front end's default font, the one the grid shows without a font
-    // of its own.
-    if (spec.family.empty())
-        return QApplication::font();
-    QFont font(QString::fromStdString(spec.family));
+// An empty name is the front end's default font: the one the grid widget shows.
+QFont overlayFont(const core::form::FontSpec& spec, const QWidget* grid) {
+    QFont font = spec.family.empty() && grid != nullptr
+                     ? grid->font()
+                     : QFont(QString::fromStdString(spec.family));
     font.setPointSizeF(spec.pointSize);
     font.setBold(spec.bold);
     return font;
+}
+
+// The system colours the overlays are drawn in: the editor in the tooltip background, the
+// popup in the scroll-bar colour (the button face on the desktops Qt draws for).
+void applySystemColours(QWidget* editor, QWidget* popup) {
+    if (editor != nullptr) {
+        QPalette p = editor->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
+        p.setColor(QPalette::Text, p.color(QPalette::ToolTipText));
+        editor->setPalette(p);
+    }
+    if (popup != nullptr) {
+        QPalette p = popup->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::Button));
+        popup->setPalette(p);
+    }
 }
 
 }  // namespace
@@ -41,6 +56,7 @@ OverlayEditing::OverlayEditing(core::app::App& app, FormWidgets& widgets, QObjec
         if (QWidget* w = m_widgets.widget(overlay))
             w->installEventFilter(this);
     }
+    applySystemColours(m_widgets.widget(views::kTextEditor), m_widgets.widget(views::kRowPopup));
     m_focusObserver = m_app.dispatcher().addFocusObserver(
         [this](const std::string& form, const std::string& control) {
             coreMovedFocus(form, control);
@@ -96,7 +112,7 @@ void OverlayEditing::dispatchKey(const std::string& control, int keyCode, int sh
 
 void OverlayEditing::shown(const std::string& control, QWidget* widget) {
     const core::form::Control& c = m_widgets.form().control(control);
-    const QFont font = overlayFont(c.font);
+    const QFont font = overlayFont(c.font, m_widgets.widget(views::kMainGrid));
     if (widget->font() != font)
         widget->setFont(font);
     widget->raise();
@@ -111,6 +127,20 @@ bool OverlayEditing::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Show) {
         shown(control, widget);
+        return false;
+    }
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* list = qobject_cast<QListWidget*>(widget)) {
+            // An item view makes its first item current when it gets the focus without one;
+            // the list box keeps no selection, so Enter on the fresh popup runs nothing.
+            const int selected = m_widgets.form().control(control).listIndex;
+            m_widgets.applyGuarded([&] {
+                static_cast<QObject*>(list)->event(event);
+                if (list->currentRow() != selected)
+                    list->setCurrentRow(selected);
+            });
+            return true;
+        }
         return false;
     }
     if (event->type() != QEvent::KeyPress)
