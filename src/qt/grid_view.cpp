@@ -274,6 +274,10 @@ void GridView::scrollContentsBy(int dx, int dy) {
                             horizontalScrollBar()->value() + m_model->colOffset());
     }
     QTableView::scrollContentsBy(dx, dy);
+    // The "scroll" handlers may have changed cells and closed an editor laid over the grid
+    // while the pixels were about to move; moved pixels would show those old cells.
+    if (!m_applying)
+        viewport()->update();
 }
 
 void GridView::scrollCurrentIntoView() {
