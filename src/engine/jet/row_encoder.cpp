@@ -21,12 +21,12 @@ Status mismatch(const ColumnDef& c) {
                          "value of column '" + c.name + "' does not match its type");
 }
 
-// Fixed-size bytes of a value of a fixed-size type.
-Result<std::vector<uint8_t>> fixedBytes(const ColumnDef& c, const Value& v) {
-    std::vector<uint8_t> out;
-    auto put = [&](uint64_t x, int n) {
+// Writes the bytes of a value of a fixed-size type into `buf` (17 bytes suffice for every
+// type) and returns how many there are.
+Result<size_t> fixedBytes(const ColumnDef& c, const Value& v, uint8_t* buf) {
+    auto put = [&](uint64_t x, size_t at, int n) {
         for (int i = 0; i < n; ++i)
-            out.push_back(uint8_t(x >> (8 * i)));
+            buf[at + size_t(i)] = uint8_t(x >> (8 * i));
     };
     switch (c.type) {
         case ColumnType::Byte:
@@ -35,17 +35,16 @@ Result<std::vector<uint8_t>> fixedBytes(const ColumnDef& c, const Value& v) {
             auto* i = std::get_if<int64_t>(&v);
             if (!i)
                 return mismatch(c);
-            put(uint64_t(*i), c.type == ColumnType::Byte      ? 1
-                              : c.type == ColumnType::Integer ? 2
-                                                              : 4);
-            return out;
+            int n = c.type == ColumnType::Byte ? 1 : c.type == ColumnType::Integer ? 2 : 4;
+            put(uint64_t(*i), 0, n);
+            return size_t(n);
         }
         case ColumnType::Currency: {
             auto* x = std::get_if<store::Currency>(&v);
             if (!x)
                 return mismatch(c);
-            put(uint64_t(x->scaled), 8);
-            return out;
+            put(uint64_t(x->scaled), 0, 8);
+            return size_t(8);
         }
         case ColumnType::Single: {
             auto* f = std::get_if<float>(&v);
@@ -53,8 +52,8 @@ Result<std::vector<uint8_t>> fixedBytes(const ColumnDef& c, const Value& v) {
                 return mismatch(c);
             uint32_t bits;
             std::memcpy(&bits, f, 4);
-            put(bits, 4);
-            return out;
+            put(bits, 0, 4);
+            return size_t(4);
         }
         case ColumnType::Double:
         case ColumnType::DateTime: {
@@ -67,14 +66,15 @@ Result<std::vector<uint8_t>> fixedBytes(const ColumnDef& c, const Value& v) {
                 return mismatch(c);
             uint64_t bits;
             std::memcpy(&bits, &d, 8);
-            put(bits, 8);
-            return out;
+            put(bits, 0, 8);
+            return size_t(8);
         }
         case ColumnType::Guid: {
             auto* g = std::get_if<store::Guid>(&v);
             if (!g)
                 return mismatch(c);
-            return std::vector<uint8_t>(g->bytes.begin(), g->bytes.end());
+            std::copy(g->bytes.begin(), g->bytes.end(), buf);
+            return g->bytes.size();
         }
         case ColumnType::Numeric: {
             auto* d = std::get_if<store::Decimal>(&v);
@@ -85,46 +85,79 @@ Result<std::vector<uint8_t>> fixedBytes(const ColumnDef& c, const Value& v) {
                 m *= 10;
             for (uint8_t s = c.scale; s < d->scale; ++s)
                 m /= 10;
-            out.push_back(d->negative ? 0x80 : 0x00);
+            buf[0] = d->negative ? 0x80 : 0x00;
             for (int w = 3; w >= 0; --w)
-                put(uint32_t(m >> (32 * w)), 4);
-            return out;
+                put(uint32_t(m >> (32 * w)), 1 + 4 * size_t(3 - w), 4);
+            return size_t(17);
         }
         default:
             return mismatch(c);
     }
 }
 
-// The bytes of any non-Boolean, non-Null value as the row stores them.
-Result<std::vector<uint8_t>> valueBytes(const ColumnDef& c, const Value& v,
-                                        const LongValueSink& sink) {
+// Appends the stored bytes of a Text or Memo value to `out`. Plain ASCII, by far the most
+// common text, is encoded without converting to UTF-16 first.
+void appendJet4Text(std::vector<uint8_t>& out, const ColumnDef& column, const std::string& utf8) {
+    const bool compress = (column.extendedFlags & 0x01) != 0;
+    bool ascii = true;
+    for (char ch : utf8) {
+        uint8_t u = uint8_t(ch);
+        ascii = ascii && u != 0 && u < 0x80;
+    }
+    if (ascii) {
+        if (compress && utf8.size() >= 3 && utf8.size() <= 1024) {
+            out.push_back(0xFF);
+            out.push_back(0xFE);
+            out.insert(out.end(), utf8.begin(), utf8.end());
+        } else {
+            for (char ch : utf8) {
+                out.push_back(uint8_t(ch));
+                out.push_back(0);
+            }
+        }
+        return;
+    }
+    if (compress) {
+        std::u16string units = text::utf8ToUtf16(utf8);
+        if (units.size() >= 3 && units.size() <= 1024) {
+            if (auto compressed = text::encodeJet4Compressed(utf8)) {
+                out.insert(out.end(), compressed->begin(), compressed->end());
+                return;
+            }
+        }
+    }
+    std::vector<uint8_t> plain = text::encodeUtf16le(utf8);
+    out.insert(out.end(), plain.begin(), plain.end());
+}
+
+// Appends the bytes of a value of a variable-length column as the row stores them.
+Status appendVariable(std::vector<uint8_t>& out, const ColumnDef& c, const Value& v,
+                      const LongValueSink& sink) {
     switch (c.type) {
         case ColumnType::Text: {
             auto* s = std::get_if<std::string>(&v);
             if (!s)
                 return mismatch(c);
-            if (c.isFixed()) {
-                // Fixed text: plain UTF-16 padded with blanks to the column size.
-                std::vector<uint8_t> out = text::encodeUtf16le(*s);
-                size_t used = out.size();
-                out.resize(c.length, 0);
-                for (size_t i = used; i + 1 < c.length; i += 2)
-                    out[i] = 0x20;
-                return out;
-            }
-            return encodeJet4TextValue(c, *s);
+            appendJet4Text(out, c, *s);
+            return Status::ok();
         }
-        case ColumnType::Memo: {
-            auto* s = std::get_if<std::string>(&v);
-            if (!s)
-                return mismatch(c);
-            return sink(c, encodeJet4TextValue(c, *s));
-        }
+        case ColumnType::Memo:
         case ColumnType::Ole: {
-            auto* b = std::get_if<store::Blob>(&v);
-            if (!b)
-                return mismatch(c);
-            return sink(c, *b);
+            std::vector<uint8_t> data;
+            if (c.type == ColumnType::Memo) {
+                auto* s = std::get_if<std::string>(&v);
+                if (!s)
+                    return mismatch(c);
+                appendJet4Text(data, c, *s);
+            } else {
+                auto* b = std::get_if<store::Blob>(&v);
+                if (!b)
+                    return mismatch(c);
+                data = *b;
+            }
+            VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> field, sink(c, std::move(data)));
+            out.insert(out.end(), field.begin(), field.end());
+            return Status::ok();
         }
         case ColumnType::Binary:
         case ColumnType::Unknown0D:
@@ -132,24 +165,60 @@ Result<std::vector<uint8_t>> valueBytes(const ColumnDef& c, const Value& v,
             auto* b = std::get_if<store::Blob>(&v);
             if (!b)
                 return mismatch(c);
-            return *b;
+            out.insert(out.end(), b->begin(), b->end());
+            return Status::ok();
         }
-        default:
-            return fixedBytes(c, v);
+        default: {
+            uint8_t buf[17];
+            VELMORA_ASSIGN_OR_RETURN(size_t n, fixedBytes(c, v, buf));
+            out.insert(out.end(), buf, buf + n);
+            return Status::ok();
+        }
+    }
+}
+
+// Fills the fixed-area field of a non-Null value; a value longer than the column is cut to
+// the column's size, a shorter one leaves zeros.
+Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v,
+                     const LongValueSink& sink) {
+    switch (c.type) {
+        case ColumnType::Text: {
+            // Fixed text: plain UTF-16 padded with blanks to the column size.
+            auto* s = std::get_if<std::string>(&v);
+            if (!s)
+                return mismatch(c);
+            std::vector<uint8_t> units = text::encodeUtf16le(*s);
+            size_t used = std::min<size_t>(units.size(), c.length);
+            std::copy_n(units.begin(), used, field);
+            for (size_t i = used; i + 1 < c.length; i += 2)
+                field[i] = 0x20;
+            return Status::ok();
+        }
+        case ColumnType::Memo:
+        case ColumnType::Ole:
+        case ColumnType::Binary:
+        case ColumnType::Unknown0D:
+        case ColumnType::Unknown11: {
+            std::vector<uint8_t> bytes;
+            VELMORA_RETURN_IF_ERROR(appendVariable(bytes, c, v, sink));
+            std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), c.length), field);
+            return Status::ok();
+        }
+        default: {
+            uint8_t buf[17];
+            VELMORA_ASSIGN_OR_RETURN(size_t n, fixedBytes(c, v, buf));
+            std::copy_n(buf, std::min<size_t>(n, c.length), field);
+            return Status::ok();
+        }
     }
 }
 
 }  // namespace
 
 std::vector<uint8_t> encodeJet4TextValue(const ColumnDef& column, const std::string& utf8) {
-    if (column.extendedFlags & 0x01) {
-        std::u16string units = text::utf8ToUtf16(utf8);
-        if (units.size() >= 3 && units.size() <= 1024) {
-            if (auto compressed = text::encodeJet4Compressed(utf8))
-                return *compressed;
-        }
-    }
-    return text::encodeUtf16le(utf8);
+    std::vector<uint8_t> out;
+    appendJet4Text(out, column, utf8);
+    return out;
 }
 
 Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, const store::Row& row,
@@ -163,11 +232,19 @@ Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, con
         if (c.isFixed() && c.type != ColumnType::Boolean)
             fixedArea = std::max<size_t>(fixedArea, size_t(c.fixedOffset) + c.length);
     }
-    std::vector<uint8_t> mask(maskSize, 0);
-    std::vector<uint8_t> out(2 + fixedArea, 0);
-    putU16(out, 0, uint16_t(columnCount));
     const size_t slots = schema.variableColumns;
-    std::vector<std::vector<uint8_t>> variable(slots);
+    std::vector<uint8_t> out;
+    out.reserve(2 + fixedArea + 32 * slots + 2 * slots + 4 + maskSize);
+    out.resize(2 + fixedArea, 0);
+    putU16(out, 0, uint16_t(columnCount));
+    std::vector<uint8_t> mask(maskSize, 0);
+    // Per variable slot: the position in `row` of the value it holds (row.size(): empty),
+    // and later where its data starts.
+    struct Slot {
+        size_t value;
+        uint16_t start;
+    };
+    std::vector<Slot> variable(slots, Slot{row.size(), 0});
     for (size_t i = 0; i < row.size(); ++i) {
         const ColumnDef& c = schema.columns[i];
         if (c.number >= columnCount) {
@@ -186,10 +263,9 @@ Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, con
         if (store::isNull(v))
             continue;
         mask[c.number / 8] |= uint8_t(1u << (c.number % 8));
-        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> bytes, valueBytes(c, v, longValues));
         if (c.isFixed()) {
-            size_t n = std::min<size_t>(bytes.size(), c.length);
-            std::copy_n(bytes.begin(), n, out.begin() + 2 + c.fixedOffset);
+            VELMORA_RETURN_IF_ERROR(
+                putFixedField(out.data() + 2 + c.fixedOffset, c, v, longValues));
         } else {
             if (c.variableSlot >= slots) {
                 return Status::error(err::kNotADatabase,
@@ -197,22 +273,24 @@ Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, con
                                          std::to_string(c.variableSlot) + " beyond the table's " +
                                          std::to_string(slots));
             }
-            variable[c.variableSlot] = std::move(bytes);
+            variable[c.variableSlot].value = i;
         }
     }
     if (slots > 0) {
         // Offsets are 16 bits; anything that large is refused below as too long anyway.
-        std::vector<uint16_t> starts(slots + 1);
-        for (size_t s = 0; s < slots; ++s) {
-            starts[s] = uint16_t(out.size());
-            out.insert(out.end(), variable[s].begin(), variable[s].end());
+        for (Slot& slot : variable) {
+            slot.start = uint16_t(out.size());
+            if (slot.value < row.size()) {
+                VELMORA_RETURN_IF_ERROR(
+                    appendVariable(out, schema.columns[slot.value], row[slot.value], longValues));
+            }
         }
-        starts[slots] = uint16_t(out.size());
+        const uint16_t end = uint16_t(out.size());
         size_t trailer = out.size();
         out.resize(trailer + 2 + 2 * slots + 2);
-        putU16(out, trailer, starts[slots]);
+        putU16(out, trailer, end);
         for (size_t s = 0; s < slots; ++s)
-            putU16(out, trailer + 2 + 2 * (slots - 1 - s), starts[s]);
+            putU16(out, trailer + 2 + 2 * (slots - 1 - s), variable[s].start);
         putU16(out, trailer + 2 + 2 * slots, uint16_t(slots));
     }
     out.insert(out.end(), mask.begin(), mask.end());

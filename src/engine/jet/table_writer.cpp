@@ -224,15 +224,29 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     std::vector<std::pair<store::RowId, RowPointer>> placed;
     placed.reserve(table.liveRowCount());
     Status failure;
+    // Small long values stay inline unless that makes the row too large. The first encoding
+    // keeps small values inline and only notes larger ones; when the row has none, or it
+    // fits, that image is final, and only rows with a value for LVAL pages are encoded again.
+    bool needsPages = false;
+    const LongValueSink inlineFirst = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+        if (bytes.size() <= kMaxInlineLongValue)
+            return longValues.store(c, std::move(bytes), true);
+        needsPages = true;
+        return Result<std::vector<uint8_t>>(std::vector<uint8_t>(12, 0));
+    };
+    bool allowInline = true;
+    const LongValueSink toPages = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+        return longValues.store(c, std::move(bytes), allowInline);
+    };
     table.forEachLive([&](store::RowId id, const store::Row& row) {
         if (!failure.isOk())
             return;
-        // Keep small long values inline unless that makes the row too large.
-        bool allowInline = encodeJet4Row(schema, row, sizingLongValueSink()).isOk();
-        LongValueSink sink = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
-            return longValues.store(c, std::move(bytes), allowInline);
-        };
-        Result<std::vector<uint8_t>> image = encodeJet4Row(schema, row, sink);
+        needsPages = false;
+        Result<std::vector<uint8_t>> image = encodeJet4Row(schema, row, inlineFirst);
+        if (needsPages || !image.isOk()) {
+            allowInline = image.isOk();
+            image = encodeJet4Row(schema, row, toPages);
+        }
         if (!image.isOk()) {
             failure = ctx(image.status());
             return;
