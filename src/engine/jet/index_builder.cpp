@@ -2,6 +2,7 @@
 #include "engine/jet/index_builder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "engine/base/coding.h"
@@ -95,8 +96,13 @@ std::vector<uint8_t> renderPage(const JetFormat& fmt, uint32_t tdefPage, const B
 }  // namespace
 
 bool entryLess(const LeafEntry& a, const LeafEntry& b) {
-    if (a.key != b.key)
-        return a.key < b.key;
+    // One pass over the common bytes: this runs n log n times for every index of a commit.
+    const size_t common = std::min(a.key.size(), b.key.size());
+    const int order = common == 0 ? 0 : std::memcmp(a.key.data(), b.key.data(), common);
+    if (order != 0)
+        return order < 0;
+    if (a.key.size() != b.key.size())
+        return a.key.size() < b.key.size();
     if (a.dataPage != b.dataPage)
         return a.dataPage < b.dataPage;
     return a.dataRow < b.dataRow;

@@ -262,6 +262,7 @@ Status checkIndexEncodable(const store::TableSchema& schema, const store::RealIn
 Result<KeyBytes> encodeIndexKey(const store::TableSchema& schema, const store::RealIndex& index,
                                 const store::Row& row, KeyFormat format) {
     KeyBytes key;
+    key.reserve(16 * index.columns.size());
     for (const store::IndexColumn& ic : index.columns) {
         size_t pos = schema.columns.size();
         for (size_t i = 0; i < schema.columns.size(); ++i) {

@@ -117,17 +117,20 @@ void appendJet4Text(std::vector<uint8_t>& out, const ColumnDef& column, const st
         }
         return;
     }
-    if (compress) {
-        std::u16string units = text::utf8ToUtf16(utf8);
-        if (units.size() >= 3 && units.size() <= 1024) {
-            if (auto compressed = text::encodeJet4Compressed(utf8)) {
-                out.insert(out.end(), compressed->begin(), compressed->end());
-                return;
-            }
-        }
+    // Compressed form: every character one byte in U+0001..U+00FF.
+    const std::u16string units = text::utf8ToUtf16(utf8);
+    if (compress && units.size() >= 3 && units.size() <= 1024 &&
+        std::all_of(units.begin(), units.end(), [](char16_t u) { return u != 0 && u <= 0xFF; })) {
+        out.push_back(0xFF);
+        out.push_back(0xFE);
+        for (char16_t u : units)
+            out.push_back(uint8_t(u));
+        return;
     }
-    std::vector<uint8_t> plain = text::encodeUtf16le(utf8);
-    out.insert(out.end(), plain.begin(), plain.end());
+    for (char16_t u : units) {
+        out.push_back(uint8_t(u));
+        out.push_back(uint8_t(u >> 8));
+    }
 }
 
 // Appends the bytes of a value of a variable-length column as the row stores them.
