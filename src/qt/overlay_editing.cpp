@@ -6,6 +6,8 @@
 #include <QListWidget>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 #include "core/app/main_form.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/grid_edit.h"
@@ -118,6 +120,18 @@ void OverlayEditing::shown(const std::string& control, QWidget* widget) {
     widget->raise();
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         edit->setCursorPosition(c.selStart);
+    if (auto* list = qobject_cast<QListWidget*>(widget)) {
+        // The core sized the list as one grid row per item; its items are that high too,
+        // less what the frame takes when the list holds them all.
+        const int count = std::max(list->count(), 1);
+        int rowHeight = m_widgets.twipsToPixelsY(m_app.grid().cellHeight());
+        const int inner = list->height() - 2 * list->frameWidth();
+        if (rowHeight * count <= list->height() && rowHeight * count > inner)
+            rowHeight = std::max(inner / count, 1);
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setSizeHint(QSize(1, rowHeight));
+        list->doItemsLayout();
+    }
 }
 
 bool OverlayEditing::eventFilter(QObject* watched, QEvent* event) {
