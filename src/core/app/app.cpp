@@ -64,6 +64,16 @@ bool App::askSaveQuestion() {
     return true;
 }
 
+void App::runModalCommand(const std::function<void()>& command) {
+    try {
+        afterCommand();
+        command();
+        afterCommand();
+    } catch (...) {
+        abandon(std::current_exception());
+    }
+}
+
 ports::MessageAnswer App::showMessage(std::string_view text, ports::MessageButtons buttons,
                                       ports::MessageIcon icon) {
     return m_ports.messages.showMessage(text, buttons, icon);

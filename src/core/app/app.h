@@ -78,6 +78,13 @@ public:
     // "Save Fav. Channels", or after No), false for Cancel. Asks nothing when FavDirty is off.
     bool askSaveQuestion();
 
+    // Runs one command of a modal window while the command that opened the window is still
+    // running. Changes made before it are committed first and its own are committed after
+    // it, as for any event; an unguarded failure is reported and rolls back only its own
+    // changes. Nothing escapes, so the window stays open and no error reaches the window
+    // system's event loop.
+    void runModalCommand(const std::function<void()>& command);
+
     // A message box with the default title.
     ports::MessageAnswer showMessage(std::string_view text, ports::MessageButtons buttons,
                                      ports::MessageIcon icon = ports::MessageIcon::None);

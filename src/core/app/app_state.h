@@ -56,6 +56,9 @@ struct AppState {
     FilterClick PendingFilterClick = FilterClick::None;
     bool ColorRadio = true;
     bool FirstPaintPending = false;
+    // Set by the Settings window when OK stored a changed setting or the browse button
+    // opened another database; read by the Settings command once the window has closed.
+    bool SettingsChanged = false;
     GroupPickPurpose groupPickPurpose = GroupPickPurpose::None;
 
     // Flag i: field i of the set behind the grid (grid column i + 1) is of type Text.
