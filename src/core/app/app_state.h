@@ -17,7 +17,8 @@
 namespace velmora::core::app {
 
 // What the group picker List4 was opened for ("Put Select in group..." and its relatives).
-enum class GroupPickPurpose { None };
+// The values are the picker's List4Mode numbers: 0 closed, 2 opened for the selection.
+enum class GroupPickPurpose { None = 0, PutSelectInGroup = 2 };
 
 // Codes of the last filter click not yet confirmed by a reload (0: none).
 enum class FilterClick : int {

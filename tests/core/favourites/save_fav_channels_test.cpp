@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "core/app/app_session.h"
+#include "core/favourites/channel_file.h"
 #include "core/views/channel_list.h"
+#include "engine/jet/jet_database.h"
 
 namespace velmora::test {
 namespace {
@@ -60,6 +62,81 @@ TEST_F(SaveFavChannelsTest, NonNumericIdentityFailsOnlyThatRowAndGapsAreReported
         core::ports::MessageAnswer::Ok);
     s.click("Command7");
     EXPECT_EQ(channelName("101", "11953"), "ORF2");
+}
+
+TEST(SaveNumbering, GapsDuplicatesAndAStartAtZeroAreReported) {
+    const std::vector<std::pair<std::vector<int>, bool>> cases = {
+        {{1, 2, 4}, true}, {{1, 2, 2, 3}, true}, {{0, 1, 2}, true}, {{3, 1, 2}, false}};
+    for (const auto& [numbers, reported] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(numbers));
+        AppSession s;
+        const std::string path = s.addDatabaseBuiltBy("WinSTB.mdb", [&](auto& db) {
+            testing::addWinStbTables(db, {.standardRows = false});
+            auto channels = db.table("CHANNELS");
+            ASSERT_TRUE(channels.isOk());
+            int sid = 1;
+            for (int n : numbers) {
+                (*channels)->append({testing::winstb::num(n), testing::winstb::text("C"),
+                                     testing::winstb::text("S19E"), testing::winstb::text("P"),
+                                     testing::winstb::num(sid++), testing::winstb::num(1),
+                                     testing::winstb::num(11000), testing::winstb::num(1),
+                                     testing::winstb::num(0), testing::winstb::num(0)});
+            }
+            ASSERT_TRUE(db.commit().isOk());
+        });
+        s.storeSetting(SettingKey::Language, "eng");
+        s.storeSetting(SettingKey::WinSTBPath, path);
+        ASSERT_TRUE(s.start());
+        core::favourites::installSaveFavChannels(s.app());
+        if (reported) {
+            s.ports().expectMessage(
+                "Channel numbers are not subsequent - may be due to duplicates or missing numbers",
+                core::ports::MessageButtons::Ok, core::ports::MessageIcon::Information,
+                core::ports::MessageAnswer::Ok);
+        }
+        s.click("Command7");
+        s.ports().verify();
+        EXPECT_EQ(s.ports().messages().size(), reported ? 1u : 0u);
+    }
+}
+
+TEST(SaveRealFile, AnUnchangedListLeavesTheTablesAsTheyWere) {
+    VELMORA_REQUIRE_READERS();
+    AppSession s;
+    const std::string file = writeChannelFile(s.folder() / "WinSTB.mdb");
+    const auto favourite = exportedRows(file, "FAVOURITE");
+    const auto channels = exportedRows(file, "CHANNELS");
+    startOn(s, file);
+    core::favourites::installSaveFavChannels(s.app());
+    s.click("Command7");
+    EXPECT_TRUE(s.ports().messages().empty());
+    EXPECT_EQ(exportedRows(file, "FAVOURITE"), favourite);
+    EXPECT_EQ(exportedRows(file, "CHANNELS"), channels);
+    expectFileChecks(file);
+}
+
+TEST(SaveRealFile, ALockedFileIsRefusedOnceBeforeAnyRow) {
+    AppSession s;
+    const std::string file = writeChannelFile(s.folder() / "WinSTB.mdb");
+    // Another program holds the file for writing while the editor runs.
+    auto holder = engine::jet::openStoreDatabase(file, engine::io::Env::posix());
+    ASSERT_TRUE(holder.isOk());
+    ASSERT_FALSE((*holder)->isReadOnly());
+    const auto before = jet_testing::readFileBytes(file);
+    startOn(s, file);
+    core::favourites::installSaveFavChannels(s.app());
+    ASSERT_TRUE(s.app().db().isReadOnly());
+    ASSERT_TRUE(s.app().grid().setTextMatrix(1, col::kName, "Renamed").isOk());
+    s.app().state().FavDirty = true;
+    s.ports().expectMessage(core::ports::MessageAnswer::Ok);
+    s.click("Command7");
+    ASSERT_EQ(s.ports().messages().size(), 1u);
+    const std::string& shown = s.ports().messages()[0].text;
+    EXPECT_EQ(shown.rfind("ERROR writing to database\r\n" + file, 0), 0u) << printable(shown);
+    EXPECT_NE(shown.find(s.app().db().readOnlyReason()), std::string::npos) << printable(shown);
+    EXPECT_FALSE(s.app().db().readOnlyReason().empty());
+    EXPECT_TRUE(s.app().state().FavDirty) << "nothing was stored";
+    EXPECT_EQ(jet_testing::readFileBytes(file), before);
 }
 
 }  // namespace

@@ -1,0 +1,147 @@
+#include "core/favourites/delete_selection.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/favourites/channel_row.h"
+#include "core/views/channel_list.h"
+#include "engine/base/error_codes.h"
+#include "engine/dao/dao_error.h"
+
+namespace velmora::core::favourites {
+
+namespace {
+
+using engine::dao::DaoError;
+using engine::dao::guarded;
+using engine::dao::LockType;
+using engine::dao::Recordset;
+using engine::dao::RecordsetType;
+namespace recordset_option = engine::dao::recordset_option;
+
+Recordset openDynaset(app::App& app, const std::string& sql) {
+    return app.db().openRecordset(sql, RecordsetType::Dynaset, recordset_option::kInconsistent,
+                                  LockType::Optimistic);
+}
+
+ChannelRow readRow(const grid::GridModel& grid, int row) {
+    std::optional<ChannelRow> r = ChannelRow::read(grid, row);
+    if (!r) {
+        // Such a cell cannot go into a condition; the lookup fails as Jet's would.
+        throw DaoError(engine::err::kTypeMismatch, "Data type mismatch in criteria expression.");
+    }
+    return std::move(*r);
+}
+
+int assignmentCount(Recordset& rs) {
+    if (rs.eof())
+        return 0;
+    rs.moveLast();
+    const int n = rs.recordCount();
+    rs.moveFirst();
+    return n;
+}
+
+std::string trimBlanks(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+void removeGridRow(grid::GridModel& grid, int row) {
+    const engine::Status s =
+        grid.dataRowCount() == 1 ? grid.setRows(grid.fixedRows()) : grid.removeItem(row);
+    engine::dao::throwIfError(s);
+}
+
+// Deletes the channel's CHANNELS row of this frequency; false when that failed, also when
+// there was no such row.
+bool deleteChannel(app::App& app, const ChannelRow& row) {
+    return guarded([&] {
+               Recordset rs = openDynaset(app, row.channelForDeleteSql());
+               rs.deleteCurrent();
+               rs.close();
+           }) == 0;
+}
+
+}  // namespace
+
+bool deleteChannelRow(app::App& app, int row) {
+    grid::GridModel& grid = app.grid();
+    const ChannelRow channel = readRow(grid, row);
+    Recordset rs = openDynaset(app, channel.assignmentsSql());
+    const int count = assignmentCount(rs);
+    bool removed = false;
+    if (count == 1) {
+        rs.deleteCurrent();
+        rs.close();
+        if (deleteChannel(app, channel)) {
+            removeGridRow(grid, row);
+            removed = true;
+        } else {
+            app.showMessage("ERROR", ports::MessageButtons::Ok);
+        }
+    } else if (count > 1) {
+        for (; !rs.eof(); rs.moveNext()) {
+            engine::dao::Field name = rs.field("FAVNAME");
+            if (!name.isNull() && trimBlanks(name.text()) == channel.favorite)
+                rs.deleteCurrent();
+        }
+        rs.close();
+        removeGridRow(grid, row);
+        removed = true;
+    }
+    return removed;
+}
+
+void DeleteSelection(app::App& app) {
+    if (app.state().MultiFavAdded) {
+        app.showMessage(app.text(app::UiKey::msgDeleteAfterMultiFav), ports::MessageButtons::Ok);
+        return;
+    }
+    grid::GridModel& grid = app.grid();
+    // Only data rows count; a selection reaching into the header row starts below it.
+    const int top = std::max(std::min(grid.row(), grid.rowSel()), grid.fixedRows());
+    const int bottom = std::min(std::max(grid.row(), grid.rowSel()), grid.rows() - 1);
+    const int n = bottom - top + 1;
+    if (n <= 0)
+        return;
+
+    bool ask = n > 1;
+    if (n == 1) {
+        const ChannelRow channel = readRow(grid, top);
+        Recordset rs = openDynaset(app, channel.assignmentsSql());
+        ask = assignmentCount(rs) == 1;
+        rs.close();
+    }
+    if (ask) {
+        const std::string question = app.text(app::UiKey::msgAskDeletePrefix2) + std::to_string(n) +
+                                     app.text(app::UiKey::msgChannelsNoWayBack);
+        if (app.showMessage(question, ports::MessageButtons::OkCancel) ==
+            ports::MessageAnswer::Cancel) {
+            return;
+        }
+    }
+
+    // A removed row lets the next one move up to `t`; a row that stays is stepped over, so a
+    // channel without assignments cannot hold up the rows below it.
+    int t = top;
+    for (int pass = 0; pass < n && t < grid.rows(); ++pass) {
+        if (!deleteChannelRow(app, t))
+            ++t;
+    }
+    app.mainForm().setCaption("Label1",
+                              std::to_string(grid.rows() - 1) + app.text(app::UiKey::txtChannels));
+}
+
+void installDeleteSelection(app::App& app) {
+    app.commands().install(app::command::kDeleteSelection, [&app] { DeleteSelection(app); });
+    app.dispatcher().on(app::kMainFormName, "Command9", form::EventKind::Click,
+                        [&app](const form::Event&) { DeleteSelection(app); });
+}
+
+}  // namespace velmora::core::favourites

@@ -1,0 +1,31 @@
+// "Delete Selection": removes the favourite assignments of the selected channel-list rows
+// from the database at once. A row whose channel has several assignments loses only the one
+// to its own group; a row whose channel has exactly one loses it together with the channel's
+// CHANNELS row (of that row's frequency). Each deleted row leaves the grid.
+//
+// The passes start at the topmost selected row. A deleted row lets the next one move up into
+// its place; a row that stays (its channel has no assignment, or its channel row could not be
+// deleted) is stepped over, so every selected row is visited exactly once.
+//
+// Refused while a drop in add mode has given a channel a further grid row (MultiFavAdded):
+// the rows no longer match the assignments one to one until the list is built again.
+#pragma once
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::favourites {
+
+// Installs the command as command::kDeleteSelection and on the button Command9. The grid's
+// Delete key and the row popup's Delete entry run it by name.
+void installDeleteSelection(app::App& app);
+
+void DeleteSelection(app::App& app);
+
+// Deletes what grid row `row` stands for; true when the row was removed from the grid.
+// A row whose SID, NID or FREQUENCY cell is not a number throws DaoError 3464 before any
+// statement runs, as the lookup itself would fail.
+bool deleteChannelRow(app::App& app, int row);
+
+}  // namespace velmora::core::favourites

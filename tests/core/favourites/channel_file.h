@@ -1,0 +1,91 @@
+// A real Jet file shaped like the receiver's channel database, written by our engine, for the
+// favourite commands' session tests: the standard rows (see winstb_fixture.h) plus ORF1 also
+// in "Kids" (a channel in two groups) and "O'Brien TV" in "News". After a session wrote to it,
+// the file is checked by velmora-db and read back by mdbtools.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/app/app_session.h"
+#include "engine/io/file.h"
+#include "engine/jet/jet_database.h"
+#include "engine/jet/new_database.h"
+#include "engine/jet/writer_support.h"
+#include "engine/sql/winstb_fixture.h"
+
+namespace velmora::test {
+
+namespace jet_testing = engine::jet::testing;
+
+inline std::string writeChannelFile(const std::filesystem::path& path) {
+    using namespace testing::winstb;
+    engine::io::Env& env = engine::io::Env::posix();
+    EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
+    auto db = engine::jet::openStoreDatabase(path.string(), env);
+    EXPECT_TRUE(db.isOk());
+    testing::addWinStbTables(**db);
+    auto channels = (*db)->table("CHANNELS");
+    auto favourite = (*db)->table("FAVOURITE");
+    EXPECT_TRUE(channels.isOk() && favourite.isOk());
+    (*channels)->append({num(8), text("O'Brien TV"), text("S19E"), text("IE"), num(400), num(4),
+                         num(11111), num(401), num(0), num(402)});
+    (*favourite)->append({text("Kids"), num(1), text("S19E"), num(100), num(1)});
+    (*favourite)->append({text("News"), num(3), text("S19E"), num(400), num(4)});
+    EXPECT_TRUE((*db)->commit().isOk());
+    return path.string();
+}
+
+// The table as mdb-export prints it, header first, data lines sorted.
+inline std::vector<std::string> exportedRows(const std::string& file, const std::string& table) {
+    const jet_testing::ProcessResult r = jet_testing::mdbExport(file, table);
+    EXPECT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> lines;
+    std::istringstream in(r.out);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    if (!lines.empty())
+        std::sort(lines.begin() + 1, lines.end());
+    return lines;
+}
+
+inline bool hasRow(const std::vector<std::string>& rows, const std::string& line) {
+    return std::find(rows.begin(), rows.end(), line) != rows.end();
+}
+
+// Skips the test, saying why, when the independent readers are not at hand.
+#define VELMORA_REQUIRE_READERS()                                                   \
+    do {                                                                            \
+        if (!jet_testing::haveMdbTools())                                           \
+            GTEST_SKIP() << "mdbtools are not installed";                           \
+        if (!std::filesystem::exists(std::string(VELMORA_BIN_DIR) + "/velmora-db")) \
+            GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;       \
+    } while (0)
+
+inline void expectFileChecks(const std::string& file) {
+    const jet_testing::ProcessResult check = jet_testing::velmoraCheck(file);
+    EXPECT_EQ(check.status, 0) << check.out;
+}
+
+// A session over `file`, started (language English) and painted.
+inline void startOn(AppSession& s, const std::string& file) {
+    s.storeSetting(core::app::SettingKey::Language, "eng");
+    s.storeSetting(core::app::SettingKey::WinSTBPath, file);
+    ASSERT_TRUE(s.start());
+}
+
+// The grid row showing channel `name` in group `group`, or -1.
+inline int gridRow(AppSession& s, const std::string& name, const std::string& group) {
+    for (int r = 1; r < s.app().grid().rows(); ++r) {
+        if (s.cell(r, 4) == name && s.cell(r, 5) == group)
+            return r;
+    }
+    return -1;
+}
+
+}  // namespace velmora::test
