@@ -3,6 +3,9 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/favourites/delete_selection.h"
+#include "core/favourites/put_select_in_group.h"
+#include "core/favourites/save_fav_channels.h"
 #include "core/maintenance/compact_database.h"
 #include "core/maintenance/primary_key_check.h"
 #include "core/views/channel_list.h"
@@ -10,6 +13,7 @@
 #include "qt/form_dialog.h"
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
+#include "qt/picker_keys.h"
 #include "qt/qt_ports.h"
 #include "qt/qt_settings_store.h"
 
@@ -26,11 +30,15 @@ int main(int argc, char* argv[]) {
     modal.setDispatcher(core.dispatcher());
     velmora::core::views::installChannelList(core);
     velmora::core::views::installGridEditing(core);
+    velmora::core::favourites::installSaveFavChannels(core);
+    velmora::core::favourites::installDeleteSelection(core);
+    velmora::core::favourites::installPutSelectInGroup(core);
     velmora::core::maintenance::installPrimaryKeyCheck(core);
     velmora::core::maintenance::installCompactDatabase(core);
 
     velmora::qt::MainWindow window(core);
     velmora::qt::installOverlayEditing(window, core);
+    velmora::qt::installGroupPickerKeys(window, core);
     ports.registerWindow(velmora::core::app::kMainFormName, &window);
     ports.setDialogParent(&window);
     if (!core.start() || ports.programEnded()) {

@@ -1,0 +1,103 @@
+// "Save Fav. Channels" over the demo database at 8 192, 16 384 and 32 767 channels: the whole
+// command as the program runs it on a click, every grid row looked up in FAVOURITE and
+// CHANNELS and stored again, the numbering check, and the commit of the file at the end of
+// the event. The time per row should stay flat as the list grows.
+//
+// Each size's file is written and the program started on it (the channel list loaded)
+// outside the timed part. Every round renames one channel so that the commit has a change
+// to write.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/app/app_session.h"
+#include "core/favourites/save_fav_channels.h"
+#include "core/views/channel_list.h"
+#include "demo/demo_generator.h"
+#include "demo/demo_populate.h"
+#include "engine/io/file.h"
+#include "engine/jet/jet_database.h"
+#include "engine/jet/new_database.h"
+
+namespace {
+
+using namespace velmora;
+
+struct Program {
+    std::unique_ptr<test::AppSession> session;
+    bool ok = false;
+};
+
+bool writeDemoFile(const std::string& path, int channels) {
+    engine::io::Env& env = engine::io::Env::posix();
+    if (!engine::jet::createDatabase(env, path).isOk())
+        return false;
+    auto db = engine::jet::openStoreDatabase(path, env);
+    demo::DemoOptions options;
+    options.channels = channels;
+    auto content = demo::generateDemoDatabase(options);
+    return db.isOk() && content.isOk() && demo::addDemoTables(**db, *content).isOk() &&
+           (*db)->commit().isOk();
+}
+
+Program& programWith(int channels) {
+    static std::map<int, Program> programs;
+    Program& p = programs[channels];
+    if (p.session)
+        return p;
+    p.session = std::make_unique<test::AppSession>();
+    test::AppSession& s = *p.session;
+    const std::string path =
+        (s.folder() / ("WinSTB-" + std::to_string(channels) + ".mdb")).string();
+    if (!writeDemoFile(path, channels))
+        return p;
+    s.storeSetting(core::app::SettingKey::Language, "eng");
+    s.storeSetting(core::app::SettingKey::WinSTBPath, path);
+    p.ok = s.start() && !s.app().db().isReadOnly();
+    core::favourites::installSaveFavChannels(s.app());
+    return p;
+}
+
+void BM_SaveFavChannels(benchmark::State& state) {
+    Program& p = programWith(static_cast<int>(state.range(0)));
+    if (!p.ok) {
+        state.SkipWithError("cannot write and open the demo database");
+        return;
+    }
+    test::AppSession& s = *p.session;
+    core::grid::GridModel& grid = s.app().grid();
+    const int row = grid.rows() / 2;
+    int round = 0;
+    for (auto _ : state) {
+        if (!grid.setTextMatrix(row, core::views::channel_col::kName,
+                                "Kanal " + std::to_string(++round))
+                 .isOk()) {
+            state.SkipWithError("grid refused the name");
+            return;
+        }
+        // The demo's numbering has no gaps, so no message box can stop the command.
+        s.click("Command7");
+        if (!s.ports().messages().empty()) {
+            state.SkipWithError("the save showed a message");
+            return;
+        }
+    }
+    state.counters["rows"] = grid.dataRowCount();
+    // Seconds of CPU per grid row: flat across the three sizes when the save is linear.
+    state.counters["per_row"] = benchmark::Counter(
+        double(grid.dataRowCount()),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SaveFavChannels)
+    ->Arg(8192)
+    ->Arg(16384)
+    ->Arg(32767)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+}  // namespace
+BENCHMARK_MAIN();
