@@ -26,6 +26,8 @@ void QtModalHost::showModal(core::form::Form& form) {
         const auto g = form.geometry();
         dialog.setFixedSize(widgets.twipsToPixelsX(g.width - kDialogFrameWidth),
                             widgets.twipsToPixelsY(g.height - kDialogFrameHeight));
+        // The core places its windows in screen twips, as it places the main window.
+        dialog.move(widgets.twipsToPixelsX(g.left), widgets.twipsToPixelsY(g.top));
         if (form.backColor()) {
             QPalette p = dialog.palette();
             const auto c = *form.backColor();

@@ -108,6 +108,9 @@ QWidget* FormWidgets::create(const Control& c, QWidget* parent) {
             break;
         case ControlKind::Button: {
             auto* b = new QPushButton(parent);
+            // The designs name no default button: Enter in a dialog's text box must not
+            // press whichever button Qt would pick.
+            b->setAutoDefault(false);
             connect(b, &QPushButton::clicked, this, [this, name] { userClicked(name); });
             w = b;
             break;

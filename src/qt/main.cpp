@@ -3,6 +3,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/settings_command.h"
 #include "core/favourites/delete_selection.h"
 #include "core/favourites/put_select_in_group.h"
 #include "core/favourites/save_fav_channels.h"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
     velmora::core::favourites::installPutSelectInGroup(core);
     velmora::core::maintenance::installPrimaryKeyCheck(core);
     velmora::core::maintenance::installCompactDatabase(core);
+    velmora::core::app::installSettingsCommand(core);
 
     velmora::qt::MainWindow window(core);
     velmora::qt::installOverlayEditing(window, core);
