@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "core/app/app.h"
@@ -87,6 +88,32 @@ bool storeChannel(app::App& app, const ChannelRow& row) {
     return ok;
 }
 
+// The channel list shows group names trimmed, so a group stored as "Weekend " appears as
+// "Weekend". Looked up or added under the shown spelling, such a group's assignments would be
+// missed on every save and added again under a name FAVNAME does not hold. This maps each
+// shown spelling back to the stored one; names without surrounding blanks are not in it.
+std::map<std::string, std::string> storedGroupSpellings(app::App& app) {
+    std::map<std::string, std::string> spellings;
+    // Without a readable FAVNAME there is nothing to map; the rows are stored as shown.
+    (void)guarded([&] {
+        Recordset rs = app.db().openRecordset("SELECT * FROM FAVNAME", RecordsetType::Snapshot);
+        for (; !rs.eof(); rs.moveNext()) {
+            engine::dao::Field name = rs.field(0);
+            if (name.isNull())
+                continue;
+            const std::string stored = name.text();
+            const auto first = stored.find_first_not_of(' ');
+            if (first == std::string::npos)
+                continue;
+            std::string shown = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
+            if (shown != stored)
+                spellings.emplace(std::move(shown), stored);
+        }
+        rs.close();
+    });
+    return spellings;
+}
+
 }  // namespace
 
 bool channelNumbersSubsequent(app::App& app) {
@@ -123,12 +150,15 @@ void SaveFavChannels(app::App& app) {
         return;
     }
     ports::WaitCursor busy(app.ports().cursor);
+    const std::map<std::string, std::string> spellings = storedGroupSpellings(app);
     const grid::GridModel& grid = app.grid();
     for (int i = grid.fixedRows(); i < grid.rows(); ++i) {
         // A row whose identity cells are not numbers gets no statement: it fails as a row.
-        const std::optional<ChannelRow> row = ChannelRow::read(grid, i);
+        std::optional<ChannelRow> row = ChannelRow::read(grid, i);
         bool ok = row.has_value() && isNumberText(row->num);
         if (ok) {
+            if (auto it = spellings.find(row->favorite); it != spellings.end())
+                row->favorite = it->second;
             ok = storeAssignment(app, *row);
             ok = storeChannel(app, *row) && ok;
         }

@@ -1,6 +1,7 @@
 // A real Jet file shaped like the receiver's channel database, written by our engine, for the
 // favourite commands' session tests: the standard rows (see winstb_fixture.h) plus ORF1 also
-// in "Kids" (a channel in two groups) and "O'Brien TV" in "News". After a session wrote to it,
+// in "Kids" (a channel in two groups), "O'Brien TV" in "News", and Radio X in a group stored
+// with a trailing blank, "Late Show ". After a session wrote to it,
 // the file is checked by velmora-db and read back by mdbtools.
 #pragma once
 
@@ -37,6 +38,10 @@ inline std::string writeChannelFile(const std::filesystem::path& path) {
                          num(11111), num(401), num(0), num(402)});
     (*favourite)->append({text("Kids"), num(1), text("S19E"), num(100), num(1)});
     (*favourite)->append({text("News"), num(3), text("S19E"), num(400), num(4)});
+    (*favourite)->append({text("Late Show "), num(1), text("S13E"), num(301), num(3)});
+    auto favname = (*db)->table("FAVNAME");
+    EXPECT_TRUE(favname.isOk());
+    (*favname)->append({text("Late Show "), num(4)});
     EXPECT_TRUE((*db)->commit().isOk());
     return path.string();
 }

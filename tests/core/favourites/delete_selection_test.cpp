@@ -68,7 +68,7 @@ TEST_F(DeleteSelectionTest, SingleRowsAskOnlyWhenTheChannelGoesWithIt) {
     EXPECT_TRUE(hasRow(favourite, "\"News\",1,\"S19E\",100,1"));
     EXPECT_FALSE(hasRow(favourite, "\"Kids\",1,\"S19E\",100,1"));
     EXPECT_FALSE(hasRow(favourite, "\"News\",3,\"S19E\",400,4"));
-    EXPECT_EQ(favourite.size(), 1u + 4u);
+    EXPECT_EQ(favourite.size(), 1u + 5u);
     const auto channels = exportedRows(file, "CHANNELS");
     EXPECT_EQ(channels.size(), 1u + 7u);
     EXPECT_TRUE(std::none_of(channels.begin(), channels.end(), [](const std::string& l) {

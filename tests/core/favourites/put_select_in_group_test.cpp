@@ -58,7 +58,7 @@ TEST_F(PutSelectInGroupTest, PickerOpensInPlaceAndEscapeOrAnEmptyEnterChangeNoth
     EXPECT_TRUE(picker().visible);
     EXPECT_EQ(picker().rect, (core::form::TwipRect{3000, 2000, 2000, 2200}));
     EXPECT_EQ(picker().listIndex, -1);
-    EXPECT_EQ(picker().items, (std::vector<std::string>{"News", "Sport", "Kids"}));
+    EXPECT_EQ(picker().items, (std::vector<std::string>{"News", "Sport", "Kids", "Late Show"}));
     EXPECT_EQ(s.app().dispatcher().focusControl(), fav::kGroupPicker);
 
     pickerKey(27);
@@ -101,7 +101,7 @@ TEST_F(PutSelectInGroupTest, GroupGoesIntoTheSelectionAndTheSaveQuestionStoresIt
     EXPECT_TRUE(hasRow(favourite, "\"News\",2,\"S19E\",101,1"));
     EXPECT_TRUE(hasRow(favourite, "\"Kids\",2,\"S19E\",101,1"));
     EXPECT_TRUE(hasRow(favourite, "\"Kids\",3,\"S19E\",102,1"));
-    EXPECT_EQ(favourite.size(), 1u + 8u);
+    EXPECT_EQ(favourite.size(), 1u + 9u);
     expectFileChecks(file);
 }
 

@@ -100,6 +100,8 @@ TEST(SaveNumbering, GapsDuplicatesAndAStartAtZeroAreReported) {
     }
 }
 
+// Radio X's group is stored as "Late Show " and shown trimmed; its assignment must be found
+// again rather than added a second time under the shown name.
 TEST(SaveRealFile, AnUnchangedListLeavesTheTablesAsTheyWere) {
     VELMORA_REQUIRE_READERS();
     AppSession s;
