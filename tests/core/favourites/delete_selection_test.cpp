@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "core/app/app_session.h"
+#include "core/app/main_form.h"
 #include "core/favourites/channel_file.h"
 #include "core/views/channel_list.h"
+#include "core/views/grid_editing.h"
 
 namespace velmora::test {
 namespace {
@@ -27,6 +29,7 @@ protected:
     void SetUp() override {
         file = writeChannelFile(s.folder() / "WinSTB.mdb");
         startOn(s, file);
+        core::views::installGridEditing(s.app());
         core::favourites::installDeleteSelection(s.app());
     }
     void select(int from, int to) {
@@ -36,6 +39,14 @@ protected:
         ASSERT_TRUE(s.app().grid().setRowSel(to).isOk());
     }
     void pressDelete() { s.click("Command9"); }
+    void event(const char* control, core::form::EventKind kind, int keyCode = 0) {
+        core::form::Event e;
+        e.form = core::app::kMainFormName;
+        e.control = control;
+        e.kind = kind;
+        e.keyCode = keyCode;
+        s.app().dispatcher().dispatch(e);
+    }
     AppSession s;
     std::string file;
 };
@@ -118,7 +129,7 @@ TEST_F(DeleteSelectionTest, RefusalsAndAChannelRowThatIsNotThere) {
         "Delete is not possible after adding multiple favourites.\r\nUse "
         "'Save Fav. Channels' and reload with 'Show/Edit Channels'",
         MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
-    pressDelete();
+    event("MSFlexGrid1", core::form::EventKind::KeyUp, 46);  // the grid's Delete key
     EXPECT_EQ(s.dataRows(), 9);
     s.app().state().MultiFavAdded = false;
 
@@ -127,7 +138,8 @@ TEST_F(DeleteSelectionTest, RefusalsAndAChannelRowThatIsNotThere) {
     s.ports().expectMessage(question(1), MessageButtons::OkCancel, MessageIcon::None,
                             MessageAnswer::Ok);
     s.ports().expectMessage("ERROR", MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
-    pressDelete();
+    s.form().setListIndex("List3", 0);  // the row popup's Delete entry
+    event("List3", core::form::EventKind::Click);
     EXPECT_EQ(s.cell(orf2, col::kName), "ORF2");
     EXPECT_EQ(s.dataRows(), 9);
     auto rs = s.app().db().openRecordset("SELECT NAME FROM CHANNELS WHERE SID = 101");
