@@ -75,6 +75,7 @@ Status releaseTablePages(JetStorage& storage, const std::string& name, bool keep
     VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> data, storage.tableDataPages(name));
     for (const DataPage& dp : data)
         allocator.release(dp.number);
+    VELMORA_RETURN_IF_ERROR(releaseUnmappedLongValuePages(storage, s, data, allocator));
     VELMORA_RETURN_IF_ERROR(releaseMap(s.usedPagesRow, false));
     for (const auto& m : s.longValueMaps)
         VELMORA_RETURN_IF_ERROR(releaseMap(m.ownedPagesRow, true));

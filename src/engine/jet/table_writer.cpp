@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
 #include "engine/jet/index_builder.h"
 #include "engine/jet/index_key.h"
+#include "engine/jet/row_codec.h"
 #include "engine/jet/row_encoder.h"
 
 namespace velmora::engine::jet {
@@ -188,6 +190,68 @@ Result<std::vector<uint8_t>> CommitPages::current(io::Pager& pager, uint32_t pag
     return *ref;
 }
 
+Status releaseUnmappedLongValuePages(JetStorage& storage, const TableSchema& stored,
+                                     const std::vector<DataPage>& data, PageAllocator& allocator) {
+    const JetFormat& fmt = storage.format();
+    std::vector<size_t> columns;
+    for (size_t i = 0; i < stored.columns.size(); ++i) {
+        const ColumnDef& c = stored.columns[i];
+        bool mapped =
+            std::any_of(stored.longValueMaps.begin(), stored.longValueMaps.end(),
+                        [&](const store::LongValueMaps& m) { return m.columnNumber == c.number; });
+        if (c.isLongValue() && !mapped)
+            columns.push_back(i);
+    }
+    if (columns.empty())
+        return Status::ok();
+    io::Pager& pager = storage.pager();
+    // The LVAL rows the stored values of those columns use, by page.
+    std::map<uint32_t, std::set<uint8_t>> used;
+    for (const DataPage& dp : data) {
+        VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(dp.number));
+        for (const RowSlot& slot : dp.slots) {
+            if (slot.isDeleted() || slot.isPointer() || slot.length() == 0)
+                continue;
+            VELMORA_ASSIGN_OR_RETURN(
+                std::vector<RowField> fields,
+                crackRow(fmt, stored, Bytes(*page).subspan(slot.offset, slot.length())));
+            for (size_t i : columns) {
+                const RowField& f = fields[i];
+                if (!f.present || f.data.size() < long_value::kHeaderSize)
+                    continue;
+                const uint8_t kind = f.data[3];
+                RowPointer at = RowPointer::fromU32(getU32(f.data, 4));
+                if (kind == long_value::kSingleRow) {
+                    used[at.page].insert(at.row);
+                    continue;
+                }
+                // A chain: every link, stopping at a row already seen (a damaged loop).
+                while (kind == long_value::kChain && at.page != 0 &&
+                       used[at.page].insert(at.row).second) {
+                    VELMORA_ASSIGN_OR_RETURN(RowBytes link, readRowSlot(pager, fmt, at));
+                    if (link.bytes.size() < 4)
+                        break;
+                    at = RowPointer::fromU32(getU32(link.bytes, 0));
+                }
+            }
+        }
+    }
+    for (const auto& [number, rows] : used) {
+        if (number >= pager.pageCount())
+            continue;
+        VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(number));
+        if ((*page)[0] != page_type::kData || getU32(*page, fmt.dataOwner) != kLongValueOwner)
+            continue;
+        VELMORA_ASSIGN_OR_RETURN(DataPage lval, decodeDataPage(fmt, number, *page));
+        bool onlyThese = true;
+        for (size_t k = 0; k < lval.slots.size(); ++k)
+            onlyThese = onlyThese && (lval.slots[k].isDeleted() || rows.count(uint8_t(k)) != 0);
+        if (onlyThese)
+            allocator.release(number);
+    }
+    return Status::ok();
+}
+
 Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator& allocator,
                   CommitPages& out) {
     const JetFormat& fmt = storage.format();
@@ -217,6 +281,10 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
                 allocator.release(p);
         }
     }
+
+    // Columns without maps of their own: their LVAL pages are found through the rows.
+    VELMORA_RETURN_IF_ERROR(
+        ctx(releaseUnmappedLongValuePages(storage, def.schema, oldData, allocator)));
 
     // Rows and their long values.
     DataPageBuilder data(fmt, schema.tdefPage, allocator);

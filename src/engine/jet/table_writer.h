@@ -35,6 +35,12 @@ struct CommitPages {
 Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator& allocator,
                   CommitPages& out);
 
+// Releases the LVAL pages that the stored rows (`data`, decoded with the stored definition)
+// reference from MEMO/OLE columns without usage maps of their own, whose pages no map lists.
+// A page is released only when every live row on it belongs to those values.
+Status releaseUnmappedLongValuePages(JetStorage& storage, const store::TableSchema& stored,
+                                     const std::vector<DataPage>& data, PageAllocator& allocator);
+
 // Replaces the global usage map (page 1, row 0) with the allocator's view of free pages.
 Status writeGlobalMap(JetStorage& storage, const PageAllocator& allocator, CommitPages& out);
 

@@ -1,0 +1,138 @@
+// Long values of a memo column that has no usage maps of its own (the definition's list of
+// long-value maps may leave a column out; readers then find its LVAL pages through the rows):
+// saving new values into it again and again reuses the pages the old values held, so the file
+// stops growing, and the values, the structure and mdbtools stay right.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/base/coding.h"
+#include "engine/io/file.h"
+#include "engine/jet/jet_database.h"
+#include "engine/jet/jet_storage.h"
+#include "engine/store/constraints.h"
+#include "writer_support.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+const char* const kFixture = "fixedNumericTestV2000.mdb";
+
+struct Target {
+    std::string table;
+    size_t column = 0;
+};
+
+// A user table with rows and a memo column that the definition gives no usage maps.
+std::optional<Target> memoWithoutMaps(JetStorage& storage) {
+    for (const auto& info : storage.listTables()) {
+        auto def = storage.tableDefinition(info.name);
+        if (info.system || !def.isOk() || def->rowCount == 0)
+            continue;
+        const store::TableSchema& s = def->schema;
+        for (size_t i = 0; i < s.columns.size(); ++i) {
+            const auto& c = s.columns[i];
+            bool mapped = std::any_of(s.longValueMaps.begin(), s.longValueMaps.end(),
+                                      [&](const auto& m) { return m.columnNumber == c.number; });
+            if (c.type == store::ColumnType::Memo && !mapped)
+                return Target{info.name, i};
+        }
+    }
+    return std::nullopt;
+}
+
+// Takes the memo column's entry out of the long-value map list of its table's definition (a
+// single page), so that the column keeps its LVAL pages but has no maps.
+void dropLongValueMaps(const std::string& path, const std::string& table) {
+    std::vector<uint8_t> file = readFileBytes(path);
+    {
+        auto storage = openDatabase(path, io::Env::posix());
+        ASSERT_TRUE(storage.isOk());
+        auto def = (*storage)->tableDefinition(table);
+        ASSERT_TRUE(def.isOk());
+        ASSERT_EQ(def->pages.size(), 1u);
+        const auto& maps = def->schema.longValueMaps;
+        ASSERT_EQ(maps.size(), 1u);
+        // The list ends the stream: 10 bytes per entry, then FF FF.
+        const size_t length = def->declaredLength;
+        const size_t pageSize = (*storage)->format().pageSize;
+        const size_t entry = size_t(def->pages[0]) * pageSize + length - 2 - 10 * maps.size();
+        auto at = file.begin() + long(entry);
+        file.erase(at, at + 10);
+        file.insert(file.begin() + long(entry + 10 * maps.size() - 10 + 2), 10, 0);
+        MutableBytes page(file.data() + size_t(def->pages[0]) * pageSize, pageSize);
+        putU32(page, 8, uint32_t(length - 10));
+        putU16(page, 2, uint16_t(pageSize - (length - 10) - 8));
+    }
+    writeFileBytes(path, file);
+}
+
+TEST(WriterLongValues, RepeatedSavesOfAMemoWithoutMapsReusePagesAndKeepTheFileBounded) {
+    if (!fs::exists(writerFixtureDir() / kFixture))
+        GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
+    TempDir dir;
+    const std::string path = dir.copyFixture(kFixture);
+    OpenOptions noLocks;
+    noLocks.useOsLocks = false;
+    std::optional<Target> target;
+    {
+        auto db = JetDatabase::open(path, io::Env::posix(), noLocks);
+        ASSERT_TRUE(db.isOk()) << db.status().toString();
+        auto t = (*db)->reader().loadTable("test");
+        ASSERT_TRUE(t.isOk()) << t.status().toString();
+    }
+    dropLongValueMaps(path, "test");
+    {
+        auto db = JetDatabase::open(path, io::Env::posix(), noLocks);
+        ASSERT_TRUE(db.isOk()) << db.status().toString();
+        target = memoWithoutMaps((*db)->reader());
+    }
+    ASSERT_TRUE(target.has_value()) << "the memo column still has its usage maps";
+
+    std::vector<uint64_t> sizes;
+    std::string last;
+    for (int round = 0; round < 10; ++round) {
+        auto db = openStoreDatabase(path, io::Env::posix(), noLocks);
+        ASSERT_TRUE(db.isOk()) << db.status().toString();
+        auto t = (*db)->table(target->table);
+        ASSERT_TRUE(t.isOk());
+        std::vector<store::RowId> ids;
+        (*t)->forEachLive([&](store::RowId id, const store::Row&) { ids.push_back(id); });
+        // Single LVAL rows and chains, different in every round.
+        for (size_t k = 0; k < ids.size(); ++k) {
+            store::Row r = (*t)->row(ids[k]);
+            size_t length = k % 2 ? 3000 : 9000;
+            r[target->column] = std::string(length, char('a' + round));
+            ASSERT_TRUE(store::updateRow(**t, ids[k], r, (*db)->rowRules()).isOk());
+        }
+        last = std::string(9000, char('a' + round));
+        Status s = (*db)->commit();
+        ASSERT_TRUE(s.isOk()) << "round " << round << ": " << s.toString();
+        sizes.push_back(fs::file_size(path));
+    }
+    // Two generations of values live side by side at most: the new one, and the one the
+    // commit released (free, but not reused by the same commit).
+    EXPECT_LE(sizes.back(), sizes[2])
+        << "the file grew from " << sizes[2] << " to " << sizes.back() << " bytes";
+
+    auto db = openStoreDatabase(path, io::Env::posix(), noLocks);
+    ASSERT_TRUE(db.isOk());
+    auto t = (*db)->table(target->table);
+    ASSERT_TRUE(t.isOk());
+    (*t)->forEachLive([&](store::RowId, const store::Row& r) {
+        const auto* s = std::get_if<std::string>(&r[target->column]);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->front(), last.front());
+    });
+    auto check = velmoraCheck(path);
+    EXPECT_EQ(check.status, 0) << check.out;
+    if (haveMdbTools()) {
+        EXPECT_EQ(mdbExport(path, target->table).status, 0);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::engine::jet
