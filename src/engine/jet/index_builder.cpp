@@ -79,8 +79,8 @@ std::vector<uint8_t> renderPage(const JetFormat& fmt, uint32_t tdefPage, const B
         img[fmt.ixPrefixLength] = uint8_t(prefix);
     else
         putU16(img, fmt.ixPrefixLength, uint16_t(prefix));
-    if (fmt.isJet4() && !leaf)
-        img[fmt.ixPrefixLength + 2] = 0x01;  // Access marks node pages here
+    if (!leaf)
+        img[fmt.ixPrefixLength + fmt.ixPrefixLengthSize] = 0x01;  // Access marks node pages here
     size_t pos = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const auto& b = entries[i].bytes;

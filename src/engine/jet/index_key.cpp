@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/base/error_codes.h"
+#include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/row_encoder.h"
 
 namespace velmora::engine::jet {
@@ -292,16 +293,15 @@ bool allKeyColumnsNull(const store::TableSchema& schema, const store::RealIndex&
 }
 
 Status JetRowRules::checkRowFits(const store::TableSchema& schema, const store::Row& row) const {
-    if (m_format != KeyFormat::Jet4)
-        return Status::ok();  // Jet 3 files are not written
+    const JetFormat& fmt = m_format == KeyFormat::Jet4 ? jet4Format() : jet3Format();
     // Long values move out of the row when inline ones would make it too large.
-    if (encodeJet4Row(schema, row, sizingLongValueSink()).isOk())
+    if (encodeRowFor(fmt, m_codePage, schema, row, sizingLongValueSink()).isOk())
         return Status::ok();
     LongValueSink outOfRow = [](const store::ColumnDef&,
                                 std::vector<uint8_t>) -> Result<std::vector<uint8_t>> {
         return std::vector<uint8_t>(12, 0);
     };
-    Result<std::vector<uint8_t>> image = encodeJet4Row(schema, row, outOfRow);
+    Result<std::vector<uint8_t>> image = encodeRowFor(fmt, m_codePage, schema, row, outOfRow);
     return image.isOk() ? Status::ok() : image.status();
 }
 

@@ -55,9 +55,12 @@ public:
         return column.maxChars(m_format == KeyFormat::Jet4);
     }
     Status checkRowFits(const store::TableSchema& schema, const store::Row& row) const override;
+    // The code page Jet 3 text is stored in (the file header's).
+    void setCodePage(uint16_t codePage) { m_codePage = codePage; }
 
 private:
     KeyFormat m_format;
+    uint16_t m_codePage = 1252;
 };
 
 }  // namespace velmora::engine::jet

@@ -13,7 +13,7 @@ namespace velmora::engine::jet {
 
 Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, io::Env& env,
                                                        const OpenOptions& options) {
-    // Which format: Jet 3 files are never written.
+    // Which format: keys and rows follow the file's version.
     FileKind kind;
     {
         VELMORA_ASSIGN_OR_RETURN(auto probe, env.open(path, io::OpenMode::ReadOnly));
@@ -31,10 +31,6 @@ Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, 
     bool lockedOut = false;
     if (options.readOnly) {
         db->m_readOnlyReason = "the database was opened read-only";
-    } else if (kind == FileKind::Jet3) {
-        db->m_readOnlyReason =
-            "Jet 3 (Access 97) files are opened read-only; writing them is "
-            "not supported yet";
     } else if (!env.isWritable(path)) {
         db->m_readOnlyReason = "the file or its folder cannot be written";
     } else if (options.useOsLocks) {
@@ -67,6 +63,7 @@ Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, 
         // Locked out: the holder is in the middle of its own commit; read what is there.
     }
     VELMORA_ASSIGN_OR_RETURN(db->m_reader, JetStorage::open(std::move(file), path));
+    db->m_rules.setCodePage(db->m_reader->header().codePage);
     return db;
 }
 

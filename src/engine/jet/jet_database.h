@@ -22,10 +22,10 @@
 //      write again.
 // Page 0 and the commit-byte area are never written.
 //
-// Read-only opening. The file opens read-only, with the reason in readOnlyReason(), when it
-// is a Jet 3 file, when the file or its folder is not writable, or when another program holds
-// it (a lock on the .mdb or a live user lock in its .ldb); every commit is then refused with
-// 3027 and nothing is written to the file.
+// Read-only opening. The file opens read-only, with the reason in readOnlyReason(), when the
+// file or its folder is not writable, or when another program holds it (a lock on the .mdb
+// or a live user lock in its .ldb); every commit is then refused with 3027 and nothing is
+// written to the file. Jet 3 and Jet 4 files are both written, each in its own layout.
 #pragma once
 
 #include <memory>

@@ -306,6 +306,10 @@ Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, con
     return out;
 }
 
+Result<size_t> encodeFixedValue(const ColumnDef& column, const Value& value, uint8_t* buf) {
+    return fixedBytes(column, value, buf);
+}
+
 LongValueSink sizingLongValueSink() {
     return [](const ColumnDef&, std::vector<uint8_t> data) -> Result<std::vector<uint8_t>> {
         if (data.size() <= kMaxInlineLongValue) {

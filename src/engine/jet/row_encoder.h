@@ -39,6 +39,11 @@ std::vector<uint8_t> encodeJet4TextValue(const store::ColumnDef& column, const s
 Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, const store::Row& row,
                                            const LongValueSink& longValues);
 
+// The stored bytes of a value of a fixed-size type (number, currency, date, GUID, decimal),
+// the same in both versions; `buf` takes at least 17 bytes. Returns how many were written.
+Result<size_t> encodeFixedValue(const store::ColumnDef& column, const store::Value& value,
+                                uint8_t* buf);
+
 // A sink that stores nothing: inline when small, else a 12-byte placeholder. Gives the row
 // size that a real sink would produce, for checks before anything is written.
 LongValueSink sizingLongValueSink();

@@ -11,6 +11,7 @@
 #include "engine/base/error_codes.h"
 #include "engine/jet/index_builder.h"
 #include "engine/jet/index_key.h"
+#include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/row_codec.h"
 #include "engine/jet/row_encoder.h"
 
@@ -20,8 +21,6 @@ namespace {
 using store::ColumnDef;
 using store::TableSchema;
 
-constexpr size_t kMaxSingleLongValue = 4076;
-constexpr size_t kLongValueChunk = 4072;
 // Pages with at least this much room stay in the table's free-space map.
 constexpr size_t kFreeMapThreshold = 64;
 
@@ -105,14 +104,15 @@ public:
                                  "value of column '" + c.name + "' is too long to store");
         }
         DataPageBuilder& b = builderFor(c.number);
-        if (data.size() <= kMaxSingleLongValue) {
+        if (data.size() <= maxSingleLongValue(m_fmt)) {
             RowPointer where = b.add(data);
             return longValueHeader(length, long_value::kSingleRow, where);
         }
         // A chain, written from its end so that each link knows the next one.
         std::vector<std::pair<size_t, size_t>> chunks;
-        for (size_t pos = 0; pos < data.size(); pos += kLongValueChunk)
-            chunks.emplace_back(pos, std::min(kLongValueChunk, data.size() - pos));
+        const size_t chunk = longValueChunk(m_fmt);
+        for (size_t pos = 0; pos < data.size(); pos += chunk)
+            chunks.emplace_back(pos, std::min(chunk, data.size() - pos));
         RowPointer next{};
         bool hasNext = false;
         for (size_t k = chunks.size(); k-- > 0;) {
@@ -257,14 +257,12 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     const JetFormat& fmt = storage.format();
     const TableSchema& schema = table.schema();
     auto ctx = [&](const Status& s) { return s.withContext("table " + schema.name + ": "); };
-    if (!fmt.isJet4()) {
-        return Status::error(err::kReadOnlyDatabase,
-                             "Jet 3 files are opened read-only; they cannot be written yet");
-    }
+    const KeyFormat keyFormat = fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
+    const uint16_t codePage = storage.header().codePage;
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
     VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
     for (const store::RealIndex& ix : schema.realIndexes)
-        VELMORA_RETURN_IF_ERROR(ctx(checkIndexEncodable(schema, ix, KeyFormat::Jet4)));
+        VELMORA_RETURN_IF_ERROR(ctx(checkIndexEncodable(schema, ix, keyFormat)));
 
     // The pages the table holds now: data pages, LVAL pages of its columns, index pages.
     VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData, storage.tableDataPages(schema.name));
@@ -310,10 +308,10 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
         if (!failure.isOk())
             return;
         needsPages = false;
-        Result<std::vector<uint8_t>> image = encodeJet4Row(schema, row, inlineFirst);
+        Result<std::vector<uint8_t>> image = encodeRowFor(fmt, codePage, schema, row, inlineFirst);
         if (needsPages || !image.isOk()) {
             allowInline = image.isOk();
-            image = encodeJet4Row(schema, row, toPages);
+            image = encodeRowFor(fmt, codePage, schema, row, toPages);
         }
         if (!image.isOk()) {
             failure = ctx(image.status());
@@ -366,7 +364,7 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
             const store::Row& row = table.row(id);
             if (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))
                 continue;
-            Result<KeyBytes> key = encodeIndexKey(schema, index, row, KeyFormat::Jet4);
+            Result<KeyBytes> key = encodeIndexKey(schema, index, row, keyFormat);
             if (!key.isOk())
                 return ctx(key.status());
             entries.push_back({std::move(key).value(), where.page, where.row});

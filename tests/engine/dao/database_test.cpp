@@ -183,8 +183,12 @@ TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
         std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
     if (!std::filesystem::exists(file))
         GTEST_SKIP() << "shared fixtures not found at " << file;
+    // Opened from a copy: the opener takes a writable file for writing, with its lock file.
+    const std::filesystem::path copy = std::filesystem::temp_directory_path() /
+                                       ("velmora_dao_read_" + std::to_string(getpid()) + ".mdb");
+    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
     Workspace ws = Workspace::createWorkspace();
-    auto db = ws.openDatabase(file.string());
+    auto db = ws.openDatabase(copy.string());
     TableDefs defs = db->tableDefs();
     bool sawSystem = false;
     for (const TableDef& t : defs.all())
@@ -208,6 +212,7 @@ TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
     Recordset byName = db->openRecordset("Table1");
     EXPECT_EQ(byName.fields().count(), rs.fields().count());
     EXPECT_EQ(byName.field(0).type(), type_code::kText);
+    std::filesystem::remove(copy);
 }
 
 std::string run(const std::string& command) {
@@ -306,16 +311,28 @@ TEST(RealFiles, CompactingWritesACopyAndKeepsTheSource) {
     fs::remove_all(dir);
 }
 
-TEST(RealFiles, Jet3FilesOpenReadOnlyWithTheReason) {
-    const std::filesystem::path file =
-        std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
-    if (!std::filesystem::exists(file))
-        GTEST_SKIP() << "shared fixtures not found at " << file;
-    Workspace ws = Workspace::createWorkspace();
-    auto db = ws.openDatabase(file.string());
-    EXPECT_TRUE(db->isReadOnly());
-    EXPECT_FALSE(db->readOnlyReason().empty());
-    EXPECT_EQ(db->tryExecute("DELETE * FROM Table1"), 3027);
+// A Jet 3 (Access 97) file is changed in place like a Jet 4 one; a copy, never the fixture.
+TEST(RealFiles, Jet3FilesAreWrittenInPlace) {
+    namespace fs = std::filesystem;
+    const fs::path fixture = fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+    if (!fs::exists(fixture))
+        GTEST_SKIP() << "shared fixtures not found at " << fixture;
+    if (run("command -v mdb-export").empty())
+        GTEST_SKIP() << "mdb-export is not installed";
+    const fs::path dir = fs::temp_directory_path() / ("velmora_dao97_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "channels.mdb";
+    fs::copy_file(fixture, file, fs::copy_options::overwrite_existing);
+    {
+        Workspace ws = Workspace::createWorkspace();
+        auto db = ws.openDatabase(file.string());
+        ASSERT_FALSE(db->isReadOnly()) << db->readOnlyReason();
+        db->execute("UPDATE Table1 SET B = 'Änderung' WHERE C = 2");
+        db->commit();
+    }
+    const std::string csv = run("mdb-export '" + file.string() + "' Table1");
+    EXPECT_NE(csv.find("\xC3\x84nderung"), std::string::npos) << csv;
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Changing real Access-made files in place: every Jet 4 fixture copy gets rows updated,
+// Changing real Access-made files in place: every Jet 3 and Jet 4 fixture copy gets rows updated,
 // inserted and deleted in one table; afterwards every other table reads exactly as before
 // through mdbtools, the changed table reads as expected through our reader and mdbtools,
 // and the structural check passes.
@@ -183,14 +183,23 @@ std::vector<std::string> jet4Fixtures() {
             "queryTestV2000.mdb"};
 }
 
+std::vector<std::string> jet3Fixtures() {
+    return {"compIndexTestV1997.mdb",  "delColTestV1997.mdb", "delTestV1997.mdb",
+            "indexTestV1997.mdb",      "queryTestV1997.mdb",  "test2V1997.mdb",
+            "testIndexCodesV1997.mdb", "testV1997.mdb"};
+}
+
+std::string fixtureTestName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string out;
+    for (char c : info.param)
+        out.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
+    return out;
+}
+
 INSTANTIATE_TEST_SUITE_P(Jet4Fixtures, InPlace, ::testing::ValuesIn(jet4Fixtures()),
-                         [](const auto& info) {
-                             std::string out;
-                             for (char c : info.param)
-                                 out.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c
-                                                                                           : '_');
-                             return out;
-                         });
+                         fixtureTestName);
+INSTANTIATE_TEST_SUITE_P(Jet3Fixtures, InPlace, ::testing::ValuesIn(jet3Fixtures()),
+                         fixtureTestName);
 
 }  // namespace
 }  // namespace velmora::engine::jet

@@ -1,0 +1,50 @@
+// Row images in the Jet 3 (Access 97) layout, the inverse of crackRow() for 2 KB pages:
+//
+//   [columns u8][fixed area][variable data][EOD u8][var offsets u8 × n, last first]
+//   [jump table][n u8][null mask]
+//
+// Offsets keep only their low byte; the jump table supplies the high part. With L the row
+// length, the table holds (L - 1) / 256 bytes: entry k names the first variable slot (EOD
+// counting as slot n) whose offset reaches (k + 1) × 256, and a last entry the data does not
+// need is a 0xFF filler. Text is stored in the file's code page, not as UTF-16.
+//
+// encodeRowFor() picks the layout of the file's version, so callers that write both versions
+// (the table writer, the row-size check) go through one function.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/base/status.h"
+#include "engine/jet/format.h"
+#include "engine/jet/row_encoder.h"
+#include "engine/store/schema.h"
+#include "engine/store/value.h"
+
+namespace velmora::engine::jet {
+
+// Largest row image a Jet 3 data page takes (long values on LVAL pages not counted).
+inline constexpr size_t kJet3MaxRowSize = 2012;
+
+// The stored bytes of a Text or Memo value in `codePage`; 3421 when a character has no byte
+// in that code page.
+Result<std::vector<uint8_t>> encodeJet3TextValue(const store::ColumnDef& column,
+                                                 const std::string& utf8, uint16_t codePage);
+
+// The row image. 3047 when it exceeds kJet3MaxRowSize; 3421 when a value's type does not fit
+// its column or its text the code page.
+Result<std::vector<uint8_t>> encodeJet3Row(const store::TableSchema& schema, const store::Row& row,
+                                           const LongValueSink& longValues, uint16_t codePage);
+
+// The row image in the layout of `fmt`; `codePage` is used by Jet 3 text only.
+Result<std::vector<uint8_t>> encodeRowFor(const JetFormat& fmt, uint16_t codePage,
+                                          const store::TableSchema& schema, const store::Row& row,
+                                          const LongValueSink& longValues);
+
+// Long values kept in one LVAL row up to this size, and the data carried by each row of a
+// chain (its first four bytes point to the next row).
+size_t maxSingleLongValue(const JetFormat& fmt);
+size_t longValueChunk(const JetFormat& fmt);
+
+}  // namespace velmora::engine::jet
