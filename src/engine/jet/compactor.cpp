@@ -28,10 +28,6 @@ Result<CompactReport> compactDatabase(io::Env& env, const std::string& source,
     if (env.exists(destination))
         return Status::error(err::kDatabaseExists, "database '" + destination + "' already exists");
     VELMORA_ASSIGN_OR_RETURN(std::unique_ptr<JetStorage> db, openDatabase(source, env));
-    if (!db->format().isJet4())
-        return Status::error(
-            err::kOperationNotSupported,
-            "'" + source + "' is a Jet 3 file; compacting writes Jet 4 files only");
     VELMORA_ASSIGN_OR_RETURN(io::PageRef page0, db->pager().read(0));
 
     // Every table with a definition, in the order of their definition pages (MSysObjects,

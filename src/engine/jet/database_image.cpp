@@ -7,20 +7,21 @@
 
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
+#include "engine/jet/header.h"
 #include "engine/jet/index_builder.h"
 #include "engine/jet/index_key.h"
+#include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/row_encoder.h"
 #include "engine/jet/table_definition_writer.h"
 
 namespace velmora::engine::jet {
 namespace {
 
-// Usage-map rows as Jet writes them in a new file: type, start page, 64 bitmap bytes.
-constexpr size_t kMapRowLength = 69;
-// Long values longer than this go into a chain of LVAL rows.
-constexpr size_t kMaxSingleLongValue = 4076;
-// Data carried by one row of a chain (its first four bytes point to the next row).
-constexpr size_t kChainChunk = 4072;
+// Usage-map rows as Jet writes them in a new file: type, start page, 64 (Jet 4) or 128
+// (Jet 3) bitmap bytes.
+size_t mapRowLength(const JetFormat& fmt) {
+    return fmt.isJet4() ? 69 : 133;
+}
 
 // Where one table's usage maps live.
 struct TableMaps {
@@ -47,18 +48,19 @@ public:
             return header;
         }
         DataPageBuilder& pages = builderFor(column.number);
-        if (data.size() <= kMaxSingleLongValue) {
+        if (data.size() <= maxSingleLongValue(m_fmt)) {
             header[3] = long_value::kSingleRow;
             putU32(header, 4, pages.add(data).toU32());
             return header;
         }
         // A chain, written last chunk first so that every row knows its successor.
         header[3] = long_value::kChain;
-        size_t chunks = (data.size() + kChainChunk - 1) / kChainChunk;
+        const size_t chunkSize = longValueChunk(m_fmt);
+        size_t chunks = (data.size() + chunkSize - 1) / chunkSize;
         RowPointer next{};
         for (size_t k = chunks; k-- > 0;) {
-            size_t from = k * kChainChunk;
-            size_t n = std::min(kChainChunk, data.size() - from);
+            size_t from = k * chunkSize;
+            size_t n = std::min(chunkSize, data.size() - from);
             std::vector<uint8_t> row(4 + n);
             putU32(row, 0, k + 1 == chunks ? 0 : next.toU32());
             std::copy(data.begin() + long(from), data.begin() + long(from + n), row.begin() + 4);
@@ -153,6 +155,11 @@ std::vector<uint8_t> packRowsOnPage(const JetFormat& fmt, uint32_t owner,
 DatabaseImageBuilder::DatabaseImageBuilder(const JetFormat& fmt, std::vector<uint8_t> page0)
     : m_fmt(fmt), m_page0(std::move(page0)), m_allocator(2, {}) {}
 
+uint16_t DatabaseImageBuilder::codePage() const {
+    Result<DatabaseHeader> header = decodeHeader(m_page0);
+    return header.isOk() ? header->codePage : uint16_t(1252);
+}
+
 Result<size_t> DatabaseImageBuilder::addTable(store::TableSchema schema) {
     if (m_tables.empty() && !store::sameName(schema.name, "MSysObjects"))
         return Status::error(err::kInvalidArgument, "the first table of a file is MSysObjects");
@@ -163,7 +170,8 @@ Result<size_t> DatabaseImageBuilder::addTable(store::TableSchema schema) {
             schema.longValueMaps.push_back({c.number, 0, 0});
     }
     // The definition's size does not depend on the pointers it will hold.
-    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> probe, encodeTableDefinition(m_fmt, schema, 0));
+    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> probe,
+                             encodeTableDefinition(m_fmt, schema, 0, codePage()));
     Entry e;
     size_t pages = tableDefinitionPageCount(m_fmt, probe.size());
     for (size_t i = 0; i < pages; ++i)
@@ -175,12 +183,15 @@ Result<size_t> DatabaseImageBuilder::addTable(store::TableSchema schema) {
 }
 
 Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables,
-                         PageAllocator& allocator, std::vector<PageImage>& images) {
+                         PageAllocator& allocator, std::vector<PageImage>& images,
+                         uint16_t codePage) {
+    const size_t mapRowSize = mapRowLength(fmt);
+    const KeyFormat keyFormat = fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
     // Usage-map hosts: every map row of every table, in table order.
     size_t mapRows = 0;
     for (const auto& t : tables)
         mapRows += 2 + 2 * t.schema->longValueMaps.size() + t.schema->realIndexes.size();
-    const size_t perHost = (fmt.pageSize - fmt.dataRowTable) / (kMapRowLength + 2);
+    const size_t perHost = (fmt.pageSize - fmt.dataRowTable) / (mapRowSize + 2);
     std::vector<uint32_t> hosts;
     for (size_t i = 0; i < (mapRows + perHost - 1) / perHost; ++i)
         hosts.push_back(allocator.allocate());
@@ -231,7 +242,7 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         std::vector<PageImage> bitmapPages;
         VELMORA_ASSIGN_OR_RETURN(
             std::vector<uint8_t> row,
-            encodeUsageMapRow(fmt, kMapRowLength, 0, pages, allocator, bitmapPages));
+            encodeUsageMapRow(fmt, mapRowSize, 0, pages, allocator, bitmapPages));
         for (auto& p : bitmapPages)
             images.push_back(std::move(p));
         size_t k = size_t(std::find(hosts.begin(), hosts.end(), where.page) - hosts.begin());
@@ -252,7 +263,7 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
             return longValues.store(c, std::move(bytes));
         };
         for (const auto& row : *e.rows) {
-            auto image = encodeJet4Row(s, row, sink);
+            auto image = encodeRowFor(fmt, codePage, s, row, sink);
             if (!image)
                 return image.status().withContext("table '" + s.name + "': ");
             placed[t].rows.push_back(data.add(*image));
@@ -291,7 +302,7 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
                                                                    "' of table '" + s.name +
                                                                    "' cannot contain a Null value");
                 }
-                auto key = encodeIndexKey(s, ri, row, KeyFormat::Jet4);
+                auto key = encodeIndexKey(s, ri, row, keyFormat);
                 if (!key)
                     return key.status().withContext("table '" + s.name + "': ");
                 entries.push_back({std::move(*key), placed[t].rows[i].page, placed[t].rows[i].row});
@@ -301,7 +312,7 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
             VELMORA_ASSIGN_OR_RETURN(
                 store::KeyBytes nullKey,
                 encodeIndexKey(s, ri, store::Row(s.columns.size(), store::Value(store::Null{})),
-                               KeyFormat::Jet4));
+                               keyFormat));
             uint32_t distinct = 0;
             for (size_t i = 0; i < entries.size(); ++i) {
                 bool repeat = i > 0 && entries[i].key == entries[i - 1].key;
@@ -328,7 +339,7 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
                 images.push_back(std::move(p));
         }
         VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> stream,
-                                 encodeTableDefinition(fmt, s, uint32_t(e.rows->size())));
+                                 encodeTableDefinition(fmt, s, uint32_t(e.rows->size()), codePage));
         for (auto& p : paginateTableDefinition(fmt, stream, e.tdefPages))
             images.push_back(std::move(p));
     }
@@ -348,12 +359,13 @@ Result<std::vector<uint8_t>> DatabaseImageBuilder::finish() {
     std::vector<TableToWrite> tables;
     for (auto& e : m_tables)
         tables.push_back({&e.schema, &e.rows, e.tdefPages});
-    VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, tables, m_allocator, images));
+    VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, tables, m_allocator, images, codePage()));
+    const size_t mapRowSize = mapRowLength(fmt);
 
     const uint32_t pageCount = m_allocator.newPageCount();
     std::vector<std::vector<uint8_t>> globalRows;
-    globalRows.push_back(encodeGlobalMapRow({}, pageCount, kMapRowLength));
-    globalRows.push_back(std::vector<uint8_t>(kMapRowLength, 0));
+    globalRows.push_back(encodeGlobalMapRow({}, pageCount, mapRowSize));
+    globalRows.push_back(std::vector<uint8_t>(mapRowSize, 0));
     images.push_back({1, packRowsOnPage(fmt, 1, globalRows)});
 
     std::vector<uint8_t> file(size_t(pageCount) * fmt.pageSize, 0);

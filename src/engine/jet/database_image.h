@@ -1,6 +1,6 @@
-// A whole Jet 4 file laid out from nothing: the image of a new database and of a compacted
-// copy. Tables are given as schemas and rows; the builder places every page and fills in the
-// pointers between them, in the order Jet itself lays out a fresh file:
+// A whole Jet 3 or Jet 4 file laid out from nothing: the image of a new database and of a
+// compacted copy. Tables are given as schemas and rows; the builder places every page and fills in
+// the pointers between them, in the order Jet itself lays out a fresh file:
 //
 //   page 0            the header (given by the caller, already masked)
 //   page 1            the global usage map (row 0) and the second, empty map row Jet keeps
@@ -48,6 +48,8 @@ public:
     Result<std::vector<uint8_t>> finish();
 
 private:
+    // The code page of Jet 3 text and names, from the header page.
+    uint16_t codePage() const;
     struct Entry {
         store::TableSchema schema;
         std::vector<store::Row> rows;
@@ -71,7 +73,8 @@ struct TableToWrite {
 // roots, data and long-value pages, index trees, and the definitions on their reserved
 // pages. Appends every page image to `images`. 3022 / 3058 as finish() below.
 Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables,
-                         PageAllocator& allocator, std::vector<PageImage>& images);
+                         PageAllocator& allocator, std::vector<PageImage>& images,
+                         uint16_t codePage = 1252);
 
 // A data page holding `rows` in slot order (owner 0 for usage-map hosts, 1 for page 1).
 std::vector<uint8_t> packRowsOnPage(const JetFormat& fmt, uint32_t owner,

@@ -2,6 +2,7 @@
 #include "engine/jet/table_definition_writer.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -32,11 +33,26 @@ std::string lowerAscii(const std::string& s) {
     return out;
 }
 
-void appendName(std::vector<uint8_t>& out, const std::string& name) {
-    std::vector<uint8_t> units = text::encodeUtf16le(name);
-    out.push_back(uint8_t(units.size() & 0xFF));
-    out.push_back(uint8_t(units.size() >> 8));
-    out.insert(out.end(), units.begin(), units.end());
+// Jet 4 names: a 2-byte length in bytes and UTF-16LE; Jet 3 names: a 1-byte length and the
+// file's code page.
+Status appendName(std::vector<uint8_t>& out, const JetFormat& fmt, uint16_t codePage,
+                  const std::string& name) {
+    if (fmt.isJet4()) {
+        std::vector<uint8_t> units = text::encodeUtf16le(name);
+        out.push_back(uint8_t(units.size() & 0xFF));
+        out.push_back(uint8_t(units.size() >> 8));
+        out.insert(out.end(), units.begin(), units.end());
+        return Status::ok();
+    }
+    std::optional<std::vector<uint8_t>> bytes = text::encodeCodePage(name, codePage);
+    if (!bytes || bytes->size() > 255) {
+        return Status::error(
+            err::kInvalidArgument,
+            "the name '" + name + "' cannot be stored in code page " + std::to_string(codePage));
+    }
+    out.push_back(uint8_t(bytes->size()));
+    out.insert(out.end(), bytes->begin(), bytes->end());
+    return Status::ok();
 }
 
 void appendU16(std::vector<uint8_t>& out, uint16_t v) {
@@ -108,19 +124,19 @@ void sortLogicalIndexes(store::TableSchema& schema) {
 
 Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
                                                    const store::TableSchema& schema,
-                                                   uint32_t rowCount) {
-    if (!fmt.isJet4())
-        return Status::error(err::kOperationNotSupported,
-                             "table definitions are written in the Jet 4 layout only");
+                                                   uint32_t rowCount, uint16_t codePage) {
     const store::TableSchema& s = schema;
+    const bool jet4 = fmt.isJet4();
     std::vector<uint8_t> out(fmt.tdefBlocksStart, 0);
     out[0] = page_type::kTableDefinition;
     out[1] = 0x01;
-    putU32(out, 0x0C, kJet4TdefMagic);
     putU32(out, fmt.tdefRowCount, rowCount);
     putU32(out, fmt.tdefAutoNumber, s.nextAutoNumber > 0 ? s.nextAutoNumber - 1 : 0);
-    out[0x18] = 0x01;
-    putU32(out, 0x1C, s.complexAutoNumber);
+    if (jet4) {
+        putU32(out, 0x0C, kJet4TdefMagic);
+        out[0x18] = 0x01;
+        putU32(out, 0x1C, s.complexAutoNumber);
+    }
     out[fmt.tdefTableType] = s.tableType;
     putU16(out, fmt.tdefMaxColumns, s.maxColumns);
     putU16(out, fmt.tdefVariableColumns, s.variableColumns);
@@ -133,35 +149,42 @@ Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
     for (const auto& ri : s.realIndexes) {
         appendU32(out, 0);
         appendU32(out, ri.rowCount);
-        appendU32(out, 0);
+        if (jet4)
+            appendU32(out, 0);
     }
     for (const auto& c : s.columns) {
         std::vector<uint8_t> b(fmt.columnBlock, 0);
         b[fmt.colType] = uint8_t(c.type);
-        putU32(b, 1, kJet4TdefMagic);
+        if (jet4)
+            putU32(b, 1, kJet4TdefMagic);
         putU16(b, fmt.colNumber, c.number);
         putU16(b, fmt.colVariableSlot, c.variableSlot);
         putU16(b, fmt.colSecondNumber, c.secondNumber);
         if (c.type == ColumnType::Numeric) {
             b[fmt.colPrecision] = c.precision;
             b[fmt.colScale] = c.scale;
-        } else {
+        } else if (jet4) {
             putU16(b, fmt.colSortOrder, c.sortOrder);
             b[fmt.colSortVersion] = c.sortVersion;
+        } else {
+            putU16(b, fmt.colSortOrder, c.sortOrder);
+            putU16(b, fmt.colCodePage, c.codePage);
         }
         b[fmt.colFlags] = c.flags;
-        b[fmt.colExtendedFlags] = c.extendedFlags;
+        if (jet4)
+            b[fmt.colExtendedFlags] = c.extendedFlags;
         putU16(b, fmt.colFixedOffset, c.isFixed() ? c.fixedOffset : 0);
         putU16(b, fmt.colLength, c.length);
         out.insert(out.end(), b.begin(), b.end());
     }
     for (const auto& c : s.columns)
-        appendName(out, c.name);
+        VELMORA_RETURN_IF_ERROR(appendName(out, fmt, codePage, c.name));
     for (const auto& ri : s.realIndexes) {
         if (ri.columns.empty() || ri.columns.size() > kMaxIndexColumns)
             return Status::error(err::kInvalidArgument, "an index has 1 to 10 columns");
         std::vector<uint8_t> b(fmt.realIndexBlock, 0);
-        putU32(b, 0, kJet4RealIndexMagic);
+        if (jet4)
+            putU32(b, 0, kJet4RealIndexMagic);
         for (size_t k = 0; k < kMaxIndexColumns; ++k) {
             size_t at = fmt.riColumns + 3 * k;
             if (k < ri.columns.size()) {
@@ -173,7 +196,8 @@ Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
         }
         putU32(b, fmt.riUsageMap, ri.usageMapRow);
         putU32(b, fmt.riRootPage, ri.rootPage);
-        putU32(b, fmt.riUnknown, ri.unknownAfterRoot);
+        if (jet4)
+            putU32(b, fmt.riUnknown, ri.unknownAfterRoot);
         b[fmt.riFlags] = ri.flags;
         out.insert(out.end(), b.begin(), b.end());
     }
@@ -182,7 +206,8 @@ Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
             return Status::error(err::kInvalidArgument,
                                  "index '" + li.name + "' refers to a missing real index");
         std::vector<uint8_t> b(fmt.logicalIndexBlock, 0);
-        putU32(b, 0, kJet4TdefMagic);
+        if (jet4)
+            putU32(b, 0, kJet4TdefMagic);
         putU32(b, fmt.liNumber, li.number);
         putU32(b, fmt.liRealIndex, li.realIndex);
         b[fmt.liRelatedTableType] = li.relatedTableType;
@@ -194,7 +219,7 @@ Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
         out.insert(out.end(), b.begin(), b.end());
     }
     for (const auto& li : s.logicalIndexes)
-        appendName(out, li.name);
+        VELMORA_RETURN_IF_ERROR(appendName(out, fmt, codePage, li.name));
     for (const auto& m : s.longValueMaps) {
         appendU16(out, m.columnNumber);
         appendU32(out, m.ownedPagesRow);

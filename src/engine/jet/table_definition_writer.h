@@ -4,8 +4,8 @@
 // (row count, AutoNumber, index key counts) are patched by the table writer instead.
 //
 // The stream is laid out as table_definition.h describes; every pointer it holds (usage map
-// rows, index roots) comes from the schema, so callers place those pages first. Jet 4 only:
-// the Jet 3 layout is read, not written.
+// rows, index roots) comes from the schema, so callers place those pages first. Both layouts
+// are written; the Jet 3 one has no magic numbers and stores names in the file's code page.
 //
 // Bytes that the format leaves unexplained are written as Jet writes them for a new table:
 // magic numbers 1625 and 1923, the AutoNumber flag byte 0x01, the index flag 0x80, and zero
@@ -36,10 +36,11 @@ void sortLogicalIndexes(store::TableSchema& schema);
 
 // The logical TDEF stream (without page chaining): header, index count blocks, columns,
 // names, real and logical indexes, long-value map list, 0xFFFF. `rowCount` goes into the
-// header; every real index's rowCount is its distinct-key count.
+// header; every real index's rowCount is its distinct-key count. Jet 3 names are stored in
+// `codePage`.
 Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
                                                    const store::TableSchema& schema,
-                                                   uint32_t rowCount);
+                                                   uint32_t rowCount, uint16_t codePage = 1252);
 
 // How many pages the stream needs.
 size_t tableDefinitionPageCount(const JetFormat& fmt, size_t streamLength);
