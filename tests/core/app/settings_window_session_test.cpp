@@ -241,5 +241,23 @@ TEST_F(SettingsWindow, CancelAfterBrowsingReturnsToTheStoredDatabase) {
     EXPECT_TRUE(s.app().state().FirstPaintPending);
 }
 
+// A run whose language window was closed without a choice has no language; OK with the
+// preselected English must give it one rather than leave every text empty.
+TEST(SettingsWindowWithoutLanguage, OkStoresThePreselectedLanguage) {
+    AppSession s;
+    s.storeSetting(SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
+    s.modal().expectModal([](core::form::Form&) {});  // language window closed
+    ASSERT_TRUE(s.start());
+    core::app::installSettingsCommand(s.app());
+    ASSERT_EQ(s.form().control("Command11").caption, "");
+    s.modal().expectModal([&](core::form::Form& f) {
+        EXPECT_EQ(f.control(sc::kEnglish).value, 1);
+        core::app::userClick(f, s.app().dispatcher(), sc::kOk);
+    });
+    s.click("Command11");
+    EXPECT_EQ(s.setting(SettingKey::Language), "eng");
+    EXPECT_EQ(s.form().control("Command11").caption, "Settings");
+}
+
 }  // namespace
 }  // namespace velmora::test
