@@ -29,8 +29,8 @@ struct CompactReport {
     size_t rows = 0;
 };
 
-// Writes the compacted copy of `source` to `destination`. Jet 3 sources are refused (3251)
-// until Jet 3 files can be written.
+// Writes the compacted copy of `source` to `destination`, in the source's version (a Jet 3
+// file gives a Jet 3 copy).
 Result<CompactReport> compactDatabase(io::Env& env, const std::string& source,
                                       const std::string& destination);
 

@@ -79,6 +79,15 @@ Status JetDatabase::commit(const Changes& changes) {
 }
 
 Status JetDatabase::prepareNewTable(store::TableSchema& schema) const {
+    if (!m_reader->format().isJet4()) {
+        // Text sizes come as Jet 4 stores them, two bytes a character; a Jet 3 column holds
+        // one byte a character, in the file's code page.
+        for (store::ColumnDef& c : schema.columns) {
+            if (c.type == store::ColumnType::Text)
+                c.length = uint16_t(c.length == 0 ? 255 : std::max(1, c.length / 2));
+            c.codePage = m_reader->header().codePage;
+        }
+    }
     return prepareNewTableSchema(schema, m_reader->format());
 }
 

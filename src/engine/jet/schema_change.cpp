@@ -103,6 +103,18 @@ Status releaseTablePages(JetStorage& storage, const std::string& name, bool keep
 
 }  // namespace
 
+namespace {
+
+// Access 2000 and later set 0x80 on every index; Jet 3 never does.
+void setVersionIndexFlag(store::RealIndex& ri, const JetFormat& fmt) {
+    if (fmt.isJet4())
+        ri.flags |= store::index_flag::kAccess2000;
+    else
+        ri.flags &= uint8_t(~store::index_flag::kAccess2000);
+}
+
+}  // namespace
+
 Status prepareNewTableSchema(TableSchema& s, const JetFormat& fmt) {
     std::map<uint16_t, uint16_t> renumber;
     std::set<uint16_t> oldNumbers;
@@ -127,10 +139,8 @@ Status prepareNewTableSchema(TableSchema& s, const JetFormat& fmt) {
         }
     }
     s.tableType = 0x4E;
-    for (auto& ri : s.realIndexes) {
-        if (fmt.isJet4())
-            ri.flags |= store::index_flag::kAccess2000;
-    }
+    for (auto& ri : s.realIndexes)
+        setVersionIndexFlag(ri, fmt);
     sortLogicalIndexes(s);
     s.longValueMaps.clear();
     for (const auto& c : s.columns) {
@@ -146,11 +156,14 @@ namespace {
 Result<uint32_t> writeWhole(JetStorage& storage, Table& table, uint32_t firstPage,
                             PageAllocator& allocator, CommitPages& out) {
     const JetFormat& fmt = storage.format();
+    const KeyFormat keyFormat = fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
+    const uint16_t codePage = storage.header().codePage;
     TableSchema s = table.schema();
     for (const auto& ri : s.realIndexes)
         VELMORA_RETURN_IF_ERROR(
-            checkIndexEncodable(s, ri, KeyFormat::Jet4).withContext("table '" + s.name + "': "));
-    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> probe, encodeTableDefinition(fmt, s, 0));
+            checkIndexEncodable(s, ri, keyFormat).withContext("table '" + s.name + "': "));
+    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> probe,
+                             encodeTableDefinition(fmt, s, 0, codePage));
     std::vector<uint32_t> tdefPages;
     tdefPages.push_back(firstPage != 0 ? firstPage : allocator.allocate());
     for (size_t i = 1; i < tableDefinitionPageCount(fmt, probe.size()); ++i)
@@ -160,7 +173,7 @@ Result<uint32_t> writeWhole(JetStorage& storage, Table& table, uint32_t firstPag
     table.forEachLive([&](store::RowId, const store::Row& r) { rows.push_back(r); });
     std::vector<TableToWrite> one{{&s, &rows, tdefPages}};
     std::vector<PageImage> images;
-    VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, one, allocator, images));
+    VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, one, allocator, images, codePage));
     for (auto& img : images)
         out.images[img.number] = std::move(img.bytes);
     table.mutableSchema() = std::move(s);
@@ -222,9 +235,6 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
     }
     if (created.empty() && redesigned.empty() && changes.dropped.empty())
         return Status::ok();
-    if (!fmt.isJet4())
-        return Status::error(err::kReadOnlyDatabase,
-                             "Jet 3 files are opened read-only; they cannot be written yet");
 
     // Jet refuses to delete a table that a relationship names.
     if (!changes.dropped.empty() && storage.findTable("MSysRelationships")) {
@@ -269,7 +279,7 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
                 prepared.longValueMaps.push_back({c.number, 0, 0});
         }
         for (auto& ri : prepared.realIndexes)
-            ri.flags |= store::index_flag::kAccess2000;
+            setVersionIndexFlag(ri, fmt);
         sortLogicalIndexes(prepared);
         t->mutableSchema() = std::move(prepared);
         VELMORA_RETURN_IF_ERROR(

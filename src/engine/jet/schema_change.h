@@ -1,5 +1,5 @@
-// Changes to the shape of a Jet 4 database inside a commit: tables created, tables deleted,
-// and tables whose design changed (an index added to a table that has rows).
+// Changes to the shape of a Jet 3 or Jet 4 database inside a commit: tables created, tables
+// deleted, and tables whose design changed (an index added to a table that has rows).
 //
 // Each of them becomes page images in the same CommitPages as every other change of the
 // commit, so it is written under the same journal, all or nothing:
@@ -42,7 +42,7 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
 
 // Gives the columns of a table created in memory their stored layout (layoutNewColumns),
 // keeping index columns pointed at the same columns, sorts its logical indexes by name and
-// sets Jet 4's index flag. Safe to repeat.
+// sets the index flag of the file's version (0x80 in Jet 4, none in Jet 3). Safe to repeat.
 Status prepareNewTableSchema(store::TableSchema& schema, const JetFormat& fmt);
 
 // Adds an index to a table in memory, after checking it against the table's rows with the
