@@ -13,7 +13,18 @@ namespace velmora::core::views {
 namespace vk = grid::vk;
 
 void focusGrid(app::App& app) {
-    app.dispatcher().setFocus(app::kMainFormName, kMainGrid);
+    form::Dispatcher& d = app.dispatcher();
+    if (d.focusForm() == app::kMainFormName && d.focusControl() == kMainGrid) {
+        // The record says the grid has the focus while an overlay is open: an abandoned
+        // command dropped the focus events it had queued. Finish as the focus return would.
+        form::Event got;
+        got.form = app::kMainFormName;
+        got.control = kMainGrid;
+        got.kind = form::EventKind::GotFocus;
+        d.post(got);
+        return;
+    }
+    d.setFocus(app::kMainFormName, kMainGrid);
 }
 
 void textEditorKeyDown(app::App& app, int keyCode) {

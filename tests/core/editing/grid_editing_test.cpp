@@ -3,6 +3,8 @@
 // returns, leaving the cell and scrolling.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "core/app/command_registry.h"
@@ -235,6 +237,15 @@ TEST_F(GridEditingTest, CtrlCCopiesTheSelectionAndDeleteRunsTheViewsDelete) {
     s.pick(views::kRowPopup, 0);
     EXPECT_EQ(deletes, 2);
     EXPECT_FALSE(s.visible(views::kRowPopup));
+
+    // An abandoned command closes the popup all the same.
+    s.app().commands().install(core::app::command::kDeleteSelection,
+                               [] { throw std::runtime_error("refused"); });
+    s.rightPress(100, kRowHeight + 10);
+    s.ports().expectMessage(MessageAnswer::Ok);
+    s.pick(views::kRowPopup, 0);
+    EXPECT_FALSE(s.visible(views::kRowPopup));
+    EXPECT_EQ(s.control(views::kRowPopup).listIndex, -1);
 }
 
 TEST_F(GridEditingTest, OutsideTheChannelListFinishingHandsChangedCellsToTheCellWriter) {
@@ -272,6 +283,25 @@ TEST_F(GridEditingTest, OutsideTheChannelListFinishingHandsChangedCellsToTheCell
     s.key(views::kTextEditor, vk::kReturn);
     EXPECT_EQ(writes.size(), 2u);
     EXPECT_EQ(s.cell(1, col::kProvider), "ORF III");
+
+    // A writer that gives up abandons the event with its focus events; Enter still finishes.
+    fail = false;
+    bool throwOnce = true;
+    views::setCellWriter(s.app(), [&](core::app::App& app, const views::EditedCell& cell) {
+        if (std::exchange(throwOnce, false))
+            throw std::runtime_error("write refused");
+        writes.push_back(cell);
+        app.state().FavDirty = false;
+    });
+    s.dblClick(1, col::kProvider);
+    s.type("ORF 1");
+    s.ports().expectMessage(MessageAnswer::Ok);
+    s.key(views::kTextEditor, vk::kReturn);
+    ASSERT_TRUE(s.visible(views::kTextEditor));
+    s.key(views::kTextEditor, vk::kReturn);
+    EXPECT_FALSE(s.visible(views::kTextEditor));
+    EXPECT_EQ(s.cell(1, col::kProvider), "ORF 1");
+    EXPECT_EQ(writes.size(), 3u);
 
     // Without a writer the value stays in the grid and no save question is left pending.
     views::setCellWriter(s.app(), {});
