@@ -36,7 +36,7 @@ JetFormat makeJet3() {
     f.colSecondNumber = 5;
     f.colSortOrder = 9;
     f.colCodePage = 11;
-    f.colSortVersion = 0;  // not stored
+    f.colSortVersion = 7;  // a word, equal to the header's word at 0x38
     f.colPrecision = 11;
     f.colScale = 12;
     f.colFlags = 13;

@@ -94,8 +94,10 @@ struct JetFormat {
     size_t colVariableSlot;
     size_t colSecondNumber;
     size_t colSortOrder;
-    size_t colCodePage;     // Jet 3 only
-    size_t colSortVersion;  // Jet 4 only
+    size_t colCodePage;  // Jet 3 only
+    // Jet 4: the sort version byte. Jet 3: a word that equals the header's word at 0x38 in
+    // every Access 97 file (1, or 0 in one file); read and written as the Jet 3 sort version.
+    size_t colSortVersion;
     size_t colPrecision;
     size_t colScale;
     size_t colFlags;

@@ -81,8 +81,14 @@ Status JetDatabase::commit(const Changes& changes) {
 Status JetDatabase::prepareNewTable(store::TableSchema& schema) const {
     if (!m_reader->format().isJet4()) {
         // Text sizes come as Jet 4 stores them, two bytes a character; a Jet 3 column holds
-        // one byte a character, in the file's code page.
+        // one byte a character, in the file's code page. The sort version word is the same
+        // in every column of a file: take the catalog's.
+        uint8_t sortVersion = 1;
+        auto catalog = m_reader->tableDefinition("MSysObjects");
+        if (catalog.isOk() && !catalog->schema.columns.empty())
+            sortVersion = catalog->schema.columns.front().sortVersion;
         for (store::ColumnDef& c : schema.columns) {
+            c.sortVersion = sortVersion;
             if (c.type == store::ColumnType::Text)
                 c.length = uint16_t(c.length == 0 ? 255 : std::max(1, c.length / 2));
             c.codePage = m_reader->header().codePage;

@@ -129,6 +129,7 @@ Result<TableDefinition> decodeTableDefinition(const JetFormat& fmt, Bytes stream
         } else {
             c.sortOrder = getU16(b, fmt.colSortOrder);
             c.codePage = getU16(b, fmt.colCodePage);
+            c.sortVersion = uint8_t(getU16(b, fmt.colSortVersion));
             if (c.type == ColumnType::Numeric) {
                 c.precision = b[fmt.colPrecision];
                 c.scale = b[fmt.colScale];

@@ -169,6 +169,7 @@ Result<std::vector<uint8_t>> encodeTableDefinition(const JetFormat& fmt,
         } else {
             putU16(b, fmt.colSortOrder, c.sortOrder);
             putU16(b, fmt.colCodePage, c.codePage);
+            putU16(b, fmt.colSortVersion, c.sortVersion);
         }
         b[fmt.colFlags] = c.flags;
         if (jet4)

@@ -160,6 +160,7 @@ TEST_P(CompactFixture, CopyReadsIdenticallyAndIsNoLarger) {
             EXPECT_EQ(sa.columns[i].type, sb.columns[i].type);
             EXPECT_EQ(sa.columns[i].length, sb.columns[i].length);
             EXPECT_EQ(sa.columns[i].flags, sb.columns[i].flags);
+            EXPECT_EQ(sa.columns[i].sortVersion, sb.columns[i].sortVersion);
         }
         EXPECT_EQ(sa.logicalIndexes.size(), sb.logicalIndexes.size()) << info.name;
         if (store::sameName(info.name, "MSysObjects") || store::sameName(info.name, "MSysACEs"))

@@ -100,6 +100,12 @@ TEST(Jet3Schema, IndexAndTableAddedAndDropped) {
         auto t1 = (*db)->table("Table1");
         ASSERT_TRUE(t1.isOk());
         EXPECT_EQ((*t1)->schema().logicalIndexes.size(), 3u);
+        // Every column of a Jet 3 file carries the file's sort version word (1 here).
+        auto made = (*db)->table("FREQDUPS");
+        ASSERT_TRUE(made.isOk());
+        for (const auto& c : (*made)->schema().columns)
+            EXPECT_EQ(c.sortVersion, (*t1)->schema().columns.front().sortVersion) << c.name;
+        EXPECT_EQ((*t1)->schema().columns.front().sortVersion, 1);
         ASSERT_TRUE((*db)->dropTable("FREQDUPS").isOk());
         ASSERT_TRUE((*db)->commit().isOk());
         EXPECT_EQ((*(*db)->table("MSysACEs"))->liveRowCount(), acesBefore);
