@@ -150,7 +150,14 @@ public:
         std::string folder = std::filesystem::path(path).parent_path().string();
         if (folder.empty())
             folder = ".";
-        return ::access(path.c_str(), W_OK) == 0 && ::access(folder.c_str(), W_OK) == 0;
+        if (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0)
+            return false;
+        // access() says yes to root for any file. A file its owner marked read-only (no
+        // write bit for anyone) is meant to stay unchanged, whoever opens it.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return false;
+        return true;
     }
 };
 

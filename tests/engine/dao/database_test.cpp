@@ -13,6 +13,12 @@
 namespace velmora::engine::dao {
 namespace {
 
+// The shared fixtures are marked read-only, and a copy keeps that mark.
+void makeWritable(const std::filesystem::path& file) {
+    std::filesystem::permissions(file, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
 struct Opened {
     store::MemoryStorage* storage;
     std::unique_ptr<Database> db;
@@ -187,6 +193,7 @@ TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
     const std::filesystem::path copy = std::filesystem::temp_directory_path() /
                                        ("velmora_dao_read_" + std::to_string(getpid()) + ".mdb");
     std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing);
+    makeWritable(copy);
     Workspace ws = Workspace::createWorkspace();
     auto db = ws.openDatabase(copy.string());
     TableDefs defs = db->tableDefs();
@@ -242,6 +249,7 @@ TEST(RealFiles, CommittedChangesAreReadByMdbtools) {
     fs::create_directories(dir);
     const fs::path file = dir / "channels.mdb";
     fs::copy_file(fixture, file, fs::copy_options::overwrite_existing);
+    makeWritable(file);
     const std::string exportTable = "mdb-export '" + file.string() + "' Table1";
     {
         Workspace ws = Workspace::createWorkspace();
@@ -287,6 +295,7 @@ TEST(RealFiles, CompactingWritesACopyAndKeepsTheSource) {
     const fs::path source = dir / "WinSTB.mdb";
     const fs::path target = dir / "WinSTB1.mdb";
     fs::copy_file(fixture, source, fs::copy_options::overwrite_existing);
+    makeWritable(source);
     const auto sourceSize = fs::file_size(source);
 
     Workspace ws = Workspace::createWorkspace();
@@ -323,6 +332,7 @@ TEST(RealFiles, Jet3FilesAreWrittenInPlace) {
     fs::create_directories(dir);
     const fs::path file = dir / "channels.mdb";
     fs::copy_file(fixture, file, fs::copy_options::overwrite_existing);
+    makeWritable(file);
     {
         Workspace ws = Workspace::createWorkspace();
         auto db = ws.openDatabase(file.string());

@@ -69,6 +69,24 @@ TEST_F(WriterLock, ASecondOpenerIsReadOnlyAndWritesNothing) {
     EXPECT_EQ(velmoraCheck(path).status, 0);
 }
 
+// A file marked read-only opens read-only for every user, root included, and leaves no
+// lock file behind.
+TEST_F(WriterLock, AReadOnlyMarkedFileIsNeverWritten) {
+    std::string path = m_dir.copyFixture("indexTestV2000.mdb");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    std::vector<uint8_t> before = readFileBytes(path);
+    {
+        auto db = openStoreDatabase(path, io::Env::posix());
+        ASSERT_TRUE(db.isOk()) << db.status().toString();
+        ASSERT_TRUE((*db)->isReadOnly());
+        EXPECT_NE((*db)->readOnlyReason().find("cannot be written"), std::string::npos)
+            << (*db)->readOnlyReason();
+        EXPECT_EQ(touchFirstTable(**db).code(), err::kReadOnlyDatabase);
+        EXPECT_FALSE(fs::exists(io::DatabaseLock::lockFilePath(path)));
+    }
+    EXPECT_EQ(readFileBytes(path), before);
+}
+
 TEST_F(WriterLock, AnotherProcessHoldingTheFileMakesItReadOnly) {
     std::string path = m_dir.copyFixture("indexTestV2000.mdb");
     int ready[2];

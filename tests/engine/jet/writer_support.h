@@ -42,6 +42,9 @@ public:
         auto to = m_path / name;
         std::filesystem::copy_file(writerFixtureDir() / name, to,
                                    std::filesystem::copy_options::overwrite_existing);
+        // The shared fixtures are marked read-only, and a copy keeps that mark.
+        std::filesystem::permissions(to, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
         return to.string();
     }
 
