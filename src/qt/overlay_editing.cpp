@@ -25,12 +25,12 @@ namespace views = core::views;
 const char* const kOverlays[] = {views::kTextEditor, views::kGroupList, views::kRowPopup};
 
 // An empty name is the front end's default font: the one the grid widget shows.
-QFont overlayFont(const core::form::FontSpec& spec, const QWidget* grid) {
-    QFont font = spec.family.empty() && grid != nullptr
+QFont overlayFont(const core::form::FontSpec& wanted, const QWidget* grid) {
+    QFont font = wanted.family.empty() && grid != nullptr
                      ? grid->font()
-                     : QFont(QString::fromStdString(spec.family));
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
+                     : QFont(QString::fromStdString(wanted.family));
+    font.setPointSizeF(wanted.pointSize);
+    font.setBold(wanted.bold);
     return font;
 }
 

@@ -130,16 +130,16 @@ const std::vector<std::string>& frameColoredControls() {
 
 std::unique_ptr<form::Form> createMainForm() {
     auto f = std::make_unique<form::Form>(kMainFormName);
-    for (const auto& spec : kControls) {
+    for (const auto& design : kControls) {
         Control c;
-        c.name = spec.name;
-        c.kind = spec.kind;
-        c.container = spec.container;
-        c.rect = spec.rect;
-        if (spec.captionKey)
-            c.captionKey = spec.captionKey;
-        if (spec.fixedCaption)
-            c.caption = spec.fixedCaption;
+        c.name = design.name;
+        c.kind = design.kind;
+        c.container = design.container;
+        c.rect = design.rect;
+        if (design.captionKey)
+            c.captionKey = design.captionKey;
+        if (design.fixedCaption)
+            c.caption = design.fixedCaption;
         f->addControl(std::move(c));
     }
     for (const char* name : kHiddenAtStart)

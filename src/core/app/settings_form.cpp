@@ -50,13 +50,13 @@ const ControlSpec kControls[] = {
 
 std::unique_ptr<form::Form> createSettingsForm(form::TwipRect mainWindow) {
     auto f = std::make_unique<form::Form>(kSettingsFormName);
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlSpec& design : kControls) {
         form::Control c;
-        c.name = spec.name;
-        c.kind = spec.kind;
-        c.container = spec.container;
-        c.rect = spec.rect;
-        c.caption = spec.caption;
+        c.name = design.name;
+        c.kind = design.kind;
+        c.container = design.container;
+        c.rect = design.rect;
+        c.caption = design.caption;
         f->addControl(std::move(c));
     }
     f->setCaption(kSettingsCaption);

@@ -52,11 +52,11 @@ Result<TableSchema> systemTable(const char* name, std::initializer_list<ColumnSp
     TableSchema s;
     s.name = name;
     s.tableType = 0x53;
-    for (const auto& spec : columns) {
+    for (const auto& column : columns) {
         ColumnDef c;
-        c.name = spec.name;
-        c.type = spec.type;
-        c.length = spec.length;
+        c.name = column.name;
+        c.type = column.type;
+        c.length = column.length;
         s.columns.push_back(c);
     }
     VELMORA_RETURN_IF_ERROR(layoutNewColumns(s));

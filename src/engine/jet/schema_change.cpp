@@ -370,18 +370,18 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
     return Status::ok();
 }
 
-Status addIndexToTable(Table& table, const NewIndex& spec, const store::RowRules& rules) {
+Status addIndexToTable(Table& table, const NewIndex& wanted, const store::RowRules& rules) {
     const TableSchema& s = table.schema();
     for (const auto& li : s.logicalIndexes) {
-        if (store::sameName(li.name, spec.name))
-            return Status::error(err::kIndexExists, "Index '" + spec.name + "' already exists.");
-        if (spec.primary && li.isPrimary())
+        if (store::sameName(li.name, wanted.name))
+            return Status::error(err::kIndexExists, "Index '" + wanted.name + "' already exists.");
+        if (wanted.primary && li.isPrimary())
             return Status::error(err::kIndexExists, "Primary key already exists.");
     }
-    if (spec.columns.empty() || spec.columns.size() > kMaxIndexColumns)
+    if (wanted.columns.empty() || wanted.columns.size() > kMaxIndexColumns)
         return Status::error(err::kInvalidArgument, "an index has 1 to 10 columns");
     store::RealIndex ri;
-    ri.columns = spec.columns;
+    ri.columns = wanted.columns;
     for (const auto& ic : ri.columns) {
         bool found =
             std::any_of(s.columns.begin(), s.columns.end(),
@@ -390,25 +390,25 @@ Status addIndexToTable(Table& table, const NewIndex& spec, const store::RowRules
             return Status::error(err::kItemNotFound, "the index names a column the table lacks");
     }
     ri.flags = store::index_flag::kAccess2000;
-    if (spec.primary || spec.unique)
+    if (wanted.primary || wanted.unique)
         ri.flags |= store::index_flag::kUnique;
-    if (spec.primary || spec.required)
+    if (wanted.primary || wanted.required)
         ri.flags |= store::index_flag::kRequired;
-    if (spec.ignoreNulls && !spec.primary)
+    if (wanted.ignoreNulls && !wanted.primary)
         ri.flags |= store::index_flag::kIgnoreNulls;
 
     // Every row against the new index, with the keys the file will hold.
-    VELMORA_RETURN_IF_ERROR(store::checkNewIndex(table, ri, spec.primary, rules));
+    VELMORA_RETURN_IF_ERROR(store::checkNewIndex(table, ri, wanted.primary, rules));
 
     TableSchema& m = table.mutableSchema();
     store::LogicalIndex li;
-    li.name = spec.name;
+    li.name = wanted.name;
     uint32_t number = 0;
     for (const auto& other : m.logicalIndexes)
         number = std::max(number, other.number + 1);
     li.number = number;
     li.realIndex = uint32_t(m.realIndexes.size());
-    li.type = spec.primary ? store::LogicalIndexType::PrimaryKey : store::LogicalIndexType::Plain;
+    li.type = wanted.primary ? store::LogicalIndexType::PrimaryKey : store::LogicalIndexType::Plain;
     m.realIndexes.push_back(ri);
     m.logicalIndexes.push_back(li);
     return Status::ok();
