@@ -15,35 +15,16 @@
 
 #include "demo/demo_generator.h"
 #include "demo/demo_schema.h"
+#include "support/shell_command.h"
 
 namespace velmora::demo {
 namespace {
 
 namespace fs = std::filesystem;
 using engine::store::Row;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-Outcome run(const std::string& command) {
-    Outcome r;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return r;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
-
-std::string quoted(const fs::path& p) {
-    return "'" + p.string() + "'";
-}
+using test::runShell;
+using test::ShellOutcome;
+using test::shellQuoted;
 
 class DemoFile : public ::testing::Test {
 protected:
@@ -51,7 +32,7 @@ protected:
         m_tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
         if (!fs::exists(m_tool))
             GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
-        if (run("command -v mdb-export").status != 0)
+        if (runShell("command -v mdb-export").status != 0)
             GTEST_SKIP() << "mdbtools are not installed";
         std::string templ = (fs::temp_directory_path() / "velmora-demo-XXXXXX").string();
         ASSERT_NE(mkdtemp(templ.data()), nullptr);
@@ -62,14 +43,16 @@ protected:
             fs::remove_all(m_dir);
     }
 
-    Outcome demo(const fs::path& file, const std::string& options) {
-        return run(quoted(m_tool) + " demo " + quoted(file) + " " + options);
+    ShellOutcome demo(const fs::path& file, const std::string& options) {
+        return runShell(shellQuoted(m_tool) + " demo " + shellQuoted(file) + " " + options);
     }
-    Outcome tool(const std::string& args) { return run(quoted(m_tool) + " " + args); }
+    ShellOutcome tool(const std::string& args) {
+        return runShell(shellQuoted(m_tool) + " " + args);
+    }
     // A table as mdbtools exports it: tab between fields, no quotes, control characters
     // escaped, no header.
-    Outcome exported(const fs::path& file, const std::string& table) {
-        return run("mdb-export -H -Q -e -d '\t' " + quoted(file) + " " + table);
+    ShellOutcome exported(const fs::path& file, const std::string& table) {
+        return runShell("mdb-export -H -Q -e -d '\t' " + shellQuoted(file) + " " + table);
     }
 
     fs::path m_tool;
@@ -95,25 +78,25 @@ std::string expectedExport(const std::vector<Row>& rows) {
 
 TEST_F(DemoFile, MdbtoolsReadsEveryTableAndValue) {
     const fs::path file = m_dir / "WinSTB.mdb";
-    const Outcome made = demo(file, "--channels 400 --seed 9");
+    const ShellOutcome made = demo(file, "--channels 400 --seed 9");
     ASSERT_EQ(made.status, 0) << made.out;
 
-    const Outcome check = tool("check " + quoted(file));
+    const ShellOutcome check = tool("check " + shellQuoted(file));
     EXPECT_EQ(check.status, 0) << check.out;
 
-    const Outcome tables = run("mdb-tables -1 " + quoted(file));
+    const ShellOutcome tables = runShell("mdb-tables -1 " + shellQuoted(file));
     ASSERT_EQ(tables.status, 0) << tables.out;
     EXPECT_EQ(tables.out, "CHANNELS\nFAVOURITE\nFAVNAME\nSETTINGS\n");
 
     auto content = generateDemoDatabase({400, 9, true});
     ASSERT_TRUE(content.isOk());
     for (const char* name : {kChannelsTable, kFavouriteTable, kFavnameTable}) {
-        const Outcome rows = exported(file, name);
+        const ShellOutcome rows = exported(file, name);
         ASSERT_EQ(rows.status, 0) << rows.out;
         EXPECT_EQ(rows.out, expectedExport(content->find(name)->rows)) << name;
     }
     // The settings hold dates, flags, doubles and a memo long enough for its own pages.
-    const Outcome settings = exported(file, kSettingsTable);
+    const ShellOutcome settings = exported(file, kSettingsTable);
     ASSERT_EQ(settings.status, 0) << settings.out;
     const auto& settingRows = content->find(kSettingsTable)->rows;
     EXPECT_EQ(size_t(std::count(settings.out.begin(), settings.out.end(), '\n')),
@@ -127,7 +110,7 @@ TEST_F(DemoFile, MdbtoolsReadsEveryTableAndValue) {
         }
     }
 
-    const Outcome schema = tool("schema " + quoted(file) + " CHANNELS");
+    const ShellOutcome schema = tool("schema " + shellQuoted(file) + " CHANNELS");
     ASSERT_EQ(schema.status, 0) << schema.out;
     EXPECT_NE(schema.out.find("PrimaryKey"), std::string::npos) << schema.out;
 }
@@ -144,7 +127,7 @@ TEST_F(DemoFile, SameSeedSameContentAndNoOverwrite) {
 
     // An existing file is refused and stays as it was.
     const auto before = fs::file_size(a);
-    const Outcome again = demo(a, "--seed 5");
+    const ShellOutcome again = demo(a, "--seed 5");
     EXPECT_NE(again.status, 0);
     EXPECT_NE(again.out.find("exists"), std::string::npos) << again.out;
     EXPECT_EQ(fs::file_size(a), before);
@@ -161,11 +144,11 @@ TEST_F(DemoFile, SameSeedSameContentAndNoOverwrite) {
 
 TEST_F(DemoFile, LargestListPassesTheCheck) {
     const fs::path file = m_dir / "big.mdb";
-    const Outcome made = demo(file, "--channels 32767");
+    const ShellOutcome made = demo(file, "--channels 32767");
     ASSERT_EQ(made.status, 0) << made.out;
-    const Outcome check = tool("check " + quoted(file));
+    const ShellOutcome check = tool("check " + shellQuoted(file));
     EXPECT_EQ(check.status, 0) << check.out;
-    const Outcome rows = run("mdb-export -H " + quoted(file) + " CHANNELS | wc -l");
+    const ShellOutcome rows = runShell("mdb-export -H " + shellQuoted(file) + " CHANNELS | wc -l");
     EXPECT_EQ(std::stoi(rows.out), 32767);
 }
 
@@ -174,12 +157,12 @@ class DemoStartup : public DemoFile {
 protected:
     fs::path ini() const { return m_dir / "config" / "Velmora" / "Velmora.ini"; }
     fs::path demoFile() const { return m_dir / "data" / "Velmora" / "WinSTB.mdb"; }
-    Outcome prepare() {
+    ShellOutcome prepare() {
         const fs::path script = fs::path(VELMORA_SOURCE_DIR) / "scripts" / "demo-database";
         // The tool's summary goes to standard error; only the printed path is compared.
-        return run("{ XDG_CONFIG_HOME=" + quoted(m_dir / "config") +
-                   " XDG_DATA_HOME=" + quoted(m_dir / "data") + " " + quoted(script) + " " +
-                   quoted(m_tool) + " 2>/dev/null; }");
+        return runShell("{ XDG_CONFIG_HOME=" + shellQuoted(m_dir / "config") +
+                        " XDG_DATA_HOME=" + shellQuoted(m_dir / "data") + " " +
+                        shellQuoted(script) + " " + shellQuoted(m_tool) + " 2>/dev/null; }");
     }
     std::string iniText() const {
         std::ifstream in(ini());
@@ -192,11 +175,11 @@ protected:
 };
 
 TEST_F(DemoStartup, CreatesTheDemoOnceAndStoresItsPath) {
-    const Outcome first = prepare();
+    const ShellOutcome first = prepare();
     ASSERT_EQ(first.status, 0) << first.out;
     EXPECT_EQ(first.out, demoFile().string() + "\n");
     EXPECT_EQ(iniText(), "[Startup]\nWinSTBPath=" + demoFile().string() + "\n");
-    EXPECT_EQ(tool("check " + quoted(demoFile())).status, 0);
+    EXPECT_EQ(tool("check " + shellQuoted(demoFile())).status, 0);
 
     // A stored path that is gone is replaced; the demo file is reused, the other keys and
     // groups stay, and a WinSTBPath of another group is not touched.
@@ -223,7 +206,7 @@ TEST_F(DemoStartup, StoredDatabaseThatExistsIsKept) {
                                (m_dir / "mein \\\"Kanal\\\", Liste.mdb").string() +
                                "\"\nLanguage=eng\n";
     writeIni(stored);
-    const Outcome r = prepare();
+    const ShellOutcome r = prepare();
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out, own.string() + "\n");
     EXPECT_EQ(iniText(), stored);

@@ -12,6 +12,7 @@
 #include "core/favourites/save_fav_channels.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
+#include "support/shell_command.h"
 
 namespace velmora::test {
 namespace {
@@ -19,35 +20,16 @@ namespace {
 namespace fs = std::filesystem;
 namespace col = core::views::channel_col;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-Outcome run(const std::string& command) {
-    Outcome r;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
-
 TEST(SavedEdit, NameWithAnApostropheTypedInTheEditorIsInTheFile) {
     const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
     if (!fs::exists(tool))
         GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
-    if (run("command -v mdb-export").status != 0)
+    if (runShell("command -v mdb-export").status != 0)
         GTEST_SKIP() << "mdbtools are not installed";
     EditingSession s;
     const fs::path file = s.folder() / "WinSTB.mdb";
     const std::string quoted = "'" + file.string() + "'";
-    ASSERT_EQ(run(tool.string() + " demo " + quoted + " --channels 40 --seed 7").status, 0);
+    ASSERT_EQ(runShell(tool.string() + " demo " + quoted + " --channels 40 --seed 7").status, 0);
     ASSERT_TRUE(s.startOn(file.string()));
     core::favourites::installSaveFavChannels(s.app());
 
@@ -59,7 +41,7 @@ TEST(SavedEdit, NameWithAnApostropheTypedInTheEditorIsInTheFile) {
         return n;
     };
     const std::string exportCommand = "mdb-export -H -Q -d '|' " + quoted + " CHANNELS";
-    const std::string original = run(exportCommand).out;
+    const std::string original = runShell(exportCommand).out;
     // A channel whose name the file holds once, as the grid shows it.
     int row = 1;
     while (row < s.grid().rows() && count(original, s.cell(row, col::kName)) != 1)
@@ -76,9 +58,9 @@ TEST(SavedEdit, NameWithAnApostropheTypedInTheEditorIsInTheFile) {
     EXPECT_FALSE(s.app().state().FavDirty);
     EXPECT_TRUE(s.ports().messages().empty()) << s.ports().messages().front().text;
 
-    const Outcome check = run(tool.string() + " check " + quoted);
+    const ShellOutcome check = runShell(tool.string() + " check " + quoted);
     EXPECT_EQ(check.status, 0) << check.out;
-    const Outcome names = run(exportCommand);
+    const ShellOutcome names = runShell(exportCommand);
     ASSERT_EQ(names.status, 0) << names.out;
     EXPECT_EQ(count(names.out, "O'Brien TV"), 1) << names.out;
     EXPECT_EQ(count(names.out, before), 0) << before;

@@ -25,6 +25,7 @@
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
+#include "support/shell_command.h"
 
 namespace velmora::test {
 namespace {
@@ -34,29 +35,6 @@ using core::app::SettingKey;
 using ports::MessageAnswer;
 using ports::MessageButtons;
 using ports::MessageIcon;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-Outcome run(const std::string& command) {
-    Outcome r;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return r;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
-
-std::string quoted(const fs::path& p) {
-    return "'" + p.string() + "'";
-}
 
 std::vector<std::string> sortedLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -135,7 +113,7 @@ TEST_F(RealFile, CompactedCopyPassesTheChecksAndASecondRunFindsIt) {
     const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
     if (!fs::exists(tool))
         GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
-    if (run("command -v mdb-export").status != 0)
+    if (runShell("command -v mdb-export").status != 0)
         GTEST_SKIP() << "mdbtools are not installed";
     const fs::path file = demoFile("WinSTB.mdb");
     const fs::path copy = m_dir / "WinSTB1.mdb";
@@ -152,11 +130,11 @@ TEST_F(RealFile, CompactedCopyPassesTheChecksAndASecondRunFindsIt) {
     }
     ASSERT_TRUE(fs::exists(copy));
 
-    const Outcome check = run(quoted(tool) + " check " + quoted(copy));
+    const ShellOutcome check = runShell(shellQuoted(tool) + " check " + shellQuoted(copy));
     EXPECT_EQ(check.status, 0) << check.out;
     for (const char* table : {"CHANNELS", "FAVOURITE", "FAVNAME"}) {
-        const Outcome original = run("mdb-export " + quoted(file) + " " + table);
-        const Outcome compacted = run("mdb-export " + quoted(copy) + " " + table);
+        const ShellOutcome original = runShell("mdb-export " + shellQuoted(file) + " " + table);
+        const ShellOutcome compacted = runShell("mdb-export " + shellQuoted(copy) + " " + table);
         ASSERT_EQ(compacted.status, 0) << compacted.out;
         EXPECT_EQ(sortedLines(compacted.out), sortedLines(original.out)) << table;
     }
