@@ -7,6 +7,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/favourites/channel_row.h"
+#include "core/favourites/dynaset.h"
 #include "core/views/channel_list.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
@@ -17,15 +18,7 @@ namespace {
 
 using engine::dao::DaoError;
 using engine::dao::guarded;
-using engine::dao::LockType;
 using engine::dao::Recordset;
-using engine::dao::RecordsetType;
-namespace recordset_option = engine::dao::recordset_option;
-
-Recordset openDynaset(app::App& app, const std::string& sql) {
-    return app.db().openRecordset(sql, RecordsetType::Dynaset, recordset_option::kInconsistent,
-                                  LockType::Optimistic);
-}
 
 ChannelRow readRow(const grid::GridModel& grid, int row) {
     std::optional<ChannelRow> r = ChannelRow::read(grid, row);

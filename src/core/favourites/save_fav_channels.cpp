@@ -9,6 +9,7 @@
 #include "core/app/main_form.h"
 #include "core/db/sql_literal.h"
 #include "core/favourites/channel_row.h"
+#include "core/favourites/dynaset.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/channel_list.h"
 #include "engine/dao/dao_error.h"
@@ -18,15 +19,8 @@ namespace velmora::core::favourites {
 namespace {
 
 using engine::dao::guarded;
-using engine::dao::LockType;
 using engine::dao::Recordset;
 using engine::dao::RecordsetType;
-namespace recordset_option = engine::dao::recordset_option;
-
-Recordset openDynaset(app::App& app, const std::string& sql) {
-    return app.db().openRecordset(sql, RecordsetType::Dynaset, recordset_option::kInconsistent,
-                                  LockType::Optimistic);
-}
 
 // Stores the row's assignment; false when looking it up, adding or deleting it failed. A
 // failed update of an existing assignment is cancelled without counting as a failure.
