@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -49,8 +51,18 @@ public:
     // Whether the process may write the file (and create files beside it).
     virtual bool isWritable(const std::string& path) = 0;
 
+    // The time the writer stamps into a file (a new file's creation date, the catalog dates
+    // of tables it creates): the real time, unless fixTime() set one. Tests that compare whole
+    // files fix it, so that writing the same change twice gives the same bytes even when a
+    // second boundary falls between the two.
+    std::time_t now() const { return m_fixedTime ? *m_fixedTime : std::time(nullptr); }
+    void fixTime(std::time_t t) { m_fixedTime = t; }
+
     // The real file system.
     static Env& posix();
+
+private:
+    std::optional<std::time_t> m_fixedTime;
 };
 
 }  // namespace velmora::engine::io

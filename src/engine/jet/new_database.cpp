@@ -179,10 +179,9 @@ Result<std::vector<TableSchema>> jet4SystemTableSchemas() {
     return out;
 }
 
-double accessDateNow() {
-    std::time_t now = std::time(nullptr);
+double accessDateOf(std::time_t t) {
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&t, &local);
     // timegm() of the local calendar time counts local seconds since 1970-01-01, which is
     // day 25569 of the Access calendar; Jet stamps dates in local time.
     return 25569.0 + double(timegm(&local)) / 86400.0;
@@ -203,7 +202,7 @@ std::vector<uint8_t> jet4HeaderPage(const NewDatabaseOptions& options) {
     std::copy(std::begin(constants), std::end(constants), page.begin() + 0x18);
     putU16(page, 0x3C, options.codePage);
     putU32(page, 0x3E, 0);  // pages are not encoded
-    double created = options.creationDate != 0 ? options.creationDate : accessDateNow();
+    const double created = options.creationDate;
     // No password: the 40 password bytes are the date mask alone.
     uint32_t mask = uint32_t(int32_t(created));
     for (size_t i = 0; i < 40; i += 4)
@@ -227,10 +226,7 @@ std::vector<uint8_t> jet4HeaderPage(const NewDatabaseOptions& options) {
     return page;
 }
 
-Result<std::vector<uint8_t>> buildNewJet4Database(const NewDatabaseOptions& given) {
-    NewDatabaseOptions options = given;
-    if (options.creationDate == 0)
-        options.creationDate = accessDateNow();
+Result<std::vector<uint8_t>> buildNewJet4Database(const NewDatabaseOptions& options) {
     DatabaseImageBuilder builder(jet4Format(), jet4HeaderPage(options));
     VELMORA_ASSIGN_OR_RETURN(std::vector<TableSchema> schemas, jet4SystemTableSchemas());
     for (auto& s : schemas) {
@@ -333,9 +329,12 @@ Status writeNewFile(io::Env& env, const std::string& path, const std::vector<uin
     return env.syncFolderOf(path);
 }
 
-Status createDatabase(io::Env& env, const std::string& path, const NewDatabaseOptions& options) {
+Status createDatabase(io::Env& env, const std::string& path, const NewDatabaseOptions& given) {
     if (env.exists(path))
         return Status::error(err::kDatabaseExists, "database '" + path + "' already exists");
+    NewDatabaseOptions options = given;
+    if (options.creationDate == 0)
+        options.creationDate = accessDateOf(env.now());
     VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> bytes, buildNewJet4Database(options));
     return writeNewFile(env, path, bytes);
 }

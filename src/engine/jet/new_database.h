@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ inline constexpr uint32_t kJetSystemObject = 0x80000000u;
 struct NewDatabaseOptions {
     uint16_t codePage = 1252;
     uint16_t sortOrder = 1033;  // "General"
-    // Creation date as an Access date (days since 1899-12-30, local time); 0 = now.
+    // Creation date as an Access date (days since 1899-12-30, local time); 0 = the time of
+    // the Env the file is created through (createDatabase).
     double creationDate = 0;
 };
 
@@ -47,13 +49,13 @@ struct NewDatabaseOptions {
 // defined, page pointers not yet assigned), in catalog order.
 Result<std::vector<store::TableSchema>> jet4SystemTableSchemas();
 
-// Page 0 of a new Jet 4 file, masked as stored.
+// Page 0 of a new Jet 4 file, masked as stored, with the creation date as given.
 std::vector<uint8_t> jet4HeaderPage(const NewDatabaseOptions& options);
 
-// The current local time as an Access date.
-double accessDateNow();
+// The local time at `t` as an Access date: Jet stamps dates in local time.
+double accessDateOf(std::time_t t);
 
-// The whole file of a new, empty database.
+// The whole file of a new, empty database, with the creation date as given.
 Result<std::vector<uint8_t>> buildNewJet4Database(const NewDatabaseOptions& options);
 
 // Writes `bytes` as a new file at `path`: under a temporary name beside it first, synced,
@@ -61,7 +63,8 @@ Result<std::vector<uint8_t>> buildNewJet4Database(const NewDatabaseOptions& opti
 // behind on failure.
 Status writeNewFile(io::Env& env, const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Creates a new, empty Jet 4 database at `path` (3204 when the file exists).
+// Creates a new, empty Jet 4 database at `path` (3204 when the file exists), created at the
+// Env's time unless the options name a date.
 Status createDatabase(io::Env& env, const std::string& path,
                       const NewDatabaseOptions& options = {});
 

@@ -217,7 +217,7 @@ Result<bool> designDiffers(JetStorage& storage, const Table& table) {
 }
 
 Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Changes& changes,
-                          PageAllocator& allocator, CommitPages& out,
+                          double now, PageAllocator& allocator, CommitPages& out,
                           std::vector<Table*>& unchanged) {
     const JetFormat& fmt = storage.format();
     unchanged.clear();
@@ -344,15 +344,15 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
         objects->erase(id);
     for (store::RowId id : acesToErase)
         aces->erase(id);
-    const store::Value now = store::DateTime{accessDateNow()};
+    const store::Value stamp = store::DateTime{now};
     for (const auto& [name, id] : newIds) {
         store::Row r(os.columns.size(), store::Value(store::Null{}));
         r[oId] = int64_t(id);
         r[oParent] = int64_t(catalog_id::kTables);
         r[oName] = name;
         r[oType] = int64_t(object_type::kTable);
-        r[oCreate] = now;
-        r[oUpdate] = now;
+        r[oCreate] = stamp;
+        r[oUpdate] = stamp;
         r[oOwner] = owner;
         r[oFlags] = int64_t(0);
         objects->append(std::move(r));

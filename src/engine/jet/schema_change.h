@@ -35,9 +35,10 @@ Result<bool> designDiffers(JetStorage& storage, const store::Table& table);
 // Writes the created, deleted and redesigned tables of `changes` and the catalog rows they
 // need. Tables of `changes.changed` that are neither new nor redesigned are returned in
 // `unchanged` for the ordinary table writer. The schemas of written tables are updated to
-// what the file now holds (definition page, usage maps, index roots).
+// what the file now holds (definition page, usage maps, index roots). `now` (an Access date)
+// becomes the creation and change date of the new tables' catalog rows.
 Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Changes& changes,
-                          PageAllocator& allocator, CommitPages& out,
+                          double now, PageAllocator& allocator, CommitPages& out,
                           std::vector<store::Table*>& unchanged);
 
 // Gives the columns of a table created in memory their stored layout (layoutNewColumns),

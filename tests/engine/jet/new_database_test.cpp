@@ -11,6 +11,7 @@
 #include "engine/io/file.h"
 #include "engine/io/memory_env.h"
 #include "engine/jet/header.h"
+#include "engine/jet/jet_database.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/jet/new_database.h"
 #include "writer_support.h"
@@ -163,6 +164,48 @@ TEST(NewDatabase, RefusesAnExistingFileAndLeavesItAlone) {
     ASSERT_TRUE(f.isOk());
     EXPECT_EQ(*(*f)->size(), 3u);
     EXPECT_FALSE(env.exists("db.mdb.velmora-new"));
+}
+
+// The writer's dates come from the Env's clock: the header of a new file, and the catalog
+// dates of a table created later.
+TEST(NewDatabase, TakesItsDatesFromTheEnvClock) {
+    io::MemoryEnv env;
+    const std::time_t created = kFixedWriteTime, tableMade = kFixedWriteTime + 86400 + 3600;
+    env.fixTime(created);
+    ASSERT_TRUE(createDatabase(env, "db.mdb").isOk());
+    env.fixTime(tableMade);
+    {
+        OpenOptions options;
+        options.useOsLocks = false;
+        auto db = openStoreDatabase("db.mdb", env, options);
+        ASSERT_TRUE(db.isOk()) << db.status().toString();
+        store::TableSchema s;
+        s.name = "Later";
+        store::ColumnDef c;
+        c.name = "Name";
+        c.type = store::ColumnType::Text;
+        c.length = 20;
+        s.columns = {c};
+        ASSERT_TRUE((*db)->createTable(s).isOk());
+        ASSERT_TRUE((*db)->commit().isOk());
+    }
+    auto storage = openDatabase("db.mdb", env);
+    ASSERT_TRUE(storage.isOk()) << storage.status().toString();
+    EXPECT_DOUBLE_EQ((*storage)->header().creationDate, accessDateOf(created));
+    auto objects = (*storage)->loadTable("MSysObjects");
+    ASSERT_TRUE(objects.isOk());
+    const auto& schema = (*objects)->schema();
+    const size_t name = *schema.findColumn("Name"), made = *schema.findColumn("DateCreate"),
+                 changed = *schema.findColumn("DateUpdate");
+    int seen = 0;
+    (*objects)->forEachLive([&](store::RowId, const store::Row& r) {
+        if (r[name] != store::Value(std::string("Later")))
+            return;
+        ++seen;
+        EXPECT_EQ(r[made], store::Value(store::DateTime{accessDateOf(tableMade)}));
+        EXPECT_EQ(r[changed], store::Value(store::DateTime{accessDateOf(tableMade)}));
+    });
+    EXPECT_EQ(seen, 1);
 }
 
 }  // namespace

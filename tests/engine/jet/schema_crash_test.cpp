@@ -76,7 +76,7 @@ protected:
         options.creationDate = 45000.5;
         auto empty = buildNewJet4Database(options);
         ASSERT_TRUE(empty.isOk());
-        io::FaultEnv env;
+        testing::FixedTimeFaultEnv env;
         env.install(kPath, *empty);
         {
             auto db = openStoreDatabase(kPath, env, noOsLocks());
@@ -131,7 +131,7 @@ protected:
 TEST_F(SchemaCrash, FailedWritesAndSyncsLeaveTheOldOrTheNewFile) {
     ASSERT_GT(m_writes, 2);
     for (int i = 1; i <= m_writes; ++i) {
-        io::FaultEnv env;
+        testing::FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.failWriteAt(i);
         Status s = reshape(env);
@@ -142,7 +142,7 @@ TEST_F(SchemaCrash, FailedWritesAndSyncsLeaveTheOldOrTheNewFile) {
         }
     }
     for (int i = 1; i <= m_syncs; ++i) {
-        io::FaultEnv env;
+        testing::FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.failSyncAt(i);
         (void)reshape(env);  // the outcome is judged by what the next open sees
@@ -153,7 +153,7 @@ TEST_F(SchemaCrash, FailedWritesAndSyncsLeaveTheOldOrTheNewFile) {
 TEST_F(SchemaCrash, PowerCutAtEverySyncPointLeavesTheOldOrTheNewFile) {
     int sawOld = 0, sawNew = 0;
     for (int i = 1; i <= m_syncs + 1; ++i) {
-        io::FaultEnv env;
+        testing::FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.crashAtSync(i);
         (void)reshape(env);  // the power cut makes it fail, or it finished first
@@ -172,7 +172,7 @@ TEST(NewDatabaseCrash, APowerCutNeverLeavesAPartialFileAtThePath) {
     auto full = buildNewJet4Database(options);
     ASSERT_TRUE(full.isOk());
     for (int i = 1; i <= 4; ++i) {
-        io::FaultEnv env;
+        testing::FixedTimeFaultEnv env;
         env.crashAtSync(i);
         (void)createDatabase(env, "/db/new.mdb", options);
         env.revive();
@@ -180,7 +180,7 @@ TEST(NewDatabaseCrash, APowerCutNeverLeavesAPartialFileAtThePath) {
             EXPECT_EQ(env.contents("/db/new.mdb"), *full) << "power cut at sync " << i;
         }
     }
-    io::FaultEnv env;
+    testing::FixedTimeFaultEnv env;
     env.failWriteAt(1);
     EXPECT_FALSE(createDatabase(env, "/db/new.mdb", options).isOk());
     EXPECT_FALSE(env.exists("/db/new.mdb"));

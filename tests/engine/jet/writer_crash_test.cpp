@@ -68,7 +68,7 @@ protected:
             GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
         m_old = readFileBytes(fixture.string());
         {
-            io::FaultEnv probe;
+            FixedTimeFaultEnv probe;
             probe.install(kPath, m_old);
             auto db = JetDatabase::open(kPath, probe, noOsLocks());
             ASSERT_TRUE(db.isOk());
@@ -77,7 +77,7 @@ protected:
             m_oldFree.insert(global->pages.begin(), global->pages.end());
             m_pageSize = (*db)->reader().pager().pageSize();
         }
-        io::FaultEnv env;
+        FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         int writes = env.writeCount();
         int syncs = env.syncCount();
@@ -120,7 +120,7 @@ protected:
 TEST_P(WriterCrash, EveryFailedWriteLeavesTheOldOrTheNewFile) {
     ASSERT_GT(m_writes, 3);
     for (int i = 1; i <= m_writes; ++i) {
-        io::FaultEnv env;
+        FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.failWriteAt(i);
         Status s = changeAndCommit(env);
@@ -136,7 +136,7 @@ TEST_P(WriterCrash, EveryFailedWriteLeavesTheOldOrTheNewFile) {
 TEST_P(WriterCrash, EveryFailedSyncLeavesTheOldOrTheNewFile) {
     ASSERT_GE(m_syncs, 4);
     for (int i = 1; i <= m_syncs; ++i) {
-        io::FaultEnv env;
+        FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.failSyncAt(i);
         Status s = changeAndCommit(env);
@@ -152,7 +152,7 @@ TEST_P(WriterCrash, PowerCutAtEverySyncPointLeavesTheOldOrTheNewFile) {
     int sawOld = 0;
     int sawNew = 0;
     for (int i = 1; i <= m_syncs + 1; ++i) {
-        io::FaultEnv env;
+        FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.crashAtSync(i);
         (void)changeAndCommit(env);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,7 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "engine/io/fault_env.h"
+
 namespace velmora::engine::jet::testing {
+
+// The writer stamps the time into what it writes (a new table's catalog dates), so tests
+// that compare whole files write at one fixed time: 2023-03-15 12:00 UTC.
+inline constexpr std::time_t kFixedWriteTime = 1678881600;
+
+// A FaultEnv whose clock stands still at kFixedWriteTime.
+class FixedTimeFaultEnv : public io::FaultEnv {
+public:
+    FixedTimeFaultEnv() { fixTime(kFixedWriteTime); }
+};
 
 inline std::filesystem::path writerFixtureDir() {
     return std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet";
