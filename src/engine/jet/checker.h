@@ -4,10 +4,10 @@
 //   - row slots lie inside their page and do not overlap; free-space fields are right;
 //   - long-value chains are intact;
 //   - every index's entries are sorted, as many as the rows that must be indexed, and each
-//     equals the encoded key of the row it points to; leaf and sibling links are consistent;
-//   - each table's stored row count equals the rows found.
+//     equals the encoded key of the row it points to; leaf and sibling links are consistent.
 // Problems make the check fail. Notes describe what is odd but harmless and is found in files
-// Access wrote itself (pages neither used nor marked free, keys we cannot encode).
+// Access wrote itself (pages neither used nor marked free, keys we cannot encode, a table
+// definition whose row count differs from the rows found).
 #pragma once
 
 #include <string>
