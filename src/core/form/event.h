@@ -19,7 +19,7 @@ enum class EventKind {
     Scroll,     // grid: the visible rows changed
     Resize,     // window: new outer size in width/height
     Paint,      // window: it is being painted
-    Unload,     // window: asked to close; a handler may set `cancel`
+    Unload,     // window: asked to close (Form1's handler answers through App::setCloseAccepted)
     Load,       // window: created
 };
 

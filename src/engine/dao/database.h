@@ -58,8 +58,9 @@ public:
     // Forgets every change since the last commit.
     void rollback();
 
-    // Commits nothing; record sets, table definitions and further calls fail with 3420
-    // afterwards. Releases the file.
+    // Commits the pending changes, as DAO writes them before it lets go of the file, then
+    // releases the file; record sets, table definitions and further calls fail with 3420
+    // afterwards. A failed commit throws and leaves the database open.
     void close();
     bool isOpen() const;
 

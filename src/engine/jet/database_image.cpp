@@ -1,4 +1,4 @@
-// Laying out a complete Jet 4 file; see database_image.h.
+// Laying out a complete Jet 3 or Jet 4 file; see database_image.h.
 #include "engine/jet/database_image.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-// Writing one changed table back into its Jet 4 file, as page images for the commit.
+// Writing one changed table back into its Jet 3 or Jet 4 file, as page images for the commit.
 //
 // A changed table is rewritten whole: its live rows go, in their in-memory order, onto fresh
 // data pages; its long values onto fresh LVAL pages (inline when small); every index is
