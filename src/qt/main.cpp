@@ -3,14 +3,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
-#include "core/app/settings_command.h"
-#include "core/favourites/delete_selection.h"
-#include "core/favourites/put_select_in_group.h"
-#include "core/favourites/save_fav_channels.h"
-#include "core/maintenance/compact_database.h"
-#include "core/maintenance/primary_key_check.h"
-#include "core/views/channel_list.h"
-#include "core/views/grid_editing.h"
+#include "core/program/install_program.h"
 #include "qt/form_dialog.h"
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
@@ -29,14 +22,7 @@ int main(int argc, char* argv[]) {
     velmora::qt::QtModalHost modal;
     velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
     modal.setDispatcher(core.dispatcher());
-    velmora::core::views::installChannelList(core);
-    velmora::core::views::installGridEditing(core);
-    velmora::core::favourites::installSaveFavChannels(core);
-    velmora::core::favourites::installDeleteSelection(core);
-    velmora::core::favourites::installPutSelectInGroup(core);
-    velmora::core::maintenance::installPrimaryKeyCheck(core);
-    velmora::core::maintenance::installCompactDatabase(core);
-    velmora::core::app::installSettingsCommand(core);
+    velmora::core::program::installProgram(core);
 
     velmora::qt::MainWindow window(core);
     velmora::qt::installOverlayEditing(window, core);

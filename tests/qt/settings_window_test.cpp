@@ -19,7 +19,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/app/settings_command.h"
-#include "core/views/channel_list.h"
+#include "core/program/install_program.h"
 #include "qt/form_dialog.h"
 #include "qt/form_widgets.h"
 #include "qt/main_window.h"
@@ -81,8 +81,7 @@ TEST(SettingsWindowQt, BrowseLanguageAndColouringTakeEffectAfterOk) {
     config.environment = core::app::PathEnvironment{dir.string(), ""};
     core::app::App app(ports.ports(), modal, std::move(config));
     modal.setDispatcher(app.dispatcher());
-    core::views::installChannelList(app);
-    core::app::installSettingsCommand(app);
+    core::program::installProgram(app);
     {
         qt::MainWindow window(app);
         ASSERT_TRUE(app.start());

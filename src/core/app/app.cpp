@@ -53,15 +53,10 @@ bool App::askSaveQuestion() {
     if (!m_state.FavDirty) {
         return true;
     }
-    const auto answer = showMessage(text(UiKey::msgAskSave), ports::MessageButtons::YesNoCancel,
-                                    ports::MessageIcon::None);
-    if (answer == ports::MessageAnswer::Cancel) {
-        return false;
+    if (!m_saveQuestion) {
+        throw std::logic_error("the save question is not installed");
     }
-    if (answer == ports::MessageAnswer::Yes) {
-        m_commands.run(command::kSaveFavChannels);
-    }
-    return true;
+    return m_saveQuestion();
 }
 
 void App::runModalCommand(const std::function<void()>& command) {
@@ -119,16 +114,22 @@ std::unique_ptr<engine::dao::Workspace> App::createWorkspace() const {
 }
 
 void App::afterCommand() {
+    (void)commitPending();
+}
+
+bool App::commitPending() {
     if (!m_state.hasDatabase() || !m_state.ChannelDb->hasPendingChanges()) {
-        return;
+        return true;
     }
     const int number = m_state.ChannelDb->tryCommit();
-    if (number != 0) {
-        // The file keeps the state before the command; so must the tables in memory.
-        m_state.ChannelDb->rollback();
-        showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok,
-                    ports::MessageIcon::None);
+    if (number == 0) {
+        return true;
     }
+    // The file keeps the state before the command; so must the tables in memory.
+    m_state.ChannelDb->rollback();
+    showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok,
+                ports::MessageIcon::None);
+    return false;
 }
 
 void App::abandon(const std::exception_ptr& error) {

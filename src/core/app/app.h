@@ -74,9 +74,16 @@ public:
     engine::dao::Database& db();
 
     // The save question every view change, the Settings command and closing ask while the
-    // grid holds unsaved assignments. Returns true to go on (after Yes has run
-    // "Save Fav. Channels", or after No), false for Cancel. Asks nothing when FavDirty is off.
+    // grid holds unsaved assignments: true to go on, false to stop. The favourites subsystem
+    // installs it (it owns the save); asking while FavDirty is set and none is installed is a
+    // programming error (std::logic_error). Asks nothing when FavDirty is off.
     bool askSaveQuestion();
+    void setSaveQuestion(std::function<bool()> question) { m_saveQuestion = std::move(question); }
+
+    // Commits what the running command changed so far as its own atomic step, so that a later
+    // failure of the same command rolls back only what follows. False when the commit failed:
+    // then it was reported ("Error " and the number) and the changes were rolled back.
+    bool commitPending();
 
     // Runs one command of a modal window while the command that opened the window is still
     // running. Changes made before it are committed first and its own are committed after
@@ -127,6 +134,7 @@ private:
     CommandRegistry m_commands;
     AppState m_state;
     std::function<void()> m_repaintRequest;
+    std::function<bool()> m_saveQuestion;
     bool m_closeAccepted = true;
     bool m_programEnded = false;
 };

@@ -12,16 +12,9 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::core::app {
+#include "core/app/command_names.h"
 
-// The names the shell itself runs; subsystems may add their own.
-namespace command {
-inline constexpr char kGetTables[] = "GetTables";
-inline constexpr char kLoadChannelList[] = "LoadChannelList";
-inline constexpr char kSaveFavChannels[] = "SaveFavChannels";  // "Save Fav. Channels"
-inline constexpr char kCloseDragDrop[] = "CloseDragDropWindow";
-inline constexpr char kDeleteSelection[] = "DeleteSelection";  // "Delete Selection"
-}  // namespace command
+namespace velmora::core::app {
 
 class CommandRegistry {
 public:

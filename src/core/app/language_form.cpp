@@ -31,24 +31,22 @@ std::string runLanguageWindow(App& app) {
     std::unique_ptr<form::Form> window = createLanguageForm();
     form::Form* f = window.get();
     std::string chosen;
-    app.dispatcher().on(kLanguageFormName, "Command1", form::EventKind::Click,
-                        [&app, f, &chosen](const form::Event&) {
-                            const bool deutsch = f->control("Option1").value != 0;
-                            const bool english = f->control("Option2").value != 0;
-                            if (!deutsch && !english) {
-                                app.showMessage(kSelectLanguageMessage, ports::MessageButtons::Ok);
-                                return;
-                            }
-                            chosen = deutsch ? std::string(kLanguageGerman)
-                                             : std::string(kLanguageEnglish);
-                            (void)app.settings().write(SettingKey::Language, chosen);
-                            f->setVisible(false);
-                        });
+    // The handler points into this frame: it goes when the window does.
+    const form::Dispatcher::Connection okClick = app.dispatcher().on(
+        kLanguageFormName, "Command1", form::EventKind::Click,
+        [&app, f, &chosen](const form::Event&) {
+            const bool deutsch = f->control("Option1").value != 0;
+            const bool english = f->control("Option2").value != 0;
+            if (!deutsch && !english) {
+                app.showMessage(kSelectLanguageMessage, ports::MessageButtons::Ok);
+                return;
+            }
+            chosen = deutsch ? std::string(kLanguageGerman) : std::string(kLanguageEnglish);
+            (void)app.settings().write(SettingKey::Language, chosen);
+            f->setVisible(false);
+        });
     f->setVisible(true);
     app.modalHost().showModal(*f);
-    // The handler must not outlive the window it points to.
-    app.dispatcher().on(kLanguageFormName, "Command1", form::EventKind::Click,
-                        [](const form::Event&) {});
     return chosen;
 }
 

@@ -40,17 +40,7 @@ void firstPaint(App& app) {
 }
 
 void closing(App& app) {
-    AppState& s = app.state();
-    bool close = true;
-    if (s.FavDirty) {
-        const auto answer =
-            app.showMessage(app.text(UiKey::msgAskSave), ports::MessageButtons::YesNoCancel);
-        if (answer == ports::MessageAnswer::Yes) {
-            app.commands().run(command::kSaveFavChannels);
-        } else if (answer == ports::MessageAnswer::Cancel) {
-            close = false;
-        }
-    }
+    const bool close = app.askSaveQuestion();
     const form::TwipRect g = app.mainForm().geometry();
     (void)app.settings().write(SettingKey::TPos, std::to_string(g.top));
     (void)app.settings().write(SettingKey::LPos, std::to_string(g.left));
@@ -99,10 +89,13 @@ void applyMainWindowResize(App& app, int width, int height) {
 
 void installMainWindowEvents(App& app) {
     form::Dispatcher& d = app.dispatcher();
-    d.on(kMainFormName, "", EventKind::Paint, [&app](const form::Event&) { firstPaint(app); });
-    d.on(kMainFormName, "", EventKind::Resize,
-         [&app](const form::Event& e) { applyMainWindowResize(app, e.width, e.height); });
-    d.on(kMainFormName, "", EventKind::Unload, [&app](const form::Event&) { closing(app); });
+    d.on(kMainFormName, "", EventKind::Paint, [&app](const form::Event&) {
+         firstPaint(app);
+     }).keep();
+    d.on(kMainFormName, "", EventKind::Resize, [&app](const form::Event& e) {
+         applyMainWindowResize(app, e.width, e.height);
+     }).keep();
+    d.on(kMainFormName, "", EventKind::Unload, [&app](const form::Event&) { closing(app); }).keep();
 }
 
 }  // namespace velmora::core::app

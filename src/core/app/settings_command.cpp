@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
@@ -21,7 +22,6 @@ using ports::MessageIcon;
 namespace sc = settings_control;
 
 // Run by name so the shell does not link the maintenance commands.
-constexpr char kCheckPrimKeyCommand[] = "CheckPrimKey";
 
 // One showing of the window: its form and its handlers, which live exactly as long as it.
 class SettingsWindow {
@@ -31,18 +31,9 @@ public:
         on(sc::kOk, [this] { ok(); });
         on(sc::kCancel, [this] { cancel(); });
         on(sc::kBrowse, [this] { browse(); });
-        on(sc::kCheckPrimKey, [this] { m_app.commands().run(kCheckPrimKeyCommand); });
+        on(sc::kCheckPrimKey, [this] { m_app.commands().run(command::kCheckPrimKey); });
         // The close box stores nothing, as Cancel.
         handle("", EventKind::Unload, [this] { cancel(); });
-    }
-
-    ~SettingsWindow() {
-        // The dispatcher outlives the window; its handlers must not point into it.
-        for (const char* control : {sc::kOk, sc::kCancel, sc::kBrowse, sc::kCheckPrimKey}) {
-            m_app.dispatcher().on(kSettingsFormName, control, EventKind::Click,
-                                  [](const form::Event&) {});
-        }
-        m_app.dispatcher().on(kSettingsFormName, "", EventKind::Unload, [](const form::Event&) {});
     }
 
     SettingsWindow(const SettingsWindow&) = delete;
@@ -68,9 +59,9 @@ private:
     }
 
     void handle(const char* control, EventKind kind, std::function<void()> body) {
-        m_app.dispatcher().on(
+        m_handlers.push_back(m_app.dispatcher().on(
             kSettingsFormName, control, kind,
-            [this, body = std::move(body)](const form::Event&) { m_app.runModalCommand(body); });
+            [this, body = std::move(body)](const form::Event&) { m_app.runModalCommand(body); }));
     }
 
     void store(SettingKey key, std::string_view value) {
@@ -153,6 +144,8 @@ private:
     App& m_app;
     std::unique_ptr<form::Form> m_form;
     std::string m_pathWhenOpened;
+    // The window's handlers point into it: they go when it does.
+    std::vector<form::Dispatcher::Connection> m_handlers;
 };
 
 }  // namespace
@@ -179,8 +172,10 @@ void runSettingsCommand(App& app) {
 
 void installSettingsCommand(App& app) {
     app.commands().install(kSettingsCommand, [&app] { runSettingsCommand(app); });
-    app.dispatcher().on(kMainFormName, "Command11", EventKind::Click,
-                        [&app](const form::Event&) { app.commands().run(kSettingsCommand); });
+    app.dispatcher()
+        .on(kMainFormName, "Command11", EventKind::Click,
+            [&app](const form::Event&) { app.commands().run(kSettingsCommand); })
+        .keep();
 }
 
 }  // namespace velmora::core::app

@@ -11,11 +11,13 @@
 // database while the commands write to another.
 #pragma once
 
+#include "core/app/command_names.h"
+
 namespace velmora::core::app {
 
 class App;
 
-inline constexpr char kSettingsCommand[] = "Settings";
+inline constexpr const char* kSettingsCommand = command::kSettings;
 
 // Runs the command as the button does.
 void runSettingsCommand(App& app);

@@ -6,8 +6,8 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/db/dynaset.h"
 #include "core/favourites/channel_row.h"
-#include "core/favourites/dynaset.h"
 #include "core/views/channel_list.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
@@ -55,7 +55,7 @@ void removeGridRow(grid::GridModel& grid, int row) {
 // there was no such row.
 bool deleteChannel(app::App& app, const ChannelRow& row) {
     return guarded([&] {
-               Recordset rs = openDynaset(app, row.channelForDeleteSql());
+               Recordset rs = db::openDynaset(app.db(), row.channelForDeleteSql());
                rs.deleteCurrent();
                rs.close();
            }) == 0;
@@ -66,7 +66,7 @@ bool deleteChannel(app::App& app, const ChannelRow& row) {
 bool deleteChannelRow(app::App& app, int row) {
     grid::GridModel& grid = app.grid();
     const ChannelRow channel = readRow(grid, row);
-    Recordset rs = openDynaset(app, channel.assignmentsSql());
+    Recordset rs = db::openDynaset(app.db(), channel.assignmentsSql());
     const int count = assignmentCount(rs);
     bool removed = false;
     if (count == 1) {
@@ -107,7 +107,7 @@ void DeleteSelection(app::App& app) {
     bool ask = n > 1;
     if (n == 1) {
         const ChannelRow channel = readRow(grid, top);
-        Recordset rs = openDynaset(app, channel.assignmentsSql());
+        Recordset rs = db::openDynaset(app.db(), channel.assignmentsSql());
         ask = assignmentCount(rs) == 1;
         rs.close();
     }
@@ -133,8 +133,10 @@ void DeleteSelection(app::App& app) {
 
 void installDeleteSelection(app::App& app) {
     app.commands().install(app::command::kDeleteSelection, [&app] { DeleteSelection(app); });
-    app.dispatcher().on(app::kMainFormName, "Command9", form::EventKind::Click,
-                        [&app](const form::Event&) { DeleteSelection(app); });
+    app.dispatcher()
+        .on(app::kMainFormName, "Command9", form::EventKind::Click,
+            [&app](const form::Event&) { DeleteSelection(app); })
+        .keep();
 }
 
 }  // namespace velmora::core::favourites

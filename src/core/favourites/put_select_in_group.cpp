@@ -75,12 +75,15 @@ void groupPickerKeyDown(app::App& app, int keyCode) {
 
 void installPutSelectInGroup(app::App& app) {
     form::Dispatcher& d = app.dispatcher();
-    d.on(app::kMainFormName, kPutSelectButton, form::EventKind::Click,
-         [&app](const form::Event&) { PutSelectInGroup(app); });
-    d.on(app::kMainFormName, kGroupPicker, form::EventKind::Click,
-         [&app](const form::Event&) { groupPickerClick(app); });
-    d.on(app::kMainFormName, kGroupPicker, form::EventKind::KeyDown,
-         [&app](const form::Event& e) { groupPickerKeyDown(app, e.keyCode); });
+    d.on(app::kMainFormName, kPutSelectButton, form::EventKind::Click, [&app](const form::Event&) {
+         PutSelectInGroup(app);
+     }).keep();
+    d.on(app::kMainFormName, kGroupPicker, form::EventKind::Click, [&app](const form::Event&) {
+         groupPickerClick(app);
+     }).keep();
+    d.on(app::kMainFormName, kGroupPicker, form::EventKind::KeyDown, [&app](const form::Event& e) {
+         groupPickerKeyDown(app, e.keyCode);
+     }).keep();
 }
 
 }  // namespace velmora::core::favourites

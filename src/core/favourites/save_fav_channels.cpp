@@ -7,9 +7,10 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/favourites/channel_row.h"
-#include "core/favourites/dynaset.h"
+#include "core/favourites/save_question.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/channel_list.h"
 #include "engine/dao/dao_error.h"
@@ -27,7 +28,7 @@ using engine::dao::RecordsetType;
 bool storeAssignment(app::App& app, const ChannelRow& row) {
     const bool noGroup = row.favorite == views::kNoGroup;
     std::optional<Recordset> rs;
-    if (guarded([&] { rs.emplace(openDynaset(app, row.assignmentInGroupSql())); }) != 0) {
+    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row.assignmentInGroupSql())); }) != 0) {
         return false;
     }
     bool ok = true;
@@ -66,7 +67,7 @@ bool storeAssignment(app::App& app, const ChannelRow& row) {
 // Writes the channel's number and name to its CHANNELS row; false when that failed.
 bool storeChannel(app::App& app, const ChannelRow& row) {
     std::optional<Recordset> rs;
-    if (guarded([&] { rs.emplace(openDynaset(app, row.channelForSaveSql())); }) != 0) {
+    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row.channelForSaveSql())); }) != 0) {
         return false;
     }
     const bool ok = guarded([&] {
@@ -169,8 +170,12 @@ void SaveFavChannels(app::App& app) {
 
 void installSaveFavChannels(app::App& app) {
     app.commands().install(app::command::kSaveFavChannels, [&app] { SaveFavChannels(app); });
-    app.dispatcher().on(app::kMainFormName, "Command7", form::EventKind::Click,
-                        [&app](const form::Event&) { SaveFavChannels(app); });
+    // The save question's Yes runs this save, so it is installed with it.
+    installSaveQuestion(app);
+    app.dispatcher()
+        .on(app::kMainFormName, "Command7", form::EventKind::Click,
+            [&app](const form::Event&) { SaveFavChannels(app); })
+        .keep();
 }
 
 }  // namespace velmora::core::favourites

@@ -1,10 +1,36 @@
 #include "core/form/dispatcher.h"
 
+#include <utility>
+
 namespace velmora::core::form {
 
-void Dispatcher::on(const std::string& form, const std::string& control, EventKind kind,
-                    Handler handler) {
-    m_handlers[{form, control, kind}] = std::move(handler);
+Dispatcher::Connection& Dispatcher::Connection::operator=(Connection&& other) noexcept {
+    if (this != &other) {
+        disconnect();
+        m_dispatcher = std::exchange(other.m_dispatcher, nullptr);
+        m_key = std::move(other.m_key);
+        m_id = other.m_id;
+    }
+    return *this;
+}
+
+void Dispatcher::Connection::disconnect() {
+    if (m_dispatcher != nullptr)
+        std::exchange(m_dispatcher, nullptr)->remove(m_key, m_id);
+}
+
+Dispatcher::Connection Dispatcher::on(const std::string& form, const std::string& control,
+                                      EventKind kind, Handler handler) {
+    const int id = m_nextHandlerId++;
+    Key key{form, control, kind};
+    m_handlers[key] = Registration{id, std::move(handler)};
+    return Connection(this, std::move(key), id);
+}
+
+void Dispatcher::remove(const Key& key, int id) {
+    auto it = m_handlers.find(key);
+    if (it != m_handlers.end() && it->second.id == id)
+        m_handlers.erase(it);
 }
 
 bool Dispatcher::hasHandler(const std::string& form, const std::string& control,
@@ -16,7 +42,7 @@ void Dispatcher::run(const Event& event) {
     auto it = m_handlers.find({event.form, event.control, event.kind});
     if (it != m_handlers.end()) {
         // Copy: a handler may re-register handlers (a window built while it runs).
-        Handler handler = it->second;
+        Handler handler = it->second.handler;
         handler(event);
     }
 }

@@ -26,10 +26,35 @@ namespace velmora::core::form {
 class Dispatcher {
 public:
     using Handler = std::function<void(const Event&)>;
+    using Key = std::tuple<std::string, std::string, EventKind>;
+
+    // A registered handler's lifetime: the handler is removed when its Connection goes away,
+    // unless a later registration replaced it already. keep() hands it to the dispatcher for
+    // good, for the handlers of the main window that live as long as the program.
+    class [[nodiscard]] Connection {
+    public:
+        Connection() = default;
+        Connection(Dispatcher* dispatcher, Key key, int id)
+            : m_dispatcher(dispatcher), m_key(std::move(key)), m_id(id) {}
+        Connection(Connection&& other) noexcept { *this = std::move(other); }
+        Connection& operator=(Connection&& other) noexcept;
+        Connection(const Connection&) = delete;
+        Connection& operator=(const Connection&) = delete;
+        ~Connection() { disconnect(); }
+
+        void keep() { m_dispatcher = nullptr; }
+        void disconnect();
+
+    private:
+        Dispatcher* m_dispatcher = nullptr;
+        Key m_key;
+        int m_id = 0;
+    };
 
     // Registers the handler for one form, control ("" for the window) and kind; replaces an
     // earlier one.
-    void on(const std::string& form, const std::string& control, EventKind kind, Handler handler);
+    Connection on(const std::string& form, const std::string& control, EventKind kind,
+                  Handler handler);
 
     // Handles a top-level event (from the front end or a test). Re-entrant calls, made while a
     // handler runs (a modal window's own events), are handled at once without the hooks.
@@ -70,7 +95,15 @@ private:
     // Runs `body`, the queue and the after-command hook as one top-level event.
     void runTopLevel(const std::function<void()>& body);
 
-    std::map<std::tuple<std::string, std::string, EventKind>, Handler> m_handlers;
+    struct Registration {
+        int id = 0;
+        Handler handler;
+    };
+    // Removes the handler under `key` when it is still the registration `id`.
+    void remove(const Key& key, int id);
+
+    std::map<Key, Registration> m_handlers;
+    int m_nextHandlerId = 1;
     std::deque<Event> m_queue;
     std::string m_focusForm;
     std::string m_focusControl;

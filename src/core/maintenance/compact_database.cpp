@@ -54,8 +54,10 @@ void compactDatabase(app::App& app) {
 
 void installCompactDatabase(app::App& app) {
     app.commands().install(std::string(kCompactDatabaseCommand), [&app] { compactDatabase(app); });
-    app.dispatcher().on(app::kMainFormName, "Command13", form::EventKind::Click,
-                        [&app](const form::Event&) { compactDatabase(app); });
+    app.dispatcher()
+        .on(app::kMainFormName, "Command13", form::EventKind::Click,
+            [&app](const form::Event&) { compactDatabase(app); })
+        .keep();
 }
 
 }  // namespace velmora::core::maintenance

@@ -6,13 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/app/command_names.h"
+
 namespace velmora::core::app {
 class App;
 }
 
 namespace velmora::core::maintenance {
 
-inline constexpr std::string_view kCompactDatabaseCommand = "CompactDatabase";
+inline constexpr std::string_view kCompactDatabaseCommand = app::command::kCompactDatabase;
 
 // The copy's path: the last four characters dropped whatever they are, "1.mdb" added.
 std::string compactedPath(const std::string& dbPath);

@@ -6,13 +6,15 @@
 
 #include <string_view>
 
+#include "core/app/command_names.h"
+
 namespace velmora::core::app {
 class App;
 }
 
 namespace velmora::core::maintenance {
 
-inline constexpr std::string_view kCheckPrimKeyCommand = "CheckPrimKey";
+inline constexpr std::string_view kCheckPrimKeyCommand = app::command::kCheckPrimKey;
 
 // What the pooled index fields of CHANNELS cover.
 struct KeyCoverage {

@@ -3,20 +3,17 @@
 // In the channel list an edit only changes the grid (and FavDirty) until "Save Fav.
 // Channels" stores it. In every other editable view (the favourites view, the groups view,
 // table views) a changed cell is written at once when the text editor closes: finishing
-// (finish_edit.h) calls writeEditedCell() with the cell's column and row, its old text
+// (finish_edit.h) calls the view's writer with the cell's column and row, its old text
 // (untrimmed, still in the grid) and the editor's text, then copies the editor's text into
-// the cell. The subsystem that stores edited cells installs a CellWriter for it.
+// the cell. Each view that stores edits at once names its writer in its description
+// (view_description.h).
 //
 // A writer's contract:
 //   - it finds the database row again by the values the grid shows for it, stores the new
 //     text in the edited field and reports a failure itself;
-//   - when nothing was stored (and the view is not the favourites view) it puts the old text
-//     back into the text editor (Text1), so the cell keeps its old value;
+//   - when nothing was stored it puts the old text back into the text editor (Text1), so the
+//     cell keeps its old value and never shows a value the file does not hold;
 //   - it clears FavDirty, whether or not the write worked.
-//
-// Until a writer is installed nothing is written: the new text stays in the grid only, and
-// FavDirty is cleared as a writer would clear it, so no save question offers to store a grid
-// that is not the channel list.
 #pragma once
 
 #include <functional>
@@ -36,11 +33,5 @@ struct EditedCell {
 };
 
 using CellWriter = std::function<void(app::App& app, const EditedCell& cell)>;
-
-// Installs (or with an empty function removes) the writer; needs installGridEditing() first.
-void setCellWriter(app::App& app, CellWriter writer);
-
-// Runs the installed writer, or clears FavDirty when there is none.
-void writeEditedCell(app::App& app, const EditedCell& cell);
 
 }  // namespace velmora::core::views

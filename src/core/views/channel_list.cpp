@@ -12,6 +12,7 @@
 #include "core/db/sql_literal.h"
 #include "core/db/statements.h"
 #include "core/ports/cursor_port.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 
@@ -108,6 +109,18 @@ void fillGroupLists(app::App& app) {
     f.setItems("List4", std::move(groups));
 }
 
+// Num and NAME take the text editor, FAVORITE the group list.
+Editor channelListEditor(std::string_view header) {
+    if (header == "NAME" || header == "Num")
+        return Editor::Text;
+    return header == "FAVORITE" ? Editor::GroupList : Editor::None;
+}
+
+// A right press in the data area opens the group list over the group column.
+Editor groupColumnEditor(std::string_view header) {
+    return header == "FAVORITE" ? Editor::GroupList : Editor::None;
+}
+
 // Re-enables the grid's drawing however the load ends.
 struct RedrawOff {
     grid::GridModel& grid;
@@ -183,9 +196,7 @@ void LoadChannelList(app::App& app) {
     rs.close();
 
     fillGroupLists(app);
-    showChannelListControls(app, true);
-    f.setItems("List3", {app.text(app::UiKey::txtDelete), app.text(app::UiKey::txtAddNew)});
-    s.CurrentView = app::kViewChannelList;
+    enterView(app, app::kViewChannelList);
 }
 
 void UndoFilterClick(app::App& app) {
@@ -257,13 +268,27 @@ void filterClick(app::App& app, const std::string& box) {
 
 void installChannelList(app::App& app) {
     app.commands().install(app::command::kLoadChannelList, [&app] { LoadChannelList(app); });
+    registerView(app, ViewDescription{
+                          .name = app::kViewChannelList,
+                          .doubleClickEditor = channelListEditor,
+                          .rightPressEditor = groupColumnEditor,
+                          .popup = {{app::UiKey::txtDelete, app::command::kDeleteSelection},
+                                    {app::UiKey::txtAddNew, app::command::kAddNewRestricted}},
+                          .popupOnRightPress = true,
+                          .deleteCommand = app::command::kDeleteSelection,
+                          .edits = EditStore::KeptForSave,
+                          .cellWriter = {},
+                          .showsChannelListControls = true,
+                      });
     form::Dispatcher& d = app.dispatcher();
-    d.on(app::kMainFormName, "Command3", form::EventKind::Click,
-         [&app](const form::Event&) { LoadChannelList(app); });
+    d.on(app::kMainFormName, "Command3", form::EventKind::Click, [&app](const form::Event&) {
+         LoadChannelList(app);
+     }).keep();
     for (const char* box : kFilterBoxes) {
         const std::string name = box;
-        d.on(app::kMainFormName, name, form::EventKind::Click,
-             [&app, name](const form::Event&) { filterClick(app, name); });
+        d.on(app::kMainFormName, name, form::EventKind::Click, [&app, name](const form::Event&) {
+             filterClick(app, name);
+         }).keep();
     }
 }
 

@@ -44,8 +44,9 @@ inline constexpr int kFrequency = 11;
 inline constexpr char kNoGroup[] = "ZZZZ";
 inline constexpr char kNoPosition[] = "ZZZ";
 
-// Installs LoadChannelList as command::kLoadChannelList, and the Click handlers of
-// "Show/Edit Channels" (Command3) and the four filter boxes.
+// Installs LoadChannelList as command::kLoadChannelList, the Click handlers of
+// "Show/Edit Channels" (Command3) and the four filter boxes, and registers the view (its
+// Delete runs Delete Selection, which must be installed before).
 void installChannelList(app::App& app);
 
 void LoadChannelList(app::App& app);

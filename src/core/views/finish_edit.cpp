@@ -7,6 +7,7 @@
 #include "core/views/cell_writer.h"
 #include "core/views/channel_list.h"
 #include "core/views/grid_edit.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 
@@ -19,8 +20,9 @@ void finishTextEditor(app::App& app) {
     if (db::trimBlanks(g.text()) != f.control(kTextEditor).text)
         s.FavDirty = true;
     const std::string oldText = g.text();
-    if (s.CurrentView != app::kViewChannelList && s.FavDirty)
-        writeEditedCell(app, EditedCell{g.col(), g.row(), oldText, f.control(kTextEditor).text});
+    const ViewDescription& view = currentView(app);
+    if (view.edits == EditStore::AtOnce && s.FavDirty)
+        view.cellWriter(app, EditedCell{g.col(), g.row(), oldText, f.control(kTextEditor).text});
     // The writer may have put the old text back into the editor.
     (void)g.setText(f.control(kTextEditor).text);
     f.setVisible(kTextEditor, false);

@@ -6,6 +6,7 @@
 #include "core/app/main_form.h"
 #include "core/db/sql_literal.h"
 #include "core/views/channel_list.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 
@@ -36,26 +37,8 @@ void show(app::App& app, const char* control) {
 
 }  // namespace
 
-Editor editorForDoubleClick(std::string_view view, std::string_view header) {
-    if (view == app::kViewChannelList) {
-        if (header == "NAME" || header == "Num")
-            return Editor::Text;
-        if (header == "FAVORITE")
-            return Editor::GroupList;
-        return Editor::None;
-    }
-    if (view == app::kViewFavorites)
-        return header == "Nummer" ? Editor::Text : Editor::None;
-    if (view == app::kViewDuplicates)
-        return Editor::None;
-    return Editor::Text;
-}
-
-void gridDoubleClick(app::App& app) {
-    const grid::GridModel& g = app.grid();
-    if (currentCellIsFixed(g))
-        return;
-    switch (editorForDoubleClick(app.state().CurrentView, g.textMatrix(0, g.col()))) {
+void openEditor(app::App& app, Editor editor) {
+    switch (editor) {
         case Editor::Text:
             GridEdit(app);
             break;
@@ -65,6 +48,13 @@ void gridDoubleClick(app::App& app) {
         case Editor::None:
             break;
     }
+}
+
+void gridDoubleClick(app::App& app) {
+    const grid::GridModel& g = app.grid();
+    if (currentCellIsFixed(g))
+        return;
+    openEditor(app, currentView(app).doubleClickEditor(g.textMatrix(0, g.col())));
 }
 
 void GridEdit(app::App& app) {

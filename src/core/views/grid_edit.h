@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+#include "core/views/view_description.h"
+
 namespace velmora::core::app {
 class App;
 }
@@ -28,17 +30,13 @@ inline constexpr int kGroupListExtraWidth = 180;
 inline constexpr int kPopupLeftShift = 50;
 inline constexpr int kPopupDownShift = 100;
 
-enum class Editor { None, Text, GroupList };
-
-// The editor a double click opens, by view and by the header text of the current column
-// (exact comparison): in the channel list Num and NAME take text and FAVORITE the group
-// list; in the favourites view only Nummer takes text; the duplicates view takes nothing;
-// every other view (the groups view, table views) takes text in every column.
-Editor editorForDoubleClick(std::string_view view, std::string_view header);
-
-// The grid's double click: opens editorForDoubleClick()'s editor over the current cell.
-// Nothing opens while the current cell is a fixed cell (a grid with only its header row).
+// The grid's double click: opens the editor the current view gives the current column's
+// header (view_description.h) over the current cell. Nothing opens while the current cell is
+// a fixed cell (a grid with only its header row).
 void gridDoubleClick(app::App& app);
+
+// Opens `editor` over the current cell; Editor::None opens nothing.
+void openEditor(app::App& app, Editor editor);
 
 // The text editor over the current cell, with the cell's text trimmed of blanks and the
 // caret at its start.

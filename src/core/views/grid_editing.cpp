@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "core/app/app.h"
@@ -88,23 +87,10 @@ GridEditing* gridEditing(app::App& app) {
     return dynamic_cast<GridEditing*>(app.grid().eventListener());
 }
 
-void setCellWriter(app::App& app, CellWriter writer) {
-    GridEditing* editing = gridEditing(app);
-    if (editing == nullptr)
-        throw std::logic_error("the grid editing is not installed");
-    editing->setCellWriter(std::move(writer));
-}
-
-void writeEditedCell(app::App& app, const EditedCell& cell) {
-    GridEditing* editing = gridEditing(app);
-    if (editing != nullptr && editing->cellWriter()) {
-        editing->cellWriter()(app, cell);
-        return;
-    }
-    app.state().FavDirty = false;
-}
-
 void installGridEditing(app::App& app) {
+    if (gridEditing(app) != nullptr)
+        return;
+    installRowCommandBasics(app);
     // The dispatcher's handlers own the listener, so it lives exactly as long as they do.
     auto editing = std::make_shared<GridEditing>(app);
     app.grid().setEventListener(editing.get());
@@ -112,7 +98,9 @@ void installGridEditing(app::App& app) {
     form::Dispatcher& d = app.dispatcher();
     const std::string form = app::kMainFormName;
     auto on = [&](const char* control, EventKind kind, std::function<void(const form::Event&)> f) {
-        d.on(form, control, kind, [editing, f = std::move(f)](const form::Event& e) { f(e); });
+        d.on(form, control, kind, [editing, f = std::move(f)](const form::Event& e) {
+             f(e);
+         }).keep();
     };
     on(kMainGrid, EventKind::DblClick, [&app](const form::Event&) { gridDoubleClick(app); });
     on(kMainGrid, EventKind::MouseDown,

@@ -10,11 +10,15 @@
 // and position. The grid getting the focus from the user becomes the dispatcher's focus
 // change; one the core made itself is already recorded and is not raised twice.
 //
-// It also holds the cell writer of the views outside the channel list (cell_writer.h).
+// It also holds the registered views (view_registry.h), which its handlers consult.
 #pragma once
 
+#include <functional>
+#include <map>
+#include <string>
+
 #include "core/grid/grid_listeners.h"
-#include "core/views/cell_writer.h"
+#include "core/views/view_description.h"
 
 namespace velmora::core::app {
 class App;
@@ -42,17 +46,18 @@ public:
     void gridLeaveCell() override;
     void gridScroll() override;
 
-    const CellWriter& cellWriter() const { return m_cellWriter; }
-    void setCellWriter(CellWriter writer) { m_cellWriter = std::move(writer); }
+    using Views = std::map<std::string, ViewDescription, std::less<>>;
+    Views& views() { return m_views; }
 
 private:
     app::App& m_app;
     grid::GridModel& m_grid;
-    CellWriter m_cellWriter;
+    Views m_views;
 };
 
-// Installs the handlers and makes a GridEditing the main grid's event listener; it lives as
-// long as the app's dispatcher.
+// Installs the handlers and the row commands every view may name (grid_keys.h) and makes a
+// GridEditing the main grid's event listener; it lives as long as the app's dispatcher. A
+// second call changes nothing.
 void installGridEditing(app::App& app);
 
 // The installed GridEditing, or nullptr.

@@ -6,6 +6,7 @@
 #include "core/app/command_registry.h"
 #include "core/grid/virtual_keys.h"
 #include "core/ports/cursor_port.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 
@@ -16,17 +17,14 @@ void copyCells(app::App& app) {
     clipboard.setText(app.grid().clip());
 }
 
+void addNewRestricted(app::App& app) {
+    app.showMessage(app.text(app::UiKey::msgAddNewRestricted), ports::MessageButtons::Ok);
+}
+
 void deleteForView(app::App& app) {
-    const std::string& view = app.state().CurrentView;
-    if (view == app::kViewChannelList) {
-        app.commands().run(app::command::kDeleteSelection);
-    } else if (view == app::kViewDuplicates) {
-        app.commands().run(kDeleteDuplicateRows);
-    } else if (view == app::kViewFavorites || view.empty()) {
-        // No delete there; nothing is loaded before the first view.
-    } else {
-        app.commands().run(kDeleteSelectedRows);
-    }
+    const std::string& command = currentView(app).deleteCommand;
+    if (!command.empty())
+        app.commands().run(command);
 }
 
 void gridKeyUp(app::App& app, int keyCode, int shift) {
@@ -38,29 +36,17 @@ void gridKeyUp(app::App& app, int keyCode, int shift) {
 }
 
 void runRowCommand(app::App& app, int position) {
-    switch (static_cast<RowCommand>(position)) {
-        case RowCommand::Delete:
-            deleteForView(app);
-            break;
-        case RowCommand::AddNew: {
-            const std::string& view = app.state().CurrentView;
-            if (view == app::kViewChannelList || view == app::kViewFavorites) {
-                app.showMessage(app.text(app::UiKey::msgAddNewRestricted),
-                                ports::MessageButtons::Ok);
-            } else {
-                app.commands().run(kAddNewRow);
-            }
-            break;
-        }
-        case RowCommand::Copy:
-            copyCells(app);
-            break;
-        case RowCommand::Paste:
-            app.commands().run(kPasteRows);
-            break;
-        default:
-            break;
-    }
+    const std::vector<PopupEntry>& popup = currentView(app).popup;
+    if (position < 0 || position >= static_cast<int>(popup.size()))
+        return;
+    const std::string& command = popup[static_cast<std::size_t>(position)].command;
+    if (!command.empty())
+        app.commands().run(command);
+}
+
+void installRowCommandBasics(app::App& app) {
+    app.commands().install(app::command::kCopyCells, [&app] { copyCells(app); });
+    app.commands().install(app::command::kAddNewRestricted, [&app] { addNewRestricted(app); });
 }
 
 }  // namespace velmora::core::views

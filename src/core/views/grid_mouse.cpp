@@ -1,8 +1,8 @@
 #include "core/views/grid_mouse.h"
 
 #include "core/app/app.h"
-#include "core/views/channel_list.h"
 #include "core/views/grid_edit.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 
@@ -12,7 +12,7 @@ void sortGrid(app::App& app) {
 
 void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTwips) {
     const grid::GridModel& g = app.grid();
-    const std::string& view = app.state().CurrentView;
+    const ViewDescription& view = currentView(app);
     const bool inHeaderRow = yTwips < g.cellHeight();
     const bool inMarkerCol = xTwips < g.colWidth(0);
     if (button == grid::kMouseRight) {
@@ -21,20 +21,20 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
             return;
         }
         if (inMarkerCol) {
-            if (view != app::kViewFavorites)
+            if (view.popupOnRightPress)
                 ListEdit2(app);
             return;
         }
-        if (g.col() == channel_col::kFavorite && view == app::kViewChannelList)
-            ListEdit(app);
+        if (g.row() >= g.fixedRows() && g.col() >= g.fixedCols())
+            openEditor(app, view.rightPressEditor(g.textMatrix(0, g.col())));
         const bool wholeRows = g.col() == 1 && g.colSel() == g.cols() - 1;
-        if (wholeRows && view != app::kViewFavorites)
+        if (wholeRows && view.popupOnRightPress)
             ListEdit2(app);
     } else if (button == grid::kMouseLeft) {
         if (inHeaderRow)
             sortGrid(app);
         if (app.state().DragDropOpen)
-            app.commands().runIfInstalled(kStartGridDrag);
+            app.commands().runIfInstalled(app::command::kStartGridDrag);
     }
 }
 

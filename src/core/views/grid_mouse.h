@@ -4,10 +4,11 @@
 // is always the current cell, which a right press does not move.
 //
 // Right press: in the header row sort; else in the marker column open the row-command popup
-// (not in the favourites view); else in the channel list's group column open the group
-// list, and over whole selected rows (current column 1, selection to the last column) open
-// the popup (not in the favourites view). Left press: in the header row sort; then, while the
-// drag and drop window is open, start a drag from the grid (kStartGridDrag).
+// (where the view offers it on a right press); else open the editor the view gives the
+// current column on a right press (the channel list's group list), and over whole selected
+// rows (current column 1, selection to the last column) open the popup. Left press: in the
+// header row sort; then, while the drag and drop window is open, start a drag from the grid
+// (command::kStartGridDrag).
 #pragma once
 
 namespace velmora::core::app {
@@ -16,10 +17,6 @@ class App;
 
 namespace velmora::core::views {
 
-// The command the drag and drop window installs to start dragging from the grid.
-inline constexpr char kStartGridDrag[] = "StartGridDrag";
-
-// `button` and `shift` as the grid reports them; x and y in twips from the grid's corner.
 void gridMouseDown(app::App& app, int button, int shift, int xTwips, int yTwips);
 
 // The data rows sorted ascending on the selected columns, numbers as numbers.

@@ -7,6 +7,7 @@
 
 #include "core/app/main_form.h"
 #include "core/app/user_input.h"
+#include "core/program/install_program.h"
 #include "core/views/channel_list.h"
 #include "engine/jet/jet_database.h"
 
@@ -107,7 +108,7 @@ core::app::App& AppSession::app() {
         };
         m_app = std::make_unique<core::app::App>(m_ports.ports(), m_modal, std::move(config));
         m_ports.setPendingEventsHandler([this] { m_app->dispatcher().runPending(); });
-        core::views::installChannelList(*m_app);
+        core::program::installProgram(*m_app);
     }
     return *m_app;
 }

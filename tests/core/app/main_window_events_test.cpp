@@ -116,8 +116,11 @@ TEST_F(MainWindow, AFailingCommandIsAbandonedWithOneMessageAndThePointerRestored
         ports::WaitCursor busy(s.app().ports().cursor);
         s.app().db().execute("DELETE * FROM NoSuchTable");
     });
-    s.app().dispatcher().on("Form1", "Command4", core::form::EventKind::Click,
-                            [&](const core::form::Event&) { s.app().commands().run("Broken"); });
+    s.app()
+        .dispatcher()
+        .on("Form1", "Command4", core::form::EventKind::Click,
+            [&](const core::form::Event&) { s.app().commands().run("Broken"); })
+        .keep();
     s.ports().expectMessage(
         {std::nullopt, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok});
     s.click("Command4");

@@ -34,12 +34,14 @@ protected:
 };
 
 TEST_F(DispatcherTest, QueuedEventsRunAfterTheHandlerAndBeforeTheCommit) {
-    d.on("Form1", "Text1", EventKind::LostFocus, [&](const Event&) { log.push_back("lost"); });
-    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); });
+    d.on("Form1", "Text1", EventKind::LostFocus, [&](const Event&) {
+         log.push_back("lost");
+     }).keep();
+    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); }).keep();
     d.on("Form1", "Text1", EventKind::KeyDown, [&](const Event&) {
-        d.setFocus("Form1", "Grid");
-        log.push_back("handler end");
-    });
+         d.setFocus("Form1", "Grid");
+         log.push_back("handler end");
+     }).keep();
     d.setFocus("Form1", "Text1");
     d.runPending();
     log.clear();
@@ -48,22 +50,22 @@ TEST_F(DispatcherTest, QueuedEventsRunAfterTheHandlerAndBeforeTheCommit) {
 }
 
 TEST_F(DispatcherTest, RunPendingLetsAHandlerSeeTheFocusChangeFirst) {
-    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); });
+    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); }).keep();
     d.on("Form1", "Text1", EventKind::KeyDown, [&](const Event&) {
-        d.setFocus("Form1", "Grid");
-        d.runPending();
-        log.push_back("after pending");
-    });
+         d.setFocus("Form1", "Grid");
+         d.runPending();
+         log.push_back("after pending");
+     }).keep();
     d.dispatch(make("Text1", EventKind::KeyDown));
     EXPECT_EQ(log, (std::vector<std::string>{"got", "after pending", "commit"}));
 }
 
 TEST_F(DispatcherTest, AFailureAbandonsTheCommandDropsItsQueueAndSkipsTheCommit) {
-    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); });
+    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); }).keep();
     d.on("Form1", "Command1", EventKind::Click, [&](const Event&) {
-        d.setFocus("Form1", "Grid");
-        throw std::runtime_error("Error 3078");
-    });
+         d.setFocus("Form1", "Grid");
+         throw std::runtime_error("Error 3078");
+     }).keep();
     d.dispatch(make("Command1", EventKind::Click));
     EXPECT_EQ(log, (std::vector<std::string>{"abandon:Error 3078"}));
     // The next event runs normally.
@@ -74,17 +76,17 @@ TEST_F(DispatcherTest, AFailureAbandonsTheCommandDropsItsQueueAndSkipsTheCommit)
 }
 
 TEST_F(DispatcherTest, NestedDispatchRunsAtOnceWithoutASecondCommit) {
-    d.on("Form1", "Inner", EventKind::Click, [&](const Event&) { log.push_back("inner"); });
+    d.on("Form1", "Inner", EventKind::Click, [&](const Event&) { log.push_back("inner"); }).keep();
     d.on("Form1", "Outer", EventKind::Click, [&](const Event&) {
-        d.dispatch(make("Inner", EventKind::Click));  // e.g. a modal window's button
-        log.push_back("outer");
-    });
+         d.dispatch(make("Inner", EventKind::Click));  // e.g. a modal window's button
+         log.push_back("outer");
+     }).keep();
     d.dispatch(make("Outer", EventKind::Click));
     EXPECT_EQ(log, (std::vector<std::string>{"inner", "outer", "commit"}));
 }
 
 TEST_F(DispatcherTest, FocusOnTheSameControlRaisesNothing) {
-    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); });
+    d.on("Form1", "Grid", EventKind::GotFocus, [&](const Event&) { log.push_back("got"); }).keep();
     d.setFocus("Form1", "Grid");
     d.runPending();
     d.setFocus("Form1", "Grid");

@@ -1,0 +1,37 @@
+// The names under which the subsystems install their commands (command_registry.h), in one
+// place: a view names the commands behind its popup entries and its Delete key, the shell
+// runs the start-up and closing commands, and a window runs a command of another folder,
+// all without linking against the folder that installs it.
+#pragma once
+
+namespace velmora::core::app::command {
+
+// Start-up, the first paint and closing.
+inline constexpr char kGetTables[] = "GetTables";
+inline constexpr char kLoadChannelList[] = "LoadChannelList";
+inline constexpr char kCloseDragDrop[] = "CloseDragDropWindow";
+inline constexpr char kSettings[] = "Settings";
+
+// The views' builders.
+inline constexpr char kShowTable[] = "ShowTable";
+inline constexpr char kChangeFavoriteNr[] = "ChangeFavoriteNr";
+
+// Favourites.
+inline constexpr char kSaveFavChannels[] = "SaveFavChannels";  // "Save Fav. Channels"
+inline constexpr char kDeleteSelection[] = "DeleteSelection";  // "Delete Selection"
+
+// Row commands of the grid's popup and its keys.
+inline constexpr char kDeleteSelectedRows[] = "DeleteSelectedRows";
+inline constexpr char kDeleteDuplicateRows[] = "DeleteDuplicateRows";
+inline constexpr char kAddNewRow[] = "AddNewRow";
+inline constexpr char kAddNewGroup[] = "AddNewGroup";
+inline constexpr char kAddNewRestricted[] = "AddNewRestricted";
+inline constexpr char kCopyCells[] = "CopyCells";
+inline constexpr char kPasteRows[] = "PasteRows";
+inline constexpr char kStartGridDrag[] = "StartGridDrag";
+
+// Maintenance.
+inline constexpr char kCheckPrimKey[] = "CheckPrimKey";
+inline constexpr char kCompactDatabase[] = "CompactDatabase";
+
+}  // namespace velmora::core::app::command

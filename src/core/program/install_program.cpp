@@ -1,0 +1,33 @@
+#include "core/program/install_program.h"
+
+#include "core/app/app.h"
+#include "core/app/settings_command.h"
+#include "core/favourites/delete_selection.h"
+#include "core/favourites/favourites_view.h"
+#include "core/favourites/put_select_in_group.h"
+#include "core/favourites/save_fav_channels.h"
+#include "core/maintenance/compact_database.h"
+#include "core/maintenance/primary_key_check.h"
+#include "core/views/channel_list.h"
+#include "core/views/grid_editing.h"
+
+namespace velmora::core::program {
+
+void installProgram(app::App& app) {
+    // The grid's handlers hold the view registry, and the row commands every view may name.
+    views::installGridEditing(app);
+
+    // Commands.
+    favourites::installSaveFavChannels(app);
+    favourites::installDeleteSelection(app);
+    favourites::installPutSelectInGroup(app);
+    maintenance::installPrimaryKeyCheck(app);
+    maintenance::installCompactDatabase(app);
+    app::installSettingsCommand(app);
+
+    // Views, each checking the commands it names.
+    views::installChannelList(app);
+    favourites::installFavouritesView(app);
+}
+
+}  // namespace velmora::core::program

@@ -1,0 +1,57 @@
+#include "core/views/recordset_grid.h"
+
+#include <vector>
+
+#include "core/app/app.h"
+#include "engine/dao/field.h"
+#include "engine/dao/recordset.h"
+
+namespace velmora::core::views {
+
+void showFieldsAsHeader(app::App& app, engine::dao::Recordset& rs) {
+    grid::GridModel& g = app.grid();
+    auto& isText = app.state().ColumnIsText;
+    const int n = rs.fields().count();
+    std::vector<std::string> captions{""};
+    for (int k = 0; k < n; ++k) {
+        engine::dao::Field field = rs.field(k);
+        if (k < static_cast<int>(isText.size()))
+            isText[static_cast<std::size_t>(k)] = field.type() == engine::dao::type_code::kText;
+        captions.push_back(field.name());
+    }
+    (void)g.setRows(1);
+    (void)g.setHeader(captions, grid::CellAlignment::LeftCenter);
+    (void)g.setCols(n + 1);
+    (void)g.setRows(1);
+}
+
+int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix) {
+    if (rs.eof())
+        return 0;
+    grid::GridModel& g = app.grid();
+    rs.moveLast();
+    const int count = rs.recordCount();
+    app.mainForm().setCaption("Label1", std::to_string(count) + app.text(suffix));
+    rs.moveFirst();
+    const int n = rs.fields().count();
+    std::string line;
+    while (!rs.eof()) {
+        line.assign(1, '\t');
+        for (int k = 0; k < n; ++k) {
+            line += rs.field(k).text();
+            line += '\t';
+        }
+        (void)g.addItem(line);
+        rs.moveNext();
+    }
+    (void)g.setCol(1);
+    (void)g.setColSel(1);
+    g.sortGenericAscending();
+    return count;
+}
+
+void showDataRowCount(app::App& app, app::UiKey suffix) {
+    app.mainForm().setCaption("Label1", std::to_string(app.grid().rows() - 1) + app.text(suffix));
+}
+
+}  // namespace velmora::core::views

@@ -1,0 +1,65 @@
+#include "core/views/table_cell_writer.h"
+
+#include <optional>
+#include <string>
+
+#include "core/app/app.h"
+#include "core/db/dynaset.h"
+#include "core/ports/cursor_port.h"
+#include "core/views/grid_edit.h"
+#include "core/views/row_finder.h"
+#include "engine/base/error_codes.h"
+#include "engine/dao/dao_error.h"
+
+namespace velmora::core::views {
+
+namespace {
+
+using engine::dao::guarded;
+using engine::dao::Recordset;
+
+// Stores the cell; the Jet error number, 0 when it worked.
+int storeCell(app::App& app, const EditedCell& cell) {
+    engine::dao::Database& db = app.db();
+    std::optional<std::string> sql;
+    int number = guarded(
+        [&] { sql = rowFindingStatement(db, app.state().CurrentView, app.grid(), cell.row); });
+    if (number != 0)
+        return number;
+    if (!sql)
+        return engine::err::kNoCurrentRecord;
+    std::optional<Recordset> rs;
+    number = guarded([&] { rs.emplace(db::openDynaset(db, *sql)); });
+    if (number != 0)
+        return number;
+    if (rs->eof())
+        return engine::err::kNoCurrentRecord;
+    number = guarded([&] {
+        rs->edit();
+        rs->field(cell.col - 1).setValue(cell.newText);
+    });
+    if (number == 0)
+        number = rs->tryUpdate();
+    if (number != 0)
+        (void)guarded([&] { rs->cancelUpdate(); });
+    rs->close();
+    return number;
+}
+
+}  // namespace
+
+bool writeTableCell(app::App& app, const EditedCell& cell) {
+    int number = 0;
+    {
+        ports::WaitCursor busy(app.ports().cursor);
+        number = storeCell(app, cell);
+    }
+    if (number != 0) {
+        app.showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok);
+        app.mainForm().setText(kTextEditor, cell.oldText);
+    }
+    app.state().FavDirty = false;
+    return number == 0;
+}
+
+}  // namespace velmora::core::views

@@ -1,0 +1,19 @@
+// Writing one edited cell of a table view (and of the groups view, which shows the table
+// FAVNAME) back into its record.
+//
+// The record is found by the row's values as the grid shows them (row_finder.h), opened for
+// changing, given the editor's text in the edited field (the engine converts it to the
+// field's type) and stored. A refusal shows "Error " and the engine's number; a row that no
+// sound statement describes, or that the statement does not find, is reported with the
+// number for "no current record" (3021). Whenever nothing was stored, the editor gets the
+// old text back, so the cell shows what the file holds. FavDirty is cleared in every case.
+#pragma once
+
+#include "core/views/cell_writer.h"
+
+namespace velmora::core::views {
+
+// Returns whether the value was stored.
+bool writeTableCell(app::App& app, const EditedCell& cell);
+
+}  // namespace velmora::core::views

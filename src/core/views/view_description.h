@@ -1,0 +1,68 @@
+// What the grid's handlers need to know of one view, registered by the folder that builds
+// the view when it is installed.
+//
+// The grid shows one view at a time, named by CurrentView: the channel list, the favourites
+// view, the groups view, the duplicates view, or a table of the explorer (a table view is any
+// name no other view registered). The handlers of the grid (double click, right press, the
+// Delete key, the popup, finishing an edit) never compare view names: they look the current
+// view's description up (view_registry.h) and do what it says.
+//
+// A description names commands by their registry names (command_names.h). Registering checks
+// that each of them is installed, so a view that names a missing command fails when the
+// program is put together, not when the user chooses the entry.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/app/ui_text.h"
+#include "core/views/cell_writer.h"
+
+namespace velmora::core::views {
+
+enum class Editor { None, Text, GroupList };
+
+// One entry of the row-command popup List3: its caption and the command behind it. Entries
+// are chosen by position.
+struct PopupEntry {
+    app::UiKey caption;
+    std::string command;
+};
+
+// Where a changed cell goes when its editor closes.
+enum class EditStore {
+    KeptForSave,  // stays in the grid and sets FavDirty until "Save Fav. Channels"
+    AtOnce,       // written to the database by the view's cell writer
+};
+
+struct ViewDescription {
+    // The CurrentView value; empty for the table view, which serves every other name.
+    std::string name;
+
+    // The editor a double click opens over a column with this header (exact comparison).
+    std::function<Editor(std::string_view header)> doubleClickEditor;
+    // The editor a right press in the data area opens over a column with this header.
+    std::function<Editor(std::string_view header)> rightPressEditor;
+
+    // List3's entries in position order.
+    std::vector<PopupEntry> popup;
+    // Whether a right press on the row markers (or on whole rows) opens the popup.
+    bool popupOnRightPress = true;
+    // What the grid's Delete key runs; empty: the key does nothing in this view.
+    std::string deleteCommand;
+
+    EditStore edits = EditStore::AtOnce;
+    // Stores one edited cell (AtOnce views). Its contract is in cell_writer.h.
+    CellWriter cellWriter;
+
+    // The four filter boxes shown and the five channel-list buttons enabled.
+    bool showsChannelListControls = false;
+};
+
+// Editor choices the views share.
+Editor noEditor(std::string_view header);
+Editor textEditorEverywhere(std::string_view header);
+
+}  // namespace velmora::core::views

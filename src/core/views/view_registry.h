@@ -1,0 +1,33 @@
+// The registered views and the steps every view builder shares once its grid is filled.
+//
+// The registry lives with the grid's editing handlers (installGridEditing), which are its
+// readers. registerView() checks every command the description names against the command
+// registry and throws std::logic_error for a missing one.
+#pragma once
+
+#include <string_view>
+
+#include "core/views/view_description.h"
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::views {
+
+// Registers (or replaces) a view; needs installGridEditing() first.
+void registerView(app::App& app, ViewDescription description);
+
+// The description of the view `name`: the one registered under it, else the table view.
+// Throws std::logic_error when neither is registered.
+const ViewDescription& viewDescription(app::App& app, std::string_view name);
+
+// The description of CurrentView. Before the first view was built (CurrentView empty) it is
+// an inert description: no editor, no popup, no delete.
+const ViewDescription& currentView(app::App& app);
+
+// The end of every view builder: CurrentView := name, the channel-list controls shown or
+// hidden, List3 filled with the view's entries.
+void enterView(app::App& app, std::string_view name);
+
+}  // namespace velmora::core::views
