@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/grid/generic_compare.h"
+#include "engine/base/number_text.h"
 
 namespace velmora::qt {
 
@@ -54,7 +55,7 @@ QColor GridTableModel::toQColor(core::grid::Rgb color) {
 Qt::Alignment GridTableModel::toQtAlignment(CellAlignment alignment, const std::string& text) {
     const int value = static_cast<int>(alignment);
     if (alignment == CellAlignment::General)
-        return (core::grid::readAsNumber(text) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        return (engine::readNumber(text) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     // The values run left/centre/right in threes, each as top/centre/bottom.
     const Qt::Alignment horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     const Qt::Alignment vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};

@@ -5,24 +5,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/base/access_date.h"
+
 namespace velmora::tools {
 namespace {
 
 using namespace velmora::engine::store;
-
-// Days since 1970-01-01 to a civil date (proleptic Gregorian).
-void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = unsigned(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = int64_t(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += (m <= 2);
-}
 
 template <class F>
 std::string shortest(F v) {
@@ -56,20 +44,10 @@ std::string formatDateTime(double days) {
     // Beyond the years Access allows (100..9999) print the stored number itself.
     if (!std::isfinite(days) || std::fabs(days) > 3'000'000.0)
         return shortest(days);
-    // The fraction is the time of day even before 1899-12-30: -1.25 is 1899-12-29 06:00.
-    double whole = std::trunc(days);
-    auto seconds = int64_t(std::llround(std::fabs(days - whole) * 86400.0));
-    auto day = int64_t(whole);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        day += 1;
-    }
-    int64_t y;
-    unsigned m, d;
-    civilFromDays(day - 25569, y, m, d);  // 1899-12-30 is day -25569 of the Unix epoch
+    const engine::CalendarTime t = engine::calendarTimeOf(days);
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02d:%02d:%02d", static_cast<long long>(y), m,
-                  d, int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+    std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02d:%02d:%02d",
+                  static_cast<long long>(t.year), t.month, t.day, t.hour, t.minute, t.second);
     return buf;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/base/number_text.h"
+
 namespace velmora::core::db {
 
 std::string quoteText(std::string_view text) {
@@ -20,27 +22,16 @@ std::string quoteText(std::string_view text) {
 }
 
 std::optional<std::string> bareNumber(std::string_view text) {
-    std::string t = trimBlanks(text);
-    std::size_t i = 0;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) {
-        ++i;
-    }
-    bool digits = false;
-    bool point = false;
-    for (; i < t.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(t[i]);
-        if (std::isdigit(c)) {
-            digits = true;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (!digits) {
+    const auto number = engine::numberText(text);
+    if (!number)
         return std::nullopt;
-    }
-    return t;
+    return std::string(*number);
+}
+
+std::optional<std::string> quoteName(std::string_view name) {
+    if (name.empty() || name.find_first_of("[]") != std::string_view::npos)
+        return std::nullopt;
+    return "[" + std::string(name) + "]";
 }
 
 bool containsNoCase(std::string_view haystack, std::string_view needle) {
@@ -50,15 +41,6 @@ bool containsNoCase(std::string_view haystack, std::string_view needle) {
     auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
                           [&](char a, char b) { return lower(a) == lower(b); });
     return it != haystack.end() || needle.empty();
-}
-
-std::string trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
 }
 
 }  // namespace velmora::core::db

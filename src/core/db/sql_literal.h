@@ -11,19 +11,26 @@
 #include <string>
 #include <string_view>
 
+#include "engine/base/blanks.h"
+
 namespace velmora::core::db {
 
 // 'text' with every ' doubled.
 std::string quoteText(std::string_view text);
 
-// The text itself when it reads as a decimal number (optional sign, digits, at most one
-// decimal point, blanks around it allowed and dropped); std::nullopt otherwise.
+// The text without its surrounding blanks when it is a number as the engine reads one
+// (engine/base/number_text.h: sign, digits, one decimal point, an exponent); std::nullopt
+// otherwise, so that "1 OR 1=1" never goes into a statement bare.
 std::optional<std::string> bareNumber(std::string_view text);
+
+// [name] for a table or column name; std::nullopt when the name cannot be bracketed (empty,
+// or holding a bracket, which Jet names cannot contain).
+std::optional<std::string> quoteName(std::string_view name);
 
 // Case-insensitive (ASCII) search, as the commands test a statement for "WHERE".
 bool containsNoCase(std::string_view haystack, std::string_view needle);
 
 // The text without blanks at either end (only the blank character, as the grid trims).
-std::string trimBlanks(std::string_view text);
+using engine::trimBlanks;
 
 }  // namespace velmora::core::db

@@ -7,6 +7,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/db/dynaset.h"
+#include "core/db/sql_literal.h"
 #include "core/favourites/channel_row.h"
 #include "core/views/channel_list.h"
 #include "engine/base/error_codes.h"
@@ -36,13 +37,6 @@ int assignmentCount(Recordset& rs) {
     const int n = rs.recordCount();
     rs.moveFirst();
     return n;
-}
-
-std::string trimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 void removeGridRow(grid::GridModel& grid, int row) {
@@ -81,7 +75,7 @@ bool deleteChannelRow(app::App& app, int row) {
     } else if (count > 1) {
         for (; !rs.eof(); rs.moveNext()) {
             engine::dao::Field name = rs.field("FAVNAME");
-            if (!name.isNull() && trimBlanks(name.text()) == channel.favorite)
+            if (!name.isNull() && db::trimBlanks(name.text()) == channel.favorite)
                 rs.deleteCurrent();
         }
         rs.close();

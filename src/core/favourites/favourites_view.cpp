@@ -7,13 +7,13 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/db/dynaset.h"
+#include "core/db/sql_literal.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/grid_edit.h"
 #include "core/views/recordset_grid.h"
 #include "core/views/view_registry.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
-#include "engine/dao/sql_text.h"
 
 namespace velmora::core::favourites {
 
@@ -39,13 +39,13 @@ views::Editor numberColumnOnly(std::string_view header) {
 // The statement that finds the row's FAVOURITE record, or nullopt when a key cell is not a
 // value of its field (SID and NID must be numbers).
 std::optional<std::string> assignmentStatement(const grid::GridModel& g, int row) {
-    const auto nid = engine::dao::numberLiteral(g.textMatrix(row, kColNid));
-    const auto sid = engine::dao::numberLiteral(g.textMatrix(row, kColSid));
+    const auto nid = db::bareNumber(g.textMatrix(row, kColNid));
+    const auto sid = db::bareNumber(g.textMatrix(row, kColSid));
     if (!nid || !sid)
         return std::nullopt;
     return "SELECT FAVNAME, SOURCEID, NID, SID, NUM FROM FAVOURITE WHERE FAVNAME = " +
-           engine::dao::quoteText(g.textMatrix(row, kColGroup)) +
-           " AND SOURCEID = " + engine::dao::quoteText(g.textMatrix(row, kColSourceId)) +
+           db::quoteText(g.textMatrix(row, kColGroup)) +
+           " AND SOURCEID = " + db::quoteText(g.textMatrix(row, kColSourceId)) +
            " AND NID = " + *nid + " AND SID = " + *sid;
 }
 

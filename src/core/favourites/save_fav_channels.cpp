@@ -97,10 +97,9 @@ std::map<std::string, std::string> storedGroupSpellings(app::App& app) {
             if (name.isNull())
                 continue;
             const std::string stored = name.text();
-            const auto first = stored.find_first_not_of(' ');
-            if (first == std::string::npos)
+            std::string shown = db::trimBlanks(stored);
+            if (shown.empty())
                 continue;
-            std::string shown = stored.substr(first, stored.find_last_not_of(' ') - first + 1);
             if (shown != stored)
                 spellings.emplace(std::move(shown), stored);
         }

@@ -1,11 +1,12 @@
 // The grid's generic comparison, and a merge sort that stays safe with it.
 //
-// Two cells that both read as numbers compare by value (9 before 10); any other pair compares
-// as text, without regard to the case of ASCII letters. The rule is not a strict weak
-// ordering: with "2", "10" and "1a", 2 < 10 by value, 10 < 1a and 1a < 2 as text. The standard
-// sorts may read out of bounds with such a comparison, so the grid sorts with mergeSortStable,
-// which only ever compares neighbours inside its bounds and always ends; a consistent input
-// (all numbers, or all text) comes out properly ordered, and equal keys keep their order.
+// Two cells that both read as numbers (engine/base/number_text.h) compare by value (9 before 10);
+// any other pair compares as text, without regard to the case of ASCII letters. The rule is not a
+// strict weak ordering: with "2", "10" and "1a", 2 < 10 by value, 10 < 1a and 1a < 2 as text. The
+// standard sorts may read out of bounds with such a comparison, so the grid sorts with
+// mergeSortStable, which only ever compares neighbours inside its bounds and always ends; a
+// consistent input (all numbers, or all text) comes out properly ordered, and equal keys keep their
+// order.
 #pragma once
 
 #include <algorithm>
@@ -15,11 +16,6 @@
 #include <vector>
 
 namespace velmora::core::grid {
-
-// The value of `text` when the whole text reads as a number: optional blanks, an optional
-// sign, digits with an optional decimal point (a point, whatever the language), an optional
-// exponent, optional blanks. Empty text and text with anything else is not a number.
-std::optional<double> readAsNumber(std::string_view text);
 
 // Text order of the generic comparison: byte by byte, ASCII letters without regard to case,
 // a text before every longer text it begins.

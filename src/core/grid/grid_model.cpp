@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "core/grid/generic_compare.h"
+#include "engine/base/number_text.h"
 
 namespace velmora::core::grid {
 namespace {
@@ -552,9 +553,9 @@ void GridModel::sortGenericAscending() {
     for (int i = 0; i < count; ++i) {
         for (int k = 0; k < keyCount; ++k)
             numbers[static_cast<size_t>(i) * keyCount + k] =
-                readAsNumber(m_rows[static_cast<size_t>(first + i)]
-                                 .cells[static_cast<size_t>(keyLeft + k)]
-                                 .text);
+                engine::readNumber(m_rows[static_cast<size_t>(first + i)]
+                                       .cells[static_cast<size_t>(keyLeft + k)]
+                                       .text);
     }
     auto less = [&](int a, int b) {
         for (int k = 0; k < keyCount; ++k) {

@@ -3,10 +3,10 @@
 #include <cctype>
 #include <vector>
 
+#include "core/db/sql_literal.h"
 #include "core/grid/grid_model.h"
 #include "engine/dao/database.h"
 #include "engine/dao/field.h"
-#include "engine/dao/sql_text.h"
 #include "engine/dao/table_defs.h"
 
 namespace velmora::core::views {
@@ -29,7 +29,7 @@ bool plainWord(std::string_view name) {
 std::optional<std::string> sqlName(std::string_view name) {
     if (plainWord(name))
         return std::string(name);
-    return engine::dao::quoteName(name);
+    return db::quoteName(name);
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
@@ -58,7 +58,7 @@ Literal literalFor(int type, const std::string& text, std::string& out) {
     switch (type) {
         case tc::kText:
         case tc::kMemo:
-            out = engine::dao::quoteText(text);
+            out = db::quoteText(text);
             return Literal::Formed;
         case tc::kBoolean:
             if (text != "True" && text != "False")
@@ -75,7 +75,7 @@ Literal literalFor(int type, const std::string& text, std::string& out) {
         case tc::kGuid:
             return Literal::LeftOut;
         default: {
-            auto number = engine::dao::numberLiteral(text);
+            auto number = db::bareNumber(text);
             if (!number)
                 return Literal::Impossible;
             out = *number;

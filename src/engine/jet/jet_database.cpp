@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
+#include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
 #include "engine/io/journal.h"
-#include "engine/jet/new_database.h"
 #include "engine/jet/table_writer.h"
 
 namespace velmora::engine::jet {
@@ -109,8 +109,8 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     CommitPages pages;
     // Created, deleted and redesigned tables first (schema_change.h); the rest in place.
     std::vector<store::Table*> inPlace;
-    VELMORA_RETURN_IF_ERROR(writeSchemaChanges(*m_reader, changes, accessDateOf(m_env->now()),
-                                               allocator, pages, inPlace));
+    VELMORA_RETURN_IF_ERROR(writeSchemaChanges(
+        *m_reader, changes, accessDateOfLocalTime(m_env->now()), allocator, pages, inPlace));
     for (store::Table* t : inPlace)
         VELMORA_RETURN_IF_ERROR(writeTable(*m_reader, *t, allocator, pages));
     VELMORA_RETURN_IF_ERROR(writeGlobalMap(*m_reader, allocator, pages));

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
+#include "engine/base/access_date.h"
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
 #include "engine/jet/database_image.h"
@@ -179,14 +179,6 @@ Result<std::vector<TableSchema>> jet4SystemTableSchemas() {
     return out;
 }
 
-double accessDateOf(std::time_t t) {
-    std::tm local{};
-    localtime_r(&t, &local);
-    // timegm() of the local calendar time counts local seconds since 1970-01-01, which is
-    // day 25569 of the Access calendar; Jet stamps dates in local time.
-    return 25569.0 + double(timegm(&local)) / 86400.0;
-}
-
 std::vector<uint8_t> jet4HeaderPage(const NewDatabaseOptions& options) {
     const JetFormat& fmt = jet4Format();
     std::vector<uint8_t> page(fmt.pageSize, 0);
@@ -334,7 +326,7 @@ Status createDatabase(io::Env& env, const std::string& path, const NewDatabaseOp
         return Status::error(err::kDatabaseExists, "database '" + path + "' already exists");
     NewDatabaseOptions options = given;
     if (options.creationDate == 0)
-        options.creationDate = accessDateOf(env.now());
+        options.creationDate = accessDateOfLocalTime(env.now());
     VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> bytes, buildNewJet4Database(options));
     return writeNewFile(env, path, bytes);
 }

@@ -14,7 +14,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -51,9 +50,6 @@ Result<std::vector<store::TableSchema>> jet4SystemTableSchemas();
 
 // Page 0 of a new Jet 4 file, masked as stored, with the creation date as given.
 std::vector<uint8_t> jet4HeaderPage(const NewDatabaseOptions& options);
-
-// The local time at `t` as an Access date: Jet stamps dates in local time.
-double accessDateOf(std::time_t t);
 
 // The whole file of a new, empty database, with the creation date as given.
 Result<std::vector<uint8_t>> buildNewJet4Database(const NewDatabaseOptions& options);

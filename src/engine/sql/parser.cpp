@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/sql_error_codes.h"
@@ -862,17 +863,6 @@ bool parseInt(std::string_view s, size_t& i, int& out, int maxDigits) {
     return digits > 0;
 }
 
-// Days from 1899-12-30 to the civil date (proleptic Gregorian).
-double daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const int64_t unixDays = int64_t(era) * 146097 + doe - 719468;
-    return double(unixDays + 25569);  // 1970-01-01 is day 25569
-}
-
 }  // namespace
 
 std::optional<double> parseDateLiteral(std::string_view s) {
@@ -880,7 +870,7 @@ std::optional<double> parseDateLiteral(std::string_view s) {
     while (i < s.size() && s[i] == ' ')
         ++i;
     int a = 0, b = 0, c = 0;
-    int year, month, day;
+    int year, month, dayOfMonth;
     bool haveDate = false;
     size_t save = i;
     if (parseInt(s, i, a, 4)) {
@@ -888,13 +878,13 @@ std::optional<double> parseDateLiteral(std::string_view s) {
             const char sep = s[i++];
             if (!parseInt(s, i, b, 2) || i >= s.size() || s[i++] != sep || !parseInt(s, i, c, 2))
                 return std::nullopt;
-            year = a, month = b, day = c;
+            year = a, month = b, dayOfMonth = c;
             haveDate = true;
         } else if (i < s.size() && (s[i] == '/' || s[i] == '-')) {
             const char sep = s[i++];
             if (!parseInt(s, i, b, 2) || i >= s.size() || s[i++] != sep || !parseInt(s, i, c, 4))
                 return std::nullopt;
-            month = a, day = b, year = c;
+            month = a, dayOfMonth = b, year = c;
             if (year < 100)
                 year += year < 30 ? 2000 : 1900;
             haveDate = true;
@@ -902,16 +892,11 @@ std::optional<double> parseDateLiteral(std::string_view s) {
             i = save;
         }
     }
-    double days = 0;
+    int64_t day = 0;
     if (haveDate) {
-        static constexpr int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        if (month < 1 || month > 12 || day < 1 || day > kDaysIn[month - 1] || year < 100 ||
-            year > 9999)
+        if (!isAccessCalendarDate(year, month, dayOfMonth))
             return std::nullopt;
-        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-        if (month == 2 && day == 29 && !leap)
-            return std::nullopt;
-        days = daysFromCivil(year, month, day);
+        day = accessDayOf(year, unsigned(month), unsigned(dayOfMonth));
         while (i < s.size() && s[i] == ' ')
             ++i;
     }
@@ -941,13 +926,11 @@ std::optional<double> parseDateLiteral(std::string_view s) {
         }
         if (h > 23 || mi > 59 || sec > 59)
             return std::nullopt;
-        const double fraction = (h * 3600 + mi * 60 + sec) / 86400.0;
-        // Before 1899-12-30 the fraction counts away from zero, as OLE dates do.
-        days = days < 0 ? days - fraction : days + fraction;
-    } else if (!haveDate) {
-        return std::nullopt;
+        return accessDateOf(day, h * 3600 + mi * 60 + sec);
     }
-    return days;
+    if (!haveDate)
+        return std::nullopt;
+    return accessDateOf(day, 0);
 }
 
 Result<Statement> parseStatement(std::string_view text) {

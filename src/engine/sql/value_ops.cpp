@@ -6,7 +6,9 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/number_text.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/sql_error_codes.h"
 #include "engine/store/collation.h"
@@ -19,28 +21,6 @@ namespace {
 
 Status typeMismatch() {
     return Status::error(err::kTypeMismatch, "Data type mismatch in criteria expression.");
-}
-
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-// A whole text as a number, in the C locale; nullopt when anything else stands in it.
-std::optional<double> parseNumber(std::string_view text) {
-    std::string_view s = trimBlanks(text);
-    if (s.empty())
-        return std::nullopt;
-    if (s.front() == '+')
-        s.remove_prefix(1);
-    double v = 0;
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v))
-        return std::nullopt;
-    return v;
 }
 
 // Rounds half to even, as Jet converts a fraction to a whole number.
@@ -79,39 +59,15 @@ std::string formatScaled(bool negative, unsigned __int128 magnitude, int scale) 
     return out;
 }
 
-void civilFromDays(int64_t z, int& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t yy = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<int>(yy + (m <= 2));
-}
-
 std::string formatDate(double days) {
-    // OLE dates: the integer part is the day (negative before 1899-12-30), the fraction the
-    // time of day counted away from zero.
-    const double whole = std::trunc(days);
-    double fraction = std::fabs(days - whole);
-    int64_t seconds = std::llround(fraction * 86400.0);
-    int64_t day = static_cast<int64_t>(whole);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        day += days < 0 ? -1 : 1;
-    }
-    int y;
-    unsigned m, d;
-    civilFromDays(day - 25569, y, m, d);
+    const CalendarTime t = calendarTimeOf(days);
     char buf[48];
-    if (seconds == 0) {
-        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", y, m, d);
+    if (t.hour == 0 && t.minute == 0 && t.second == 0) {
+        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u", static_cast<long long>(t.year), t.month,
+                      t.day);
     } else {
-        std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d", y, m, d,
-                      int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60));
+        std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02d:%02d:%02d",
+                      static_cast<long long>(t.year), t.month, t.day, t.hour, t.minute, t.second);
     }
     return buf;
 }
@@ -295,9 +251,9 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
         return Value(std::get<std::string>(a) + std::get<std::string>(b));
     auto x = toNumber(a), y = toNumber(b);
     if (!x && classify(a) == ValueClass::Text)
-        x = parseNumber(std::get<std::string>(a));
+        x = readNumber(std::get<std::string>(a));
     if (!y && classify(b) == ValueClass::Text)
-        y = parseNumber(std::get<std::string>(b));
+        y = readNumber(std::get<std::string>(b));
     if (!x || !y)
         return typeMismatch();
     const bool whole = std::holds_alternative<int64_t>(a) && std::holds_alternative<int64_t>(b);

@@ -8,7 +8,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/base/access_date.h"
+#include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/number_text.h"
 #include "engine/store/collation.h"
 
 namespace velmora::engine::store {
@@ -33,14 +36,6 @@ Status overflowError(const ColumnDef& column) {
                          "Numeric field overflow (field '" + column.name + "').");
 }
 
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -51,24 +46,6 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
             return false;
     }
     return true;
-}
-
-// A decimal number as text ("-12.5", "3e2"); nullopt when it is not one.
-std::optional<double> parseNumber(std::string_view text) {
-    std::string s(trimBlanks(text));
-    if (s.empty())
-        return std::nullopt;
-    char* end = nullptr;
-    double d = std::strtod(s.c_str(), &end);
-    if (end != s.c_str() + s.size() || !std::isfinite(d))
-        return std::nullopt;
-    // strtod also takes "inf", "nan" and hex floats; Jet takes none of them.
-    for (char c : s) {
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' ||
-              c == 'e' || c == 'E'))
-            return std::nullopt;
-    }
-    return d;
 }
 
 // Rounds half to even, as Jet does when a fraction goes into a whole-number column.
@@ -96,37 +73,19 @@ std::optional<double> numericValue(const Value& v) {
     return std::nullopt;
 }
 
-// Days since 1899-12-30 of a civil date (proleptic Gregorian).
-int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468 + 25569;  // 1970-01-01 is 25569
-}
-
-bool validDate(int y, int m, int d) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1)
-        return false;
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
-}
-
 // "yyyy-mm-dd", "mm/dd/yyyy", either with " hh:mm[:ss]", or a bare "hh:mm[:ss]".
 std::optional<double> parseDate(std::string_view text) {
     std::string s(trimBlanks(text));
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0, n = 0;
-    double days = 0;
+    int64_t day = 0;
     size_t timeStart = std::string::npos;
     if (std::sscanf(s.c_str(), "%4d-%2d-%2d%n", &y, &mo, &d, &n) == 3 ||
         std::sscanf(s.c_str(), "%2d/%2d/%4d%n", &mo, &d, &y, &n) == 3) {
-        if (!validDate(y, mo, d))
+        if (!isAccessCalendarDate(y, mo, d))
             return std::nullopt;
-        days = double(daysFromCivil(y, unsigned(mo), unsigned(d)));
+        day = accessDayOf(y, unsigned(mo), unsigned(d));
         if (size_t(n) == s.size())
-            return days;
+            return accessDateOf(day, 0);
         if (s[size_t(n)] != ' ' && s[size_t(n)] != 'T')
             return std::nullopt;
         timeStart = size_t(n) + 1;
@@ -144,9 +103,7 @@ std::optional<double> parseDate(std::string_view text) {
     }
     if (size_t(m) != t.size() || h > 23 || mi > 59 || sec > 59 || h < 0 || mi < 0 || sec < 0)
         return std::nullopt;
-    double fraction = (h * 3600 + mi * 60 + sec) / 86400.0;
-    // The time of day is always added as a positive amount, also before 1899-12-30.
-    return days < 0 ? days - fraction : days + fraction;
+    return accessDateOf(day, h * 3600 + mi * 60 + sec);
 }
 
 std::optional<Guid> parseGuid(std::string_view text) {
@@ -210,7 +167,7 @@ Result<Value> toWholeNumber(const ColumnDef& column, const Value& v, int64_t lo,
         return Value(*i);
     }
     if (auto* s = std::get_if<std::string>(&v)) {
-        auto parsed = parseNumber(*s);
+        auto parsed = readNumber(*s);
         if (!parsed)
             return conversionError(column);
         d = *parsed;
@@ -235,7 +192,7 @@ Result<Value> toCurrency(const ColumnDef& column, const Value& v) {
     }
     if (auto* s = std::get_if<std::string>(&v)) {
         // Parsed digit by digit so that "0.1" is exactly 1000 ten-thousandths.
-        std::string_view t = trimBlanks(*s);
+        std::string_view t = trimmedView(*s);
         bool negative = false;
         if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
             negative = t.front() == '-';
@@ -252,7 +209,7 @@ Result<Value> toCurrency(const ColumnDef& column, const Value& v) {
                 continue;
             }
             if (!std::isdigit(static_cast<unsigned char>(c))) {
-                auto d = parseNumber(*s);  // exponents and the like
+                auto d = readNumber(*s);  // exponents and the like
                 if (!d)
                     return conversionError(column);
                 double x = std::nearbyint(*d * 10000.0);
@@ -313,7 +270,7 @@ Result<Value> toDecimal(const ColumnDef& column, const Value& v) {
     } else {
         return conversionError(column);
     }
-    std::string_view t = trimBlanks(text);
+    std::string_view t = trimmedView(text);
     Decimal out;
     out.scale = column.scale;
     if (!t.empty() && (t.front() == '-' || t.front() == '+')) {
@@ -568,12 +525,12 @@ Result<Value> convertForColumn(const ColumnDef& column, const Value& value, cons
             if (std::holds_alternative<bool>(value))
                 return value;
             if (auto* s = std::get_if<std::string>(&value)) {
-                std::string_view t = trimBlanks(*s);
+                std::string_view t = trimmedView(*s);
                 if (equalsNoCase(t, "true") || equalsNoCase(t, "yes") || equalsNoCase(t, "on"))
                     return Value(true);
                 if (equalsNoCase(t, "false") || equalsNoCase(t, "no") || equalsNoCase(t, "off"))
                     return Value(false);
-                if (auto n = parseNumber(t))
+                if (auto n = readNumber(t))
                     return Value(*n != 0);
                 return conversionError(column);
             }
@@ -593,7 +550,7 @@ Result<Value> convertForColumn(const ColumnDef& column, const Value& value, cons
         case ColumnType::Double: {
             std::optional<double> d;
             if (auto* s = std::get_if<std::string>(&value))
-                d = parseNumber(*s);
+                d = readNumber(*s);
             else if (!std::holds_alternative<DateTime>(value))
                 d = numericValue(value);
             if (!d)
@@ -613,7 +570,7 @@ Result<Value> convertForColumn(const ColumnDef& column, const Value& value, cons
             if (auto* s = std::get_if<std::string>(&value)) {
                 d = parseDate(*s);
                 if (!d)
-                    d = parseNumber(*s);
+                    d = readNumber(*s);
             } else if (!std::holds_alternative<bool>(value)) {
                 d = numericValue(value);
             }

@@ -15,21 +15,6 @@ using testing::fillGrid;
 using testing::Recorder;
 using Texts = std::vector<std::string>;
 
-TEST(GenericCompareTest, ReadsNumbers) {
-    struct Case {
-        const char* text;
-        std::optional<double> value;
-    };
-    const Case cases[] = {
-        {"9", 9},      {"10", 10},    {" 42 ", 42},     {"-3.5", -3.5}, {"+7", 7},  {".5", 0.5},
-        {"1.", 1},     {"1E3", 1000}, {"2.5e-1", 0.25}, {"1e-400", 0},  {"", {}},   {"  ", {}},
-        {"12abc", {}}, {"1,5", {}},   {"ZZZ", {}},      {"-", {}},      {"1e", {}}, {"inf", {}},
-        {"nan", {}},   {"0x10", {}},  {"1 2", {}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(readAsNumber(c.text), c.value) << "'" << c.text << "'";
-}
-
 TEST(GenericCompareTest, NumbersByValueOthersAsTextWithoutCase) {
     struct Case {
         const char* a;

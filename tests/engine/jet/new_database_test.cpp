@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "engine/base/access_date.h"
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
 #include "engine/io/file.h"
@@ -191,7 +192,7 @@ TEST(NewDatabase, TakesItsDatesFromTheEnvClock) {
     }
     auto storage = openDatabase("db.mdb", env);
     ASSERT_TRUE(storage.isOk()) << storage.status().toString();
-    EXPECT_DOUBLE_EQ((*storage)->header().creationDate, accessDateOf(created));
+    EXPECT_DOUBLE_EQ((*storage)->header().creationDate, accessDateOfLocalTime(created));
     auto objects = (*storage)->loadTable("MSysObjects");
     ASSERT_TRUE(objects.isOk());
     const auto& schema = (*objects)->schema();
@@ -202,8 +203,8 @@ TEST(NewDatabase, TakesItsDatesFromTheEnvClock) {
         if (r[name] != store::Value(std::string("Later")))
             return;
         ++seen;
-        EXPECT_EQ(r[made], store::Value(store::DateTime{accessDateOf(tableMade)}));
-        EXPECT_EQ(r[changed], store::Value(store::DateTime{accessDateOf(tableMade)}));
+        EXPECT_EQ(r[made], store::Value(store::DateTime{accessDateOfLocalTime(tableMade)}));
+        EXPECT_EQ(r[changed], store::Value(store::DateTime{accessDateOfLocalTime(tableMade)}));
     });
     EXPECT_EQ(seen, 1);
 }
