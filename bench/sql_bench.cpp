@@ -9,7 +9,7 @@
 // program builds them, on the same data in an in-memory SQLite database with the matching
 // primary key and an index on FAVOURITE's channel identity. SQLite is loaded at run time with
 // dlopen, so it stays out of every build; without it those benchmarks are skipped.
-// bench/sqlite_compare.sh runs them through the sqlite3 command instead.
+// bench/compare runs them through the sqlite3 command instead, beside the whole program.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
