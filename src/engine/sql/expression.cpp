@@ -104,6 +104,8 @@ int textCapacity(const store::ColumnDef& column) {
 }
 
 Status Binder::bindColumn(Expr& e) {
+    // A statement kept by the statement cache is bound again on every run.
+    e.slot = e.column = e.parameter = -1;
     int foundSlot = -1, foundColumn = -1;
     for (size_t s = 0; s < m_sources.size(); ++s) {
         const Source& src = m_sources[s];

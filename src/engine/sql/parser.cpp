@@ -711,20 +711,11 @@ private:
         const Token& t = peek();
         const size_t offset = t.offset;
         switch (t.kind) {
-            case TokenKind::Integer: {
-                advance();
-                int64_t v = 0;
-                auto [p, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), v);
-                if (ec != std::errc() || v > INT32_MAX)
-                    return literal(std::strtod(t.text.c_str(), nullptr), offset);
-                return literal(v, offset);
-            }
+            case TokenKind::Integer:
             case TokenKind::Float:
-                advance();
-                return literal(std::strtod(t.text.c_str(), nullptr), offset);
             case TokenKind::String:
                 advance();
-                return literal(t.text, offset);
+                return literal(literalValue(t), offset);
             case TokenKind::Date: {
                 auto days = parseDateLiteral(t.text);
                 if (!days) {
@@ -931,6 +922,19 @@ std::optional<double> parseDateLiteral(std::string_view s) {
     if (!haveDate)
         return std::nullopt;
     return accessDateOf(day, 0);
+}
+
+store::Value literalValue(const Token& t) {
+    if (t.kind == TokenKind::String)
+        return t.text;
+    if (t.kind == TokenKind::Integer) {
+        int64_t v = 0;
+        auto [p, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), v);
+        // Whole numbers beyond Long are Double, as Jet reads them.
+        if (ec == std::errc() && v <= INT32_MAX)
+            return v;
+    }
+    return std::strtod(t.text.c_str(), nullptr);
 }
 
 Result<Statement> parseStatement(std::string_view text) {

@@ -10,10 +10,15 @@
 
 #include "engine/base/status.h"
 #include "engine/sql/ast.h"
+#include "engine/sql/lexer.h"
 
 namespace velmora::engine::sql {
 
 Result<Statement> parseStatement(std::string_view text);
+
+// The value of a number or text literal token (Integer, Float, String), as the parser puts it
+// into the statement.
+store::Value literalValue(const Token& t);
 
 // The Jet date literal between the hashes (m/d/yyyy, yyyy-mm-dd, optional time) as days since
 // 1899-12-30; nullopt when it is no date.

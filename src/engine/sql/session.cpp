@@ -3,7 +3,6 @@
 #include "engine/base/error_codes.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
-#include "engine/sql/parser.h"
 #include "engine/sql/sql_error_codes.h"
 #include "engine/store/constraints.h"
 
@@ -19,15 +18,16 @@ constexpr int kInvalidOperation = 3219;  // Invalid operation.
 }  // namespace
 
 Result<QueryResult> Session::query(std::string_view sql) {
-    VELMORA_ASSIGN_OR_RETURN(Statement st, parseStatement(sql));
-    auto* select = std::get_if<SelectStatement>(&st);
+    VELMORA_ASSIGN_OR_RETURN(Statement * st, m_statements.prepare(sql));
+    auto* select = std::get_if<SelectStatement>(st);
     if (!select || !select->into.empty())
         return Status::error(kInvalidOperation, "Invalid operation.");
     return runSelect(*this, *select);
 }
 
 Status Session::execute(std::string_view sql) {
-    VELMORA_ASSIGN_OR_RETURN(Statement st, parseStatement(sql));
+    VELMORA_ASSIGN_OR_RETURN(Statement * prepared, m_statements.prepare(sql));
+    Statement& st = *prepared;
     if (auto* select = std::get_if<SelectStatement>(&st)) {
         if (select->into.empty())
             return Status::error(err::kCannotExecuteSelect, "Cannot execute a select query.");

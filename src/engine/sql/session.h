@@ -17,6 +17,7 @@
 
 #include "engine/base/status.h"
 #include "engine/sql/lookup_cache.h"
+#include "engine/sql/statement_cache.h"
 #include "engine/store/database.h"
 
 namespace velmora::engine::sql {
@@ -75,6 +76,7 @@ private:
 
     store::Database& m_db;
     LookupCache m_lookups;
+    StatementCache m_statements;
 };
 
 }  // namespace velmora::engine::sql

@@ -1,0 +1,147 @@
+#include "engine/sql/statement_cache.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "engine/sql/lexer.h"
+#include "engine/sql/parser.h"
+
+namespace velmora::engine::sql {
+
+namespace {
+
+bool isValueLiteral(TokenKind kind) {
+    return kind == TokenKind::Integer || kind == TokenKind::Float || kind == TokenKind::String;
+}
+
+// The shape of a statement: every token's kind and, except for number and text literals, its
+// text (length-prefixed, so no two token lists give the same key).
+std::string shapeKey(const std::vector<Token>& tokens) {
+    std::string key;
+    key.reserve(tokens.size() * 8);
+    for (const Token& t : tokens) {
+        key += static_cast<char>('A' + static_cast<int>(t.kind));
+        if (isValueLiteral(t.kind))
+            continue;
+        key += std::to_string(t.text.size());
+        key += ':';
+        key += t.text;
+    }
+    return key;
+}
+
+// The literal nodes of a statement by the text offset of the token they came from.
+using LiteralNodes = std::unordered_multimap<size_t, Expr*>;
+
+void collect(Expr* e, LiteralNodes& out) {
+    if (!e)
+        return;
+    if (e->kind == ExprKind::Literal)
+        out.emplace(e->offset, e);
+    collect(e->left.get(), out);
+    collect(e->right.get(), out);
+    for (auto& item : e->list)
+        collect(item.get(), out);
+}
+
+void collect(SelectStatement& s, LiteralNodes& out);
+
+void collect(FromNode* node, LiteralNodes& out) {
+    if (!node || !node->isJoin)
+        return;
+    collect(node->left.get(), out);
+    collect(node->right.get(), out);
+    collect(node->on.get(), out);
+}
+
+void collect(SelectStatement& s, LiteralNodes& out) {
+    for (auto& item : s.items)
+        collect(item.expr.get(), out);
+    for (auto& node : s.from)
+        collect(node.get(), out);
+    collect(s.where.get(), out);
+    for (auto& g : s.groupBy)
+        collect(g.get(), out);
+    collect(s.having.get(), out);
+    for (auto& o : s.orderBy)
+        collect(o.expr.get(), out);
+}
+
+void collect(Statement& st, LiteralNodes& out) {
+    if (auto* s = std::get_if<SelectStatement>(&st)) {
+        collect(*s, out);
+    } else if (auto* d = std::get_if<DeleteStatement>(&st)) {
+        collect(d->where.get(), out);
+    } else if (auto* u = std::get_if<UpdateStatement>(&st)) {
+        for (auto& a : u->assignments)
+            collect(a.value.get(), out);
+        collect(u->where.get(), out);
+    } else {
+        auto& i = std::get<InsertStatement>(st);
+        for (auto& v : i.values)
+            collect(v.get(), out);
+        if (i.select)
+            collect(*i.select, out);
+    }
+}
+
+}  // namespace
+
+Result<Statement*> StatementCache::prepare(std::string_view text) {
+    const std::vector<Token> tokens = tokenize(text);
+    if (tokens.empty() || tokens.back().kind != TokenKind::End) {
+        // Not even a token list: the parser reports why.
+        VELMORA_ASSIGN_OR_RETURN(m_uncached, parseStatement(text));
+        return &m_uncached;
+    }
+    std::string key = shapeKey(tokens);
+    auto found = m_entries.find(key);
+    if (found != m_entries.end()) {
+        Entry& e = found->second;
+        e.lastUse = ++m_clock;
+        if (!e.reusable) {
+            VELMORA_ASSIGN_OR_RETURN(m_uncached, parseStatement(text));
+            return &m_uncached;
+        }
+        size_t next = 0;
+        for (const Token& t : tokens) {
+            if (!isValueLiteral(t.kind))
+                continue;
+            for (Expr* node : e.literals[next])
+                node->value = literalValue(t);
+            ++next;
+        }
+        return &e.statement;
+    }
+
+    VELMORA_ASSIGN_OR_RETURN(Statement parsed, parseStatement(text));
+    if (m_entries.size() >= kCapacity)
+        evictOne();
+    Entry& e = m_entries[std::move(key)];
+    e.statement = std::move(parsed);
+    e.lastUse = ++m_clock;
+    LiteralNodes nodes;
+    collect(e.statement, nodes);
+    for (const Token& t : tokens) {
+        if (!isValueLiteral(t.kind))
+            continue;
+        auto [from, to] = nodes.equal_range(t.offset);
+        std::vector<Expr*> holders;
+        for (auto it = from; it != to; ++it)
+            holders.push_back(it->second);
+        if (holders.empty())
+            e.reusable = false;
+        e.literals.push_back(std::move(holders));
+    }
+    return &e.statement;
+}
+
+void StatementCache::evictOne() {
+    auto oldest = std::min_element(
+        m_entries.begin(), m_entries.end(),
+        [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+    if (oldest != m_entries.end())
+        m_entries.erase(oldest);
+}
+
+}  // namespace velmora::engine::sql
