@@ -22,6 +22,9 @@ struct KeyCache {
     const RowRules* rules = nullptr;
     // Per real index (by position): key → row, only for indexes that refuse duplicates.
     std::vector<std::unordered_map<std::string, RowId>> keys;
+    // Per real index: the stored rows already held one of its keys twice (a damaged file).
+    // Then every update is checked in full, so the later rows of such a key stay refused.
+    std::vector<bool> storedDuplicates;
 };
 
 namespace {
@@ -415,6 +418,7 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
     cache->rules = &rules;
     const TableSchema& schema = table.schema();
     cache->keys.resize(schema.realIndexes.size());
+    cache->storedDuplicates.resize(schema.realIndexes.size());
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix))
             continue;
@@ -428,7 +432,8 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
                 failure = key.status();
                 return;
             }
-            cache->keys[ix].emplace(keyString(*key), id);
+            if (!cache->keys[ix].emplace(keyString(*key), id).second)
+                cache->storedDuplicates[ix] = true;
         });
         VELMORA_RETURN_IF_ERROR(failure);
     }
@@ -474,15 +479,32 @@ Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
 }
 
 // Finds a duplicate of `row` among other rows; collects the new keys for the cache.
+// Whether two rows hold the same values in the columns of an index. A row updated without
+// touching a key keeps that key, and its entry in the key cache stays as it is: the cache
+// could only be built because every stored key encodes.
+bool sameIndexValues(const TableSchema& schema, const RealIndex& index, const Row& a,
+                     const Row& b) {
+    for (const IndexColumn& ic : index.columns) {
+        auto pos = positionOf(schema, ic.columnNumber);
+        if (!pos || a[*pos] != b[*pos])
+            return false;
+    }
+    return true;
+}
+
+// With `before` (an update), indexes whose values did not change are skipped.
 Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self,
                    const RowRules& rules, KeyCache& cache,
-                   std::vector<std::pair<size_t, std::string>>& newKeys) {
+                   std::vector<std::pair<size_t, std::string>>& newKeys,
+                   const Row* before = nullptr) {
     const TableSchema& schema = table.schema();
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix))
             continue;
         const RealIndex& index = schema.realIndexes[ix];
         if (allNull(schema, index, row))
+            continue;
+        if (before && !cache.storedDuplicates[ix] && sameIndexValues(schema, index, *before, row))
             continue;
         VELMORA_ASSIGN_OR_RETURN(KeyBytes key, rules.encode(schema, index, row));
         std::string k = keyString(key);
@@ -494,12 +516,17 @@ Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self
     return Status::ok();
 }
 
-// Removes the keys of `row` (about to be replaced or deleted) from the cache.
-void forgetKeys(const Table& table, RowId id, const RowRules& rules, KeyCache& cache) {
+// Removes the keys of `row` (about to be replaced or deleted) from the cache; with `after`
+// (the row replacing it), the keys it keeps stay.
+void forgetKeys(const Table& table, RowId id, const RowRules& rules, KeyCache& cache,
+                const Row* after = nullptr) {
     const TableSchema& schema = table.schema();
     const Row& row = table.row(id);
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix) || allNull(schema, schema.realIndexes[ix], row))
+            continue;
+        if (after && !cache.storedDuplicates[ix] &&
+            sameIndexValues(schema, schema.realIndexes[ix], row, *after))
             continue;
         Result<KeyBytes> key = rules.encode(schema, schema.realIndexes[ix], row);
         if (!key.isOk())
@@ -676,8 +703,8 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
     std::vector<std::pair<size_t, std::string>> newKeys;
-    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys));
-    forgetKeys(table, id, rules, *cache);
+    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &table.row(id)));
+    forgetKeys(table, id, rules, *cache, &row);
     table.replace(id, std::move(row));
     for (auto& [ix, key] : newKeys)
         cache->keys[ix][std::move(key)] = id;
