@@ -45,7 +45,9 @@ const store::Value& Field::current() const {
     }
     if (d.deletedAt[d.position])
         throw DaoError(err::kRecordDeleted, "Record is deleted.");
-    return d.result.rows[d.position][m_position];
+    d.decoded =
+        d.result.rows.value(static_cast<size_t>(d.position), static_cast<size_t>(m_position));
+    return d.decoded;
 }
 
 store::Value Field::value() const {

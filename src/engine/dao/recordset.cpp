@@ -144,7 +144,7 @@ void Recordset::update() {
     store::Table& table = d.baseTable();
     if (d.mode == EditMode::Edit) {
         throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer));
-        d.result.rows[d.position] = d.buffer;
+        d.result.rows.assign(static_cast<size_t>(d.position), d.buffer);
     } else {
         const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
         const long oldSize = d.size();

@@ -26,6 +26,8 @@ struct Recordset::Impl {
 
     EditMode mode = EditMode::None;
     store::Row buffer;  // the base row being edited or added
+    // The last value read from the set's own rows, which are kept encoded (Field::current).
+    store::Value decoded;
 
     long size() const { return static_cast<long>(result.rows.size()); }
     void checkOpen() const;

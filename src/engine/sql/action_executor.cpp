@@ -246,7 +246,7 @@ Status runInsert(Session& session, InsertStatement& s) {
                 targets.push_back(static_cast<int>(*col));
             }
         }
-        values = std::move(r.rows);
+        values.assign(r.rows.begin(), r.rows.end());
     } else {
         if (s.values.size() != targets.size()) {
             return Status::error(err::kValueCountMismatch,
@@ -297,7 +297,7 @@ Status runSelectInto(Session& session, SelectStatement& s) {
     }
     VELMORA_ASSIGN_OR_RETURN(store::Table * table,
                              session.database().createTable(schemaFor(s.into, r.columns)));
-    for (auto& row : r.rows) {
+    for (store::Row row : r.rows) {
         auto id = session.insertRow(*table, std::move(row));
         if (!id.isOk()) {
             (void)session.dropTable(s.into);

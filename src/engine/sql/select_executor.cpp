@@ -574,17 +574,16 @@ Result<QueryResult> SelectRunner::run() {
 
     std::vector<std::vector<std::string>> orderKeys;
     auto project = [&](const EvalContext& ctx) -> Status {
-        store::Row row;
-        row.reserve(items.size());
+        // A failing item fails the whole statement, so a row left unfinished is never seen.
+        result.rows.startRow();
         for (auto& item : items) {
             if (const Value* v = columnValue(*item.expr, ctx)) {
-                row.push_back(*v);
+                result.rows.addValue(*v);
                 continue;
             }
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));
-            row.push_back(std::move(v));
+            result.rows.addValue(v);
         }
-        result.rows.push_back(std::move(row));
         if (!m_s.orderBy.empty()) {
             std::vector<std::string> keys;
             for (auto& o : m_s.orderBy) {
@@ -682,7 +681,7 @@ Result<QueryResult> SelectRunner::run() {
         // DISTINCT sorts by the whole row, as Jet does it.
         std::vector<std::string> rowKeys;
         if (m_s.distinct) {
-            for (const auto& row : result.rows) {
+            for (const store::Row& row : result.rows) {
                 std::string key;
                 for (const auto& v : row)
                     appendOrderKey(key, v);
@@ -701,9 +700,9 @@ Result<QueryResult> SelectRunner::run() {
             }
             return m_s.distinct && rowKeys[a] < rowKeys[b];
         });
-        std::vector<store::Row> rows;
+        std::vector<size_t> kept;
         std::vector<RowId> ids;
-        rows.reserve(order.size());
+        kept.reserve(order.size());
         const std::string* previous = nullptr;
         for (size_t i : order) {
             if (m_s.distinct) {
@@ -711,11 +710,11 @@ Result<QueryResult> SelectRunner::run() {
                     continue;
                 previous = &rowKeys[i];
             }
-            rows.push_back(std::move(result.rows[i]));
+            kept.push_back(i);
             if (!result.baseRows.empty())
                 ids.push_back(result.baseRows[i]);
         }
-        result.rows = std::move(rows);
+        result.rows.reorder(kept);
         result.baseRows = std::move(ids);
     }
     return result;

@@ -17,6 +17,7 @@
 
 #include "engine/base/status.h"
 #include "engine/sql/lookup_cache.h"
+#include "engine/sql/result_rows.h"
 #include "engine/sql/statement_cache.h"
 #include "engine/store/database.h"
 
@@ -31,7 +32,7 @@ struct ResultColumn {
 
 struct QueryResult {
     std::vector<ResultColumn> columns;
-    std::vector<store::Row> rows;
+    ResultRows rows;
     // Set when the result is one table's rows (one table, no grouping, no DISTINCT): its name
     // and, parallel to `rows`, the row ids, so a dynaset can show and change them.
     std::string baseTable;
