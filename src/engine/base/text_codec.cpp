@@ -1,6 +1,8 @@
 // Text codecs for Jet files; see text_codec.h for the lossless round-trip rules.
 #include "engine/base/text_codec.h"
 
+#include <algorithm>
+
 namespace velmora::engine::text {
 namespace {
 
@@ -279,6 +281,9 @@ std::string decodeJet4Text(Bytes bytes) {
     if (!isJet4Compressed(bytes))
         return decodeUtf16le(bytes);
     // Compressed mode: one byte per character; 0x00 switches to UTF-16LE pairs and back.
+    // Most names are plain ASCII throughout: those bytes are the UTF-8 text already.
+    if (std::all_of(bytes.begin() + 2, bytes.end(), [](uint8_t b) { return b != 0 && b < 0x80; }))
+        return std::string(bytes.begin() + 2, bytes.end());
     std::u16string units;
     units.reserve(bytes.size());
     bool compressed = true;
