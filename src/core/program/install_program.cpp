@@ -2,6 +2,7 @@
 
 #include "core/app/app.h"
 #include "core/app/settings_command.h"
+#include "core/explorer/paste_rows.h"
 #include "core/favourites/delete_selection.h"
 #include "core/favourites/favourites_view.h"
 #include "core/favourites/put_select_in_group.h"
@@ -24,6 +25,7 @@ void installProgram(app::App& app) {
     maintenance::installPrimaryKeyCheck(app);
     maintenance::installCompactDatabase(app);
     app::installSettingsCommand(app);
+    explorer::installPasteRows(app);
 
     // Views, each checking the commands it names.
     views::installChannelList(app);

@@ -1,19 +1,23 @@
-// A real Jet file shaped like the receiver's channel database, written by our engine, for the
-// favourite commands' session tests: the standard rows (see winstb_fixture.h) plus ORF1 also
-// in "Kids" (a channel in two groups), "O'Brien TV" in "News", and Radio X in a group stored
-// with a trailing blank, "Late Show ". After a session wrote to it,
-// the file is checked by velmora-db and read back by mdbtools.
+// Real Jet files shaped like the receiver's channel database, written by our engine, for the
+// session tests of the commands that write. The demo content; or, for the favourite
+// commands, the standard rows (see winstb_fixture.h) plus ORF1 also in "Kids" (a channel in
+// two groups), "O'Brien TV" in "News", and Radio X in a group stored with a trailing blank,
+// "Late Show ". After a session wrote to it, the file is checked by velmora-db and read back
+// by mdbtools.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/app/app_session.h"
+#include "demo/demo_generator.h"
+#include "demo/demo_populate.h"
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
@@ -42,6 +46,24 @@ inline std::string writeChannelFile(const std::filesystem::path& path) {
     auto favname = (*db)->table("FAVNAME");
     EXPECT_TRUE(favname.isOk());
     (*favname)->append({text("Late Show "), num(4)});
+    EXPECT_TRUE((*db)->commit().isOk());
+    return path.string();
+}
+
+// A Jet 4 file at `path` with the demo content of 60 channels (CHANNELS, FAVOURITE, FAVNAME
+// and SETTINGS; see demo_generator.h), which `shape` may change first. Tests that use it link
+// velmora_demo.
+inline std::string writeDemoFile(const std::filesystem::path& path,
+                                 const std::function<void(demo::DemoDatabase&)>& shape = {}) {
+    auto content = demo::generateDemoDatabase({.channels = 60, .seed = 7});
+    EXPECT_TRUE(content.isOk());
+    if (shape)
+        shape(*content);
+    engine::io::Env& env = engine::io::Env::posix();
+    EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
+    auto db = engine::jet::openStoreDatabase(path.string(), env);
+    EXPECT_TRUE(db.isOk());
+    EXPECT_TRUE(demo::addDemoTables(**db, *content).isOk());
     EXPECT_TRUE((*db)->commit().isOk());
     return path.string();
 }
