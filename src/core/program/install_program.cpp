@@ -3,6 +3,7 @@
 #include "core/app/app.h"
 #include "core/app/settings_command.h"
 #include "core/explorer/paste_rows.h"
+#include "core/favourites/add_new_group.h"
 #include "core/favourites/delete_selection.h"
 #include "core/favourites/favourites_view.h"
 #include "core/favourites/put_select_in_group.h"
@@ -26,6 +27,7 @@ void installProgram(app::App& app) {
     maintenance::installCompactDatabase(app);
     app::installSettingsCommand(app);
     explorer::installPasteRows(app);
+    favourites::installAddNewGroup(app);
 
     // Views, each checking the commands it names.
     views::installChannelList(app);
