@@ -8,12 +8,12 @@
 #include "core/app/app.h"
 #include "core/app/command_names.h"
 #include "core/db/dynaset.h"
+#include "core/db/sql_literal.h"
 #include "core/explorer/pasted_value.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/recordset_grid.h"
 #include "engine/dao/dao_error.h"
 #include "engine/dao/field.h"
-#include "engine/dao/sql_text.h"
 
 namespace velmora::core::explorer {
 
@@ -151,7 +151,7 @@ void PasteRows(app::App& app) {
         return;
     }
 
-    const std::optional<std::string> table = engine::dao::quoteName(app.state().CurrentView);
+    const std::optional<std::string> table = db::quoteName(app.state().CurrentView);
     if (!table)
         return;
     const std::string sql = "SELECT * FROM " + *table;
