@@ -33,5 +33,9 @@ inline constexpr char kStartGridDrag[] = "StartGridDrag";
 // Maintenance.
 inline constexpr char kCheckPrimKey[] = "CheckPrimKey";
 inline constexpr char kCompactDatabase[] = "CompactDatabase";
+inline constexpr char kReNumber[] = "ReNumber";
+inline constexpr char kDeleteEmptyChannels[] = "DeleteEmptyChannels";
+inline constexpr char kDeleteSpecialChars[] = "DeleteSpecialChars";
+inline constexpr char kShowEditDuplicates[] = "ShowEditDuplicates";  // "Show/Edit Duplicates"
 
 }  // namespace velmora::core::app::command

@@ -4,9 +4,23 @@
 
 namespace velmora::core::favourites {
 
+namespace {
+
+// Runs the save and commits it; false when the commit failed.
+bool saveAndCommit(app::App& app) {
+    app.commands().run(app::command::kSaveFavChannels);
+    if (!app.commitPending()) {
+        // Nothing of the save reached the file; the grid still holds the edits.
+        app.state().FavDirty = true;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool askSaveQuestion(app::App& app) {
-    app::AppState& s = app.state();
-    if (!s.FavDirty)
+    if (!app.state().FavDirty)
         return true;
     const auto answer =
         app.showMessage(app.text(app::UiKey::msgAskSave), ports::MessageButtons::YesNoCancel,
@@ -15,13 +29,17 @@ bool askSaveQuestion(app::App& app) {
         return false;
     if (answer == ports::MessageAnswer::No)
         return true;
-    app.commands().run(app::command::kSaveFavChannels);
-    if (!app.commitPending()) {
-        // Nothing of the save reached the file; the grid still holds the edits.
-        s.FavDirty = true;
+    return saveAndCommit(app);
+}
+
+bool askSaveQuestionOkCancel(app::App& app) {
+    if (!app.state().FavDirty)
+        return true;
+    const auto answer = app.showMessage(app.text(app::UiKey::msgAskSave),
+                                        ports::MessageButtons::OkCancel, ports::MessageIcon::None);
+    if (answer != ports::MessageAnswer::Ok)
         return false;
-    }
-    return true;
+    return saveAndCommit(app);
 }
 
 void installSaveQuestion(app::App& app) {

@@ -16,6 +16,10 @@ namespace velmora::core::favourites {
 // True to go on, false to stop. Asks nothing when FavDirty is off.
 bool askSaveQuestion(app::App& app);
 
+// ReNumber's form of the same question: OK saves (committed as its own step, as Yes does)
+// and goes on, Cancel stops. There is no way on without saving.
+bool askSaveQuestionOkCancel(app::App& app);
+
 // Makes askSaveQuestion the App's save question.
 void installSaveQuestion(app::App& app);
 

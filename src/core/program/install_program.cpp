@@ -9,7 +9,12 @@
 #include "core/favourites/put_select_in_group.h"
 #include "core/favourites/save_fav_channels.h"
 #include "core/maintenance/compact_database.h"
+#include "core/maintenance/delete_duplicate_rows.h"
+#include "core/maintenance/delete_empty_channels.h"
+#include "core/maintenance/delete_special_chars.h"
+#include "core/maintenance/duplicates_view.h"
 #include "core/maintenance/primary_key_check.h"
+#include "core/maintenance/renumber.h"
 #include "core/views/channel_list.h"
 #include "core/views/grid_editing.h"
 
@@ -25,6 +30,10 @@ void installProgram(app::App& app) {
     favourites::installPutSelectInGroup(app);
     maintenance::installPrimaryKeyCheck(app);
     maintenance::installCompactDatabase(app);
+    maintenance::installReNumber(app);
+    maintenance::installDeleteEmptyChannels(app);
+    maintenance::installDeleteSpecialChars(app);
+    maintenance::installDeleteDuplicateRows(app);
     app::installSettingsCommand(app);
     explorer::installPasteRows(app);
     favourites::installAddNewGroup(app);
@@ -32,6 +41,7 @@ void installProgram(app::App& app) {
     // Views, each checking the commands it names.
     views::installChannelList(app);
     favourites::installFavouritesView(app);
+    maintenance::installDuplicatesView(app);
 }
 
 }  // namespace velmora::core::program

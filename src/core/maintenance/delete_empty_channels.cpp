@@ -1,0 +1,38 @@
+#include "core/maintenance/delete_empty_channels.h"
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/db/dynaset.h"
+#include "core/maintenance/clean_up_question.h"
+#include "core/ports/cursor_port.h"
+
+namespace velmora::core::maintenance {
+
+void DeleteEmptyChannels(app::App& app) {
+    if (!askCleanUp(app, app::UiKey::msgDeleteEmptyInfo))
+        return;
+    ports::WaitCursor busy(app.ports().cursor);
+    engine::dao::Database& database = app.db();
+    database.execute(kDeleteEmptyStatement);
+    // No ORDER BY: the new numbers follow the table's natural order.
+    engine::dao::Recordset rs = db::openDynaset(database, "SELECT CHANNELNUM FROM CHANNELS");
+    for (int n = 1; !rs.eof(); ++n) {
+        rs.edit();
+        rs.field(0).setNumber(n);
+        rs.update();
+        rs.moveNext();
+    }
+    rs.close();
+    reloadChannelListIfShown(app);
+}
+
+void installDeleteEmptyChannels(app::App& app) {
+    app.commands().install(app::command::kDeleteEmptyChannels,
+                           [&app] { DeleteEmptyChannels(app); });
+    app.dispatcher()
+        .on(app::kMainFormName, "Command4", form::EventKind::Click,
+            [&app](const form::Event&) { DeleteEmptyChannels(app); })
+        .keep();
+}
+
+}  // namespace velmora::core::maintenance

@@ -1,0 +1,125 @@
+#include "core/maintenance/renumber.h"
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/db/dynaset.h"
+#include "core/favourites/channel_row.h"
+#include "core/favourites/save_question.h"
+#include "core/ports/cursor_port.h"
+#include "core/views/channel_list.h"
+#include "engine/dao/dao_error.h"
+
+namespace velmora::core::maintenance {
+
+namespace {
+
+using engine::dao::guarded;
+using engine::dao::Recordset;
+namespace col = views::channel_col;
+
+// The channels stored on more than one frequency (Null frequencies not counted).
+constexpr char kDuplicateCheck[] =
+    "SELECT CHANNELS.SOURCEID, CHANNELS.SID, CHANNELS.NID, Count(CHANNELS.FREQUENCY) AS NUMB "
+    "From CHANNELS GROUP BY CHANNELS.SOURCEID, CHANNELS.SID, CHANNELS.NID HAVING "
+    "(((Count(CHANNELS.FREQUENCY))>1));";
+
+bool allFiltersTicked(const app::App& app) {
+    const views::ChannelFilter f = views::currentFilter(app);
+    return f.tv && f.radio && f.encrypted && f.notEncrypted;
+}
+
+bool hasDuplicates(app::App& app) {
+    Recordset rs = app.db().openRecordset(kDuplicateCheck, engine::dao::RecordsetType::Snapshot);
+    const bool any = !rs.eof();
+    rs.close();
+    return any;
+}
+
+// Column 1 of every data row := its channel's number: 1, 2, 3, ... in the order of each
+// channel's first row, where rows of one channel agree exactly in SID, NID, Source and
+// FREQUENCY.
+void numberGridRows(grid::GridModel& grid) {
+    std::unordered_map<std::string, int> numberOf;
+    int n = 0;
+    for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
+        std::string key;
+        for (int c : {col::kSid, col::kNid, col::kSource, col::kFrequency}) {
+            key += grid.textMatrix(r, c);
+            key += '\t';  // no cell holds a tab: the grid splits rows on it
+        }
+        auto [it, added] = numberOf.try_emplace(std::move(key), n + 1);
+        if (added)
+            ++n;
+        (void)grid.setTextMatrix(r, col::kNum, std::to_string(it->second));
+    }
+}
+
+// Stores the number of grid row `r` in its CHANNELS row; false when that failed.
+bool storeNumber(app::App& app, int r) {
+    const std::optional<favourites::ChannelRow> row = favourites::ChannelRow::read(app.grid(), r);
+    if (!row)
+        return false;
+    std::optional<Recordset> rs;
+    // The same statement finds the row for deleting it: number, key, and nothing else.
+    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row->channelForDeleteSql())); }) != 0)
+        return false;
+    const bool ok = guarded([&] {
+                        rs->edit();
+                        rs->field(0).setValue(row->num);
+                        rs->update();
+                    }) == 0;
+    if (!ok && rs->editMode() != engine::dao::EditMode::None)
+        rs->cancelUpdate();
+    rs->close();
+    return ok;
+}
+
+}  // namespace
+
+void ReNumber(app::App& app) {
+    app::AppState& s = app.state();
+    if (s.CurrentView != app::kViewChannelList)
+        return;
+    if (!favourites::askSaveQuestionOkCancel(app))
+        return;
+    s.FavDirty = false;
+    s.MultiFavAdded = false;
+    if (!allFiltersTicked(app)) {
+        app.showMessage(app.text(app::UiKey::msgReNumberNoFilters), ports::MessageButtons::Ok);
+        return;
+    }
+    if (hasDuplicates(app)) {
+        app.showMessage(app.text(app::UiKey::msgReNumberNoDuplicates), ports::MessageButtons::Ok);
+        return;
+    }
+    engine::dao::Database& database = app.db();
+    if (database.isReadOnly()) {
+        // Every row would fail alike: say so once, with the reason, and number nothing.
+        const std::string reason = database.readOnlyReason();
+        app.showMessage(app.text(app::UiKey::msgWriteError) + "\r\n" + s.DbPath +
+                            (reason.empty() ? std::string() : "\r\n" + reason),
+                        ports::MessageButtons::Ok);
+        return;
+    }
+    ports::WaitCursor busy(app.ports().cursor);
+    grid::GridModel& grid = app.grid();
+    numberGridRows(grid);
+    for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
+        if (!storeNumber(app, r))
+            app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
+    }
+}
+
+void installReNumber(app::App& app) {
+    app.commands().install(app::command::kReNumber, [&app] { ReNumber(app); });
+    app.dispatcher()
+        .on(app::kMainFormName, "Command8", form::EventKind::Click,
+            [&app](const form::Event&) { ReNumber(app); })
+        .keep();
+}
+
+}  // namespace velmora::core::maintenance

@@ -1,0 +1,27 @@
+// "ReNumber" (Command8): gives the channels of the channel list the gapless numbers 1, 2, 3,
+// ... in the order the grid shows them now, and stores them in CHANNELS.
+//
+// It works only in the channel list, only while all four filter boxes are ticked (otherwise
+// some channels would be missing from the numbering) and only while no channel is stored on
+// two frequencies (its rows would compete for one number). A channel in several groups has
+// one grid row per group; all of them take the number of its first row.
+//
+// Every grid row is written on its own: a row whose record cannot be found or stored, or
+// whose key cells cannot form a sound statement (a SID, NID or FREQUENCY that is not a
+// number), shows "ERROR writing to database" and keeps its old number in the file; the other
+// rows go on. The grid is not rebuilt. The numbers run on past 32 767 as whole numbers;
+// a CHANNELNUM column too small for them fails those rows like any other refused write.
+#pragma once
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::maintenance {
+
+void ReNumber(app::App& app);
+
+// Installs ReNumber as command::kReNumber and as the Click handler of Command8.
+void installReNumber(app::App& app);
+
+}  // namespace velmora::core::maintenance
