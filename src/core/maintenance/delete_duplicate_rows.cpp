@@ -4,9 +4,9 @@
 
 #include "core/app/app.h"
 #include "core/db/dynaset.h"
+#include "core/db/sql_literal.h"
 #include "core/views/recordset_grid.h"
 #include "engine/dao/dao_error.h"
-#include "engine/dao/sql_text.h"
 
 namespace velmora::core::maintenance {
 
@@ -21,14 +21,14 @@ constexpr int kColFrequency = 6;
 }  // namespace
 
 std::optional<std::string> duplicateRowStatement(const grid::GridModel& grid, int row) {
-    const auto sid = engine::dao::numberLiteral(grid.textMatrix(row, kColSid));
-    const auto nid = engine::dao::numberLiteral(grid.textMatrix(row, kColNid));
+    const auto sid = db::bareNumber(grid.textMatrix(row, kColSid));
+    const auto nid = db::bareNumber(grid.textMatrix(row, kColNid));
     const std::string frequencyCell = grid.textMatrix(row, kColFrequency);
-    const auto frequency = engine::dao::numberLiteral(frequencyCell);
+    const auto frequency = db::bareNumber(frequencyCell);
     if (!sid || !nid || (!frequency && !frequencyCell.empty()))
         return std::nullopt;
     return "SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS WHERE SOURCEID = " +
-           engine::dao::quoteText(grid.textMatrix(row, kColSourceId)) + " AND SID = " + *sid +
+           db::quoteText(grid.textMatrix(row, kColSourceId)) + " AND SID = " + *sid +
            " AND NID = " + *nid +
            (frequency ? " AND FREQUENCY = " + *frequency : std::string(" AND FREQUENCY Is Null"));
 }
