@@ -1,0 +1,144 @@
+// The channel maintenance commands over the demo database at 8 192 and 32 767 channels, each
+// as the program runs it on a click, the commit of the file at the end of the event
+// included: ReNumber after the list was sorted by name, "Show/Edit Duplicates", "Delete
+// empty channels" and "Delete SpecialChars".
+//
+// Every round works on a fresh copy of the file with the program started on it (the channel
+// list loaded); writing the copy and starting are outside the timed part, so each round
+// does the whole work of a first run. ReNumber's file has its second and third frequencies
+// dropped, since ReNumber refuses a channel stored twice.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "core/app/app_session.h"
+#include "core/views/channel_list.h"
+#include "demo/demo_generator.h"
+#include "demo/demo_populate.h"
+#include "engine/io/file.h"
+#include "engine/jet/jet_database.h"
+#include "engine/jet/new_database.h"
+
+namespace {
+
+using namespace velmora;
+
+// The demo content, with only the first row of each channel when `singleFrequency`.
+demo::DemoDatabase content(int channels, bool singleFrequency) {
+    demo::DemoOptions options;
+    options.channels = channels;
+    auto generated = demo::generateDemoDatabase(options);
+    if (!generated.isOk())
+        return {};
+    demo::DemoDatabase db = std::move(generated).value();
+    if (singleFrequency) {
+        demo::DemoTable& channelsTable = db.tables[0];
+        const auto& cols = channelsTable.schema.columns;
+        std::map<std::string, std::size_t> at;
+        for (std::size_t i = 0; i < cols.size(); ++i)
+            at[cols[i].name] = i;
+        auto part = [](const engine::store::Value& v) {
+            if (const auto* text = std::get_if<std::string>(&v))
+                return *text;
+            if (const auto* number = std::get_if<int64_t>(&v))
+                return std::to_string(*number);
+            return std::string("?");
+        };
+        std::set<std::string> seen;
+        std::vector<engine::store::Row> kept;
+        for (auto& row : channelsTable.rows) {
+            const std::string key = part(row[at["SOURCEID"]]) + '\t' + part(row[at["SID"]]) + '\t' +
+                                    part(row[at["NID"]]);
+            if (seen.insert(key).second)
+                kept.push_back(std::move(row));
+        }
+        channelsTable.rows = std::move(kept);
+    }
+    return db;
+}
+
+bool writeFile(const std::string& path, const demo::DemoDatabase& db) {
+    engine::io::Env& env = engine::io::Env::posix();
+    std::filesystem::remove(path);
+    if (!engine::jet::createDatabase(env, path).isOk())
+        return false;
+    auto store = engine::jet::openStoreDatabase(path, env);
+    return store.isOk() && !db.tables.empty() && demo::addDemoTables(**store, db).isOk() &&
+           (*store)->commit().isOk();
+}
+
+struct Command {
+    const char* button;
+    bool singleFrequency;
+    bool sortByName;
+    bool asks;  // the clean-up commands ask before they start
+};
+
+void runCommand(benchmark::State& state, const Command& command) {
+    const int channels = static_cast<int>(state.range(0));
+    const demo::DemoDatabase db = content(channels, command.singleFrequency);
+    int rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto s = std::make_unique<test::AppSession>();
+        const std::string path = (s->folder() / "WinSTB.mdb").string();
+        if (!writeFile(path, db)) {
+            state.SkipWithError("cannot write the demo database");
+            return;
+        }
+        s->storeSetting(core::app::SettingKey::Language, "eng");
+        s->storeSetting(core::app::SettingKey::WinSTBPath, path);
+        if (!s->start() || s->app().db().isReadOnly()) {
+            state.SkipWithError("cannot open the demo database");
+            return;
+        }
+        if (command.sortByName) {
+            (void)s->app().grid().setCol(core::views::channel_col::kName);
+            s->app().grid().sortGenericAscending();
+        }
+        rows = s->app().grid().dataRowCount();
+        if (command.asks)
+            s->ports().expectMessage(core::ports::MessageAnswer::Ok);
+        state.ResumeTiming();
+
+        s->click(command.button);
+
+        state.PauseTiming();
+        const std::size_t shown = s->ports().messages().size();
+        s.reset();
+        state.ResumeTiming();
+        if (shown > (command.asks ? 1u : 0u)) {
+            state.SkipWithError("the command showed a message of its own");
+            return;
+        }
+    }
+    state.counters["grid_rows"] = rows;
+}
+
+void BM_ReNumber(benchmark::State& state) {
+    runCommand(state, {"Command8", true, true, false});
+}
+void BM_ShowEditDuplicates(benchmark::State& state) {
+    runCommand(state, {"Command15", false, false, false});
+}
+void BM_DeleteEmptyChannels(benchmark::State& state) {
+    runCommand(state, {"Command4", false, false, true});
+}
+void BM_DeleteSpecialChars(benchmark::State& state) {
+    runCommand(state, {"Command5", false, false, true});
+}
+
+#define MAINTENANCE_BENCHMARK(name) \
+    BENCHMARK(name)->Arg(8192)->Arg(32767)->Unit(benchmark::kMillisecond)->Iterations(3)
+
+MAINTENANCE_BENCHMARK(BM_ReNumber);
+MAINTENANCE_BENCHMARK(BM_ShowEditDuplicates);
+MAINTENANCE_BENCHMARK(BM_DeleteEmptyChannels);
+MAINTENANCE_BENCHMARK(BM_DeleteSpecialChars);
+
+}  // namespace
+BENCHMARK_MAIN();
