@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "qt/form_widgets.h"
+#include "qt/overlay_editing.h"
 
 namespace velmora::qt {
 
@@ -18,9 +19,13 @@ QString fromUtf8(const std::string& text) {
 
 }  // namespace
 
-void QtModalHost::showModal(core::form::Form& form) {
+void QtModalHost::showModal(core::form::Form& form, const core::app::ModalGrids& grids) {
     QDialog dialog(m_parent);
-    FormWidgets widgets(form, *m_dispatcher, &dialog);
+    FormWidgets widgets(form, *m_dispatcher, &dialog, grids);
+    if (!grids.empty() && grids.begin()->second != nullptr) {
+        // Owned by the dialog; its editor lies over the window's grid.
+        new OverlayEditing(*m_dispatcher, widgets, *grids.begin()->second, &dialog);
+    }
     auto applyWindow = [&] {
         dialog.setWindowTitle(fromUtf8(form.caption()));
         const auto g = form.geometry();

@@ -52,15 +52,16 @@ void applySystemColours(QWidget* editor, QWidget* popup) {
 
 }  // namespace
 
-OverlayEditing::OverlayEditing(core::app::App& app, FormWidgets& widgets, QObject* parent)
-    : QObject(parent), m_app(app), m_widgets(widgets) {
+OverlayEditing::OverlayEditing(core::form::Dispatcher& dispatcher, FormWidgets& widgets,
+                               const core::grid::GridModel& grid, QObject* parent)
+    : QObject(parent), m_dispatcher(dispatcher), m_widgets(widgets), m_grid(grid) {
     for (const char* overlay : kOverlays) {
         if (QWidget* w = m_widgets.widget(overlay))
             w->installEventFilter(this);
     }
     applySystemColours(m_widgets.widget(views::kTextEditor), m_widgets.widget(views::kRowPopup));
-    m_focusObserver = m_app.dispatcher().addFocusObserver(
-        [this](const std::string& form, const std::string& control) {
+    m_focusObserver =
+        m_dispatcher.addFocusObserver([this](const std::string& form, const std::string& control) {
             coreMovedFocus(form, control);
         });
     connect(qApp, &QApplication::focusChanged, this,
@@ -68,7 +69,7 @@ OverlayEditing::OverlayEditing(core::app::App& app, FormWidgets& widgets, QObjec
 }
 
 OverlayEditing::~OverlayEditing() {
-    m_app.dispatcher().removeFocusObserver(m_focusObserver);
+    m_dispatcher.removeFocusObserver(m_focusObserver);
 }
 
 std::string OverlayEditing::controlOf(QWidget* widget) const {
@@ -99,7 +100,7 @@ void OverlayEditing::qtMovedFocus(QWidget* now) {
     const std::string control = controlOf(now);
     if (control.empty())
         return;  // a dialog's widget, or one of another window
-    m_app.dispatcher().userFocus(m_widgets.form().name(), control);
+    m_dispatcher.userFocus(m_widgets.form().name(), control);
 }
 
 void OverlayEditing::dispatchKey(const std::string& control, int keyCode, int shift) {
@@ -109,7 +110,7 @@ void OverlayEditing::dispatchKey(const std::string& control, int keyCode, int sh
     e.kind = core::form::EventKind::KeyDown;
     e.keyCode = keyCode;
     e.shift = shift;
-    m_app.dispatcher().dispatch(e);
+    m_dispatcher.dispatch(e);
 }
 
 void OverlayEditing::shown(const std::string& control, QWidget* widget) {
@@ -124,7 +125,7 @@ void OverlayEditing::shown(const std::string& control, QWidget* widget) {
         // The core sized the list as one grid row per item; its items are that high too,
         // less what the frame takes when the list holds them all.
         const int count = std::max(list->count(), 1);
-        int rowHeight = m_widgets.twipsToPixelsY(m_app.grid().cellHeight());
+        int rowHeight = m_widgets.twipsToPixelsY(m_grid.cellHeight());
         const int inner = list->height() - 2 * list->frameWidth();
         if (rowHeight * count <= list->height() && rowHeight * count > inner)
             rowHeight = std::max(inner / count, 1);
@@ -185,13 +186,13 @@ bool OverlayEditing::eventFilter(QObject* watched, QEvent* event) {
         click.form = m_widgets.form().name();
         click.control = control;
         click.kind = core::form::EventKind::Click;
-        m_app.dispatcher().dispatch(click);
+        m_dispatcher.dispatch(click);
     }
     return true;
 }
 
 void installOverlayEditing(MainWindow& window, core::app::App& app) {
-    new OverlayEditing(app, window.widgets(), &window);
+    new OverlayEditing(app.dispatcher(), window.widgets(), app.grid(), &window);
 }
 
 }  // namespace velmora::qt

@@ -1,5 +1,6 @@
 // The Qt side of the grid's in-place editing: the overlays Text1, List2 and List3 of the
-// main window as the core opens them, their keys, and the focus kept in step both ways.
+// main window (and the editor Text1 of the add-record window) as the core opens them, their keys,
+// and the focus kept in step both ways.
 //
 // The core decides where the focus is (the dispatcher's focus record); this object moves
 // Qt's keyboard focus to the widget of the control the core chose, and tells the core when
@@ -19,6 +20,8 @@
 #include <string>
 
 #include "core/app/app.h"
+#include "core/form/dispatcher.h"
+#include "core/grid/grid_model.h"
 
 class QWidget;
 
@@ -31,8 +34,10 @@ class OverlayEditing : public QObject {
     Q_OBJECT
 
 public:
-    // `app` and `widgets` must outlive this object.
-    OverlayEditing(core::app::App& app, FormWidgets& widgets, QObject* parent);
+    // The overlays of the window `widgets` shows, laid over its grid `grid`. Dispatcher,
+    // widgets and grid must outlive this object.
+    OverlayEditing(core::form::Dispatcher& dispatcher, FormWidgets& widgets,
+                   const core::grid::GridModel& grid, QObject* parent);
     ~OverlayEditing() override;
 
 protected:
@@ -41,18 +46,20 @@ protected:
 private:
     void coreMovedFocus(const std::string& form, const std::string& control);
     void qtMovedFocus(QWidget* now);
-    // The main window's control a widget belongs to (the widget or one of its parents).
+    // The window's control a widget belongs to (the widget or one of its parents).
     std::string controlOf(QWidget* widget) const;
     void dispatchKey(const std::string& control, int keyCode, int shift);
     void shown(const std::string& control, QWidget* widget);
 
-    core::app::App& m_app;
+    core::form::Dispatcher& m_dispatcher;
     FormWidgets& m_widgets;
+    const core::grid::GridModel& m_grid;
     int m_focusObserver = 0;
     bool m_movingFocus = false;  // Qt's focus follows the core: not a user's move
 };
 
 // Installs the Qt side over the main window's widgets; the object lives as long as the window.
+// The modal windows with a grid (the add-record window) get their own, for their dialog.
 void installOverlayEditing(MainWindow& window, core::app::App& app);
 
 }  // namespace velmora::qt

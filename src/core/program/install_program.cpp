@@ -2,6 +2,7 @@
 
 #include "core/app/app.h"
 #include "core/app/settings_command.h"
+#include "core/explorer/add_new_row.h"
 #include "core/explorer/paste_rows.h"
 #include "core/favourites/add_new_group.h"
 #include "core/favourites/delete_selection.h"
@@ -36,6 +37,7 @@ void installProgram(app::App& app) {
     maintenance::installDeleteDuplicateRows(app);
     app::installSettingsCommand(app);
     explorer::installPasteRows(app);
+    explorer::installAddNewRow(app);
     favourites::installAddNewGroup(app);
 
     // Views, each checking the commands it names.

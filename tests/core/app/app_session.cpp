@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <random>
+#include <stdexcept>
 
 #include "core/app/main_form.h"
 #include "core/app/user_input.h"
@@ -22,7 +23,7 @@ ScriptedModalHost::~ScriptedModalHost() {
     }
 }
 
-void ScriptedModalHost::showModal(core::form::Form& form) {
+void ScriptedModalHost::showModal(core::form::Form& form, const core::app::ModalGrids& grids) {
     m_shown.push_back(form.name() + ": " + form.caption());
     if (m_scripts.empty()) {
         ADD_FAILURE() << "unexpected modal window " << form.name();
@@ -31,10 +32,19 @@ void ScriptedModalHost::showModal(core::form::Form& form) {
     }
     Script script = std::move(m_scripts.front());
     m_scripts.erase(m_scripts.begin());
+    m_grids = grids;
     script(form);
+    m_grids.clear();
     if (form.isVisible()) {
         form.setVisible(false);  // closed by its close box
     }
+}
+
+core::grid::GridModel& ScriptedModalHost::grid(const std::string& control) const {
+    const auto it = m_grids.find(control);
+    if (it == m_grids.end() || it->second == nullptr)
+        throw std::logic_error("the window shown has no grid " + control);
+    return *it->second;
 }
 
 AppSession::AppSession() {

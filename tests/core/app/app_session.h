@@ -45,13 +45,16 @@ public:
     using Script = std::function<void(core::form::Form&)>;
     ~ScriptedModalHost() override;
     void expectModal(Script script) { m_scripts.push_back(std::move(script)); }
-    void showModal(core::form::Form& form) override;
+    void showModal(core::form::Form& form, const core::app::ModalGrids& grids) override;
+    // While a script runs: the model behind the shown window's grid control `control`.
+    core::grid::GridModel& grid(const std::string& control) const;
     // Name and caption of every window shown, in order.
     const std::vector<std::string>& shown() const { return m_shown; }
 
 private:
     std::vector<Script> m_scripts;
     std::vector<std::string> m_shown;
+    core::app::ModalGrids m_grids;
 };
 
 class AppSession {
