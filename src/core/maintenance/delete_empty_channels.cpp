@@ -1,18 +1,40 @@
 #include "core/maintenance/delete_empty_channels.h"
 
+#include <string>
+#include <string_view>
+
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/db/dynaset.h"
+#include "core/maintenance/channel_number_limit.h"
 #include "core/maintenance/clean_up_question.h"
 #include "core/ports/cursor_port.h"
 
 namespace velmora::core::maintenance {
+
+namespace {
+
+int rowCount(engine::dao::Database& database, std::string_view sql) {
+    engine::dao::Recordset rs = database.openRecordset(sql, engine::dao::RecordsetType::Snapshot);
+    const int n = rs.eof() ? 0 : std::stoi(rs.field(0).text());
+    rs.close();
+    return n;
+}
+
+}  // namespace
 
 void DeleteEmptyChannels(app::App& app) {
     if (!askCleanUp(app, app::UiKey::msgDeleteEmptyInfo))
         return;
     ports::WaitCursor busy(app.ports().cursor);
     engine::dao::Database& database = app.db();
+    const int remaining = rowCount(database, "SELECT Count(*) FROM CHANNELS") -
+                          rowCount(database, kCountEmptyStatement);
+    if (remaining > kMaxChannelNumber) {
+        busy.release();
+        app.showMessage(tooManyChannelsMessage(remaining), ports::MessageButtons::Ok);
+        return;
+    }
     database.execute(kDeleteEmptyStatement);
     // No ORDER BY: the new numbers follow the table's natural order.
     engine::dao::Recordset rs = db::openDynaset(database, "SELECT CHANNELNUM FROM CHANNELS");

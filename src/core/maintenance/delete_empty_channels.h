@@ -4,8 +4,9 @@
 //
 // The command is one change of the file: should any step fail (the delete, or a number the
 // CHANNELNUM column cannot hold), it is abandoned with "Error " and the engine's number and
-// the file keeps every row and number it had. Numbers run on past 32 767 as whole numbers.
-// An empty table (before or after the delete) simply has nothing to number.
+// the file keeps every row and number it had. More than 32 767 channels left are refused
+// before anything is deleted (channel_number_limit.h). An empty table (before or after the
+// delete) simply has nothing to number.
 #pragma once
 
 namespace velmora::core::app {
@@ -16,6 +17,10 @@ namespace velmora::core::maintenance {
 
 inline constexpr char kDeleteEmptyStatement[] =
     "DELETE * From CHANNELS WHERE (((CHANNELS.NAME)='(empty)'))";
+
+// The rows the delete statement takes.
+inline constexpr char kCountEmptyStatement[] =
+    "SELECT Count(*) FROM CHANNELS WHERE (((CHANNELS.NAME)='(empty)'))";
 
 void DeleteEmptyChannels(app::App& app);
 

@@ -1,14 +1,17 @@
 #include "core/maintenance/renumber.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/db/dynaset.h"
 #include "core/favourites/channel_row.h"
 #include "core/favourites/save_question.h"
+#include "core/maintenance/channel_number_limit.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/channel_list.h"
 #include "engine/dao/dao_error.h"
@@ -39,23 +42,22 @@ bool hasDuplicates(app::App& app) {
     return any;
 }
 
-// Column 1 of every data row := its channel's number: 1, 2, 3, ... in the order of each
+// The number of every data row (index 0 for the first): 1, 2, 3, ... in the order of each
 // channel's first row, where rows of one channel agree exactly in SID, NID, Source and
 // FREQUENCY.
-void numberGridRows(grid::GridModel& grid) {
+std::vector<int> channelNumbers(const grid::GridModel& grid) {
     std::unordered_map<std::string, int> numberOf;
-    int n = 0;
+    std::vector<int> numbers;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
         std::string key;
         for (int c : {col::kSid, col::kNid, col::kSource, col::kFrequency}) {
             key += grid.textMatrix(r, c);
             key += '\t';  // no cell holds a tab: the grid splits rows on it
         }
-        auto [it, added] = numberOf.try_emplace(std::move(key), n + 1);
-        if (added)
-            ++n;
-        (void)grid.setTextMatrix(r, col::kNum, std::to_string(it->second));
+        const int next = static_cast<int>(numberOf.size()) + 1;
+        numbers.push_back(numberOf.try_emplace(std::move(key), next).first->second);
     }
+    return numbers;
 }
 
 // Stores the number of grid row `r` in its CHANNELS row; false when that failed.
@@ -107,7 +109,17 @@ void ReNumber(app::App& app) {
     }
     ports::WaitCursor busy(app.ports().cursor);
     grid::GridModel& grid = app.grid();
-    numberGridRows(grid);
+    const std::vector<int> numbers = channelNumbers(grid);
+    const int channels = numbers.empty() ? 0 : *std::max_element(numbers.begin(), numbers.end());
+    if (channels > kMaxChannelNumber) {
+        busy.release();
+        app.showMessage(tooManyChannelsMessage(channels), ports::MessageButtons::Ok);
+        return;
+    }
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        (void)grid.setTextMatrix(grid.fixedRows() + static_cast<int>(i), col::kNum,
+                                 std::to_string(numbers[i]));
+    }
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
         if (!storeNumber(app, r))
             app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);

@@ -9,8 +9,8 @@
 // Every grid row is written on its own: a row whose record cannot be found or stored, or
 // whose key cells cannot form a sound statement (a SID, NID or FREQUENCY that is not a
 // number), shows "ERROR writing to database" and keeps its old number in the file; the other
-// rows go on. The grid is not rebuilt. The numbers run on past 32 767 as whole numbers;
-// a CHANNELNUM column too small for them fails those rows like any other refused write.
+// rows go on. The grid is not rebuilt. More than 32 767 channels are refused before any
+// number changes (channel_number_limit.h).
 #pragma once
 
 namespace velmora::core::app {

@@ -3,6 +3,7 @@
 // and a failure in the middle leaving the file as it was.
 #include <gtest/gtest.h>
 
+#include "core/maintenance/channel_number_limit.h"
 #include "core/maintenance/delete_empty_channels.h"
 #include "core/maintenance/delete_special_chars.h"
 #include "core/maintenance/maintenance_file.h"
@@ -127,6 +128,48 @@ TEST(DeleteEmptyChannels, AnEmptyTableIsNoFaultAndAFailingNumberLeavesTheFileAsI
             EXPECT_EQ(nums[300], "99");
         }
     }
+}
+
+TEST(ChannelNumberLimit, MoreThan32767ChannelsAreRefusedBeforeAnythingChanges) {
+    AppSession s;
+    const int channels = core::maintenance::kMaxChannelNumber + 1;
+    const std::string path = s.addDatabaseBuiltBy("WinSTB.mdb", [&](auto& db) {
+        testing::addWinStbTables(db, {.primaryKey = true, .standardRows = false});
+        auto table = db.table("CHANNELS");
+        ASSERT_TRUE(table.isOk());
+        using namespace testing::winstb;
+        (*table)->append({num(1), text("(empty)"), text("S19E"), text("P"), num(0), num(1), num(1),
+                          num(0), num(0), num(0)});
+        for (int i = 1; i <= channels; ++i)
+            (*table)->append({num(channels + 1 - i), text("C"), text("S19E"), text("P"), num(i),
+                              num(1), num(1), num(0), num(0), num(0)});
+        ASSERT_TRUE(db.commit().isOk());
+    });
+    startOn(s, path);
+    const std::string refusal = "Channel numbers go up to 32767: 32768 channels cannot be numbered";
+    s.ports().expectMessage(kEmptyInfo, MessageButtons::OkCancel, MessageIcon::None,
+                            MessageAnswer::Ok);
+    s.ports().expectMessage(refusal, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
+    s.click("Command4");
+    s.ports().verify();
+    EXPECT_FALSE(s.app().db().openRecordset("SELECT NAME FROM CHANNELS WHERE SID = 0").eof());
+
+    // With the marked row gone there are 32 768 channels to number: ReNumber refuses too.
+    s.app().db().execute(core::maintenance::kDeleteEmptyStatement);
+    s.app().db().commit();
+    s.click("Command3");
+    // Sorted by SID the list runs from the highest number down: numbering would change it.
+    ASSERT_TRUE(s.app().grid().setCol(core::views::channel_col::kSid).isOk());
+    s.app().grid().sortGenericAscending();
+    const auto before = s.column(core::views::channel_col::kNum);
+    ASSERT_EQ(before.front(), "32768");
+    s.ports().expectMessage(refusal, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
+    s.click("Command8");
+    s.ports().verify();
+    EXPECT_EQ(s.column(core::views::channel_col::kNum), before);
+    auto rs = s.app().db().openRecordset("SELECT CHANNELNUM FROM CHANNELS WHERE SID = 1");
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.field(0).text(), "32768");
 }
 
 TEST(DeleteSpecialChars, CleansEveryNameLeavesNullAndTheFavouritesAlone) {
