@@ -45,9 +45,13 @@ const store::Value& Field::current() const {
     }
     if (d.deletedAt[d.position])
         throw DaoError(err::kRecordDeleted, "Record is deleted.");
-    d.decoded =
-        d.result.rows.value(static_cast<size_t>(d.position), static_cast<size_t>(m_position));
-    return d.decoded;
+    if (d.decodedAt != d.position) {
+        d.decodedRow = d.result.rows.row(static_cast<size_t>(d.position));
+        d.decodedAt = d.position;
+    }
+    static const store::Value kNothing = store::Null{};
+    const auto at = static_cast<size_t>(m_position);
+    return at < d.decodedRow.size() ? d.decodedRow[at] : kNothing;
 }
 
 store::Value Field::value() const {

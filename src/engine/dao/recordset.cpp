@@ -145,6 +145,7 @@ void Recordset::update() {
     if (d.mode == EditMode::Edit) {
         throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer));
         d.result.rows.assign(static_cast<size_t>(d.position), d.buffer);
+        d.decodedAt = -1;
     } else {
         const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
         const long oldSize = d.size();
@@ -191,6 +192,7 @@ void Recordset::close() {
     m_impl->checkOpen();
     m_impl->open = false;
     m_impl->result = {};
+    m_impl->decodedAt = -1;
 }
 
 bool Recordset::isOpen() const {

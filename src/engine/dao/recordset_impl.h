@@ -26,8 +26,10 @@ struct Recordset::Impl {
 
     EditMode mode = EditMode::None;
     store::Row buffer;  // the base row being edited or added
-    // The last value read from the set's own rows, which are kept encoded (Field::current).
-    store::Value decoded;
+    // The set's own rows are kept encoded; the row of the last field read is decoded whole
+    // once (Field::current), `decodedAt` saying which (-1: none).
+    store::Row decodedRow;
+    long decodedAt = -1;
 
     long size() const { return static_cast<long>(result.rows.size()); }
     void checkOpen() const;
