@@ -281,9 +281,18 @@ std::string decodeJet4Text(Bytes bytes) {
     if (!isJet4Compressed(bytes))
         return decodeUtf16le(bytes);
     // Compressed mode: one byte per character; 0x00 switches to UTF-16LE pairs and back.
-    // Most names are plain ASCII throughout: those bytes are the UTF-8 text already.
-    if (std::all_of(bytes.begin() + 2, bytes.end(), [](uint8_t b) { return b != 0 && b < 0x80; }))
-        return std::string(bytes.begin() + 2, bytes.end());
+    // Most names stay in one-byte characters throughout: those go straight to UTF-8, and
+    // plain ASCII is its own UTF-8.
+    const auto body = bytes.subspan(2);
+    if (std::all_of(body.begin(), body.end(), [](uint8_t b) { return b != 0 && b < 0x80; }))
+        return std::string(body.begin(), body.end());
+    if (std::none_of(body.begin(), body.end(), [](uint8_t b) { return b == 0; })) {
+        std::string out;
+        out.reserve(bytes.size());
+        for (uint8_t b : body)
+            appendUtf8(out, b);
+        return out;
+    }
     std::u16string units;
     units.reserve(bytes.size());
     bool compressed = true;
