@@ -25,10 +25,15 @@ std::string csvQuote(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 2);
     out.push_back('"');
-    for (char c : text) {
-        if (c == '"')
-            out.push_back('"');
-        out.push_back(c);
+    for (size_t start = 0;;) {
+        const size_t quote = text.find('"', start);
+        if (quote == std::string_view::npos) {
+            out.append(text.substr(start));
+            break;
+        }
+        out.append(text.substr(start, quote + 1 - start));
+        out.push_back('"');
+        start = quote + 1;
     }
     out.push_back('"');
     return out;
@@ -127,12 +132,19 @@ std::string formatCsvValue(const Value& value) {
 }
 
 void writeCsvLine(std::ostream& out, const std::vector<std::string>& fields) {
+    // One write per line: the stream's per-call overhead was most of printing a large table.
+    size_t size = fields.size() + 1;
+    for (const auto& f : fields)
+        size += f.size();
+    std::string line;
+    line.reserve(size);
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i)
-            out.put(',');
-        out << fields[i];
+            line += ',';
+        line += fields[i];
     }
-    out.put('\n');
+    line += '\n';
+    out.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 }  // namespace velmora::tools
