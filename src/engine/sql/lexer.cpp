@@ -1,7 +1,6 @@
 #include "engine/sql/lexer.h"
 
 #include <array>
-#include <cctype>
 #include <string_view>
 
 namespace velmora::engine::sql {
@@ -54,19 +53,30 @@ bool isReservedWord(std::string_view name) {
     return false;
 }
 
+// Character classes in ASCII, whatever the C library's locale says (a Qt program sets it
+// from the environment); they run for every character of every statement.
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isSpace(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 bool isNameStart(unsigned char c) {
     // Bytes of UTF-8 sequences count as letters: Jet names may hold umlauts.
-    return std::isalpha(c) || c == '_' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
 }
 
 bool isNameChar(unsigned char c) {
-    return isNameStart(c) || std::isdigit(c);
+    return isNameStart(c) || isDigit(c);
 }
 
 }  // namespace
 
 std::vector<Token> tokenize(std::string_view s) {
     std::vector<Token> out;
+    out.reserve(s.size() / 4 + 2);
     size_t i = 0;
     auto push = [&](TokenKind kind, size_t start, std::string text) {
         out.push_back(Token{kind, std::move(text), start});
@@ -74,7 +84,7 @@ std::vector<Token> tokenize(std::string_view s) {
     while (i < s.size()) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const size_t start = i;
-        if (std::isspace(c)) {
+        if (isSpace(c)) {
             ++i;
             continue;
         }
@@ -85,25 +95,25 @@ std::vector<Token> tokenize(std::string_view s) {
             out.back().reserved = isReservedWord(out.back().text);
             continue;
         }
-        if (std::isdigit(c) ||
-            (c == '.' && i + 1 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
+        if (isDigit(c) ||
+            (c == '.' && i + 1 < s.size() && isDigit(static_cast<unsigned char>(s[i + 1])))) {
             bool isFloat = false;
-            while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+            while (i < s.size() && isDigit(static_cast<unsigned char>(s[i])))
                 ++i;
             if (i < s.size() && s[i] == '.') {
                 isFloat = true;
                 ++i;
-                while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+                while (i < s.size() && isDigit(static_cast<unsigned char>(s[i])))
                     ++i;
             }
             if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
                 size_t j = i + 1;
                 if (j < s.size() && (s[j] == '+' || s[j] == '-'))
                     ++j;
-                if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+                if (j < s.size() && isDigit(static_cast<unsigned char>(s[j]))) {
                     isFloat = true;
                     i = j;
-                    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
+                    while (i < s.size() && isDigit(static_cast<unsigned char>(s[i])))
                         ++i;
                 }
             }

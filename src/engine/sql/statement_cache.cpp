@@ -23,8 +23,8 @@ std::string shapeKey(const std::vector<Token>& tokens) {
         key += static_cast<char>('A' + static_cast<int>(t.kind));
         if (isValueLiteral(t.kind))
             continue;
-        key += std::to_string(t.text.size());
-        key += ':';
+        const auto size = static_cast<uint32_t>(t.text.size());
+        key.append(reinterpret_cast<const char*>(&size), sizeof size);
         key += t.text;
     }
     return key;
