@@ -1,5 +1,6 @@
 #include "engine/sql/lexer.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -46,7 +47,19 @@ constexpr std::array kReserved = {
 };
 
 bool isReservedWord(std::string_view name) {
-    for (std::string_view word : kReserved) {
+    // Every name of every statement is looked up: only the words of its length are compared.
+    constexpr size_t kLongest = 11;
+    static_assert(std::all_of(kReserved.begin(), kReserved.end(),
+                              [](std::string_view w) { return w.size() <= kLongest; }));
+    static const auto byLength = [] {
+        std::array<std::vector<std::string_view>, kLongest + 1> table;
+        for (std::string_view word : kReserved)
+            table[word.size()].push_back(word);
+        return table;
+    }();
+    if (name.size() > kLongest)
+        return false;
+    for (std::string_view word : byLength[name.size()]) {
         if (equalsIgnoreCase(name, word))
             return true;
     }
