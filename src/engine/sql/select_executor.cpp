@@ -39,7 +39,7 @@ private:
     Status evalFrom(const FromNode& node, Tuples& out);
     Status evalLeaf(int slot, Tuples& out);
     Status join(const FromNode& node, Tuples left, Tuples right, Tuples& out);
-    std::vector<RowId> equalityCandidates(bool& used);
+    std::vector<RowId> equalityCandidates(bool& used, std::vector<const Expr*>& satisfied);
     Status checkGrouped(const Expr& e) const;
 
     Session& m_session;
@@ -92,9 +92,13 @@ bool isWholeOrNumber(store::ColumnType t) {
 }
 
 // The row ids of the one table that satisfy the WHERE's "column = literal" conjuncts, from a
-// hash lookup; `used` tells whether there were any.
-std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
+// hash lookup; `used` tells whether there were any, `satisfied` which conjuncts the lookup
+// decided. Equal lookup keys mean equal values (value_ops.h), so every returned row makes
+// those conjuncts true.
+std::vector<RowId> SelectRunner::equalityCandidates(bool& used,
+                                                    std::vector<const Expr*>& satisfied) {
     used = false;
+    satisfied.clear();
     if (m_sources.size() != 1 || !m_s.where)
         return {};
     std::vector<Expr*> parts;
@@ -122,8 +126,10 @@ std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
         bool seen = false;
         for (auto& k : keys)
             seen = seen || k.first == col->column;
-        if (!seen)
+        if (!seen) {
             keys.emplace_back(col->column, &lit->value);
+            satisfied.push_back(p);
+        }
     }
     if (keys.empty())
         return {};
@@ -484,7 +490,8 @@ Result<QueryResult> SelectRunner::run() {
     // FROM, then WHERE.
     Tuples tuples;
     bool usedLookup = false;
-    std::vector<RowId> candidates = equalityCandidates(usedLookup);
+    std::vector<const Expr*> satisfied;
+    std::vector<RowId> candidates = equalityCandidates(usedLookup, satisfied);
     if (usedLookup) {
         tuples.width = 1;
         tuples.ids = std::move(candidates);
@@ -509,12 +516,26 @@ Result<QueryResult> SelectRunner::run() {
         }
     }
     if (m_s.where) {
+        // The conjuncts in order, without those the lookup decided: as AND evaluates them,
+        // the first false one ends a row and a Null one goes on to the next.
+        std::vector<Expr*> rest;
+        conjuncts(m_s.where.get(), rest);
+        std::erase_if(rest, [&](const Expr* p) {
+            return std::find(satisfied.begin(), satisfied.end(), p) != satisfied.end();
+        });
         Tuples kept;
         kept.width = tuples.width;
         for (size_t i = 0; i < tuples.count(); ++i) {
             EvalContext ctx{&m_sources, tuples.at(i), nullptr};
-            VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.where, ctx));
-            if (t == Truth::True)
+            bool allTrue = true;
+            for (const Expr* p : rest) {
+                VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*p, ctx));
+                if (t != Truth::True)
+                    allTrue = false;
+                if (t == Truth::False)
+                    break;
+            }
+            if (allTrue)
                 kept.ids.insert(kept.ids.end(), tuples.at(i), tuples.at(i) + tuples.width);
         }
         tuples = std::move(kept);
