@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "core/app/failure_text.h"
+
 #include "core/app/main_form.h"
 #include "core/app/main_window_events.h"
 #include "core/app/startup.h"
@@ -22,6 +24,7 @@ App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
       m_config(std::move(config)),
       m_settings(ports.settings),
       m_mainForm(createMainForm()) {
+    m_dispatcher.setBeforeCommand([this] { settle(); });
     m_dispatcher.setAfterCommand([this] { afterCommand(); });
     m_dispatcher.setAbandonHook([this](const std::exception_ptr& error) { abandon(error); });
     installMainWindowEvents(*this);
@@ -119,17 +122,47 @@ void App::afterCommand() {
 
 bool App::commitPending() {
     if (!m_state.hasDatabase() || !m_state.ChannelDb->hasPendingChanges()) {
+        settle();
         return true;
     }
-    const int number = m_state.ChannelDb->tryCommit();
-    if (number == 0) {
-        return true;
+    if (!backUpBeforeFirstWrite()) {
+        m_state.ChannelDb->rollback();
+        rolledBack("");
+        return false;
     }
-    // The file keeps the state before the command; so must the tables in memory.
-    m_state.ChannelDb->rollback();
-    showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok,
-                ports::MessageIcon::None);
-    return false;
+    try {
+        m_state.ChannelDb->commit();
+    } catch (const engine::dao::DaoError& e) {
+        // The file keeps the state before the command; so must the tables in memory.
+        m_state.ChannelDb->rollback();
+        std::string message = "Error " + std::to_string(e.number());
+        if (!e.text().empty()) {
+            message += "\r\n" + e.text();
+        }
+        rolledBack(message);
+        return false;
+    }
+    settle();
+    return true;
+}
+
+bool App::backUpBeforeFirstWrite() {
+    const std::string& path = m_state.ChannelDb->path();
+    if (m_state.ChannelDb->isReadOnly() || m_backedUp.count(path) != 0) {
+        return true;  // a read-only file is not written; its commit reports why
+    }
+    const LocalTime now = m_config.clock();
+    const engine::Status backup = backUpFile(*m_config.files, path, now);
+    if (!backup.isOk()) {
+        const auto answer = showMessage(
+            backupFailedQuestion(m_state.LanguageCode, backupPath(path, now), backup.message()),
+            ports::MessageButtons::OkCancel, ports::MessageIcon::None);
+        if (answer != ports::MessageAnswer::Ok) {
+            return false;
+        }
+    }
+    m_backedUp.insert(path);
+    return true;
 }
 
 void App::abandon(const std::exception_ptr& error) {
@@ -146,11 +179,42 @@ void App::abandon(const std::exception_ptr& error) {
     } catch (...) {
         message = "ERROR";
     }
-    if (m_state.hasDatabase()) {
-        m_state.ChannelDb->rollback();
-    }
     m_ports.cursor.setWaitCursor(false);
+    if (m_state.hasDatabase() && m_state.ChannelDb->hasPendingChanges()) {
+        m_state.ChannelDb->rollback();
+        rolledBack(message);
+        return;
+    }
     showMessage(message, ports::MessageButtons::Ok, ports::MessageIcon::None);
+    settle();
+}
+
+void App::rolledBack(std::string message) {
+    std::string note;
+    if (m_gridWatch.changed()) {
+        bool reloaded = false;
+        try {
+            reloaded = m_viewRebuild && m_viewRebuild();
+        } catch (const std::exception&) {
+            reloaded = false;  // the grid is left as it is; the note says so
+        }
+        note = reloaded ? gridReloadedNote(m_state.LanguageCode)
+                        : gridNotReloadedNote(m_state.LanguageCode);
+    } else {
+        m_state.FavDirty = m_favDirtyBefore;
+    }
+    if (!note.empty()) {
+        message += message.empty() ? note : "\r\n" + note;
+    }
+    if (!message.empty()) {
+        showMessage(message, ports::MessageButtons::Ok, ports::MessageIcon::None);
+    }
+    settle();
+}
+
+void App::settle() {
+    m_gridWatch.clear();
+    m_favDirtyBefore = m_state.FavDirty;
 }
 
 }  // namespace velmora::core::app

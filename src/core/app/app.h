@@ -16,12 +16,15 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
 #include "core/app/app_state.h"
 #include "core/app/command_registry.h"
 #include "core/app/database_path.h"
+#include "core/app/file_backup.h"
+#include "core/app/grid_change_watch.h"
 #include "core/app/modal_host.h"
 #include "core/app/settings.h"
 #include "core/app/ui_text.h"
@@ -38,6 +41,9 @@ struct AppConfig {
     // storages in tests).
     engine::dao::StorageOpener storageOpener;
     PathEnvironment environment = PathEnvironment::fromProcess();
+    // Where backups of the database are written (beside it), and the clock their names show.
+    engine::io::Env* files = &engine::io::Env::posix();
+    WallClock clock = localTimeNow;
 };
 
 class App {
@@ -80,9 +86,15 @@ public:
     bool askSaveQuestion();
     void setSaveQuestion(std::function<bool()> question) { m_saveQuestion = std::move(question); }
 
+    // Rebuilds the current view from the file after a rolled-back command that had changed
+    // the grid; false when the view cannot be rebuilt. The views install it.
+    void setViewRebuild(std::function<bool()> rebuild) { m_viewRebuild = std::move(rebuild); }
+
     // Commits what the running command changed so far as its own atomic step, so that a later
-    // failure of the same command rolls back only what follows. False when the commit failed:
-    // then it was reported ("Error " and the number) and the changes were rolled back.
+    // failure of the same command rolls back only what follows. The first commit to a file in
+    // a run makes its backup first (file_backup.h); when that fails the user chooses between
+    // going on without one and writing nothing. False when nothing was written: then the
+    // changes were rolled back and the failure reported (see rolledBack).
     bool commitPending();
 
     // Runs one command of a modal window while the command that opened the window is still
@@ -121,6 +133,15 @@ public:
 private:
     void afterCommand();
     void abandon(const std::exception_ptr& error);
+    // The backup before the first write to the open file in this run; false when the user
+    // chose to write nothing.
+    bool backUpBeforeFirstWrite();
+    // After the changes of a command were rolled back: a grid the command changed is rebuilt
+    // from the file (or the message says it could not be), FavDirty is what it was before the
+    // command, and `message` (empty: none) is shown with a line saying so.
+    void rolledBack(std::string message);
+    // The grid and the file are in step: what follows belongs to the next command.
+    void settle();
 
     ports::Ports m_ports;
     ModalHost& m_modalHost;
@@ -130,11 +151,15 @@ private:
     std::unique_ptr<form::Form> m_mainForm;
     grid::GridModel m_grid;
     grid::GridModel m_pasteGrid;
+    GridChangeWatch m_gridWatch{m_grid};
+    bool m_favDirtyBefore = false;     // FavDirty when the running command began
+    std::set<std::string> m_backedUp;  // files whose first write in this run is past
     form::Dispatcher m_dispatcher;
     CommandRegistry m_commands;
     AppState m_state;
     std::function<void()> m_repaintRequest;
     std::function<bool()> m_saveQuestion;
+    std::function<bool()> m_viewRebuild;
     bool m_closeAccepted = true;
     bool m_programEnded = false;
 };

@@ -40,14 +40,20 @@ void firstPaint(App& app) {
 }
 
 void closing(App& app) {
-    const bool close = app.askSaveQuestion();
+    // The position is stored before the save question: a save that fails there abandons
+    // this handler, and the position must not be lost with it.
     const form::TwipRect g = app.mainForm().geometry();
     (void)app.settings().write(SettingKey::TPos, std::to_string(g.top));
     (void)app.settings().write(SettingKey::LPos, std::to_string(g.left));
-    app.setCloseAccepted(close);
-    if (close) {
-        app.commands().runIfInstalled(command::kCloseDragDrop);
+
+    // Until the save has reached the file the window stays open, so a failing save (reported
+    // by the dispatcher or by the commit) cannot take the unsaved assignments with it.
+    app.setCloseAccepted(false);
+    if (!app.askSaveQuestion()) {
+        return;
     }
+    app.setCloseAccepted(true);
+    app.commands().runIfInstalled(command::kCloseDragDrop);
 }
 
 }  // namespace

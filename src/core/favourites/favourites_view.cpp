@@ -125,6 +125,7 @@ void installFavouritesView(app::App& app) {
                             .edits = views::EditStore::AtOnce,
                             .cellWriter = writeFavouriteNumber,
                             .showsChannelListControls = false,
+                            .buildCommand = app::command::kChangeFavoriteNr,
                         });
 }
 

@@ -58,6 +58,8 @@ void Dispatcher::dispatch(const Event& event) {
 void Dispatcher::runTopLevel(const std::function<void()>& body) {
     ++m_depth;
     try {
+        if (m_beforeCommand)
+            m_beforeCommand();
         body();
         runPending();
         if (m_afterCommand)

@@ -82,6 +82,8 @@ public:
     int addFocusObserver(FocusObserver observer);
     void removeFocusObserver(int id);
 
+    // Runs before each top-level event (the program notes what the command starts from).
+    void setBeforeCommand(std::function<void()> hook) { m_beforeCommand = std::move(hook); }
     void setAfterCommand(std::function<void()> hook) { m_afterCommand = std::move(hook); }
     void setAbandonHook(std::function<void(std::exception_ptr)> hook) {
         m_abandon = std::move(hook);
@@ -107,6 +109,7 @@ private:
     std::deque<Event> m_queue;
     std::string m_focusForm;
     std::string m_focusControl;
+    std::function<void()> m_beforeCommand;
     std::function<void()> m_afterCommand;
     std::function<void(std::exception_ptr)> m_abandon;
     int m_depth = 0;

@@ -279,6 +279,7 @@ void installChannelList(app::App& app) {
                           .edits = EditStore::KeptForSave,
                           .cellWriter = {},
                           .showsChannelListControls = true,
+                          .buildCommand = app::command::kLoadChannelList,
                       });
     form::Dispatcher& d = app.dispatcher();
     d.on(app::kMainFormName, "Command3", form::EventKind::Click, [&app](const form::Event&) {

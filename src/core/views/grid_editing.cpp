@@ -10,6 +10,7 @@
 #include "core/views/grid_edit.h"
 #include "core/views/grid_keys.h"
 #include "core/views/grid_mouse.h"
+#include "core/views/view_registry.h"
 #include "core/views/overlay_keys.h"
 
 namespace velmora::core::views {
@@ -91,6 +92,7 @@ void installGridEditing(app::App& app) {
     if (gridEditing(app) != nullptr)
         return;
     installRowCommandBasics(app);
+    installViewRebuild(app);
     // The dispatcher's handlers own the listener, so it lives exactly as long as they do.
     auto editing = std::make_shared<GridEditing>(app);
     app.grid().setEventListener(editing.get());

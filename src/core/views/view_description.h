@@ -59,6 +59,11 @@ struct ViewDescription {
 
     // The four filter boxes shown and the five channel-list buttons enabled.
     bool showsChannelListControls = false;
+
+    // The command that builds the view; run again (without the save question) to show what
+    // the file holds after a command that had changed the grid was rolled back. Empty: the
+    // view cannot be rebuilt that way.
+    std::string buildCommand;
 };
 
 // Editor choices the views share.

@@ -38,6 +38,7 @@ const ViewDescription& inertView() {
         .edits = EditStore::KeptForSave,
         .cellWriter = {},
         .showsChannelListControls = false,
+        .buildCommand = "",
     };
     return inert;
 }
@@ -57,6 +58,7 @@ void registerView(app::App& app, ViewDescription description) {
     for (const PopupEntry& entry : description.popup)
         requireCommand(app, shownName, entry.command);
     requireCommand(app, shownName, description.deleteCommand);
+    requireCommand(app, shownName, description.buildCommand);
     if (description.edits == EditStore::AtOnce && !description.cellWriter)
         throw std::logic_error("the view '" + shownName +
                                "' writes edits at once but has no writer");
@@ -65,6 +67,18 @@ void registerView(app::App& app, ViewDescription description) {
     if (!description.rightPressEditor)
         description.rightPressEditor = noEditor;
     editingOf(app).views().insert_or_assign(description.name, std::move(description));
+}
+
+void installViewRebuild(app::App& app) {
+    app.setViewRebuild([&app] {
+        const ViewDescription& view = currentView(app);
+        if (view.buildCommand.empty() || !app.commands().has(view.buildCommand))
+            return false;
+        // What the grid held is dropped for what the file holds: no save question.
+        app.state().FavDirty = false;
+        app.commands().run(view.buildCommand);
+        return true;
+    });
 }
 
 const ViewDescription& viewDescription(app::App& app, std::string_view name) {

@@ -18,6 +18,10 @@ namespace velmora::core::views {
 // Registers (or replaces) a view; needs installGridEditing() first.
 void registerView(app::App& app, ViewDescription description);
 
+// Lets the program rebuild the current view through its build command after a rolled-back
+// command (App::setViewRebuild); installGridEditing() does it.
+void installViewRebuild(app::App& app);
+
 // The description of the view `name`: the one registered under it, else the table view.
 // Throws std::logic_error when neither is registered.
 const ViewDescription& viewDescription(app::App& app, std::string_view name);

@@ -83,6 +83,11 @@ std::string AppSession::addDatabaseBuiltBy(
     return path.string();
 }
 
+void AppSession::openJetFilesThrough(engine::io::Env& env, bool useOsLocks) {
+    m_jetEnv = &env;
+    m_useOsLocks = useOsLocks;
+}
+
 void AppSession::storeSetting(SettingKey key, const std::string& value) {
     ASSERT_TRUE(m_ports.settings()
                     .write(core::app::kSettingsApplication, core::app::kSettingsSection,
@@ -104,13 +109,17 @@ core::app::App& AppSession::app() {
     if (!m_app) {
         core::app::AppConfig config;
         config.environment = core::app::PathEnvironment{m_folder.string(), ""};
+        config.files = m_jetEnv;
+        config.clock = [this] { return m_clock(); };
         config.storageOpener = [this](const std::string& path)
             -> engine::Result<std::unique_ptr<engine::store::TableStorage>> {
             auto it = m_databases.find(path);
             if (it == m_databases.end()) {
                 // Any other path is opened as the program opens it: as a Jet file.
-                VELMORA_ASSIGN_OR_RETURN(
-                    auto file, engine::jet::JetDatabase::open(path, engine::io::Env::posix()));
+                engine::jet::OpenOptions options;
+                options.useOsLocks = m_useOsLocks;
+                VELMORA_ASSIGN_OR_RETURN(auto file,
+                                         engine::jet::JetDatabase::open(path, *m_jetEnv, options));
                 return std::unique_ptr<engine::store::TableStorage>(std::move(file));
             }
             return std::unique_ptr<engine::store::TableStorage>(

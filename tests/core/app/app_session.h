@@ -13,6 +13,7 @@
 
 #include "core/app/app.h"
 #include "core/app/modal_host.h"
+#include "engine/io/file.h"
 #include "engine/sql/winstb_fixture.h"
 #include "engine/store/database.h"
 #include "support/scripted_ports.h"
@@ -71,6 +72,14 @@ public:
                                    const std::function<void(engine::store::Database&)>& build);
     const std::filesystem::path& folder() const { return m_folder; }
 
+    // Jet files (every path not added above) are opened through `env` from now on, as the
+    // program opens them through the real file system; a fault-injecting Env makes their
+    // writes fail on request. `useOsLocks` false for an Env whose files live in memory. `env`
+    // must outlive the session's program; the program's backups go through it too.
+    void openJetFilesThrough(engine::io::Env& env, bool useOsLocks = true);
+    // The wall clock the program's backup names show (the real one unless set).
+    void setClock(core::app::WallClock clock) { m_clock = std::move(clock); }
+
     ScriptedPorts& ports() { return m_ports; }
     ScriptedModalHost& modal() { return m_modal; }
     // The settings as the program stores them.
@@ -104,6 +113,9 @@ public:
 private:
     std::filesystem::path m_folder;
     std::map<std::string, std::shared_ptr<engine::store::MemoryStorage>> m_databases;
+    engine::io::Env* m_jetEnv = &engine::io::Env::posix();
+    bool m_useOsLocks = true;
+    core::app::WallClock m_clock = core::app::localTimeNow;
     ScriptedPorts m_ports;
     ScriptedModalHost m_modal;
     std::unique_ptr<core::app::App> m_app;

@@ -1,0 +1,42 @@
+#include "core/app/failure_text.h"
+
+#include "core/app/ui_text.h"
+
+namespace velmora::core::app {
+
+namespace {
+bool german(std::string_view code) {
+    return code == kLanguageGerman;
+}
+}  // namespace
+
+std::string backupFailedQuestion(std::string_view languageCode, std::string_view backupPath,
+                                 std::string_view reason) {
+    if (german(languageCode)) {
+        return "Vor der ersten Änderung konnte keine Sicherungskopie der Datenbank angelegt "
+               "werden:\r\n" +
+               std::string(backupPath) + "\r\n" + std::string(reason) +
+               "\r\n\r\nOK ändert die Datenbank ohne Sicherungskopie, Abbrechen ändert nichts.";
+    }
+    return "No backup of the database could be made before its first change:\r\n" +
+           std::string(backupPath) + "\r\n" + std::string(reason) +
+           "\r\n\r\nOK changes the database without a backup, Cancel changes nothing.";
+}
+
+std::string gridReloadedNote(std::string_view languageCode) {
+    if (german(languageCode)) {
+        return "Nichts davon wurde gespeichert; die Tabelle zeigt wieder, was in der Datei steht.";
+    }
+    return "Nothing of it was stored; the grid shows again what the file holds.";
+}
+
+std::string gridNotReloadedNote(std::string_view languageCode) {
+    if (german(languageCode)) {
+        return "Nichts davon wurde gespeichert; bitte die Ansicht neu laden, sie kann Änderungen "
+               "zeigen, die nicht in der Datei stehen.";
+    }
+    return "Nothing of it was stored; please load the view again, it may show changes the file "
+           "does not hold.";
+}
+
+}  // namespace velmora::core::app

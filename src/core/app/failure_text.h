@@ -1,0 +1,24 @@
+// The program's own texts about failures that happen around a command rather than in it: a
+// backup that could not be made, a grid reloaded after an abandoned command. They are not
+// part of the UiText catalogue (whose keys are fixed); like it they exist in English and
+// German and follow the language code, English for any other code.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora::core::app {
+
+// Asked with OK (go on without a backup) and Cancel (write nothing): names the backup that
+// could not be made and why.
+std::string backupFailedQuestion(std::string_view languageCode, std::string_view backupPath,
+                                 std::string_view reason);
+
+// The line added to a failure's message when the grid was rebuilt from the file.
+std::string gridReloadedNote(std::string_view languageCode);
+
+// The line added when the grid may show changes the file does not hold and no builder
+// could show the file's state again.
+std::string gridNotReloadedNote(std::string_view languageCode);
+
+}  // namespace velmora::core::app
