@@ -102,6 +102,7 @@ void installDuplicatesView(app::App& app) {
                             .edits = views::EditStore::KeptForSave,
                             .cellWriter = {},
                             .showsChannelListControls = false,
+                            .buildCommand = app::command::kShowEditDuplicates,
                         });
 }
 
