@@ -7,7 +7,6 @@
 #include "core/app/main_form.h"
 #include "core/app/main_window_events.h"
 #include "core/app/startup.h"
-#include "core/app/table_list.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
 
@@ -28,7 +27,6 @@ App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
     m_dispatcher.setAfterCommand([this] { afterCommand(); });
     m_dispatcher.setAbandonHook([this](const std::exception_ptr& error) { abandon(error); });
     installMainWindowEvents(*this);
-    installTableList(*this);
 }
 
 App::~App() = default;

@@ -15,6 +15,7 @@ inline constexpr char kSettings[] = "Settings";
 // The views' builders.
 inline constexpr char kShowTable[] = "ShowTable";
 inline constexpr char kChangeFavoriteNr[] = "ChangeFavoriteNr";
+inline constexpr char kEditFavoriteGroups[] = "EditFavoriteGroups";
 
 // Favourites.
 inline constexpr char kSaveFavChannels[] = "SaveFavChannels";  // "Save Fav. Channels"
@@ -22,6 +23,7 @@ inline constexpr char kDeleteSelection[] = "DeleteSelection";  // "Delete Select
 
 // Row commands of the grid's popup and its keys.
 inline constexpr char kDeleteSelectedRows[] = "DeleteSelectedRows";
+inline constexpr char kDeleteSelectedGroups[] = "DeleteSelectedGroups";
 inline constexpr char kDeleteDuplicateRows[] = "DeleteDuplicateRows";
 inline constexpr char kAddNewRow[] = "AddNewRow";
 inline constexpr char kAddNewGroup[] = "AddNewGroup";

@@ -3,10 +3,14 @@
 #include "core/app/app.h"
 #include "core/app/settings_command.h"
 #include "core/explorer/add_new_row.h"
+#include "core/explorer/delete_rows.h"
 #include "core/explorer/paste_rows.h"
+#include "core/explorer/table_list.h"
+#include "core/explorer/table_view.h"
 #include "core/favourites/add_new_group.h"
 #include "core/favourites/delete_selection.h"
 #include "core/favourites/favourites_view.h"
+#include "core/favourites/groups_view.h"
 #include "core/favourites/put_select_in_group.h"
 #include "core/favourites/save_fav_channels.h"
 #include "core/maintenance/compact_database.h"
@@ -39,11 +43,15 @@ void installProgram(app::App& app) {
     explorer::installPasteRows(app);
     explorer::installAddNewRow(app);
     favourites::installAddNewGroup(app);
+    explorer::installTableList(app);
+    explorer::installDeleteRows(app);
 
     // Views, each checking the commands it names.
     views::installChannelList(app);
     favourites::installFavouritesView(app);
     maintenance::installDuplicatesView(app);
+    favourites::installGroupsView(app);
+    explorer::installTableView(app);
 }
 
 }  // namespace velmora::core::program

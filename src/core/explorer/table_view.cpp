@@ -1,0 +1,91 @@
+#include "core/explorer/table_view.h"
+
+#include <string>
+#include <vector>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/ports/cursor_port.h"
+#include "core/views/recordset_grid.h"
+#include "core/views/table_cell_writer.h"
+#include "core/views/view_registry.h"
+
+namespace velmora::core::explorer {
+
+namespace {
+
+constexpr char kTableList[] = "List1";
+// Room beside a header's text, so the name is not drawn against the column's edge.
+constexpr int kHeaderPadding = 120;
+constexpr int kMarkerColumnWidth = 150;
+
+// Each column as wide as its header text in the grid's font.
+void fitColumnsToHeaders(app::App& app) {
+    grid::GridModel& g = app.grid();
+    ports::FontSpec font;
+    if (!g.fontName().empty())
+        font.family = g.fontName();
+    font.pointSize = g.fontSize();
+    for (int col = 1; col < g.cols(); ++col) {
+        const int width = app.ports().textMetrics.measureText(g.textMatrix(0, col), font).width;
+        (void)g.setColWidth(col, width + kHeaderPadding);
+    }
+}
+
+void writeCell(app::App& app, const views::EditedCell& cell) {
+    (void)views::writeTableCell(app, cell);
+}
+
+}  // namespace
+
+void ShowTable(app::App& app) {
+    app::AppState& s = app.state();
+    if (!app.askSaveQuestion())
+        return;
+    s.FavDirty = false;
+    s.MultiFavAdded = false;
+    form::Form& f = app.mainForm();
+    const form::Control& list = f.control(kTableList);
+    if (list.items.empty())
+        return;  // a database without tables of its own: nothing to show
+    if (list.listIndex < 0 || list.listIndex >= static_cast<int>(list.items.size()))
+        f.setListIndex(kTableList, 0);
+    const std::string table = list.items[static_cast<std::size_t>(list.listIndex)];
+
+    ports::WaitCursor busy(app.ports().cursor);
+    engine::dao::Recordset rs = app.db().openRecordset(table);
+    views::showFieldsAsHeader(app, rs);
+    fitColumnsToHeaders(app);
+    f.setCaption("Label1", "");
+    if (views::showRecords(app, rs, app::UiKey::txtDatarows) > 0)
+        (void)app.grid().setColWidth(0, kMarkerColumnWidth);
+    rs.close();
+    views::enterView(app, table);
+}
+
+void installTableView(app::App& app) {
+    app.commands().install(app::command::kShowTable, [&app] { ShowTable(app); });
+    form::Dispatcher& d = app.dispatcher();
+    d.on(app::kMainFormName, "Command2", form::EventKind::Click,
+         [&app](const form::Event&) { ShowTable(app); })
+        .keep();
+    d.on(app::kMainFormName, kTableList, form::EventKind::DblClick,
+         [&app](const form::Event&) { ShowTable(app); })
+        .keep();
+    views::ViewDescription table;
+    table.name = "";  // every name no other view registered
+    table.doubleClickEditor = views::textEditorEverywhere;
+    table.rightPressEditor = views::noEditor;
+    table.popup = {{app::UiKey::txtDelete, app::command::kDeleteSelectedRows},
+                   {app::UiKey::txtAddNew, app::command::kAddNewRow},
+                   {app::UiKey::txtCopy, app::command::kCopyCells},
+                   {app::UiKey::txtPaste, app::command::kPasteRows}};
+    table.popupOnRightPress = true;
+    table.deleteCommand = app::command::kDeleteSelectedRows;
+    table.edits = views::EditStore::AtOnce;
+    table.cellWriter = writeCell;
+    table.showsChannelListControls = false;
+    views::registerView(app, std::move(table));
+}
+
+}  // namespace velmora::core::explorer

@@ -1,0 +1,107 @@
+#include "core/favourites/groups_view.h"
+
+#include <array>
+#include <string>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/db/sql_literal.h"
+#include "core/db/statements.h"
+#include "core/explorer/delete_rows.h"
+#include "core/ports/cursor_port.h"
+#include "core/views/recordset_grid.h"
+#include "core/views/table_cell_writer.h"
+#include "core/views/view_registry.h"
+#include "engine/dao/dao_error.h"
+
+namespace velmora::core::favourites {
+
+namespace {
+
+using db::quoteText;
+
+constexpr std::array<int, 3> kWidths = {150, 2000, 1500};
+
+// The condition on FAVOURITE.FAVNAME that reaches `name` as shown and as trimmed.
+std::string sameGroup(const std::string& name) {
+    std::string condition = "(((FAVOURITE.FAVNAME)=" + quoteText(name) + "))";
+    const std::string trimmed = db::trimBlanks(name);
+    if (trimmed != name)
+        condition += " OR (((FAVOURITE.FAVNAME)=" + quoteText(trimmed) + "))";
+    return condition;
+}
+
+void deleteAssignments(app::App& app, const std::string& group) {
+    app.db().execute("DELETE * From FAVOURITE WHERE " + sameGroup(group));
+}
+
+}  // namespace
+
+void writeGroupCell(app::App& app, const views::EditedCell& cell) {
+    if (!views::writeTableCell(app, cell))
+        return;
+    // A rename that FAVOURITE refuses is not reported: the group row is renamed all the same.
+    (void)engine::dao::guarded([&] {
+        app.db().execute("UPDATE FAVOURITE SET FAVOURITE.FAVNAME = " + quoteText(cell.newText) +
+                         " WHERE " + sameGroup(cell.oldText));
+    });
+}
+
+void EditFavoriteGroups(app::App& app) {
+    app::AppState& s = app.state();
+    if (!app.askSaveQuestion())
+        return;
+    s.FavDirty = false;
+    s.MultiFavAdded = false;
+    ports::WaitCursor busy(app.ports().cursor);
+    engine::dao::Recordset rs =
+        app.db().openRecordset(db::kSelectFavName, engine::dao::RecordsetType::Snapshot);
+    views::showFieldsAsHeader(app, rs);
+    if (views::showRecords(app, rs, app::UiKey::txtGroups) > 0) {
+        grid::GridModel& g = app.grid();
+        for (int col = 0; col < g.cols() && col < static_cast<int>(kWidths.size()); ++col)
+            (void)g.setColWidth(col, kWidths[static_cast<std::size_t>(col)]);
+    }
+    rs.close();
+    views::enterView(app, app::kViewGroups);
+}
+
+void DeleteSelectedGroups(app::App& app) {
+    const explorer::SelectedRows rows = explorer::selectedRows(app);
+    if (rows.first < app.grid().fixedRows())
+        return;
+    const app::UiKey question =
+        rows.count == 1 ? app::UiKey::msgAskDeleteGroup : app::UiKey::msgAskDeleteGroups;
+    if (app.showMessage(app.text(question), ports::MessageButtons::OkCancel) !=
+        ports::MessageAnswer::Ok)
+        return;
+    // The assignments go whether or not the group's own row could be deleted.
+    explorer::deleteSelectedRows(app, rows, app::UiKey::txtGroups,
+                                 [&app](const std::string& group, bool /*deleted*/) {
+                                     deleteAssignments(app, group);
+                                 });
+}
+
+void installGroupsView(app::App& app) {
+    app.commands().install(app::command::kEditFavoriteGroups, [&app] { EditFavoriteGroups(app); });
+    app.commands().install(app::command::kDeleteSelectedGroups,
+                           [&app] { DeleteSelectedGroups(app); });
+    app.dispatcher()
+        .on(app::kMainFormName, "Command6", form::EventKind::Click,
+            [&app](const form::Event&) { EditFavoriteGroups(app); })
+        .keep();
+    views::ViewDescription groups;
+    groups.name = app::kViewGroups;
+    groups.doubleClickEditor = views::textEditorEverywhere;
+    groups.rightPressEditor = views::noEditor;
+    groups.popup = {{app::UiKey::txtDelete, app::command::kDeleteSelectedGroups},
+                    {app::UiKey::txtAddNew, app::command::kAddNewGroup}};
+    groups.popupOnRightPress = true;
+    groups.deleteCommand = app::command::kDeleteSelectedGroups;
+    groups.edits = views::EditStore::AtOnce;
+    groups.cellWriter = writeGroupCell;
+    groups.showsChannelListControls = false;
+    views::registerView(app, std::move(groups));
+}
+
+}  // namespace velmora::core::favourites
