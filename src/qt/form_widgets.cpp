@@ -235,6 +235,8 @@ void FormWidgets::apply(const Control& c) {
                 if (edit->text() != text) {
                     edit->setText(text);
                 }
+                edit->setAlignment(c.rightAligned ? Qt::AlignRight | Qt::AlignVCenter
+                                                  : Qt::AlignLeft | Qt::AlignVCenter);
                 break;
             }
             case ControlKind::Grid:

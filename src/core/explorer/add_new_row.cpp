@@ -107,6 +107,7 @@ private:
             c.font.family = m_grid.fontName();
             c.font.pointSize = m_grid.fontSize();
             c.text = db::trimBlanks(m_grid.text());
+            c.rightAligned = true;  // as the values stand in their column
             c.selStart = 0;
             c.selLength = 0;
             c.rect = {place.left + m_grid.cellLeft(), place.top + m_grid.cellTop(),

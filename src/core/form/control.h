@@ -53,6 +53,7 @@ struct Control {
     std::vector<std::string> items;  // list box entries
     int listIndex = -1;              // list box selection, -1 for none
     std::string text;                // text box contents
+    bool rightAligned = false;       // text box: the text sits at the right edge
     int selStart = 0;                // text box selection
     int selLength = 0;
 };

@@ -134,6 +134,12 @@ TEST(AddRecordWindow, OkStoresOnlyWhatTheEngineTakesAndKeepsTheWindowOpenOtherwi
         u.dblClick(1);
         ASSERT_TRUE(u.editing());
         EXPECT_EQ(f.control(arc::kEditor).text, "Volume");
+        EXPECT_TRUE(f.control(arc::kEditor).rightAligned);
+        const auto& place = f.control(arc::kGrid).rect;
+        EXPECT_EQ(
+            f.control(arc::kEditor).rect,
+            (core::form::TwipRect{place.left + u.grid().cellLeft(), place.top + u.grid().cellTop(),
+                                  2600, u.grid().cellHeight()}));
         u.type("Lost");
         u.key(arc::kEditor, vk::kEscape);
         EXPECT_FALSE(u.editing());
