@@ -79,10 +79,21 @@ protected:
 
 TEST_F(DuplicatesViewTest, ListsEveryRowOfAChannelOnSeveralFrequenciesRunAfterRun) {
     VELMORA_REQUIRE_READERS();
+    // Cancel on the save question: no view, the old scratch table untouched.
+    s.app().state().FavDirty = true;
+    s.ports().expectMessage("You have changed something... Save ?", MessageButtons::YesNoCancel,
+                            MessageIcon::None, MessageAnswer::Cancel);
+    s.click("Command15");
+    s.ports().verify();
+    EXPECT_EQ(s.app().state().CurrentView, "Favkanal");
+    EXPECT_EQ(scratchTables(), (std::vector<std::string>{"freqdups"}));
+    s.app().state().FavDirty = false;
+    const std::size_t asked = s.ports().messages().size();
+
     for (int run = 1; run <= 2; ++run) {
         SCOPED_TRACE(run);
         s.click("Command15");
-        EXPECT_TRUE(s.ports().messages().empty());
+        EXPECT_EQ(s.ports().messages().size(), asked) << "nothing asked without changes";
         core::grid::GridModel& g = s.app().grid();
         EXPECT_EQ(s.app().state().CurrentView, "Duplicates");
         ASSERT_EQ(g.cols(), 7);
