@@ -12,6 +12,7 @@ inline constexpr int kIndexExists = 3012;            // Index already exists.
 inline constexpr int kNoCurrentRecord = 3021;        // No current record.
 inline constexpr int kDuplicateKey = 3022;           // Changes would create duplicate values.
 inline constexpr int kFileNotFound = 3024;           // Could not find file 'x'.
+inline constexpr int kDiskFull = 3026;               // Not enough space on disk.
 inline constexpr int kReadOnlyDatabase = 3027;       // Database or object is read-only.
 inline constexpr int kNotADatabase = 3049;           // Cannot open database ... may be corrupt.
 inline constexpr int kFileLocked = 3045;             // Could not use 'x'; file already in use.

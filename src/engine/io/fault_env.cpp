@@ -28,8 +28,10 @@ public:
             return Status::error(err::kReadOnlyDatabase, "'" + m_path + "' is read-only");
         VELMORA_RETURN_IF_ERROR(m_env.beforeWrite());
         auto& bytes = m_node->current;
-        if (offset + data.size() > bytes.size())
+        if (offset + data.size() > bytes.size()) {
+            VELMORA_RETURN_IF_ERROR(m_env.beforeGrowth(m_path));
             bytes.resize(offset + data.size());
+        }
         std::copy(data.begin(), data.end(), bytes.begin() + std::ptrdiff_t(offset));
         return Status::ok();
     }
@@ -83,6 +85,12 @@ Status FaultEnv::beforeSync() {
     }
     if (m_failSyncAt > 0 && --m_failSyncAt == 0)
         return Status::error(err::kDiskIo, "injected sync failure");
+    return Status::ok();
+}
+
+Status FaultEnv::beforeGrowth(const std::string& path) const {
+    if (m_diskFull)
+        return Status::error(err::kDiskFull, "write '" + path + "': No space left on device");
     return Status::ok();
 }
 

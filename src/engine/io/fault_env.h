@@ -6,7 +6,9 @@
 //   - failWriteAt(n) / failSyncAt(n): the n-th write or sync from now returns an error;
 //   - crashAtSync(n): when the n-th sync is requested, the power goes: every file falls back
 //     to its durable image, and every later call fails until revive();
-//   - crash(): the same, at once.
+//   - crash(): the same, at once;
+//   - fillDisk(): the disk is full: every write that would make a file longer fails as a
+//     full disk fails it, until fillDisk(false).
 #pragma once
 
 #include <map>
@@ -37,6 +39,7 @@ public:
     void failSyncAt(int n);
     void crashAtSync(int n);
     void crash();
+    void fillDisk(bool full = true) { m_diskFull = full; }
     // Power is back: files stay as the crash left them.
     void revive() { m_dead = false; }
     bool crashed() const { return m_dead; }
@@ -47,6 +50,8 @@ public:
     // Called by the files: counts the operation and decides its fate.
     Status beforeWrite();
     Status beforeSync();
+    // A write that makes a file longer: fails while the disk is full.
+    Status beforeGrowth(const std::string& path) const;
 
     struct Node {
         std::vector<uint8_t> current;
@@ -64,6 +69,7 @@ private:
     int m_failSyncAt = 0;
     int m_crashAtSync = 0;
     bool m_dead = false;
+    bool m_diskFull = false;
 };
 
 }  // namespace velmora::engine::io

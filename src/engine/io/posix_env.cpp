@@ -21,6 +21,8 @@ Status ioError(const std::string& what, const std::string& path) {
         code = err::kFileNotFound;
     if (e == EACCES || e == EPERM || e == EROFS)
         code = err::kNotPermitted;
+    if (e == ENOSPC || e == EDQUOT)
+        code = err::kDiskFull;
     return Status::error(code, what + " '" + path + "': " + std::strerror(e));
 }
 

@@ -76,6 +76,18 @@ Status JetDatabase::commit(const Changes& changes) {
     }
     if (changes.changed.empty() && changes.dropped.empty())
         return Status::ok();
+    // The open handle would still write after the file was moved away, removed or marked
+    // read-only while we had it open: the user would lose the change with the file they no
+    // longer see, or find a file they protected changed. Checked before anything is written.
+    if (!m_env->exists(m_path)) {
+        return Status::error(err::kFileNotFound,
+                             "Could not find file '" + m_path + "'. It was moved or removed.");
+    }
+    if (!m_env->isWritable(m_path)) {
+        return Status::error(err::kReadOnlyDatabase,
+                             "Cannot update. Database or object is read-only: '" + m_path +
+                                 "' (or its folder) was made read-only.");
+    }
     return writeCommit(changes);
 }
 
