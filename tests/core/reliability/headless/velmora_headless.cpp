@@ -1,0 +1,138 @@
+// The complete program without a window: every command installed as for the window, the
+// window system answered by a few lines of code (every question gets OK or Yes, messages are
+// printed to stderr). It starts on the database given, builds the channel list, says "ready"
+// on stdout, runs one whole command the way a user would start it, and says "done".
+//
+//     velmora-headless FILE save              edit every name, then "Save Fav. Channels"
+//     velmora-headless FILE delete-selection  select the first half, "Delete Selection"
+//
+// The SIGKILL harness (kill_harness_test.cpp) kills it at random moments of the command.
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/app/modal_host.h"
+#include "core/app/settings.h"
+#include "core/program/install_program.h"
+#include "core/views/channel_list.h"
+#include "support/memory_settings_backend.h"
+
+namespace {
+
+namespace ports = velmora::core::ports;
+namespace app = velmora::core::app;
+
+class AnsweringPorts final : public ports::MessageBoxPort,
+                             public ports::FileDialogPort,
+                             public ports::ClipboardPort,
+                             public ports::CursorPort,
+                             public ports::EventPort,
+                             public ports::ProgramPort,
+                             public ports::WindowPort,
+                             public ports::TextMetricsPort {
+public:
+    ports::MessageAnswer showMessage(std::string_view text, ports::MessageButtons buttons,
+                                     ports::MessageIcon) override {
+        std::cerr << "message: " << text << '\n';
+        return buttons == ports::MessageButtons::YesNoCancel ? ports::MessageAnswer::Yes
+                                                             : ports::MessageAnswer::Ok;
+    }
+    std::optional<std::string> chooseFileToOpen(const ports::FileOpenRequest&) override {
+        return std::nullopt;
+    }
+    bool hasText() const override { return m_clipboard.has_value(); }
+    std::string text() const override { return m_clipboard.value_or(std::string()); }
+    void clear() override { m_clipboard.reset(); }
+    void setText(std::string_view text) override { m_clipboard = std::string(text); }
+    void setWaitCursor(bool) override {}
+    void runPendingEvents() override {
+        if (m_app != nullptr)
+            m_app->dispatcher().runPending();
+    }
+    void endProgram(int) override {}
+    velmora::engine::Status setOwnerWindow(std::string_view, std::string_view) override {
+        return velmora::engine::Status::ok();
+    }
+    ports::TextExtent measureText(std::string_view text, const ports::FontSpec&) const override {
+        return {static_cast<int>(text.size()) * 100, 240};
+    }
+    void attach(app::App& a) { m_app = &a; }
+
+private:
+    std::optional<std::string> m_clipboard;
+    app::App* m_app = nullptr;
+};
+
+class NoModalWindows final : public app::ModalHost {
+public:
+    void showModal(velmora::core::form::Form& form, const app::ModalGrids&) override {
+        std::cerr << "modal window " << form.name() << " closed at once\n";
+    }
+};
+
+void click(app::App& a, const char* control) {
+    velmora::core::form::Event e;
+    e.form = app::kMainFormName;
+    e.control = control;
+    e.kind = velmora::core::form::EventKind::Click;
+    a.dispatcher().dispatch(e);
+}
+
+void paint(app::App& a) {
+    velmora::core::form::Event e;
+    e.form = app::kMainFormName;
+    e.kind = velmora::core::form::EventKind::Paint;
+    a.dispatcher().dispatch(e);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: velmora-headless FILE save|delete-selection\n";
+        return 2;
+    }
+    const std::string file = argv[1];
+    const std::string command = argv[2];
+
+    AnsweringPorts answering;
+    velmora::test::MemorySettingsBackend settings;
+    (void)settings.write(app::kSettingsApplication, app::kSettingsSection,
+                         app::settingName(app::SettingKey::Language), "eng");
+    (void)settings.write(app::kSettingsApplication, app::kSettingsSection,
+                         app::settingName(app::SettingKey::WinSTBPath), file);
+    ports::Ports bundle{answering, answering, answering, answering, answering,
+                        answering, answering, answering, settings};
+    NoModalWindows modal;
+    app::App program(bundle, modal, app::AppConfig{});
+    answering.attach(program);
+    velmora::core::program::installProgram(program);
+    if (!program.start())
+        return 3;
+    paint(program);
+    if (!program.state().hasDatabase() || program.state().ChannelDb->isReadOnly())
+        return 4;
+
+    auto& grid = program.grid();
+    namespace col = velmora::core::views::channel_col;
+    std::cout << "ready" << std::endl;
+    if (command == "save") {
+        for (int r = grid.fixedRows(); r < grid.rows(); ++r)
+            (void)grid.setTextMatrix(r, col::kName, grid.textMatrix(r, col::kName) + " *");
+        program.state().FavDirty = true;
+        click(program, "Command7");
+    } else if (command == "delete-selection") {
+        (void)grid.setRow(grid.fixedRows());
+        (void)grid.setRowSel(grid.fixedRows() + (grid.rows() - grid.fixedRows()) / 2);
+        click(program, "Command9");
+    } else {
+        std::cerr << "unknown command " << command << '\n';
+        return 2;
+    }
+    std::cout << "done" << std::endl;
+    return 0;
+}
