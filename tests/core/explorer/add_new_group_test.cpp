@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "core/app/command_names.h"
 #include "core/explorer/explorer_session.h"
 #include "demo/demo_schema.h"
 
@@ -56,12 +55,12 @@ TEST(AddNewGroup, AddsTheFirstFreeNameOrStopsWithOneMessage) {
                 file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                 fs::perm_options::remove);
         s.startOnFile(file);
-        s.showTable("FAVNAME");
+        ASSERT_NO_FATAL_FAILURE(s.showGroups());
         const int before = s.dataRows();
         const auto groupsBefore = exportedRows(file, "FAVNAME");
         if (!c.messageStart.empty())
             s.ports().expectMessage(ports::MessageAnswer::Ok);
-        s.run(core::app::command::kAddNewGroup);
+        s.popup(kPopupAddNew);
         s.ports().verify();
         if (!c.messageStart.empty()) {
             ASSERT_FALSE(s.ports().messages().empty());

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app/command_names.h"
 #include "core/app/main_form.h"
 #include "core/app/user_input.h"
 #include "core/explorer/add_record_form.h"
@@ -85,7 +84,7 @@ TEST(AddRecordWindow, OpensWithTheFieldsAndTheCurrentRowAsTemplate) {
                 }
             });
         s.startOnFile(file);
-        s.showTable("SETTINGS");
+        ASSERT_NO_FATAL_FAILURE(s.showTable("SETTINGS"));
         if (!c.emptyTable) {
             ASSERT_GT(s.rowOf("Tuner"), 0);
             ASSERT_TRUE(s.app().grid().setRow(s.rowOf("Tuner")).isOk());
@@ -109,7 +108,7 @@ TEST(AddRecordWindow, OpensWithTheFieldsAndTheCurrentRowAsTemplate) {
             u.cancel();
             EXPECT_FALSE(f.isVisible());
         });
-        s.run(core::app::command::kAddNewRow);
+        s.popup(kPopupAddNew);
         EXPECT_EQ(s.dataRows(), c.emptyTable ? 0 : kSettingsRows);
     }
 }
@@ -119,7 +118,7 @@ TEST(AddRecordWindow, OkStoresOnlyWhatTheEngineTakesAndKeepsTheWindowOpenOtherwi
     ExplorerSession s;
     const std::string file = writeDemoFile(s.folder() / "WinSTB.mdb");
     s.startOnFile(file);
-    s.showTable("SETTINGS");
+    ASSERT_NO_FATAL_FAILURE(s.showTable("SETTINGS"));
     ASSERT_TRUE(s.app().grid().setRow(s.rowOf("Volume")).isOk());
 
     s.modal().expectModal([&](Form& f) {
@@ -180,7 +179,7 @@ TEST(AddRecordWindow, OkStoresOnlyWhatTheEngineTakesAndKeepsTheWindowOpenOtherwi
         u.ok();
         EXPECT_FALSE(f.isVisible());
     });
-    s.run(core::app::command::kAddNewRow);
+    s.popup(kPopupAddNew);
     s.ports().verify();
 
     // The new record is in the file, once; the grid shows it as typed at its end.

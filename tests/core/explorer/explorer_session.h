@@ -1,17 +1,18 @@
-// A program session over a real demo file with a table of the explorer shown, for the row
-// commands' tests: the table view is built as the user builds it, and the popup's entries
-// run by position as the user picks them.
+// A program session over a real demo file with a table of the explorer (or the groups view)
+// shown as the user shows it, for the row commands' tests; the popup's entries run by
+// position as the user picks them.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/app/app_session.h"
 #include "core/app/main_form.h"
 #include "core/favourites/channel_file.h"
 #include "core/views/grid_edit.h"
-#include "core/views/recordset_grid.h"
 
 namespace velmora::test {
 
@@ -30,15 +31,20 @@ public:
         ASSERT_TRUE(start());
     }
 
-    // Shows `table` as the explorer shows it.
+    // The user selects `table` in the explorer's list and presses "ShowTable".
     void showTable(const std::string& table) {
-        core::app::App& a = app();
-        engine::dao::Recordset rs = a.db().openRecordset(table);
-        core::views::showFieldsAsHeader(a, rs);
-        form().setCaption("Label1", "");
-        core::views::showRecords(a, rs, core::app::UiKey::txtDatarows);
-        rs.close();
-        a.state().CurrentView = table;
+        const std::vector<std::string>& tables = form().control("List1").items;
+        const auto it = std::find(tables.begin(), tables.end(), table);
+        ASSERT_NE(it, tables.end()) << table;
+        form().setListIndex("List1", static_cast<int>(it - tables.begin()));
+        click("Command2");
+        ASSERT_EQ(app().state().CurrentView, table);
+    }
+
+    // The user presses "Edit Favorite Groups".
+    void showGroups() {
+        click("Command6");
+        ASSERT_EQ(app().state().CurrentView, "FAVNAME");
     }
 
     // The user picks popup entry `position`.
@@ -47,18 +53,6 @@ public:
         core::form::Event e;
         e.form = core::app::kMainFormName;
         e.control = core::views::kRowPopup;
-        e.kind = core::form::EventKind::Click;
-        app().dispatcher().dispatch(e);
-    }
-
-    // Runs a command by name as one top-level event (committed after it), as a popup entry
-    // runs it.
-    void run(const char* command) {
-        auto handler = app().dispatcher().on(
-            "Test", "", core::form::EventKind::Click,
-            [this, command](const core::form::Event&) { app().commands().run(command); });
-        core::form::Event e;
-        e.form = "Test";
         e.kind = core::form::EventKind::Click;
         app().dispatcher().dispatch(e);
     }

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app/command_names.h"
 #include "core/explorer/explorer_session.h"
 
 namespace velmora::test {
@@ -97,13 +96,13 @@ TEST(PasteRows, ClipboardLinesBecomeRecordsAndGridRows) {
         ExplorerSession s;
         const std::string file = writeDemoFile(s.folder() / "WinSTB.mdb");
         s.startOnFile(file);
-        s.showTable("SETTINGS");
+        ASSERT_NO_FATAL_FAILURE(s.showTable("SETTINGS"));
         ASSERT_EQ(s.dataRows(), kSettingsRows);
         s.ports().setText(c.clip);
         if (!c.message.empty())
             s.ports().expectMessage(c.message, MessageButtons::Ok, MessageIcon::None,
                                     MessageAnswer::Ok);
-        s.run(core::app::command::kPasteRows);
+        s.popup(kPopupPaste);
         s.ports().verify();
         EXPECT_FALSE(s.ports().isWaitCursor());
 
