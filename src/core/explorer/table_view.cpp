@@ -66,12 +66,12 @@ void ShowTable(app::App& app) {
 void installTableView(app::App& app) {
     app.commands().install(app::command::kShowTable, [&app] { ShowTable(app); });
     form::Dispatcher& d = app.dispatcher();
-    d.on(app::kMainFormName, "Command2", form::EventKind::Click,
-         [&app](const form::Event&) { ShowTable(app); })
-        .keep();
-    d.on(app::kMainFormName, kTableList, form::EventKind::DblClick,
-         [&app](const form::Event&) { ShowTable(app); })
-        .keep();
+    d.on(app::kMainFormName, "Command2", form::EventKind::Click, [&app](const form::Event&) {
+         ShowTable(app);
+     }).keep();
+    d.on(app::kMainFormName, kTableList, form::EventKind::DblClick, [&app](const form::Event&) {
+         ShowTable(app);
+     }).keep();
     views::ViewDescription table;
     table.name = "";  // every name no other view registered
     table.doubleClickEditor = views::textEditorEverywhere;
@@ -85,6 +85,8 @@ void installTableView(app::App& app) {
     table.edits = views::EditStore::AtOnce;
     table.cellWriter = writeCell;
     table.showsChannelListControls = false;
+    // List1 still names the table shown, so ShowTable shows it again.
+    table.buildCommand = app::command::kShowTable;
     views::registerView(app, std::move(table));
 }
 

@@ -76,10 +76,9 @@ void DeleteSelectedGroups(app::App& app) {
         ports::MessageAnswer::Ok)
         return;
     // The assignments go whether or not the group's own row could be deleted.
-    explorer::deleteSelectedRows(app, rows, app::UiKey::txtGroups,
-                                 [&app](const std::string& group, bool /*deleted*/) {
-                                     deleteAssignments(app, group);
-                                 });
+    explorer::deleteSelectedRows(
+        app, rows, app::UiKey::txtGroups,
+        [&app](const std::string& group, bool /*deleted*/) { deleteAssignments(app, group); });
 }
 
 void installGroupsView(app::App& app) {
@@ -101,6 +100,7 @@ void installGroupsView(app::App& app) {
     groups.edits = views::EditStore::AtOnce;
     groups.cellWriter = writeGroupCell;
     groups.showsChannelListControls = false;
+    groups.buildCommand = app::command::kEditFavoriteGroups;
     views::registerView(app, std::move(groups));
 }
 
