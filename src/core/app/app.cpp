@@ -8,14 +8,12 @@
 #include "core/app/main_window_events.h"
 #include "core/app/startup.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::app {
 
-namespace {
-// DAO's "Object invalid or no longer set", for a command that runs without a database.
-constexpr int kObjectInvalid = 3420;
-}  // namespace
+namespace {}  // namespace
 
 App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
     : m_ports(ports),
@@ -45,7 +43,7 @@ void App::endProgram(int exitCode) {
 
 engine::dao::Database& App::db() {
     if (!m_state.hasDatabase()) {
-        throw engine::dao::DaoError(kObjectInvalid, "Object invalid or no longer set.");
+        throw engine::dao::DaoError(engine::jetError(engine::err::kObjectInvalid));
     }
     return *m_state.ChannelDb;
 }

@@ -11,6 +11,7 @@
 #include "core/favourites/channel_row.h"
 #include "core/views/channel_list.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::favourites {
@@ -25,7 +26,7 @@ ChannelRow readRow(const grid::GridModel& grid, int row) {
     std::optional<ChannelRow> r = ChannelRow::read(grid, row);
     if (!r) {
         // Such a cell cannot go into a condition; the lookup fails as Jet's would.
-        throw DaoError(engine::err::kTypeMismatch, "Data type mismatch in criteria expression.");
+        throw DaoError(engine::jetError(engine::err::kTypeMismatch));
     }
     return std::move(*r);
 }

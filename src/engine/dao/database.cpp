@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "engine/base/error_text.h"
 #include "engine/dao/database_core.h"
 #include "engine/dao/recordset_impl.h"
 
@@ -39,7 +40,7 @@ Recordset Database::openRecordset(std::string_view source, RecordsetType type, i
     impl->core = m_core;
     if (looksLikeSql(source)) {
         if (type == RecordsetType::Table)
-            throw DaoError(err::kInvalidArgument, "Invalid argument.");
+            throw DaoError(jetError(err::kInvalidArgument));
         impl->type = type == RecordsetType::Default ? RecordsetType::Dynaset : type;
         impl->result = valueOrThrow(m_core->session->query(source));
     } else {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/dao/dao_error.h"
 #include "engine/sql/session.h"
-#include "engine/sql/sql_error_codes.h"
 #include "engine/store/database.h"
 
 namespace velmora::engine::dao {
@@ -22,15 +22,12 @@ struct DatabaseCore {
     // Throws 3420 once the database is closed.
     void checkOpen() const {
         if (!db)
-            throw DaoError(err::kObjectInvalid, "Object invalid or no longer set.");
+            throw DaoError(jetError(err::kObjectInvalid));
     }
     void checkWritable() const {
         checkOpen();
-        if (db->isReadOnly()) {
-            throw DaoError(
-                err::kReadOnlyDatabase,
-                "Cannot update.  Database or object is read-only. " + db->readOnlyReason());
-        }
+        if (db->isReadOnly())
+            throw DaoError(jetError(err::kReadOnlyDatabase, db->readOnlyReason()));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "engine/dao/field.h"
 
+#include "engine/base/error_text.h"
 #include "engine/dao/recordset_impl.h"
 #include "engine/sql/value_ops.h"
 #include "engine/store/constraints.h"
@@ -40,11 +41,11 @@ const store::Value& Field::current() const {
         store::Table& table = d.baseTable();
         const store::RowId id = d.result.baseRows[d.position];
         if (!table.isLive(id))
-            throw DaoError(err::kRecordDeleted, "Record is deleted.");
+            throw DaoError(jetError(err::kRecordDeleted));
         return table.row(id)[c.baseColumn];
     }
     if (d.deletedAt[d.position])
-        throw DaoError(err::kRecordDeleted, "Record is deleted.");
+        throw DaoError(jetError(err::kRecordDeleted));
     if (d.decodedAt != d.position) {
         d.decodedRow = d.result.rows.row(static_cast<size_t>(d.position));
         d.decodedAt = d.position;
@@ -70,9 +71,9 @@ void Field::setStoreValue(const store::Value& v) {
     Recordset::Impl& d = *m_owner->m_impl;
     const sql::ResultColumn& c = d.column(m_position);
     if (d.mode == EditMode::None)
-        throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+        throw DaoError(jetError(err::kUpdateWithoutEdit));
     if (c.baseColumn < 0)
-        throw DaoError(err::kFieldNotUpdatable, "Field cannot be updated.");
+        throw DaoError(jetError(err::kFieldNotUpdatable));
     const store::ColumnDef& column = d.baseTable().schema().columns[c.baseColumn];
     // Jet converts on assignment, so a value that does not fit fails here, not at Update.
     d.buffer[c.baseColumn] = valueOrThrow(d.core->session->convertFor(column, v));

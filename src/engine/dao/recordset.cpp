@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/base/error_text.h"
 #include "engine/dao/recordset_impl.h"
 #include "engine/store/schema.h"
 
@@ -10,14 +11,14 @@ namespace velmora::engine::dao {
 namespace {
 
 [[noreturn]] void noCurrentRecord() {
-    throw DaoError(err::kNoCurrentRecord, "No current record.");
+    throw DaoError(jetError(err::kNoCurrentRecord));
 }
 
 }  // namespace
 
 void Recordset::Impl::checkOpen() const {
     if (!open)
-        throw DaoError(err::kObjectInvalid, "Object invalid or no longer set.");
+        throw DaoError(jetError(err::kObjectInvalid));
     core->checkOpen();
 }
 
@@ -37,7 +38,7 @@ store::Table& Recordset::Impl::baseTable() const {
 const sql::ResultColumn& Recordset::Impl::column(int pos) const {
     checkOpen();
     if (pos < 0 || pos >= static_cast<int>(result.columns.size()))
-        throw DaoError(err::kItemNotFound, "Item not found in this collection.");
+        throw DaoError(jetError(err::kItemNotFound));
     return result.columns[pos];
 }
 
@@ -118,11 +119,11 @@ int Recordset::recordCount() const {
 void Recordset::edit() {
     m_impl->checkCurrent();
     if (!isUpdatable())
-        throw DaoError(err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only.");
+        throw DaoError(jetError(err::kReadOnlyDatabase));
     store::Table& table = m_impl->baseTable();
     const store::RowId id = m_impl->result.baseRows[m_impl->position];
     if (!table.isLive(id))
-        throw DaoError(err::kRecordDeleted, "Record is deleted.");
+        throw DaoError(jetError(err::kRecordDeleted));
     m_impl->buffer = table.row(id);
     m_impl->mode = EditMode::Edit;
 }
@@ -130,7 +131,7 @@ void Recordset::edit() {
 void Recordset::addNew() {
     m_impl->checkOpen();
     if (!isUpdatable())
-        throw DaoError(err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only.");
+        throw DaoError(jetError(err::kReadOnlyDatabase));
     store::Table& table = m_impl->baseTable();
     m_impl->buffer.assign(table.schema().columns.size(), store::Null{});
     m_impl->mode = EditMode::AddNew;
@@ -140,7 +141,7 @@ void Recordset::update() {
     m_impl->checkOpen();
     Impl& d = *m_impl;
     if (d.mode == EditMode::None)
-        throw DaoError(err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit.");
+        throw DaoError(jetError(err::kUpdateWithoutEdit));
     store::Table& table = d.baseTable();
     if (d.mode == EditMode::Edit) {
         throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer));
@@ -179,9 +180,9 @@ void Recordset::deleteCurrent() {
     m_impl->checkCurrent();
     Impl& d = *m_impl;
     if (!isUpdatable())
-        throw DaoError(err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only.");
+        throw DaoError(jetError(err::kReadOnlyDatabase));
     if (d.deletedAt[d.position])
-        throw DaoError(err::kRecordDeleted, "Record is deleted.");
+        throw DaoError(jetError(err::kRecordDeleted));
     throwIfError(d.core->session->deleteRow(d.baseTable(), d.result.baseRows[d.position]));
     d.deletedAt[d.position] = true;
     ++d.deleted;
@@ -238,7 +239,7 @@ Field Fields::operator[](std::string_view name) const {
         }
     }
     if (found < 0)
-        throw DaoError(err::kItemNotFound, "Item not found in this collection.");
+        throw DaoError(jetError(err::kItemNotFound));
     return Field(m_owner, found);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/dao/database_core.h"
 #include "engine/dao/field.h"
 #include "engine/store/schema.h"
@@ -10,11 +12,8 @@ namespace velmora::engine::dao {
 
 namespace {
 
-constexpr int kPrimaryKeyExists = 3283;    // Primary key already exists.
-constexpr int kIndexWithoutFields = 3264;  // No field defined--cannot append Index.
-
 [[noreturn]] void itemNotFound() {
-    throw DaoError(err::kItemNotFound, "Item not found in this collection.");
+    throw DaoError(jetError(err::kItemNotFound));
 }
 
 store::Table& tableOf(DatabaseCore& core, const std::string& name) {
@@ -93,12 +92,12 @@ void Indexes::append(const Index& index) {
     const store::TableSchema& schema = table.schema();
     for (const auto& li : schema.logicalIndexes) {
         if (store::sameName(li.name, index.name()))
-            throw DaoError(err::kIndexExists, "Index already exists.");
+            throw DaoError(jetError(err::kIndexExists));
         if (index.primary() && li.isPrimary())
-            throw DaoError(kPrimaryKeyExists, "Primary key already exists.");
+            throw DaoError(jetError(err::kPrimaryKeyExists));
     }
     if (index.fields().empty())
-        throw DaoError(kIndexWithoutFields, "No field defined--cannot append Index.");
+        throw DaoError(jetError(err::kIndexWithoutFields));
 
     store::RealIndex real;
     for (const auto& f : index.fields()) {

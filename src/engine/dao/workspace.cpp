@@ -1,18 +1,16 @@
 #include "engine/dao/workspace.h"
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/dao/dao_error.h"
 #include "engine/io/file.h"
 #include "engine/jet/compactor.h"
 #include "engine/jet/jet_database.h"
-#include "engine/sql/sql_error_codes.h"
 #include "engine/store/schema.h"
 
 namespace velmora::engine::dao {
 
 namespace {
-
-constexpr int kDatabaseExists = 3204;  // Database already exists.
 
 // The file for editing, under the write lock; read-only with the reason when it is locked by
 // another program, not writable, or a Jet 3 file.
@@ -38,7 +36,7 @@ Workspace Workspace::createWorkspace(const std::string& name, const std::string&
                                      const std::string& password) {
     // Only the default account of an unsecured Jet database exists.
     if (!store::sameName(user, "Admin") || !password.empty()) {
-        throw DaoError(err::kAccountName, "Not a valid account name or password.");
+        throw DaoError(jetError(err::kAccountName));
     }
     return Workspace(name, user);
 }
@@ -61,7 +59,7 @@ void Workspace::compactDatabase(const std::string& source, const std::string& ta
     if (!io::Env::posix().exists(source))
         throw DaoError(err::kFileNotFound, "Could not find file '" + source + "'.");
     if (io::Env::posix().exists(target))
-        throw DaoError(kDatabaseExists, "Database already exists.");
+        throw DaoError(jetError(err::kDatabaseExists));
     if (!m_compactor) {
         throw DaoError(
             err::kOperationNotSupported,

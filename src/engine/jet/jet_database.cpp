@@ -1,6 +1,7 @@
 // Opening for editing, recovery and the atomic commit; see jet_database.h.
 #include "engine/jet/jet_database.h"
 
+#include "engine/base/error_text.h"
 #include "engine/jet/schema_change.h"
 
 #include <algorithm>
@@ -70,9 +71,7 @@ Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, 
 
 Status JetDatabase::commit(const Changes& changes) {
     if (!m_readOnlyReason.empty()) {
-        return Status::error(
-            err::kReadOnlyDatabase,
-            "Cannot update. Database or object is read-only: " + m_readOnlyReason + ".");
+        return jetError(err::kReadOnlyDatabase, m_readOnlyReason);
     }
     if (changes.changed.empty() && changes.dropped.empty())
         return Status::ok();

@@ -7,6 +7,7 @@
 
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/jet/database_image.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/new_database.h"
@@ -376,7 +377,7 @@ Status addIndexToTable(Table& table, const NewIndex& wanted, const store::RowRul
         if (store::sameName(li.name, wanted.name))
             return Status::error(err::kIndexExists, "Index '" + wanted.name + "' already exists.");
         if (wanted.primary && li.isPrimary())
-            return Status::error(err::kIndexExists, "Primary key already exists.");
+            return jetError(err::kPrimaryKeyExists);
     }
     if (wanted.columns.empty() || wanted.columns.size() > kMaxIndexColumns)
         return Status::error(err::kInvalidArgument, "an index has 1 to 10 columns");

@@ -47,9 +47,10 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
 Status prepareNewTableSchema(store::TableSchema& schema, const JetFormat& fmt);
 
 // Adds an index to a table in memory, after checking it against the table's rows with the
-// storage's own keys: 3012 when the name is taken, 3022 when a unique or primary index meets
-// a repeated key, 3058 when a primary or required index meets a Null. Nothing changes on an
-// error. A primary key is unique and required; every index gets Jet 4's flag 0x80.
+// storage's own keys: 3012 when the name is taken, 3283 when a second primary key is asked
+// for, 3022 when a unique or primary index meets a repeated key, 3058 when a primary or
+// required index meets a Null. Nothing changes on an error. A primary key is unique and required;
+// every index gets Jet 4's flag 0x80.
 struct NewIndex {
     std::string name;
     std::vector<store::IndexColumn> columns;  // by column number

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
-#include "engine/sql/sql_error_codes.h"
 
 namespace velmora::engine::sql {
 
@@ -224,9 +224,7 @@ Status runInsert(Session& session, InsertStatement& s) {
     if (s.select) {
         VELMORA_ASSIGN_OR_RETURN(QueryResult r, runSelect(session, *s.select));
         if (r.columns.size() != targets.size() && !s.columns.empty()) {
-            return Status::error(err::kValueCountMismatch,
-                                 "Number of query values and destination fields are not the "
-                                 "same.");
+            return jetError(err::kValueCountMismatch);
         }
         if (s.columns.empty()) {
             // Without a column list the SELECT's columns go to the fields of the same name.
@@ -249,9 +247,7 @@ Status runInsert(Session& session, InsertStatement& s) {
         values.assign(r.rows.begin(), r.rows.end());
     } else {
         if (s.values.size() != targets.size()) {
-            return Status::error(err::kValueCountMismatch,
-                                 "Number of query values and destination fields are not the "
-                                 "same.");
+            return jetError(err::kValueCountMismatch);
         }
         std::vector<Source> none;
         Binder binder(none);
@@ -290,8 +286,7 @@ Status runSelectInto(Session& session, SelectStatement& s) {
     for (size_t i = 0; i < r.columns.size(); ++i) {
         for (size_t j = 0; j < i; ++j) {
             if (store::sameName(r.columns[i].name, r.columns[j].name)) {
-                return Status::error(err::kFieldDefinedTwice,
-                                     "Cannot define field more than once.");
+                return jetError(err::kFieldDefinedTwice);
             }
         }
     }

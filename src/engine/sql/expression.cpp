@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/sql/lexer.h"
-#include "engine/sql/sql_error_codes.h"
 #include "engine/store/schema.h"
 
 namespace velmora::engine::sql {
@@ -50,7 +50,7 @@ bool isComparison(Op op) {
 }
 
 Status mismatch() {
-    return Status::error(err::kTypeMismatch, "Data type mismatch in criteria expression.");
+    return jetError(err::kTypeMismatch);
 }
 
 Value truthValue(Truth t) {
@@ -170,8 +170,7 @@ Status Binder::bind(Expr& e, std::vector<Expr*>* aggregates) {
             return bindColumn(e);
         case ExprKind::Aggregate:
             if (!aggregates) {
-                return Status::error(err::kAggregateInWhere,
-                                     "Cannot have aggregate function in WHERE clause.");
+                return jetError(err::kAggregateInWhere);
             }
             if (e.left) {
                 // No aggregate inside an aggregate.

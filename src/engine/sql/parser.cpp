@@ -9,8 +9,8 @@
 
 #include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/sql/lexer.h"
-#include "engine/sql/sql_error_codes.h"
 
 namespace velmora::engine::sql {
 
@@ -56,15 +56,12 @@ public:
                 return m_error;
             result = std::move(s);
         } else {
-            return Status::error(err::kInvalidSqlStatement,
-                                 "Invalid SQL statement; expected 'DELETE', 'INSERT', "
-                                 "'PROCEDURE', 'SELECT', or 'UPDATE'.");
+            return jetError(err::kInvalidSqlStatement);
         }
         if (peek().kind == TokenKind::Semicolon)
             advance();
         if (peek().kind != TokenKind::End) {
-            return Status::error(err::kCharactersAfterEnd,
-                                 "Characters found after end of SQL statement.");
+            return jetError(err::kCharactersAfterEnd);
         }
         return result;
     }

@@ -6,9 +6,9 @@
 #include <unordered_map>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
-#include "engine/sql/sql_error_codes.h"
 
 namespace velmora::engine::sql {
 
@@ -16,8 +16,6 @@ using store::RowId;
 using store::Value;
 
 namespace {
-
-constexpr int kJoinTypeMismatch = 3615;  // Type mismatch in JOIN expression.
 
 // Tuples of row ids, `width` ids each (one per source, kNoRow where a table has no row).
 struct Tuples {
@@ -194,7 +192,7 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
                 const auto lt = m_sources[l->slot].table->schema().columns[l->column].type;
                 const auto rt = m_sources[r->slot].table->schema().columns[r->column].type;
                 if (isWholeOrNumber(lt) != isWholeOrNumber(rt))
-                    return Status::error(kJoinTypeMismatch, "Type mismatch in expression.");
+                    return jetError(err::kJoinTypeMismatch);
                 leftKeys.push_back(l);
                 rightKeys.push_back(r);
                 continue;
@@ -367,8 +365,7 @@ Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalCont
                 }
                 auto n = toNumber(v);
                 if (!n) {
-                    return Status::error(err::kTypeMismatch,
-                                         "Data type mismatch in criteria expression.");
+                    return jetError(err::kTypeMismatch);
                 }
                 acc.sum += *n;
                 break;

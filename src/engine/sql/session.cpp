@@ -1,9 +1,9 @@
 #include "engine/sql/session.h"
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
-#include "engine/sql/sql_error_codes.h"
 #include "engine/store/constraints.h"
 
 namespace velmora::engine::sql {
@@ -11,17 +11,11 @@ namespace velmora::engine::sql {
 using store::RowId;
 using store::Value;
 
-namespace {
-
-constexpr int kInvalidOperation = 3219;  // Invalid operation.
-
-}  // namespace
-
 Result<QueryResult> Session::query(std::string_view sql) {
     VELMORA_ASSIGN_OR_RETURN(Statement * st, m_statements.prepare(sql));
     auto* select = std::get_if<SelectStatement>(st);
     if (!select || !select->into.empty())
-        return Status::error(kInvalidOperation, "Invalid operation.");
+        return jetError(err::kInvalidOperation);
     return runSelect(*this, *select);
 }
 
@@ -30,7 +24,7 @@ Status Session::execute(std::string_view sql) {
     Statement& st = *prepared;
     if (auto* select = std::get_if<SelectStatement>(&st)) {
         if (select->into.empty())
-            return Status::error(err::kCannotExecuteSelect, "Cannot execute a select query.");
+            return jetError(err::kCannotExecuteSelect);
         VELMORA_RETURN_IF_ERROR(checkWritable());
         return runSelectInto(*this, *select);
     }
@@ -67,9 +61,7 @@ Result<QueryResult> Session::tableRows(const std::string& name) {
 Status Session::checkWritable() const {
     if (!m_db.isReadOnly())
         return Status::ok();
-    return Status::error(
-        err::kReadOnlyDatabase,
-        "Cannot update.  Database or object is read-only. " + m_db.readOnlyReason());
+    return jetError(err::kReadOnlyDatabase, m_db.readOnlyReason());
 }
 
 int Session::textCapacity(const store::ColumnDef& column) const {
@@ -92,7 +84,7 @@ Result<RowId> Session::insertRow(store::Table& table, store::Row row) {
 Status Session::updateRow(store::Table& table, RowId id, store::Row row) {
     VELMORA_RETURN_IF_ERROR(checkWritable());
     if (!table.isLive(id))
-        return Status::error(err::kRecordDeleted, "Record is deleted.");
+        return jetError(err::kRecordDeleted);
     row.resize(table.schema().columns.size(), store::Null{});
     store::Row old = table.row(id);
     const uint64_t before = table.changeCount();
@@ -104,7 +96,7 @@ Status Session::updateRow(store::Table& table, RowId id, store::Row row) {
 Status Session::deleteRow(store::Table& table, RowId id) {
     VELMORA_RETURN_IF_ERROR(checkWritable());
     if (!table.isLive(id))
-        return Status::error(err::kRecordDeleted, "Record is deleted.");
+        return jetError(err::kRecordDeleted);
     store::Row old = table.row(id);
     const uint64_t before = table.changeCount();
     VELMORA_RETURN_IF_ERROR(store::deleteRow(table, id));

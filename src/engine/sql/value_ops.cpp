@@ -8,9 +8,9 @@
 
 #include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/base/number_text.h"
 #include "engine/sql/lexer.h"
-#include "engine/sql/sql_error_codes.h"
 #include "engine/store/collation.h"
 
 namespace velmora::engine::sql {
@@ -20,7 +20,7 @@ using store::Value;
 namespace {
 
 Status typeMismatch() {
-    return Status::error(err::kTypeMismatch, "Data type mismatch in criteria expression.");
+    return jetError(err::kTypeMismatch);
 }
 
 // Rounds half to even, as Jet converts a fraction to a whole number.
@@ -269,7 +269,7 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
             return whole && !__builtin_mul_overflow(i, j, &r) ? Value(r) : Value(*x * *y);
         case Op::Divide:
             if (*y == 0)
-                return Status::error(err::kDivisionByZero, "Division by zero.");
+                return jetError(err::kDivisionByZero);
             return Value(*x / *y);
         case Op::IntDivide:
         case Op::Modulo: {
@@ -279,7 +279,7 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
                 return Status::error(err::kNumericOverflow, "Overflow.");
             const int64_t p = int64_t(px), q = int64_t(qy);
             if (q == 0)
-                return Status::error(err::kDivisionByZero, "Division by zero.");
+                return jetError(err::kDivisionByZero);
             return Value(op == Op::IntDivide ? p / q : p % q);
         }
         case Op::Power:

@@ -11,6 +11,7 @@
 #include "engine/base/access_date.h"
 #include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 #include "engine/base/number_text.h"
 #include "engine/store/collation.h"
 
@@ -470,8 +471,7 @@ Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
             // AutoNumber columns are filled in after these checks.
             if (pos && isNull(row[*pos]) && schema.columns[*pos].type != ColumnType::Boolean &&
                 !schema.columns[*pos].isAutoNumber()) {
-                return Status::error(err::kPrimaryKeyNull,
-                                     "Index or primary key cannot contain a Null value.");
+                return jetError(err::kPrimaryKeyNull);
             }
         }
     }
@@ -689,7 +689,7 @@ Result<RowId> insertRow(Table& table, Row row, const RowRules& rules) {
 
 Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
     if (!table.isLive(id))
-        return Status::error(err::kNoCurrentRecord, "No current record.");
+        return jetError(err::kNoCurrentRecord);
     VELMORA_RETURN_IF_ERROR(prepareRow(table, row, rules));
     const TableSchema& schema = table.schema();
     for (size_t i = 0; i < row.size(); ++i) {
@@ -714,7 +714,7 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
 
 Status deleteRow(Table& table, RowId id) {
     if (!table.isLive(id))
-        return Status::error(err::kNoCurrentRecord, "No current record.");
+        return jetError(err::kNoCurrentRecord);
     std::shared_ptr<KeyCache>& slot = table.keyCache();
     bool cacheValid = slot && slot->owner == &table && slot->changeCount == table.changeCount();
     if (cacheValid)
@@ -739,13 +739,11 @@ Status checkNewIndex(const Table& table, const RealIndex& index, bool primary,
             for (const IndexColumn& ic : index.columns) {
                 auto pos = positionOf(schema, ic.columnNumber);
                 if (!pos) {
-                    failure =
-                        Status::error(err::kItemNotFound, "Item not found in this collection.");
+                    failure = jetError(err::kItemNotFound);
                     return;
                 }
                 if (isNull(row[*pos])) {
-                    failure = Status::error(err::kPrimaryKeyNull,
-                                            "Index or primary key cannot contain a Null value.");
+                    failure = jetError(err::kPrimaryKeyNull);
                     return;
                 }
             }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 
 namespace velmora::engine::store {
 
@@ -86,8 +87,7 @@ Status Database::commit() {
     if (!hasPendingChanges())
         return Status::ok();
     if (isReadOnly()) {
-        return Status::error(err::kReadOnlyDatabase,
-                             "Cannot update. Database or object is read-only. " + readOnlyReason());
+        return jetError(err::kReadOnlyDatabase, readOnlyReason());
     }
     TableStorage::Changes changes;
     for (auto& e : m_entries) {
