@@ -2,8 +2,9 @@
 //
 // Every insert and update that comes from a statement or a record set goes through
 // insertRow()/updateRow() here, never straight to Table::append/replace. They
-//   1. convert each assigned value to its column's type (3421 when a text does not convert,
-//      3349 when a number does not fit, 3163 when a text or binary is longer than its column),
+//   1. convert each assigned value to its column's type (value_conversion.h: 3421 when a
+//      text does not convert, 3349 when a number does not fit, 3163 when a text or binary is
+//      longer than its column),
 //   2. hand out AutoNumber values for Null AutoNumber columns,
 //   3. refuse Null in a required column (3314) and in any key column of a primary key or
 //      required index (3058),
@@ -25,34 +26,13 @@
 #include <optional>
 
 #include "engine/base/status.h"
-#include "engine/store/general_sort_order.h"
+#include "engine/store/row_rules.h"
 #include "engine/store/schema.h"
 #include "engine/store/table.h"
 #include "engine/store/value.h"
+#include "engine/store/value_conversion.h"
 
 namespace velmora::engine::store {
-
-// What the storage format decides about rows: index keys, text capacity, row size.
-class RowRules {
-public:
-    virtual ~RowRules() = default;
-
-    // The key of `row` (values in schema.columns order) in `index`; equal keys are duplicates.
-    virtual Result<KeyBytes> encode(const TableSchema& schema, const RealIndex& index,
-                                    const Row& row) const = 0;
-    // Characters a Text column holds (Jet 4 stores two bytes per character).
-    virtual uint16_t maxTextChars(const ColumnDef& column) const { return column.maxChars(true); }
-    // 3047 when the row cannot be stored (too large for a page).
-    virtual Status checkRowFits(const TableSchema&, const Row&) const { return Status::ok(); }
-};
-
-// Rules for tables kept only in memory: keys with the same equality as Jet's General order.
-const RowRules& memoryRowRules();
-
-// Converts a value assigned to a column to the column's own type. Text is parsed the way Jet
-// converts text (numbers with '.' as the decimal sign, True/False/Yes/No/On/Off, dates as
-// yyyy-mm-dd or mm/dd/yyyy with an optional time, GUIDs in braces).
-Result<Value> convertForColumn(const ColumnDef& column, const Value& value, const RowRules& rules);
 
 // Adds a row after the checks above; returns its id. `row` is in schema.columns order.
 Result<RowId> insertRow(Table& table, Row row, const RowRules& rules);
