@@ -8,6 +8,7 @@
 #include "engine/jet/database_image.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/jet/new_database.h"
+#include "engine/jet/stored_keys.h"
 
 namespace velmora::engine::jet {
 namespace {
@@ -50,6 +51,7 @@ Result<CompactReport> compactDatabase(io::Env& env, const std::string& source,
     std::map<int64_t, int64_t> ids;
     std::vector<std::string> names;
     for (const CatalogEntry* e : tables) {
+        VELMORA_RETURN_IF_ERROR(checkStoredKeys(*db, e->name));
         VELMORA_ASSIGN_OR_RETURN(std::unique_ptr<store::Table> table, db->loadTable(e->name));
         store::TableSchema schema = table->schema();
         schema.name = e->name;

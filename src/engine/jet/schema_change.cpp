@@ -11,6 +11,7 @@
 #include "engine/jet/database_image.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/new_database.h"
+#include "engine/jet/stored_keys.h"
 #include "engine/jet/table_definition_writer.h"
 #include "engine/store/constraints.h"
 
@@ -273,6 +274,7 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
         if (!e)
             return Status::error(err::kTableNotFound,
                                  "table '" + t->schema().name + "' is not in the file");
+        VELMORA_RETURN_IF_ERROR(checkStoredKeys(storage, t->schema().name));
         TableSchema prepared = t->schema();
         prepared.longValueMaps.clear();
         for (const auto& c : prepared.columns) {

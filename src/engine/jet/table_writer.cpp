@@ -14,6 +14,7 @@
 #include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/row_codec.h"
 #include "engine/jet/row_encoder.h"
+#include "engine/jet/stored_keys.h"
 
 namespace velmora::engine::jet {
 namespace {
@@ -261,6 +262,7 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     const uint16_t codePage = storage.header().codePage;
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
     VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
+    VELMORA_RETURN_IF_ERROR(checkStoredKeys(storage, schema.name));
     for (const store::RealIndex& ix : schema.realIndexes)
         VELMORA_RETURN_IF_ERROR(ctx(checkIndexEncodable(schema, ix, keyFormat)));
 

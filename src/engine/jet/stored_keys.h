@@ -1,0 +1,21 @@
+// The keys a file already holds must be the keys this program builds before an index is built
+// again from our own keys (a table rewritten by a commit, a redesigned table, a compacted
+// copy). Access writes some keys we do not reproduce; rebuilding such an index would replace
+// Access's entries with ours, which Access would then not find. So the entry the file holds
+// for every row is compared with the key built for that row, and a difference refuses the
+// change, naming the table and the index, before anything is written.
+#pragma once
+
+#include <string>
+
+#include "engine/base/status.h"
+#include "engine/jet/jet_storage.h"
+
+namespace velmora::engine::jet {
+
+// 3251 when an index of `table` holds an entry for a row that differs from the key built for
+// it. Rows whose key cannot be built at all (a sort order or character outside our tables)
+// are left to the writer, which refuses them on its own.
+Status checkStoredKeys(JetStorage& storage, const std::string& table);
+
+}  // namespace velmora::engine::jet
