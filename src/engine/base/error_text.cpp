@@ -23,6 +23,7 @@ constexpr std::pair<int, std::string_view> kTexts[] = {
      "The changes you requested to the table were not successful because they would create "
      "duplicate values in the index, primary key, or relationship."},
     {err::kFileNotFound, "Could not find file."},
+    {err::kDiskFull, "Not enough space on disk."},
     {err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only."},
     {err::kAccountName, "Not a valid account name or password."},
     {err::kNotAPassword, "Not a valid password."},

@@ -83,9 +83,8 @@ Status JetDatabase::commit(const Changes& changes) {
                              "Could not find file '" + m_path + "'. It was moved or removed.");
     }
     if (!m_env->isWritable(m_path)) {
-        return Status::error(err::kReadOnlyDatabase,
-                             "Cannot update. Database or object is read-only: '" + m_path +
-                                 "' (or its folder) was made read-only.");
+        return jetError(err::kReadOnlyDatabase,
+                        "'" + m_path + "' (or its folder) was made read-only.");
     }
     return writeCommit(changes);
 }
