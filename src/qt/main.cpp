@@ -17,8 +17,8 @@ int main(int argc, char* argv[]) {
 
     velmora::qt::QtPorts ports;
     velmora::qt::QtSettingsStore settings;
-    velmora::core::ports::Ports bundle{ports, ports, ports, ports,   ports,
-                                       ports, ports, ports, settings};
+    velmora::core::ports::Ports bundle{ports, ports, ports, ports, ports,
+                                       ports, ports, ports, ports, settings};
     velmora::qt::QtModalHost modal;
     velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
     modal.setDispatcher(core.dispatcher());

@@ -15,10 +15,12 @@
 #include "core/ports/cursor_port.h"
 #include "core/ports/event_port.h"
 #include "core/ports/file_dialog_port.h"
+#include "core/ports/language_port.h"
 #include "core/ports/message_box_port.h"
 #include "core/ports/program_port.h"
 #include "core/ports/text_metrics_port.h"
 #include "core/ports/window_port.h"
+#include "qt/qt_own_texts.h"
 
 class QFileDialog;
 class QMessageBox;
@@ -32,7 +34,8 @@ class QtPorts : public core::ports::MessageBoxPort,
                 public core::ports::EventPort,
                 public core::ports::ProgramPort,
                 public core::ports::WindowPort,
-                public core::ports::TextMetricsPort {
+                public core::ports::TextMetricsPort,
+                public core::ports::LanguagePort {
 public:
     QtPorts() = default;
     ~QtPorts() override;
@@ -65,6 +68,8 @@ public:
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
     core::ports::TextExtent measureText(std::string_view text,
                                         const core::ports::FontSpec& font) const override;
+    void applyLanguage(std::string_view code) override { (void)m_ownTexts.apply(code); }
+    bool qtTextsGerman() const { return m_ownTexts.isGerman(); }
 
     // The dialogs as they are shown, without running them, so tests can inspect them.
     static void configureMessageBox(QMessageBox& box, std::string_view text,
@@ -78,6 +83,7 @@ private:
     QPointer<QWidget> m_dialogParent;
     bool m_waitCursor = false;
     bool m_programEnded = false;
+    QtOwnTexts m_ownTexts;
 };
 
 // Message texts carry CR LF between lines; Qt labels want a bare line feed.

@@ -43,7 +43,7 @@ ScriptedPorts::~ScriptedPorts() {
 }
 
 ports::Ports ScriptedPorts::ports() {
-    return ports::Ports{*this, *this, *this, *this, *this, *this, *this, *this, m_settings};
+    return ports::Ports{*this, *this, *this, *this, *this, *this, *this, *this, *this, m_settings};
 }
 
 void ScriptedPorts::expectMessage(MessageAnswer answer) {

@@ -40,7 +40,8 @@ class ScriptedPorts : public ports::MessageBoxPort,
                       public ports::EventPort,
                       public ports::ProgramPort,
                       public ports::WindowPort,
-                      public ports::TextMetricsPort {
+                      public ports::TextMetricsPort,
+                      public ports::LanguagePort {
 public:
     ScriptedPorts() = default;
     ~ScriptedPorts() override;
@@ -94,6 +95,9 @@ public:
     void setTextMeasure(TextMeasure measure) { m_measure = std::move(measure); }
     const std::vector<std::string>& measuredTexts() const { return m_measuredTexts; }
 
+    // --- Window-system language: every code the core applied, in order.
+    const std::vector<std::string>& appliedLanguages() const { return m_appliedLanguages; }
+
     MemorySettingsBackend& settings() { return m_settings; }
 
     // The port implementations.
@@ -110,6 +114,7 @@ public:
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
     ports::TextExtent measureText(std::string_view text,
                                   const ports::FontSpec& font) const override;
+    void applyLanguage(std::string_view code) override { m_appliedLanguages.emplace_back(code); }
 
     // The fixed measuring rule described above.
     static ports::TextExtent defaultMeasure(std::string_view text, const ports::FontSpec& font);
@@ -128,6 +133,7 @@ private:
     std::map<std::string, std::string, std::less<>> m_windows;  // window -> owner ("" none)
     TextMeasure m_measure;
     mutable std::vector<std::string> m_measuredTexts;
+    std::vector<std::string> m_appliedLanguages;
     MemorySettingsBackend m_settings;
 };
 

@@ -130,6 +130,9 @@ bool runStartupSequence(App& app) {
                   [&](std::string_view control, const std::string& caption) {
                       f.setCaption(std::string(control), caption);
                   });
+    // The window system's own texts (message box buttons, the file dialog) follow it too,
+    // before the first dialog of this sequence can appear.
+    app.ports().language.applyLanguage(s.LanguageCode);
 
     // 3. The database path: stored, else chosen in the dialog.
     std::string path = app.settings().read(SettingKey::WinSTBPath);

@@ -7,6 +7,7 @@
 #include "core/ports/cursor_port.h"
 #include "core/ports/event_port.h"
 #include "core/ports/file_dialog_port.h"
+#include "core/ports/language_port.h"
 #include "core/ports/message_box_port.h"
 #include "core/ports/program_port.h"
 #include "core/ports/settings_backend.h"
@@ -26,6 +27,7 @@ struct Ports {
     ProgramPort& program;
     WindowPort& windows;
     TextMetricsPort& textMetrics;
+    LanguagePort& language;
     SettingsBackend& settings;
 };
 

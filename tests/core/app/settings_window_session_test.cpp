@@ -116,6 +116,7 @@ TEST_F(SettingsWindow, OnlyTheColouringChangedRerunsStartUpAndTheNextListFollows
 
 TEST_F(SettingsWindow, SwitchingTheLanguageRelabelsTheMainWindowAndCancelStoresNothing) {
     const auto before = stored();
+    const auto languagesBefore = s.ports().appliedLanguages();
     settings([&](core::form::Form& f) {
         click(f, sc::kDeutsch);
         click(f, sc::kColorRadio);
@@ -124,12 +125,16 @@ TEST_F(SettingsWindow, SwitchingTheLanguageRelabelsTheMainWindowAndCancelStoresN
     });
     EXPECT_EQ(stored(), before);
     EXPECT_FALSE(s.app().state().FirstPaintPending);
+    EXPECT_EQ(s.ports().appliedLanguages(), languagesBefore);
 
     settings([&](core::form::Form& f) {
         click(f, sc::kDeutsch);
         click(f, sc::kOk);
     });
     EXPECT_EQ(s.setting(SettingKey::Language), "deu");
+    // Message box buttons and the file dialog switch with the rerun start-up.
+    ASSERT_FALSE(s.ports().appliedLanguages().empty());
+    EXPECT_EQ(s.ports().appliedLanguages().back(), "deu");
     s.paint();
     EXPECT_EQ(s.form().control("Command11").caption, "Einstellungen");
     EXPECT_EQ(s.form().control("Command13").caption, "Datenbank komprimieren");

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "core/app/app_session.h"
 #include "core/app/database_path.h"
@@ -41,6 +43,8 @@ TEST(StartupFirstRun, AsksForTheLanguageThenForTheDatabaseAndStoresBoth) {
     EXPECT_EQ(request.initialFolder, s.folder().string());
 
     EXPECT_EQ(s.setting(SettingKey::Language), "eng");
+    // The window system's own button texts follow the chosen language, once.
+    EXPECT_EQ(s.ports().appliedLanguages(), std::vector<std::string>{"eng"});
     EXPECT_EQ(s.setting(SettingKey::WinSTBPath), path);
     EXPECT_EQ(s.app().state().DbPath, path);
     EXPECT_EQ(s.form().control("Command3").caption, "Show/Edit Channels");
@@ -101,6 +105,7 @@ TEST(StartupFirstRun, ClosingTheLanguageWindowStoresNothingAndLeavesTextsEmpty) 
     EXPECT_EQ(s.form().control("Command3").caption, "");
     EXPECT_EQ(s.form().control("Check_TV").caption, "TV");
     EXPECT_EQ(s.label(), "7");
+    EXPECT_EQ(s.ports().appliedLanguages(), std::vector<std::string>{""});
 }
 
 TEST(StartupStoredPath, OpensTheStoredDatabaseWithoutAnyDialog) {
