@@ -143,6 +143,8 @@ int GridView::virtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
             return vk::kInsert;
         case Qt::Key_Delete:
             return vk::kDelete;
+        case Qt::Key_Menu:
+            return vk::kApps;
         case Qt::Key_Asterisk:
             return keypad ? vk::kMultiply : 0;
         case Qt::Key_Plus:

@@ -5,6 +5,7 @@
 #include "core/app/main_form.h"
 #include "core/program/install_program.h"
 #include "qt/form_dialog.h"
+#include "qt/main_shortcuts.h"
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
 #include "qt/picker_keys.h"
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
     velmora::qt::MainWindow window(core);
     velmora::qt::installOverlayEditing(window, core);
     velmora::qt::installGroupPickerKeys(window, core);
+    velmora::qt::installMainShortcuts(window, core);
     ports.registerWindow(velmora::core::app::kMainFormName, &window);
     ports.setDialogParent(&window);
     if (!core.start() || ports.programEnded()) {

@@ -5,6 +5,7 @@
 #include "core/app/failure_text.h"
 
 #include "core/app/main_form.h"
+#include "core/app/main_shortcuts.h"
 #include "core/app/main_window_events.h"
 #include "core/app/startup.h"
 #include "engine/base/error_codes.h"
@@ -25,6 +26,7 @@ App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
     m_dispatcher.setAfterCommand([this] { afterCommand(); });
     m_dispatcher.setAbandonHook([this](const std::exception_ptr& error) { abandon(error); });
     installMainWindowEvents(*this);
+    installMainShortcuts(*this);
 }
 
 App::~App() = default;

@@ -30,6 +30,7 @@ inline constexpr int kDigit0 = 48;   // '0' .. '9' are 48 .. 57
 inline constexpr int kLetterA = 65;  // 'A' .. 'Z' are 65 .. 90
 inline constexpr int kLetterC = 67;
 inline constexpr int kLetterV = 86;
+inline constexpr int kApps = 93;     // the context-menu key
 inline constexpr int kNumpad0 = 96;  // numeric keypad 0 .. 9 are 96 .. 105
 inline constexpr int kMultiply = 106;
 inline constexpr int kAdd = 107;

@@ -8,6 +8,7 @@
 #include "core/app/main_form.h"
 #include "core/views/finish_edit.h"
 #include "core/views/grid_edit.h"
+#include "core/views/grid_key_down.h"
 #include "core/views/grid_keys.h"
 #include "core/views/grid_mouse.h"
 #include "core/views/view_registry.h"
@@ -107,6 +108,8 @@ void installGridEditing(app::App& app) {
     on(kMainGrid, EventKind::DblClick, [&app](const form::Event&) { gridDoubleClick(app); });
     on(kMainGrid, EventKind::MouseDown,
        [&app](const form::Event& e) { gridMouseDown(app, e.button, e.shift, e.x, e.y); });
+    on(kMainGrid, EventKind::KeyDown,
+       [&app](const form::Event& e) { gridKeyDown(app, e.keyCode, e.shift); });
     on(kMainGrid, EventKind::KeyUp,
        [&app](const form::Event& e) { gridKeyUp(app, e.keyCode, e.shift); });
     on(kMainGrid, EventKind::GotFocus,

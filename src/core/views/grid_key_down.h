@@ -1,0 +1,16 @@
+// Keys pressed on the main grid that stand in for the mouse, so a keyboard user reaches every
+// editor and row command: F2 opens the editor of the current cell exactly as a double click
+// does, and the context-menu key or Shift+F10 opens the row-command popup exactly as a right
+// press in the row-marker column does. Other keys pressed on the grid do nothing here (the
+// grid moves its current cell itself; Ctrl+C and Delete act when released, grid_keys.h).
+#pragma once
+
+namespace velmora::core::app {
+class App;
+}
+
+namespace velmora::core::views {
+
+void gridKeyDown(app::App& app, int keyCode, int shift);
+
+}  // namespace velmora::core::views

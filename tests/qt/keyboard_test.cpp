@@ -1,0 +1,85 @@
+// A keyboard user in the real main window on the offscreen platform: F2 on the grid opens
+// the editor over the current cell, the typed name goes in with Enter, Ctrl+S stores it with
+// "Save Fav. Channels" and F5 reloads the channel list from the file, without the mouse.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+
+#include "core/app/main_shortcuts.h"
+#include "core/editing/editing_session.h"
+#include "core/favourites/save_fav_channels.h"
+#include "core/grid/virtual_keys.h"
+#include "core/views/channel_list.h"
+#include "qt/form_widgets.h"
+#include "qt/grid_view.h"
+#include "qt/main_shortcuts.h"
+#include "qt/main_window.h"
+#include "qt/overlay_editing.h"
+#include "qt/ports_qt_app.h"
+
+namespace velmora::test {
+namespace {
+
+namespace col = core::views::channel_col;
+
+TEST(Keyboard, EveryShortcutHasItsQtKeySequence) {
+    for (const auto& shortcut : core::app::mainShortcuts()) {
+        EXPECT_EQ(qt::keySequence(shortcut.keyCode, shortcut.shift).toString(),
+                  QString::fromUtf8(shortcut.keyName.data(),
+                                    static_cast<qsizetype>(shortcut.keyName.size())));
+    }
+    EXPECT_EQ(qt::keySequence(core::grid::vk::kF1 + 2, core::form::kShiftMask).toString(),
+              "Shift+F3");
+    EXPECT_TRUE(qt::keySequence(core::grid::vk::kDelete, 0).isEmpty());
+}
+
+TEST(Keyboard, FindEditAndSaveAChannelWithoutTheMouse) {
+    qtTestApp();
+    EditingSession s;
+    s.storeSetting(core::app::SettingKey::Language, "eng");
+    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
+    core::views::installGridEditing(s.app());
+    core::favourites::installSaveFavChannels(s.app());
+    qt::MainWindow window(s.app());
+    qt::installOverlayEditing(window, s.app());
+    qt::installMainShortcuts(window, s.app());
+    ASSERT_TRUE(s.app().start());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
+        QTest::qWait(10);
+    ASSERT_FALSE(s.app().state().FirstPaintPending);
+
+    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    auto* edit = qobject_cast<QLineEdit*>(window.widgets().widget("Text1"));
+    ASSERT_NE(grid, nullptr);
+    ASSERT_NE(edit, nullptr);
+    grid->setFocus();
+    const int row = s.rowOf("ORF2");
+    ASSERT_GT(row, 0);
+    s.grid().userSelectCell(row, col::kName, false);
+
+    QTest::keyClick(grid, Qt::Key_F2);
+    ASSERT_TRUE(edit->isVisible());
+    EXPECT_TRUE(edit->hasFocus());
+    EXPECT_EQ(edit->text(), "ORF2");
+    edit->selectAll();
+    QTest::keyClicks(edit, "ORF 2 HD");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_FALSE(edit->isVisible());
+    EXPECT_TRUE(s.app().state().FavDirty);
+
+    QTest::keyClick(grid, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(s.app().state().FavDirty);
+    // Only the file can bring the name back after the grid forgot it.
+    ASSERT_TRUE(s.grid().setTextMatrix(row, col::kName, "forgotten").isOk());
+    s.app().state().FavDirty = false;
+    QTest::keyClick(grid, Qt::Key_F5);
+    EXPECT_GT(s.rowOf("ORF 2 HD"), 0);
+    EXPECT_EQ(s.rowOf("ORF2"), -1);
+    EXPECT_TRUE(window.close());
+}
+
+}  // namespace
+}  // namespace velmora::test
