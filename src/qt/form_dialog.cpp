@@ -1,8 +1,10 @@
 #include "qt/form_dialog.h"
 
 #include <QDialog>
+#include <QKeyEvent>
 
 #include "qt/form_widgets.h"
+#include "qt/grid_view.h"
 #include "qt/overlay_editing.h"
 
 namespace velmora::qt {
@@ -17,6 +19,39 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Keys that reach the dialog itself (those its focused widget left alone, such as Enter in a
+// text box, Escape or a function key) go to the window's own KeyDown handler when the core
+// window has one; a window without one keeps Qt's dialog keys (Enter, Escape).
+class WindowKeys : public QObject {
+public:
+    WindowKeys(core::form::Form& form, core::form::Dispatcher& dispatcher)
+        : m_form(form), m_dispatcher(dispatcher) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress ||
+            !m_dispatcher.hasHandler(m_form.name(), "", core::form::EventKind::KeyDown)) {
+            return QObject::eventFilter(watched, event);
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int code = GridView::virtualKeyCode(key->key(), key->modifiers());
+        if (code == 0) {
+            return QObject::eventFilter(watched, event);
+        }
+        core::form::Event e;
+        e.form = m_form.name();
+        e.kind = core::form::EventKind::KeyDown;
+        e.keyCode = code;
+        e.shift = GridView::shiftMask(key->modifiers());
+        m_dispatcher.dispatch(e);
+        return true;
+    }
+
+private:
+    core::form::Form& m_form;
+    core::form::Dispatcher& m_dispatcher;
+};
+
 }  // namespace
 
 void QtModalHost::showModal(core::form::Form& form, const core::app::ModalGrids& grids) {
@@ -26,6 +61,8 @@ void QtModalHost::showModal(core::form::Form& form, const core::app::ModalGrids&
         // Owned by the dialog; its editor lies over the window's grid.
         new OverlayEditing(*m_dispatcher, widgets, *grids.begin()->second, &dialog);
     }
+    WindowKeys keys(form, *m_dispatcher);
+    dialog.installEventFilter(&keys);
     auto applyWindow = [&] {
         dialog.setWindowTitle(fromUtf8(form.caption()));
         const auto g = form.geometry();
@@ -47,6 +84,12 @@ void QtModalHost::showModal(core::form::Form& form, const core::app::ModalGrids&
     applyWindow();
     if (!form.isVisible()) {
         return;
+    }
+    // The control the core gave the focus to, when it is one of this window's.
+    if (m_dispatcher->focusForm() == form.name()) {
+        if (QWidget* focus = widgets.widget(m_dispatcher->focusControl())) {
+            focus->setFocus(Qt::OtherFocusReason);
+        }
     }
     dialog.exec();
     if (form.isVisible()) {

@@ -32,6 +32,11 @@ inline constexpr char kCopyCells[] = "CopyCells";
 inline constexpr char kPasteRows[] = "PasteRows";
 inline constexpr char kStartGridDrag[] = "StartGridDrag";
 
+// Finding a channel by its name (Ctrl+F, F3, Shift+F3).
+inline constexpr char kFindChannel[] = "FindChannel";    // opens the find window
+inline constexpr char kFindNext[] = "FindNext";          // the next channel found
+inline constexpr char kFindPrevious[] = "FindPrevious";  // the one before
+
 // Maintenance.
 inline constexpr char kCheckPrimKey[] = "CheckPrimKey";
 inline constexpr char kCompactDatabase[] = "CompactDatabase";

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/app/app.h"
+#include "core/app/command_registry.h"
 #include "core/app/main_form.h"
 #include "core/form/event.h"
 #include "core/grid/virtual_keys.h"
@@ -25,6 +26,9 @@ constexpr MainShortcut kMainShortcuts[] = {
     {vk::kF1 + 7, 0, "Command15", "", "F8"},  // Show/Edit Duplicates
     {'G', kCtrl, "Command10", "", "Ctrl+G"},  // Put Select in group...
     {'D', kCtrl, "Command14", "", "Ctrl+D"},  // Drag + Drop
+    {'F', kCtrl, "", command::kFindChannel, "Ctrl+F"},
+    {vk::kF1 + 2, 0, "", command::kFindNext, "F3"},
+    {vk::kF1 + 2, form::kShiftMask, "", command::kFindPrevious, "Shift+F3"},
 };
 
 // A control takes a click only while it and every frame around it are visible and enabled.

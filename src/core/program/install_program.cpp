@@ -21,6 +21,7 @@
 #include "core/maintenance/primary_key_check.h"
 #include "core/maintenance/renumber.h"
 #include "core/views/channel_list.h"
+#include "core/views/find_channel.h"
 #include "core/views/grid_editing.h"
 
 namespace velmora::core::program {
@@ -45,6 +46,7 @@ void installProgram(app::App& app) {
     favourites::installAddNewGroup(app);
     explorer::installTableList(app);
     explorer::installDeleteRows(app);
+    views::installFindChannel(app);
 
     // Views, each checking the commands it names.
     views::installChannelList(app);

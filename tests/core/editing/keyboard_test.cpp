@@ -139,6 +139,8 @@ TEST_F(KeyboardTest, ShortcutsClickTheirButtonsOnlyWhileTheButtonTakesClicks) {
     std::map<std::string, int> clicks;
     for (const auto& shortcut : core::app::mainShortcuts()) {
         const std::string control(shortcut.control);
+        if (control.empty())
+            continue;  // a named command (the find keys), tested with its command
         ASSERT_TRUE(s.form().hasControl(control)) << shortcut.keyName;
         s.app().dispatcher().on(
             core::app::kMainFormName, control, EventKind::Click,
@@ -146,6 +148,8 @@ TEST_F(KeyboardTest, ShortcutsClickTheirButtonsOnlyWhileTheButtonTakesClicks) {
     }
     for (const auto& shortcut : core::app::mainShortcuts()) {
         const std::string control(shortcut.control);
+        if (control.empty())
+            continue;
         SCOPED_TRACE(std::string(shortcut.keyName));
         const std::string frame = s.control(control).container;
         s.form().setEnabled(control, true);

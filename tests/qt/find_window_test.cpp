@@ -1,0 +1,103 @@
+// The find window as a Qt dialog over the real main window on the offscreen platform: Ctrl+F
+// on the grid opens it, typed text and Enter, F3 and Shift+F3 in its text box move the grid's
+// current row, a search without result says so in the window, and Escape closes it.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <vector>
+
+#include "core/editing/editing_session.h"
+#include "core/views/channel_list.h"
+#include "core/views/find_channel.h"
+#include "qt/form_dialog.h"
+#include "qt/form_widgets.h"
+#include "qt/grid_table_model.h"
+#include "qt/grid_view.h"
+#include "qt/main_shortcuts.h"
+#include "qt/main_window.h"
+#include "qt/overlay_editing.h"
+#include "qt/ports_qt_app.h"
+
+namespace velmora::test {
+namespace {
+
+namespace col = core::views::channel_col;
+
+TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
+    qtTestApp();
+    EditingSession s;
+    s.storeSetting(core::app::SettingKey::Language, "eng");
+    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
+    core::views::installGridEditing(s.app());
+    core::views::installFindChannel(s.app());
+    qt::MainWindow window(s.app());
+    qt::installOverlayEditing(window, s.app());
+    qt::installMainShortcuts(window, s.app());
+    // The session's modal host hands the window to the real Qt one.
+    qt::QtModalHost host;
+    host.setDispatcher(s.app().dispatcher());
+    host.setParent(&window);
+    s.modal().expectModal([&](core::form::Form& f) { host.showModal(f); });
+    ASSERT_TRUE(s.app().start());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
+        QTest::qWait(10);
+    ASSERT_FALSE(s.app().state().FirstPaintPending);
+
+    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    s.grid().userSelectCell(s.rowOf("ORF1"), col::kNum, false);
+    std::vector<int> rows;
+    QString notFound;
+    answerModal([&] { QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier); },
+                [&](QWidget* dialog) {
+                    EXPECT_EQ(dialog->windowTitle(), "Sender suchen / Find channel");
+                    auto* edit = dialog->findChild<QLineEdit*>("Text1");
+                    auto* status = dialog->findChild<QLabel*>("Label2");
+                    ASSERT_NE(edit, nullptr);
+                    ASSERT_NE(status, nullptr);
+                    EXPECT_EQ(dialog->focusWidget(), edit);
+                    // Typed as a German keyboard types it (QTest spells ASCII only).
+                    QKeyEvent umlaut(QEvent::KeyPress, Qt::Key_Odiaeresis, Qt::NoModifier,
+                                     QString::fromUtf8("ö"));
+                    QApplication::sendEvent(edit, &umlaut);
+                    EXPECT_EQ(edit->text(), QString::fromUtf8("ö"));
+                    QTest::keyClick(edit, Qt::Key_Return);
+                    rows.push_back(s.grid().row());
+                    edit->clear();
+                    QTest::keyClicks(edit, "SPORT");
+                    QTest::keyClick(edit, Qt::Key_F3);
+                    rows.push_back(s.grid().row());
+                    QTest::keyClick(edit, Qt::Key_F3);
+                    rows.push_back(s.grid().row());
+                    QTest::keyClick(edit, Qt::Key_F3, Qt::ShiftModifier);
+                    rows.push_back(s.grid().row());
+                    EXPECT_TRUE(status->text().isEmpty());
+                    QTest::keyClicks(edit, "X");  // "SPORTX"
+                    QTest::keyClick(edit, Qt::Key_Return);
+                    notFound = status->text();
+                    EXPECT_TRUE(dialog->isVisible());
+                    QTest::keyClick(edit, Qt::Key_Escape);
+                });
+    int sport1 = -1;
+    int sport2 = -1;
+    for (int r = 1; r < s.grid().rows(); ++r) {
+        if (s.cell(r, col::kName) == "Sport1")
+            (sport1 < 0 ? sport1 : sport2) = r;
+    }
+    EXPECT_EQ(rows, (std::vector<int>{s.rowOf("Ö1"), sport1, sport2, sport1}));
+    EXPECT_EQ(notFound, "Nicht gefunden / Not found");
+    // The view shows the model's current cell.
+    EXPECT_EQ(grid->currentIndex(), grid->tableModel()->indexForCell(sport1, col::kName));
+    EXPECT_FALSE(s.app().state().FavDirty);
+    EXPECT_TRUE(window.close());
+}
+
+}  // namespace
+}  // namespace velmora::test
