@@ -85,8 +85,10 @@ bool runMainShortcut(App& app, int keyCode, int shift) {
 }
 
 void installMainShortcuts(App& app) {
-    app.dispatcher().on(kMainFormName, "", form::EventKind::KeyDown,
-                        [&app](const form::Event& e) { runMainShortcut(app, e.keyCode, e.shift); });
+    app.dispatcher()
+        .on(kMainFormName, "", form::EventKind::KeyDown,
+            [&app](const form::Event& e) { runMainShortcut(app, e.keyCode, e.shift); })
+        .keep();
 }
 
 }  // namespace velmora::core::app

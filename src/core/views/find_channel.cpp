@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app/app.h"
 #include "core/app/command_registry.h"
@@ -71,6 +72,7 @@ public:
         m_app.dispatcher().setFocus(kFindFormName, fc::kText);
         m_app.modalHost().showModal(f);
         m_app.dispatcher().setFocus(app::kMainFormName, kMainGrid);
+        m_connections.clear();
         m_form.reset();
     }
 
@@ -88,9 +90,10 @@ private:
         form::Dispatcher& d = m_app.dispatcher();
         auto on = [&](const char* control, EventKind kind,
                       std::function<void(const form::Event&)> f) {
-            d.on(kFindFormName, control, kind, [this, f = std::move(f)](const form::Event& e) {
-                m_app.runModalCommand([&] { f(e); });
-            });
+            m_connections.push_back(
+                d.on(kFindFormName, control, kind, [this, f = std::move(f)](const form::Event& e) {
+                    m_app.runModalCommand([&] { f(e); });
+                }));
         };
         on(fc::kNext, EventKind::Click,
            [this](const form::Event&) { findFromWindow(FindDirection::Next); });
@@ -143,7 +146,8 @@ private:
     }
 
     app::App& m_app;
-    std::unique_ptr<form::Form> m_form;  // while the window is open
+    std::unique_ptr<form::Form> m_form;                       // while the window is open
+    std::vector<form::Dispatcher::Connection> m_connections;  // its handlers, as long
     std::string m_lastText;
 };
 
