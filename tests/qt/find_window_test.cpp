@@ -41,7 +41,7 @@ TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
     qt::QtModalHost host;
     host.setDispatcher(s.app().dispatcher());
     host.setParent(&window);
-    s.modal().expectModal([&](core::form::Form& f) { host.showModal(f); });
+    s.modal().expectModal([&](core::form::Form& f) { host.showModal(f, {}); });
     ASSERT_TRUE(s.app().start());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
