@@ -33,7 +33,8 @@ class AnsweringPorts final : public ports::MessageBoxPort,
                              public ports::EventPort,
                              public ports::ProgramPort,
                              public ports::WindowPort,
-                             public ports::TextMetricsPort {
+                             public ports::TextMetricsPort,
+                             public ports::LanguagePort {
 public:
     ports::MessageAnswer showMessage(std::string_view text, ports::MessageButtons buttons,
                                      ports::MessageIcon) override {
@@ -60,6 +61,7 @@ public:
     ports::TextExtent measureText(std::string_view text, const ports::FontSpec&) const override {
         return {static_cast<int>(text.size()) * 100, 240};
     }
+    void applyLanguage(std::string_view) override {}
     void attach(app::App& a) { m_app = &a; }
 
 private:
@@ -106,7 +108,7 @@ int main(int argc, char** argv) {
     (void)settings.write(app::kSettingsApplication, app::kSettingsSection,
                          app::settingName(app::SettingKey::WinSTBPath), file);
     ports::Ports bundle{answering, answering, answering, answering, answering,
-                        answering, answering, answering, settings};
+                        answering, answering, answering, answering, settings};
     NoModalWindows modal;
     app::App program(bundle, modal, app::AppConfig{});
     answering.attach(program);
