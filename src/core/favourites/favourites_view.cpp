@@ -11,6 +11,7 @@
 #include "core/ports/cursor_port.h"
 #include "core/views/grid_edit.h"
 #include "core/views/recordset_grid.h"
+#include "core/views/table_cell_writer.h"
 #include "core/views/view_registry.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
@@ -54,22 +55,7 @@ int storeNumber(app::App& app, const views::EditedCell& cell) {
     const auto sql = assignmentStatement(app.grid(), cell.row);
     if (!sql)
         return engine::err::kNoCurrentRecord;
-    std::optional<Recordset> rs;
-    int number = guarded([&] { rs.emplace(db::openDynaset(app.db(), *sql)); });
-    if (number != 0)
-        return number;
-    if (rs->eof())
-        return engine::err::kNoCurrentRecord;
-    number = guarded([&] {
-        rs->edit();
-        rs->field(kFieldNum).setValue(cell.newText);
-    });
-    if (number == 0)
-        number = rs->tryUpdate();
-    if (number != 0)
-        (void)guarded([&] { rs->cancelUpdate(); });
-    rs->close();
-    return number;
+    return views::storeInFirstRecord(app.db(), *sql, kFieldNum, cell.newText);
 }
 
 }  // namespace
@@ -98,9 +84,7 @@ void ChangeFavoriteNr(app::App& app) {
         app.db().openRecordset(kFavouritesViewStatement, engine::dao::RecordsetType::Snapshot);
     views::showFieldsAsHeader(app, rs);
     if (views::showRecords(app, rs, app::UiKey::txtFavorites) > 0) {
-        grid::GridModel& g = app.grid();
-        for (int col = 0; col < g.cols() && col < static_cast<int>(kWidths.size()); ++col)
-            (void)g.setColWidth(col, kWidths[static_cast<std::size_t>(col)]);
+        views::setColumnWidths(app.grid(), kWidths);
     }
     rs.close();
     views::enterView(app, app::kViewFavorites);

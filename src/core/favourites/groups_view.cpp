@@ -58,9 +58,7 @@ void EditFavoriteGroups(app::App& app) {
         app.db().openRecordset(db::kSelectFavName, engine::dao::RecordsetType::Snapshot);
     views::showFieldsAsHeader(app, rs);
     if (views::showRecords(app, rs, app::UiKey::txtGroups) > 0) {
-        grid::GridModel& g = app.grid();
-        for (int col = 0; col < g.cols() && col < static_cast<int>(kWidths.size()); ++col)
-            (void)g.setColWidth(col, kWidths[static_cast<std::size_t>(col)]);
+        views::setColumnWidths(app.grid(), kWidths);
     }
     rs.close();
     views::enterView(app, app::kViewGroups);

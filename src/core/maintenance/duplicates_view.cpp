@@ -76,9 +76,7 @@ void ShowEditDuplicates(app::App& app) {
         engine::dao::recordset_option::kInconsistent, engine::dao::LockType::Optimistic);
     showHeader(app, rs);
     if (views::showRecords(app, rs, app::UiKey::txtDatarows) > 0) {
-        grid::GridModel& g = app.grid();
-        for (int col = 0; col < g.cols() && col < static_cast<int>(kWidths.size()); ++col)
-            (void)g.setColWidth(col, kWidths[static_cast<std::size_t>(col)]);
+        views::setColumnWidths(app.grid(), kWidths);
     }
     rs.close();
     views::enterView(app, app::kViewDuplicates);

@@ -50,6 +50,11 @@ int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix) {
     return count;
 }
 
+void setColumnWidths(grid::GridModel& grid, std::span<const int> widths) {
+    for (int col = 0; col < grid.cols() && col < static_cast<int>(widths.size()); ++col)
+        (void)grid.setColWidth(col, widths[static_cast<std::size_t>(col)]);
+}
+
 void showDataRowCount(app::App& app, app::UiKey suffix) {
     app.mainForm().setCaption("Label1", std::to_string(app.grid().rows() - 1) + app.text(suffix));
 }

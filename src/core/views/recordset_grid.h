@@ -5,6 +5,7 @@
 // yyyy-mm-dd hh:mm:ss), untrimmed, Null as an empty cell.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "core/app/ui_text.h"
@@ -17,6 +18,10 @@ namespace velmora::core::app {
 class App;
 }
 
+namespace velmora::core::grid {
+class GridModel;
+}
+
 namespace velmora::core::views {
 
 // Header from the set's fields, ColumnIsText flag i := field i is Text (flags past the last
@@ -26,6 +31,9 @@ void showFieldsAsHeader(app::App& app, engine::dao::Recordset& rs);
 // When the set has records: Label1 := the count and `suffix`, one grid row per record from
 // the first on, and the rows sorted ascending on column 1. Returns the number of records.
 int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix);
+
+// Column c := widths[c] twips, for the columns the grid has.
+void setColumnWidths(grid::GridModel& grid, std::span<const int> widths);
 
 // Label1 := the grid's data row count and `suffix`.
 void showDataRowCount(app::App& app, app::UiKey suffix);

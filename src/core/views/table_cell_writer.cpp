@@ -28,15 +28,22 @@ int storeCell(app::App& app, const EditedCell& cell) {
         return number;
     if (!sql)
         return engine::err::kNoCurrentRecord;
+    return storeInFirstRecord(db, *sql, cell.col - 1, cell.newText);
+}
+
+}  // namespace
+
+int storeInFirstRecord(engine::dao::Database& database, const std::string& sql, int field,
+                       const std::string& text) {
     std::optional<Recordset> rs;
-    number = guarded([&] { rs.emplace(db::openDynaset(db, *sql)); });
+    int number = guarded([&] { rs.emplace(db::openDynaset(database, sql)); });
     if (number != 0)
         return number;
     if (rs->eof())
         return engine::err::kNoCurrentRecord;
     number = guarded([&] {
         rs->edit();
-        rs->field(cell.col - 1).setValue(cell.newText);
+        rs->field(field).setValue(text);
     });
     if (number == 0)
         number = rs->tryUpdate();
@@ -45,8 +52,6 @@ int storeCell(app::App& app, const EditedCell& cell) {
     rs->close();
     return number;
 }
-
-}  // namespace
 
 bool writeTableCell(app::App& app, const EditedCell& cell) {
     int number = 0;

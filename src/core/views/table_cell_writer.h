@@ -9,11 +9,22 @@
 // old text back, so the cell shows what the file holds. FavDirty is cleared in every case.
 #pragma once
 
+#include <string>
+
 #include "core/views/cell_writer.h"
+
+namespace velmora::engine::dao {
+class Database;
+}
 
 namespace velmora::core::views {
 
 // Returns whether the value was stored.
 bool writeTableCell(app::App& app, const EditedCell& cell);
+
+// Gives field `field` of the first record `sql` finds the value `text` (the engine converts it)
+// and stores it; the Jet error number, 0 when it worked, 3021 when no record was found.
+int storeInFirstRecord(engine::dao::Database& database, const std::string& sql, int field,
+                       const std::string& text);
 
 }  // namespace velmora::core::views
