@@ -196,6 +196,32 @@ TEST_F(WrittenViews, TableViewFindsRowsByTypedValuesAndWritesEachKind) {
     EXPECT_EQ(s.control("Label1").caption, "");
 }
 
+TEST_F(WrittenViews, TableViewDeletesExactlyTheSelectedRows) {
+    showTable("Notes");
+    // Of the two identical rows (ID 9) exactly one goes, and the grid loses exactly one row.
+    s.grid().userSelectCell(1, 1, false);
+    s.ports().expectMessage("Are you sure to delete this Line?", MessageButtons::OkCancel,
+                            MessageIcon::None, MessageAnswer::Ok);
+    s.grid().raiseKeyUp(vk::kDelete, 0);
+    EXPECT_EQ(s.grid().rows(), 4);
+    EXPECT_EQ(s.control("Label1").caption, "3 Datarows");
+    auto rows = exportedRows(file, "Notes");
+    EXPECT_EQ(rows.size(), 4u);
+    EXPECT_TRUE(hasRow(rows, "9,\"Same\",\"01/31/24 00:00:00\",0,1"));
+
+    // Three selected rows through the popup: all three records go, nothing else.
+    s.grid().userSelectCell(1, 1, false);
+    s.grid().userSelectCell(3, 5, true);
+    s.ports().expectMessage("Are you sure to delete 3 Lines", MessageButtons::OkCancel,
+                            MessageIcon::None, MessageAnswer::Ok);
+    s.rightPress(100, 2 * 240 + 10);  // the row markers
+    ASSERT_TRUE(s.visible(views::kRowPopup));
+    s.pick(views::kRowPopup, 0);
+    EXPECT_EQ(s.grid().rows(), 1);
+    EXPECT_EQ(s.control("Label1").caption, "0 Datarows");
+    EXPECT_EQ(exportedRows(file, "Notes").size(), 1u);  // the header line alone
+}
+
 TEST_F(WrittenViews, GroupRenamesReachTheAssignmentsAndAFailedOneChangesNeither) {
     s.click("Command6");
     ASSERT_EQ(s.app().state().CurrentView, "FAVNAME");
