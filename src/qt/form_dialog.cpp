@@ -5,6 +5,7 @@
 
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
+#include "qt/modeless_window.h"
 #include "qt/overlay_editing.h"
 
 namespace velmora::qt {
@@ -100,6 +101,37 @@ void QtModalHost::showModal(core::form::Form& form, const core::app::ModalGrids&
         m_dispatcher->dispatch(unload);
         form.setVisible(false);
     }
+}
+
+void QtModalHost::showModeless(core::form::Form& form) {
+    QPointer<QWidget>& shown = m_modeless[form.name()];
+    if (shown.isNull()) {
+        shown = new ModelessWindow(form, *m_dispatcher);
+        if (m_registry)
+            m_registry(form.name(), shown.data());
+    }
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+}
+
+void QtModalHost::closeModeless(core::form::Form& form) {
+    const auto it = m_modeless.find(form.name());
+    if (it == m_modeless.end())
+        return;
+    if (auto* window = qobject_cast<ModelessWindow*>(it->second.data())) {
+        // The form goes right after this; the widgets stop following it now, the window
+        // itself once the event that closed it has returned.
+        window->detach();
+        window->hide();
+        window->deleteLater();
+    }
+    m_modeless.erase(it);
+}
+
+QWidget* QtModalHost::modelessWindow(const std::string& name) const {
+    const auto it = m_modeless.find(name);
+    return it == m_modeless.end() ? nullptr : it->second.data();
 }
 
 }  // namespace velmora::qt

@@ -211,6 +211,8 @@ void FormWidgets::apply(const Control& c) {
                 break;
             case ControlKind::Label:
                 static_cast<QLabel*>(w)->setText(caption);
+                static_cast<QLabel*>(w)->setFrameStyle(
+                    c.borderStyle == 1 ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
                 break;
             case ControlKind::ListBox: {
                 auto* list = static_cast<QListWidget*>(w);

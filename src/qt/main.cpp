@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
     velmora::qt::QtModalHost modal;
     velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
     modal.setDispatcher(core.dispatcher());
+    modal.setWindowRegistry(
+        [&ports](const std::string& name, QWidget* window) { ports.registerWindow(name, window); });
     velmora::core::program::installProgram(core);
 
     velmora::qt::MainWindow window(core);

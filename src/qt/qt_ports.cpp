@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
+#include <QDrag>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QMessageBox>
@@ -16,6 +17,7 @@
 #include <cmath>
 
 #include "engine/base/error_codes.h"
+#include "qt/drag_source.h"
 
 namespace velmora::qt {
 
@@ -226,6 +228,20 @@ engine::Status QtPorts::setOwnerWindow(std::string_view window, std::string_view
         owned->show();  // setParent hides the widget
     }
     return engine::Status::ok();
+}
+
+void QtPorts::startDrag(std::string_view window, std::string_view control) {
+    QWidget* source = this->window(std::string(window));
+    if (source == nullptr)
+        return;  // a window that is gone has nothing left to drag
+    // Run once the press that started it has been handled, so the drop's own events are
+    // commands of their own, as the user's next actions are.
+    const DragSource what{std::string(window), std::string(control)};
+    QTimer::singleShot(0, source, [source, what] {
+        auto* drag = new QDrag(source);  // owned by the source; Qt deletes it after the drag
+        drag->setMimeData(dragSourceData(what).release());
+        drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    });
 }
 
 ports::TextExtent QtPorts::measureText(std::string_view text, const ports::FontSpec& font) const {

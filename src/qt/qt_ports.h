@@ -66,6 +66,7 @@ public:
     void runPendingEvents() override;
     void endProgram(int exitCode) override;
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
+    void startDrag(std::string_view window, std::string_view control) override;
     core::ports::TextExtent measureText(std::string_view text,
                                         const core::ports::FontSpec& font) const override;
     void applyLanguage(std::string_view code) override { (void)m_ownTexts.apply(code); }

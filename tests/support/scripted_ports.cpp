@@ -174,6 +174,10 @@ engine::Status ScriptedPorts::setOwnerWindow(std::string_view window, std::strin
     return engine::Status::ok();
 }
 
+void ScriptedPorts::startDrag(std::string_view window, std::string_view control) {
+    m_drags.push_back(std::string(window) + "." + std::string(control));
+}
+
 ports::TextExtent ScriptedPorts::measureText(std::string_view text,
                                              const ports::FontSpec& font) const {
     m_measuredTexts.emplace_back(text);

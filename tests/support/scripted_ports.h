@@ -88,6 +88,9 @@ public:
     void declareWindow(std::string name);
     std::optional<std::string> ownerOf(std::string_view window) const;
 
+    // --- Dragging: every drag started, as "window.control", in order.
+    const std::vector<std::string>& dragsStarted() const { return m_drags; }
+
     // --- Text metrics. Unless replaced, every character (code point) is pointSize × 10
     // twips wide and every line pointSize × 24 twips high, both rounded, so tests can
     // compute the expected size.
@@ -112,6 +115,7 @@ public:
     void runPendingEvents() override;
     void endProgram(int exitCode) override;
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
+    void startDrag(std::string_view window, std::string_view control) override;
     ports::TextExtent measureText(std::string_view text,
                                   const ports::FontSpec& font) const override;
     void applyLanguage(std::string_view code) override { m_appliedLanguages.emplace_back(code); }
@@ -131,6 +135,7 @@ private:
     std::function<void()> m_pendingEventsHandler;
     std::optional<int> m_exitCode;
     std::map<std::string, std::string, std::less<>> m_windows;  // window -> owner ("" none)
+    std::vector<std::string> m_drags;
     TextMeasure m_measure;
     mutable std::vector<std::string> m_measuredTexts;
     std::vector<std::string> m_appliedLanguages;

@@ -20,6 +20,8 @@ inline constexpr char kEditFavoriteGroups[] = "EditFavoriteGroups";
 // Favourites.
 inline constexpr char kSaveFavChannels[] = "SaveFavChannels";  // "Save Fav. Channels"
 inline constexpr char kDeleteSelection[] = "DeleteSelection";  // "Delete Selection"
+// The drag and drop window's drop of the grid's current row on its selected group.
+inline constexpr char kDropOnSelectedGroup[] = "DropOnSelectedGroup";
 
 // Row commands of the grid's popup and its keys.
 inline constexpr char kDeleteSelectedRows[] = "DeleteSelectedRows";

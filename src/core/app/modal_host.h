@@ -27,6 +27,14 @@ public:
     virtual ~ModalHost() = default;
     virtual void showModal(form::Form& form, const ModalGrids& grids) = 0;
     void showModal(form::Form& form) { showModal(form, {}); }
+
+    // A modeless window (the drag and drop window): showModeless() returns at once with the
+    // window shown beside the main window, known to the window port under the form's name;
+    // called again for a window already shown, it only brings it to the front. The host sends
+    // the form's Unload event when the user closes it by its close box. closeModeless() takes
+    // the window away; the core calls it before the form goes.
+    virtual void showModeless(form::Form& form) = 0;
+    virtual void closeModeless(form::Form& form) = 0;
 };
 
 }  // namespace velmora::core::app

@@ -45,7 +45,8 @@ struct Control {
     TwipRect rect;
     std::string captionKey;  // text-table key the caption comes from; empty for a fixed caption
     std::string caption;     // the caption shown now
-    std::optional<Rgb> backColor;
+    std::optional<Rgb> backColor;  // none: the system's window colour
+    int borderStyle = 0;           // label: 0 no border, 1 a single line
     FontSpec font;
     bool visible = true;
     bool enabled = true;

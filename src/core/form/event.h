@@ -21,6 +21,9 @@ enum class EventKind {
     Paint,      // window: it is being painted
     Unload,     // window: asked to close (Form1's handler answers through App::setCloseAccepted)
     Load,       // window: created
+    DragEnter,  // a dragged object entered the control; the event names its source
+    DragLeave,  // it left the control again
+    DragDrop,   // it was dropped on the control
 };
 
 // Mouse buttons and shift states as the handlers test them.
@@ -41,6 +44,9 @@ struct Event {
     int keyCode = 0;  // key events: the virtual-key code (13 Enter, 27 Escape, 46 Delete ...)
     int width = 0;    // Resize: the new outer size in twips
     int height = 0;
+    // Drag events: the window and control the drag started from.
+    std::string sourceForm;
+    std::string sourceControl;
 };
 
 }  // namespace velmora::core::form

@@ -9,6 +9,7 @@
 #include "core/explorer/table_view.h"
 #include "core/favourites/add_new_group.h"
 #include "core/favourites/delete_selection.h"
+#include "core/favourites/drop_fav_window.h"
 #include "core/favourites/favourites_view.h"
 #include "core/favourites/groups_view.h"
 #include "core/favourites/put_select_in_group.h"
@@ -47,6 +48,7 @@ void installProgram(app::App& app) {
     explorer::installTableList(app);
     explorer::installDeleteRows(app);
     views::installFindChannel(app);
+    favourites::installDragDrop(app);
 
     // Views, each checking the commands it names.
     views::installChannelList(app);

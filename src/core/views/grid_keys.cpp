@@ -32,6 +32,9 @@ void gridKeyUp(app::App& app, int keyCode, int shift) {
         copyCells(app);
     } else if (keyCode == grid::vk::kDelete && shift == 0) {
         deleteForView(app);
+    } else if (keyCode == grid::vk::kF8 && shift == 0 && app.state().DragDropOpen) {
+        // The keyboard's drag: the current row goes to the group chosen in the drop window.
+        app.commands().runIfInstalled(app::command::kDropOnSelectedGroup);
     }
 }
 

@@ -40,6 +40,22 @@ void ScriptedModalHost::showModal(core::form::Form& form, const core::app::Modal
     }
 }
 
+void ScriptedModalHost::showModeless(core::form::Form& form) {
+    m_shown.push_back(form.name() + ": " + form.caption());
+    m_modeless[form.name()] = &form;
+    if (m_ports != nullptr)
+        m_ports->declareWindow(form.name());
+}
+
+void ScriptedModalHost::closeModeless(core::form::Form& form) {
+    m_modeless.erase(form.name());
+}
+
+core::form::Form* ScriptedModalHost::modeless(const std::string& name) const {
+    const auto it = m_modeless.find(name);
+    return it == m_modeless.end() ? nullptr : it->second;
+}
+
 core::grid::GridModel& ScriptedModalHost::grid(const std::string& control) const {
     const auto it = m_grids.find(control);
     if (it == m_grids.end() || it->second == nullptr)
@@ -125,6 +141,8 @@ core::app::App& AppSession::app() {
             return std::unique_ptr<engine::store::TableStorage>(
                 std::make_unique<SharedStorage>(it->second));
         };
+        m_modal.setPorts(m_ports);
+        m_ports.declareWindow(core::app::kMainFormName);
         m_app = std::make_unique<core::app::App>(m_ports.ports(), m_modal, std::move(config));
         m_ports.setPendingEventsHandler([this] { m_app->dispatcher().runPending(); });
         core::program::installProgram(*m_app);

@@ -52,7 +52,17 @@ public:
     // Name and caption of every window shown, in order.
     const std::vector<std::string>& shown() const { return m_shown; }
 
+    // Modeless windows are shown at once and stay until the core closes them; each becomes
+    // known to `ports` under its name, so it can be given an owner.
+    void setPorts(ScriptedPorts& ports) { m_ports = &ports; }
+    void showModeless(core::form::Form& form) override;
+    void closeModeless(core::form::Form& form) override;
+    // The modeless window open under `name`, or nullptr.
+    core::form::Form* modeless(const std::string& name) const;
+
 private:
+    ScriptedPorts* m_ports = nullptr;
+    std::map<std::string, core::form::Form*> m_modeless;
     std::vector<Script> m_scripts;
     std::vector<std::string> m_shown;
     core::app::ModalGrids m_grids;

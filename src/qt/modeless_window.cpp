@@ -1,0 +1,141 @@
+#include "qt/modeless_window.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "qt/drag_source.h"
+#include "qt/form_widgets.h"
+#include "qt/grid_view.h"
+
+namespace velmora::qt {
+
+namespace {
+
+using core::form::ControlKind;
+using core::form::EventKind;
+
+// Twips the frame and caption bar take of a window's outer size.
+constexpr int kFrameWidth = 120;
+constexpr int kFrameHeight = 390;
+
+}  // namespace
+
+ModelessWindow::ModelessWindow(core::form::Form& form, core::form::Dispatcher& dispatcher)
+    : QWidget(nullptr, Qt::Window),
+      m_form(&form),
+      m_dispatcher(dispatcher),
+      m_scroll(new QScrollArea(this)),
+      m_surface(new QWidget) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidget(m_surface);  // owns the surface
+    m_widgets = std::make_unique<FormWidgets>(form, dispatcher, m_surface);
+    for (const core::form::Control& c : form.controls()) {
+        if (c.kind != ControlKind::Label)
+            continue;
+        QWidget* label = m_widgets->widget(c.name);
+        label->setAcceptDrops(true);
+        label->setProperty("controlName", QString::fromStdString(c.name));
+        label->installEventFilter(this);
+    }
+    m_widgets->setWindowChangedHandler([this] { applyWindow(); });
+    applyWindow();
+}
+
+ModelessWindow::~ModelessWindow() = default;
+
+void ModelessWindow::detach() {
+    m_widgets.reset();
+    m_form = nullptr;
+}
+
+void ModelessWindow::applyWindow() {
+    if (m_form == nullptr)
+        return;
+    setWindowTitle(QString::fromStdString(m_form->caption()));
+    const core::form::TwipRect g = m_form->geometry();
+    const int width = m_widgets->twipsToPixelsX(g.width - kFrameWidth);
+    const int height = m_widgets->twipsToPixelsY(g.height - kFrameHeight);
+    m_surface->setFixedSize(width, height);
+    // A window higher than the screen shows the rest of its labels by scrolling.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int available =
+        screen != nullptr ? screen->availableGeometry().height() * 9 / 10 : height;
+    const bool scrolls = height > available;
+    const int scrollBar = scrolls ? m_scroll->verticalScrollBar()->sizeHint().width() : 0;
+    setFixedSize(width + scrollBar, std::min(height, available));
+}
+
+void ModelessWindow::dispatch(const std::string& control, EventKind kind, const QMimeData* data) {
+    if (m_form == nullptr)
+        return;
+    core::form::Event e;
+    e.form = m_form->name();
+    e.control = control;
+    e.kind = kind;
+    if (const auto source = dragSourceOf(data)) {
+        e.sourceForm = source->form;
+        e.sourceControl = source->control;
+    }
+    m_dispatcher.dispatch(e);
+}
+
+bool ModelessWindow::eventFilter(QObject* watched, QEvent* event) {
+    const std::string control = watched->property("controlName").toString().toStdString();
+    switch (event->type()) {
+        case QEvent::DragEnter: {
+            auto* drag = static_cast<QDragEnterEvent*>(event);
+            dispatch(control, EventKind::DragEnter, drag->mimeData());
+            if (dragSourceOf(drag->mimeData()))
+                drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::DragLeave:
+            dispatch(control, EventKind::DragLeave);
+            return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            dispatch(control, EventKind::DragDrop, drop->mimeData());
+            drop->acceptProposedAction();
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+            dispatch(control, EventKind::Click);
+            return true;
+        default:
+            return QWidget::eventFilter(watched, event);
+    }
+}
+
+void ModelessWindow::keyPressEvent(QKeyEvent* event) {
+    core::form::Event e;
+    if (m_form == nullptr)
+        return;
+    e.form = m_form->name();
+    e.kind = EventKind::KeyDown;
+    e.keyCode = GridView::virtualKeyCode(event->key(), event->modifiers());
+    m_dispatcher.dispatch(e);
+}
+
+void ModelessWindow::closeEvent(QCloseEvent* event) {
+    if (m_form == nullptr) {
+        event->accept();
+        return;
+    }
+    // The core decides: its Unload handler closes the window through the host.
+    event->ignore();
+    dispatch("", EventKind::Unload);
+}
+
+}  // namespace velmora::qt
