@@ -58,6 +58,7 @@ public:
     velmora::engine::Status setOwnerWindow(std::string_view, std::string_view) override {
         return velmora::engine::Status::ok();
     }
+    void startDrag(std::string_view, std::string_view) override {}  // no pointer, no drags
     ports::TextExtent measureText(std::string_view text, const ports::FontSpec&) const override {
         return {static_cast<int>(text.size()) * 100, 240};
     }
@@ -74,6 +75,10 @@ public:
     void showModal(velmora::core::form::Form& form, const app::ModalGrids&) override {
         std::cerr << "modal window " << form.name() << " closed at once\n";
     }
+    void showModeless(velmora::core::form::Form& form) override {
+        std::cerr << "modeless window " << form.name() << " shown\n";
+    }
+    void closeModeless(velmora::core::form::Form&) override {}
 };
 
 void click(app::App& a, const char* control) {
