@@ -37,13 +37,13 @@ TEST(SpecialChars, DaggersGoBlanksAtTheEndsGoEverythingElseStays) {
 }
 
 ChannelFile cleanUpFile() {
-    ChannelFile spec;
-    spec.channels = {
+    ChannelFile layout;
+    layout.channels = {
         {7, "\u2020ARD\u2021 ", "S19E", 100, 1, 11953}, {3, "(empty)", "S19E", 101, 1, 11953},
         {3, "  ZDF+", "S19E", 102, 1, 11953},           {9, "(empty) ", "S19E", 103, 1, 11953},
         {1, "(empty)", "S13E", 104, 1, 11000},          {12, "Kika", "S13E", 105, 1, 11000}};
-    spec.favourites = {{"News", 4, "S19E", 100, 1}, {"News", 9, "S19E", 101, 1}};
-    return spec;
+    layout.favourites = {{"News", 4, "S19E", 100, 1}, {"News", 9, "S19E", 101, 1}};
+    return layout;
 }
 
 TEST(DeleteEmptyChannels, DeletesTheMarkedRowsAndNumbersTheRestInStoredOrder) {
@@ -83,9 +83,9 @@ TEST(DeleteEmptyChannels, AnEmptyTableIsNoFaultAndAFailingNumberLeavesTheFileAsI
     {
         // Every channel marked: the table ends empty, nothing to number, no message.
         AppSession s;
-        ChannelFile spec;
-        spec.channels = {{1, "(empty)", "S19E", 100, 1, 11953}, {2, "(empty)", "S19E", 101, 1, 1}};
-        const std::string file = writeFile(s.folder() / "WinSTB.mdb", spec);
+        ChannelFile layout;
+        layout.channels = {{1, "(empty)", "S19E", 100, 1, 11953}, {2, "(empty)", "S19E", 101, 1, 1}};
+        const std::string file = writeFile(s.folder() / "WinSTB.mdb", layout);
         startOn(s, file);
         s.ports().expectMessage(kEmptyInfo, MessageButtons::OkCancel, MessageIcon::None,
                                 MessageAnswer::Ok);
@@ -98,15 +98,15 @@ TEST(DeleteEmptyChannels, AnEmptyTableIsNoFaultAndAFailingNumberLeavesTheFileAsI
         // CHANNELNUM as a byte column: the 256th number does not fit. The command is
         // abandoned as a whole; the marked row and all the old numbers are still there.
         AppSession s;
-        ChannelFile spec;
-        spec.shapeChannels = [](engine::store::TableSchema& schema) {
+        ChannelFile layout;
+        layout.shapeChannels = [](engine::store::TableSchema& schema) {
             schema.columns[0].type = engine::store::ColumnType::Byte;
             schema.columns[0].length = 1;
         };
-        spec.channels.push_back({200, "(empty)", "S19E", 1, 1, 11953});
+        layout.channels.push_back({200, "(empty)", "S19E", 1, 1, 11953});
         for (int i = 0; i < 300; ++i)
-            spec.channels.push_back({i % 200, "C" + std::to_string(i), "S19E", 10 + i, 1, 1});
-        const std::string file = writeFile(s.folder() / "WinSTB.mdb", spec);
+            layout.channels.push_back({i % 200, "C" + std::to_string(i), "S19E", 10 + i, 1, 1});
+        const std::string file = writeFile(s.folder() / "WinSTB.mdb", layout);
         startOn(s, file);
         s.ports().expectMessage(kEmptyInfo, MessageButtons::OkCancel, MessageIcon::None,
                                 MessageAnswer::Ok);
@@ -175,8 +175,8 @@ TEST(ChannelNumberLimit, MoreThan32767ChannelsAreRefusedBeforeAnythingChanges) {
 TEST(DeleteSpecialChars, CleansEveryNameLeavesNullAndTheFavouritesAlone) {
     VELMORA_REQUIRE_READERS();
     AppSession s;
-    ChannelFile spec = cleanUpFile();
-    spec.more = [](engine::store::Database& db) {
+    ChannelFile layout = cleanUpFile();
+    layout.more = [](engine::store::Database& db) {
         auto channels = db.table("CHANNELS");
         ASSERT_TRUE(channels.isOk());
         using namespace testing::winstb;
@@ -185,7 +185,7 @@ TEST(DeleteSpecialChars, CleansEveryNameLeavesNullAndTheFavouritesAlone) {
         (*channels)->append({num(21), text("\u2020\u2021"), text("S13E"), text("P"), num(301),
                              num(1), num(11000), num(0), num(0), num(0)});
     };
-    const std::string file = writeFile(s.folder() / "WinSTB.mdb", spec);
+    const std::string file = writeFile(s.folder() / "WinSTB.mdb", layout);
     const auto favouritesBefore = storedRows(file, "FAVOURITE");
     const auto numbersBefore = storedColumn(file, 0);
     startOn(s, file);
