@@ -5,13 +5,21 @@
 //
 //     velmora-headless FILE save              edit every name, then "Save Fav. Channels"
 //     velmora-headless FILE delete-selection  select the first half, "Delete Selection"
+//     velmora-headless FILE renumber          "ReNumber" over the whole channel list
+//     velmora-headless FILE delete-empty      "Delete empty channels"
+//     velmora-headless FILE paste [N]         SETTINGS shown, N new records (450 unless
+//                                             given) on the clipboard, "Paste" of the popup
+//     velmora-headless FILE compact           "Compact Database" into FILE's "1.mdb" copy
 //
 // The SIGKILL harness (kill_harness_test.cpp) kills it at random moments of the command.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
@@ -19,6 +27,7 @@
 #include "core/app/settings.h"
 #include "core/program/install_program.h"
 #include "core/views/channel_list.h"
+#include "core/views/grid_edit.h"
 #include "support/memory_settings_backend.h"
 
 namespace {
@@ -89,6 +98,40 @@ void click(app::App& a, const char* control) {
     a.dispatcher().dispatch(e);
 }
 
+// The user picks popup entry `position` of the grid's popup.
+void popup(app::App& a, int position) {
+    a.mainForm().setListIndex(velmora::core::views::kRowPopup, position);
+    velmora::core::form::Event e;
+    e.form = app::kMainFormName;
+    e.control = velmora::core::views::kRowPopup;
+    e.kind = velmora::core::form::EventKind::Click;
+    a.dispatcher().dispatch(e);
+}
+
+// The user selects `table` in the explorer's list and presses "ShowTable"; false when the
+// table is not listed or not shown.
+bool showTable(app::App& a, const std::string& table) {
+    const std::vector<std::string>& tables = a.mainForm().control("List1").items;
+    const auto it = std::find(tables.begin(), tables.end(), table);
+    if (it == tables.end())
+        return false;
+    a.mainForm().setListIndex("List1", static_cast<int>(it - tables.begin()));
+    click(a, "Command2");
+    return a.state().CurrentView == table;
+}
+
+// `count` new SETTINGS records as the table view copies them: key, value, date, flag, factor,
+// note, tab-separated, CR LF after each.
+std::string settingsLines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        text += "PASTED" + n + "\tvalue " + n + "\t2025-03-04 05:06:07\tTrue\t" + n + ".5\tnote " +
+                n + "\r\n";
+    }
+    return text;
+}
+
 void paint(app::App& a) {
     velmora::core::form::Event e;
     e.form = app::kMainFormName;
@@ -99,12 +142,14 @@ void paint(app::App& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: velmora-headless FILE save|delete-selection\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: velmora-headless FILE "
+                     "save|delete-selection|renumber|delete-empty|paste [N]|compact\n";
         return 2;
     }
     const std::string file = argv[1];
     const std::string command = argv[2];
+    const int pasteCount = argc == 4 ? std::atoi(argv[3]) : 450;
 
     AnsweringPorts answering;
     velmora::test::MemorySettingsBackend settings;
@@ -126,6 +171,12 @@ int main(int argc, char** argv) {
 
     auto& grid = program.grid();
     namespace col = velmora::core::views::channel_col;
+    constexpr int kPopupPaste = 3;
+    if (command == "paste") {  // the table shown and the text copied before the command
+        if (!showTable(program, "SETTINGS"))
+            return 5;
+        answering.setText(settingsLines(pasteCount));
+    }
     std::cout << "ready" << std::endl;
     if (command == "save") {
         for (int r = grid.fixedRows(); r < grid.rows(); ++r)
@@ -136,6 +187,14 @@ int main(int argc, char** argv) {
         (void)grid.setRow(grid.fixedRows());
         (void)grid.setRowSel(grid.fixedRows() + (grid.rows() - grid.fixedRows()) / 2);
         click(program, "Command9");
+    } else if (command == "renumber") {
+        click(program, "Command8");
+    } else if (command == "delete-empty") {
+        click(program, "Command4");
+    } else if (command == "paste") {
+        popup(program, kPopupPaste);
+    } else if (command == "compact") {
+        click(program, "Command13");
     } else {
         std::cerr << "unknown command " << command << '\n';
         return 2;
