@@ -237,10 +237,14 @@ void QtPorts::startDrag(std::string_view window, std::string_view control) {
     // Run once the press that started it has been handled, so the drop's own events are
     // commands of their own, as the user's next actions are.
     const DragSource what{std::string(window), std::string(control)};
-    QTimer::singleShot(0, source, [source, what] {
-        auto* drag = new QDrag(source);  // owned by the source; Qt deletes it after the drag
+    QTimer::singleShot(0, source, [source, what, loop = m_dragLoop] {
+        auto* drag = new QDrag(source);  // a child of the source until the drag has ended
         drag->setMimeData(dragSourceData(what).release());
-        drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+        if (loop)
+            loop(*drag);
+        else
+            drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+        drag->deleteLater();
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -22,6 +23,7 @@
 #include "core/ports/window_port.h"
 #include "qt/qt_own_texts.h"
 
+class QDrag;
 class QFileDialog;
 class QMessageBox;
 
@@ -67,6 +69,10 @@ public:
     void endProgram(int exitCode) override;
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
     void startDrag(std::string_view window, std::string_view control) override;
+    // Carries a started drag to its end: the platform's own drag loop unless another is set.
+    // A platform without one (offscreen) stands in with the events a user's drag would send.
+    using DragLoop = std::function<void(QDrag&)>;
+    void setDragLoop(DragLoop loop) { m_dragLoop = std::move(loop); }
     core::ports::TextExtent measureText(std::string_view text,
                                         const core::ports::FontSpec& font) const override;
     void applyLanguage(std::string_view code) override { (void)m_ownTexts.apply(code); }
@@ -85,6 +91,7 @@ private:
     bool m_waitCursor = false;
     bool m_programEnded = false;
     QtOwnTexts m_ownTexts;
+    DragLoop m_dragLoop;
 };
 
 // Message texts carry CR LF between lines; Qt labels want a bare line feed.

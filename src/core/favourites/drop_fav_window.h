@@ -10,7 +10,7 @@
 // shows it ("News [12]"), so a name with "[" in it survives a drop whole.
 //
 // Without a mouse: a click on a label, or Up and Down in the window, selects a group; Enter
-// in the window, or F8 in the main grid, drops the grid's current row on it.
+// in the window, or F9 in the main grid, drops the grid's current row on it.
 #pragma once
 
 #include <memory>
@@ -76,7 +76,7 @@ private:
 
 // Installs the Click of "Drag + Drop" (Command14), the window's events,
 // command::kCloseDragDrop (closing it with the main window), command::kStartGridDrag (the
-// grid's left press) and command::kDropOnSelectedGroup (F8 in the grid, with the window open).
+// grid's left press) and command::kDropOnSelectedGroup (F9 in the grid, with the window open).
 void installDragDrop(app::App& app);
 
 }  // namespace velmora::core::favourites

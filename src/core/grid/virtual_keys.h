@@ -38,6 +38,6 @@ inline constexpr int kSubtract = 109;
 inline constexpr int kDecimal = 110;
 inline constexpr int kDivide = 111;
 inline constexpr int kF1 = 112;  // F1 .. F24 are 112 .. 135
-inline constexpr int kF8 = 119;
+inline constexpr int kF9 = 120;
 
 }  // namespace velmora::core::grid::vk

@@ -32,8 +32,9 @@ void gridKeyUp(app::App& app, int keyCode, int shift) {
         copyCells(app);
     } else if (keyCode == grid::vk::kDelete && shift == 0) {
         deleteForView(app);
-    } else if (keyCode == grid::vk::kF8 && shift == 0 && app.state().DragDropOpen) {
+    } else if (keyCode == grid::vk::kF9 && shift == 0 && app.state().DragDropOpen) {
         // The keyboard's drag: the current row goes to the group chosen in the drop window.
+        // Not F8: that key shows the duplicates while the grid has the focus.
         app.commands().runIfInstalled(app::command::kDropOnSelectedGroup);
     }
 }

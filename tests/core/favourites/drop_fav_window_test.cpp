@@ -333,11 +333,11 @@ TEST_F(DropFavTest, KeyboardPutsTheCurrentRowIntoTheSelectedGroup) {
         e.keyCode = code;
         s.app().dispatcher().dispatch(e);
     };
-    // A click selects a group; F8 in the grid drops the current row there.
+    // A click selects a group; F9 in the grid drops the current row there.
     dragEvent(labelOf("Kids"), EventKind::Click, false);
     const int orf2 = rowOf("ORF2", "News");
     ASSERT_TRUE(s.app().grid().setCurrentCell(orf2, 1).isOk());
-    key(core::app::kMainFormName, "MSFlexGrid1", EventKind::KeyUp, core::grid::vk::kF8);
+    key(core::app::kMainFormName, "MSFlexGrid1", EventKind::KeyUp, core::grid::vk::kF9);
     EXPECT_EQ(s.cell(orf2, col::kFavorite), "Kids");
     EXPECT_EQ(caption(labelOf("Kids")), "Kids [1]");
     // Up in the window moves to "ZZZZ"; Enter takes the row out of its group.

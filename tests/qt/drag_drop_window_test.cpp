@@ -1,0 +1,218 @@
+// The drag and drop window in the real front end, over a demo database written to a real file:
+// "Drag + Drop" opens it beside the main window, a left press on a channel drags the row as
+// a Qt drag onto a group's label, F9 drops the current row on the group chosen in the
+// window, and Ctrl+S stores both in the file, which mdbtools reads back.
+//
+// The offscreen platform has no drag loop of its own, so the test stands in for it: once
+// the program has started its QDrag, the test sends the drag's own data to the label as the
+// enter and drop events a user's drag would bring.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "core/app/app.h"
+#include "core/app/main_form.h"
+#include "core/favourites/drop_fav_form.h"
+#include "core/program/install_program.h"
+#include "core/views/channel_list.h"
+#include "ports_qt_app.h"
+#include "qt/form_dialog.h"
+#include "qt/form_widgets.h"
+#include "qt/grid_table_model.h"
+#include "qt/grid_view.h"
+#include "qt/main_shortcuts.h"
+#include "qt/main_window.h"
+#include "qt/modeless_window.h"
+#include "qt/qt_ports.h"
+#include "support/scripted_ports.h"
+#include "support/shell_command.h"
+
+namespace velmora::test {
+namespace {
+
+namespace fs = std::filesystem;
+namespace col = core::views::channel_col;
+using core::app::SettingKey;
+
+// The group a label stands for: its caption without the " [count]" the window adds.
+std::string groupOfCaption(const QString& caption) {
+    const qsizetype open = caption.lastIndexOf(QStringLiteral(" ["));
+    return (open < 0 ? caption : caption.left(open)).toStdString();
+}
+
+// How many exported FAVOURITE rows ("FAVNAME",NUM,"SOURCEID",SID,NID) put the channel with
+// this SID and NID into the group, whose stored spelling may carry trailing blanks.
+int assignments(const std::string& csv, const std::string& group, const std::string& sid,
+                const std::string& nid) {
+    int n = 0;
+    std::size_t start = 0;
+    while (start < csv.size()) {
+        std::size_t end = csv.find('\n', start);
+        if (end == std::string::npos)
+            end = csv.size();
+        const std::string line = csv.substr(start, end - start);
+        start = end + 1;
+        const std::size_t close = line.find("\",");
+        if (line.empty() || line[0] != '"' || close == std::string::npos)
+            continue;
+        std::string name = line.substr(1, close - 1);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        const std::string tail = "," + sid + "," + nid;
+        if (name == group && line.size() >= tail.size() &&
+            line.compare(line.size() - tail.size(), tail.size(), tail) == 0)
+            ++n;
+    }
+    return n;
+}
+
+TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
+    qtTestApp();
+    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    if (!fs::exists(tool))
+        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+    if (runShell("command -v mdb-export").status != 0)
+        GTEST_SKIP() << "mdbtools are not installed";
+    std::random_device rd;
+    const fs::path dir =
+        fs::temp_directory_path() / ("velmora-dragdrop-qt-" + std::to_string(rd()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "WinSTB.mdb";
+    const ShellOutcome made =
+        runShell(shellQuoted(tool) + " demo " + shellQuoted(file) + " --channels 60 --seed 5");
+    ASSERT_EQ(made.status, 0) << made.out;
+    std::string group, sid, nid, keyedSid, keyedNid;
+
+    // The scripted ports answer messages and hold the settings; windows and drags are Qt's.
+    ScriptedPorts scripted;
+    qt::QtPorts qtPorts;
+    const core::ports::Ports base = scripted.ports();
+    core::ports::Ports ports{base.messages, base.fileDialog, base.clipboard, base.cursor,
+                             base.events,   base.program,    qtPorts,        base.textMetrics,
+                             base.language, base.settings};
+    for (auto [key, value] : {std::pair{SettingKey::Language, std::string("eng")},
+                              std::pair{SettingKey::WinSTBPath, file.string()}})
+        ASSERT_TRUE(scripted.settings()
+                        .write(core::app::kSettingsApplication, core::app::kSettingsSection,
+                               core::app::settingName(key), value)
+                        .isOk());
+    qt::QtModalHost modal;
+    modal.setWindowRegistry([&qtPorts](const std::string& name, QWidget* window) {
+        qtPorts.registerWindow(name, window);
+    });
+    core::app::AppConfig config;
+    config.environment = core::app::PathEnvironment{dir.string(), ""};
+    core::app::App app(ports, modal, std::move(config));
+    modal.setDispatcher(app.dispatcher());
+    core::program::installProgram(app);
+    {
+        qt::MainWindow window(app);
+        qt::installMainShortcuts(window, app);
+        qtPorts.registerWindow(core::app::kMainFormName, &window);
+        ASSERT_TRUE(app.start());
+        modal.setParent(&window);
+        window.show();
+        for (int i = 0; i < 300 && app.state().FirstPaintPending; ++i)
+            QTest::qWait(10);
+        ASSERT_FALSE(app.state().FirstPaintPending);
+        auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+        ASSERT_NE(grid, nullptr);
+
+        qobject_cast<QPushButton*>(window.widgets().widget("Command14"))->click();
+        auto* dropWindow = qobject_cast<qt::ModelessWindow*>(
+            modal.modelessWindow(core::favourites::kDropFavFormName));
+        ASSERT_NE(dropWindow, nullptr) << "Drag + Drop opens the window";
+        EXPECT_TRUE(dropWindow->isVisible());
+        EXPECT_EQ(dropWindow->parentWidget(), &window) << "owned by the main window";
+        auto* groupLabel = qobject_cast<QLabel*>(dropWindow->widgets()->widget("Label2"));
+        ASSERT_NE(groupLabel, nullptr);
+        group = groupOfCaption(groupLabel->text());
+        ASSERT_FALSE(group.empty());
+
+        // A channel that is in no group yet, so replacing its group is a visible change.
+        core::grid::GridModel& g = app.grid();
+        int row = -1;
+        for (int r = 1; r < g.rows() && row < 0; ++r)
+            if (g.textMatrix(r, col::kFavorite) == "ZZZZ")
+                row = r;
+        ASSERT_GT(row, 0) << "the demo has channels without a group";
+        sid = g.textMatrix(row, col::kSid);
+        nid = g.textMatrix(row, col::kNid);
+
+        bool entered = false;
+        bool highlighted = false;
+        qtPorts.setDragLoop([&](QDrag& drag) {
+            const QPoint centre = groupLabel->rect().center();
+            QDragEnterEvent enter(centre, Qt::CopyAction | Qt::MoveAction, drag.mimeData(),
+                                  Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(groupLabel, &enter);
+            entered = enter.isAccepted();
+            highlighted = groupLabel->frameShape() == QFrame::Box;
+            QDropEvent drop(QPointF(centre), Qt::CopyAction | Qt::MoveAction, drag.mimeData(),
+                            Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(groupLabel, &drop);
+        });
+        const QModelIndex cell = grid->tableModel()->indexForCell(row, col::kName);
+        grid->scrollTo(cell);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          grid->visualRect(cell).center());
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                            grid->visualRect(cell).center());
+        for (int i = 0; i < 100 && g.textMatrix(row, col::kFavorite) == "ZZZZ"; ++i)
+            QTest::qWait(10);
+        EXPECT_TRUE(entered) << "the label takes a drag from the grid";
+        EXPECT_TRUE(highlighted) << "the label is framed while the drag is over it";
+        EXPECT_EQ(g.textMatrix(row, col::kFavorite), group);
+        EXPECT_TRUE(app.state().FavDirty);
+
+        // The keyboard's drop: the group chosen by a click in the window, F9 in the grid on
+        // another channel without a group.
+        int keyed = -1;
+        for (int r = 1; r < g.rows() && keyed < 0; ++r)
+            if (g.textMatrix(r, col::kFavorite) == "ZZZZ")
+                keyed = r;
+        ASSERT_GT(keyed, 0);
+        keyedSid = g.textMatrix(keyed, col::kSid);
+        keyedNid = g.textMatrix(keyed, col::kNid);
+        QTest::mouseClick(groupLabel, Qt::LeftButton);
+        ASSERT_TRUE(g.setCurrentCell(keyed, col::kName).isOk());
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_F9);
+        EXPECT_EQ(g.textMatrix(keyed, col::kFavorite), group);
+        EXPECT_EQ(app.state().CurrentView, core::app::kViewChannelList);
+
+        // Ctrl+S stores the dropped assignment.
+        // The owned drop window counts as active for its owner, so wait for the platform's
+        // own focus to reach the main window.
+        window.activateWindow();
+        for (int i = 0; i < 100 && QGuiApplication::focusWindow() != window.windowHandle(); ++i)
+            QTest::qWait(10);
+        ASSERT_EQ(QGuiApplication::focusWindow(), window.windowHandle());
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_FALSE(app.state().FavDirty);
+        EXPECT_TRUE(window.close());
+    }
+    const ShellOutcome checked = runShell(shellQuoted(tool) + " check " + shellQuoted(file));
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    const ShellOutcome favourites = runShell("mdb-export " + shellQuoted(file) + " FAVOURITE");
+    ASSERT_EQ(favourites.status, 0);
+    EXPECT_EQ(assignments(favourites.out, group, sid, nid), 1) << favourites.out;
+    EXPECT_EQ(assignments(favourites.out, group, keyedSid, keyedNid), 1) << favourites.out;
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace velmora::test
