@@ -14,6 +14,12 @@
 namespace velmora::engine::store {
 namespace {
 
+// What a character adds to a key. Simple and Significant characters put their bytes in the
+// key; Inline ones (accented letters) add their base letter's bytes and an accent code that
+// goes after the text; Unprintable ones (Jet 4) go to a trailer with their position; Ignored
+// ones add nothing. Significant is General 97's own class: the letters that have accented
+// forms (A C E I N O S U Y) and the ligatures made of them (Æ, Œ, ß), each letter of which
+// holds an accent position in the nibble list that follows the text.
 enum class CodeClass : uint8_t { Ignored, Simple, Significant, Inline, Unprintable };
 
 struct Code {
@@ -50,9 +56,10 @@ constexpr std::string_view kLegacyExtended = R"(
 0152=S6451 0153=S6451 0178=I76+13 0192=I53+7B
 )";
 
-// Jet 3 General 97, indexed by Windows-1252 byte.
+// Jet 3 General 97, indexed by Windows-1252 byte. NUL is a control character like the others
+// (0x10): Access writes it into the key of a text that holds one.
 constexpr std::string_view kGeneral97Table = R"(
-00=X 01=S10 02=S10 03=S10 04=S10 05=S10 06=S10 07=S10 08=S10 09=S11 0A=S10 0B=S10 0C=S10 0D=S10 0E=S10 0F=S10
+00=S10 01=S10 02=S10 03=S10 04=S10 05=S10 06=S10 07=S10 08=S10 09=S11 0A=S10 0B=S10 0C=S10 0D=S10 0E=S10 0F=S10
 10=S10 11=S10 12=S10 13=S10 14=S10 15=S10 16=S10 17=S10 18=S10 19=S10 1A=S10 1B=S10 1C=S10 1D=S10 1E=S10 1F=S10
 20=S11 21=S12 22=S13 23=S14 24=S15 25=S16 26=S17 27=S18 28=S19 29=S1A 2A=S1B 2B=S1C 2C=S1D 2D=S1E 2E=S1F 2F=S20
 30=S56 31=S57 32=S58 33=S59 34=S5A 35=S5B 36=S5C 37=S5D 38=S5E 39=S5F 3A=S21 3B=S22 3C=S23 3D=S24 3E=S25 3F=S26
@@ -60,13 +67,13 @@ constexpr std::string_view kGeneral97Table = R"(
 50=S73 51=S74 52=S75 53=G76 54=S77 55=G78 56=S7A 57=S7B 58=S7C 59=G7D 5A=S7E 5B=S28 5C=S29 5D=S2A 5E=S2B 5F=S2C
 60=S2D 61=G60 62=S61 63=G62 64=S64 65=G66 66=S67 67=S68 68=S69 69=G6A 6A=S6B 6B=S6C 6C=S6D 6D=S6F 6E=G70 6F=G72
 70=S73 71=S74 72=S75 73=G76 74=S77 75=G78 76=S7A 77=S7B 78=S7C 79=G7D 7A=S7E 7B=S2E 7C=S2F 7D=S30 7E=S31 7F=S10
-80=S10 81=S10 82=S18 83=S32 84=S13 85=S33 86=S34 87=S35 88=S36 89=S37 8A=I76+0A 8B=S18 8C=S7266 8D=S10 8E=S10 8F=S10
-90=S10 91=S18 92=S18 93=S13 94=S13 95=S38 96=S1E 97=S1E 98=S39 99=S3A 9A=I76+0A 9B=S18 9C=S7266 9D=S10 9E=S10 9F=I7D+06
+80=S10 81=S10 82=S18 83=S32 84=S13 85=S33 86=S34 87=S35 88=S36 89=S37 8A=I76+0A 8B=S18 8C=G7266 8D=S10 8E=S10 8F=S10
+90=S10 91=S18 92=S18 93=S13 94=S13 95=S38 96=S1E 97=S1E 98=S39 99=S3A 9A=I76+0A 9B=S18 9C=G7266 9D=S10 9E=S10 9F=I7D+06
 A0=S11 A1=S3B A2=S3C A3=S3D A4=S3E A5=S3F A6=S40 A7=S41 A8=S42 A9=S43 AA=S44 AB=S13 AC=S45 AD=S1E AE=S46 AF=S47
 B0=S48 B1=S49 B2=S58 B3=S59 B4=S4A B5=S4B B6=S4C B7=S4D B8=S4E B9=S57 BA=S4F BB=S13 BC=S50 BD=S51 BE=S52 BF=S53
-C0=I60+03 C1=I60+04 C2=I60+05 C3=I60+07 C4=I60+06 C5=I60+08 C6=S6066 C7=I62+09 C8=I66+03 C9=I66+04 CA=I66+05 CB=I66+06 CC=I6A+03 CD=I6A+04 CE=I6A+05 CF=I6A+06
-D0=S65 D1=I70+07 D2=I72+03 D3=I72+04 D4=I72+05 D5=I72+07 D6=I72+06 D7=S54 D8=S81 D9=I78+03 DA=I78+04 DB=I78+05 DC=I78+06 DD=I7D+04 DE=S7F DF=S7676
-E0=I60+03 E1=I60+04 E2=I60+05 E3=I60+07 E4=I60+06 E5=I60+08 E6=S6066 E7=I62+09 E8=I66+03 E9=I66+04 EA=I66+05 EB=I66+06 EC=I6A+03 ED=I6A+04 EE=I6A+05 EF=I6A+06
+C0=I60+03 C1=I60+04 C2=I60+05 C3=I60+07 C4=I60+06 C5=I60+08 C6=G6066 C7=I62+09 C8=I66+03 C9=I66+04 CA=I66+05 CB=I66+06 CC=I6A+03 CD=I6A+04 CE=I6A+05 CF=I6A+06
+D0=S65 D1=I70+07 D2=I72+03 D3=I72+04 D4=I72+05 D5=I72+07 D6=I72+06 D7=S54 D8=S81 D9=I78+03 DA=I78+04 DB=I78+05 DC=I78+06 DD=I7D+04 DE=S7F DF=G7676
+E0=I60+03 E1=I60+04 E2=I60+05 E3=I60+07 E4=I60+06 E5=I60+08 E6=G6066 E7=I62+09 E8=I66+03 E9=I66+04 EA=I66+05 EB=I66+06 EC=I6A+03 ED=I6A+04 EE=I6A+05 EF=I6A+06
 F0=S65 F1=I70+07 F2=I72+03 F3=I72+04 F4=I72+05 F5=I72+07 F6=I72+06 F7=S55 F8=S81 F9=I78+03 FA=I78+04 FB=I78+05 FC=I78+06 FD=I7D+04 FE=S7F FF=I7D+06
 )";
 
@@ -328,6 +335,10 @@ Result<KeyBytes> generalLegacyTextKey(std::string_view utf8, bool ascending) {
     return generalLegacyTextKey(std::u16string_view(text), ascending);
 }
 
+// The accent codes follow the text as nibbles: a 0 opens them, then each accented letter adds
+// a 2 for every accent position passed since the previous accented letter and its own code; a
+// 0 closes them, padded to a whole byte. A text without accents ends in a single 0x00 instead.
+// A ligature holds a position for each letter it stands for: "ß" two, as "ss" would.
 KeyBytes general97TextKey(std::string_view input, bool ascending) {
     std::string_view text = prepareText(input);
     const Tables& t = tables();
@@ -342,7 +353,7 @@ KeyBytes general97TextKey(std::string_view input, bool ascending) {
             continue;
         key.insert(key.end(), code.bytes.begin(), code.bytes.begin() + code.length);
         if (code.cls == CodeClass::Significant) {
-            ++significantSinceInline;
+            significantSinceInline += code.length;
         } else if (code.cls == CodeClass::Inline) {
             anyInline = true;
             nibbles.insert(nibbles.end(), significantSinceInline, 0x2);

@@ -10,6 +10,8 @@
 namespace velmora::engine::store {
 namespace {
 
+using namespace std::string_view_literals;
+
 std::string hex(const KeyBytes& bytes) {
     std::string out;
     for (uint8_t b : bytes) {
@@ -45,14 +47,33 @@ TEST(GeneralLegacyKey, LettersDigitsBlanksIgnoreCase) {
     EXPECT_EQ(j4("9"), "48 01 00");
 }
 
+struct KeyCase {
+    std::string_view text;
+    const char* key;  // ascending key bytes
+};
+
+// General legacy: the accent codes follow the text one byte per character that has key bytes,
+// 02 for none, trailing 02s dropped. A ligature is one character there: "ß" holds one
+// position where "ss" holds two.
 TEST(GeneralLegacyKey, AccentsAreSecondaryAndSharpSEqualsSs) {
-    EXPECT_EQ(j4("Müller"), "60 6F 5E 5E 51 69 01 02 13 00");
-    EXPECT_EQ(j4("MÜLLER"), j4("Müller"));
-    EXPECT_EQ(j4("Mueller"), "60 6F 51 5E 5E 51 69 01 00");
-    EXPECT_EQ(j4("Straße"), "6B 6D 69 4A 6B 6B 51 01 00");
-    EXPECT_EQ(j4("Strasse"), j4("Straße"));
-    EXPECT_EQ(j4("élan"), "51 5E 4A 62 01 0E 00");
-    EXPECT_EQ(j4("Zoë"), "78 64 51 01 02 02 13 00");
+    const KeyCase cases[] = {
+        {"Müller", "60 6F 5E 5E 51 69 01 02 13 00"},
+        {"MÜLLER", "60 6F 5E 5E 51 69 01 02 13 00"},
+        {"Mueller", "60 6F 51 5E 5E 51 69 01 00"},
+        {"Straße", "6B 6D 69 4A 6B 6B 51 01 00"},
+        {"STRASSE", "6B 6D 69 4A 6B 6B 51 01 00"},
+        {"élan", "51 5E 4A 62 01 0E 00"},
+        {"Zoë", "78 64 51 01 02 02 13 00"},
+        {"ßé", "6B 6B 51 01 02 0E 00"},
+        {"SSÉ", "6B 6B 51 01 02 02 0E 00"},
+        {"æÉ", "4A 51 51 01 02 0E 00"},
+        {"AEé", "4A 51 51 01 02 02 0E 00"},
+        {"Œuvre à", "64 51 6F 71 69 51 07 4A 01 02 02 02 02 02 02 0F 00"},
+        {"œUVRE À", "64 51 6F 71 69 51 07 4A 01 02 02 02 02 02 02 0F 00"},
+        {"ÆØßÅ", "4A 51 64 6B 6B 4A 01 02 21 02 1A 00"},
+    };
+    for (const KeyCase& c : cases)
+        EXPECT_EQ(j4(c.text), c.key) << c.text;
     // "Ärger" sorts right after "Arger" and before "Argus".
     Result<KeyBytes> arger = generalLegacyTextKey(std::string_view("Arger"), true);
     Result<KeyBytes> aerger = generalLegacyTextKey(std::string_view("Ärger"), true);
@@ -90,20 +111,42 @@ TEST(GeneralLegacyKey, RefusesCharactersOutsideTheTables) {
     EXPECT_FALSE(generalLegacyTextKey(std::string_view("\xC3"), true).isOk());  // cut UTF-8
 }
 
-TEST(General97Key, WorkedExamples) {
-    EXPECT_EQ(j3("abc"), "60 61 62 00");
-    EXPECT_EQ(j3("ABC"), j3("abc"));
-    EXPECT_EQ(j3("a b"), "60 11 61 00");
-    EXPECT_EQ(j3(""), "00");
-    EXPECT_EQ(j3("Müller"), "6F 78 6D 6D 66 75 06 00");
-    EXPECT_EQ(j3("Zoë"), "7E 72 66 02 60");
-    EXPECT_EQ(j3("Straße"), "76 77 75 60 76 76 66 00");
-    EXPECT_EQ(j3("Strasse"), j3("Straße"));
-    EXPECT_EQ(j3("Ärger"), "60 75 68 66 75 06 00");
-    EXPECT_EQ(j3("élan"), "66 6D 60 70 04 00");
-    EXPECT_EQ(j3("don't"), "64 72 70 18 77 00");
-    EXPECT_EQ(j3("co-op"), "62 72 1E 72 73 00");
+// General 97: one byte per letter, case ignored; the accent codes follow as nibbles, a 2 for
+// each accent position (a letter with accented forms: A C E I N O S U Y) passed without an
+// accent. A ligature holds a position per letter it stands for.
+TEST(General97Key, KeysOfTheFormatRule) {
+    const KeyCase cases[] = {
+        {"abc", "60 61 62 00"},
+        {"ABC", "60 61 62 00"},
+        {"a b", "60 11 61 00"},
+        {"", "00"},
+        {"Müller", "6F 78 6D 6D 66 75 06 00"},
+        {"Zoë", "7E 72 66 02 60"},
+        {"Straße", "76 77 75 60 76 76 66 00"},
+        {"Strasse", "76 77 75 60 76 76 66 00"},
+        {"Ärger", "60 75 68 66 75 06 00"},
+        {"élan", "66 6D 60 70 04 00"},
+        {"don't", "64 72 70 18 77 00"},
+        {"co-op", "62 72 1E 72 73 00"},
+        // Expansions before an accent: ß and SS hold two positions, Æ (AE) and Œ (OE) too.
+        {"ßé", "76 76 66 02 24 00"},
+        {"SSÉ", "76 76 66 02 24 00"},
+        {"æÉ", "60 66 66 02 24 00"},
+        {"AEé", "60 66 66 02 24 00"},
+        {"Œuvre à", "72 66 78 7A 75 66 11 60 02 22 23 00"},
+        {"œUVRE À", "72 66 78 7A 75 66 11 60 02 22 23 00"},
+        {"ÆØßÅ", "60 66 81 76 76 60 02 22 28 00"},
+        // As Access wrote them: a name with ß before an accented letter, and a NUL, which is a
+        // control character like the others.
+        {"Plutzer Lebensmittelgroßmärkte AG",
+         "73 6D 78 77 7E 66 75 11 6D 66 61 66 70 76 6F 6A 77 77 66 6D 68 75 72 76 76 6F 60 75 "
+         "6C 77 66 11 60 68 02 22 22 22 22 22 60"},
+        {"Lock\0"sv, "6D 72 62 6C 10 00"},
+    };
+    for (const KeyCase& c : cases)
+        EXPECT_EQ(j3(c.text), c.key) << c.text;
     EXPECT_EQ(j3("abc", false), "9F 9E 9D FF");
+    EXPECT_EQ(j3("ßé", false), "89 89 99 FD DB FF");
 }
 
 TEST(General97Key, Windows1252Mapping) {
