@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include <cmath>
 
@@ -42,6 +43,20 @@ void fitCaption(QWidget* w, const QString& caption, double designPointSize, int 
         font.setPointSizeF(font.pointSizeF() - 0.25);
     }
     w->setFont(font);
+}
+
+// What a check box or an option button needs beside its caption: the box or circle and the
+// gap to the text as the style draws them, and a pixel either side of the text for the focus
+// frame.
+int indicatorRoom(const QWidget* w, ControlKind kind) {
+    const QStyle* style = w->style();
+    constexpr int kFocusFrame = 2;
+    if (kind == ControlKind::OptionButton) {
+        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w) + kFocusFrame;
+    }
+    return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w) + kFocusFrame;
 }
 
 }  // namespace
@@ -202,11 +217,12 @@ void FormWidgets::apply(const Control& c) {
                 break;
             case ControlKind::CheckBox:
                 static_cast<QCheckBox*>(w)->setText(caption);
-                fitCaption(w, caption, c.font.pointSize, 22);
+                fitCaption(w, caption, c.font.pointSize, indicatorRoom(w, c.kind));
                 static_cast<QCheckBox*>(w)->setChecked(c.value != 0);
                 break;
             case ControlKind::OptionButton:
                 static_cast<QRadioButton*>(w)->setText(caption);
+                fitCaption(w, caption, c.font.pointSize, indicatorRoom(w, c.kind));
                 static_cast<QRadioButton*>(w)->setChecked(c.value != 0);
                 break;
             case ControlKind::Label:

@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "qt/drag_source.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
@@ -25,6 +27,30 @@ using core::form::EventKind;
 // Twips the frame and caption bar take of a window's outer size.
 constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 390;
+// The room a window leaves between its last control and its edge, in twips.
+constexpr int kEdgeRoom = 120;
+
+// The client size a form's controls need: the design's, or more where a control sized from
+// the desktop's font (the drag and drop window's labels, higher than the design's font made
+// them) reaches beyond it.
+core::form::TwipRect neededClient(const core::form::Form& form) {
+    const core::form::TwipRect g = form.geometry();
+    const int designWidth = g.width - kFrameWidth;
+    const int designHeight = g.height - kFrameHeight;
+    int width = designWidth;
+    int height = designHeight;
+    for (const core::form::Control& c : form.controls()) {
+        if (!c.visible || !c.container.empty())
+            continue;
+        const int right = c.rect.left + c.rect.width;
+        const int bottom = c.rect.top + c.rect.height;
+        if (right > designWidth)
+            width = std::max(width, right + kEdgeRoom);
+        if (bottom > designHeight)
+            height = std::max(height, bottom + kEdgeRoom);
+    }
+    return {0, 0, width, height};
+}
 
 }  // namespace
 
@@ -64,9 +90,9 @@ void ModelessWindow::applyWindow() {
     if (m_form == nullptr)
         return;
     setWindowTitle(QString::fromStdString(m_form->caption()));
-    const core::form::TwipRect g = m_form->geometry();
-    const int width = m_widgets->twipsToPixelsX(g.width - kFrameWidth);
-    const int height = m_widgets->twipsToPixelsY(g.height - kFrameHeight);
+    const core::form::TwipRect client = neededClient(*m_form);
+    const int width = m_widgets->twipsToPixelsX(client.width);
+    const int height = m_widgets->twipsToPixelsY(client.height);
     m_surface->setFixedSize(width, height);
     // A window higher than the screen shows the rest of its labels by scrolling.
     const QScreen* screen = QGuiApplication::primaryScreen();

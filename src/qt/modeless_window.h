@@ -1,8 +1,8 @@
 // A modeless window of the core (the drag and drop window): a top-level widget built from
-// the form, scrolling when the form is higher than the screen allows. Its labels take drops:
-// each drag over or onto one reaches the core as the label's DragEnter, DragLeave or
-// DragDrop event naming the drag's source. Closing it by its close box sends the form's
-// Unload event; the core then closes it through the host.
+// the form, at least as large as its visible controls need, scrolling when that is higher
+// than the screen allows. Its labels take drops: each drag over or onto one reaches the core
+// as the label's DragEnter, DragLeave or DragDrop event naming the drag's source. Closing it
+// by its close box sends the form's Unload event; the core then closes it through the host.
 #pragma once
 
 #include <QWidget>
