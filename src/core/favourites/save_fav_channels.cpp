@@ -65,6 +65,11 @@ bool storeAssignment(app::App& app, const ChannelRow& row) {
 }
 
 // Writes the channel's number and name to its CHANNELS row; false when that failed.
+//
+// The grid shows names without their surrounding blanks, so a name the user did not change
+// is the stored one trimmed; it keeps its stored spelling (and a Null stays Null). Written
+// as shown, "(empty) " (an ordinary channel) would become "(empty)", which Delete empty
+// channels removes.
 bool storeChannel(app::App& app, const ChannelRow& row) {
     std::optional<Recordset> rs;
     if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row.channelForSaveSql())); }) != 0) {
@@ -73,7 +78,9 @@ bool storeChannel(app::App& app, const ChannelRow& row) {
     const bool ok = guarded([&] {
                         rs->edit();
                         rs->field("CHANNELNUM").setValue(row.num);
-                        rs->field("NAME").setValue(row.name);
+                        engine::dao::Field name = rs->field("NAME");
+                        if (db::trimBlanks(name.text()) != row.name)
+                            name.setValue(row.name);
                         rs->update();
                     }) == 0;
     if (!ok && rs->editMode() != engine::dao::EditMode::None) {
