@@ -42,7 +42,8 @@ bool storeAssignment(app::App& app, const ChannelRow& row) {
                 rs->field("NUM").setValue(row.fnum);
                 rs->update();
             });
-            if (number != 0 && rs->editMode() != engine::dao::EditMode::None) {
+            ok = number == 0;
+            if (!ok && rs->editMode() != engine::dao::EditMode::None) {
                 rs->cancelUpdate();
             }
         }

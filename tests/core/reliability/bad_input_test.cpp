@@ -59,6 +59,8 @@ TEST(BadInput, ChannelListCellsSaved) {
         {"letters as number", col::kNum, "abc", std::nullopt, {writeError}},
         {"a number with letters", col::kNum, "12abc", std::nullopt, {writeError}},
         {"SQL as number", col::kNum, "1 OR 1=1", std::nullopt, {writeError}},
+        // Not editable, but a cell the grid was given: the group number of an assignment.
+        {"letters as group number", col::kFNum, "abc", std::nullopt, {writeError}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -66,10 +68,19 @@ TEST(BadInput, ChannelListCellsSaved) {
         const std::string file = writeDemoFile(s.folder() / "channels.mdb");
         const FileRows before = fileRows(file);
         ASSERT_TRUE(s.startOn(file));
-        const int row = 1;
-        s.dblClick(row, c.column);
-        s.type(c.typed);
-        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        // The first row that has a group: every cell of it reaches the file.
+        int row = 1;
+        while (row < s.grid().rows() && s.cell(row, col::kFavorite) == "ZZZZ")
+            ++row;
+        ASSERT_LT(row, s.grid().rows());
+        if (c.column == col::kFNum) {
+            ASSERT_TRUE(s.grid().setTextMatrix(row, c.column, c.typed).isOk());
+            s.app().state().FavDirty = true;
+        } else {
+            s.dblClick(row, c.column);
+            s.type(c.typed);
+            s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        }
         for (const std::string& m : c.messages)
             s.ports().expectMessage({m, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
         s.click("Command7");
