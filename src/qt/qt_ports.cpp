@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
-#include <QDrag>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QMessageBox>
@@ -234,18 +233,9 @@ void QtPorts::startDrag(std::string_view window, std::string_view control) {
     QWidget* source = this->window(std::string(window));
     if (source == nullptr)
         return;  // a window that is gone has nothing left to drag
-    // Run once the press that started it has been handled, so the drop's own events are
-    // commands of their own, as the user's next actions are.
-    const DragSource what{std::string(window), std::string(control)};
-    QTimer::singleShot(0, source, [source, what, loop = m_dragLoop] {
-        auto* drag = new QDrag(source);  // a child of the source until the drag has ended
-        drag->setMimeData(dragSourceData(what).release());
-        if (loop)
-            loop(*drag);
-        else
-            drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-        drag->deleteLater();
-    });
+    // The drag runs once the press that started it has been handled and the mouse moved
+    // on, so the drop's own events are commands of their own, as the user's next actions are.
+    dragOnMove(source, DragSource{std::string(window), std::string(control)}, m_dragLoop);
 }
 
 ports::TextExtent QtPorts::measureText(std::string_view text, const ports::FontSpec& font) const {

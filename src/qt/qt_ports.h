@@ -8,7 +8,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
 #include <map>
 #include <string>
 
@@ -21,9 +20,9 @@
 #include "core/ports/program_port.h"
 #include "core/ports/text_metrics_port.h"
 #include "core/ports/window_port.h"
+#include "qt/drag_source.h"
 #include "qt/qt_own_texts.h"
 
-class QDrag;
 class QFileDialog;
 class QMessageBox;
 
@@ -71,7 +70,6 @@ public:
     void startDrag(std::string_view window, std::string_view control) override;
     // Carries a started drag to its end: the platform's own drag loop unless another is set.
     // A platform without one (offscreen) stands in with the events a user's drag would send.
-    using DragLoop = std::function<void(QDrag&)>;
     void setDragLoop(DragLoop loop) { m_dragLoop = std::move(loop); }
     core::ports::TextExtent measureText(std::string_view text,
                                         const core::ports::FontSpec& font) const override;

@@ -1,7 +1,7 @@
 // The drag and drop window in the real front end, over a demo database written to a real file:
-// "Drag + Drop" opens it beside the main window, a left press on a channel drags the row as
-// a Qt drag onto a group's label, F9 drops the current row on the group chosen in the
-// window, and Ctrl+S stores both in the file, which mdbtools reads back.
+// "Drag + Drop" opens it beside the main window, a press and move on a channel drags the row
+// as a Qt drag onto a group's label (a plain click drags nothing), F9 drops the current row on the
+// group chosen in the window, and Ctrl+S stores both in the file, which mdbtools reads back.
 //
 // The offscreen platform has no drag loop of its own, so the test stands in for it: once
 // the program has started its QDrag, the test sends the drag's own data to the label as the
@@ -166,10 +166,16 @@ TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
         });
         const QModelIndex cell = grid->tableModel()->indexForCell(row, col::kName);
         grid->scrollTo(cell);
-        QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          grid->visualRect(cell).center());
-        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                            grid->visualRect(cell).center());
+        // A plain click on a row selects it and drags nothing.
+        const QPoint pressed = grid->visualRect(cell).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, pressed);
+        QTest::qWait(20);
+        EXPECT_FALSE(entered);
+        // Press and move: the drag starts.
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier, pressed);
+        QTest::mouseMove(grid->viewport(),
+                         pressed + QPoint(0, 3 * QApplication::startDragDistance()));
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::NoModifier, pressed);
         for (int i = 0; i < 100 && g.textMatrix(row, col::kFavorite) == "ZZZZ"; ++i)
             QTest::qWait(10);
         EXPECT_TRUE(entered) << "the label takes a drag from the grid";
