@@ -16,19 +16,8 @@ namespace {
 namespace tc = engine::dao::type_code;
 using engine::dao::FieldDef;
 
-bool plainWord(std::string_view name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
-        return false;
-    for (char c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_')
-            return false;
-    }
-    return true;
-}
-
+// Every name bracketed: a plain word may still be a keyword (a field called Select or Order).
 std::optional<std::string> sqlName(std::string_view name) {
-    if (plainWord(name))
-        return std::string(name);
     return db::quoteName(name);
 }
 

@@ -10,7 +10,8 @@
 //   - Yes/No: True or False;
 //   - dates: #yyyy-mm-dd hh:mm:ss#, the form the views show;
 //   - binary, OLE and GUID cells cannot be compared as text and are left out.
-// Names that are not plain words are bracketed. The field set is in grid column order, so
+// Every name is bracketed, so a name with a blank or one spelled like a keyword (a field
+// called Select) is taken as a name. The field set is in grid column order, so
 // field position col - 1 is the value of grid column col.
 #pragma once
 

@@ -4,6 +4,7 @@
 // velmora-db check, and reads back what was typed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "core/grid/virtual_keys.h"
 #include "core/reliability/file_rows.h"
 #include "core/views/channel_list.h"
+#include "demo/demo_schema.h"
 
 namespace velmora::test {
 namespace {
@@ -101,6 +103,104 @@ TEST(BadInput, ChannelListCellsSaved) {
         EXPECT_NE(changes.came.at("CHANNELS")[0].find("," + exported(*c.stored) + ","),
                   std::string::npos)
             << describe(changes);
+    }
+}
+
+// The demo file with a table whose name has a blank and whose fields are named with a keyword
+// or a blank, as a user's own table may be.
+std::string writeOddNamesFile(const std::filesystem::path& path) {
+    using engine::store::ColumnType;
+    using engine::store::Value;
+    return writeDemoFile(path, [](demo::DemoDatabase& content) {
+        demo::DemoTable odd;
+        odd.schema = demo::SchemaBuilder("Order Details")
+                         .column("Select", ColumnType::Text, 50)
+                         .column("Field Name", ColumnType::Text, 50)
+                         .column("Count", ColumnType::Long)
+                         .build();
+        for (const char* key : {"a", "b", "c"})
+            odd.rows.push_back(
+                {Value(std::string(key)), Value(std::string("x ") + key), Value(int64_t{key[0]})});
+        content.tables.push_back(std::move(odd));
+    });
+}
+
+// Typed into a cell of a table view and stored at once: text fields take any text up to their
+// size, number fields numbers only (an empty cell is not a number either: 3421; too big for the
+// field: 3349), and a table or field named with a blank or a keyword works like any other.
+TEST(BadInput, TableViewCellsStoredAtOnce) {
+    VELMORA_REQUIRE_READERS();
+    struct Case {
+        const char* what;
+        const char* table;
+        const char* field;
+        std::string typed;
+        std::optional<std::string> stored;  // the field as mdb-export prints it; none: refused
+        std::string message;                // empty: none
+    };
+    const char* odd = "Order Details";
+    const std::vector<Case> cases = {
+        {"apostrophes", odd, "Field Name", "It's 'x'", exported("It's 'x'"), ""},
+        {"double quotes", odd, "Field Name", "Say \"Hi\"", exported("Say \"Hi\""), ""},
+        {"brackets", odd, "Field Name", "[x] (y)", exported("[x] (y)"), ""},
+        {"wildcards and hash", odd, "Field Name", "*%#?_", exported("*%#?_"), ""},
+        {"a tab", odd, "Field Name", "a\tb", exported("a\tb"), ""},
+        {"a line break", odd, "Field Name", "a\r\nb", exported("a\r\nb"), ""},
+        {"blanks at both ends", odd, "Field Name", "  x  ", exported("  x  "), ""},
+        {"300 characters", odd, "Field Name", kLong, std::nullopt, "Error 3163"},
+        {"Greek", odd, "Field Name", "Ελληνικά", exported("Ελληνικά"), ""},
+        {"Cyrillic", odd, "Field Name", "Кириллица", exported("Кириллица"), ""},
+        {"the key field named Select", odd, "Select", "a'b", exported("a'b"), ""},
+        {"empty number", odd, "Count", "", std::nullopt, "Error 3421"},
+        {"letters as number", odd, "Count", "abc", std::nullopt, "Error 3421"},
+        {"number with letters", odd, "Count", "12abc", std::nullopt, "Error 3421"},
+        {"SQL as number", odd, "Count", "1 OR 1=1", std::nullopt, "Error 3421"},
+        {"empty SID", "CHANNELS", "SID", "", std::nullopt, "Error 3421"},
+        {"letters as SID", "CHANNELS", "SID", "abc", std::nullopt, "Error 3421"},
+        {"letters in NID", "CHANNELS", "NID", "12abc", std::nullopt, "Error 3421"},
+        {"empty FREQUENCY", "CHANNELS", "FREQUENCY", "", std::nullopt, "Error 3421"},
+        {"a number too big for CHANNELNUM", "CHANNELS", "CHANNELNUM", "70000", std::nullopt,
+         "Error 3349"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EditingSession s;
+        const std::string file = writeOddNamesFile(s.folder() / "channels.mdb");
+        const FileRows before = fileRows(file);
+        ASSERT_TRUE(s.startOn(file));
+        const std::vector<std::string>& tables = s.control("List1").items;
+        const auto listed = std::find(tables.begin(), tables.end(), c.table);
+        ASSERT_NE(listed, tables.end());
+        s.form().setListIndex("List1", static_cast<int>(listed - tables.begin()));
+        s.click("Command2");
+        ASSERT_EQ(s.app().state().CurrentView, c.table);
+        int column = 1;
+        while (column < s.grid().cols() && s.cell(0, column) != c.field)
+            ++column;
+        ASSERT_LT(column, s.grid().cols());
+        const std::string old = s.cell(1, column);
+        if (!c.message.empty())
+            s.ports().expectMessage(
+                {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
+        s.dblClick(1, column);
+        s.type(c.typed);
+        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.ports().verify();
+        EXPECT_EQ(s.cell(1, column), c.stored ? c.typed : old);
+        s.app().db().close();
+
+        expectFileChecks(file);
+        const RowChanges changes = rowChanges(before, fileRows(file));
+        if (!c.stored) {
+            EXPECT_TRUE(changes.empty()) << describe(changes);
+            continue;
+        }
+        ASSERT_EQ(changes.gone.size(), 1u) << describe(changes);
+        ASSERT_EQ(changes.came.size(), 1u) << describe(changes);
+        ASSERT_EQ(changes.came.count(c.table), 1u) << describe(changes);
+        ASSERT_EQ(changes.came.at(c.table).size(), 1u) << describe(changes);
+        const std::string row = "," + changes.came.at(c.table)[0] + ",";
+        EXPECT_NE(row.find("," + *c.stored + ","), std::string::npos) << describe(changes);
     }
 }
 
