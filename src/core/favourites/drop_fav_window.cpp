@@ -111,7 +111,7 @@ void DropFavWindow::drop(const form::Event& event) {
 int DropFavWindow::targetRow() const {
     // The window works on the channel list's columns; in another view a drop would write a
     // group into whatever column 5 holds there.
-    if (m_app.state().CurrentView != app::kViewChannelList)
+    if (!views::channelListShown(m_app))
         return -1;
     const grid::GridModel& g = m_app.grid();
     if (g.row() < g.fixedRows() || g.row() >= g.rows() || g.cols() <= col::kFNum)

@@ -33,7 +33,7 @@ void closePicker(app::App& app, bool apply) {
 }  // namespace
 
 void PutSelectInGroup(app::App& app) {
-    if (app.state().CurrentView != app::kViewChannelList)
+    if (!views::channelListShown(app))
         return;
     app.state().groupPickPurpose = GroupPickPurpose::PutSelectInGroup;
     form::Form& f = app.mainForm();

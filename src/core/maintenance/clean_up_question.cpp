@@ -1,6 +1,7 @@
 #include "core/maintenance/clean_up_question.h"
 
 #include "core/app/app.h"
+#include "core/views/channel_list.h"
 
 namespace velmora::core::maintenance {
 
@@ -14,7 +15,7 @@ bool askCleanUp(app::App& app, app::UiKey information) {
 }
 
 void reloadChannelListIfShown(app::App& app) {
-    if (app.state().CurrentView == app::kViewChannelList)
+    if (views::channelListShown(app))
         app.commands().run(app::command::kLoadChannelList);
 }
 

@@ -84,7 +84,7 @@ bool storeNumber(app::App& app, int r) {
 
 void ReNumber(app::App& app) {
     app::AppState& s = app.state();
-    if (s.CurrentView != app::kViewChannelList)
+    if (!views::channelListShown(app))
         return;
     if (!favourites::askSaveQuestionOkCancel(app))
         return;

@@ -147,6 +147,10 @@ void showChannelListControls(app::App& app, bool channelList) {
     }
 }
 
+bool channelListShown(const app::App& app) {
+    return app.state().CurrentView == app::kViewChannelList;
+}
+
 void LoadChannelList(app::App& app) {
     app::AppState& s = app.state();
     if (!app.askSaveQuestion()) {

@@ -50,6 +50,10 @@ inline constexpr char kNoPosition[] = "ZZZ";
 void installChannelList(app::App& app);
 
 void LoadChannelList(app::App& app);
+
+// Whether the grid shows the channel list now. The commands that work on its columns (Put
+// Select in group..., ReNumber, the drops of the drag and drop window) do nothing elsewhere.
+bool channelListShown(const app::App& app);
 void UndoFilterClick(app::App& app);
 // The Click handler of one filter box (kCheckTv ...).
 void filterClick(app::App& app, const std::string& box);
