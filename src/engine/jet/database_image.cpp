@@ -10,8 +10,7 @@
 #include "engine/jet/header.h"
 #include "engine/jet/index_builder.h"
 #include "engine/jet/index_key.h"
-#include "engine/jet/jet3_row_encoder.h"
-#include "engine/jet/row_encoder.h"
+#include "engine/jet/row_image.h"
 #include "engine/jet/table_definition_writer.h"
 
 namespace velmora::engine::jet {

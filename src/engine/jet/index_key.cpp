@@ -5,8 +5,7 @@
 #include <string>
 
 #include "engine/base/error_codes.h"
-#include "engine/jet/jet3_row_encoder.h"
-#include "engine/jet/row_encoder.h"
+#include "engine/jet/row_image.h"
 
 namespace velmora::engine::jet {
 namespace {

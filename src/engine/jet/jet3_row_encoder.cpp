@@ -13,11 +13,6 @@ using store::ColumnDef;
 using store::ColumnType;
 using store::Value;
 
-Status mismatch(const ColumnDef& c) {
-    return Status::error(err::kTypeConversion,
-                         "value of column '" + c.name + "' does not match its type");
-}
-
 // The bytes a variable-length column stores for a non-Null value.
 Result<std::vector<uint8_t>> variableBytes(const ColumnDef& c, const Value& v,
                                            const LongValueSink& sink, uint16_t codePage) {
@@ -25,13 +20,13 @@ Result<std::vector<uint8_t>> variableBytes(const ColumnDef& c, const Value& v,
         case ColumnType::Text: {
             auto* s = std::get_if<std::string>(&v);
             if (!s)
-                return mismatch(c);
+                return valueTypeMismatch(c);
             return encodeJet3TextValue(c, *s, codePage);
         }
         case ColumnType::Memo: {
             auto* s = std::get_if<std::string>(&v);
             if (!s)
-                return mismatch(c);
+                return valueTypeMismatch(c);
             VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> data,
                                      encodeJet3TextValue(c, *s, codePage));
             return sink(c, std::move(data));
@@ -39,7 +34,7 @@ Result<std::vector<uint8_t>> variableBytes(const ColumnDef& c, const Value& v,
         case ColumnType::Ole: {
             auto* b = std::get_if<store::Blob>(&v);
             if (!b)
-                return mismatch(c);
+                return valueTypeMismatch(c);
             return sink(c, *b);
         }
         case ColumnType::Binary:
@@ -47,7 +42,7 @@ Result<std::vector<uint8_t>> variableBytes(const ColumnDef& c, const Value& v,
         case ColumnType::Unknown11: {
             auto* b = std::get_if<store::Blob>(&v);
             if (!b)
-                return mismatch(c);
+                return valueTypeMismatch(c);
             return *b;
         }
         default: {
@@ -66,7 +61,7 @@ Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v, const L
     if (c.type == ColumnType::Text) {
         auto* s = std::get_if<std::string>(&v);
         if (!s)
-            return mismatch(c);
+            return valueTypeMismatch(c);
         VELMORA_ASSIGN_OR_RETURN(bytes, encodeJet3TextValue(c, *s, codePage));
         // Fixed text is padded with blanks to the column size.
         bytes.resize(std::max<size_t>(bytes.size(), c.length), 0x20);
@@ -96,55 +91,23 @@ Result<std::vector<uint8_t>> encodeJet3TextValue(const ColumnDef& column, const 
 
 Result<std::vector<uint8_t>> encodeJet3Row(const store::TableSchema& schema, const store::Row& row,
                                            const LongValueSink& longValues, uint16_t codePage) {
-    if (row.size() != schema.columns.size())
-        return Status::error(err::kInvalidArgument, "row does not match its table's columns");
     const size_t columnCount = schema.maxColumns;
     const size_t slots = schema.variableColumns;
     if (columnCount > 255 || slots > 255) {
         return Status::error(err::kNotADatabase,
                              "table '" + schema.name + "' has more columns than a Jet 3 row holds");
     }
-    const size_t maskSize = (columnCount + 7) / 8;
-    size_t fixedArea = 0;
-    for (const ColumnDef& c : schema.columns) {
-        if (c.isFixed() && c.type != ColumnType::Boolean)
-            fixedArea = std::max<size_t>(fixedArea, size_t(c.fixedOffset) + c.length);
-    }
+    const size_t fixedArea = fixedAreaSize(schema);
     std::vector<uint8_t> out(1 + fixedArea, 0);
     out[0] = uint8_t(columnCount);
-    std::vector<uint8_t> mask(maskSize, 0);
-    std::vector<std::vector<uint8_t>> variable(slots);
-    for (size_t i = 0; i < row.size(); ++i) {
-        const ColumnDef& c = schema.columns[i];
-        if (c.number >= columnCount) {
-            return Status::error(err::kNotADatabase,
-                                 "column '" + c.name + "' lies beyond the table's column count");
-        }
-        const Value& v = row[i];
-        if (c.type == ColumnType::Boolean) {
-            auto* b = std::get_if<bool>(&v);
-            if (b == nullptr && !store::isNull(v))
-                return mismatch(c);
-            if (b && *b)
-                mask[c.number / 8] |= uint8_t(1u << (c.number % 8));
-            continue;
-        }
-        if (store::isNull(v))
-            continue;
-        mask[c.number / 8] |= uint8_t(1u << (c.number % 8));
-        if (c.isFixed()) {
-            VELMORA_RETURN_IF_ERROR(
-                putFixedField(out.data() + 1 + c.fixedOffset, c, v, longValues, codePage));
-        } else {
-            if (c.variableSlot >= slots) {
-                return Status::error(err::kNotADatabase, "column '" + c.name +
-                                                             "' has a variable slot beyond the "
-                                                             "table's count");
-            }
-            VELMORA_ASSIGN_OR_RETURN(variable[c.variableSlot],
-                                     variableBytes(c, v, longValues, codePage));
-        }
-    }
+    std::vector<uint8_t> mask;
+    std::vector<size_t> slotValues;
+    VELMORA_RETURN_IF_ERROR(walkRowColumns(schema, row, out.data() + 1, mask, slotValues,
+                                           [&](uint8_t* field, const ColumnDef& c, const Value& v) {
+                                               return putFixedField(field, c, v, longValues,
+                                                                    codePage);
+                                           }));
+    const size_t maskSize = mask.size();
     auto tooLarge = [&](size_t size) {
         return Status::error(err::kRecordTooLarge, "Record is too large (" + std::to_string(size) +
                                                        " bytes; a row of table '" + schema.name +
@@ -155,7 +118,13 @@ Result<std::vector<uint8_t>> encodeJet3Row(const store::TableSchema& schema, con
         std::vector<size_t> starts(slots + 1);
         for (size_t s = 0; s < slots; ++s) {
             starts[s] = out.size();
-            out.insert(out.end(), variable[s].begin(), variable[s].end());
+            const size_t value = slotValues[s];
+            if (value < row.size()) {
+                VELMORA_ASSIGN_OR_RETURN(
+                    std::vector<uint8_t> bytes,
+                    variableBytes(schema.columns[value], row[value], longValues, codePage));
+                out.insert(out.end(), bytes.begin(), bytes.end());
+            }
         }
         const size_t eod = out.size();
         starts[slots] = eod;
@@ -196,22 +165,6 @@ Result<std::vector<uint8_t>> encodeJet3Row(const store::TableSchema& schema, con
     if (out.size() > kJet3MaxRowSize)
         return tooLarge(out.size());
     return out;
-}
-
-Result<std::vector<uint8_t>> encodeRowFor(const JetFormat& fmt, uint16_t codePage,
-                                          const store::TableSchema& schema, const store::Row& row,
-                                          const LongValueSink& longValues) {
-    if (fmt.isJet4())
-        return encodeJet4Row(schema, row, longValues);
-    return encodeJet3Row(schema, row, longValues, codePage);
-}
-
-size_t maxSingleLongValue(const JetFormat& fmt) {
-    return fmt.isJet4() ? 4076 : 2032;
-}
-
-size_t longValueChunk(const JetFormat& fmt) {
-    return fmt.isJet4() ? 4072 : 2028;
 }
 
 }  // namespace velmora::engine::jet

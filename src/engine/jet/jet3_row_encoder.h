@@ -6,10 +6,8 @@
 // Offsets keep only their low byte; the jump table supplies the high part. With L the row
 // length, the table holds (L - 1) / 256 bytes: entry k names the first variable slot (EOD
 // counting as slot n) whose offset reaches (k + 1) × 256, and a last entry the data does not
-// need is a 0xFF filler. Text is stored in the file's code page, not as UTF-16.
-//
-// encodeRowFor() picks the layout of the file's version, so callers that write both versions
-// (the table writer, the row-size check) go through one function.
+// need is a 0xFF filler. Text is stored in the file's code page, not as UTF-16. What both
+// versions share is in row_image.h.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +15,7 @@
 #include <vector>
 
 #include "engine/base/status.h"
-#include "engine/jet/format.h"
-#include "engine/jet/row_encoder.h"
+#include "engine/jet/row_image.h"
 #include "engine/store/schema.h"
 #include "engine/store/value.h"
 
@@ -36,15 +33,5 @@ Result<std::vector<uint8_t>> encodeJet3TextValue(const store::ColumnDef& column,
 // its column or its text the code page.
 Result<std::vector<uint8_t>> encodeJet3Row(const store::TableSchema& schema, const store::Row& row,
                                            const LongValueSink& longValues, uint16_t codePage);
-
-// The row image in the layout of `fmt`; `codePage` is used by Jet 3 text only.
-Result<std::vector<uint8_t>> encodeRowFor(const JetFormat& fmt, uint16_t codePage,
-                                          const store::TableSchema& schema, const store::Row& row,
-                                          const LongValueSink& longValues);
-
-// Long values kept in one LVAL row up to this size, and the data carried by each row of a
-// chain (its first four bytes point to the next row).
-size_t maxSingleLongValue(const JetFormat& fmt);
-size_t longValueChunk(const JetFormat& fmt);
 
 }  // namespace velmora::engine::jet

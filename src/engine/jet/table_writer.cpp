@@ -11,9 +11,8 @@
 #include "engine/base/error_codes.h"
 #include "engine/jet/index_builder.h"
 #include "engine/jet/index_key.h"
-#include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/row_codec.h"
-#include "engine/jet/row_encoder.h"
+#include "engine/jet/row_image.h"
 #include "engine/jet/stored_keys.h"
 
 namespace velmora::engine::jet {

@@ -1,0 +1,190 @@
+// Jet 4 row images; see jet4_row_encoder.h.
+#include "engine/jet/jet4_row_encoder.h"
+
+#include <algorithm>
+#include <string>
+
+#include "engine/base/coding.h"
+#include "engine/base/error_codes.h"
+#include "engine/base/text_codec.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using store::ColumnDef;
+using store::ColumnType;
+using store::Value;
+
+// Appends the stored bytes of a Text or Memo value to `out`. Plain ASCII, by far the most
+// common text, is encoded without converting to UTF-16 first.
+void appendJet4Text(std::vector<uint8_t>& out, const ColumnDef& column, const std::string& utf8) {
+    const bool compress = (column.extendedFlags & 0x01) != 0;
+    bool ascii = true;
+    for (char ch : utf8) {
+        uint8_t u = uint8_t(ch);
+        ascii = ascii && u != 0 && u < 0x80;
+    }
+    if (ascii) {
+        if (compress && utf8.size() >= 3 && utf8.size() <= 1024) {
+            out.push_back(0xFF);
+            out.push_back(0xFE);
+            out.insert(out.end(), utf8.begin(), utf8.end());
+        } else {
+            for (char ch : utf8) {
+                out.push_back(uint8_t(ch));
+                out.push_back(0);
+            }
+        }
+        return;
+    }
+    // Compressed form: every character one byte in U+0001..U+00FF.
+    const std::u16string units = text::utf8ToUtf16(utf8);
+    if (compress && units.size() >= 3 && units.size() <= 1024 &&
+        std::all_of(units.begin(), units.end(), [](char16_t u) { return u != 0 && u <= 0xFF; })) {
+        out.push_back(0xFF);
+        out.push_back(0xFE);
+        for (char16_t u : units)
+            out.push_back(uint8_t(u));
+        return;
+    }
+    for (char16_t u : units) {
+        out.push_back(uint8_t(u));
+        out.push_back(uint8_t(u >> 8));
+    }
+}
+
+// Appends the bytes of a value of a variable-length column as the row stores them.
+Status appendVariable(std::vector<uint8_t>& out, const ColumnDef& c, const Value& v,
+                      const LongValueSink& sink) {
+    switch (c.type) {
+        case ColumnType::Text: {
+            auto* s = std::get_if<std::string>(&v);
+            if (!s)
+                return valueTypeMismatch(c);
+            appendJet4Text(out, c, *s);
+            return Status::ok();
+        }
+        case ColumnType::Memo:
+        case ColumnType::Ole: {
+            std::vector<uint8_t> data;
+            if (c.type == ColumnType::Memo) {
+                auto* s = std::get_if<std::string>(&v);
+                if (!s)
+                    return valueTypeMismatch(c);
+                appendJet4Text(data, c, *s);
+            } else {
+                auto* b = std::get_if<store::Blob>(&v);
+                if (!b)
+                    return valueTypeMismatch(c);
+                data = *b;
+            }
+            VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> field, sink(c, std::move(data)));
+            out.insert(out.end(), field.begin(), field.end());
+            return Status::ok();
+        }
+        case ColumnType::Binary:
+        case ColumnType::Unknown0D:
+        case ColumnType::Unknown11: {
+            auto* b = std::get_if<store::Blob>(&v);
+            if (!b)
+                return valueTypeMismatch(c);
+            out.insert(out.end(), b->begin(), b->end());
+            return Status::ok();
+        }
+        default: {
+            uint8_t buf[17];
+            VELMORA_ASSIGN_OR_RETURN(size_t n, encodeFixedValue(c, v, buf));
+            out.insert(out.end(), buf, buf + n);
+            return Status::ok();
+        }
+    }
+}
+
+// Fills the fixed-area field of a non-Null value; a value longer than the column is cut to
+// the column's size, a shorter one leaves zeros.
+Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v,
+                     const LongValueSink& sink) {
+    switch (c.type) {
+        case ColumnType::Text: {
+            // Fixed text: plain UTF-16 padded with blanks to the column size.
+            auto* s = std::get_if<std::string>(&v);
+            if (!s)
+                return valueTypeMismatch(c);
+            std::vector<uint8_t> units = text::encodeUtf16le(*s);
+            size_t used = std::min<size_t>(units.size(), c.length);
+            std::copy_n(units.begin(), used, field);
+            for (size_t i = used; i + 1 < c.length; i += 2)
+                field[i] = 0x20;
+            return Status::ok();
+        }
+        case ColumnType::Memo:
+        case ColumnType::Ole:
+        case ColumnType::Binary:
+        case ColumnType::Unknown0D:
+        case ColumnType::Unknown11: {
+            std::vector<uint8_t> bytes;
+            VELMORA_RETURN_IF_ERROR(appendVariable(bytes, c, v, sink));
+            std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), c.length), field);
+            return Status::ok();
+        }
+        default: {
+            uint8_t buf[17];
+            VELMORA_ASSIGN_OR_RETURN(size_t n, encodeFixedValue(c, v, buf));
+            std::copy_n(buf, std::min<size_t>(n, c.length), field);
+            return Status::ok();
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeJet4TextValue(const ColumnDef& column, const std::string& utf8) {
+    std::vector<uint8_t> out;
+    appendJet4Text(out, column, utf8);
+    return out;
+}
+
+Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, const store::Row& row,
+                                           const LongValueSink& longValues) {
+    const size_t fixedArea = fixedAreaSize(schema);
+    const size_t slots = schema.variableColumns;
+    std::vector<uint8_t> out;
+    out.reserve(2 + fixedArea + 32 * slots + 2 * slots + 4 + (schema.maxColumns + 7) / 8);
+    out.resize(2 + fixedArea, 0);
+    putU16(out, 0, uint16_t(schema.maxColumns));
+    std::vector<uint8_t> mask;
+    std::vector<size_t> slotValues;
+    VELMORA_RETURN_IF_ERROR(walkRowColumns(schema, row, out.data() + 2, mask, slotValues,
+                                           [&](uint8_t* field, const ColumnDef& c, const Value& v) {
+                                               return putFixedField(field, c, v, longValues);
+                                           }));
+    if (slots > 0) {
+        // Offsets are 16 bits; anything that large is refused below as too long anyway. Each
+        // slot's entry turns from the value it holds into where its data starts.
+        for (size_t& slot : slotValues) {
+            const size_t value = slot;
+            slot = out.size();
+            if (value < row.size()) {
+                VELMORA_RETURN_IF_ERROR(
+                    appendVariable(out, schema.columns[value], row[value], longValues));
+            }
+        }
+        const uint16_t end = uint16_t(out.size());
+        size_t trailer = out.size();
+        out.resize(trailer + 2 + 2 * slots + 2);
+        putU16(out, trailer, end);
+        for (size_t s = 0; s < slots; ++s)
+            putU16(out, trailer + 2 + 2 * (slots - 1 - s), uint16_t(slotValues[s]));
+        putU16(out, trailer + 2 + 2 * slots, uint16_t(slots));
+    }
+    out.insert(out.end(), mask.begin(), mask.end());
+    if (out.size() > kJet4MaxRowSize) {
+        return Status::error(err::kRecordTooLarge,
+                             "Record is too large (" + std::to_string(out.size()) +
+                                 " bytes; a row of table '" + schema.name + "' holds at most " +
+                                 std::to_string(kJet4MaxRowSize) + ").");
+    }
+    return out;
+}
+
+}  // namespace velmora::engine::jet
