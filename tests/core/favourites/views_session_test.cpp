@@ -258,6 +258,39 @@ TEST_F(WrittenViews, GroupRenamesReachTheAssignmentsAndAFailedOneChangesNeither)
         EXPECT_EQ(line.find("\"Kids\""), std::string::npos) << line;
 }
 
+TEST_F(WrittenViews, DeletingThreeGroupsTakesTheirAssignmentsAlsoWhereARowCannotGo) {
+    s.click("Command6");
+    ASSERT_EQ(s.app().state().CurrentView, "FAVNAME");
+    // The first three rows of the view, whatever their order; one of them, "News", is
+    // changed in the file behind the grid, so its row can no longer be found and deleted.
+    std::vector<std::string> chosen;
+    for (int r = 1; r <= 3; ++r)
+        chosen.push_back(s.cell(r, 1));
+    ASSERT_NE(std::find(chosen.begin(), chosen.end(), "News"), chosen.end())
+        << ::testing::PrintToString(chosen);
+    const auto channels = exportedRows(file, "CHANNELS");
+    s.app().db().execute("UPDATE FAVNAME SET FAVNUM = 77 WHERE FAVNAME = 'News'");
+    s.grid().userSelectCell(1, 1, false);
+    s.grid().userSelectCell(3, 1, true);
+    s.ports().expectMessage("Are you sure to delete this Groups?", MessageButtons::OkCancel,
+                            MessageIcon::None, MessageAnswer::Ok);
+    s.ports().expectMessage("ERROR", MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
+    s.grid().raiseKeyUp(vk::kDelete, 0);
+
+    EXPECT_GT(rowWith(1, "News"), 0) << "the row that could not be deleted stays";
+    EXPECT_EQ(s.control("Label1").caption, "2 Groups");
+    const auto groups = exportedRows(file, "FAVNAME");
+    EXPECT_TRUE(hasRow(groups, "\"News\",77")) << ::testing::PrintToString(groups);
+    EXPECT_EQ(groups.size(), 3u) << "header, News and the group not chosen";
+    for (const std::string& line : exportedRows(file, "FAVOURITE"))
+        for (const std::string& group : chosen)
+            EXPECT_EQ(line.rfind("\"" + group + "\",", 0), std::string::npos) << line;
+    // The channels stay; the channel list shows them without a group.
+    EXPECT_EQ(exportedRows(file, "CHANNELS"), channels);
+    s.click("Command3");
+    EXPECT_GT(gridRow(s, "ORF2", "ZZZZ"), 0) << "ORF2 was in News";
+}
+
 TEST_F(WrittenViews, AYesToTheSaveQuestionStaysSavedWhenTheCommandFailsLater) {
     const int orf2 = gridRow(s, "ORF2", "News");
     edit(orf2, 4, "ORF Zwei");
