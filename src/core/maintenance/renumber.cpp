@@ -52,7 +52,7 @@ std::vector<int> channelNumbers(const grid::GridModel& grid) {
         std::string key;
         for (int c : {col::kSid, col::kNid, col::kSource, col::kFrequency}) {
             key += grid.textMatrix(r, c);
-            key += '\t';  // no cell holds a tab: the grid splits rows on it
+            key += '\t';  // only Source is text: the keys cannot run together
         }
         const int next = static_cast<int>(numberOf.size()) + 1;
         numbers.push_back(numberOf.try_emplace(std::move(key), next).first->second);

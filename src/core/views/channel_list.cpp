@@ -12,6 +12,7 @@
 #include "core/db/sql_literal.h"
 #include "core/db/statements.h"
 #include "core/ports/cursor_port.h"
+#include "core/views/recordset_grid.h"
 #include "core/views/view_registry.h"
 
 namespace velmora::core::views {
@@ -62,25 +63,24 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
     const bool colour = app.state().ColorRadio;
     const grid::Rgb radio = gridColor(app::kRadioRowColor);
     rs.moveFirst();
-    std::string line;
+    std::vector<std::string> cells(static_cast<std::size_t>(n));
     while (!rs.eof()) {
-        line.assign(1, '\t');
         bool isRadio = false;
         for (int k = 0; k < n; ++k) {
             engine::dao::Field field = rs.field(k);
+            std::string& cell = cells[static_cast<std::size_t>(k)];
             if (k == kFieldGroup && field.isNull()) {
-                line += kNoGroup;
+                cell = kNoGroup;
             } else if (k == kFieldPosition && field.isNull()) {
-                line += kNoPosition;
+                cell = kNoPosition;
             } else {
-                line += db::trimBlanks(field.text());
+                cell = db::trimBlanks(field.text());
             }
-            line += '\t';
             if (k == kFieldVideoId) {
                 isRadio = isZero(field);
             }
         }
-        (void)g.addItem(line);
+        addRowOfCells(g, cells);
         if (colour && isRadio) {
             const int row = g.rows() - 1;
             for (int col = channel_col::kNum; col <= channel_col::kFNum; ++col) {

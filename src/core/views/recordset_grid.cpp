@@ -34,20 +34,33 @@ int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix) {
     app.mainForm().setCaption("Label1", std::to_string(count) + app.text(suffix));
     rs.moveFirst();
     const int n = rs.fields().count();
-    std::string line;
+    std::vector<std::string> cells(static_cast<std::size_t>(n));
     while (!rs.eof()) {
-        line.assign(1, '\t');
-        for (int k = 0; k < n; ++k) {
-            line += rs.field(k).text();
-            line += '\t';
-        }
-        (void)g.addItem(line);
+        for (int k = 0; k < n; ++k)
+            cells[static_cast<std::size_t>(k)] = rs.field(k).text();
+        addRowOfCells(g, cells);
         rs.moveNext();
     }
     (void)g.setCol(1);
     (void)g.setColSel(1);
     g.sortGenericAscending();
     return count;
+}
+
+void addRowOfCells(grid::GridModel& grid, const std::vector<std::string>& cells) {
+    std::string line(1, '\t');
+    std::vector<std::size_t> withTabs;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        if (cells[k].find('\t') == std::string::npos)
+            line += cells[k];
+        else
+            withTabs.push_back(k);
+        line += '\t';
+    }
+    (void)grid.addItem(line);
+    const int row = grid.rows() - 1;
+    for (std::size_t k : withTabs)
+        (void)grid.setTextMatrix(row, static_cast<int>(k) + 1, cells[k]);
 }
 
 void setColumnWidths(grid::GridModel& grid, std::span<const int> widths) {

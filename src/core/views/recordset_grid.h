@@ -7,6 +7,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/app/ui_text.h"
 
@@ -31,6 +32,11 @@ void showFieldsAsHeader(app::App& app, engine::dao::Recordset& rs);
 // When the set has records: Label1 := the count and `suffix`, one grid row per record from
 // the first on, and the rows sorted ascending on column 1. Returns the number of records.
 int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix);
+
+// Adds one row whose cells from column 1 on are `cells`, each kept whole: a value holding a
+// tab (which AddItem takes as the end of a cell) is set on its own, so it neither splits nor
+// moves the cells after it.
+void addRowOfCells(grid::GridModel& grid, const std::vector<std::string>& cells);
 
 // Column c := widths[c] twips, for the columns the grid has.
 void setColumnWidths(grid::GridModel& grid, std::span<const int> widths);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/db/sql_literal.h"
 #include "core/editing/editing_session.h"
 #include "core/favourites/channel_file.h"
 #include "core/grid/virtual_keys.h"
@@ -88,6 +89,11 @@ TEST(BadInput, ChannelListCellsSaved) {
         s.click("Command7");
         s.ports().verify();
         EXPECT_EQ(s.ports().messages().size(), c.messages.size());
+        if (c.stored && c.column == col::kName) {
+            // Read again, the name is one whole cell of its row (shown trimmed).
+            s.click("Command3");
+            EXPECT_GT(s.rowOf(core::db::trimBlanks(*c.stored), col::kName), 0);
+        }
         s.app().db().close();
 
         expectFileChecks(file);
@@ -187,6 +193,14 @@ TEST(BadInput, TableViewCellsStoredAtOnce) {
         s.key(core::views::kTextEditor, core::grid::vk::kReturn);
         s.ports().verify();
         EXPECT_EQ(s.cell(1, column), c.stored ? c.typed : old);
+        if (c.stored) {
+            // Shown again from the file, the value is one whole cell.
+            s.click("Command2");
+            int shown = 1;
+            while (shown < s.grid().rows() && s.cell(shown, column) != c.typed)
+                ++shown;
+            EXPECT_LT(shown, s.grid().rows());
+        }
         s.app().db().close();
 
         expectFileChecks(file);
@@ -201,6 +215,102 @@ TEST(BadInput, TableViewCellsStoredAtOnce) {
         ASSERT_EQ(changes.came.at(c.table).size(), 1u) << describe(changes);
         const std::string row = "," + changes.came.at(c.table)[0] + ",";
         EXPECT_NE(row.find("," + *c.stored + ","), std::string::npos) << describe(changes);
+    }
+}
+
+// How many of `rows` hold `text`.
+int countHolding(const std::vector<std::string>& rows, const std::string& text) {
+    return static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](const std::string& r) {
+        return r.find(text) != std::string::npos;
+    }));
+}
+
+// A group renamed in the groups view, then a channel without a group put into it in the
+// channel list and saved: the rename reaches every assignment of the group, and the new
+// assignment carries the name as stored (a name with blanks at its ends is shown trimmed in the
+// channel list). FAVNAME is Text(50): a longer name is refused and renames nothing, as is a
+// name the index of FAVNAME cannot sort.
+TEST(BadInput, GroupNamesRenamedAndAssigned) {
+    VELMORA_REQUIRE_READERS();
+    struct Case {
+        const char* what;
+        std::string name;
+        std::string message;  // empty: the rename works
+    };
+    const std::vector<Case> cases = {
+        {"apostrophes", "Kids' 'Best'", ""},
+        {"double quotes", "The \"Best\"", ""},
+        {"brackets", "[Sport] (HD)", ""},
+        {"wildcards and hash", "*%#?_", ""},
+        {"a tab", "News\tLive", ""},
+        {"a line break", "News\r\nLive", ""},
+        {"blanks at both ends", "  Late  ", ""},
+        {"300 characters", kLong, "Error 3163"},
+        // FAVNAME is indexed, and the General sort order's key tables cover Latin letters only.
+        {"Greek", "Αθλητικά", "Error 3251"},
+        {"Cyrillic", "Новости", "Error 3251"},
+        {"a keyword", "Select", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EditingSession s;
+        const std::string file = writeDemoFile(s.folder() / "channels.mdb");
+        const FileRows before = fileRows(file);
+        ASSERT_TRUE(s.startOn(file));
+        s.click("Command6");
+        ASSERT_EQ(s.app().state().CurrentView, "FAVNAME");
+        const std::string old = s.cell(1, 1);
+        const int assigned = countHolding(before.at("FAVOURITE"), exported(old) + ",");
+        ASSERT_GT(assigned, 0) << old;
+        if (!c.message.empty())
+            s.ports().expectMessage(
+                {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
+        s.dblClick(1, 1);
+        s.type(c.name);
+        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.ports().verify();
+        if (!c.message.empty()) {
+            EXPECT_EQ(s.cell(1, 1), old);
+            s.app().db().close();
+            const RowChanges changes = rowChanges(before, fileRows(file));
+            EXPECT_TRUE(changes.empty()) << describe(changes);
+            continue;
+        }
+
+        // The channel list shows the group; the first channel without one goes into it.
+        s.click("Command3");
+        const std::string shown = core::db::trimBlanks(c.name);
+        int row = 1;
+        while (row < s.grid().rows() && s.cell(row, col::kFavorite) != "ZZZZ")
+            ++row;
+        ASSERT_LT(row, s.grid().rows());
+        s.grid().userSelectCell(row, col::kName, false);
+        s.click("Command10");
+        const std::vector<std::string>& groups = s.control("List4").items;
+        const auto it = std::find(groups.begin(), groups.end(), shown);
+        ASSERT_NE(it, groups.end()) << shown;
+        s.pick("List4", static_cast<int>(it - groups.begin()));
+        EXPECT_EQ(s.cell(row, col::kFavorite), shown);
+        s.click("Command7");
+        s.ports().verify();
+        s.app().db().close();
+
+        expectFileChecks(file);
+        const RowChanges changes = rowChanges(before, fileRows(file));
+        EXPECT_EQ(changes.gone.count("CHANNELS") + changes.came.count("CHANNELS"), 0u)
+            << describe(changes);
+        ASSERT_EQ(changes.came.count("FAVNAME"), 1u) << describe(changes);
+        EXPECT_EQ(changes.came.at("FAVNAME").size(), 1u) << describe(changes);
+        EXPECT_EQ(countHolding(changes.came.at("FAVNAME"), exported(c.name) + ","), 1)
+            << describe(changes);
+        ASSERT_EQ(changes.came.count("FAVOURITE"), 1u) << describe(changes);
+        ASSERT_EQ(changes.gone.count("FAVOURITE"), 1u) << describe(changes);
+        EXPECT_EQ(countHolding(changes.gone.at("FAVOURITE"), exported(old) + ","), assigned)
+            << describe(changes);
+        EXPECT_EQ(static_cast<int>(changes.came.at("FAVOURITE").size()), assigned + 1)
+            << describe(changes);
+        EXPECT_EQ(countHolding(changes.came.at("FAVOURITE"), exported(c.name) + ","), assigned + 1)
+            << describe(changes);
     }
 }
 
