@@ -11,64 +11,27 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <random>
 
-#include "core/app/app.h"
 #include "core/app/command_names.h"
-#include "core/app/main_form.h"
-#include "core/program/install_program.h"
-#include "qt/form_dialog.h"
-#include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
-#include "qt/grid_view.h"
-#include "qt/main_window.h"
-#include "qt/ports_qt_app.h"
-#include "support/scripted_ports.h"
+#include "qt_program.h"
 
 namespace velmora::test {
 namespace {
 
 namespace fs = std::filesystem;
-using core::app::SettingKey;
 
 TEST(AddRecordWindowQt, EditsAValueInTheDialogsGridAndOkAppendsTheRecord) {
-    qtTestApp();
-    std::random_device rd;
-    const fs::path dir = fs::temp_directory_path() / ("velmora-addnew-qt-" + std::to_string(rd()));
-    fs::create_directories(dir);
-    const fs::path file = dir / "WinSTB.mdb";
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
-    const std::string command =
-        "'" + tool.string() + "' demo '" + file.string() + "' --channels 40 >/dev/null 2>&1";
-    if (!fs::exists(tool) || std::system(command.c_str()) != 0) {
-        fs::remove_all(dir);
+    TempFolder dir("velmora-addnew-qt-");
+    const fs::path file = dir.path() / "WinSTB.mdb";
+    if (!writeDemoDatabase(file, 40))
         GTEST_SKIP() << "velmora-db could not write a demo database in " << VELMORA_BIN_DIR;
-    }
-
-    ScriptedPorts ports;
-    for (auto [key, value] : {std::pair{SettingKey::Language, std::string("eng")},
-                              std::pair{SettingKey::WinSTBPath, file.string()}}) {
-        ASSERT_TRUE(ports.settings()
-                        .write(core::app::kSettingsApplication, core::app::kSettingsSection,
-                               core::app::settingName(key), value)
-                        .isOk());
-    }
-    qt::QtModalHost modal;
-    core::app::AppConfig config;
-    config.environment = core::app::PathEnvironment{dir.string(), ""};
-    core::app::App app(ports.ports(), modal, std::move(config));
-    modal.setDispatcher(app.dispatcher());
-    core::program::installProgram(app);
     {
-        qt::MainWindow window(app);
-        ASSERT_TRUE(app.start());
-        modal.setParent(&window);
-        window.show();
-        for (int i = 0; i < 300 && app.state().FirstPaintPending; ++i)
-            QTest::qWait(10);
-        ASSERT_FALSE(app.state().FirstPaintPending);
+        QtProgram p(dir.path(), file);
+        ASSERT_TRUE(p.start());
+        core::app::App& app = *p.app;
+        qt::MainWindow& window = *p.window;
 
         // The SETTINGS table, its Volume row current.
         const auto& tables = app.mainForm().control("List1").items;
@@ -118,7 +81,6 @@ TEST(AddRecordWindowQt, EditsAValueInTheDialogsGridAndOkAppendsTheRecord) {
         EXPECT_EQ(main.textMatrix(main.rows() - 1, 2), "80");
         EXPECT_TRUE(window.close());
     }
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -15,28 +15,16 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include <filesystem>
-#include <random>
 #include <string>
 
-#include "core/app/app.h"
-#include "core/app/main_form.h"
 #include "core/favourites/drop_fav_form.h"
-#include "core/program/install_program.h"
 #include "core/views/channel_list.h"
-#include "ports_qt_app.h"
-#include "qt/form_dialog.h"
-#include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
-#include "qt/grid_view.h"
-#include "qt/main_shortcuts.h"
-#include "qt/main_window.h"
 #include "qt/modeless_window.h"
-#include "qt/qt_ports.h"
-#include "support/scripted_ports.h"
+#include "qt_program.h"
 #include "support/shell_command.h"
 
 namespace velmora::test {
@@ -44,7 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace col = core::views::channel_col;
-using core::app::SettingKey;
 
 // The group a label stands for: its caption without the " [count]" the window adds.
 std::string groupOfCaption(const QString& caption) {
@@ -79,60 +66,24 @@ int assignments(const std::string& csv, const std::string& group, const std::str
 }
 
 TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
-    qtTestApp();
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
-    if (!fs::exists(tool))
-        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
     if (runShell("command -v mdb-export").status != 0)
         GTEST_SKIP() << "mdbtools are not installed";
-    std::random_device rd;
-    const fs::path dir =
-        fs::temp_directory_path() / ("velmora-dragdrop-qt-" + std::to_string(rd()));
-    fs::create_directories(dir);
-    const fs::path file = dir / "WinSTB.mdb";
-    const ShellOutcome made =
-        runShell(shellQuoted(tool) + " demo " + shellQuoted(file) + " --channels 60 --seed 5");
-    ASSERT_EQ(made.status, 0) << made.out;
+    TempFolder dir("velmora-dragdrop-qt-");
+    const fs::path file = dir.path() / "WinSTB.mdb";
+    if (!writeDemoDatabase(file, 60, 5))
+        GTEST_SKIP() << "velmora-db could not write a demo database in " << VELMORA_BIN_DIR;
     std::string group, sid, nid, keyedSid, keyedNid;
-
-    // The scripted ports answer messages and hold the settings; windows and drags are Qt's.
-    ScriptedPorts scripted;
-    qt::QtPorts qtPorts;
-    const core::ports::Ports base = scripted.ports();
-    core::ports::Ports ports{base.messages, base.fileDialog, base.clipboard, base.cursor,
-                             base.events,   base.program,    qtPorts,        base.textMetrics,
-                             base.language, base.settings};
-    for (auto [key, value] : {std::pair{SettingKey::Language, std::string("eng")},
-                              std::pair{SettingKey::WinSTBPath, file.string()}})
-        ASSERT_TRUE(scripted.settings()
-                        .write(core::app::kSettingsApplication, core::app::kSettingsSection,
-                               core::app::settingName(key), value)
-                        .isOk());
-    qt::QtModalHost modal;
-    modal.setWindowRegistry([&qtPorts](const std::string& name, QWidget* window) {
-        qtPorts.registerWindow(name, window);
-    });
-    core::app::AppConfig config;
-    config.environment = core::app::PathEnvironment{dir.string(), ""};
-    core::app::App app(ports, modal, std::move(config));
-    modal.setDispatcher(app.dispatcher());
-    core::program::installProgram(app);
     {
-        qt::MainWindow window(app);
-        qt::installMainShortcuts(window, app);
-        qtPorts.registerWindow(core::app::kMainFormName, &window);
-        ASSERT_TRUE(app.start());
-        modal.setParent(&window);
-        window.show();
-        for (int i = 0; i < 300 && app.state().FirstPaintPending; ++i)
-            QTest::qWait(10);
-        ASSERT_FALSE(app.state().FirstPaintPending);
-        auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+        QtProgram p(dir.path(), file);
+        ASSERT_TRUE(p.start());
+        core::app::App& app = *p.app;
+        qt::MainWindow& window = *p.window;
+        qt::GridView* grid = p.grid();
         ASSERT_NE(grid, nullptr);
 
-        qobject_cast<QPushButton*>(window.widgets().widget("Command14"))->click();
+        p.button("Command14")->click();
         auto* dropWindow = qobject_cast<qt::ModelessWindow*>(
-            modal.modelessWindow(core::favourites::kDropFavFormName));
+            p.modal.modelessWindow(core::favourites::kDropFavFormName));
         ASSERT_NE(dropWindow, nullptr) << "Drag + Drop opens the window";
         EXPECT_TRUE(dropWindow->isVisible());
         EXPECT_EQ(dropWindow->parentWidget(), &window) << "owned by the main window";
@@ -153,7 +104,7 @@ TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
 
         bool entered = false;
         bool highlighted = false;
-        qtPorts.setDragLoop([&](QDrag& drag) {
+        p.windows.setDragLoop([&](QDrag& drag) {
             const QPoint centre = groupLabel->rect().center();
             QDragEnterEvent enter(centre, Qt::CopyAction | Qt::MoveAction, drag.mimeData(),
                                   Qt::LeftButton, Qt::NoModifier);
@@ -211,13 +162,13 @@ TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
         EXPECT_FALSE(app.state().FavDirty);
         EXPECT_TRUE(window.close());
     }
+    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
     const ShellOutcome checked = runShell(shellQuoted(tool) + " check " + shellQuoted(file));
     EXPECT_EQ(checked.status, 0) << checked.out;
     const ShellOutcome favourites = runShell("mdb-export " + shellQuoted(file) + " FAVOURITE");
     ASSERT_EQ(favourites.status, 0);
     EXPECT_EQ(assignments(favourites.out, group, sid, nid), 1) << favourites.out;
     EXPECT_EQ(assignments(favourites.out, group, keyedSid, keyedNid), 1) << favourites.out;
-    fs::remove_all(dir);
 }
 
 }  // namespace

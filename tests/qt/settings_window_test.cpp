@@ -14,44 +14,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 
-#include "core/app/app.h"
-#include "core/app/main_form.h"
 #include "core/app/settings_command.h"
-#include "core/program/install_program.h"
-#include "qt/form_dialog.h"
-#include "qt/form_widgets.h"
-#include "qt/main_window.h"
-#include "qt/ports_qt_app.h"
-#include "support/scripted_ports.h"
+#include "qt_program.h"
 
 namespace velmora::test {
 namespace {
 
 namespace fs = std::filesystem;
 using core::app::SettingKey;
-
-void store(ScriptedPorts& ports, SettingKey key, const std::string& value) {
-    ASSERT_TRUE(ports.settings()
-                    .write(core::app::kSettingsApplication, core::app::kSettingsSection,
-                           core::app::settingName(key), value)
-                    .isOk());
-}
-
-std::string stored(ScriptedPorts& ports, SettingKey key) {
-    return ports.settings().read(core::app::kSettingsApplication, core::app::kSettingsSection,
-                                 core::app::settingName(key), "<absent>");
-}
-
-// A Jet file with `channels` demo channels, written by the command-line tool (the engine's
-// file headers do not mix with Qt's keywords).
-bool writeDemo(const fs::path& path, int channels) {
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
-    const std::string command = "'" + tool.string() + "' demo '" + path.string() + "' --channels " +
-                                std::to_string(channels) + " >/dev/null 2>&1";
-    return fs::exists(tool) && std::system(command.c_str()) == 0 && fs::exists(path);
-}
 
 template <class W>
 W* child(QWidget* dialog, const char* name) {
@@ -61,44 +32,23 @@ W* child(QWidget* dialog, const char* name) {
 }
 
 TEST(SettingsWindowQt, BrowseLanguageAndColouringTakeEffectAfterOk) {
-    qtTestApp();
-    std::random_device rd;
-    const fs::path dir =
-        fs::temp_directory_path() / ("velmora-settings-qt-" + std::to_string(rd()));
-    fs::create_directories(dir);
-    const fs::path first = dir / "WinSTB.mdb";
-    const fs::path second = dir / "Other.mdb";
-    if (!writeDemo(first, 40) || !writeDemo(second, 200)) {
-        fs::remove_all(dir);
+    TempFolder dir("velmora-settings-qt-");
+    const fs::path first = dir.path() / "WinSTB.mdb";
+    const fs::path second = dir.path() / "Other.mdb";
+    if (!writeDemoDatabase(first, 40) || !writeDemoDatabase(second, 200))
         GTEST_SKIP() << "velmora-db could not write demo databases in " << VELMORA_BIN_DIR;
-    }
-
-    ScriptedPorts ports;
-    store(ports, SettingKey::Language, "eng");
-    store(ports, SettingKey::WinSTBPath, first.string());
-    qt::QtModalHost modal;
-    core::app::AppConfig config;
-    config.environment = core::app::PathEnvironment{dir.string(), ""};
-    core::app::App app(ports.ports(), modal, std::move(config));
-    modal.setDispatcher(app.dispatcher());
-    core::program::installProgram(app);
     {
-        qt::MainWindow window(app);
-        ASSERT_TRUE(app.start());
-        modal.setParent(&window);
-        window.show();
-        auto waitForPaint = [&] {
-            for (int i = 0; i < 300 && app.state().FirstPaintPending; ++i)
-                QTest::qWait(10);
-            return !app.state().FirstPaintPending;
-        };
-        ASSERT_TRUE(waitForPaint());
+        QtProgram p(dir.path(), first);
+        ASSERT_TRUE(p.start());
+        core::app::App& app = *p.app;
+        qt::MainWindow& window = *p.window;
+        auto waitForPaint = [&] { return p.waitForPaint(); };
         const int firstRows = app.grid().dataRowCount();
         auto* settingsButton = qobject_cast<QPushButton*>(window.widgets().widget("Command11"));
         ASSERT_NE(settingsButton, nullptr);
         EXPECT_EQ(settingsButton->text(), "Settings");
 
-        ports.expectFileDialog(second.string());
+        p.scripted.expectFileDialog(second.string());
         QPoint dialogPlace;
         answerModal([&] { settingsButton->click(); },
                     [&](QWidget* dialog) {
@@ -125,9 +75,9 @@ TEST(SettingsWindowQt, BrowseLanguageAndColouringTakeEffectAfterOk) {
         EXPECT_EQ(dialogPlace, QPoint(window.widgets().twipsToPixelsX(g.left + 150),
                                       window.widgets().twipsToPixelsY(g.top + 100)));
 
-        EXPECT_EQ(stored(ports, SettingKey::Language), "deu");
-        EXPECT_EQ(stored(ports, SettingKey::WinSTBPath), second.string());
-        EXPECT_EQ(stored(ports, SettingKey::ColorRadio), "0");
+        EXPECT_EQ(p.stored(SettingKey::Language), "deu");
+        EXPECT_EQ(p.stored(SettingKey::WinSTBPath), second.string());
+        EXPECT_EQ(p.stored(SettingKey::ColorRadio), "0");
         ASSERT_TRUE(waitForPaint());
         EXPECT_EQ(settingsButton->text(), QString::fromUtf8("Einstellungen"));
         EXPECT_EQ(app.state().DbPath, second.string());
@@ -138,8 +88,6 @@ TEST(SettingsWindowQt, BrowseLanguageAndColouringTakeEffectAfterOk) {
                   QString::number(app.grid().dataRowCount()) + QString::fromUtf8(" Sender"));
         EXPECT_TRUE(window.close());
     }
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }
 
 }  // namespace
