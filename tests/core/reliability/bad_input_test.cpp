@@ -7,11 +7,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/db/sql_literal.h"
 #include "core/editing/editing_session.h"
+#include "core/explorer/explorer_session.h"
+#include "core/explorer/paste_rows.h"
 #include "core/favourites/channel_file.h"
 #include "core/grid/virtual_keys.h"
 #include "core/reliability/file_rows.h"
@@ -311,6 +314,137 @@ TEST(BadInput, GroupNamesRenamedAndAssigned) {
             << describe(changes);
         EXPECT_EQ(countHolding(changes.came.at("FAVOURITE"), exported(c.name) + ","), assigned + 1)
             << describe(changes);
+    }
+}
+
+// A channel stored without SID, NID or FREQUENCY (possible where CHANNELS has no primary
+// key) shows an empty cell, and no statement can name its row. Every channel command that
+// writes rows reports that row and leaves it as it is; the file stays sound.
+TEST(BadInput, ChannelWithAnEmptyKeyCell) {
+    VELMORA_REQUIRE_READERS();
+    namespace cc = demo::channels_col;
+    struct Case {
+        const char* what;
+        std::size_t emptied;  // the CHANNELS column stored as Null
+        const char* button;
+        std::vector<std::string> messages;
+    };
+    const std::string writeError = "ERROR writing to database";
+    const std::vector<Case> cases = {
+        {"Save without SID", cc::kSid, "Command7", {writeError}},
+        {"Save without NID", cc::kNid, "Command7", {writeError}},
+        {"Save without FREQUENCY", cc::kFrequency, "Command7", {writeError}},
+        {"ReNumber without SID", cc::kSid, "Command8", {writeError}},
+        {"ReNumber without FREQUENCY", cc::kFrequency, "Command8", {writeError}},
+        {"Delete Selection without NID", cc::kNid, "Command9", {"Error 3464"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EditingSession s;
+        const std::string file =
+            writeDemoFile(s.folder() / "channels.mdb", [&](demo::DemoDatabase& content) {
+                demo::DemoTable& channels = content.tables[0];
+                channels.schema = demo::channelsSchema(false);
+                // One row per channel (ReNumber refuses channels on several frequencies),
+                // numbered 1, 2, 3, ... in stored order; the first channel loses the cell.
+                std::vector<engine::store::Row> kept;
+                std::set<std::string> seen;
+                for (engine::store::Row& row : channels.rows) {
+                    const std::string key = std::get<std::string>(row[cc::kSourceId]) + "/" +
+                                            std::to_string(std::get<int64_t>(row[cc::kSid])) + "/" +
+                                            std::to_string(std::get<int64_t>(row[cc::kNid]));
+                    if (!seen.insert(key).second)
+                        continue;
+                    row[cc::kChannelNum] = engine::store::Value(int64_t(kept.size() + 1));
+                    kept.push_back(std::move(row));
+                }
+                kept[0][c.emptied] = engine::store::Value();
+                channels.rows = std::move(kept);
+            });
+        const FileRows before = fileRows(file);
+        ASSERT_TRUE(s.startOn(file));
+        int row = 1;
+        while (row < s.grid().rows() && !s.cell(row, col::kSid + int(c.emptied == cc::kNid) +
+                                                         2 * int(c.emptied == cc::kFrequency))
+                                             .empty())
+            ++row;
+        ASSERT_LT(row, s.grid().rows());
+        s.grid().userSelectCell(row, col::kName, false);
+        for (std::size_t m = 0; m < c.messages.size(); ++m)
+            s.ports().expectMessage(ports::MessageAnswer::Ok);
+        s.click(c.button);
+        s.ports().verify();
+        ASSERT_EQ(s.ports().messages().size(), c.messages.size());
+        for (std::size_t m = 0; m < c.messages.size(); ++m)  // the first line says it
+            EXPECT_EQ(
+                s.ports().messages()[m].text.substr(0, s.ports().messages()[m].text.find('\r')),
+                c.messages[m]);
+        s.app().db().close();
+        expectFileChecks(file);
+        const RowChanges changes = rowChanges(before, fileRows(file));
+        EXPECT_TRUE(changes.empty()) << describe(changes);
+    }
+}
+
+// The row commands of a table view over a table named with a blank, whose fields are named
+// with a keyword and a blank: a paste of awkward text adds exactly its records, a Delete takes
+// exactly its record, and text with control bytes is refused with nothing written.
+TEST(BadInput, RowCommandsOfATableWithOddNames) {
+    VELMORA_REQUIRE_READERS();
+    struct Case {
+        const char* what;
+        std::string clip;  // empty: the first row is deleted instead
+        std::string message;
+        std::size_t gone;
+        std::vector<std::string> came;  // the new rows as mdb-export prints them
+    };
+    const std::vector<Case> cases = {
+        {"a paste of quotes, brackets, wildcards and blanks",
+         "k1\tIt's \"q\" [x] *%#\t5\r\nk2\t  blanks  \t\r\n",
+         "",
+         0,
+         {"\"k1\",\"It's \"\"q\"\" [x] *%#\",5", "\"k2\",\"  blanks  \","}},
+        {"a paste of Greek and Cyrillic",
+         "k3\tΕλληνικά\t1\rk4\tКириллица\t2",
+         "",
+         0,
+         {"\"k3\",\"Ελληνικά\",1", "\"k4\",\"Кириллица\",2"}},
+        {"a paste with control bytes", "k5\tbell\x07\t1", core::explorer::kPasteNotText, 0, {}},
+        {"a delete", "", "Are you sure to delete this Line?", 1, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExplorerSession s;
+        const std::string file = writeOddNamesFile(s.folder() / "channels.mdb");
+        const FileRows before = fileRows(file);
+        s.startOnFile(file);
+        ASSERT_NO_FATAL_FAILURE(s.showTable("Order Details"));
+        if (!c.message.empty())
+            s.ports().expectMessage(
+                {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
+        if (c.clip.empty()) {
+            s.app().grid().userSelectCell(1, 1, false);
+            s.popup(kPopupDelete);
+        } else {
+            s.ports().setText(c.clip);
+            s.popup(kPopupPaste);
+        }
+        s.ports().verify();
+        s.app().db().close();
+
+        expectFileChecks(file);
+        const RowChanges changes = rowChanges(before, fileRows(file));
+        const std::size_t gone =
+            changes.gone.count("Order Details") ? changes.gone.at("Order Details").size() : 0;
+        EXPECT_EQ(gone, c.gone) << describe(changes);
+        EXPECT_EQ(changes.gone.size(), c.gone > 0 ? 1u : 0u) << describe(changes);
+        EXPECT_EQ(changes.came.size(), c.came.empty() ? 0u : 1u) << describe(changes);
+        if (!c.came.empty()) {
+            std::vector<std::string> came = c.came;
+            std::sort(came.begin(), came.end());
+            ASSERT_EQ(changes.came.count("Order Details"), 1u) << describe(changes);
+            EXPECT_EQ(changes.came.at("Order Details"), came) << describe(changes);
+        }
     }
 }
 
