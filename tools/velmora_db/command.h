@@ -39,5 +39,6 @@ engine::Status runCheck(const Args& args, std::ostream& out);
 engine::Status runCreate(const Args& args, std::ostream& out);
 engine::Status runCompact(const Args& args, std::ostream& out);
 engine::Status runDemo(const Args& args, std::ostream& out);
+engine::Status runHold(const Args& args, std::ostream& out);
 
 }  // namespace velmora::tools

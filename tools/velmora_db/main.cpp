@@ -34,6 +34,10 @@ const Command kCommands[] = {
     {"demo", "FILE [--channels N] [--seed S]",
      "a new database with demo channels, groups and assignments (N 1..32767, default 1500)",
      runDemo},
+    {"hold", "FILE",
+     "opens FILE as Velmora does and keeps it until standard input ends; prints \"writable\" "
+     "or \"read-only: \" and why",
+     runHold},
 };
 
 void printUsage(std::ostream& out) {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
 
 namespace velmora::engine::io {
@@ -85,8 +86,9 @@ Result<std::unique_ptr<DatabaseLock>> DatabaseLock::acquire(const std::string& d
         std::string who = "a running program holds its lock file";
         if (::pread(lock->m_ldbFd, rec.data(), rec.size(), off_t(record) * off_t(kRecordSize)) ==
             ssize_t(rec.size())) {
-            std::string computer(rec.data(), strnlen(rec.data(), 32));
-            std::string user(rec.data() + 32, strnlen(rec.data() + 32, 32));
+            // Jet pads the two names with blanks or zeros.
+            const std::string computer = trimBlanks({rec.data(), strnlen(rec.data(), 32)});
+            const std::string user = trimBlanks({rec.data() + 32, strnlen(rec.data() + 32, 32)});
             if (!computer.empty())
                 who = "opened by " + user + " on " + computer;
         }

@@ -71,9 +71,12 @@ TEST_F(DatabaseLockTest, AnotherProcessHoldingTheLdbUserLockIsSeen) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // Behave like a Jet client: a record and a user lock in the .ldb, nothing on the .mdb.
+        // Behave like a Jet client: a record (names padded with blanks, as Jet writes them)
+        // and a user lock in the .ldb, nothing on the .mdb.
         int fd = ::open(ldb.c_str(), O_RDWR | O_CREAT, 0644);
-        char rec[64] = "OTHERPC";
+        char rec[64];
+        std::memset(rec, ' ', sizeof rec);
+        std::memcpy(rec, "OTHERPC", 7);
         std::memcpy(rec + 32, "Admin", 5);
         ssize_t w = ::pwrite(fd, rec, 64, 0);
         struct flock fl {};
@@ -93,7 +96,8 @@ TEST_F(DatabaseLockTest, AnotherProcessHoldingTheLdbUserLockIsSeen) {
     auto lock = DatabaseLock::acquire(m_db);
     ASSERT_FALSE(lock.isOk());
     EXPECT_EQ(lock.status().code(), err::kFileLocked);
-    EXPECT_NE(lock.status().message().find("OTHERPC"), std::string::npos);
+    EXPECT_NE(lock.status().message().find("(opened by Admin on OTHERPC)"), std::string::npos)
+        << lock.status().message();
     (void)!::write(done[1], &c, 1);
     int status = 0;
     ::waitpid(child, &status, 0);
