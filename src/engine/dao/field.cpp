@@ -42,7 +42,8 @@ const store::Value& Field::current() const {
         const store::RowId id = d.result.baseRows[d.position];
         if (!table.isLive(id))
             throw DaoError(jetError(err::kRecordDeleted));
-        return table.row(id)[c.baseColumn];
+        table.valueInto(id, static_cast<size_t>(c.baseColumn), d.liveValue);
+        return d.liveValue;
     }
     if (d.deletedAt[d.position])
         throw DaoError(jetError(err::kRecordDeleted));

@@ -71,7 +71,8 @@ public:
     void setNull();
 
 private:
-    // The current value where it is kept (the edit buffer, the base table or the copy).
+    // The current value where it is kept (the edit buffer, the base table or the copy); a
+    // value of the base table is valid until the next field is read.
     const store::Value& current() const;
 
     Recordset* m_owner;

@@ -153,7 +153,8 @@ void Recordset::update() {
         // The new record joins the set at its end; the cursor stays where it was.
         store::Row shown;
         for (const auto& c : d.result.columns)
-            shown.push_back(c.baseColumn >= 0 ? table.row(id)[c.baseColumn] : store::Null{});
+            shown.push_back(c.baseColumn >= 0 ? table.value(id, static_cast<size_t>(c.baseColumn))
+                                              : store::Null{});
         d.result.rows.push_back(std::move(shown));
         d.result.baseRows.push_back(id);
         d.deletedAt.push_back(false);

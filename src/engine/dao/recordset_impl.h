@@ -30,6 +30,8 @@ struct Recordset::Impl {
     // once (Field::current), `decodedAt` saying which (-1: none).
     store::Row decodedRow;
     long decodedAt = -1;
+    // The last value read from the base table of a live set (Field::current).
+    store::Value liveValue;
 
     long size() const { return static_cast<long>(result.rows.size()); }
     void checkOpen() const;

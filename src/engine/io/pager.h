@@ -3,9 +3,12 @@
 // A Jet file is an array of fixed-size pages. The pager reads whole pages, keeps the most
 // recently used ones in memory (least recently used pages are dropped first) and hands them
 // out as shared, immutable buffers, so a decoder can keep a page alive while the cache moves
-// on. Every page number is checked against the file's page count before the file is touched.
-// A page transform (for example the per-page decoding of an encoded database) is applied once,
-// when a page enters the cache.
+// on. The cache is small by default: tables are decoded into memory once, so their data pages
+// are read once per load; what is read again and again (table definitions, usage maps, index
+// roots) is few pages, and the system keeps the file's pages in its own cache anyway. Every page
+// number is checked against the file's page count before the file is touched. A page transform (for
+// example the per-page decoding of an encoded database) is applied once, when a page enters the
+// cache.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +34,7 @@ public:
     // `pageSize` must be a power of two of at least 512. The page count is the file size
     // divided by the page size; a partial page at the end is not a page.
     static Result<std::unique_ptr<Pager>> open(std::unique_ptr<File> file, uint32_t pageSize,
-                                               size_t cachePages = 2048);
+                                               size_t cachePages = 128);
 
     uint32_t pageSize() const { return m_pageSize; }
     uint32_t pageCount() const { return m_pageCount; }

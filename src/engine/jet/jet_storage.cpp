@@ -126,6 +126,11 @@ Result<TableRows> JetStorage::tableRows(const std::string& name) {
     return rows;
 }
 
+Status JetStorage::scanRows(const TableDefinition& def, const RowSink& sink) {
+    const Status s = scanTableRows(*m_pager, *m_format, def, m_header.codePage, sink);
+    return s.isOk() ? s : inTable(def.schema.name, s);
+}
+
 Result<std::vector<DataPage>> JetStorage::tableDataPages(const std::string& name) {
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
     auto pages = readTableDataPages(*m_pager, *m_format, def);
@@ -136,12 +141,12 @@ Result<std::vector<DataPage>> JetStorage::tableDataPages(const std::string& name
 
 Result<std::unique_ptr<store::Table>> JetStorage::loadTable(const std::string& name) {
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
-    auto rows = readTableRows(*m_pager, *m_format, def, m_header.codePage);
-    if (!rows)
-        return inTable(def.schema.name, rows.status());
-    auto table = std::make_unique<store::Table>(std::move(def.schema));
-    for (auto& r : rows->rows)
-        table->append(std::move(r));
+    auto table = std::make_unique<store::Table>(def.schema);
+    table->reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
+    VELMORA_RETURN_IF_ERROR(scanRows(def, [&](store::Row&& row, const RowLocation&) {
+        table->append(row);
+        return Status::ok();
+    }));
     table->markClean();
     return table;
 }

@@ -57,6 +57,8 @@ public:
     // Raw access. Errors name the table and the page where the damage was noticed.
     Result<TableDefinition> tableDefinition(const std::string& name);
     Result<TableRows> tableRows(const std::string& name);
+    // The rows of the table `def` describes, one at a time (table_reader.h).
+    Status scanRows(const TableDefinition& def, const RowSink& sink);
     Result<std::vector<DataPage>> tableDataPages(const std::string& name);
     Result<UsageMap> usageMap(RowPointer where);
     // The global usage map (page 1, row 0): a set bit means the page is free.

@@ -1,6 +1,7 @@
 #include "engine/jet/stored_keys.h"
 
-#include <map>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/base/error_codes.h"
 #include "engine/jet/index_key.h"
@@ -24,22 +25,35 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
     const store::TableSchema& schema = def.schema;
     if (schema.realIndexes.empty())
         return Status::ok();
-    VELMORA_ASSIGN_OR_RETURN(TableRows rows, storage.tableRows(table));
-    std::map<uint32_t, size_t> rowAt;
-    for (size_t i = 0; i < rows.locations.size(); ++i)
-        rowAt[rows.locations[i].slot.toU32()] = i;
     const KeyFormat format = storage.format().isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
+    std::vector<size_t> checked;
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
+        if (checkIndexEncodable(schema, schema.realIndexes[ix], format).isOk())
+            checked.push_back(ix);
+    }
+    if (checked.empty())
+        return Status::ok();
+    // Our key of every stored row for each index, by the slot index entries point at; the
+    // rows themselves are not kept.
+    std::vector<std::unordered_map<uint32_t, KeyBytes>> ours(schema.realIndexes.size());
+    for (size_t ix : checked)
+        ours[ix].reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
+    VELMORA_RETURN_IF_ERROR(storage.scanRows(def, [&](store::Row&& row, const RowLocation& where) {
+        for (size_t ix : checked) {
+            Result<KeyBytes> key = encodeIndexKey(schema, schema.realIndexes[ix], row, format);
+            if (key.isOk())
+                ours[ix].emplace(where.slot.toU32(), std::move(key).value());
+        }
+        return Status::ok();
+    }));
+    for (size_t ix : checked) {
         const store::RealIndex& index = schema.realIndexes[ix];
-        if (!checkIndexEncodable(schema, index, format).isOk())
-            continue;
         VELMORA_ASSIGN_OR_RETURN(std::vector<IndexEntry> entries, storage.indexLeafEntries(index));
         for (const IndexEntry& e : entries) {
-            auto row = rowAt.find(RowPointer{e.dataPage, e.dataRow}.toU32());
-            if (row == rowAt.end())
-                continue;  // damage the structural check reports; not a key question
-            Result<KeyBytes> ours = encodeIndexKey(schema, index, rows.rows[row->second], format);
-            if (!ours.isOk() || *ours == e.key)
+            // A row missing here is damage the structural check reports, or a row whose key
+            // cannot be built: neither is a key question.
+            auto key = ours[ix].find(RowPointer{e.dataPage, e.dataRow}.toU32());
+            if (key == ours[ix].end() || key->second == e.key)
                 continue;
             return Status::error(
                 err::kOperationNotSupported,

@@ -36,8 +36,8 @@ Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetForm
     return pages;
 }
 
-Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                                uint16_t codePage) {
+Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                     uint16_t codePage, const RowSink& sink) {
     VELMORA_ASSIGN_OR_RETURN(auto pages, readTableDataPages(pager, fmt, def));
     ValueContext ctx;
     ctx.fmt = &fmt;
@@ -45,8 +45,6 @@ Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const Ta
     ctx.maxLongValueBytes = size_t(pager.pageCount()) * fmt.pageSize;
     ctx.readLongRow = [&](RowPointer where) { return readRowSlot(pager, fmt, where); };
 
-    TableRows out;
-    out.rows.reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
     for (const DataPage& dp : pages) {
         VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(dp.number));
         for (size_t i = 0; i < dp.slots.size(); ++i) {
@@ -79,10 +77,22 @@ Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const Ta
                 return atPage(loc.stored.page, row.status().withContext(
                                                    "row " + std::to_string(loc.stored.row) + ": "));
             }
-            out.rows.push_back(std::move(row).value());
-            out.locations.push_back(loc);
+            VELMORA_RETURN_IF_ERROR(sink(std::move(row).value(), loc));
         }
     }
+    return Status::ok();
+}
+
+Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                                uint16_t codePage) {
+    TableRows out;
+    out.rows.reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
+    VELMORA_RETURN_IF_ERROR(
+        scanTableRows(pager, fmt, def, codePage, [&](store::Row&& row, const RowLocation& where) {
+            out.rows.push_back(std::move(row));
+            out.locations.push_back(where);
+            return Status::ok();
+        }));
     return out;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/base/status.h"
@@ -32,7 +33,13 @@ struct TableRows {
 Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetFormat& fmt,
                                                  const TableDefinition& def);
 
-// Every live row of the table. `codePage` decodes Jet 3 text.
+// Every live row of the table, handed to `sink` one at a time in stored order, so a caller
+// that keeps rows in its own form never holds them all decoded. `codePage` decodes Jet 3 text.
+using RowSink = std::function<Status(store::Row&& row, const RowLocation& where)>;
+Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                     uint16_t codePage, const RowSink& sink);
+
+// Every live row of the table.
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
                                 uint16_t codePage);
 

@@ -361,8 +361,9 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
         const store::RealIndex& index = schema.realIndexes[ix];
         std::vector<LeafEntry> entries;
         entries.reserve(placed.size());
+        store::Row row;
         for (const auto& [id, where] : placed) {
-            const store::Row& row = table.row(id);
+            table.rowInto(id, row);
             if (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))
                 continue;
             Result<KeyBytes> key = encodeIndexKey(schema, index, row, keyFormat);

@@ -21,7 +21,7 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
     std::vector<RowId> ids;
     store::Table& table = *sources[0].table;
     if (!where) {
-        table.forEachLive([&](RowId id, const store::Row&) { ids.push_back(id); });
+        table.forEachLiveId([&](RowId id) { ids.push_back(id); });
         return ids;
     }
     std::vector<Expr*> parts;
@@ -54,7 +54,7 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
                 candidates = *found;
         }
     } else {
-        table.forEachLive([&](RowId id, const store::Row&) { candidates.push_back(id); });
+        table.forEachLiveId([&](RowId id) { candidates.push_back(id); });
     }
     for (RowId id : candidates) {
         EvalContext ctx{&sources, &id, nullptr};

@@ -283,14 +283,15 @@ ExprType Binder::typeOf(const Expr& e) const {
     }
 }
 
-const Value* columnValue(const Expr& e, const EvalContext& ctx) {
-    static const Value kNull = store::Null{};
+bool readColumn(const Expr& e, const EvalContext& ctx, Value& out) {
     if (e.kind != ExprKind::Column || e.slot < 0)
-        return nullptr;
+        return false;
     const store::RowId id = ctx.tuple[e.slot];
     if (id == kNoRow)
-        return &kNull;
-    return &(*ctx.sources)[e.slot].table->row(id)[e.column];
+        out = store::Null{};
+    else
+        (*ctx.sources)[e.slot].table->valueInto(id, static_cast<size_t>(e.column), out);
+    return true;
 }
 
 Result<Value> evaluate(const Expr& e, const EvalContext& ctx) {
@@ -301,7 +302,7 @@ Result<Value> evaluate(const Expr& e, const EvalContext& ctx) {
             const store::RowId id = ctx.tuple[e.slot];
             if (id == kNoRow)
                 return Value(store::Null{});
-            return (*ctx.sources)[e.slot].table->row(id)[e.column];
+            return (*ctx.sources)[e.slot].table->value(id, static_cast<size_t>(e.column));
         }
         case ExprKind::Aggregate:
             return (*ctx.aggregates)[e.aggregateIndex];
@@ -361,21 +362,19 @@ Result<Truth> evaluateCondition(const Expr& e, const EvalContext& ctx) {
                 return a == Truth::False && b == Truth::False ? Truth::False : Truth::Null;
             }
             if (isComparison(e.op)) {
-                // Columns and literals are compared where they stand.
+                // Literals are compared where they stand.
                 Value ca, cb;
-                const Value* a = columnValue(*e.left, ctx);
-                if (!a && e.left->kind == ExprKind::Literal)
+                const Value* a = &ca;
+                if (e.left->kind == ExprKind::Literal) {
                     a = &e.left->value;
-                if (!a) {
+                } else if (!readColumn(*e.left, ctx, ca)) {
                     VELMORA_ASSIGN_OR_RETURN(ca, evaluate(*e.left, ctx));
-                    a = &ca;
                 }
-                const Value* b = columnValue(*e.right, ctx);
-                if (!b && e.right->kind == ExprKind::Literal)
+                const Value* b = &cb;
+                if (e.right->kind == ExprKind::Literal) {
                     b = &e.right->value;
-                if (!b) {
+                } else if (!readColumn(*e.right, ctx, cb)) {
                     VELMORA_ASSIGN_OR_RETURN(cb, evaluate(*e.right, ctx));
-                    b = &cb;
                 }
                 return compareTruth(e.op, *a, *b);
             }

@@ -62,8 +62,9 @@ struct EvalContext {
 };
 
 Result<store::Value> evaluate(const Expr& e, const EvalContext& ctx);
-// The value a bound column reads, without copying it; nullptr when e is no column.
-const store::Value* columnValue(const Expr& e, const EvalContext& ctx);
+// The value a bound column reads, into `out` (reusing the text it may hold); false when e is
+// no column.
+bool readColumn(const Expr& e, const EvalContext& ctx, store::Value& out);
 Result<Truth> evaluateCondition(const Expr& e, const EvalContext& ctx);
 
 // Splits a condition at its top-level ANDs.

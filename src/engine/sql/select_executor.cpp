@@ -2,7 +2,10 @@
 // for equality conditions on one table), then WHERE, grouping, HAVING, the select list,
 // ORDER BY and DISTINCT.
 #include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <numeric>
+#include <string_view>
 #include <unordered_map>
 
 #include "engine/base/error_codes.h"
@@ -23,6 +26,61 @@ struct Tuples {
     std::vector<RowId> ids;
     size_t count() const { return width == 0 ? 0 : ids.size() / width; }
     const RowId* at(size_t i) const { return ids.data() + i * width; }
+};
+
+// Keys of one side of a join with the tuple each belongs to: the keys share one buffer and
+// entries of equal hash are chained through arrays. find() gives the tuples of a key in the
+// order they were added.
+class KeyChains {
+public:
+    void reserve(size_t n) {
+        m_start.reserve(n + 1);
+        m_tuple.reserve(n);
+    }
+    void add(std::string_view key, size_t tuple) {
+        m_start.push_back(m_keys.size());
+        m_keys.append(key);
+        m_tuple.push_back(tuple);
+    }
+    // Builds the chains once every key is added.
+    void link() {
+        const size_t n = m_tuple.size();
+        m_start.push_back(m_keys.size());
+        size_t buckets = 16;
+        while (buckets < 2 * n)
+            buckets *= 2;
+        m_mask = buckets - 1;
+        m_head.assign(buckets, kEnd);
+        m_next.assign(n, kEnd);
+        // Linked from the last entry to the first, so each chain runs in the order added.
+        for (size_t i = n; i-- > 0;) {
+            const size_t b = std::hash<std::string_view>{}(keyAt(i)) & m_mask;
+            m_next[i] = m_head[b];
+            m_head[b] = static_cast<uint32_t>(i);
+        }
+    }
+    void find(std::string_view key, std::vector<size_t>& out) const {
+        out.clear();
+        if (m_head.empty())
+            return;
+        for (uint32_t i = m_head[std::hash<std::string_view>{}(key)&m_mask]; i != kEnd;
+             i = m_next[i]) {
+            if (keyAt(i) == key)
+                out.push_back(m_tuple[i]);
+        }
+    }
+
+private:
+    static constexpr uint32_t kEnd = UINT32_MAX;
+    std::string_view keyAt(size_t i) const {
+        return std::string_view(m_keys).substr(m_start[i], m_start[i + 1] - m_start[i]);
+    }
+    std::string m_keys;
+    std::vector<size_t> m_start;
+    std::vector<size_t> m_tuple;
+    std::vector<uint32_t> m_head;
+    std::vector<uint32_t> m_next;
+    size_t m_mask = 0;
 };
 
 class SelectRunner {
@@ -153,7 +211,7 @@ Status SelectRunner::evalLeaf(int slot, Tuples& out) {
     out.width = width;
     const store::Table& table = *m_sources[slot].table;
     out.ids.reserve(table.liveRowCount() * width);
-    table.forEachLive([&](RowId id, const store::Row&) {
+    table.forEachLiveId([&](RowId id) {
         const size_t base = out.ids.size();
         out.ids.resize(base + width, kNoRow);
         out.ids[base + slot] = id;
@@ -214,26 +272,30 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
     std::vector<RowId> merged(width);
     EvalContext ctx{&m_sources, merged.data(), nullptr};
     // The equality key of the key columns of a tuple, into `key`; false when one is Null.
+    Value v;
     auto keyOf = [&](const RowId* tuple, const std::vector<const Expr*>& exprs, std::string& key) {
         key.clear();
         EvalContext c{&m_sources, tuple, nullptr};
         for (const Expr* e : exprs) {
-            const Value* v = columnValue(*e, c);
-            if (store::isNull(*v))
+            readColumn(*e, c, v);
+            if (store::isNull(v))
                 return false;
-            appendOrderKey(key, *v);
+            appendOrderKey(key, v);
         }
         return true;
     };
     std::string key;
 
-    std::unordered_map<std::string, std::vector<size_t>> hash;
+    // The probed side's keys, all in one buffer and chained by hash, so a join of two large
+    // tables allocates a few arrays rather than a node and a list per row.
+    KeyChains chains;
     if (!probedKeys.empty()) {
-        hash.reserve(probed.count());
+        chains.reserve(probed.count());
         for (size_t i = 0; i < probed.count(); ++i) {
             if (keyOf(probed.at(i), probedKeys, key))
-                hash[key].push_back(i);
+                chains.add(key, i);
         }
+        chains.link();
     }
     std::vector<size_t> all;
     if (probedKeys.empty()) {
@@ -241,15 +303,16 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
         std::iota(all.begin(), all.end(), size_t{0});
     }
 
+    std::vector<size_t> found;
     for (size_t i = 0; i < driving.count(); ++i) {
         const RowId* d = driving.at(i);
         const std::vector<size_t>* matches = &all;
         if (!probedKeys.empty()) {
             matches = nullptr;
             if (keyOf(d, drivingKeys, key)) {
-                auto it = hash.find(key);
-                if (it != hash.end())
-                    matches = &it->second;
+                chains.find(key, found);
+                if (!found.empty())
+                    matches = &found;
             }
         }
         bool any = false;
@@ -344,13 +407,10 @@ Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalCont
             continue;
         }
         // A column argument is read where it stands; anything else is evaluated.
-        Value computed;
-        const Value* arg = columnValue(*a.left, ctx);
-        if (!arg) {
-            VELMORA_ASSIGN_OR_RETURN(computed, evaluate(*a.left, ctx));
-            arg = &computed;
+        Value v;
+        if (!readColumn(*a.left, ctx, v)) {
+            VELMORA_ASSIGN_OR_RETURN(v, evaluate(*a.left, ctx));
         }
-        const Value& v = *arg;
         if (store::isNull(v))
             continue;
         ++acc.count;
@@ -512,6 +572,8 @@ Result<QueryResult> SelectRunner::run() {
             tuples = std::move(product);
         }
     }
+    // The join's list grew by doubling; it is kept beside the result, so only its rows stay.
+    tuples.ids.shrink_to_fit();
     if (m_s.where) {
         // The conjuncts in order, without those the lookup decided: as AND evaluates them,
         // the first false one ends a row and a Null one goes on to the next.
@@ -595,8 +657,15 @@ Result<QueryResult> SelectRunner::run() {
         // A failing item fails the whole statement, so a row left unfinished is never seen.
         result.rows.startRow();
         for (auto& item : items) {
-            if (const Value* v = columnValue(*item.expr, ctx)) {
-                result.rows.addValue(*v);
+            const Expr& e = *item.expr;
+            if (e.kind == ExprKind::Column && e.slot >= 0) {
+                // A column's value goes over as the table keeps it, without decoding it.
+                const RowId id = ctx.tuple[e.slot];
+                if (id == kNoRow)
+                    result.rows.addValue(store::Null{});
+                else
+                    result.rows.addPacked(
+                        m_sources[e.slot].table->packedValue(id, static_cast<size_t>(e.column)));
                 continue;
             }
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));
@@ -630,7 +699,8 @@ Result<QueryResult> SelectRunner::run() {
                     if (id == kNoRow)
                         appendOrderKey(arena, Value(store::Null{}));
                     else
-                        appendOrderKey(arena, m_sources[g->slot].table->row(id)[g->column]);
+                        appendOrderKey(arena, m_sources[g->slot].table->value(
+                                                  id, static_cast<size_t>(g->column)));
                     continue;
                 }
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
@@ -682,6 +752,7 @@ Result<QueryResult> SelectRunner::run() {
             VELMORA_RETURN_IF_ERROR(emit());
         }
     } else {
+        result.rows.reserve(tuples.count());
         for (size_t i = 0; i < tuples.count(); ++i) {
             EvalContext ctx{&m_sources, tuples.at(i), nullptr};
             if (m_s.having) {

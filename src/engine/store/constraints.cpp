@@ -220,12 +220,11 @@ Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self
     return Status::ok();
 }
 
-// Removes the keys of `row` (about to be replaced or deleted) from the cache; with `after`
-// (the row replacing it), the keys it keeps stay.
-void forgetKeys(const Table& table, RowId id, const RowRules& rules, KeyCache& cache,
-                const Row* after = nullptr) {
+// Removes the keys of `row`, row id's values about to be replaced or deleted, from the cache;
+// with `after` (the row replacing it), the keys it keeps stay.
+void forgetKeys(const Table& table, RowId id, const Row& row, const RowRules& rules,
+                KeyCache& cache, const Row* after = nullptr) {
     const TableSchema& schema = table.schema();
-    const Row& row = table.row(id);
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix) || allNull(schema, schema.realIndexes[ix], row))
             continue;
@@ -285,10 +284,11 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
         return jetError(err::kNoCurrentRecord);
     VELMORA_RETURN_IF_ERROR(prepareRow(table, row, rules));
     const TableSchema& schema = table.schema();
+    const Row before = table.row(id);
     for (size_t i = 0; i < row.size(); ++i) {
         // An AutoNumber column keeps its value: Jet refuses to change it.
         if (schema.columns[i].type == ColumnType::Long && schema.columns[i].isAutoNumber() &&
-            row[i] != table.row(id)[i]) {
+            row[i] != before[i]) {
             return Status::error(err::kFieldNotUpdatable,
                                  "Field '" + schema.columns[i].name + "' cannot be updated.");
         }
@@ -296,8 +296,8 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
     std::vector<std::pair<size_t, std::string>> newKeys;
-    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &table.row(id)));
-    forgetKeys(table, id, rules, *cache, &row);
+    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &before));
+    forgetKeys(table, id, before, rules, *cache, &row);
     table.replace(id, std::move(row));
     for (auto& [ix, key] : newKeys)
         cache->keys[ix][std::move(key)] = id;
@@ -311,7 +311,7 @@ Status deleteRow(Table& table, RowId id) {
     std::shared_ptr<KeyCache>& slot = table.keyCache();
     bool cacheValid = slot && slot->owner == &table && slot->changeCount == table.changeCount();
     if (cacheValid)
-        forgetKeys(table, id, *slot->rules, *slot);
+        forgetKeys(table, id, table.row(id), *slot->rules, *slot);
     table.erase(id);
     if (cacheValid)
         slot->changeCount = table.changeCount();

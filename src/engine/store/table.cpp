@@ -4,26 +4,27 @@
 
 namespace velmora::engine::store {
 
-RowId Table::append(Row row) {
+RowId Table::append(const Row& row) {
     assert(row.size() == m_schema.columns.size());
-    m_slots.push_back(Slot{std::move(row), false});
+    m_rows.push_back(row);
+    m_deleted.push_back(false);
     ++m_liveCount;
     m_dirty = true;
     ++m_changes;
-    return m_slots.size() - 1;
+    return m_rows.size() - 1;
 }
 
-void Table::replace(RowId id, Row row) {
+void Table::replace(RowId id, const Row& row) {
     assert(isLive(id) && row.size() == m_schema.columns.size());
-    m_slots[id].values = std::move(row);
+    m_rows.assign(id, row);
     m_dirty = true;
     ++m_changes;
 }
 
 void Table::erase(RowId id) {
     assert(isLive(id));
-    m_slots[id].deleted = true;
-    m_slots[id].values.clear();
+    m_deleted[id] = true;
+    m_rows.release(id);
     --m_liveCount;
     m_dirty = true;
     ++m_changes;

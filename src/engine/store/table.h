@@ -2,14 +2,17 @@
 //
 // Rows are addressed by a RowId that stays valid while the table lives in memory: deleting a
 // row leaves a tombstone, so record sets and statements that hold ids are never shifted under
-// their feet. Values in a Row are in the order of TableSchema::columns.
+// their feet. Values in a Row are in the order of TableSchema::columns. The rows are kept
+// packed (packed_rows.h) and decoded when read: reading gives copies, never references.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "engine/store/packed_rows.h"
 #include "engine/store/schema.h"
 #include "engine/store/value.h"
 
@@ -32,13 +35,27 @@ public:
 
     // Live rows, and the ids one can iterate in stored order.
     size_t liveRowCount() const { return m_liveCount; }
-    RowId idLimit() const { return m_slots.size(); }
-    bool isLive(RowId id) const { return id < m_slots.size() && !m_slots[id].deleted; }
-    const Row& row(RowId id) const { return m_slots[id].values; }
+    RowId idLimit() const { return m_rows.size(); }
+    bool isLive(RowId id) const { return id < m_deleted.size() && !m_deleted[id]; }
+    Row row(RowId id) const { return m_rows.row(id); }
+    // Row id into `out`, reusing the storage of the values it holds.
+    void rowInto(RowId id, Row& out) const { m_rows.rowInto(id, out); }
+    Value value(RowId id, size_t column) const { return m_rows.value(id, column); }
+    void valueInto(RowId id, size_t column, Value& out) const { m_rows.valueInto(id, column, out); }
+    // The packed bytes of one value, for a result that keeps them as they are.
+    std::string_view packedValue(RowId id, size_t column) const {
+        return m_rows.packedValue(id, column);
+    }
+
+    // Room for this many rows (a table about to be loaded).
+    void reserve(size_t rows) {
+        m_rows.reserve(rows);
+        m_deleted.reserve(rows);
+    }
 
     // Raw changes; constraint checks sit above this in the engine.
-    RowId append(Row row);
-    void replace(RowId id, Row row);
+    RowId append(const Row& row);
+    void replace(RowId id, const Row& row);
     void erase(RowId id);
 
     // Set by every change since the table was loaded or last committed.
@@ -50,21 +67,30 @@ public:
     // Storage for the constraint checks' key sets, valid while changeCount() is unchanged.
     std::shared_ptr<KeyCache>& keyCache() const { return m_keyCache; }
 
+    // f(id, row) for every live row in stored order; the row is valid during the call only.
     template <class F>
     void forEachLive(F&& f) const {
-        for (RowId id = 0; id < m_slots.size(); ++id) {
-            if (!m_slots[id].deleted)
-                f(id, m_slots[id].values);
+        Row row;
+        for (RowId id = 0; id < m_rows.size(); ++id) {
+            if (!m_deleted[id]) {
+                m_rows.rowInto(id, row);
+                f(id, static_cast<const Row&>(row));
+            }
+        }
+    }
+    // f(id) for every live row in stored order, without decoding it.
+    template <class F>
+    void forEachLiveId(F&& f) const {
+        for (RowId id = 0; id < m_rows.size(); ++id) {
+            if (!m_deleted[id])
+                f(id);
         }
     }
 
 private:
-    struct Slot {
-        Row values;
-        bool deleted = false;
-    };
     TableSchema m_schema;
-    std::vector<Slot> m_slots;
+    PackedRows m_rows;
+    std::vector<bool> m_deleted;
     size_t m_liveCount = 0;
     bool m_dirty = false;
     uint64_t m_changes = 0;

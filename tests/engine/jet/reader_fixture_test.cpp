@@ -188,10 +188,10 @@ protected:
         EXPECT_TRUE(db.isOk()) << db.status().toString();
         return db.isOk() ? std::move(db).value() : nullptr;
     }
-    static const store::Value& cell(const store::Table& t, size_t row, const std::string& col) {
+    static store::Value cell(const store::Table& t, size_t row, const std::string& col) {
         auto c = t.schema().findColumn(col);
         EXPECT_TRUE(c.has_value()) << col;
-        return t.row(row)[c.value_or(0)];
+        return t.value(row, c.value_or(0));
     }
 };
 
@@ -254,7 +254,7 @@ TEST_F(ReaderFacts, NumericColumnsKeepPrecisionScaleAndSign) {
         const auto& def = (*t)->schema().columns[*c];
         EXPECT_EQ(def.precision, 18);
         EXPECT_EQ(def.scale, 0);
-        const auto& d = std::get<store::Decimal>(cell(**t, 0, cols[i]));
+        const auto d = std::get<store::Decimal>(cell(**t, 0, cols[i]));
         EXPECT_EQ(d.negative, expected[i] < 0) << cols[i];
         EXPECT_EQ(uint64_t(d.magnitude), uint64_t(std::abs(expected[i]))) << cols[i];
     }
@@ -300,7 +300,7 @@ TEST_F(ReaderFacts, LongValuesInlineSingleAndChained) {
     size_t memos = 0;
     const auto& s = (*t)->schema();
     for (size_t c = 0; c < s.columns.size(); ++c) {
-        const auto& v = (*t)->row(0)[c];
+        const store::Value v = (*t)->value(0, c);
         if (auto* b = std::get_if<store::Blob>(&v))
             longestBlob = std::max(longestBlob, b->size());
         if (s.columns[c].type == store::ColumnType::Memo && !store::isNull(v))
@@ -318,7 +318,7 @@ TEST_F(ReaderFacts, Jet3TextReencodesToItsStoredBytes) {
     ASSERT_TRUE(db);
     auto t = db->loadTable("table1");
     ASSERT_TRUE(t.isOk()) << t.status().toString();
-    const auto& text = std::get<std::string>(cell(**t, 0, "field1"));
+    const std::string text = std::get<std::string>(cell(**t, 0, "field1"));
     auto bytes = text::encodeCodePage(text, 1252);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(text::decodeCodePage(*bytes, 1252), text);

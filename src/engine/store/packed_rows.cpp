@@ -1,0 +1,406 @@
+#include "engine/store/packed_rows.h"
+
+#include <algorithm>
+
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+namespace velmora::engine::store {
+
+namespace {
+
+// The type byte of an encoded value.
+enum Tag : uint8_t {
+    kNull,
+    kFalse,
+    kTrue,
+    // Whole numbers (int64_t) in the fewest bytes that hold them: channel numbers, service
+    // ids and PIDs mostly fit two.
+    kInt8,
+    kInt16,
+    kInt32,
+    kInt64,
+    kFloat,
+    kDouble,
+    kCurrency,
+    kDateTime,
+    kText,  // length, then the UTF-8 bytes
+    kBlob,  // length, then the bytes
+    kGuid,
+    kDecimal,  // sign, scale, 16 bytes of magnitude
+};
+
+template <class T>
+void put(std::string& out, const T& v) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    char bytes[sizeof(T)];
+    std::memcpy(bytes, &v, sizeof(T));
+    out.append(bytes, sizeof(T));
+}
+
+template <class T>
+T get(const char*& p) {
+    T v;
+    std::memcpy(&v, p, sizeof(T));
+    p += sizeof(T);
+    return v;
+}
+
+// Lengths: seven bits a byte, the high bit telling that another byte follows.
+void putLength(std::string& out, size_t n) {
+    while (n >= 0x80) {
+        out += static_cast<char>((n & 0x7F) | 0x80);
+        n >>= 7;
+    }
+    out += static_cast<char>(n);
+}
+
+size_t getLength(const char*& p) {
+    size_t n = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto b = static_cast<uint8_t>(*p++);
+        n |= size_t(b & 0x7F) << shift;
+        if (!(b & 0x80))
+            return n;
+    }
+}
+
+void encode(std::string& out, const Value& v) {
+    struct Encoder {
+        std::string& out;
+        void tag(Tag t) { out += static_cast<char>(t); }
+        void operator()(const Null&) { tag(kNull); }
+        void operator()(bool b) { tag(b ? kTrue : kFalse); }
+        void operator()(int64_t n) {
+            if (n >= std::numeric_limits<int8_t>::min() &&
+                n <= std::numeric_limits<int8_t>::max()) {
+                tag(kInt8);
+                put(out, static_cast<int8_t>(n));
+            } else if (n >= std::numeric_limits<int16_t>::min() &&
+                       n <= std::numeric_limits<int16_t>::max()) {
+                tag(kInt16);
+                put(out, static_cast<int16_t>(n));
+            } else if (n >= std::numeric_limits<int32_t>::min() &&
+                       n <= std::numeric_limits<int32_t>::max()) {
+                tag(kInt32);
+                put(out, static_cast<int32_t>(n));
+            } else {
+                tag(kInt64);
+                put(out, n);
+            }
+        }
+        void operator()(float f) {
+            tag(kFloat);
+            put(out, f);
+        }
+        void operator()(double d) {
+            tag(kDouble);
+            put(out, d);
+        }
+        void operator()(const Currency& c) {
+            tag(kCurrency);
+            put(out, c.scaled);
+        }
+        void operator()(const DateTime& d) {
+            tag(kDateTime);
+            put(out, d.days);
+        }
+        void operator()(const std::string& s) {
+            tag(kText);
+            putLength(out, s.size());
+            out += s;
+        }
+        void operator()(const Blob& b) {
+            tag(kBlob);
+            putLength(out, b.size());
+            out.append(reinterpret_cast<const char*>(b.data()), b.size());
+        }
+        void operator()(const Guid& g) {
+            tag(kGuid);
+            put(out, g.bytes);
+        }
+        void operator()(const Decimal& d) {
+            tag(kDecimal);
+            put(out, d.negative);
+            put(out, d.scale);
+            put(out, d.magnitude);
+        }
+    };
+    std::visit(Encoder{out}, v);
+}
+
+// Decodes one value into `out`; a text or blob already there lends its storage.
+void decodeInto(const char*& p, Value& out) {
+    const auto tag = static_cast<Tag>(*p++);
+    switch (tag) {
+        case kNull:
+            out = Null{};
+            return;
+        case kFalse:
+            out = false;
+            return;
+        case kTrue:
+            out = true;
+            return;
+        case kInt8:
+            out = int64_t{get<int8_t>(p)};
+            return;
+        case kInt16:
+            out = int64_t{get<int16_t>(p)};
+            return;
+        case kInt32:
+            out = int64_t{get<int32_t>(p)};
+            return;
+        case kInt64:
+            out = get<int64_t>(p);
+            return;
+        case kFloat:
+            out = get<float>(p);
+            return;
+        case kDouble:
+            out = get<double>(p);
+            return;
+        case kCurrency:
+            out = Currency{get<int64_t>(p)};
+            return;
+        case kDateTime:
+            out = DateTime{get<double>(p)};
+            return;
+        case kText: {
+            const size_t n = getLength(p);
+            if (auto* s = std::get_if<std::string>(&out))
+                s->assign(p, n);
+            else
+                out.emplace<std::string>(p, n);
+            p += n;
+            return;
+        }
+        case kBlob: {
+            const size_t n = getLength(p);
+            const auto* b = reinterpret_cast<const uint8_t*>(p);
+            if (auto* blob = std::get_if<Blob>(&out))
+                blob->assign(b, b + n);
+            else
+                out.emplace<Blob>(b, b + n);
+            p += n;
+            return;
+        }
+        case kGuid:
+            out = Guid{get<std::array<uint8_t, 16>>(p)};
+            return;
+        case kDecimal: {
+            Decimal d;
+            d.negative = get<bool>(p);
+            d.scale = get<uint8_t>(p);
+            d.magnitude = get<unsigned __int128>(p);
+            out = d;
+            return;
+        }
+    }
+    out = Null{};  // not reached: every tag written is one of the above
+}
+
+// Moves past one encoded value without building it.
+void skip(const char*& p) {
+    const auto tag = static_cast<Tag>(*p++);
+    switch (tag) {
+        case kInt8:
+            p += 1;
+            break;
+        case kInt16:
+            p += 2;
+            break;
+        case kInt32:
+        case kFloat:
+            p += 4;
+            break;
+        case kInt64:
+        case kDouble:
+        case kCurrency:
+        case kDateTime:
+            p += 8;
+            break;
+        case kText:
+        case kBlob: {
+            const size_t n = getLength(p);
+            p += n;
+            break;
+        }
+        case kGuid:
+            p += 16;
+            break;
+        case kDecimal:
+            p += 2 + sizeof(unsigned __int128);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+// Blocks hold many rows each, so a table of small rows costs a few allocations, not one or
+// more per row; a longer row gets a block of its own size.
+constexpr size_t kBlockBytes = 64 * 1024;
+
+void PackedRows::push_back(const Row& row) {
+    m_refs.emplace_back();
+    m_count.push_back(0);
+    write(m_refs.size() - 1, row);
+}
+
+void PackedRows::startRow() {
+    m_scratch.clear();
+    m_refs.push_back(place(m_scratch));
+    m_count.push_back(0);
+}
+
+void PackedRows::addPacked(std::string_view packed) {
+    if (packed.empty()) {  // a value beyond the end of the row it came from
+        addValue(Null{});
+        return;
+    }
+    // The row being built is the last bytes of the last block; when the value does not fit
+    // the block's room, the row moves to a new block with it.
+    Ref& ref = m_refs.back();
+    std::string* block = &m_blocks[ref.block];
+    if (block->size() + packed.size() > block->capacity() && ref.offset != 0) {
+        const size_t partial = block->size() - ref.offset;
+        std::string next;
+        next.reserve(std::max(kBlockBytes, 2 * (partial + packed.size())));
+        next.append(*block, ref.offset, partial);
+        block->resize(ref.offset);
+        m_blocks.push_back(std::move(next));
+        ref = Ref{static_cast<uint32_t>(m_blocks.size() - 1), 0};
+        block = &m_blocks.back();
+    }
+    block->append(packed);
+    m_written += packed.size();
+    ++m_count.back();
+}
+
+void PackedRows::addValue(const Value& v) {
+    m_scratch.clear();
+    encode(m_scratch, v);
+    addPacked(m_scratch);
+}
+
+void PackedRows::assign(size_t i, const Row& row) {
+    m_unused += lengthOf(i);
+    write(i, row);
+    reclaimIfWasteful();
+}
+
+void PackedRows::release(size_t i) {
+    m_unused += lengthOf(i);
+    m_count[i] = 0;
+    reclaimIfWasteful();
+}
+
+void PackedRows::reorder(const std::vector<size_t>& order) {
+    std::vector<Ref> refs;
+    std::vector<uint16_t> count;
+    refs.reserve(order.size());
+    count.reserve(order.size());
+    size_t kept = 0;
+    for (size_t i : order) {
+        refs.push_back(m_refs[i]);
+        count.push_back(m_count[i]);
+        kept += lengthOf(i);
+    }
+    m_refs = std::move(refs);
+    m_count = std::move(count);
+    m_unused = m_written - kept;
+    reclaimIfWasteful();
+}
+
+Value PackedRows::value(size_t i, size_t column) const {
+    Value out;
+    valueInto(i, column, out);
+    return out;
+}
+
+void PackedRows::valueInto(size_t i, size_t column, Value& out) const {
+    if (column >= m_count[i]) {
+        out = Null{};
+        return;
+    }
+    const char* p = bytesOf(i);
+    for (size_t c = 0; c < column; ++c)
+        skip(p);
+    decodeInto(p, out);
+}
+
+std::string_view PackedRows::packedValue(size_t i, size_t column) const {
+    if (column >= m_count[i])
+        return {};
+    const char* p = bytesOf(i);
+    for (size_t c = 0; c < column; ++c)
+        skip(p);
+    const char* start = p;
+    skip(p);
+    return {start, static_cast<size_t>(p - start)};
+}
+
+Row PackedRows::row(size_t i) const {
+    Row out;
+    rowInto(i, out);
+    return out;
+}
+
+void PackedRows::rowInto(size_t i, Row& out) const {
+    out.resize(m_count[i]);
+    const char* p = bytesOf(i);
+    for (auto& v : out)
+        decodeInto(p, v);
+}
+
+size_t PackedRows::lengthOf(size_t i) const {
+    const char* start = bytesOf(i);
+    const char* p = start;
+    for (size_t c = 0; c < m_count[i]; ++c)
+        skip(p);
+    return static_cast<size_t>(p - start);
+}
+
+PackedRows::Ref PackedRows::place(std::string_view bytes) {
+    if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
+        std::string block;
+        block.reserve(std::max(kBlockBytes, bytes.size()));
+        m_blocks.push_back(std::move(block));
+    }
+    std::string& block = m_blocks.back();
+    const Ref ref{static_cast<uint32_t>(m_blocks.size() - 1), static_cast<uint32_t>(block.size())};
+    block.append(bytes);
+    m_written += bytes.size();
+    return ref;
+}
+
+void PackedRows::write(size_t i, const Row& row) {
+    m_scratch.clear();
+    for (const auto& v : row)
+        encode(m_scratch, v);
+    m_refs[i] = place(m_scratch);
+    m_count[i] = static_cast<uint16_t>(row.size());
+}
+
+void PackedRows::reclaimIfWasteful() {
+    if (m_unused < kBlockBytes || m_unused * 2 < m_written)
+        return;
+    // Every live row moves, in row order, into new blocks.
+    std::vector<std::string> old = std::move(m_blocks);
+    m_blocks.clear();
+    m_written = 0;
+    m_unused = 0;
+    for (size_t i = 0; i < m_refs.size(); ++i) {
+        const Ref from = m_refs[i];
+        const char* start = old[from.block].data() + from.offset;
+        const char* p = start;
+        for (size_t c = 0; c < m_count[i]; ++c)
+            skip(p);
+        m_refs[i] = place(std::string_view(start, static_cast<size_t>(p - start)));
+    }
+}
+
+}  // namespace velmora::engine::store

@@ -1,0 +1,104 @@
+// Rows of values kept compactly: the storage of a table in memory and of a query result.
+//
+// A channel table holds 32 767 rows of thirteen values. As vectors of Value (48 bytes each,
+// a heap block per row and another per longer text) that was several times larger than the
+// file the rows came from. Here each row's values are encoded one after the other (a type
+// byte, then the value in as few bytes as it needs) into large shared blocks, and decoded when
+// read; a row is found by its block and offset. Nothing hands out a pointer into the blocks,
+// so a replaced row is simply written anew and the space it left is reclaimed by moving the
+// live rows together once it outweighs them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/store/value.h"
+
+namespace velmora::engine::store {
+
+class PackedRows {
+public:
+    size_t size() const { return m_refs.size(); }
+    bool empty() const { return m_refs.empty(); }
+
+    // Room for this many rows without growing the row list again.
+    void reserve(size_t rows) {
+        m_refs.reserve(rows);
+        m_count.reserve(rows);
+    }
+    void push_back(const Row& row);
+    // A row built value by value: startRow(), then addValue() or addPacked() for each value.
+    void startRow();
+    void addValue(const Value& v);
+    // Adds a value as packedValue() gave it, without decoding it.
+    void addPacked(std::string_view packed);
+    // Replaces row i (its values may differ in number and type).
+    void assign(size_t i, const Row& row);
+    // Drops the values of row i; it reads as a row without values.
+    void release(size_t i);
+    // Keeps the rows at these positions, in this order; a position is left out or used once.
+    void reorder(const std::vector<size_t>& order);
+
+    // How many values row i has.
+    size_t valueCount(size_t i) const { return m_count[i]; }
+    // The value of one column of row i; Null beyond the row's last value.
+    Value value(size_t i, size_t column) const;
+    // The same into `out`, reusing the text it may hold already.
+    void valueInto(size_t i, size_t column, Value& out) const;
+    // The encoded bytes of one value (empty beyond the row's last value), for addPacked().
+    std::string_view packedValue(size_t i, size_t column) const;
+    Row row(size_t i) const;
+    // Row i into `out`, reusing its values' storage.
+    void rowInto(size_t i, Row& out) const;
+
+    // Whole rows in order, decoded one by one.
+    class Iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = Row;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = Row;
+
+        Iterator(const PackedRows* rows, size_t i) : m_rows(rows), m_i(i) {}
+        Row operator*() const { return m_rows->row(m_i); }
+        Iterator& operator++() {
+            ++m_i;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const = default;
+
+    private:
+        const PackedRows* m_rows;
+        size_t m_i;
+    };
+    Iterator begin() const { return Iterator(this, 0); }
+    Iterator end() const { return Iterator(this, size()); }
+
+private:
+    struct Ref {
+        uint32_t block = 0;
+        uint32_t offset = 0;
+    };
+    const char* bytesOf(size_t i) const {
+        return m_blocks[m_refs[i].block].data() + m_refs[i].offset;
+    }
+    size_t lengthOf(size_t i) const;
+    // Stores a whole encoded row where there is room; returns where it went.
+    Ref place(std::string_view bytes);
+    void write(size_t i, const Row& row);
+    void reclaimIfWasteful();
+
+    std::vector<std::string> m_blocks;
+    std::vector<Ref> m_refs;
+    std::vector<uint16_t> m_count;  // per row: how many values it has
+    std::string m_scratch;          // one row or value being encoded
+    size_t m_written = 0;           // bytes in the blocks
+    size_t m_unused = 0;            // of those, bytes of replaced and released rows
+};
+
+}  // namespace velmora::engine::store

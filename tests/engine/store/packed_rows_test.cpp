@@ -1,0 +1,140 @@
+// Packed rows (a table's storage and a query result's) give back every value exactly as it
+// went in, read by column, as a whole row or as packed bytes, after rows are replaced,
+// released and reordered and after the space of replaced rows is reclaimed.
+#include <gtest/gtest.h>
+
+#include "engine/store/packed_rows.h"
+#include "engine/store/table.h"
+
+namespace velmora::engine::store {
+namespace {
+
+Row everyKind() {
+    Decimal big;
+    big.negative = true;
+    big.scale = 4;
+    big.magnitude = (static_cast<unsigned __int128>(1) << 90) + 7;
+    Guid guid;
+    for (size_t i = 0; i < guid.bytes.size(); ++i)
+        guid.bytes[i] = static_cast<uint8_t>(0xF0 + i);
+    return {Value(Null{}),
+            Value(true),
+            Value(false),
+            Value(int64_t{0}),
+            Value(int64_t{-128}),
+            Value(int64_t{127}),
+            Value(int64_t{128}),
+            Value(int64_t{-32768}),
+            Value(int64_t{32767}),
+            Value(int64_t{32768}),
+            Value(int64_t{-2147483648LL}),
+            Value(int64_t{2147483647LL}),
+            Value(int64_t{2147483648LL}),
+            Value(int64_t{-(int64_t{1} << 62)}),
+            Value(0.1f),
+            Value(-1e300),
+            Value(Currency{-123456789012345LL}),
+            Value(DateTime{45000.75}),
+            Value(std::string()),
+            Value(std::string("Das Erste HD")),
+            Value(std::string(200, 'x')),    // a length of two bytes
+            Value(std::string(70000, 'y')),  // three
+            Value(std::string("Ö1 \"Klassik\" ♪")),
+            Value(Blob{}),
+            Value(Blob{0, 1, 0xFF, 0x80}),
+            Value(guid),
+            Value(big)};
+}
+
+TEST(PackedRows, EveryValueComesBackAsItWent) {
+    const Row row = everyKind();
+    PackedRows rows;
+    rows.push_back({Value(int64_t{1})});
+    rows.push_back(row);
+    rows.startRow();
+    for (const auto& v : row)
+        rows.addValue(v);
+    // Values copied in their packed form, as a query copies a table's columns.
+    rows.startRow();
+    PackedRows source;
+    source.push_back(row);
+    for (size_t c = 0; c < row.size(); ++c)
+        rows.addPacked(source.packedValue(0, c));
+    rows.addPacked(source.packedValue(0, row.size()));  // beyond the row: Null
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows.valueCount(3), row.size() + 1);
+    EXPECT_TRUE(isNull(rows.value(3, row.size())));
+    Row reused = {Value(std::string("a text whose storage a row read into may reuse")),
+                  Value(Blob{1, 2, 3})};
+    for (size_t r = 1; r < 3; ++r) {
+        EXPECT_EQ(rows.row(r), row) << "row " << r;
+        rows.rowInto(r, reused);
+        EXPECT_EQ(reused, row) << "row " << r;
+        for (size_t c = 0; c < row.size(); ++c)
+            EXPECT_EQ(rows.value(r, c), row[c]) << "row " << r << ", column " << c;
+    }
+    for (size_t c = 0; c < row.size(); ++c)
+        EXPECT_EQ(rows.value(3, c), row[c]) << "copied column " << c;
+    EXPECT_EQ(rows.row(0), Row{Value(int64_t{1})});
+    // Beyond a row's values there is nothing: Null, as an outer join shows it.
+    EXPECT_TRUE(isNull(rows.value(0, 1)));
+}
+
+TEST(PackedRows, ReplacedAndReorderedRowsKeepTheirValues) {
+    PackedRows rows;
+    for (int64_t i = 0; i < 5; ++i)
+        rows.push_back({Value(i), Value("name " + std::to_string(i))});
+    rows.assign(2, {Value(std::string("two")), Value(Null{}), Value(2.5)});
+    rows.reorder({4, 2, 0});  // rows 1 and 3 left out
+
+    std::vector<Row> seen(rows.begin(), rows.end());
+    const std::vector<Row> expected = {
+        {Value(int64_t{4}), Value(std::string("name 4"))},
+        {Value(std::string("two")), Value(Null{}), Value(2.5)},
+        {Value(int64_t{0}), Value(std::string("name 0"))},
+    };
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(rows.value(1, 2), Value(2.5));
+}
+
+// A table keeps its row ids through deletes and through many rounds of replaced rows, whose
+// old space is reclaimed, and every live row reads back as last written.
+TEST(PackedRows, TableRowsSurviveReplacementsAndDeletes) {
+    TableSchema schema;
+    schema.name = "CHANNELS";
+    ColumnDef number;
+    number.name = "NUM";
+    number.type = ColumnType::Long;
+    ColumnDef name;
+    name.name = "NAME";
+    name.type = ColumnType::Text;
+    schema.columns = {number, name};
+    Table t(schema);
+    auto rowOf = [](int64_t n, int round) {
+        return Row{Value(n), Value("Kanal " + std::to_string(n) + " round " +
+                                   std::to_string(round) + std::string(40, '.'))};
+    };
+    constexpr int64_t kRows = 3000;
+    for (int64_t n = 0; n < kRows; ++n)
+        EXPECT_EQ(t.append(rowOf(n, 0)), static_cast<RowId>(n));
+    for (int64_t n = 0; n < kRows; n += 3)
+        t.erase(static_cast<RowId>(n));
+    // Every round writes every live row anew: far more than the live rows' space is given up.
+    for (int round = 1; round <= 6; ++round) {
+        t.forEachLiveId([&](RowId id) { t.replace(id, rowOf(static_cast<int64_t>(id), round)); });
+    }
+    EXPECT_EQ(t.liveRowCount(), static_cast<size_t>(kRows - kRows / 3));
+    size_t seen = 0;
+    t.forEachLive([&](RowId id, const Row& row) {
+        ++seen;
+        EXPECT_NE(id % 3, 0u);
+        EXPECT_EQ(row, rowOf(static_cast<int64_t>(id), 6)) << "row " << id;
+        EXPECT_EQ(t.value(id, 1), row[1]);
+    });
+    EXPECT_EQ(seen, t.liveRowCount());
+    EXPECT_FALSE(t.isLive(0));
+    EXPECT_TRUE(t.isLive(1));
+}
+
+}  // namespace
+}  // namespace velmora::engine::store
