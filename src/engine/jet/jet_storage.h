@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,12 @@ public:
     Result<std::vector<IndexPage>> indexPages(const store::RealIndex& index);
     Result<std::vector<IndexEntry>> indexLeafEntries(const store::RealIndex& index);
 
+    // Tables (by their definition page) whose stored index keys were found to be the keys
+    // this program builds (stored_keys.h). A file open for writing is changed by this program
+    // alone, so every later state of such a table was written with our keys too.
+    bool keysMatchOurs(uint32_t tdefPage) const { return m_keysMatchOurs.count(tdefPage) != 0; }
+    void noteKeysMatchOurs(uint32_t tdefPage) { m_keysMatchOurs.insert(tdefPage); }
+
 private:
     JetStorage() = default;
     Status loadCatalog();
@@ -76,6 +83,7 @@ private:
     const JetFormat* m_format = nullptr;
     std::unique_ptr<io::Pager> m_pager;
     std::vector<CatalogEntry> m_catalog;
+    std::set<uint32_t> m_keysMatchOurs;
 };
 
 // Opens the database at `path` for reading.

@@ -23,7 +23,7 @@ std::string indexName(const store::TableSchema& schema, size_t realIndex) {
 Status checkStoredKeys(JetStorage& storage, const std::string& table) {
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(table));
     const store::TableSchema& schema = def.schema;
-    if (schema.realIndexes.empty())
+    if (schema.realIndexes.empty() || storage.keysMatchOurs(schema.tdefPage))
         return Status::ok();
     const KeyFormat format = storage.format().isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
     std::vector<size_t> checked;
@@ -64,6 +64,7 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
                     "); rebuilding the index would replace it, so the table is left as it is");
         }
     }
+    storage.noteKeysMatchOurs(schema.tdefPage);
     return Status::ok();
 }
 
