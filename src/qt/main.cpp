@@ -1,6 +1,8 @@
 // Velmora's entry point. The program reads only its settings; it takes no command line.
 #include <QApplication>
 
+#include <chrono>
+
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/program/install_program.h"
@@ -11,8 +13,10 @@
 #include "qt/picker_keys.h"
 #include "qt/qt_ports.h"
 #include "qt/qt_settings_store.h"
+#include "qt/startup_timing.h"
 
 int main(int argc, char* argv[]) {
+    const auto started = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
 
@@ -31,6 +35,7 @@ int main(int argc, char* argv[]) {
     velmora::qt::installOverlayEditing(window, core);
     velmora::qt::installGroupPickerKeys(window, core);
     velmora::qt::installMainShortcuts(window, core);
+    velmora::qt::installStartupTiming(window, core, started);
     ports.registerWindow(velmora::core::app::kMainFormName, &window);
     ports.setDialogParent(&window);
     if (!core.start() || ports.programEnded()) {
