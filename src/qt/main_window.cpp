@@ -28,7 +28,7 @@ MainWindow::~MainWindow() {
 void MainWindow::applyWindow() {
     const core::form::Form& f = m_app.mainForm();
     m_widgets->applyGuarded([&] {
-        setWindowTitle(QString::fromUtf8(f.caption().c_str()));
+        setWindowTitle(QString::fromUtf8(f.title().c_str()));
         if (f.backColor()) {
             QPalette p = palette();
             const auto c = *f.backColor();

@@ -5,6 +5,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/ports/cursor_port.h"
 
 namespace velmora::core::app {
@@ -35,6 +36,7 @@ void firstPaint(App& app) {
     g.height = s.saved.height;
     g.width = s.saved.width;
     app.setWindowGeometry(g);
+    showReadOnlyState(app);
     app.commands().run(command::kGetTables);
     app.commands().run(command::kLoadChannelList);
 }

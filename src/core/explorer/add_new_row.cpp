@@ -9,6 +9,7 @@
 #include "core/app/app.h"
 #include "core/app/command_names.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/explorer/add_record_form.h"
@@ -256,6 +257,8 @@ private:
 }  // namespace
 
 void AddNewRow(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     AddRecordWindow window(app);
     window.show();
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/app/app.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/views/recordset_grid.h"
 #include "core/views/row_finder.h"
@@ -71,13 +72,15 @@ void deleteSelectedRows(app::App& app, const SelectedRows& rows, app::UiKey suff
 }
 
 void DeleteSelectedRows(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     const SelectedRows rows = selectedRows(app);
     if (rows.first < app.grid().fixedRows())
         return;  // only the header row: nothing to delete
-    const std::string question =
-        rows.count == 1 ? app.text(app::UiKey::msgAskDeleteLine)
-                        : app.text(app::UiKey::msgAskDeletePrefix) + std::to_string(rows.count) +
-                              app.text(app::UiKey::msgLinesSuffix);
+    const std::string question = rows.count == 1 ? app.text(app::UiKey::msgAskDeleteLine)
+                                                 : app.text(app::UiKey::msgAskDeletePrefix) +
+                                                       std::to_string(rows.count) +
+                                                       app.text(app::UiKey::msgLinesSuffix);
     if (!confirm(app, question))
         return;
     deleteSelectedRows(app, rows, app::UiKey::txtDatarows, {});

@@ -7,6 +7,7 @@
 
 #include "core/app/app.h"
 #include "core/app/command_names.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/explorer/pasted_value.h"
@@ -124,6 +125,8 @@ ClipShape clipShape(std::string_view text) {
 }
 
 void PasteRows(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     ports::WaitCursor busy(app.ports().cursor);
     ports::ClipboardPort& clipboard = app.ports().clipboard;
     if (!clipboard.hasText())

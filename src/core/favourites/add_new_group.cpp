@@ -4,6 +4,7 @@
 
 #include "core/app/app.h"
 #include "core/app/command_names.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/views/recordset_grid.h"
 #include "engine/base/error_codes.h"
@@ -38,6 +39,8 @@ void tryStore(engine::dao::Recordset& rs, int i, ErrorInfo& error) {
 }  // namespace
 
 void AddNewGroup(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     engine::dao::Recordset rs = db::openDynaset(app.db(), "SELECT * FROM FAVNAME");
     ErrorInfo error;
     int i = 1;

@@ -6,6 +6,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/favourites/channel_row.h"
@@ -87,6 +88,8 @@ bool deleteChannelRow(app::App& app, int row) {
 }
 
 void DeleteSelection(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     if (app.state().MultiFavAdded) {
         app.showMessage(app.text(app::UiKey::msgDeleteAfterMultiFav), ports::MessageButtons::Ok);
         return;

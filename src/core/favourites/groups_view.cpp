@@ -5,6 +5,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/sql_literal.h"
 #include "core/db/statements.h"
 #include "core/explorer/delete_rows.h"
@@ -65,6 +66,8 @@ void EditFavoriteGroups(app::App& app) {
 }
 
 void DeleteSelectedGroups(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     const explorer::SelectedRows rows = explorer::selectedRows(app);
     if (rows.first < app.grid().fixedRows())
         return;

@@ -7,6 +7,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/favourites/channel_row.h"
@@ -142,15 +143,9 @@ bool channelNumbersSubsequent(app::App& app) {
 }
 
 void SaveFavChannels(app::App& app) {
-    engine::dao::Database& database = app.db();
-    if (database.isReadOnly()) {
-        // Every row would fail the same way: say so once, and why, before touching any.
-        std::string reason = database.readOnlyReason();
-        app.showMessage(app.text(app::UiKey::msgWriteError) + "\r\n" + app.state().DbPath +
-                            (reason.empty() ? std::string() : "\r\n" + reason),
-                        ports::MessageButtons::Ok);
+    // Every row would fail the same way: say so once, and why, before touching any.
+    if (app::refuseWhileReadOnly(app))
         return;
-    }
     ports::WaitCursor busy(app.ports().cursor);
     const std::map<std::string, std::string> spellings = storedGroupSpellings(app);
     const grid::GridModel& grid = app.grid();

@@ -73,6 +73,13 @@ void Form::setCaption(const std::string& caption) {
     m_caption = caption;
     notifyForm();
 }
+void Form::setTitleNote(const std::string& note) {
+    m_titleNote = note;
+    notifyForm();
+}
+std::string Form::title() const {
+    return m_titleNote.empty() ? m_caption : m_caption + " - " + m_titleNote;
+}
 void Form::setGeometry(TwipRect geometry) {
     m_geometry = geometry;
     notifyForm();

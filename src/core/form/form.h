@@ -51,6 +51,12 @@ public:
     // The window itself.
     const std::string& caption() const { return m_caption; }
     void setCaption(const std::string& caption);
+    // A note the title bar shows after the caption (the caption itself stays as designed);
+    // empty for none.
+    const std::string& titleNote() const { return m_titleNote; }
+    void setTitleNote(const std::string& note);
+    // The title bar's text: the caption, then the note if there is one.
+    std::string title() const;
     TwipRect geometry() const { return m_geometry; }  // outer left, top, width, height
     void setGeometry(TwipRect geometry);
     std::optional<Rgb> backColor() const { return m_backColor; }
@@ -66,6 +72,7 @@ private:
 
     std::string m_name;
     std::string m_caption;
+    std::string m_titleNote;
     TwipRect m_geometry;
     std::optional<Rgb> m_backColor;
     bool m_visible = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/app/app.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/views/recordset_grid.h"
@@ -50,6 +51,8 @@ bool DeleteDuplicateRow(app::App& app, int row) {
 }
 
 void DeleteDuplicateRows(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     grid::GridModel& grid = app.grid();
     // Only data rows count; a selection reaching into the header row starts below it.
     const int top = std::max(std::min(grid.row(), grid.rowSel()), grid.fixedRows());

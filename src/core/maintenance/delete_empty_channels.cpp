@@ -5,6 +5,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/maintenance/channel_number_limit.h"
 #include "core/maintenance/clean_up_question.h"
@@ -24,6 +25,8 @@ int rowCount(engine::dao::Database& database, std::string_view sql) {
 }  // namespace
 
 void DeleteEmptyChannels(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     if (!askCleanUp(app, app::UiKey::msgDeleteEmptyInfo))
         return;
     ports::WaitCursor busy(app.ports().cursor);

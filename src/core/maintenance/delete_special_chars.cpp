@@ -2,6 +2,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/maintenance/clean_up_question.h"
@@ -32,6 +33,8 @@ std::string withoutSpecialChars(std::string_view name) {
 }
 
 void DeleteSpecialChars(app::App& app) {
+    if (app::refuseWhileReadOnly(app))
+        return;
     if (!askCleanUp(app, app::UiKey::msgDeleteSpecialCharsInfo))
         return;
     ports::WaitCursor busy(app.ports().cursor);

@@ -6,6 +6,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/sql_literal.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/recordset_grid.h"
@@ -59,6 +60,9 @@ void showHeader(app::App& app, engine::dao::Recordset& rs) {
 }  // namespace
 
 void ShowEditDuplicates(app::App& app) {
+    // The view is built through a table of its own in the file.
+    if (app::refuseWhileReadOnly(app))
+        return;
     app::AppState& s = app.state();
     if (!app.askSaveQuestion())
         return;

@@ -8,6 +8,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/favourites/channel_row.h"
 #include "core/favourites/save_question.h"
@@ -86,6 +87,9 @@ void ReNumber(app::App& app) {
     app::AppState& s = app.state();
     if (!views::channelListShown(app))
         return;
+    // Every row would fail alike: say so once, with the reason, and number nothing.
+    if (app::refuseWhileReadOnly(app))
+        return;
     if (!favourites::askSaveQuestionOkCancel(app))
         return;
     s.FavDirty = false;
@@ -96,15 +100,6 @@ void ReNumber(app::App& app) {
     }
     if (hasDuplicates(app)) {
         app.showMessage(app.text(app::UiKey::msgReNumberNoDuplicates), ports::MessageButtons::Ok);
-        return;
-    }
-    engine::dao::Database& database = app.db();
-    if (database.isReadOnly()) {
-        // Every row would fail alike: say so once, with the reason, and number nothing.
-        const std::string reason = database.readOnlyReason();
-        app.showMessage(app.text(app::UiKey::msgWriteError) + "\r\n" + s.DbPath +
-                            (reason.empty() ? std::string() : "\r\n" + reason),
-                        ports::MessageButtons::Ok);
         return;
     }
     ports::WaitCursor busy(app.ports().cursor);

@@ -4,6 +4,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/read_only_notice.h"
 #include "core/db/sql_literal.h"
 #include "core/views/channel_list.h"
 #include "core/views/view_registry.h"
@@ -38,6 +39,10 @@ void show(app::App& app, const char* control) {
 }  // namespace
 
 void openEditor(app::App& app, Editor editor) {
+    // A view that writes each edit at once says before the edit why it cannot.
+    if (editor != Editor::None && currentView(app).edits == EditStore::AtOnce &&
+        app::refuseWhileReadOnly(app))
+        return;
     switch (editor) {
         case Editor::Text:
             GridEdit(app);

@@ -11,8 +11,8 @@
 #include "core/views/grid_key_down.h"
 #include "core/views/grid_keys.h"
 #include "core/views/grid_mouse.h"
-#include "core/views/view_registry.h"
 #include "core/views/overlay_keys.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 

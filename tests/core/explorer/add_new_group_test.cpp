@@ -43,7 +43,7 @@ TEST(AddNewGroup, AddsTheFirstFreeNameOrStopsWithOneMessage) {
         {"NEW1 and NEW2 exist", 2, false, "NEW3", ""},
         {"every name up to the bound exists", core::favourites::kAddNewGroupAttempts, false, "",
          "No group was added: NEW1 to NEW1000 exist already."},
-        {"a read-only file", 0, true, "", "Error 3027"},
+        {"a read-only file", 0, true, "", "ERROR writing to database\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
