@@ -10,9 +10,8 @@
 #include <QRadioButton>
 #include <QStyle>
 
-#include <cmath>
-
 #include "core/app/user_input.h"
+#include "core/form/ui_types.h"
 #include "qt/grid_view.h"
 
 namespace velmora::qt {
@@ -22,8 +21,6 @@ namespace {
 using core::form::Control;
 using core::form::ControlKind;
 using core::form::EventKind;
-
-constexpr double kTwipsPerInch = 1440.0;
 
 QColor toQColor(core::form::Rgb c) {
     return QColor(c.red, c.green, c.blue);
@@ -95,16 +92,16 @@ QWidget* FormWidgets::widget(const std::string& control) const {
 }
 
 int FormWidgets::twipsToPixelsX(int twips) const {
-    return static_cast<int>(std::lround(twips * m_surface->logicalDpiX() / kTwipsPerInch));
+    return core::form::twipsToPixels(twips, m_surface->logicalDpiX());
 }
 int FormWidgets::twipsToPixelsY(int twips) const {
-    return static_cast<int>(std::lround(twips * m_surface->logicalDpiY() / kTwipsPerInch));
+    return core::form::twipsToPixels(twips, m_surface->logicalDpiY());
 }
 int FormWidgets::pixelsToTwipsX(int pixels) const {
-    return static_cast<int>(std::lround(pixels * kTwipsPerInch / m_surface->logicalDpiX()));
+    return core::form::pixelsToTwips(pixels, m_surface->logicalDpiX());
 }
 int FormWidgets::pixelsToTwipsY(int pixels) const {
-    return static_cast<int>(std::lround(pixels * kTwipsPerInch / m_surface->logicalDpiY()));
+    return core::form::pixelsToTwips(pixels, m_surface->logicalDpiY());
 }
 
 void FormWidgets::applyGuarded(const std::function<void()>& f) {

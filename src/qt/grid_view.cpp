@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "core/form/ui_types.h"
 #include "core/grid/virtual_keys.h"
 #include "qt/grid_table_model.h"
 
@@ -77,19 +78,19 @@ GridView::~GridView() = default;
 // ---- Units and codes -----------------------------------------------------------------------
 
 int GridView::twipsToPixelsX(int twips) const {
-    return qRound(twips * logicalDpiX() / double(core::grid::kTwipsPerInch));
+    return core::form::twipsToPixels(twips, logicalDpiX());
 }
 
 int GridView::twipsToPixelsY(int twips) const {
-    return qRound(twips * logicalDpiY() / double(core::grid::kTwipsPerInch));
+    return core::form::twipsToPixels(twips, logicalDpiY());
 }
 
 int GridView::pixelsToTwipsX(int pixels) const {
-    return qRound(pixels * double(core::grid::kTwipsPerInch) / logicalDpiX());
+    return core::form::pixelsToTwips(pixels, logicalDpiX());
 }
 
 int GridView::pixelsToTwipsY(int pixels) const {
-    return qRound(pixels * double(core::grid::kTwipsPerInch) / logicalDpiY());
+    return core::form::pixelsToTwips(pixels, logicalDpiY());
 }
 
 int GridView::virtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
@@ -163,22 +164,22 @@ int GridView::virtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
 int GridView::shiftMask(Qt::KeyboardModifiers modifiers) {
     int mask = 0;
     if (modifiers & Qt::ShiftModifier)
-        mask |= core::grid::kShiftMask;
+        mask |= core::form::kShiftMask;
     if (modifiers & Qt::ControlModifier)
-        mask |= core::grid::kCtrlMask;
+        mask |= core::form::kCtrlMask;
     if (modifiers & Qt::AltModifier)
-        mask |= core::grid::kAltMask;
+        mask |= core::form::kAltMask;
     return mask;
 }
 
 int GridView::buttonCode(Qt::MouseButton button) {
     switch (button) {
         case Qt::LeftButton:
-            return core::grid::kMouseLeft;
+            return core::form::kLeftButton;
         case Qt::RightButton:
-            return core::grid::kMouseRight;
+            return core::form::kRightButton;
         case Qt::MiddleButton:
-            return core::grid::kMouseMiddle;
+            return core::form::kMiddleButton;
         default:
             return 0;
     }

@@ -13,8 +13,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <cmath>
-
+#include "core/form/ui_types.h"
 #include "engine/base/error_codes.h"
 #include "qt/drag_source.h"
 
@@ -47,10 +46,7 @@ MessageAnswer answerOf(int button, MessageButtons buttons) {
 }
 
 int twips(double pixels, double dotsPerInch) {
-    if (dotsPerInch <= 0) {
-        dotsPerInch = 96;
-    }
-    return static_cast<int>(std::lround(pixels * 1440.0 / dotsPerInch));
+    return core::form::pixelsToTwips(pixels, dotsPerInch > 0 ? dotsPerInch : 96);
 }
 
 }  // namespace

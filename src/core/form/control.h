@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/form/ui_types.h"
+
 namespace velmora::core::form {
 
 enum class ControlKind { Frame, Button, CheckBox, OptionButton, Label, ListBox, TextBox, Grid };
@@ -22,13 +24,6 @@ struct TwipRect {
     int width = 0;
     int height = 0;
     bool operator==(const TwipRect&) const = default;
-};
-
-struct Rgb {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    bool operator==(const Rgb&) const = default;
 };
 
 struct FontSpec {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/form/ui_types.h"
+
 namespace velmora::core::form {
 
 enum class EventKind {
@@ -25,13 +27,6 @@ enum class EventKind {
     DragLeave,  // it left the control again
     DragDrop,   // it was dropped on the control
 };
-
-// Mouse buttons and shift states as the handlers test them.
-inline constexpr int kLeftButton = 1;
-inline constexpr int kRightButton = 2;
-inline constexpr int kShiftMask = 1;
-inline constexpr int kCtrlMask = 2;
-inline constexpr int kAltMask = 4;
 
 struct Event {
     std::string form;     // "Form1", "Dialog", ...

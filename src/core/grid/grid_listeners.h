@@ -52,7 +52,7 @@ public:
 };
 
 // The grid control's events. Every member has an empty default so a handler set implements
-// what it needs. `shift` is the modifier mask (kShiftMask, kCtrlMask, kAltMask); mouse
+// what it needs. `shift` is the modifier mask (form::kShiftMask, kCtrlMask, kAltMask); mouse
 // positions are in twips from the grid's top left corner.
 class GridEventListener {
 public:

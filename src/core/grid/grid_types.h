@@ -1,5 +1,5 @@
-// Small value types of the grid model: colours, cell alignment, selection and resizing
-// modes, cell ranges, and the mouse and modifier codes the event handlers test.
+// Small value types of the grid model: cell alignment, selection and resizing modes, cell
+// ranges.
 //
 // The numeric values of the enumerations are the ones the program's handlers were written
 // against (an alignment of 1 is "left, centred vertically", a selection mode of 1 selects
@@ -9,15 +9,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/form/ui_types.h"
+
 namespace velmora::core::grid {
 
-// A colour as an RGB triple, the way the program names its colours: RGB(214, 239, 247).
-struct Rgb {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
+// The grid's colours are the windows' (core/form/ui_types.h, with the mouse buttons and the
+// modifier mask its events carry).
+using form::Rgb;
 
 // Cell alignment of a column (the grid control's ColAlignment values).
 enum class CellAlignment {
@@ -61,16 +59,5 @@ struct CellRange {
     int colCount() const { return right - left + 1; }
     bool operator==(const CellRange&) const = default;
 };
-
-// Mouse buttons and the modifier mask, with the values the handlers compare against.
-inline constexpr int kMouseLeft = 1;
-inline constexpr int kMouseRight = 2;
-inline constexpr int kMouseMiddle = 4;
-inline constexpr int kShiftMask = 1;
-inline constexpr int kCtrlMask = 2;
-inline constexpr int kAltMask = 4;
-
-// Twips per inch; the front end turns twips into pixels at its logical DPI / 1440.
-inline constexpr int kTwipsPerInch = 1440;
 
 }  // namespace velmora::core::grid

@@ -22,7 +22,7 @@ void gridKeyDown(app::App& app, int keyCode, int shift) {
         // A right press just inside the row-marker column, below the header row: the popup
         // opens by the same rule as for the mouse, and only where the view offers one.
         const grid::GridModel& g = app.grid();
-        gridMouseDown(app, grid::kMouseRight, 0, 0, g.cellHeight());
+        gridMouseDown(app, form::kRightButton, 0, 0, g.cellHeight());
     }
 }
 

@@ -28,7 +28,7 @@ void deleteForView(app::App& app) {
 }
 
 void gridKeyUp(app::App& app, int keyCode, int shift) {
-    if (keyCode == grid::vk::kLetterC && (shift & grid::kCtrlMask) != 0) {
+    if (keyCode == grid::vk::kLetterC && (shift & form::kCtrlMask) != 0) {
         copyCells(app);
     } else if (keyCode == grid::vk::kDelete && shift == 0) {
         deleteForView(app);

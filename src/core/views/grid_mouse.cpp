@@ -15,7 +15,7 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
     const ViewDescription& view = currentView(app);
     const bool inHeaderRow = yTwips < g.cellHeight();
     const bool inMarkerCol = xTwips < g.colWidth(0);
-    if (button == grid::kMouseRight) {
+    if (button == form::kRightButton) {
         if (inHeaderRow) {
             sortGrid(app);
             return;
@@ -30,7 +30,7 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
         const bool wholeRows = g.col() == 1 && g.colSel() == g.cols() - 1;
         if (wholeRows && view.popupOnRightPress)
             ListEdit2(app);
-    } else if (button == grid::kMouseLeft) {
+    } else if (button == form::kLeftButton) {
         if (inHeaderRow)
             sortGrid(app);
         if (app.state().DragDropOpen)

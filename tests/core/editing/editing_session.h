@@ -38,7 +38,7 @@ public:
     // A right press at (x, y) twips from the grid's corner; the current cell stays.
     void rightPress(int xTwips, int yTwips) {
         focusGrid();
-        grid().raiseMouseDown(core::grid::kMouseRight, 0, xTwips, yTwips);
+        grid().raiseMouseDown(core::form::kRightButton, 0, xTwips, yTwips);
     }
     void type(const std::string& text) {
         form().update(core::views::kTextEditor, [&](core::form::Control& c) { c.text = text; });

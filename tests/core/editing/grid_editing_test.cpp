@@ -212,7 +212,7 @@ TEST_F(GridEditingTest, RightAndLeftPressesOpenTheListsOrSort) {
 
     // A left press in the header row sorts on the selected column.
     s.grid().userSelectCell(0, col::kName, false);
-    s.grid().raiseMouseDown(core::grid::kMouseLeft, 0, kColLeft[4] + 10, 10);
+    s.grid().raiseMouseDown(core::form::kLeftButton, 0, kColLeft[4] + 10, 10);
     EXPECT_EQ(s.cell(1, col::kName), "(empty)");
     EXPECT_EQ(s.cell(2, col::kName), "ORF1");
     EXPECT_EQ(s.cell(2, col::kNum), "1");
@@ -220,18 +220,18 @@ TEST_F(GridEditingTest, RightAndLeftPressesOpenTheListsOrSort) {
 
 TEST_F(GridEditingTest, CtrlCCopiesTheSelectionAndDeleteRunsTheViewsDelete) {
     s.grid().userSelectCell(1, col::kName, false);
-    s.grid().raiseKeyUp(vk::kLetterC, core::grid::kCtrlMask);
+    s.grid().raiseKeyUp(vk::kLetterC, core::form::kCtrlMask);
     EXPECT_EQ(s.ports().clipboardText(), "ORF1");
     s.grid().userSelectCell(1, col::kNum, false);
     s.grid().userSelectCell(2, col::kSource, true);
-    s.grid().raiseKeyUp(vk::kLetterC, core::grid::kCtrlMask | core::grid::kShiftMask);
+    s.grid().raiseKeyUp(vk::kLetterC, core::form::kCtrlMask | core::form::kShiftMask);
     EXPECT_EQ(s.ports().clipboardText(), "1\tS19E\r2\tS19E");
 
     int deletes = 0;
     s.app().commands().install(core::app::command::kDeleteSelection, [&] { ++deletes; });
     s.grid().raiseKeyUp(vk::kDelete, 0);
     EXPECT_EQ(deletes, 1);
-    s.grid().raiseKeyUp(vk::kDelete, core::grid::kShiftMask);
+    s.grid().raiseKeyUp(vk::kDelete, core::form::kShiftMask);
     EXPECT_EQ(deletes, 1);
     // The popup's first entry is the same delete.
     s.rightPress(100, kRowHeight + 10);

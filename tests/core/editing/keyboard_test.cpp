@@ -24,8 +24,8 @@ using core::form::EventKind;
 
 constexpr int kF2 = vk::kF1 + 1;
 constexpr int kF10 = vk::kF1 + 9;
-constexpr int kShift = core::grid::kShiftMask;
-constexpr int kCtrl = core::grid::kCtrlMask;
+constexpr int kShift = core::form::kShiftMask;
+constexpr int kCtrl = core::form::kCtrlMask;
 
 class KeyboardTest : public ::testing::Test {
 protected:

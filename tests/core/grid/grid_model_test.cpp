@@ -371,9 +371,9 @@ TEST(GridModelTest, MouseEventsCarryPositionAndRecordTheCell) {
     ASSERT_TRUE(grid.setColWidth(0, 150).isOk());
     Recorder rec(grid);
     grid.userSelectCell(2, 1, false);
-    grid.raiseMouseDown(kMouseLeft, kShiftMask, 400, 500);
+    grid.raiseMouseDown(form::kLeftButton, form::kShiftMask, 400, 500);
     grid.raiseDblClick();
-    grid.raiseKeyUp(67, kCtrlMask);
+    grid.raiseKeyUp(67, form::kCtrlMask);
     grid.raiseGotFocus();
     EXPECT_EQ(grid.mouseRow(), 2);
     EXPECT_EQ(grid.mouseCol(), 1);
