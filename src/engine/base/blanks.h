@@ -14,4 +14,13 @@ std::string trimBlanks(std::string_view text);
 // The same, as a view into `text`.
 std::string_view trimmedView(std::string_view text);
 
+// The text without blanks at its end, as Jet compares and indexes texts; for UTF-8 and
+// UTF-16 views alike.
+template <class View>
+View withoutTrailingBlanks(View text) {
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace velmora::engine

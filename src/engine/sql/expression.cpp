@@ -6,6 +6,7 @@
 #include "engine/base/error_text.h"
 #include "engine/sql/lexer.h"
 #include "engine/store/schema.h"
+#include "engine/store/value_conversion.h"
 
 namespace velmora::engine::sql {
 
@@ -62,7 +63,7 @@ Value truthValue(Truth t) {
 Truth toTruth(const Value& v) {
     if (store::isNull(v))
         return Truth::Null;
-    if (auto n = toNumber(v))
+    if (auto n = store::numericValue(v))
         return *n != 0 ? Truth::True : Truth::False;
     return Truth::True;
 }
@@ -318,7 +319,7 @@ Result<Value> evaluate(const Expr& e, const EvalContext& ctx) {
                 return v;
             if (auto* i = std::get_if<int64_t>(&v); i && *i != INT64_MIN)
                 return Value(-*i);
-            auto n = toNumber(v);
+            auto n = store::numericValue(v);
             if (!n)
                 return mismatch();
             return Value(-*n);

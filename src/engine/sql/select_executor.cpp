@@ -12,6 +12,7 @@
 #include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
+#include "engine/store/value_conversion.h"
 
 namespace velmora::engine::sql {
 
@@ -423,7 +424,7 @@ Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalCont
                     acc.currency = true;
                     acc.currencySum += c->scaled;
                 }
-                auto n = toNumber(v);
+                auto n = store::numericValue(v);
                 if (!n) {
                     return jetError(err::kTypeMismatch);
                 }

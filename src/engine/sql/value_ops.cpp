@@ -12,6 +12,7 @@
 #include "engine/base/number_text.h"
 #include "engine/sql/lexer.h"
 #include "engine/store/collation.h"
+#include "engine/store/value_conversion.h"
 
 namespace velmora::engine::sql {
 
@@ -110,26 +111,6 @@ ValueClass classify(const Value& v) {
     }
 }
 
-std::optional<double> toNumber(const Value& v) {
-    if (auto* b = std::get_if<bool>(&v))
-        return *b ? -1.0 : 0.0;
-    if (auto* i = std::get_if<int64_t>(&v))
-        return double(*i);
-    if (auto* f = std::get_if<float>(&v))
-        return double(*f);
-    if (auto* d = std::get_if<double>(&v))
-        return *d;
-    if (auto* c = std::get_if<store::Currency>(&v))
-        return double(c->scaled) / 10000.0;
-    if (auto* t = std::get_if<store::DateTime>(&v))
-        return t->days;
-    if (auto* dec = std::get_if<store::Decimal>(&v)) {
-        double m = double(dec->magnitude) / std::pow(10.0, dec->scale);
-        return dec->negative ? -m : m;
-    }
-    return std::nullopt;
-}
-
 Result<int> compareValues(const Value& a, const Value& b) {
     const ValueClass ca = classify(a), cb = classify(b);
     if (ca == ValueClass::Text && cb == ValueClass::Text)
@@ -138,7 +119,7 @@ Result<int> compareValues(const Value& a, const Value& b) {
         // Whole numbers compare exactly; anything else as doubles.
         if (auto* x = std::get_if<int64_t>(&a), *y = std::get_if<int64_t>(&b); x && y)
             return *x < *y ? -1 : (*x > *y ? 1 : 0);
-        const double x = *toNumber(a), y = *toNumber(b);
+        const double x = *store::numericValue(a), y = *store::numericValue(b);
         return x < y ? -1 : (x > y ? 1 : 0);
     }
     if (ca == cb && ca == ValueClass::Binary) {
@@ -195,7 +176,7 @@ void appendOrderKey(std::string& out, const Value& v) {
             out += '\x01';
             return;
         case ValueClass::Number: {
-            double d = *toNumber(v);
+            double d = *store::numericValue(v);
             if (d == 0)
                 d = 0;  // -0 and 0 are one key
             uint64_t bits;
@@ -249,7 +230,7 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
         return Value(store::Null{});
     if (op == Op::Add && classify(a) == ValueClass::Text && classify(b) == ValueClass::Text)
         return Value(std::get<std::string>(a) + std::get<std::string>(b));
-    auto x = toNumber(a), y = toNumber(b);
+    auto x = store::numericValue(a), y = store::numericValue(b);
     if (!x && classify(a) == ValueClass::Text)
         x = readNumber(std::get<std::string>(a));
     if (!y && classify(b) == ValueClass::Text)

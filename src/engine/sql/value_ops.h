@@ -19,10 +19,6 @@ enum class Truth { False, True, Null };
 enum class ValueClass { Null, Number, Text, Binary, Guid };
 ValueClass classify(const store::Value& v);
 
-// The value as a double; nullopt for Null, text and binary. Booleans are -1 and 0 as in Jet,
-// dates their day count, currency its amount.
-std::optional<double> toNumber(const store::Value& v);
-
 // Compares two non-Null values: negative, zero, positive. Text against a number is 3464.
 Result<int> compareValues(const store::Value& a, const store::Value& b);
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
 #include "engine/store/collation.h"
@@ -42,10 +43,7 @@ public:
             key.push_back(1);
             std::string part;
             if (auto* s = std::get_if<std::string>(v)) {
-                std::string_view t = *s;
-                while (!t.empty() && t.back() == ' ')
-                    t.remove_suffix(1);
-                part = sortKey(t);
+                part = sortKey(withoutTrailingBlanks(std::string_view(*s)));
             } else if (auto n = numericValue(*v)) {
                 double d = *n == 0 ? 0.0 : *n;
                 part.assign(reinterpret_cast<const char*>(&d), sizeof d);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
 
 namespace velmora::engine::store {
@@ -196,9 +197,7 @@ template <class S>
 S prepareText(S text) {
     if (text.size() > 255)
         text = text.substr(0, 255);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
+    return withoutTrailingBlanks(text);
 }
 
 void invert(KeyBytes& bytes) {

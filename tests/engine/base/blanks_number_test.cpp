@@ -14,20 +14,27 @@ TEST(Blanks, OnlyTheBlankCharacterIsTrimmed) {
     struct Case {
         const char* text;
         const char* trimmed;
+        const char* endTrimmed;  // what keys and comparisons keep
     };
     const Case cases[] = {
-        {"  Sport  ", "Sport"},
-        {"   ", ""},
-        {"", ""},
-        {"a b", "a b"},
-        {"\tTab", "\tTab"},
-        {"(empty) ", "(empty)"},
-        {" x\t ", "x\t"},
-        {"Rock ' n", "Rock ' n"},
+        {"  Sport  ", "Sport", "  Sport"},
+        {"   ", "", ""},
+        {"", "", ""},
+        {"a b", "a b", "a b"},
+        {"\tTab", "\tTab", "\tTab"},
+        {"(empty) ", "(empty)", "(empty)"},
+        {" x\t ", "x\t", " x\t"},
+        {"Rock ' n", "Rock ' n", "Rock ' n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(trimBlanks(c.text), c.trimmed) << "'" << c.text << "'";
         EXPECT_EQ(trimmedView(c.text), c.trimmed) << "'" << c.text << "'";
+        EXPECT_EQ(withoutTrailingBlanks(std::string_view(c.text)), c.endTrimmed) << c.text;
+        const std::string text = c.text, end = c.endTrimmed;
+        const std::u16string wide(text.begin(), text.end());
+        EXPECT_EQ(withoutTrailingBlanks(std::u16string_view(wide)),
+                  std::u16string(end.begin(), end.end()))
+            << c.text;
     }
 }
 
