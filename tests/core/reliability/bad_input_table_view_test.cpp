@@ -167,5 +167,66 @@ TEST(BadInput, RowCommandsOfATableWithOddNames) {
     }
 }
 
+// A Jet 3 file keeps its text in its code page (Windows-1252 here): typed text that code page
+// holds is stored, Greek and Cyrillic are refused with the engine's number and change nothing.
+TEST(BadInput, Jet3TextOutsideItsCodePage) {
+    VELMORA_REQUIRE_READERS();
+    const std::filesystem::path fixture =
+        std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+    if (!std::filesystem::exists(fixture))
+        GTEST_SKIP() << "the shared fixtures are not at " << fixture;
+    struct Case {
+        const char* what;
+        std::string typed;
+        std::string message;  // empty: stored
+    };
+    const std::vector<Case> cases = {
+        {"umlauts and the euro sign", "Größe € †", ""},
+        {"Greek", "Ελληνικά", "Error 3421"},
+        {"Cyrillic", "Кириллица", "Error 3421"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EditingSession s;
+        const std::filesystem::path file = s.folder() / "jet3.mdb";
+        std::filesystem::copy_file(fixture, file);
+        std::filesystem::permissions(file, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        const FileRows before = fileRows(file.string());
+        // A file without the receiver's tables: the channel list says so, the explorer works.
+        s.ports().expectMessage(ports::MessageAnswer::Ok);
+        ASSERT_TRUE(s.startOn(file.string()));
+        s.ports().verify();
+        ASSERT_EQ(s.ports().messages().size(), 1u);
+        EXPECT_EQ(s.ports().messages()[0].text.substr(0, 10), "Error 3078");
+        const std::vector<std::string>& tables = s.control("List1").items;
+        const auto listed = std::find(tables.begin(), tables.end(), "Table1");
+        ASSERT_NE(listed, tables.end());
+        s.form().setListIndex("List1", static_cast<int>(listed - tables.begin()));
+        s.click("Command2");
+        const std::string old = s.cell(1, 2);
+        if (!c.message.empty())
+            s.ports().expectMessage(
+                {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
+        s.dblClick(1, 2);
+        s.type(c.typed);
+        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.ports().verify();
+        EXPECT_EQ(s.cell(1, 2), c.message.empty() ? c.typed : old);
+        s.app().db().close();
+        expectFileChecks(file.string());
+        const RowChanges changes = rowChanges(before, fileRows(file.string()));
+        if (!c.message.empty()) {
+            EXPECT_TRUE(changes.empty()) << describe(changes);
+            continue;
+        }
+        ASSERT_EQ(changes.came.count("Table1"), 1u) << describe(changes);
+        ASSERT_EQ(changes.came.at("Table1").size(), 1u) << describe(changes);
+        EXPECT_NE(changes.came.at("Table1")[0].find(exported(c.typed)), std::string::npos)
+            << describe(changes);
+        EXPECT_EQ(changes.came.size() + changes.gone.size(), 2u) << describe(changes);
+    }
+}
+
 }  // namespace
 }  // namespace velmora::test
