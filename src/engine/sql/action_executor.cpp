@@ -7,6 +7,7 @@
 #include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
+#include "engine/store/packed_rows.h"
 
 namespace velmora::engine::sql {
 
@@ -171,29 +172,32 @@ Status runUpdate(Session& session, UpdateStatement& s) {
     VELMORA_RETURN_IF_ERROR(binder.checkParameters());
     VELMORA_ASSIGN_OR_RETURN(auto ids, matchingRows(session, sources, s.where.get()));
 
-    // Every new value is computed from the row as it was, before any row changes.
-    std::vector<store::Row> newRows;
+    // Every new value is computed from the row as it was, before any row changes. The new
+    // rows, and the old ones kept to undo a failure halfway, stay packed: an UPDATE of every
+    // channel would otherwise hold the table twice more as vectors of values.
+    store::PackedRows newRows;
     newRows.reserve(ids.size());
+    store::Row row;
     for (RowId id : ids) {
         EvalContext ctx{&sources, &id, nullptr};
-        store::Row row = table.row(id);
+        table.rowInto(id, row);
         for (size_t i = 0; i < targets.size(); ++i) {
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*s.assignments[i].value, ctx));
             VELMORA_ASSIGN_OR_RETURN(row[targets[i]],
                                      session.convertFor(table.schema().columns[targets[i]], v));
         }
-        newRows.push_back(std::move(row));
+        newRows.push_back(row);
     }
-    std::vector<std::pair<RowId, store::Row>> done;
+    store::PackedRows done;  // the rows changed so far, as they were
+    done.reserve(ids.size());
     for (size_t i = 0; i < ids.size(); ++i) {
-        store::Row before = table.row(ids[i]);
-        Status st = session.updateRow(table, ids[i], std::move(newRows[i]));
+        done.push_back(table.row(ids[i]));
+        Status st = session.updateRow(table, ids[i], newRows.row(i));
         if (!st.isOk()) {
-            for (auto it = done.rbegin(); it != done.rend(); ++it)
-                (void)session.updateRow(table, it->first, std::move(it->second));
+            for (size_t k = i; k-- > 0;)
+                (void)session.updateRow(table, ids[k], done.row(k));
             return st;
         }
-        done.emplace_back(ids[i], std::move(before));
     }
     return Status::ok();
 }
