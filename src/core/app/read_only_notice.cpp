@@ -15,6 +15,13 @@ std::string readOnlyWord(const App& app) {
     return app.state().LanguageCode == kLanguageGerman ? "schreibgeschützt" : "read-only";
 }
 
+// The reason without the file's path that the engine's text starts with ("Could not use
+// '/home/…/WinSTB.mdb'; file already in use (…)"): the frame has room for one short line.
+std::string shortReason(const std::string& reason) {
+    const std::string::size_type cut = reason.find("'; ");
+    return cut == std::string::npos ? reason : reason.substr(cut + 3);
+}
+
 }  // namespace
 
 void showReadOnlyState(App& app) {
@@ -26,7 +33,7 @@ void showReadOnlyState(App& app) {
         return;
     }
     const std::string word = readOnlyWord(app);
-    const std::string reason = db->readOnlyReason();
+    const std::string reason = shortReason(db->readOnlyReason());
     f.setTitleNote(word);
     f.setCaption(kNoticeFrame, reason.empty() ? word : word + ": " + reason);
 }

@@ -62,7 +62,8 @@ TEST(AFileAnotherProgramHolds, IsShownReadOnlyAndEveryWritingCommandSaysWhyFirst
     const std::string reason = s.app().db().readOnlyReason();
     ASSERT_FALSE(reason.empty());
     EXPECT_EQ(s.form().title(), s.form().caption() + " - read-only");
-    EXPECT_EQ(s.form().control("Frame4").caption, "read-only: " + reason);
+    EXPECT_EQ(s.form().control("Frame4").caption,
+              "read-only: file already in use (another program holds a lock on it).");
 
     auto channelList = [](AppSession& a) { a.click("Command3"); };
     auto groups = [](AppSession& a) { a.click("Command6"); };
