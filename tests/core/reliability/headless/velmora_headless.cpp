@@ -10,10 +10,7 @@
 //     velmora-headless FILE paste [N]         SETTINGS shown, N new records (450 unless
 //                                             given) on the clipboard, "Paste" of the popup
 //     velmora-headless FILE compact           "Compact Database" into FILE's "1.mdb" copy
-//     velmora-headless FILE hold              keeps the file open until stdin ends
 //
-// It ends with 4 before "ready" when the program opened the file read-only (another program
-// holds it).
 // The SIGKILL harness (kill_harness_test.cpp) kills it at random moments of the command.
 #include <algorithm>
 #include <cstdio>
@@ -147,7 +144,7 @@ void paint(app::App& a) {
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
         std::cerr << "usage: velmora-headless FILE "
-                     "save|delete-selection|renumber|delete-empty|paste [N]|compact|hold\n";
+                     "save|delete-selection|renumber|delete-empty|paste [N]|compact\n";
         return 2;
     }
     const std::string file = argv[1];
@@ -198,9 +195,6 @@ int main(int argc, char** argv) {
         popup(program, kPopupPaste);
     } else if (command == "compact") {
         click(program, "Command13");
-    } else if (command == "hold") {
-        for (std::string line; std::getline(std::cin, line);) {
-        }
     } else {
         std::cerr << "unknown command " << command << '\n';
         return 2;
