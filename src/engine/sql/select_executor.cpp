@@ -654,19 +654,29 @@ Result<QueryResult> SelectRunner::run() {
     }
 
     std::vector<std::vector<std::string>> orderKeys;
+    // The values of the source row last split, per source.
+    std::vector<std::vector<std::string_view>> split(m_sources.size());
+    std::vector<RowId> splitId(m_sources.size(), kNoRow);
     auto project = [&](const EvalContext& ctx) -> Status {
         // A failing item fails the whole statement, so a row left unfinished is never seen.
         result.rows.startRow();
         for (auto& item : items) {
             const Expr& e = *item.expr;
             if (e.kind == ExprKind::Column && e.slot >= 0) {
-                // A column's value goes over as the table keeps it, without decoding it.
+                // A column's value goes over as the table keeps it, without decoding it; each
+                // source row is split into its values once.
                 const RowId id = ctx.tuple[e.slot];
-                if (id == kNoRow)
+                if (id == kNoRow) {
                     result.rows.addValue(store::Null{});
-                else
-                    result.rows.addPacked(
-                        m_sources[e.slot].table->packedValue(id, static_cast<size_t>(e.column)));
+                    continue;
+                }
+                if (splitId[e.slot] != id) {
+                    m_sources[e.slot].table->packedValues(id, split[e.slot]);
+                    splitId[e.slot] = id;
+                }
+                const auto column = static_cast<size_t>(e.column);
+                result.rows.addPacked(column < split[e.slot].size() ? split[e.slot][column]
+                                                                    : std::string_view());
                 continue;
             }
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));

@@ -332,15 +332,14 @@ void PackedRows::valueInto(size_t i, size_t column, Value& out) const {
     decodeInto(p, out);
 }
 
-std::string_view PackedRows::packedValue(size_t i, size_t column) const {
-    if (column >= m_count[i])
-        return {};
+void PackedRows::packedValues(size_t i, std::vector<std::string_view>& out) const {
+    out.clear();
     const char* p = bytesOf(i);
-    for (size_t c = 0; c < column; ++c)
+    for (size_t c = 0; c < m_count[i]; ++c) {
+        const char* start = p;
         skip(p);
-    const char* start = p;
-    skip(p);
-    return {start, static_cast<size_t>(p - start)};
+        out.emplace_back(start, static_cast<size_t>(p - start));
+    }
 }
 
 Row PackedRows::row(size_t i) const {

@@ -34,7 +34,7 @@ public:
     // A row built value by value: startRow(), then addValue() or addPacked() for each value.
     void startRow();
     void addValue(const Value& v);
-    // Adds a value as packedValue() gave it, without decoding it.
+    // Adds a value as packedValues() gave it, without decoding it; empty bytes add Null.
     void addPacked(std::string_view packed);
     // Replaces row i (its values may differ in number and type).
     void assign(size_t i, const Row& row);
@@ -49,8 +49,9 @@ public:
     Value value(size_t i, size_t column) const;
     // The same into `out`, reusing the text it may hold already.
     void valueInto(size_t i, size_t column, Value& out) const;
-    // The encoded bytes of one value (empty beyond the row's last value), for addPacked().
-    std::string_view packedValue(size_t i, size_t column) const;
+    // The encoded bytes of every value of row i, for addPacked(), in one pass; valid until
+    // the rows change.
+    void packedValues(size_t i, std::vector<std::string_view>& out) const;
     Row row(size_t i) const;
     // Row i into `out`, reusing its values' storage.
     void rowInto(size_t i, Row& out) const;

@@ -42,9 +42,9 @@ public:
     void rowInto(RowId id, Row& out) const { m_rows.rowInto(id, out); }
     Value value(RowId id, size_t column) const { return m_rows.value(id, column); }
     void valueInto(RowId id, size_t column, Value& out) const { m_rows.valueInto(id, column, out); }
-    // The packed bytes of one value, for a result that keeps them as they are.
-    std::string_view packedValue(RowId id, size_t column) const {
-        return m_rows.packedValue(id, column);
+    // The packed bytes of each value of a row, for a result that keeps them as they are.
+    void packedValues(RowId id, std::vector<std::string_view>& out) const {
+        m_rows.packedValues(id, out);
     }
 
     // Room for this many rows (a table about to be loaded).

@@ -58,9 +58,12 @@ TEST(PackedRows, EveryValueComesBackAsItWent) {
     rows.startRow();
     PackedRows source;
     source.push_back(row);
-    for (size_t c = 0; c < row.size(); ++c)
-        rows.addPacked(source.packedValue(0, c));
-    rows.addPacked(source.packedValue(0, row.size()));  // beyond the row: Null
+    std::vector<std::string_view> packed;
+    source.packedValues(0, packed);
+    ASSERT_EQ(packed.size(), row.size());
+    for (std::string_view value : packed)
+        rows.addPacked(value);
+    rows.addPacked({});  // no bytes: Null
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows.valueCount(3), row.size() + 1);
     EXPECT_TRUE(isNull(rows.value(3, row.size())));
