@@ -20,15 +20,16 @@ using ports::MessageIcon;
 // once with and once without frequency, which is no duplicate. The file also holds a table
 // "freqdups" from an earlier run.
 ChannelFile duplicatesFile() {
-    ChannelFile spec;
-    spec.primaryKey = false;
-    spec.channels = {{1, "ORF1", "S19E", 100, 1, 11953},      {2, "ORF1", "S19E", 100, 1, -1},
-                     {3, "Sport1", "S19E", 200, 2, 12480},    {4, "Arte", "S'1", 300, 3, 11000},
-                     {5, "Sport1", "S19E", 200, 2, 12900},    {6, "Arte", "S'1", 300, 3, 11002},
-                     {7, "Sport1 HD", "S19E", 200, 2, 12722}, {8, "Sport1 old", "S19E", 200, 2, -1},
-                     {9, "Kika", "S13E", 400, 4, 11000}};
-    spec.favourites = {{"Sport", 1, "S19E", 200, 2}, {"Kids", 1, "S'1", 300, 3}};
-    spec.more = [](engine::store::Database& db) {
+    ChannelFile layout;
+    layout.primaryKey = false;
+    layout.channels = {
+        {1, "ORF1", "S19E", 100, 1, 11953},      {2, "ORF1", "S19E", 100, 1, -1},
+        {3, "Sport1", "S19E", 200, 2, 12480},    {4, "Arte", "S'1", 300, 3, 11000},
+        {5, "Sport1", "S19E", 200, 2, 12900},    {6, "Arte", "S'1", 300, 3, 11002},
+        {7, "Sport1 HD", "S19E", 200, 2, 12722}, {8, "Sport1 old", "S19E", 200, 2, -1},
+        {9, "Kika", "S13E", 400, 4, 11000}};
+    layout.favourites = {{"Sport", 1, "S19E", 200, 2}, {"Kids", 1, "S'1", 300, 3}};
+    layout.more = [](engine::store::Database& db) {
         engine::store::TableSchema old;
         old.name = "freqdups";
         old.columns = {testing::winstb::column("SOURCEID", engine::store::ColumnType::Text, 0, 20)};
@@ -36,7 +37,7 @@ ChannelFile duplicatesFile() {
         ASSERT_TRUE(t.isOk());
         (*t)->append({testing::winstb::text("stale")});
     };
-    return spec;
+    return layout;
 }
 
 class DuplicatesViewTest : public ::testing::Test {

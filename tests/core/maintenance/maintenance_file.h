@@ -51,30 +51,30 @@ struct ChannelFile {
     std::function<void(engine::store::Database&)> more;
 };
 
-inline std::string writeFile(const std::filesystem::path& path, const ChannelFile& spec) {
+inline std::string writeFile(const std::filesystem::path& path, const ChannelFile& layout) {
     using namespace testing::winstb;
     engine::io::Env& env = engine::io::Env::posix();
     EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
     auto db = engine::jet::openStoreDatabase(path.string(), env);
     EXPECT_TRUE(db.isOk());
-    TableSchema schema = channelsSchema(spec.primaryKey);
-    if (spec.shapeChannels)
-        spec.shapeChannels(schema);
+    TableSchema schema = channelsSchema(layout.primaryKey);
+    if (layout.shapeChannels)
+        layout.shapeChannels(schema);
     auto channels = (*db)->createTable(schema);
     auto favourite = (*db)->createTable(favouriteSchema());
     auto favname = (*db)->createTable(favnameSchema());
     EXPECT_TRUE(channels.isOk() && favourite.isOk() && favname.isOk());
-    for (const Channel& c : spec.channels) {
+    for (const Channel& c : layout.channels) {
         (*channels)->append({num(c.num), Value(c.name), Value(c.source), text("P"), num(c.sid),
                              num(c.nid), c.frequency < 0 ? Value() : num(c.frequency),
                              num(c.videoId), num(c.ecm), num(0)});
     }
-    for (const Assignment& a : spec.favourites)
+    for (const Assignment& a : layout.favourites)
         (*favourite)->append({Value(a.group), num(a.num), Value(a.source), num(a.sid), num(a.nid)});
     for (const char* group : {"News", "Sport", "Kids"})
         (*favname)->append({text(group), num(1)});
-    if (spec.more)
-        spec.more(**db);
+    if (layout.more)
+        layout.more(**db);
     EXPECT_TRUE((*db)->commit().isOk());
     return path.string();
 }

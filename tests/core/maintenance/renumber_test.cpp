@@ -22,17 +22,17 @@ constexpr char kWriteError[] = "ERROR writing to database";
 
 // ORF1 in three groups, the rest in one or none; numbers out of order; no duplicates.
 ChannelFile threeGroupFile() {
-    ChannelFile spec;
-    spec.channels = {{5, "ORF1", "S19E", 100, 1, 11953},
-                     {1, "Zeta", "S19E", 101, 1, 11953},
-                     {9, "Arte", "S'1", 102, 1, 12692},
-                     {2, "Kika", "S13E", 103, 3, 11000}};
-    spec.favourites = {{"News", 1, "S19E", 100, 1},
-                       {"Sport", 4, "S19E", 100, 1},
-                       {"Kids", 7, "S19E", 100, 1},
-                       {"Kids", 2, "S13E", 103, 3},
-                       {"News", 3, "S'1", 102, 1}};
-    return spec;
+    ChannelFile layout;
+    layout.channels = {{5, "ORF1", "S19E", 100, 1, 11953},
+                       {1, "Zeta", "S19E", 101, 1, 11953},
+                       {9, "Arte", "S'1", 102, 1, 12692},
+                       {2, "Kika", "S13E", 103, 3, 11000}};
+    layout.favourites = {{"News", 1, "S19E", 100, 1},
+                         {"Sport", 4, "S19E", 100, 1},
+                         {"Kids", 7, "S19E", 100, 1},
+                         {"Kids", 2, "S13E", 103, 3},
+                         {"News", 3, "S'1", 102, 1}};
+    return layout;
 }
 
 std::map<std::string, std::string> storedNumbers(const std::string& file) {
@@ -79,11 +79,11 @@ TEST(ReNumber, NumbersFollowTheGridOrderAndRowsOfOneChannelShareTheirs) {
 
 TEST(ReNumber, FiltersDuplicatesAndOtherViewsLeaveEverythingAsItWas) {
     AppSession s;
-    ChannelFile spec = threeGroupFile();
+    ChannelFile layout = threeGroupFile();
     // A Null frequency does not count: Zeta stays a single channel.
-    spec.primaryKey = false;
-    spec.channels.push_back({6, "Zeta", "S19E", 101, 1, -1});
-    const std::string file = writeFile(s.folder() / "WinSTB.mdb", spec);
+    layout.primaryKey = false;
+    layout.channels.push_back({6, "Zeta", "S19E", 101, 1, -1});
+    const std::string file = writeFile(s.folder() / "WinSTB.mdb", layout);
     startOn(s, file);
     auto numbers = [&] { return s.column(col::kNum); };
     const auto before = numbers();

@@ -73,13 +73,13 @@ store::TableSchema roundTripTable() {
     s.columns[kAmount].scale = 2;
     for (uint16_t i = 0; i < s.columns.size(); ++i)
         s.columns[i].number = i;
-    struct Spec {
+    struct IndexShape {
         const char* name;
         std::vector<store::IndexColumn> columns;
         uint8_t flags;
     };
     const uint8_t unique = store::index_flag::kUnique;
-    const std::vector<Spec> specs = {
+    const std::vector<IndexShape> shapes = {
         {"PrimaryKey", {{kId, true}}, uint8_t(unique | store::index_flag::kRequired)},
         {"ByName", {{kName, true}}, 0},
         {"ByNameDown", {{kName, false}}, 0},
@@ -96,13 +96,13 @@ store::TableSchema roundTripTable() {
         {"ByAmount", {{kAmount, true}}, 0},
         {"ByCode", {{kCode, true}}, store::index_flag::kIgnoreNulls},
     };
-    for (uint32_t i = 0; i < specs.size(); ++i) {
+    for (uint32_t i = 0; i < shapes.size(); ++i) {
         store::RealIndex ri;
-        ri.columns = specs[i].columns;
-        ri.flags = specs[i].flags;
+        ri.columns = shapes[i].columns;
+        ri.flags = shapes[i].flags;
         s.realIndexes.push_back(ri);
         store::LogicalIndex li;
-        li.name = specs[i].name;
+        li.name = shapes[i].name;
         li.number = i;
         li.realIndex = i;
         li.type = i == 0 ? store::LogicalIndexType::PrimaryKey : store::LogicalIndexType::Plain;
