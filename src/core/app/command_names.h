@@ -12,7 +12,8 @@ inline constexpr char kLoadChannelList[] = "LoadChannelList";
 inline constexpr char kCloseDragDrop[] = "CloseDragDropWindow";
 inline constexpr char kSettings[] = "Settings";
 
-// The views' builders.
+// The views' builders, and the shown view's columns following a wider window.
+inline constexpr char kFitColumnsToWindow[] = "FitColumnsToWindow";
 inline constexpr char kShowTable[] = "ShowTable";
 inline constexpr char kChangeFavoriteNr[] = "ChangeFavoriteNr";
 inline constexpr char kEditFavoriteGroups[] = "EditFavoriteGroups";

@@ -85,12 +85,7 @@ void applyMainWindowResize(App& app, int width, int height) {
     }
     if (width > kDesignWidth) {
         f.update("MSFlexGrid1", [&](form::Control& c) { c.rect.width = width - kGridWidthMargin; });
-        if (app.state().CurrentView == kViewChannelList) {
-            const auto widths = channelListNameWidths(width);
-            for (int i = 0; i < 3; ++i) {
-                (void)app.grid().setColWidth(3 + i, widths[static_cast<std::size_t>(i)]);
-            }
-        }
+        app.commands().runIfInstalled(command::kFitColumnsToWindow);
         (void)app.settings().write(SettingKey::VSize, std::to_string(width));
     }
 }

@@ -110,6 +110,7 @@ void installFavouritesView(app::App& app) {
                             .cellWriter = writeFavouriteNumber,
                             .showsChannelListControls = false,
                             .buildCommand = app::command::kChangeFavoriteNr,
+                            .fitColumnsToWidth = {},
                         });
 }
 

@@ -105,6 +105,7 @@ void installDuplicatesView(app::App& app) {
                             .cellWriter = {},
                             .showsChannelListControls = false,
                             .buildCommand = app::command::kShowEditDuplicates,
+                            .fitColumnsToWidth = {},
                         });
 }
 

@@ -20,6 +20,15 @@ namespace velmora::core::views {
 namespace {
 
 using app::FilterClick;
+
+// Provider, NAME and FAVORITE share what the window's width leaves them.
+void fitNameColumns(app::App& app, int windowWidth) {
+    const auto widths = app::channelListNameWidths(windowWidth);
+    for (int i = 0; i < 3; ++i) {
+        (void)app.grid().setColWidth(channel_col::kProvider + i,
+                                     widths[static_cast<std::size_t>(i)]);
+    }
+}
 using engine::dao::LockType;
 using engine::dao::RecordsetType;
 namespace recordset_option = engine::dao::recordset_option;
@@ -182,10 +191,7 @@ void LoadChannelList(app::App& app) {
     const int windowWidth = f.geometry().width;
     f.update("MSFlexGrid1",
              [&](form::Control& c) { c.rect.width = windowWidth - app::kDesignWidth + 6975; });
-    const auto widths = app::channelListNameWidths(windowWidth);
-    for (int i = 0; i < 3; ++i) {
-        (void)g.setColWidth(channel_col::kProvider + i, widths[static_cast<std::size_t>(i)]);
-    }
+    fitNameColumns(app, windowWidth);
     (void)g.setCols(n + 1);
     (void)g.setRows(1);
 
@@ -284,6 +290,7 @@ void installChannelList(app::App& app) {
                           .cellWriter = {},
                           .showsChannelListControls = true,
                           .buildCommand = app::command::kLoadChannelList,
+                          .fitColumnsToWidth = fitNameColumns,
                       });
     form::Dispatcher& d = app.dispatcher();
     d.on(app::kMainFormName, "Command3", form::EventKind::Click, [&app](const form::Event&) {

@@ -1,5 +1,7 @@
 #include "core/views/find_channel_form.h"
 
+#include "core/form/control_design.h"
+
 namespace velmora::core::views {
 
 namespace {
@@ -7,46 +9,30 @@ namespace {
 using form::ControlKind;
 namespace fc = find_control;
 
-// What a fixed dialog's frame and caption bar add to its client area, in twips.
-constexpr int kDialogFrameWidth = 120;
-constexpr int kDialogFrameHeight = 390;
 constexpr int kClientWidth = 4860;
 constexpr int kClientHeight = 1440;
 // Where the window opens from the main window's top left corner: over the grid's top.
 constexpr int kOffsetLeft = 2400;
 constexpr int kOffsetTop = 600;
 
-struct ControlSpec {
-    const char* name;
-    ControlKind kind;
-    form::TwipRect rect;
-    const char* caption;
-};
-
-const ControlSpec kControls[] = {
-    {fc::kPrompt, ControlKind::Label, {120, 120, 3000, 255}, "Name enthält / Name contains"},
-    {fc::kText, ControlKind::TextBox, {120, 420, 3000, 315}, ""},
-    {fc::kStatus, ControlKind::Label, {120, 840, 3000, 255}, ""},
-    {fc::kNext, ControlKind::Button, {3240, 120, 1500, 330}, "Weiter / Next"},
-    {fc::kPrevious, ControlKind::Button, {3240, 540, 1500, 330}, "Zurück / Previous"},
-    {fc::kClose, ControlKind::Button, {3240, 960, 1500, 330}, "Schließen / Close"},
+const form::ControlDesign kControls[] = {
+    {fc::kPrompt, ControlKind::Label, "", {120, 120, 3000, 255}, "Name enthält / Name contains"},
+    {fc::kText, ControlKind::TextBox, "", {120, 420, 3000, 315}, ""},
+    {fc::kStatus, ControlKind::Label, "", {120, 840, 3000, 255}, ""},
+    {fc::kNext, ControlKind::Button, "", {3240, 120, 1500, 330}, "Weiter / Next"},
+    {fc::kPrevious, ControlKind::Button, "", {3240, 540, 1500, 330}, "Zurück / Previous"},
+    {fc::kClose, ControlKind::Button, "", {3240, 960, 1500, 330}, "Schließen / Close"},
 };
 
 }  // namespace
 
 std::unique_ptr<form::Form> createFindForm(form::TwipRect mainWindow) {
     auto f = std::make_unique<form::Form>(kFindFormName);
-    for (const ControlSpec& design : kControls) {
-        form::Control c;
-        c.name = design.name;
-        c.kind = design.kind;
-        c.rect = design.rect;
-        c.caption = design.caption;
-        f->addControl(std::move(c));
-    }
+    form::addDesignedControls(*f, kControls);
     f->setCaption(kFindCaption);
     f->setGeometry({mainWindow.left + kOffsetLeft, mainWindow.top + kOffsetTop,
-                    kClientWidth + kDialogFrameWidth, kClientHeight + kDialogFrameHeight});
+                    kClientWidth + form::kDialogFrameWidth,
+                    kClientHeight + form::kDialogFrameHeight});
     return f;
 }
 

@@ -94,6 +94,7 @@ void installGridEditing(app::App& app) {
         return;
     installRowCommandBasics(app);
     installViewRebuild(app);
+    installColumnFitting(app);
     // The dispatcher's handlers own the listener, so it lives exactly as long as they do.
     auto editing = std::make_shared<GridEditing>(app);
     app.grid().setEventListener(editing.get());

@@ -64,6 +64,10 @@ struct ViewDescription {
     // the file holds after a command that had changed the grid was rolled back. Empty: the
     // view cannot be rebuilt that way.
     std::string buildCommand;
+
+    // Sets the widths of the columns that follow the window's width (twips) when the user
+    // makes the window wider; empty: every column keeps its width.
+    std::function<void(app::App&, int windowWidth)> fitColumnsToWidth;
 };
 
 // Editor choices the views share.

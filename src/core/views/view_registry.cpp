@@ -39,6 +39,7 @@ const ViewDescription& inertView() {
         .cellWriter = {},
         .showsChannelListControls = false,
         .buildCommand = "",
+        .fitColumnsToWidth = {},
     };
     return inert;
 }
@@ -78,6 +79,14 @@ void installViewRebuild(app::App& app) {
         app.state().FavDirty = false;
         app.commands().run(view.buildCommand);
         return true;
+    });
+}
+
+void installColumnFitting(app::App& app) {
+    app.commands().install(app::command::kFitColumnsToWindow, [&app] {
+        const ViewDescription& view = currentView(app);
+        if (view.fitColumnsToWidth)
+            view.fitColumnsToWidth(app, app.mainForm().geometry().width);
     });
 }
 

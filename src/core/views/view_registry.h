@@ -22,6 +22,10 @@ void registerView(app::App& app, ViewDescription description);
 // command (App::setViewRebuild); installGridEditing() does it.
 void installViewRebuild(app::App& app);
 
+// Installs command::kFitColumnsToWindow: the current view's fitColumnsToWidth for the window's
+// width now (the main window runs it when the user widens it); installGridEditing() does it.
+void installColumnFitting(app::App& app);
+
 // The description of the view `name`: the one registered under it, else the table view.
 // Throws std::logic_error when neither is registered.
 const ViewDescription& viewDescription(app::App& app, std::string_view name);
