@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 
+#include "core/form/control_design.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
 #include "qt/modeless_window.h"
@@ -11,10 +12,6 @@
 namespace velmora::qt {
 
 namespace {
-
-// Twips a fixed dialog's frame and caption take of its outer size.
-constexpr int kDialogFrameWidth = 120;
-constexpr int kDialogFrameHeight = 390;
 
 QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -67,8 +64,8 @@ void QtModalHost::showModal(core::form::Form& form, const core::app::ModalGrids&
     auto applyWindow = [&] {
         dialog.setWindowTitle(fromUtf8(form.caption()));
         const auto g = form.geometry();
-        dialog.setFixedSize(widgets.twipsToPixelsX(g.width - kDialogFrameWidth),
-                            widgets.twipsToPixelsY(g.height - kDialogFrameHeight));
+        dialog.setFixedSize(widgets.twipsToPixelsX(g.width - core::form::kDialogFrameWidth),
+                            widgets.twipsToPixelsY(g.height - core::form::kDialogFrameHeight));
         // The core places its windows in screen twips, as it places the main window.
         dialog.move(widgets.twipsToPixelsX(g.left), widgets.twipsToPixelsY(g.top));
         if (form.backColor()) {

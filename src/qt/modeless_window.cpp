@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "core/form/control_design.h"
 #include "qt/drag_source.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
@@ -24,9 +25,6 @@ namespace {
 using core::form::ControlKind;
 using core::form::EventKind;
 
-// Twips the frame and caption bar take of a window's outer size.
-constexpr int kFrameWidth = 120;
-constexpr int kFrameHeight = 390;
 // The room a window leaves between its last control and its edge, in twips.
 constexpr int kEdgeRoom = 120;
 
@@ -35,8 +33,8 @@ constexpr int kEdgeRoom = 120;
 // them) reaches beyond it.
 core::form::TwipRect neededClient(const core::form::Form& form) {
     const core::form::TwipRect g = form.geometry();
-    const int designWidth = g.width - kFrameWidth;
-    const int designHeight = g.height - kFrameHeight;
+    const int designWidth = g.width - core::form::kDialogFrameWidth;
+    const int designHeight = g.height - core::form::kDialogFrameHeight;
     int width = designWidth;
     int height = designHeight;
     for (const core::form::Control& c : form.controls()) {

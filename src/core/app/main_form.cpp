@@ -6,7 +6,7 @@ namespace {
 using form::Control;
 using form::ControlKind;
 
-struct ControlSpec {
+struct DesignedControl {
     const char* name;
     ControlKind kind;
     const char* container;
@@ -16,7 +16,7 @@ struct ControlSpec {
 };
 
 // The design table of the main window, in the order the controls are listed there.
-const ControlSpec kControls[] = {
+const DesignedControl kControls[] = {
     {"Frame5", ControlKind::Frame, "", {120, 30, 1815, 580}, "txtChangeSettings", nullptr},
     {"Command11", ControlKind::Button, "Frame5", {140, 240, 1572, 252}, "txtSettings", nullptr},
     {"Frame3", ControlKind::Frame, "", {120, 720, 1815, 3015}, "txtDbExplorerFunctions", nullptr},

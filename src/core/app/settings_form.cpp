@@ -1,5 +1,7 @@
 #include "core/app/settings_form.h"
 
+#include "core/form/control_design.h"
+
 namespace velmora::core::app {
 
 namespace {
@@ -7,20 +9,8 @@ namespace {
 using form::ControlKind;
 namespace sc = settings_control;
 
-// What a fixed dialog's frame and caption bar add to its client area, in twips.
-constexpr int kDialogFrameWidth = 120;
-constexpr int kDialogFrameHeight = 390;
-
-struct ControlSpec {
-    const char* name;
-    ControlKind kind;
-    const char* container;
-    form::TwipRect rect;
-    const char* caption;
-};
-
 // Containers come before their contents, as the front end builds the widgets in order.
-const ControlSpec kControls[] = {
+const form::ControlDesign kControls[] = {
     {sc::kLanguageFrame, ControlKind::Frame, "", {120, 120, 3015, 855}, "Sprache   /   Language"},
     {sc::kDeutsch, ControlKind::OptionButton, sc::kLanguageFrame, {240, 360, 1215, 255}, "Deutsch"},
     {sc::kEnglish,
@@ -50,19 +40,11 @@ const ControlSpec kControls[] = {
 
 std::unique_ptr<form::Form> createSettingsForm(form::TwipRect mainWindow) {
     auto f = std::make_unique<form::Form>(kSettingsFormName);
-    for (const ControlSpec& design : kControls) {
-        form::Control c;
-        c.name = design.name;
-        c.kind = design.kind;
-        c.container = design.container;
-        c.rect = design.rect;
-        c.caption = design.caption;
-        f->addControl(std::move(c));
-    }
+    form::addDesignedControls(*f, kControls);
     f->setCaption(kSettingsCaption);
     f->setGeometry({mainWindow.left + kSettingsOffsetLeft, mainWindow.top + kSettingsOffsetTop,
-                    kSettingsClientWidth + kDialogFrameWidth,
-                    kSettingsClientHeight + kDialogFrameHeight});
+                    kSettingsClientWidth + form::kDialogFrameWidth,
+                    kSettingsClientHeight + form::kDialogFrameHeight});
     return f;
 }
 
