@@ -2,9 +2,12 @@
 #include "engine/jet/index_key.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine/base/error_codes.h"
+#include "engine/jet/jet4_row_encoder.h"
+#include "engine/jet/row_fit.h"
 #include "engine/jet/row_image.h"
 
 namespace velmora::engine::jet {
@@ -293,6 +296,12 @@ bool allKeyColumnsNull(const store::TableSchema& schema, const store::RealIndex&
 
 Status JetRowRules::checkRowFits(const store::TableSchema& schema, const store::Row& row) const {
     const JetFormat& fmt = m_format == KeyFormat::Jet4 ? jet4Format() : jet3Format();
+    // Most rows are far below a page; only a row that may come near it is encoded.
+    if (m_format == KeyFormat::Jet4) {
+        std::optional<size_t> bound = jet4RowSizeBound(schema, row);
+        if (bound && *bound <= kJet4MaxRowSize)
+            return Status::ok();
+    }
     // Long values move out of the row when inline ones would make it too large.
     if (encodeRowFor(fmt, m_codePage, schema, row, sizingLongValueSink()).isOk())
         return Status::ok();

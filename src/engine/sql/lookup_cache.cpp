@@ -29,6 +29,15 @@ void insertId(std::vector<store::RowId>& ids, store::RowId id) {
         ids.insert(it, id);
 }
 
+// Whether two rows hold the same values in these columns.
+bool sameValues(const store::Row& a, const store::Row& b, const std::vector<int>& columns) {
+    for (int c : columns) {
+        if (a[c] != b[c])
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>& columns) {
@@ -104,19 +113,22 @@ void LookupCache::rowInserted(const store::Table& table, store::RowId id, uint64
 }
 
 void LookupCache::rowUpdated(const store::Table& table, store::RowId id, const store::Row& before,
-                             uint64_t countBefore) {
+                             const store::Row& after, uint64_t countBefore) {
     for (auto& e : m_indexes) {
         LookupIndex& index = *e.index;
         if (e.table != &table || index.changeCount != countBefore)
             continue;
+        index.changeCount = table.changeCount();
+        // Most updates leave the looked-up columns alone, and equal values have equal keys.
+        if (sameValues(before, after, index.columns))
+            continue;
         auto oldKey = rowKey(before, index.columns);
-        auto newKey = rowKey(table.row(id), index.columns);
+        auto newKey = rowKey(after, index.columns);
         if (oldKey != newKey) {
             removeFromBucket(index, oldKey, id);
             if (newKey)
                 insertId(index.buckets[*newKey], id);
         }
-        index.changeCount = table.changeCount();
     }
 }
 

@@ -40,8 +40,9 @@ public:
 
     // Row changes the session made; `countBefore` is the table's change count before it.
     void rowInserted(const store::Table& table, store::RowId id, uint64_t countBefore);
+    // `after` is the row as the table now holds it.
     void rowUpdated(const store::Table& table, store::RowId id, const store::Row& before,
-                    uint64_t countBefore);
+                    const store::Row& after, uint64_t countBefore);
     void rowErased(const store::Table& table, store::RowId id, const store::Row& before,
                    uint64_t countBefore);
     void forget(const store::Table& table);

@@ -86,10 +86,10 @@ Status Session::updateRow(store::Table& table, RowId id, store::Row row) {
     if (!table.isLive(id))
         return jetError(err::kRecordDeleted);
     row.resize(table.schema().columns.size(), store::Null{});
-    store::Row old = table.row(id);
     const uint64_t before = table.changeCount();
-    VELMORA_RETURN_IF_ERROR(store::updateRow(table, id, std::move(row), m_db.rowRules()));
-    m_lookups.rowUpdated(table, id, old, before);
+    store::RowUpdate done;
+    VELMORA_RETURN_IF_ERROR(store::updateRow(table, id, std::move(row), m_db.rowRules(), &done));
+    m_lookups.rowUpdated(table, id, done.before, done.after, before);
     return Status::ok();
 }
 

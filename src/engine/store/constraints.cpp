@@ -153,9 +153,8 @@ Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
                              "row has " + std::to_string(row.size()) + " values for " +
                                  std::to_string(schema.columns.size()) + " columns");
     }
-    for (size_t i = 0; i < row.size(); ++i) {
-        VELMORA_ASSIGN_OR_RETURN(row[i], convertForColumn(schema.columns[i], row[i], rules));
-    }
+    for (size_t i = 0; i < row.size(); ++i)
+        VELMORA_RETURN_IF_ERROR(convertInPlace(schema.columns[i], row[i], rules));
     for (size_t i = 0; i < row.size(); ++i) {
         const ColumnDef& c = schema.columns[i];
         if (c.required && isNull(row[i]) && !c.isAutoNumber()) {
@@ -277,12 +276,14 @@ Result<RowId> insertRow(Table& table, Row row, const RowRules& rules) {
     return id;
 }
 
-Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
+Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpdate* done) {
     if (!table.isLive(id))
         return jetError(err::kNoCurrentRecord);
     VELMORA_RETURN_IF_ERROR(prepareRow(table, row, rules));
     const TableSchema& schema = table.schema();
-    const Row before = table.row(id);
+    Row ownBefore;
+    Row& before = done ? done->before : ownBefore;
+    table.rowInto(id, before);
     for (size_t i = 0; i < row.size(); ++i) {
         // An AutoNumber column keeps its value: Jet refuses to change it.
         if (schema.columns[i].type == ColumnType::Long && schema.columns[i].isAutoNumber() &&
@@ -296,10 +297,12 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules) {
     std::vector<std::pair<size_t, std::string>> newKeys;
     VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &before));
     forgetKeys(table, id, before, rules, *cache, &row);
-    table.replace(id, std::move(row));
+    table.replace(id, row);
     for (auto& [ix, key] : newKeys)
         cache->keys[ix][std::move(key)] = id;
     cache->changeCount = table.changeCount();
+    if (done)
+        done->after = std::move(row);
     return Status::ok();
 }
 

@@ -36,8 +36,15 @@ namespace velmora::engine::store {
 
 // Adds a row after the checks above; returns its id. `row` is in schema.columns order.
 Result<RowId> insertRow(Table& table, Row row, const RowRules& rules);
-// Replaces a live row after the checks above (the row's own old key is not a duplicate).
-Status updateRow(Table& table, RowId id, Row row, const RowRules& rules);
+// The values of a row an update replaced, and the converted values that replaced them (what
+// the table now reads back), for caches that follow the table's rows.
+struct RowUpdate {
+    Row before;
+    Row after;
+};
+// Replaces a live row after the checks above (the row's own old key is not a duplicate). With
+// `done`, a successful update leaves both versions of the row there.
+Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpdate* done = nullptr);
 // Deletes a live row (3021 when there is none).
 Status deleteRow(Table& table, RowId id);
 

@@ -38,6 +38,9 @@ std::optional<double> numericValue(const Value& v) {
 
 namespace {
 
+// The largest magnitude a Single column takes.
+constexpr double kSingleLimit = 3.402823466e38;
+
 Status conversionError(const ColumnDef& column) {
     return Status::error(err::kTypeConversion,
                          "Data type conversion error (field '" + column.name + "').");
@@ -307,7 +310,69 @@ Result<Value> toDecimal(const ColumnDef& column, const Value& v) {
     return Value(out);
 }
 
+// Whether convertForColumn() would give back `value` unchanged: it already has the type the
+// column stores and nothing about it fails the column's checks. Any other value takes the
+// full conversion, errors included.
+bool convertsToItself(const ColumnDef& column, const Value& value, const RowRules& rules) {
+    if (isNull(value))
+        return true;
+    switch (column.type) {
+        case ColumnType::Boolean:
+            return std::holds_alternative<bool>(value);
+        case ColumnType::Byte:
+        case ColumnType::Integer:
+        case ColumnType::Long: {
+            auto* i = std::get_if<int64_t>(&value);
+            const int64_t lo = column.type == ColumnType::Byte      ? 0
+                               : column.type == ColumnType::Integer ? INT16_MIN
+                                                                    : INT32_MIN;
+            const int64_t hi = column.type == ColumnType::Byte      ? 255
+                               : column.type == ColumnType::Integer ? INT16_MAX
+                                                                    : INT32_MAX;
+            return i != nullptr && *i >= lo && *i <= hi;
+        }
+        case ColumnType::Currency:
+            return std::holds_alternative<Currency>(value);
+        case ColumnType::Single: {
+            auto* f = std::get_if<float>(&value);
+            return f != nullptr && !(std::fabs(double(*f)) > kSingleLimit);
+        }
+        case ColumnType::Double:
+            return std::holds_alternative<double>(value);
+        case ColumnType::DateTime:
+            return std::holds_alternative<DateTime>(value);
+        case ColumnType::Guid:
+            return std::holds_alternative<Guid>(value);
+        case ColumnType::Numeric: {
+            auto* d = std::get_if<Decimal>(&value);
+            return d != nullptr && d->scale == column.scale;
+        }
+        case ColumnType::Text:
+        case ColumnType::Memo: {
+            auto* s = std::get_if<std::string>(&value);
+            return s != nullptr && (column.type == ColumnType::Memo ||
+                                    utf16Length(*s) <= rules.maxTextChars(column));
+        }
+        case ColumnType::Binary:
+        case ColumnType::Ole:
+        case ColumnType::Unknown0D:
+        case ColumnType::Unknown11: {
+            auto* b = std::get_if<Blob>(&value);
+            return b != nullptr && !(column.type == ColumnType::Binary && column.length != 0 &&
+                                     b->size() > column.length);
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+Status convertInPlace(const ColumnDef& column, Value& value, const RowRules& rules) {
+    if (convertsToItself(column, value, rules))
+        return Status::ok();
+    VELMORA_ASSIGN_OR_RETURN(value, convertForColumn(column, value, rules));
+    return Status::ok();
+}
 
 Result<Value> convertForColumn(const ColumnDef& column, const Value& value, const RowRules& rules) {
     if (isNull(value))
@@ -349,7 +414,7 @@ Result<Value> convertForColumn(const ColumnDef& column, const Value& value, cons
                 return conversionError(column);
             if (column.type == ColumnType::Double)
                 return Value(*d);
-            if (std::fabs(*d) > 3.402823466e38)
+            if (std::fabs(*d) > kSingleLimit)
                 return overflowError(column);
             if (auto* f = std::get_if<float>(&value))
                 return Value(*f);

@@ -20,5 +20,8 @@ std::optional<double> numericValue(const Value& v);
 // converts text (numbers with '.' as the decimal sign, True/False/Yes/No/On/Off, dates as
 // yyyy-mm-dd or mm/dd/yyyy with an optional time, GUIDs in braces).
 Result<Value> convertForColumn(const ColumnDef& column, const Value& value, const RowRules& rules);
+// The same in place. A value that already has the column's type and fits it (a row read back
+// for an edit holds nothing else) is left as it is, without copying its text or bytes.
+Status convertInPlace(const ColumnDef& column, Value& value, const RowRules& rules);
 
 }  // namespace velmora::engine::store

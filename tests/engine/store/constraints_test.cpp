@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "engine/base/error_codes.h"
 
 namespace velmora::engine::store {
@@ -151,6 +153,69 @@ TEST(Constraints, ValueConversions) {
     ASSERT_TRUE(d.isOk());
     EXPECT_EQ(*d, Value(Decimal{true, 2, 1235}));
     EXPECT_EQ(*conv(ColumnType::Text, int64_t(42)), Value(std::string("42")));
+}
+
+// Converting in place keeps a value that is already stored as its column stores it and
+// converts every other one exactly as convertForColumn() does, errors included.
+TEST(Constraints, ConversionInPlaceMatchesTheFullConversion) {
+    const RowRules& rules = memoryRowRules();
+    struct Case {
+        ColumnType type;
+        uint16_t length;
+        Value value;
+    };
+    const float big = 3.4e38f;
+    const Case cases[] = {
+        {ColumnType::Boolean, 0, true},
+        {ColumnType::Boolean, 0, int64_t(3)},
+        {ColumnType::Byte, 1, int64_t(255)},
+        {ColumnType::Byte, 1, int64_t(256)},
+        {ColumnType::Byte, 1, int64_t(-1)},
+        {ColumnType::Integer, 2, int64_t(-32768)},
+        {ColumnType::Integer, 2, int64_t(32768)},
+        {ColumnType::Long, 4, int64_t(2147483647)},
+        {ColumnType::Long, 4, int64_t(-2147483649LL)},
+        {ColumnType::Long, 4, 2.5},
+        {ColumnType::Long, 4, std::string("12")},
+        {ColumnType::Currency, 8, Currency{-5}},
+        {ColumnType::Currency, 8, int64_t(3)},
+        {ColumnType::Single, 4, big},
+        {ColumnType::Single, 4, std::numeric_limits<float>::infinity()},
+        {ColumnType::Single, 4, 1.5},
+        {ColumnType::Double, 8, -0.0},
+        {ColumnType::Double, 8, 1.5f},
+        {ColumnType::DateTime, 8, DateTime{2.25}},
+        {ColumnType::DateTime, 8, 2.25},
+        {ColumnType::Guid, 16, Guid{}},
+        {ColumnType::Guid, 16, std::string("x")},
+        {ColumnType::Numeric, 17, Decimal{true, 2, 1235}},
+        {ColumnType::Numeric, 17, Decimal{false, 3, 1235}},
+        {ColumnType::Text, 8, std::string("abcd")},
+        {ColumnType::Text, 8, std::string("abcde")},
+        {ColumnType::Text, 8, std::string("\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F")},
+        {ColumnType::Text, 8, int64_t(1234)},
+        {ColumnType::Memo, 0, std::string(70000, 'm')},
+        {ColumnType::Binary, 4, Blob{1, 2, 3, 4}},
+        {ColumnType::Binary, 4, Blob{1, 2, 3, 4, 5}},
+        {ColumnType::Ole, 0, Blob(5000, 7)},
+        {ColumnType::Ole, 0, int64_t(1)},
+        {ColumnType::Long, 4, Null{}},
+    };
+    for (const Case& c : cases) {
+        ColumnDef def = column("c", c.type, 0, c.length);
+        def.scale = 2;
+        def.precision = 18;
+        Result<Value> full = convertForColumn(def, c.value, rules);
+        Value inPlace = c.value;
+        Status st = convertInPlace(def, inPlace, rules);
+        const std::string what = "type " + std::to_string(int(c.type)) + ", value of kind " +
+                                 std::to_string(c.value.index());
+        ASSERT_EQ(st.code(), full.status().code()) << what;
+        if (full.isOk())
+            EXPECT_EQ(inPlace, *full) << what;
+        else
+            EXPECT_EQ(inPlace, c.value) << what << ": a refused value stays as it was";
+    }
 }
 
 TEST(Constraints, CheckNewIndexBeforeCreatingAPrimaryKey) {
