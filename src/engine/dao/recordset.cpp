@@ -144,9 +144,9 @@ void Recordset::update() {
         throw DaoError(jetError(err::kUpdateWithoutEdit));
     store::Table& table = d.baseTable();
     if (d.mode == EditMode::Edit) {
+        // The set's fields of base columns read the table itself; its own row keeps the
+        // values of computed fields, which the edit did not touch.
         throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer));
-        d.result.rows.assign(static_cast<size_t>(d.position), d.buffer);
-        d.decodedAt = -1;
     } else {
         const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
         const long oldSize = d.size();

@@ -108,6 +108,48 @@ TEST_F(RecordsetTest, DynasetEditWritesTheBaseTable) {
     EXPECT_TRUE(m_db->hasPendingChanges());
 }
 
+// Each edit goes through lookups that earlier statements built on (SID, FREQUENCY): the row
+// leaves the key it had and is found under its new one, and a computed field keeps showing
+// its own value, not a column of the base row.
+TEST_F(RecordsetTest, EditsMoveLookupKeysAndKeepComputedFields) {
+    auto find = [&](int sid, int frequency) {
+        return column("SELECT NAME FROM CHANNELS WHERE SID = " + std::to_string(sid) +
+                      " AND FREQUENCY = " + std::to_string(frequency));
+    };
+    ASSERT_EQ(find(200, 12722), Strings{"Sport1"});
+    Recordset rs = m_db->openRecordset(
+        "SELECT NAME, SID, FREQUENCY, CHANNELNUM + 1 AS NEXTNUM FROM CHANNELS WHERE CHANNELNUM = 5",
+        RecordsetType::Dynaset);
+    struct Step {
+        const char* name;
+        int sid;
+        int frequency;
+    };
+    const Step steps[] = {
+        {"Sport 2", 200, 12722},  // no key column changes
+        {"Sport 2", 200, 12723},  // one of them does
+        {"Sport 3", 201, 12480},  // both, to values another row has one of
+        {"Sport 3", 200, 12722},  // back to the first key
+    };
+    int sid = 200, frequency = 12722;
+    for (const Step& step : steps) {
+        rs.edit();
+        rs.field("NAME").setValue(step.name);
+        rs.field("SID").setValue(std::to_string(step.sid));
+        rs.field("FREQUENCY").setValue(std::to_string(step.frequency));
+        rs.update();
+        if (sid != step.sid || frequency != step.frequency) {
+            EXPECT_EQ(find(sid, frequency), Strings{}) << step.name;
+        }
+        sid = step.sid;
+        frequency = step.frequency;
+        EXPECT_EQ(find(sid, frequency), Strings{step.name});
+        EXPECT_EQ(find(200, 12480), Strings{"Sport1"});
+        EXPECT_EQ(rs.field("NAME").text(), step.name);
+        EXPECT_EQ(rs.field("NEXTNUM").text(), "6") << step.name;
+    }
+}
+
 TEST_F(RecordsetTest, AssignmentsConvertWithJetErrors) {
     Recordset rs = m_db->openRecordset("SELECT * FROM FAVNAME", RecordsetType::Dynaset);
     rs.edit();
