@@ -87,12 +87,12 @@ bool isNameChar(unsigned char c) {
 
 }  // namespace
 
-std::vector<Token> tokenize(std::string_view s) {
-    std::vector<Token> out;
-    out.reserve(s.size() / 4 + 2);
+void scanTokens(std::string_view s, std::vector<RawToken>& out) {
+    out.clear();
     size_t i = 0;
-    auto push = [&](TokenKind kind, size_t start, std::string text) {
-        out.push_back(Token{kind, std::move(text), start});
+    // An unterminated literal or a character Jet does not accept: the rest of the text.
+    auto invalid = [&](size_t start) {
+        out.push_back(RawToken{TokenKind::Invalid, start, s.size()});
     };
     while (i < s.size()) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
@@ -104,8 +104,7 @@ std::vector<Token> tokenize(std::string_view s) {
         if (isNameStart(c)) {
             while (i < s.size() && isNameChar(static_cast<unsigned char>(s[i])))
                 ++i;
-            push(TokenKind::Name, start, std::string(s.substr(start, i - start)));
-            out.back().reserved = isReservedWord(out.back().text);
+            out.push_back(RawToken{TokenKind::Name, start, i});
             continue;
         }
         if (isDigit(c) ||
@@ -132,21 +131,18 @@ std::vector<Token> tokenize(std::string_view s) {
             }
             // "12abc" is no number and no name in Jet.
             if (i < s.size() && isNameStart(static_cast<unsigned char>(s[i]))) {
-                push(TokenKind::Invalid, start, std::string(s.substr(start)));
-                return out;
+                invalid(start);
+                return;
             }
-            push(isFloat ? TokenKind::Float : TokenKind::Integer, start,
-                 std::string(s.substr(start, i - start)));
+            out.push_back(RawToken{isFloat ? TokenKind::Float : TokenKind::Integer, start, i});
             continue;
         }
         if (c == '\'' || c == '"') {
-            std::string value;
             ++i;
             bool closed = false;
             while (i < s.size()) {
                 if (static_cast<unsigned char>(s[i]) == c) {
                     if (i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == c) {
-                        value += s[i];
                         i += 2;
                         continue;
                     }
@@ -154,29 +150,29 @@ std::vector<Token> tokenize(std::string_view s) {
                     closed = true;
                     break;
                 }
-                value += s[i++];
+                ++i;
             }
             if (!closed) {
-                push(TokenKind::Invalid, start, std::string(s.substr(start)));
-                return out;
+                invalid(start);
+                return;
             }
-            push(TokenKind::String, start, std::move(value));
+            out.push_back(RawToken{TokenKind::String, start, i});
             continue;
         }
         if (c == '[' || c == '#') {
             const char close = c == '[' ? ']' : '#';
             const size_t end = s.find(close, i + 1);
             if (end == std::string_view::npos) {
-                push(TokenKind::Invalid, start, std::string(s.substr(start)));
-                return out;
+                invalid(start);
+                return;
             }
-            std::string inner(s.substr(i + 1, end - i - 1));
+            const std::string_view inner = s.substr(i + 1, end - i - 1);
+            if (c == '[' && (inner.empty() || inner.find('[') != std::string_view::npos)) {
+                invalid(start);
+                return;
+            }
             i = end + 1;
-            if (c == '[' && (inner.empty() || inner.find('[') != std::string::npos)) {
-                push(TokenKind::Invalid, start, std::string(s.substr(start)));
-                return out;
-            }
-            push(c == '[' ? TokenKind::QuotedName : TokenKind::Date, start, std::move(inner));
+            out.push_back(RawToken{c == '[' ? TokenKind::QuotedName : TokenKind::Date, start, i});
             continue;
         }
         TokenKind kind = TokenKind::Invalid;
@@ -247,13 +243,49 @@ std::vector<Token> tokenize(std::string_view s) {
                 break;
         }
         if (kind == TokenKind::Invalid) {
-            push(TokenKind::Invalid, start, std::string(s.substr(start)));
-            return out;
+            invalid(start);
+            return;
         }
-        push(kind, start, std::string(s.substr(start, length)));
         i += length;
+        out.push_back(RawToken{kind, start, i});
     }
-    out.push_back(Token{TokenKind::End, "", s.size()});
+    out.push_back(RawToken{TokenKind::End, s.size(), s.size()});
+}
+
+std::string tokenText(std::string_view s, const RawToken& t) {
+    const std::string_view raw = s.substr(t.start, t.end - t.start);
+    switch (t.kind) {
+        case TokenKind::String: {
+            // The quotes go, and a doubled quote inside stands for one.
+            const char quote = raw.front();
+            std::string value;
+            value.reserve(raw.size() - 2);
+            for (size_t i = 1; i + 1 < raw.size(); ++i) {
+                value += raw[i];
+                if (raw[i] == quote)
+                    ++i;
+            }
+            return value;
+        }
+        case TokenKind::QuotedName:
+        case TokenKind::Date:
+            return std::string(raw.substr(1, raw.size() - 2));
+        default:
+            return std::string(raw);
+    }
+}
+
+std::vector<Token> tokenize(std::string_view s) {
+    std::vector<RawToken> raw;
+    raw.reserve(s.size() / 4 + 2);
+    scanTokens(s, raw);
+    std::vector<Token> out;
+    out.reserve(raw.size());
+    for (const RawToken& t : raw) {
+        out.push_back(Token{t.kind, tokenText(s, t), t.start});
+        if (t.kind == TokenKind::Name)
+            out.back().reserved = isReservedWord(out.back().text);
+    }
     return out;
 }
 

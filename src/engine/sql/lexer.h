@@ -53,6 +53,22 @@ struct Token {
     bool isKeyword(std::string_view keyword) const;
 };
 
+// A token as it stands in the statement: bytes [start, end), quotes, brackets and hashes
+// included. An Invalid token runs to the end of the text.
+struct RawToken {
+    TokenKind kind = TokenKind::End;
+    size_t start = 0;
+    size_t end = 0;
+};
+
+// Splits the whole statement into `out` (cleared first) without copying any text. The last
+// token is End, or Invalid where lexing stopped.
+void scanTokens(std::string_view text, std::vector<RawToken>& out);
+
+// What a token of `text` holds: a text literal without its quotes and with doubled quotes
+// undone, a [name] or #date# without its delimiters, anything else as written.
+std::string tokenText(std::string_view text, const RawToken& token);
+
 // Splits the whole statement. The last token is End, or Invalid where lexing stopped.
 std::vector<Token> tokenize(std::string_view text);
 

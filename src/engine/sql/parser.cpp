@@ -921,17 +921,21 @@ std::optional<double> parseDateLiteral(std::string_view s) {
     return accessDateOf(day, 0);
 }
 
-store::Value literalValue(const Token& t) {
-    if (t.kind == TokenKind::String)
-        return t.text;
-    if (t.kind == TokenKind::Integer) {
+store::Value literalValue(TokenKind kind, std::string text) {
+    if (kind == TokenKind::String)
+        return text;
+    if (kind == TokenKind::Integer) {
         int64_t v = 0;
-        auto [p, ec] = std::from_chars(t.text.data(), t.text.data() + t.text.size(), v);
+        auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
         // Whole numbers beyond Long are Double, as Jet reads them.
         if (ec == std::errc() && v <= INT32_MAX)
             return v;
     }
-    return std::strtod(t.text.c_str(), nullptr);
+    return std::strtod(text.c_str(), nullptr);
+}
+
+store::Value literalValue(const Token& t) {
+    return literalValue(t.kind, t.text);
 }
 
 Result<Statement> parseStatement(std::string_view text) {

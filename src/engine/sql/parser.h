@@ -19,6 +19,8 @@ Result<Statement> parseStatement(std::string_view text);
 // The value of a number or text literal token (Integer, Float, String), as the parser puts it
 // into the statement.
 store::Value literalValue(const Token& t);
+// The same for a literal of `kind` holding `text` (as tokenText gives it).
+store::Value literalValue(TokenKind kind, std::string text);
 
 // The Jet date literal between the hashes (m/d/yyyy, yyyy-mm-dd, optional time) as days since
 // 1899-12-30; nullopt when it is no date.

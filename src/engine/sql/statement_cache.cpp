@@ -14,20 +14,18 @@ bool isValueLiteral(TokenKind kind) {
     return kind == TokenKind::Integer || kind == TokenKind::Float || kind == TokenKind::String;
 }
 
-// The shape of a statement: every token's kind and, except for number and text literals, its
-// text (length-prefixed, so no two token lists give the same key).
-std::string shapeKey(const std::vector<Token>& tokens) {
-    std::string key;
-    key.reserve(tokens.size() * 8);
-    for (const Token& t : tokens) {
+// The shape of a statement into `key`: every token's kind and, except for number and text
+// literals, its text as written (length-prefixed, so no two token lists give the same key).
+void shapeKey(std::string_view text, const std::vector<RawToken>& tokens, std::string& key) {
+    key.clear();
+    for (const RawToken& t : tokens) {
         key += static_cast<char>('A' + static_cast<int>(t.kind));
         if (isValueLiteral(t.kind))
             continue;
-        const auto size = static_cast<uint32_t>(t.text.size());
+        const auto size = static_cast<uint32_t>(t.end - t.start);
         key.append(reinterpret_cast<const char*>(&size), sizeof size);
-        key += t.text;
+        key.append(text.substr(t.start, size));
     }
-    return key;
 }
 
 // The literal nodes of a statement by the text offset of the token they came from.
@@ -88,14 +86,16 @@ void collect(Statement& st, LiteralNodes& out) {
 }  // namespace
 
 Result<Statement*> StatementCache::prepare(std::string_view text) {
-    const std::vector<Token> tokens = tokenize(text);
-    if (tokens.empty() || tokens.back().kind != TokenKind::End) {
+    // Only the token boundaries are needed to find the shape; no token text is copied unless
+    // the shape is new.
+    scanTokens(text, m_tokens);
+    if (m_tokens.back().kind != TokenKind::End) {
         // Not even a token list: the parser reports why.
         VELMORA_ASSIGN_OR_RETURN(m_uncached, parseStatement(text));
         return &m_uncached;
     }
-    std::string key = shapeKey(tokens);
-    auto found = m_entries.find(key);
+    shapeKey(text, m_tokens, m_key);
+    auto found = m_entries.find(m_key);
     if (found != m_entries.end()) {
         Entry& e = found->second;
         e.lastUse = ++m_clock;
@@ -104,12 +104,15 @@ Result<Statement*> StatementCache::prepare(std::string_view text) {
             return &m_uncached;
         }
         size_t next = 0;
-        for (const Token& t : tokens) {
+        for (const RawToken& t : m_tokens) {
             if (!isValueLiteral(t.kind))
                 continue;
-            for (Expr* node : e.literals[next])
-                node->value = literalValue(t);
-            ++next;
+            const std::vector<Expr*>& holders = e.literals[next++];
+            if (holders.empty())
+                continue;
+            const store::Value value = literalValue(t.kind, tokenText(text, t));
+            for (Expr* node : holders)
+                node->value = value;
         }
         return &e.statement;
     }
@@ -117,15 +120,15 @@ Result<Statement*> StatementCache::prepare(std::string_view text) {
     VELMORA_ASSIGN_OR_RETURN(Statement parsed, parseStatement(text));
     if (m_entries.size() >= kCapacity)
         evictOne();
-    Entry& e = m_entries[std::move(key)];
+    Entry& e = m_entries[m_key];
     e.statement = std::move(parsed);
     e.lastUse = ++m_clock;
     LiteralNodes nodes;
     collect(e.statement, nodes);
-    for (const Token& t : tokens) {
+    for (const RawToken& t : m_tokens) {
         if (!isValueLiteral(t.kind))
             continue;
-        auto [from, to] = nodes.equal_range(t.offset);
+        auto [from, to] = nodes.equal_range(t.start);
         std::vector<Expr*> holders;
         for (auto it = from; it != to; ++it)
             holders.push_back(it->second);

@@ -21,6 +21,7 @@
 
 #include "engine/base/status.h"
 #include "engine/sql/ast.h"
+#include "engine/sql/lexer.h"
 
 namespace velmora::engine::sql {
 
@@ -48,6 +49,9 @@ private:
 
     std::unordered_map<std::string, Entry> m_entries;
     Statement m_uncached;  // a statement of a shape that is parsed every time
+    // Kept between calls so that a statement of a known shape allocates nothing for them.
+    std::vector<RawToken> m_tokens;
+    std::string m_key;
     uint64_t m_clock = 0;
 };
 
