@@ -102,6 +102,8 @@ struct OrderItem {
     bool descending = false;
 };
 
+struct BoundSelect;  // the executor's binding of a SELECT (select_executor.cpp)
+
 struct SelectStatement {
     bool distinct = false;
     std::vector<SelectItem> items;
@@ -111,6 +113,10 @@ struct SelectStatement {
     std::vector<ExprPtr> groupBy;
     ExprPtr having;
     std::vector<OrderItem> orderBy;
+
+    // Kept by the executor after a successful run, so that running the statement again on the
+    // same tables (with new literal values) does not bind it again.
+    std::shared_ptr<BoundSelect> bound;
 };
 
 struct DeleteStatement {

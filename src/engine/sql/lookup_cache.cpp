@@ -69,7 +69,7 @@ void LookupCache::build(const store::Table& table, LookupIndex& index) {
     index.changeCount = table.changeCount();
 }
 
-const LookupIndex& LookupCache::index(const store::Table& table, std::vector<int> columns) {
+const LookupIndex& LookupCache::index(const store::Table& table, const std::vector<int>& columns) {
     for (auto& e : m_indexes) {
         if (e.table == &table && e.index->columns == columns) {
             if (e.index->changeCount != table.changeCount())
@@ -78,7 +78,7 @@ const LookupIndex& LookupCache::index(const store::Table& table, std::vector<int
         }
     }
     auto index = std::make_unique<LookupIndex>();
-    index->columns = std::move(columns);
+    index->columns = columns;
     build(table, *index);
     m_indexes.push_back(Entry{&table, std::move(index)});
     return *m_indexes.back().index;

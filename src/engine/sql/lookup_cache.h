@@ -36,7 +36,7 @@ std::optional<std::string> valuesKey(const std::vector<store::Value>& values);
 
 class LookupCache {
 public:
-    const LookupIndex& index(const store::Table& table, std::vector<int> columns);
+    const LookupIndex& index(const store::Table& table, const std::vector<int>& columns);
 
     // Row changes the session made; `countBefore` is the table's change count before it.
     void rowInserted(const store::Table& table, store::RowId id, uint64_t countBefore);

@@ -84,6 +84,39 @@ private:
     size_t m_mask = 0;
 };
 
+}  // namespace
+
+// What binding a SELECT to its tables decided. It holds only what follows from the statement's
+// shape and the tables' schemas, never a literal's value, so it is kept with the statement and
+// used again while each FROM name finds a table with the stamp it had (Table::schemaStamp).
+struct BoundSelect {
+    std::vector<uint64_t> stamps;  // per source
+    std::vector<Source> sources;
+    std::unordered_map<const FromNode*, int> slotOf;
+    std::vector<ExprPtr> starColumns;  // columns the * items stand for
+
+    // The select list, with * and table.* standing for the columns they name.
+    struct OutItem {
+        Expr* expr;
+        std::string alias;
+    };
+    std::vector<OutItem> items;
+    std::vector<Expr*> aggregates;
+    bool grouped = false;
+    bool updatable = false;
+    std::vector<ResultColumn> columns;  // types of items other than columns are set per run
+
+    // WHERE's "column = literal" conjuncts on a single table, in text order: a hash lookup
+    // finds their rows. `lookupColumns` are the distinct columns ascending, each with the
+    // literal of its first conjunct; `rest` are the conjuncts left to evaluate on each row.
+    std::vector<const Expr*> equalityLiterals;
+    std::vector<int> lookupColumns;
+    std::vector<const Expr*> lookupLiterals;
+    std::vector<const Expr*> rest;
+};
+
+namespace {
+
 class SelectRunner {
 public:
     SelectRunner(Session& session, SelectStatement& s) : m_session(session), m_s(s) {}
@@ -91,20 +124,21 @@ public:
     Result<QueryResult> run();
 
 private:
+    // Takes the statement's kept binding when it still holds, else binds it anew.
+    Status bindStatement();
+    bool keptBindingHolds();
     Status collectSources(FromNode& node);
     Status bindJoins(FromNode& node);
+    void planLookup();
     Status evalFrom(const FromNode& node, Tuples& out);
     Status evalLeaf(int slot, Tuples& out);
     Status join(const FromNode& node, Tuples left, Tuples right, Tuples& out);
-    std::vector<RowId> equalityCandidates(bool& used, std::vector<const Expr*>& satisfied);
+    std::vector<RowId> equalityCandidates(bool& used);
     Status checkGrouped(const Expr& e) const;
 
     Session& m_session;
     SelectStatement& m_s;
-    std::vector<Source> m_sources;
-    std::unordered_map<const FromNode*, int> m_slotOf;
-    std::vector<ExprPtr> m_starColumns;  // columns the * items stand for
-    std::unique_ptr<Binder> m_binder;
+    std::shared_ptr<BoundSelect> m_b;
 };
 
 Status SelectRunner::collectSources(FromNode& node) {
@@ -113,8 +147,9 @@ Status SelectRunner::collectSources(FromNode& node) {
         return collectSources(*node.right);
     }
     VELMORA_ASSIGN_OR_RETURN(store::Table * table, m_session.database().table(node.table.name));
-    m_slotOf[&node] = static_cast<int>(m_sources.size());
-    m_sources.push_back(Source{table->schema().name, node.table.alias, table});
+    m_b->slotOf[&node] = static_cast<int>(m_b->sources.size());
+    m_b->sources.push_back(Source{table->schema().name, node.table.alias, table});
+    m_b->stamps.push_back(table->schemaStamp());
     return Status::ok();
 }
 
@@ -123,7 +158,7 @@ Status SelectRunner::bindJoins(FromNode& node) {
         return Status::ok();
     VELMORA_RETURN_IF_ERROR(bindJoins(*node.left));
     VELMORA_RETURN_IF_ERROR(bindJoins(*node.right));
-    return m_binder->bind(*node.on, nullptr);
+    return Binder(m_b->sources).bind(*node.on, nullptr);
 }
 
 void leafSlots(const FromNode& node, const std::unordered_map<const FromNode*, int>& slotOf,
@@ -148,69 +183,76 @@ bool isWholeOrNumber(store::ColumnType t) {
            t != store::ColumnType::Guid;
 }
 
-// The row ids of the one table that satisfy the WHERE's "column = literal" conjuncts, from a
-// hash lookup; `used` tells whether there were any, `satisfied` which conjuncts the lookup
-// decided. Equal lookup keys mean equal values (value_ops.h), so every returned row makes
-// those conjuncts true.
-std::vector<RowId> SelectRunner::equalityCandidates(bool& used,
-                                                    std::vector<const Expr*>& satisfied) {
-    used = false;
-    satisfied.clear();
-    if (m_sources.size() != 1 || !m_s.where)
-        return {};
+// Sorts WHERE's conjuncts, once per binding, into the "column = literal" ones a hash lookup
+// on the one table decides and the rest.
+void SelectRunner::planLookup() {
+    if (!m_s.where)
+        return;
     std::vector<Expr*> parts;
     conjuncts(m_s.where.get(), parts);
-    std::vector<std::pair<int, const Value*>> keys;
+    const bool oneTable = m_b->sources.size() == 1;
+    std::vector<std::pair<int, const Expr*>> keys;
     for (Expr* p : parts) {
-        if (p->kind != ExprKind::Binary || p->op != Op::Equal)
-            continue;
         const Expr* col = nullptr;
         const Expr* lit = nullptr;
-        if (isColumnOf(*p->left, 0) && p->right->kind == ExprKind::Literal) {
-            col = p->left.get();
-            lit = p->right.get();
-        } else if (isColumnOf(*p->right, 0) && p->left->kind == ExprKind::Literal) {
-            col = p->right.get();
-            lit = p->left.get();
-        } else {
+        if (oneTable && p->kind == ExprKind::Binary && p->op == Op::Equal) {
+            if (isColumnOf(*p->left, 0) && p->right->kind == ExprKind::Literal) {
+                col = p->left.get();
+                lit = p->right.get();
+            } else if (isColumnOf(*p->right, 0) && p->left->kind == ExprKind::Literal) {
+                col = p->right.get();
+                lit = p->left.get();
+            }
+        }
+        if (!col) {
+            m_b->rest.push_back(p);
             continue;
         }
-        if (store::isNull(lit->value)) {
-            // "= Null" is never true: no row qualifies.
-            used = true;
-            return {};
-        }
+        m_b->equalityLiterals.push_back(lit);
         bool seen = false;
         for (auto& k : keys)
             seen = seen || k.first == col->column;
-        if (!seen) {
-            keys.emplace_back(col->column, &lit->value);
-            satisfied.push_back(p);
+        if (seen) {
+            // Only the first condition on a column goes to the lookup; the row must meet the
+            // others as well.
+            m_b->rest.push_back(p);
+            continue;
         }
+        keys.emplace_back(col->column, lit);
     }
-    if (keys.empty())
-        return {};
     std::sort(keys.begin(), keys.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<int> columns;
-    std::vector<Value> values;
-    for (auto& [c, v] : keys) {
-        columns.push_back(c);
-        values.push_back(*v);
+    for (auto& [c, lit] : keys) {
+        m_b->lookupColumns.push_back(c);
+        m_b->lookupLiterals.push_back(lit);
     }
-    used = true;
-    const LookupIndex& index = m_session.lookups().index(*m_sources[0].table, columns);
-    auto key = valuesKey(values);
-    if (!key)
+}
+
+// The row ids of the one table that satisfy the WHERE's "column = literal" conjuncts, from a
+// hash lookup; `used` tells whether there were any. Equal lookup keys mean equal values
+// (value_ops.h), so every returned row makes those conjuncts true.
+std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
+    used = !m_b->lookupColumns.empty();
+    if (!used)
         return {};
-    const auto* ids = index.find(*key);
+    // "= Null" is never true: no row qualifies.
+    for (const Expr* lit : m_b->equalityLiterals) {
+        if (store::isNull(lit->value))
+            return {};
+    }
+    const LookupIndex& index =
+        m_session.lookups().index(*m_b->sources[0].table, m_b->lookupColumns);
+    std::string key;
+    for (const Expr* lit : m_b->lookupLiterals)
+        appendOrderKey(key, lit->value);
+    const auto* ids = index.find(key);
     return ids ? *ids : std::vector<RowId>{};
 }
 
 Status SelectRunner::evalLeaf(int slot, Tuples& out) {
-    const size_t width = m_sources.size();
+    const size_t width = m_b->sources.size();
     out.width = width;
-    const store::Table& table = *m_sources[slot].table;
+    const store::Table& table = *m_b->sources[slot].table;
     out.ids.reserve(table.liveRowCount() * width);
     table.forEachLiveId([&](RowId id) {
         const size_t base = out.ids.size();
@@ -222,8 +264,8 @@ Status SelectRunner::evalLeaf(int slot, Tuples& out) {
 
 Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuples& out) {
     std::vector<int> leftSlots, rightSlots;
-    leafSlots(*node.left, m_slotOf, leftSlots);
-    leafSlots(*node.right, m_slotOf, rightSlots);
+    leafSlots(*node.left, m_b->slotOf, leftSlots);
+    leafSlots(*node.right, m_b->slotOf, rightSlots);
 
     // Equal columns, one from each side, drive a hash join; the rest of ON is checked on
     // each pair the hash finds.
@@ -248,8 +290,8 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
                 r = p->left.get();
             }
             if (l) {
-                const auto lt = m_sources[l->slot].table->schema().columns[l->column].type;
-                const auto rt = m_sources[r->slot].table->schema().columns[r->column].type;
+                const auto lt = m_b->sources[l->slot].table->schema().columns[l->column].type;
+                const auto rt = m_b->sources[r->slot].table->schema().columns[r->column].type;
                 if (isWholeOrNumber(lt) != isWholeOrNumber(rt))
                     return jetError(err::kJoinTypeMismatch);
                 leftKeys.push_back(l);
@@ -266,17 +308,17 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
     const auto& drivingKeys = rightDriven ? rightKeys : leftKeys;
     const auto& probedKeys = rightDriven ? leftKeys : rightKeys;
     const bool keepUnmatched = node.join != JoinType::Inner;
-    const size_t width = m_sources.size();
+    const size_t width = m_b->sources.size();
     out.width = width;
 
     out.ids.reserve(driving.ids.size() + width * 16);
     std::vector<RowId> merged(width);
-    EvalContext ctx{&m_sources, merged.data(), nullptr};
+    EvalContext ctx{&m_b->sources, merged.data(), nullptr};
     // The equality key of the key columns of a tuple, into `key`; false when one is Null.
     Value v;
     auto keyOf = [&](const RowId* tuple, const std::vector<const Expr*>& exprs, std::string& key) {
         key.clear();
-        EvalContext c{&m_sources, tuple, nullptr};
+        EvalContext c{&m_b->sources, tuple, nullptr};
         for (const Expr* e : exprs) {
             readColumn(*e, c, v);
             if (store::isNull(v))
@@ -344,7 +386,7 @@ Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuple
 
 Status SelectRunner::evalFrom(const FromNode& node, Tuples& out) {
     if (!node.isJoin)
-        return evalLeaf(m_slotOf.at(&node), out);
+        return evalLeaf(m_b->slotOf.at(&node), out);
     Tuples left, right;
     VELMORA_RETURN_IF_ERROR(evalFrom(*node.left, left));
     VELMORA_RETURN_IF_ERROR(evalFrom(*node.right, right));
@@ -478,29 +520,58 @@ void finish(const std::vector<Expr*>& aggregates, const Group& g, std::vector<Va
     }
 }
 
-Result<QueryResult> SelectRunner::run() {
+bool SelectRunner::keptBindingHolds() {
+    if (!m_b)
+        return false;
+    // The FROM names in the order collectSources numbered them.
+    size_t slot = 0;
+    bool holds = true;
+    std::function<void(const FromNode&)> visit = [&](const FromNode& node) {
+        if (!holds)
+            return;
+        if (node.isJoin) {
+            visit(*node.left);
+            visit(*node.right);
+            return;
+        }
+        auto table = m_session.database().table(node.table.name);
+        if (!table.isOk() || slot >= m_b->stamps.size() ||
+            (*table)->schemaStamp() != m_b->stamps[slot]) {
+            holds = false;
+            return;
+        }
+        // An equal stamp may sit on a copy of the table that was bound: read this one.
+        m_b->sources[slot++].table = *table;
+    };
+    for (auto& node : m_s.from)
+        visit(*node);
+    return holds && slot == m_b->stamps.size();
+}
+
+Status SelectRunner::bindStatement() {
+    m_b = m_s.bound;
+    if (keptBindingHolds())
+        return Status::ok();
+    // Bound anew; kept only when binding succeeds, so a failing statement fails alike each run.
+    m_s.bound.reset();
+    m_b = std::make_shared<BoundSelect>();
     for (auto& node : m_s.from)
         VELMORA_RETURN_IF_ERROR(collectSources(*node));
-    m_binder = std::make_unique<Binder>(m_sources);
+    Binder binder(m_b->sources);
     for (auto& node : m_s.from)
         VELMORA_RETURN_IF_ERROR(bindJoins(*node));
 
-    // The select list, with * and table.* standing for the columns they name.
-    struct OutItem {
-        Expr* expr;
-        std::string alias;
-    };
-    std::vector<OutItem> items;
-    std::vector<Expr*> aggregates;
+    std::vector<Expr*>& aggregates = m_b->aggregates;
+    auto& items = m_b->items;
     for (auto& item : m_s.items) {
         if (!item.star) {
-            VELMORA_RETURN_IF_ERROR(m_binder->bind(*item.expr, &aggregates));
-            items.push_back(OutItem{item.expr.get(), item.alias});
+            VELMORA_RETURN_IF_ERROR(binder.bind(*item.expr, &aggregates));
+            items.push_back(BoundSelect::OutItem{item.expr.get(), item.alias});
             continue;
         }
         bool found = false;
-        for (size_t slot = 0; slot < m_sources.size(); ++slot) {
-            const Source& src = m_sources[slot];
+        for (size_t slot = 0; slot < m_b->sources.size(); ++slot) {
+            const Source& src = m_b->sources[slot];
             if (!item.starTable.empty() && !store::sameName(src.visibleName(), item.starTable))
                 continue;
             found = true;
@@ -512,8 +583,8 @@ Result<QueryResult> SelectRunner::run() {
                 e->name = cols[c].name;
                 e->slot = static_cast<int>(slot);
                 e->column = static_cast<int>(c);
-                items.push_back(OutItem{e.get(), ""});
-                m_starColumns.push_back(std::move(e));
+                items.push_back(BoundSelect::OutItem{e.get(), ""});
+                m_b->starColumns.push_back(std::move(e));
             }
         }
         if (!found) {
@@ -524,32 +595,92 @@ Result<QueryResult> SelectRunner::run() {
         }
     }
     if (m_s.where)
-        VELMORA_RETURN_IF_ERROR(m_binder->bind(*m_s.where, nullptr));
+        VELMORA_RETURN_IF_ERROR(binder.bind(*m_s.where, nullptr));
     for (auto& g : m_s.groupBy)
-        VELMORA_RETURN_IF_ERROR(m_binder->bind(*g, nullptr));
+        VELMORA_RETURN_IF_ERROR(binder.bind(*g, nullptr));
     if (m_s.having)
-        VELMORA_RETURN_IF_ERROR(m_binder->bind(*m_s.having, &aggregates));
+        VELMORA_RETURN_IF_ERROR(binder.bind(*m_s.having, &aggregates));
     for (auto& o : m_s.orderBy)
-        VELMORA_RETURN_IF_ERROR(m_binder->bind(*o.expr, &aggregates));
-    VELMORA_RETURN_IF_ERROR(m_binder->checkParameters());
+        VELMORA_RETURN_IF_ERROR(binder.bind(*o.expr, &aggregates));
+    VELMORA_RETURN_IF_ERROR(binder.checkParameters());
 
-    const bool grouped = !m_s.groupBy.empty() || !aggregates.empty();
-    if (grouped) {
+    m_b->grouped = !m_s.groupBy.empty() || !aggregates.empty();
+    if (m_b->grouped) {
         for (auto& item : items)
             VELMORA_RETURN_IF_ERROR(checkGrouped(*item.expr));
         if (m_s.having)
             VELMORA_RETURN_IF_ERROR(checkGrouped(*m_s.having));
         for (auto& o : m_s.orderBy)
             VELMORA_RETURN_IF_ERROR(checkGrouped(*o.expr));
-    } else if (m_s.having) {
-        // HAVING without grouping filters like WHERE.
     }
+    // HAVING without grouping filters like WHERE.
+    planLookup();
+
+    // Column names: the alias, else the column's name (qualified by its table when two
+    // output columns would share it), else Expr1000, Expr1001, ...
+    auto& columns = m_b->columns;
+    const auto& sources = m_b->sources;
+    int exprNumber = 1000;
+    for (auto& item : items) {
+        ResultColumn col;
+        if (item.expr->kind == ExprKind::Column) {
+            const ExprType t = binder.typeOf(*item.expr);
+            col.type = t.type;
+            col.size = t.size;
+            if (t.type == store::ColumnType::Text) {
+                // The storage knows how many characters its text columns hold.
+                col.size = m_session.textCapacity(
+                    sources[item.expr->slot].table->schema().columns[item.expr->column]);
+            }
+        }
+        if (!item.alias.empty()) {
+            col.name = item.alias;
+        } else if (item.expr->kind == ExprKind::Column) {
+            col.name = sources[item.expr->slot].table->schema().columns[item.expr->column].name;
+        } else {
+            col.name = "Expr" + std::to_string(exprNumber++);
+        }
+        columns.push_back(std::move(col));
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!items[i].alias.empty() || items[i].expr->kind != ExprKind::Column)
+            continue;
+        for (size_t j = 0; j < items.size(); ++j) {
+            if (j != i && store::sameName(columns[i].name, columns[j].name) &&
+                items[j].alias.empty() && items[j].expr->kind == ExprKind::Column &&
+                items[j].expr->slot != items[i].expr->slot) {
+                columns[i].name = sources[items[i].expr->slot].visibleName() + "." +
+                                  sources[items[i].expr->slot]
+                                      .table->schema()
+                                      .columns[items[i].expr->column]
+                                      .name;
+                break;
+            }
+        }
+    }
+    m_b->updatable = sources.size() == 1 && !m_b->grouped && !m_s.distinct;
+    if (m_b->updatable) {
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].expr->kind == ExprKind::Column)
+                columns[i].baseColumn = items[i].expr->column;
+        }
+    }
+    m_s.bound = m_b;
+    return Status::ok();
+}
+
+Result<QueryResult> SelectRunner::run() {
+    VELMORA_RETURN_IF_ERROR(bindStatement());
+    std::vector<Source>& sources = m_b->sources;
+    const auto& items = m_b->items;
+    const std::vector<Expr*>& aggregates = m_b->aggregates;
+    const bool grouped = m_b->grouped;
+    const bool updatable = m_b->updatable;
 
     // FROM, then WHERE.
     Tuples tuples;
     bool usedLookup = false;
-    std::vector<const Expr*> satisfied;
-    std::vector<RowId> candidates = equalityCandidates(usedLookup, satisfied);
+    std::vector<RowId> candidates = equalityCandidates(usedLookup);
     if (usedLookup) {
         tuples.width = 1;
         tuples.ids = std::move(candidates);
@@ -578,15 +709,11 @@ Result<QueryResult> SelectRunner::run() {
     if (m_s.where) {
         // The conjuncts in order, without those the lookup decided: as AND evaluates them,
         // the first false one ends a row and a Null one goes on to the next.
-        std::vector<Expr*> rest;
-        conjuncts(m_s.where.get(), rest);
-        std::erase_if(rest, [&](const Expr* p) {
-            return std::find(satisfied.begin(), satisfied.end(), p) != satisfied.end();
-        });
+        const std::vector<const Expr*>& rest = m_b->rest;
         Tuples kept;
         kept.width = tuples.width;
         for (size_t i = 0; i < tuples.count(); ++i) {
-            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            EvalContext ctx{&sources, tuples.at(i), nullptr};
             bool allTrue = true;
             for (const Expr* p : rest) {
                 VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*p, ctx));
@@ -602,61 +729,26 @@ Result<QueryResult> SelectRunner::run() {
     }
 
     QueryResult result;
-    // Column names: the alias, else the column's name (qualified by its table when two
-    // output columns would share it), else Expr1000, Expr1001, ...
+    result.columns = m_b->columns;
     {
-        int exprNumber = 1000;
-        for (auto& item : items) {
-            ResultColumn col;
-            const ExprType t = m_binder->typeOf(*item.expr);
-            col.type = t.type;
-            col.size = t.size;
-            if (item.expr->kind == ExprKind::Column && t.type == store::ColumnType::Text) {
-                // The storage knows how many characters its text columns hold.
-                col.size = m_session.textCapacity(
-                    m_sources[item.expr->slot].table->schema().columns[item.expr->column]);
-            }
-            if (!item.alias.empty()) {
-                col.name = item.alias;
-            } else if (item.expr->kind == ExprKind::Column) {
-                col.name =
-                    m_sources[item.expr->slot].table->schema().columns[item.expr->column].name;
-            } else {
-                col.name = "Expr" + std::to_string(exprNumber++);
-            }
-            result.columns.push_back(std::move(col));
-        }
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (!items[i].alias.empty() || items[i].expr->kind != ExprKind::Column)
-                continue;
-            for (size_t j = 0; j < items.size(); ++j) {
-                if (j != i && store::sameName(result.columns[i].name, result.columns[j].name) &&
-                    items[j].alias.empty() && items[j].expr->kind == ExprKind::Column &&
-                    items[j].expr->slot != items[i].expr->slot) {
-                    result.columns[i].name = m_sources[items[i].expr->slot].visibleName() + "." +
-                                             m_sources[items[i].expr->slot]
-                                                 .table->schema()
-                                                 .columns[items[i].expr->column]
-                                                 .name;
-                    break;
-                }
-            }
-        }
-    }
-
-    const bool updatable = m_sources.size() == 1 && !grouped && !m_s.distinct;
-    if (updatable) {
-        result.baseTable = m_sources[0].name;
+        // An expression's type may follow its literals' values (a whole number beyond Long
+        // is a Double).
+        Binder binder(sources);
         for (size_t i = 0; i < items.size(); ++i) {
             if (items[i].expr->kind == ExprKind::Column)
-                result.columns[i].baseColumn = items[i].expr->column;
+                continue;
+            const ExprType t = binder.typeOf(*items[i].expr);
+            result.columns[i].type = t.type;
+            result.columns[i].size = t.size;
         }
     }
+    if (updatable)
+        result.baseTable = sources[0].name;
 
     std::vector<std::vector<std::string>> orderKeys;
     // The values of the source row last split, per source.
-    std::vector<std::vector<std::string_view>> split(m_sources.size());
-    std::vector<RowId> splitId(m_sources.size(), kNoRow);
+    std::vector<std::vector<std::string_view>> split(m_b->sources.size());
+    std::vector<RowId> splitId(m_b->sources.size(), kNoRow);
     auto project = [&](const EvalContext& ctx) -> Status {
         // A failing item fails the whole statement, so a row left unfinished is never seen.
         result.rows.startRow();
@@ -671,7 +763,7 @@ Result<QueryResult> SelectRunner::run() {
                     continue;
                 }
                 if (splitId[e.slot] != id) {
-                    m_sources[e.slot].table->packedValues(id, split[e.slot]);
+                    m_b->sources[e.slot].table->packedValues(id, split[e.slot]);
                     splitId[e.slot] = id;
                 }
                 const auto column = static_cast<size_t>(e.column);
@@ -702,7 +794,7 @@ Result<QueryResult> SelectRunner::run() {
         std::vector<size_t> start(n + 1);
         for (size_t i = 0; i < n; ++i) {
             start[i] = arena.size();
-            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
             for (auto& g : m_s.groupBy) {
                 if (g->kind == ExprKind::Column) {
                     // A grouping column is keyed where it stands, without copying it.
@@ -710,7 +802,7 @@ Result<QueryResult> SelectRunner::run() {
                     if (id == kNoRow)
                         appendOrderKey(arena, Value(store::Null{}));
                     else
-                        appendOrderKey(arena, m_sources[g->slot].table->value(
+                        appendOrderKey(arena, m_b->sources[g->slot].table->value(
                                                   id, static_cast<size_t>(g->column)));
                     continue;
                 }
@@ -732,7 +824,7 @@ Result<QueryResult> SelectRunner::run() {
         std::vector<Value> values;
         auto emit = [&]() -> Status {
             finish(aggregates, g, values);
-            EvalContext ctx{&m_sources, g.tuple.data(), &values};
+            EvalContext ctx{&m_b->sources, g.tuple.data(), &values};
             if (m_s.having) {
                 VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
                 if (t != Truth::True)
@@ -751,21 +843,21 @@ Result<QueryResult> SelectRunner::run() {
                 for (Accumulator& acc : g.acc)
                     acc.reset();
             }
-            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
             VELMORA_RETURN_IF_ERROR(accumulate(aggregates, g, ctx));
         }
         if (n != 0) {
             VELMORA_RETURN_IF_ERROR(emit());
         } else if (m_s.groupBy.empty()) {
             // Aggregates over no rows still give one row (Count 0).
-            g.tuple.assign(m_sources.size(), kNoRow);
+            g.tuple.assign(m_b->sources.size(), kNoRow);
             g.acc.assign(aggregates.size(), Accumulator{});
             VELMORA_RETURN_IF_ERROR(emit());
         }
     } else {
         result.rows.reserve(tuples.count());
         for (size_t i = 0; i < tuples.count(); ++i) {
-            EvalContext ctx{&m_sources, tuples.at(i), nullptr};
+            EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
             if (m_s.having) {
                 VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
                 if (t != Truth::True)

@@ -1,8 +1,14 @@
 #include "engine/store/table.h"
 
+#include <atomic>
 #include <cassert>
 
 namespace velmora::engine::store {
+
+uint64_t Table::nextSchemaStamp() {
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 RowId Table::append(const Row& row) {
     assert(row.size() == m_schema.columns.size());

@@ -24,14 +24,23 @@ struct KeyCache;  // the unique-key sets of the constraint checks (constraints.c
 
 class Table {
 public:
-    explicit Table(TableSchema schema) : m_schema(std::move(schema)) {}
+    explicit Table(TableSchema schema)
+        : m_schema(std::move(schema)), m_schemaStamp(nextSchemaStamp()) {}
 
     const TableSchema& schema() const { return m_schema; }
+    // The schema to change; changes go through the reference this returns before any
+    // statement runs again.
     TableSchema& mutableSchema() {
         m_dirty = true;
         ++m_changes;
+        m_schemaStamp = nextSchemaStamp();
         return m_schema;
     }
+    // Names this table object with its schema as it stands: drawn anew from one counter for
+    // all tables when the table is made and when its schema is handed out for change, so equal
+    // stamps mean the same table with the same columns. A statement bound to the table may
+    // keep its binding while the stamp holds.
+    uint64_t schemaStamp() const { return m_schemaStamp; }
 
     // Live rows, and the ids one can iterate in stored order.
     size_t liveRowCount() const { return m_liveCount; }
@@ -94,7 +103,10 @@ private:
     size_t m_liveCount = 0;
     bool m_dirty = false;
     uint64_t m_changes = 0;
+    uint64_t m_schemaStamp;
     mutable std::shared_ptr<KeyCache> m_keyCache;
+
+    static uint64_t nextSchemaStamp();
 };
 
 }  // namespace velmora::engine::store

@@ -128,6 +128,29 @@ TEST(TableDefs, ListFindDeleteAndSeeNewTables) {
     EXPECT_EQ(names, (std::vector<std::string>{"CHANNELS", "FAVOURITE", "FAVNAME"}));
 }
 
+// The session keeps a statement's binding to its tables between texts of one shape. A table
+// dropped and made again with its columns in another order must be bound anew, and a table
+// that is gone must be missed, not read.
+TEST(TableDefs, AStatementOfAKnownShapeFollowsATableMadeAnew) {
+    auto [storage, db] = openWinStb();
+    auto nameOf = [&](int sid) {
+        Recordset rs = db->openRecordset("SELECT NAME FROM T WHERE SID = " + std::to_string(sid),
+                                         RecordsetType::Snapshot);
+        return rs.eof() ? std::string("(none)") : rs.field(0).text();
+    };
+    db->execute("SELECT SID, NAME INTO T FROM CHANNELS WHERE SID = 100");
+    EXPECT_EQ(nameOf(100), "ORF1");
+
+    TableDefs defs = db->tableDefs();
+    defs.deleteTable("T");
+    db->execute("SELECT NAME, NID, SID INTO T FROM CHANNELS WHERE SID = 101");
+    EXPECT_EQ(nameOf(101), "ORF2");
+    EXPECT_EQ(nameOf(100), "(none)");
+
+    defs.deleteTable("T");
+    EXPECT_EQ(guarded([&] { (void)nameOf(101); }), 3078);
+}
+
 TEST(Indexes, ThePrimaryKeyAsStored) {
     auto [storage, db] = openWinStb();
     Indexes indexes = db->tableDefs().item("CHANNELS").indexes();
