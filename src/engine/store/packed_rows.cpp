@@ -32,11 +32,10 @@ enum Tag : uint8_t {
 };
 
 template <class T>
-void put(std::string& out, const T& v) {
+char* put(char* out, const T& v) {
     static_assert(std::is_trivially_copyable_v<T>);
-    char bytes[sizeof(T)];
-    std::memcpy(bytes, &v, sizeof(T));
-    out.append(bytes, sizeof(T));
+    std::memcpy(out, &v, sizeof(T));
+    return out + sizeof(T);
 }
 
 template <class T>
@@ -48,12 +47,20 @@ T get(const char*& p) {
 }
 
 // Lengths: seven bits a byte, the high bit telling that another byte follows.
-void putLength(std::string& out, size_t n) {
+size_t lengthSize(size_t n) {
+    size_t bytes = 1;
+    for (; n >= 0x80; n >>= 7)
+        ++bytes;
+    return bytes;
+}
+
+char* putLength(char* out, size_t n) {
     while (n >= 0x80) {
-        out += static_cast<char>((n & 0x7F) | 0x80);
+        *out++ = static_cast<char>((n & 0x7F) | 0x80);
         n >>= 7;
     }
-    out += static_cast<char>(n);
+    *out++ = static_cast<char>(n);
+    return out;
 }
 
 size_t getLength(const char*& p) {
@@ -66,68 +73,135 @@ size_t getLength(const char*& p) {
     }
 }
 
-void encode(std::string& out, const Value& v) {
-    struct Encoder {
-        std::string& out;
-        void tag(Tag t) { out += static_cast<char>(t); }
-        void operator()(const Null&) { tag(kNull); }
-        void operator()(bool b) { tag(b ? kTrue : kFalse); }
-        void operator()(int64_t n) {
-            if (n >= std::numeric_limits<int8_t>::min() &&
-                n <= std::numeric_limits<int8_t>::max()) {
-                tag(kInt8);
-                put(out, static_cast<int8_t>(n));
-            } else if (n >= std::numeric_limits<int16_t>::min() &&
-                       n <= std::numeric_limits<int16_t>::max()) {
-                tag(kInt16);
-                put(out, static_cast<int16_t>(n));
-            } else if (n >= std::numeric_limits<int32_t>::min() &&
-                       n <= std::numeric_limits<int32_t>::max()) {
-                tag(kInt32);
-                put(out, static_cast<int32_t>(n));
-            } else {
-                tag(kInt64);
-                put(out, n);
+// The tag of a whole number: the fewest bytes that hold it.
+Tag wholeNumberTag(int64_t n) {
+    if (n >= std::numeric_limits<int8_t>::min() && n <= std::numeric_limits<int8_t>::max())
+        return kInt8;
+    if (n >= std::numeric_limits<int16_t>::min() && n <= std::numeric_limits<int16_t>::max())
+        return kInt16;
+    if (n >= std::numeric_limits<int32_t>::min() && n <= std::numeric_limits<int32_t>::max())
+        return kInt32;
+    return kInt64;
+}
+
+// Bytes the encoding of a value takes, its type byte included.
+size_t encodedSize(const Value& v) {
+    if (auto* n = std::get_if<int64_t>(&v)) {
+        switch (wholeNumberTag(*n)) {
+            case kInt8:
+                return 2;
+            case kInt16:
+                return 3;
+            case kInt32:
+                return 5;
+            default:
+                return 9;
+        }
+    }
+    if (auto* s = std::get_if<std::string>(&v))
+        return 1 + lengthSize(s->size()) + s->size();
+    if (auto* b = std::get_if<Blob>(&v))
+        return 1 + lengthSize(b->size()) + b->size();
+    if (std::holds_alternative<Null>(v) || std::holds_alternative<bool>(v))
+        return 1;
+    if (std::holds_alternative<float>(v))
+        return 1 + sizeof(float);
+    if (std::holds_alternative<Guid>(v))
+        return 1 + 16;
+    if (std::holds_alternative<Decimal>(v))
+        return 1 + 2 + sizeof(unsigned __int128);
+    return 1 + 8;  // double, Currency, DateTime
+}
+
+// The alternatives of Value by position, as encodeTo() switches on them.
+static_assert(std::is_same_v<std::variant_alternative_t<0, Value>, Null> &&
+              std::is_same_v<std::variant_alternative_t<1, Value>, bool> &&
+              std::is_same_v<std::variant_alternative_t<2, Value>, int64_t> &&
+              std::is_same_v<std::variant_alternative_t<3, Value>, float> &&
+              std::is_same_v<std::variant_alternative_t<4, Value>, double> &&
+              std::is_same_v<std::variant_alternative_t<5, Value>, Currency> &&
+              std::is_same_v<std::variant_alternative_t<6, Value>, DateTime> &&
+              std::is_same_v<std::variant_alternative_t<7, Value>, std::string> &&
+              std::is_same_v<std::variant_alternative_t<8, Value>, Blob> &&
+              std::is_same_v<std::variant_alternative_t<9, Value>, Guid> &&
+              std::variant_size_v<Value> == 11);
+
+// Writes the encoding of a value at `out`, which has room for encodedSize(v) bytes; returns
+// where it ends.
+char* encodeTo(char* out, const Value& v) {
+    auto tag = [&](Tag t) { *out++ = static_cast<char>(t); };
+    switch (v.index()) {
+        case 0:
+            tag(kNull);
+            return out;
+        case 1:
+            tag(std::get<bool>(v) ? kTrue : kFalse);
+            return out;
+        case 2: {
+            const int64_t n = std::get<int64_t>(v);
+            const Tag t = wholeNumberTag(n);
+            tag(t);
+            switch (t) {
+                case kInt8:
+                    return put(out, static_cast<int8_t>(n));
+                case kInt16:
+                    return put(out, static_cast<int16_t>(n));
+                case kInt32:
+                    return put(out, static_cast<int32_t>(n));
+                default:
+                    return put(out, n);
             }
         }
-        void operator()(float f) {
+        case 3:
             tag(kFloat);
-            put(out, f);
-        }
-        void operator()(double d) {
+            return put(out, std::get<float>(v));
+        case 4:
             tag(kDouble);
-            put(out, d);
-        }
-        void operator()(const Currency& c) {
+            return put(out, std::get<double>(v));
+        case 5:
             tag(kCurrency);
-            put(out, c.scaled);
-        }
-        void operator()(const DateTime& d) {
+            return put(out, std::get<Currency>(v).scaled);
+        case 6:
             tag(kDateTime);
-            put(out, d.days);
-        }
-        void operator()(const std::string& s) {
+            return put(out, std::get<DateTime>(v).days);
+        case 7: {
+            const std::string& s = std::get<std::string>(v);
             tag(kText);
-            putLength(out, s.size());
-            out += s;
+            out = putLength(out, s.size());
+            std::memcpy(out, s.data(), s.size());
+            return out + s.size();
         }
-        void operator()(const Blob& b) {
+        case 8: {
+            const Blob& b = std::get<Blob>(v);
             tag(kBlob);
-            putLength(out, b.size());
-            out.append(reinterpret_cast<const char*>(b.data()), b.size());
+            out = putLength(out, b.size());
+            if (!b.empty())
+                std::memcpy(out, b.data(), b.size());
+            return out + b.size();
         }
-        void operator()(const Guid& g) {
+        case 9:
             tag(kGuid);
-            put(out, g.bytes);
-        }
-        void operator()(const Decimal& d) {
+            return put(out, std::get<Guid>(v).bytes);
+        default: {
+            const Decimal& d = std::get<Decimal>(v);
             tag(kDecimal);
-            put(out, d.negative);
-            put(out, d.scale);
-            put(out, d.magnitude);
+            out = put(out, d.negative);
+            out = put(out, d.scale);
+            return put(out, d.magnitude);
         }
-    };
-    std::visit(Encoder{out}, v);
+    }
+}
+
+// Appends the encoding of every value of `values` to `out`.
+void encodeAll(std::string& out, const Value* values, size_t count) {
+    size_t size = 0;
+    for (size_t i = 0; i < count; ++i)
+        size += encodedSize(values[i]);
+    const size_t at = out.size();
+    out.resize(at + size);
+    char* p = out.data() + at;
+    for (size_t i = 0; i < count; ++i)
+        p = encodeTo(p, values[i]);
 }
 
 // Decodes one value into `out`; a text or blob already there lends its storage.
@@ -282,13 +356,24 @@ void PackedRows::addPacked(std::string_view packed) {
 
 void PackedRows::addValue(const Value& v) {
     m_scratch.clear();
-    encode(m_scratch, v);
+    encodeAll(m_scratch, &v, 1);
     addPacked(m_scratch);
 }
 
 void PackedRows::assign(size_t i, const Row& row) {
-    m_unused += lengthOf(i);
-    write(i, row);
+    const size_t old = lengthOf(i);
+    m_scratch.clear();
+    encodeAll(m_scratch, row.data(), row.size());
+    if (m_scratch.size() <= old) {
+        // Most changes keep a row's size or shrink it: the new values take the old place.
+        std::memcpy(m_blocks[m_refs[i].block].data() + m_refs[i].offset, m_scratch.data(),
+                    m_scratch.size());
+        m_unused += old - m_scratch.size();
+    } else {
+        m_unused += old;
+        m_refs[i] = place(m_scratch);
+    }
+    m_count[i] = static_cast<uint16_t>(row.size());
     reclaimIfWasteful();
 }
 
@@ -378,8 +463,7 @@ PackedRows::Ref PackedRows::place(std::string_view bytes) {
 
 void PackedRows::write(size_t i, const Row& row) {
     m_scratch.clear();
-    for (const auto& v : row)
-        encode(m_scratch, v);
+    encodeAll(m_scratch, row.data(), row.size());
     m_refs[i] = place(m_scratch);
     m_count[i] = static_cast<uint16_t>(row.size());
 }

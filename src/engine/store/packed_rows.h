@@ -5,8 +5,8 @@
 // file the rows came from. Here each row's values are encoded one after the other (a type
 // byte, then the value in as few bytes as it needs) into large shared blocks, and decoded when
 // read; a row is found by its block and offset. Nothing hands out a pointer into the blocks,
-// so a replaced row is simply written anew and the space it left is reclaimed by moving the
-// live rows together once it outweighs them.
+// so a replaced row is written over the old one when it is no longer, else anew, and the
+// space rows left is reclaimed by moving the live rows together once it outweighs them.
 #pragma once
 
 #include <cstddef>

@@ -350,8 +350,11 @@ bool convertsToItself(const ColumnDef& column, const Value& value, const RowRule
         case ColumnType::Text:
         case ColumnType::Memo: {
             auto* s = std::get_if<std::string>(&value);
-            return s != nullptr && (column.type == ColumnType::Memo ||
-                                    utf16Length(*s) <= rules.maxTextChars(column));
+            if (s == nullptr || column.type == ColumnType::Memo)
+                return s != nullptr;
+            // A UTF-8 text has no more UTF-16 units than bytes.
+            const size_t capacity = rules.maxTextChars(column);
+            return s->size() <= capacity || utf16Length(*s) <= capacity;
         }
         case ColumnType::Binary:
         case ColumnType::Ole:

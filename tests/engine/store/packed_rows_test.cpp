@@ -100,8 +100,9 @@ TEST(PackedRows, ReplacedAndReorderedRowsKeepTheirValues) {
     EXPECT_EQ(rows.value(1, 2), Value(2.5));
 }
 
-// A table keeps its row ids through deletes and through many rounds of replaced rows, whose
-// old space is reclaimed, and every live row reads back as last written.
+// A table keeps its row ids through deletes and through many rounds of replaced rows, which
+// shrink in place or grow into new space, whose old space is reclaimed, and every live row
+// reads back as last written.
 TEST(PackedRows, TableRowsSurviveReplacementsAndDeletes) {
     TableSchema schema;
     schema.name = "CHANNELS";
@@ -114,15 +115,17 @@ TEST(PackedRows, TableRowsSurviveReplacementsAndDeletes) {
     schema.columns = {number, name};
     Table t(schema);
     auto rowOf = [](int64_t n, int round) {
-        return Row{Value(n), Value("Kanal " + std::to_string(n) + " round " +
-                                   std::to_string(round) + std::string(40, '.'))};
+        return Row{Value(n),
+                   Value("Kanal " + std::to_string(n) + " round " + std::to_string(round) +
+                         std::string(round % 2 ? 60 : 20, '.') + std::to_string(round))};
     };
     constexpr int64_t kRows = 3000;
     for (int64_t n = 0; n < kRows; ++n)
         EXPECT_EQ(t.append(rowOf(n, 0)), static_cast<RowId>(n));
     for (int64_t n = 0; n < kRows; n += 3)
         t.erase(static_cast<RowId>(n));
-    // Every round writes every live row anew: far more than the live rows' space is given up.
+    // Every round writes every live row anew, longer and shorter by turns: far more than the
+    // live rows' space is given up.
     for (int round = 1; round <= 6; ++round) {
         t.forEachLiveId([&](RowId id) { t.replace(id, rowOf(static_cast<int64_t>(id), round)); });
     }
