@@ -291,7 +291,8 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         store::TableSchema& s = *e.schema;
         for (size_t r = 0; r < s.realIndexes.size(); ++r) {
             store::RealIndex& ri = s.realIndexes[r];
-            std::vector<LeafEntry> entries;
+            IndexKeyList keys;
+            keys.reserve(e.rows->size());
             for (size_t i = 0; i < e.rows->size(); ++i) {
                 const store::Row& row = (*e.rows)[i];
                 if (ri.ignoresNulls() && allKeyColumnsNull(s, ri, row))
@@ -301,12 +302,11 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
                                                                    "' of table '" + s.name +
                                                                    "' cannot contain a Null value");
                 }
-                auto key = encodeIndexKey(s, ri, row, keyFormat);
-                if (!key)
-                    return key.status().withContext("table '" + s.name + "': ");
-                entries.push_back({std::move(*key), placed[t].rows[i].page, placed[t].rows[i].row});
+                Status added = keys.add(s, ri, row, keyFormat, placed[t].rows[i]);
+                if (!added.isOk())
+                    return added.withContext("table '" + s.name + "': ");
             }
-            std::sort(entries.begin(), entries.end(), entryLess);
+            const std::vector<LeafEntry> entries = keys.sortedEntries();
             // A unique index takes any number of rows whose key columns are all Null.
             VELMORA_ASSIGN_OR_RETURN(
                 store::KeyBytes nullKey,
@@ -314,8 +314,8 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
                                keyFormat));
             uint32_t distinct = 0;
             for (size_t i = 0; i < entries.size(); ++i) {
-                bool repeat = i > 0 && entries[i].key == entries[i - 1].key;
-                if (repeat && ri.isUnique() && entries[i].key != nullKey) {
+                bool repeat = i > 0 && sameKey(entries[i], entries[i - 1]);
+                if (repeat && ri.isUnique() && !std::ranges::equal(entries[i].key, nullKey)) {
                     return Status::error(err::kDuplicateKey,
                                          "the changes you requested to the table '" + s.name +
                                              "' were not successful because they would create "

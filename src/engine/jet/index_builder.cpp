@@ -11,31 +11,40 @@
 namespace velmora::engine::jet {
 namespace {
 
-// One entry as a page stores it: key, row pointer, and for node pages the child.
+// One entry as a page stores it: key, row pointer, and for node pages the child. The key
+// bytes are the leaf entry's own, read where they are kept.
 struct Encoded {
-    size_t keyLength = 0;
-    std::vector<uint8_t> bytes;
+    std::span<const uint8_t> key;
+    uint32_t dataPage = 0;
+    uint8_t dataRow = 0;
+    bool node = false;
+    uint32_t child = 0;
+
+    size_t size() const { return key.size() + 4 + (node ? 4 : 0); }
+
+    // Writes the entry's bytes from `skip` on (the part a shared prefix leaves) to `at`.
+    size_t writeTo(uint8_t* at, size_t skip) const {
+        uint8_t* p = std::copy(key.begin() + long(skip), key.end(), at);
+        *p++ = uint8_t(dataPage >> 16);
+        *p++ = uint8_t(dataPage >> 8);
+        *p++ = uint8_t(dataPage);
+        *p++ = dataRow;
+        if (node) {
+            for (int i = 3; i >= 0; --i)
+                *p++ = uint8_t(child >> (8 * i));
+        }
+        return size_t(p - at);
+    }
 };
 
 Encoded encodeEntry(const LeafEntry& e, uint32_t child, bool node) {
-    Encoded out;
-    out.keyLength = e.key.size();
-    out.bytes = e.key;
-    out.bytes.push_back(uint8_t(e.dataPage >> 16));
-    out.bytes.push_back(uint8_t(e.dataPage >> 8));
-    out.bytes.push_back(uint8_t(e.dataPage));
-    out.bytes.push_back(e.dataRow);
-    if (node) {
-        for (int i = 3; i >= 0; --i)
-            out.bytes.push_back(uint8_t(child >> (8 * i)));
-    }
-    return out;
+    return Encoded{e.key, e.dataPage, e.dataRow, node, child};
 }
 
 size_t commonPrefix(const Encoded& a, const Encoded& b) {
-    size_t n = std::min(a.keyLength, b.keyLength);
+    size_t n = std::min(a.key.size(), b.key.size());
     size_t i = 0;
-    while (i < n && a.bytes[i] == b.bytes[i])
+    while (i < n && a.key[i] == b.key[i])
         ++i;
     return i;
 }
@@ -52,7 +61,7 @@ struct PagePlan {
         const Encoded& first = entries.empty() ? *extra : entries.front();
         const Encoded& last = extra ? *extra : entries.back();
         size_t prefix = n > 1 ? commonPrefix(first, last) : 0;
-        size_t full = fullBytes + (extra ? extra->bytes.size() : 0);
+        size_t full = fullBytes + (extra ? extra->size() : 0);
         return full - (n - 1) * prefix;
     }
 };
@@ -83,10 +92,7 @@ std::vector<uint8_t> renderPage(const JetFormat& fmt, uint32_t tdefPage, const B
         img[fmt.ixPrefixLength + fmt.ixPrefixLengthSize] = 0x01;  // Access marks node pages here
     size_t pos = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
-        const auto& b = entries[i].bytes;
-        size_t skip = i == 0 ? 0 : prefix;
-        std::copy(b.begin() + long(skip), b.end(), img.begin() + long(fmt.ixEntries + pos));
-        pos += b.size() - skip;
+        pos += entries[i].writeTo(img.data() + fmt.ixEntries + pos, i == 0 ? 0 : prefix);
         img[fmt.ixBitmap + pos / 8] |= uint8_t(1u << (pos % 8));
     }
     putU16(img, 2, uint16_t(fmt.pageSize - (fmt.ixEntries + pos)));
@@ -108,6 +114,28 @@ bool entryLess(const LeafEntry& a, const LeafEntry& b) {
     return a.dataRow < b.dataRow;
 }
 
+Status IndexKeyList::add(const store::TableSchema& schema, const store::RealIndex& index,
+                         const store::Row& row, KeyFormat format, RowPointer where) {
+    const size_t from = m_bytes.size();
+    Status built = appendIndexKey(m_bytes, schema, index, row, format);
+    if (!built.isOk()) {
+        m_bytes.resize(from);
+        return built;
+    }
+    m_keys.push_back({uint32_t(from), uint32_t(m_bytes.size() - from), where});
+    return Status::ok();
+}
+
+std::vector<LeafEntry> IndexKeyList::sortedEntries() const {
+    std::vector<LeafEntry> entries;
+    entries.reserve(m_keys.size());
+    const std::span<const uint8_t> all(m_bytes);
+    for (const Key& k : m_keys)
+        entries.push_back({all.subspan(k.from, k.length), k.where.page, k.where.row});
+    std::sort(entries.begin(), entries.end(), entryLess);
+    return entries;
+}
+
 Result<BuiltIndex> buildIndexTree(const JetFormat& fmt, uint32_t tdefPage, uint32_t rootPage,
                                   const std::vector<LeafEntry>& entries, PageAllocator& allocator) {
     // Entries end strictly before the page end: the reader and the check find an entry by
@@ -117,7 +145,7 @@ Result<BuiltIndex> buildIndexTree(const JetFormat& fmt, uint32_t tdefPage, uint3
     std::vector<BuiltPage> level;
     for (const LeafEntry& e : entries) {
         Encoded enc = encodeEntry(e, 0, false);
-        if (enc.bytes.size() > space / 3) {
+        if (enc.size() > space / 3) {
             return Status::error(err::kOperationNotSupported,
                                  "an index key of " + std::to_string(e.key.size()) +
                                      " bytes is too long for an index page");
@@ -125,8 +153,8 @@ Result<BuiltIndex> buildIndexTree(const JetFormat& fmt, uint32_t tdefPage, uint3
         if (level.empty() || level.back().plan.storedBytesWith(&enc) > space)
             level.emplace_back();
         BuiltPage& p = level.back();
-        p.plan.fullBytes += enc.bytes.size();
-        p.plan.entries.push_back(std::move(enc));
+        p.plan.fullBytes += enc.size();
+        p.plan.entries.push_back(enc);
         p.last = e;
     }
     if (level.empty())
@@ -157,8 +185,8 @@ Result<BuiltIndex> buildIndexTree(const JetFormat& fmt, uint32_t tdefPage, uint3
                 const BuiltPage& tail = children[tails.back()];
                 Encoded enc = encodeEntry(tail.last, tail.number, true);
                 if (cur.plan.storedBytesWith(&enc) <= space) {
-                    cur.plan.fullBytes += enc.bytes.size();
-                    cur.plan.entries.push_back(std::move(enc));
+                    cur.plan.fullBytes += enc.size();
+                    cur.plan.entries.push_back(enc);
                     cur.tail = child.number;
                     cur.last = child.last;
                     tails.back() = ci;
@@ -179,11 +207,11 @@ Result<BuiltIndex> buildIndexTree(const JetFormat& fmt, uint32_t tdefPage, uint3
             size_t prevTail = tails[tails.size() - 2];
             const BuiltPage& moved = children[prevTail];
             Encoded enc = encodeEntry(moved.last, moved.number, true);
-            last.plan.fullBytes += enc.bytes.size();
-            last.plan.entries.insert(last.plan.entries.begin(), std::move(enc));
-            Encoded demoted = std::move(prev.plan.entries.back());
+            last.plan.fullBytes += enc.size();
+            last.plan.entries.insert(last.plan.entries.begin(), enc);
+            Encoded demoted = prev.plan.entries.back();
             prev.plan.entries.pop_back();
-            prev.plan.fullBytes -= demoted.bytes.size();
+            prev.plan.fullBytes -= demoted.size();
             const BuiltPage& newTail = children[prevTail - 1];
             prev.tail = newTail.number;
             prev.last = newTail.last;

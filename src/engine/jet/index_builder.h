@@ -9,24 +9,60 @@
 // all other pages come from the allocator.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "engine/base/status.h"
+#include "engine/jet/data_page.h"
 #include "engine/jet/format.h"
+#include "engine/jet/index_key.h"
 #include "engine/jet/page_writer.h"
 #include "engine/store/general_sort_order.h"
 
 namespace velmora::engine::jet {
 
+// One leaf entry. The key bytes stay with the caller (commonly one buffer holding every key
+// of the index), which keeps them unchanged for as long as the entry is used.
 struct LeafEntry {
-    store::KeyBytes key;
+    std::span<const uint8_t> key;
     uint32_t dataPage = 0;
     uint8_t dataRow = 0;
 };
 
+// Whether two entries hold the same key bytes.
+inline bool sameKey(const LeafEntry& a, const LeafEntry& b) {
+    return std::ranges::equal(a.key, b.key);
+}
+
 // Orders entries as the index must hold them: key bytes, then page, then row.
 bool entryLess(const LeafEntry& a, const LeafEntry& b);
+
+// The keys of one index over the rows of a table, built one row at a time into one buffer
+// rather than one allocation per key.
+class IndexKeyList {
+public:
+    void reserve(size_t rows) {
+        m_keys.reserve(rows);
+        m_bytes.reserve(16 * rows);
+    }
+    // Adds the key of `row`, which the table stores at `where`; fails as encodeIndexKey().
+    Status add(const store::TableSchema& schema, const store::RealIndex& index,
+               const store::Row& row, KeyFormat format, RowPointer where);
+    // One entry per key added, sorted by entryLess. The entries read the keys where this list
+    // keeps them: they are valid while it lives and nothing more is added.
+    std::vector<LeafEntry> sortedEntries() const;
+
+private:
+    struct Key {
+        uint32_t from = 0;
+        uint32_t length = 0;
+        RowPointer where;
+    };
+    store::KeyBytes m_bytes;
+    std::vector<Key> m_keys;
+};
 
 struct BuiltIndex {
     std::vector<PageImage> pages;  // the root first

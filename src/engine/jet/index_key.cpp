@@ -208,12 +208,11 @@ Status appendColumnKey(KeyBytes& out, const ColumnDef& column, const Value& valu
             auto* s = std::get_if<std::string>(&value);
             if (!s)
                 return typeMismatch(column);
-            Result<KeyBytes> text = format == KeyFormat::Jet4
-                                        ? store::generalLegacyTextKey(*s, ascending)
-                                        : store::general97TextKeyUtf8(*s, ascending);
+            Status text = format == KeyFormat::Jet4
+                              ? store::appendGeneralLegacyTextKey(out, *s, ascending)
+                              : store::appendGeneral97TextKeyUtf8(out, *s, ascending);
             if (!text.isOk())
-                return text.status().withContext("column '" + column.name + "': ");
-            out.insert(out.end(), text->begin(), text->end());
+                return text.withContext("column '" + column.name + "': ");
             return Status::ok();
         }
         case ColumnType::Numeric: {
@@ -262,10 +261,8 @@ Status checkIndexEncodable(const store::TableSchema& schema, const store::RealIn
     return Status::ok();
 }
 
-Result<KeyBytes> encodeIndexKey(const store::TableSchema& schema, const store::RealIndex& index,
-                                const store::Row& row, KeyFormat format) {
-    KeyBytes key;
-    key.reserve(16 * index.columns.size());
+Status appendIndexKey(KeyBytes& out, const store::TableSchema& schema,
+                      const store::RealIndex& index, const store::Row& row, KeyFormat format) {
     for (const store::IndexColumn& ic : index.columns) {
         size_t pos = schema.columns.size();
         for (size_t i = 0; i < schema.columns.size(); ++i) {
@@ -278,8 +275,16 @@ Result<KeyBytes> encodeIndexKey(const store::TableSchema& schema, const store::R
                                                          std::to_string(ic.columnNumber));
         }
         VELMORA_RETURN_IF_ERROR(
-            appendColumnKey(key, schema.columns[pos], row[pos], ic.ascending, format));
+            appendColumnKey(out, schema.columns[pos], row[pos], ic.ascending, format));
     }
+    return Status::ok();
+}
+
+Result<KeyBytes> encodeIndexKey(const store::TableSchema& schema, const store::RealIndex& index,
+                                const store::Row& row, KeyFormat format) {
+    KeyBytes key;
+    key.reserve(16 * index.columns.size());
+    VELMORA_RETURN_IF_ERROR(appendIndexKey(key, schema, index, row, format));
     return key;
 }
 

@@ -32,6 +32,10 @@ Status appendColumnKey(KeyBytes& out, const store::ColumnDef& column, const stor
 // The key of `row` (values in the order of schema.columns) for one real index.
 Result<KeyBytes> encodeIndexKey(const store::TableSchema& schema, const store::RealIndex& index,
                                 const store::Row& row, KeyFormat format);
+// The same key appended to `out`, for callers that build many keys into one buffer; on a
+// failure `out` holds a partial key.
+Status appendIndexKey(KeyBytes& out, const store::TableSchema& schema,
+                      const store::RealIndex& index, const store::Row& row, KeyFormat format);
 
 // Whether we can build keys for this index at all (every key column exists, has an
 // indexable type, and text columns use the General sort order); the reason when not.

@@ -142,15 +142,19 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     const std::string journal = io::RollbackJournal::pathFor(m_path);
     VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, old));
 
-    // Invariant 3: the pages, in runs of consecutive numbers, then one sync.
+    // Invariant 3: the pages, in runs of consecutive numbers, then one sync. A run is written
+    // in pieces of a bounded size, so that a rewritten table is not held a second time as one
+    // copy of all its pages.
+    constexpr uint32_t kPagesPerWrite = 64;
     auto writeAll = [&]() -> Status {
         auto it = pages.images.begin();
         std::vector<uint8_t> run;
+        run.reserve(size_t(kPagesPerWrite) * pageSize);
         while (it != pages.images.end()) {
             uint32_t first = it->first;
             run.clear();
             uint32_t next = first;
-            while (it != pages.images.end() && it->first == next) {
+            while (it != pages.images.end() && it->first == next && next - first < kPagesPerWrite) {
                 run.insert(run.end(), it->second.begin(), it->second.end());
                 ++it;
                 ++next;

@@ -1,6 +1,7 @@
 #include "engine/jet/stored_keys.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "engine/base/error_codes.h"
@@ -33,36 +34,95 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
     }
     if (checked.empty())
         return Status::ok();
-    // Our key of every stored row for each index, by the slot index entries point at; the
-    // rows themselves are not kept.
-    std::vector<std::unordered_map<uint32_t, KeyBytes>> ours(schema.realIndexes.size());
-    for (size_t ix : checked)
-        ours[ix].reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
-    VELMORA_RETURN_IF_ERROR(storage.scanRows(def, [&](store::Row&& row, const RowLocation& where) {
+
+    // The entries each index holds, and their positions ordered by the row they point at, so
+    // that every stored row finds its entries as it is read and its keys are compared at once
+    // instead of being kept. A tree that cannot be read is reported in index order after the
+    // rows, as the rows are read first.
+    struct Checked {
+        Status readFailure;
+        std::vector<IndexEntry> entries;
+        std::vector<uint32_t> byRow;  // positions in entries, by row pointer
+        size_t firstMismatch = SIZE_MAX;
+    };
+    std::vector<Checked> stored(schema.realIndexes.size());
+    for (size_t ix : checked) {
+        Checked& c = stored[ix];
+        Result<std::vector<IndexEntry>> entries = storage.indexLeafEntries(schema.realIndexes[ix]);
+        if (!entries.isOk()) {
+            c.readFailure = entries.status();
+            continue;
+        }
+        c.entries = std::move(entries).value();
+        c.byRow.resize(c.entries.size());
+        for (size_t i = 0; i < c.byRow.size(); ++i)
+            c.byRow[i] = uint32_t(i);
+        auto pointer = [&](uint32_t i) {
+            return RowPointer{c.entries[i].dataPage, c.entries[i].dataRow}.toU32();
+        };
+        std::sort(c.byRow.begin(), c.byRow.end(), [&](uint32_t a, uint32_t b) {
+            return pointer(a) != pointer(b) ? pointer(a) < pointer(b) : a < b;
+        });
+    }
+
+    // Only the key columns are decoded: the rest of a row plays no part in its keys.
+    TableDefinition keyColumns = def;
+    std::vector<store::ColumnDef>& columns = keyColumns.schema.columns;
+    columns.erase(
+        std::remove_if(columns.begin(), columns.end(),
+                       [&](const store::ColumnDef& column) {
+                           return std::none_of(checked.begin(), checked.end(), [&](size_t ix) {
+                               const auto& keyed = schema.realIndexes[ix].columns;
+                               return std::any_of(keyed.begin(), keyed.end(),
+                                                  [&](const store::IndexColumn& ic) {
+                                                      return ic.columnNumber == column.number;
+                                                  });
+                           });
+                       }),
+        columns.end());
+    KeyBytes key;
+    VELMORA_RETURN_IF_ERROR(storage.scanRows(keyColumns, [&](store::Row&& row,
+                                                             const RowLocation& where) {
+        const uint32_t at = where.slot.toU32();
         for (size_t ix : checked) {
-            Result<KeyBytes> key = encodeIndexKey(schema, schema.realIndexes[ix], row, format);
-            if (key.isOk())
-                ours[ix].emplace(where.slot.toU32(), std::move(key).value());
+            Checked& c = stored[ix];
+            auto first = std::lower_bound(
+                c.byRow.begin(), c.byRow.end(), at, [&](uint32_t i, uint32_t pointer) {
+                    const IndexEntry& e = c.entries[i];
+                    return RowPointer{e.dataPage, e.dataRow}.toU32() < pointer;
+                });
+            if (first == c.byRow.end() ||
+                RowPointer{c.entries[*first].dataPage, c.entries[*first].dataRow}.toU32() != at)
+                continue;
+            // A row whose key cannot be built is left to the writer, which refuses it.
+            key.clear();
+            if (!appendIndexKey(key, keyColumns.schema, schema.realIndexes[ix], row, format).isOk())
+                continue;
+            for (auto i = first; i != c.byRow.end(); ++i) {
+                const IndexEntry& e = c.entries[*i];
+                if (RowPointer{e.dataPage, e.dataRow}.toU32() != at)
+                    break;
+                if (e.key != key)
+                    c.firstMismatch = std::min<size_t>(c.firstMismatch, *i);
+            }
         }
         return Status::ok();
     }));
     for (size_t ix : checked) {
-        const store::RealIndex& index = schema.realIndexes[ix];
-        VELMORA_ASSIGN_OR_RETURN(std::vector<IndexEntry> entries, storage.indexLeafEntries(index));
-        for (const IndexEntry& e : entries) {
-            // A row missing here is damage the structural check reports, or a row whose key
-            // cannot be built: neither is a key question.
-            auto key = ours[ix].find(RowPointer{e.dataPage, e.dataRow}.toU32());
-            if (key == ours[ix].end() || key->second == e.key)
-                continue;
-            return Status::error(
-                err::kOperationNotSupported,
-                "table '" + table + "': index '" + indexName(schema, ix) +
-                    "' holds an entry written by Access that differs from the key built here "
-                    "for the same row (page " +
-                    std::to_string(e.dataPage) + ", row " + std::to_string(e.dataRow) +
-                    "); rebuilding the index would replace it, so the table is left as it is");
-        }
+        const Checked& c = stored[ix];
+        VELMORA_RETURN_IF_ERROR(c.readFailure);
+        // A row missing for an entry is damage the structural check reports, or a row whose
+        // key cannot be built: neither is a key question.
+        if (c.firstMismatch == SIZE_MAX)
+            continue;
+        const IndexEntry& e = c.entries[c.firstMismatch];
+        return Status::error(
+            err::kOperationNotSupported,
+            "table '" + table + "': index '" + indexName(schema, ix) +
+                "' holds an entry written by Access that differs from the key built here "
+                "for the same row (page " +
+                std::to_string(e.dataPage) + ", row " + std::to_string(e.dataRow) +
+                "); rebuilding the index would replace it, so the table is left as it is");
     }
     storage.noteKeysMatchOurs(schema.tdefPage);
     return Status::ok();

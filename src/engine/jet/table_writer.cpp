@@ -285,11 +285,14 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     VELMORA_RETURN_IF_ERROR(
         ctx(releaseUnmappedLongValuePages(storage, def.schema, oldData, allocator)));
 
-    // Rows and their long values.
+    // Rows and their long values, and every row's key for each index, in one pass over the
+    // rows. A key that cannot be built is reported once the rows are placed, index by index.
     DataPageBuilder data(fmt, schema.tdefPage, allocator);
     LongValueStore longValues(fmt, allocator);
-    std::vector<std::pair<store::RowId, RowPointer>> placed;
-    placed.reserve(table.liveRowCount());
+    std::vector<IndexKeyList> keys(schema.realIndexes.size());
+    std::vector<Status> keyFailures(schema.realIndexes.size());
+    for (IndexKeyList& list : keys)
+        list.reserve(table.liveRowCount());
     Status failure;
     // Small long values stay inline unless that makes the row too large. The first encoding
     // keeps small values inline and only notes larger ones; when the row has none, or it
@@ -305,7 +308,7 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     const LongValueSink toPages = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
         return longValues.store(c, std::move(bytes), allowInline);
     };
-    table.forEachLive([&](store::RowId id, const store::Row& row) {
+    table.forEachLive([&](store::RowId, const store::Row& row) {
         if (!failure.isOk())
             return;
         needsPages = false;
@@ -318,11 +321,18 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
             failure = ctx(image.status());
             return;
         }
-        placed.emplace_back(id, data.add(*image));
+        const RowPointer where = data.add(*image);
+        for (size_t ix = 0; ix < keys.size(); ++ix) {
+            const store::RealIndex& index = schema.realIndexes[ix];
+            if (!keyFailures[ix].isOk() ||
+                (index.ignoresNulls() && allKeyColumnsNull(schema, index, row)))
+                continue;
+            Status added = keys[ix].add(schema, index, row, keyFormat, where);
+            if (!added.isOk())
+                keyFailures[ix] = ctx(added);
+        }
     });
     VELMORA_RETURN_IF_ERROR(failure);
-    for (PageImage& img : data.pages())
-        out.images[img.number] = img.bytes;
 
     std::vector<MapUpdate> maps;
     std::vector<uint32_t> dataPages = pageNumbers(data.pages());
@@ -333,10 +343,13 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     }
     maps.push_back({RowPointer::fromU32(schema.usedPagesRow), dataPages});
     maps.push_back({RowPointer::fromU32(schema.freePagesRow), roomy});
+    // The images move to the commit: each page is held once.
+    for (PageImage& img : data.pages())
+        out.images[img.number] = std::move(img.bytes);
 
     for (auto& [column, builder] : longValues.builders()) {
         for (PageImage& img : builder->pages())
-            out.images[img.number] = img.bytes;
+            out.images[img.number] = std::move(img.bytes);
         auto it = lvMaps.find(column);
         if (it == lvMaps.end())
             continue;  // LVAL pages of a column without maps belong to no map
@@ -356,25 +369,13 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
 
     // Indexes.
     std::vector<uint8_t> tdef = def.bytes;
-    std::map<store::RowId, size_t> rowIndex;
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         const store::RealIndex& index = schema.realIndexes[ix];
-        std::vector<LeafEntry> entries;
-        entries.reserve(placed.size());
-        store::Row row;
-        for (const auto& [id, where] : placed) {
-            table.rowInto(id, row);
-            if (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))
-                continue;
-            Result<KeyBytes> key = encodeIndexKey(schema, index, row, keyFormat);
-            if (!key.isOk())
-                return ctx(key.status());
-            entries.push_back({std::move(key).value(), where.page, where.row});
-        }
-        std::sort(entries.begin(), entries.end(), entryLess);
+        VELMORA_RETURN_IF_ERROR(keyFailures[ix]);
+        const std::vector<LeafEntry> entries = keys[ix].sortedEntries();
         size_t distinct = 0;
         for (size_t i = 0; i < entries.size(); ++i) {
-            if (i == 0 || entries[i].key != entries[i - 1].key)
+            if (i == 0 || !sameKey(entries[i], entries[i - 1]))
                 ++distinct;
         }
         VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> oldTree, storage.indexPages(index));

@@ -200,16 +200,15 @@ S prepareText(S text) {
     return withoutTrailingBlanks(text);
 }
 
-void invert(KeyBytes& bytes) {
-    for (uint8_t& b : bytes)
-        b = static_cast<uint8_t>(~b);
+// Inverts the bytes a descending key appended from `from` on.
+void invertFrom(KeyBytes& bytes, size_t from) {
+    for (size_t i = from; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(~bytes[i]);
 }
 
-}  // namespace
-
-Result<std::u16string> utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
+// Decodes UTF-8, handing every UTF-16 code unit to `emit`; malformed input is refused (3421).
+template <class Emit>
+Status decodeUtf8(std::string_view s, Emit&& emit) {
     for (size_t i = 0; i < s.size();) {
         uint8_t b = static_cast<uint8_t>(s[i]);
         uint32_t cp = 0;
@@ -239,12 +238,37 @@ Result<std::u16string> utf8ToUtf16(std::string_view s) {
         i += extra + 1;
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            emit(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            emit(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            emit(static_cast<char16_t>(cp));
         }
     }
+    return Status::ok();
+}
+
+// A key looks at the first 255 characters only: the text's first units, kept on the stack so
+// that building a key allocates nothing, while the whole text is still checked.
+struct KeyText {
+    std::array<char16_t, 255> units;
+    size_t size = 0;
+    std::u16string_view view() const { return {units.data(), size}; }
+};
+
+Status decodeKeyText(std::string_view utf8, KeyText& text) {
+    text.size = 0;
+    return decodeUtf8(utf8, [&](char16_t c) {
+        if (text.size < text.units.size())
+            text.units[text.size++] = c;
+    });
+}
+
+}  // namespace
+
+Result<std::u16string> utf8ToUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    VELMORA_RETURN_IF_ERROR(decodeUtf8(s, [&](char16_t c) { out.push_back(c); }));
     return out;
 }
 
@@ -254,147 +278,192 @@ bool generalLegacyCovers(char16_t c) {
 
 namespace {
 
-// Assembles a General legacy key. Strict keys refuse characters outside the tables; the
-// collation key sorts such a character after every tabulated one, by its code unit.
-Result<KeyBytes> legacyKey(std::u16string_view text, bool ascending, bool strict) {
-    KeyBytes key;
-    key.reserve(text.size() + 8);
-    std::vector<uint8_t> extras;  // one per character that produced inline bytes
-    struct Unprintable {
-        size_t position;
-        const Code* code;
-    };
-    std::vector<Unprintable> unprintables;
-    size_t mainCount = 0;
-    for (char16_t c : text) {
+// Appends a General legacy key to `out`. Strict keys refuse characters outside the tables;
+// the collation key sorts such a character after every tabulated one, by its code unit.
+// The accent codes and the unprintable trailer are taken in passes of their own over the
+// text rather than gathered on the way, so that nothing but `out` grows.
+Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, bool strict) {
+    const size_t start = out.size();
+    out.reserve(start + text.size() + 8);
+    // The text's bytes; an accent code goes after them up to the last one above 0x02.
+    size_t accentsEnd = 0;
+    bool anyUnprintable = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
         const Code* code = legacyCode(c);
         if (code == nullptr && !strict) {
-            key.insert(key.end(), {0xFF, static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
-            extras.push_back(0x02);
-            ++mainCount;
+            out.insert(out.end(), {0xFF, static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
             continue;
         }
         if (code == nullptr) {
-            return Status::error(
-                err::kOperationNotSupported, "character U+" + [&] {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "%04X", unsigned(c));
-                    return std::string(buf);
-                }() + " is not covered by the General sort order tables");
+            out.resize(start);
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "%04X", unsigned(c));
+            return Status::error(err::kOperationNotSupported,
+                                 "character U+" + std::string(buf) +
+                                     " is not covered by the General sort order tables");
         }
         switch (code->cls) {
             case CodeClass::Ignored:
                 break;
             case CodeClass::Unprintable:
-                unprintables.push_back({mainCount, code});
+                anyUnprintable = true;
                 break;
             case CodeClass::Simple:
             case CodeClass::Significant:
             case CodeClass::Inline:
-                key.insert(key.end(), code->bytes.begin(), code->bytes.begin() + code->length);
-                extras.push_back(code->cls == CodeClass::Inline ? code->extra : 0x02);
-                ++mainCount;
+                out.insert(out.end(), code->bytes.begin(), code->bytes.begin() + code->length);
+                if (code->cls == CodeClass::Inline && code->extra > 0x02)
+                    accentsEnd = i + 1;
                 break;
         }
     }
-    key.push_back(0x01);
-    while (!extras.empty() && extras.back() <= 0x02)
-        extras.pop_back();
-    key.insert(key.end(), extras.begin(), extras.end());
-    if (!unprintables.empty()) {
-        key.insert(key.end(), {0x01, 0x01, 0x01});
-        for (const Unprintable& u : unprintables) {
-            uint16_t pos = static_cast<uint16_t>(0x8000 | (7 + 4 * u.position));
-            key.push_back(static_cast<uint8_t>(pos >> 8));
-            key.push_back(static_cast<uint8_t>(pos));
-            key.push_back(0x06);
-            key.insert(key.end(), u.code->bytes.begin(), u.code->bytes.begin() + u.code->length);
+    out.push_back(0x01);
+    // One accent code per character that put bytes in, 0x02 for an unaccented one.
+    for (size_t i = 0; i < accentsEnd; ++i) {
+        const Code* code = legacyCode(text[i]);
+        if (code == nullptr)
+            out.push_back(0x02);
+        else if (code->cls == CodeClass::Inline)
+            out.push_back(code->extra);
+        else if (code->cls == CodeClass::Simple || code->cls == CodeClass::Significant)
+            out.push_back(0x02);
+    }
+    if (anyUnprintable) {
+        out.insert(out.end(), {0x01, 0x01, 0x01});
+        // Each unprintable character with the count of characters before it that put bytes in.
+        size_t mainCount = 0;
+        for (char16_t c : text) {
+            const Code* code = legacyCode(c);
+            if (code == nullptr || code->cls == CodeClass::Simple ||
+                code->cls == CodeClass::Significant || code->cls == CodeClass::Inline) {
+                ++mainCount;
+                continue;
+            }
+            if (code->cls != CodeClass::Unprintable)
+                continue;
+            uint16_t pos = static_cast<uint16_t>(0x8000 | (7 + 4 * mainCount));
+            out.push_back(static_cast<uint8_t>(pos >> 8));
+            out.push_back(static_cast<uint8_t>(pos));
+            out.push_back(0x06);
+            out.insert(out.end(), code->bytes.begin(), code->bytes.begin() + code->length);
         }
     }
-    key.push_back(0x00);
+    out.push_back(0x00);
     if (!ascending) {
-        invert(key);
-        key.push_back(0x00);
+        invertFrom(out, start);
+        out.push_back(0x00);
     }
-    return key;
-}
-
-}  // namespace
-
-Result<KeyBytes> generalLegacyTextKey(std::u16string_view text, bool ascending) {
-    return legacyKey(prepareText(text), ascending, true);
-}
-
-KeyBytes generalLegacyCollationKey(std::u16string_view text) {
-    return std::move(legacyKey(text, true, false)).value();
-}
-
-Result<KeyBytes> generalLegacyTextKey(std::string_view utf8, bool ascending) {
-    VELMORA_ASSIGN_OR_RETURN(std::u16string text, utf8ToUtf16(utf8));
-    return generalLegacyTextKey(std::u16string_view(text), ascending);
+    return Status::ok();
 }
 
 // The accent codes follow the text as nibbles: a 0 opens them, then each accented letter adds
 // a 2 for every accent position passed since the previous accented letter and its own code; a
 // 0 closes them, padded to a whole byte. A text without accents ends in a single 0x00 instead.
 // A ligature holds a position for each letter it stands for: "ß" two, as "ss" would.
-KeyBytes general97TextKey(std::string_view input, bool ascending) {
+void appendGeneral97Key(KeyBytes& out, std::string_view input, bool ascending) {
     std::string_view text = prepareText(input);
     const Tables& t = tables();
-    KeyBytes key;
-    key.reserve(text.size() + 4);
-    std::vector<uint8_t> nibbles{0};
+    const size_t start = out.size();
+    out.reserve(start + text.size() + 4);
+    // At most 255 characters, each adding at most two positions and one code.
+    std::array<uint8_t, 3 * 255 + 4> nibbles;
+    size_t nibbleCount = 0;
+    nibbles[nibbleCount++] = 0;
     bool anyInline = false;
     size_t significantSinceInline = 0;
     for (char ch : text) {
         const Code& code = t.general97[static_cast<uint8_t>(ch)];
         if (code.cls == CodeClass::Ignored)
             continue;
-        key.insert(key.end(), code.bytes.begin(), code.bytes.begin() + code.length);
+        out.insert(out.end(), code.bytes.begin(), code.bytes.begin() + code.length);
         if (code.cls == CodeClass::Significant) {
             significantSinceInline += code.length;
         } else if (code.cls == CodeClass::Inline) {
             anyInline = true;
-            nibbles.insert(nibbles.end(), significantSinceInline, 0x2);
-            nibbles.push_back(code.extra);
-            significantSinceInline = 0;
+            for (; significantSinceInline > 0; --significantSinceInline)
+                nibbles[nibbleCount++] = 0x2;
+            nibbles[nibbleCount++] = code.extra;
         }
     }
     if (!anyInline) {
-        key.push_back(0x00);
+        out.push_back(0x00);
     } else {
-        nibbles.push_back(0);
-        if (nibbles.size() % 2 != 0)
-            nibbles.push_back(0);
-        for (size_t i = 0; i < nibbles.size(); i += 2)
-            key.push_back(static_cast<uint8_t>((nibbles[i] << 4) | nibbles[i + 1]));
+        nibbles[nibbleCount++] = 0;
+        if (nibbleCount % 2 != 0)
+            nibbles[nibbleCount++] = 0;
+        for (size_t i = 0; i < nibbleCount; i += 2)
+            out.push_back(static_cast<uint8_t>((nibbles[i] << 4) | nibbles[i + 1]));
     }
     if (!ascending)
-        invert(key);
+        invertFrom(out, start);
+}
+
+}  // namespace
+
+Result<KeyBytes> generalLegacyTextKey(std::u16string_view text, bool ascending) {
+    KeyBytes key;
+    VELMORA_RETURN_IF_ERROR(appendLegacyKey(key, prepareText(text), ascending, true));
     return key;
 }
 
-Result<KeyBytes> general97TextKeyUtf8(std::string_view utf8, bool ascending) {
-    VELMORA_ASSIGN_OR_RETURN(std::u16string text, utf8ToUtf16(utf8));
-    std::string bytes;
-    bytes.reserve(text.size());
+KeyBytes generalLegacyCollationKey(std::u16string_view text) {
+    KeyBytes key;
+    (void)appendLegacyKey(key, text, true, false);  // lenient: never fails
+    return key;
+}
+
+Status appendGeneralLegacyTextKey(KeyBytes& out, std::string_view utf8, bool ascending) {
+    KeyText text;
+    VELMORA_RETURN_IF_ERROR(decodeKeyText(utf8, text));
+    return appendLegacyKey(out, prepareText(text.view()), ascending, true);
+}
+
+Result<KeyBytes> generalLegacyTextKey(std::string_view utf8, bool ascending) {
+    KeyBytes key;
+    VELMORA_RETURN_IF_ERROR(appendGeneralLegacyTextKey(key, utf8, ascending));
+    return key;
+}
+
+KeyBytes general97TextKey(std::string_view input, bool ascending) {
+    KeyBytes key;
+    appendGeneral97Key(key, input, ascending);
+    return key;
+}
+
+Status appendGeneral97TextKeyUtf8(KeyBytes& out, std::string_view utf8, bool ascending) {
+    // Every character must have a Windows-1252 byte; the key looks at the first 255.
     const Tables& t = tables();
-    for (char16_t c : text) {
+    std::array<char, 255> bytes;
+    size_t count = 0;
+    bool unmapped = false;
+    VELMORA_RETURN_IF_ERROR(decodeUtf8(utf8, [&](char16_t c) {
         // U+0080..U+009F have a byte of their own only where Windows-1252 leaves it undefined.
         bool c1Control = c >= 0x80 && c <= 0x9F;
+        char byte = 0;
         if (c <= 0xFF && (!c1Control || kCp1252High[c - 0x80] == c)) {
-            bytes.push_back(static_cast<char>(c));
-            continue;
+            byte = static_cast<char>(c);
+        } else if (auto it = t.toCp1252.find(c); it != t.toCp1252.end()) {
+            byte = static_cast<char>(it->second);
+        } else {
+            unmapped = true;
         }
-        auto it = t.toCp1252.find(c);
-        if (it == t.toCp1252.end()) {
-            return Status::error(err::kOperationNotSupported,
-                                 "text has a character without a Windows-1252 byte, which the "
-                                 "Jet 3 General sort order cannot index");
-        }
-        bytes.push_back(static_cast<char>(it->second));
+        if (count < bytes.size())
+            bytes[count++] = byte;
+    }));
+    if (unmapped) {
+        return Status::error(err::kOperationNotSupported,
+                             "text has a character without a Windows-1252 byte, which the "
+                             "Jet 3 General sort order cannot index");
     }
-    return general97TextKey(bytes, ascending);
+    appendGeneral97Key(out, std::string_view(bytes.data(), count), ascending);
+    return Status::ok();
+}
+
+Result<KeyBytes> general97TextKeyUtf8(std::string_view utf8, bool ascending) {
+    KeyBytes key;
+    VELMORA_RETURN_IF_ERROR(appendGeneral97TextKeyUtf8(key, utf8, ascending));
+    return key;
 }
 
 }  // namespace velmora::engine::store

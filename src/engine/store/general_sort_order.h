@@ -33,6 +33,9 @@ Result<std::u16string> utf8ToUtf16(std::string_view utf8);
 // 3251 when a character is outside the code tables.
 Result<KeyBytes> generalLegacyTextKey(std::u16string_view text, bool ascending);
 Result<KeyBytes> generalLegacyTextKey(std::string_view utf8, bool ascending);
+// The same bytes appended to `out`, which is left as it was when the text is refused. Builds
+// the key without allocating anything but the room `out` grows by.
+Status appendGeneralLegacyTextKey(KeyBytes& out, std::string_view utf8, bool ascending);
 
 // The ascending General legacy bytes of the whole text, trailing blanks and all, for
 // comparing texts. Never fails: a character outside the tables sorts after all others.
@@ -42,6 +45,7 @@ KeyBytes generalLegacyCollationKey(std::u16string_view text);
 KeyBytes general97TextKey(std::string_view cp1252, bool ascending);
 // The same from UTF-8; 3251 when a character has no Windows-1252 byte.
 Result<KeyBytes> general97TextKeyUtf8(std::string_view utf8, bool ascending);
+Status appendGeneral97TextKeyUtf8(KeyBytes& out, std::string_view utf8, bool ascending);
 
 // Whether the Jet 4 tables cover this UTF-16 code unit.
 bool generalLegacyCovers(char16_t c);
