@@ -128,8 +128,8 @@ void appendUtf8(std::string& out, uint32_t cp) {
     }
 }
 
-// Next code point of a UTF-8 string. Malformed bytes are taken one at a time as
-// U+0080..U+00FF-range values of their own number, so no input ever stalls the loop.
+}  // namespace
+
 uint32_t nextCodePoint(std::string_view s, size_t& i) {
     auto b0 = uint8_t(s[i]);
     auto cont = [&](size_t k) -> int {
@@ -165,8 +165,6 @@ uint32_t nextCodePoint(std::string_view s, size_t& i) {
     i += 1;
     return b0;
 }
-
-}  // namespace
 
 bool hasCodePageTable(uint16_t codePage) {
     switch (codePage) {
@@ -248,17 +246,7 @@ std::string decodeUtf16le(Bytes bytes) {
 std::u16string utf8ToUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
-    size_t i = 0;
-    while (i < utf8.size()) {
-        uint32_t cp = nextCodePoint(utf8, i);
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(char16_t(0xD800 + (cp >> 10)));
-            out.push_back(char16_t(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(char16_t(cp));
-        }
-    }
+    forEachUtf16Unit(utf8, [&](char16_t unit) { out.push_back(unit); });
     return out;
 }
 

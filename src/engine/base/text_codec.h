@@ -30,6 +30,28 @@ std::optional<std::vector<uint8_t>> encodeCodePage(std::string_view utf8, uint16
 
 // UTF-16LE to UTF-8 (an odd trailing byte is dropped).
 std::string decodeUtf16le(Bytes bytes);
+// The code point of a UTF-8 string at byte `i`, moving `i` past it. Malformed bytes are taken
+// one at a time as U+0080..U+00FF-range values of their own number, so no input ever stalls
+// a loop.
+uint32_t nextCodePoint(std::string_view s, size_t& i);
+
+// Hands every UTF-16 code unit of a UTF-8 text to `unit`, as utf8ToUtf16() would store them,
+// for callers that encode a text without building its UTF-16 copy.
+template <class Unit>
+void forEachUtf16Unit(std::string_view utf8, Unit&& unit) {
+    size_t i = 0;
+    while (i < utf8.size()) {
+        uint32_t cp = nextCodePoint(utf8, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            unit(char16_t(0xD800 + (cp >> 10)));
+            unit(char16_t(0xDC00 + (cp & 0x3FF)));
+        } else {
+            unit(char16_t(cp));
+        }
+    }
+}
+
 // UTF-8 to UTF-16 code units, and to UTF-16LE bytes.
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::vector<uint8_t> encodeUtf16le(std::string_view utf8);

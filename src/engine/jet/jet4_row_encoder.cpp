@@ -16,7 +16,8 @@ using store::ColumnType;
 using store::Value;
 
 // Appends the stored bytes of a Text or Memo value to `out`. Plain ASCII, by far the most
-// common text, is encoded without converting to UTF-16 first.
+// common text, is copied as it is; other texts are encoded from their UTF-16 units as they
+// are decoded, without a UTF-16 copy of the text.
 void appendJet4Text(std::vector<uint8_t>& out, const ColumnDef& column, const std::string& utf8) {
     const bool compress = (column.extendedFlags & 0x01) != 0;
     bool ascii = true;
@@ -30,27 +31,32 @@ void appendJet4Text(std::vector<uint8_t>& out, const ColumnDef& column, const st
             out.push_back(0xFE);
             out.insert(out.end(), utf8.begin(), utf8.end());
         } else {
+            size_t at = out.size();
+            out.resize(at + 2 * utf8.size(), 0);
             for (char ch : utf8) {
-                out.push_back(uint8_t(ch));
-                out.push_back(0);
+                out[at] = uint8_t(ch);
+                at += 2;
             }
         }
         return;
     }
     // Compressed form: every character one byte in U+0001..U+00FF.
-    const std::u16string units = text::utf8ToUtf16(utf8);
-    if (compress && units.size() >= 3 && units.size() <= 1024 &&
-        std::all_of(units.begin(), units.end(), [](char16_t u) { return u != 0 && u <= 0xFF; })) {
+    size_t units = 0;
+    bool oneByte = true;
+    text::forEachUtf16Unit(utf8, [&](char16_t u) {
+        ++units;
+        oneByte = oneByte && u != 0 && u <= 0xFF;
+    });
+    if (compress && units >= 3 && units <= 1024 && oneByte) {
         out.push_back(0xFF);
         out.push_back(0xFE);
-        for (char16_t u : units)
-            out.push_back(uint8_t(u));
+        text::forEachUtf16Unit(utf8, [&](char16_t u) { out.push_back(uint8_t(u)); });
         return;
     }
-    for (char16_t u : units) {
+    text::forEachUtf16Unit(utf8, [&](char16_t u) {
         out.push_back(uint8_t(u));
         out.push_back(uint8_t(u >> 8));
-    }
+    });
 }
 
 // Appends the bytes of a value of a variable-length column as the row stores them.

@@ -184,12 +184,21 @@ const Tables& tables() {
     return t;
 }
 
-const Code* legacyCode(char16_t c) {
-    const Tables& t = tables();
+const Code* legacyCode(const Tables& t, char16_t c) {
     if (c <= 0xFF)
         return &t.legacy[c];
     auto it = t.legacyExtended.find(c);
     return it == t.legacyExtended.end() ? nullptr : &it->second;
+}
+
+const Code* legacyCode(char16_t c) {
+    return legacyCode(tables(), c);
+}
+
+// Appends the bytes a character puts into the key.
+void appendCodeBytes(KeyBytes& out, const Code& code) {
+    for (uint8_t i = 0; i < code.length; ++i)
+        out.push_back(code.bytes[i]);
 }
 
 // Keeps at most 255 characters and drops trailing blanks, as Jet does before building a key.
@@ -283,14 +292,16 @@ namespace {
 // The accent codes and the unprintable trailer are taken in passes of their own over the
 // text rather than gathered on the way, so that nothing but `out` grows.
 Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, bool strict) {
+    // No reserve() here: `out` may be a buffer of many keys, which must keep growing
+    // geometrically.
+    const Tables& t = tables();
     const size_t start = out.size();
-    out.reserve(start + text.size() + 8);
     // The text's bytes; an accent code goes after them up to the last one above 0x02.
     size_t accentsEnd = 0;
     bool anyUnprintable = false;
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const Code* code = legacyCode(c);
+        const Code* code = legacyCode(t, c);
         if (code == nullptr && !strict) {
             out.insert(out.end(), {0xFF, static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
             continue;
@@ -312,7 +323,7 @@ Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, 
             case CodeClass::Simple:
             case CodeClass::Significant:
             case CodeClass::Inline:
-                out.insert(out.end(), code->bytes.begin(), code->bytes.begin() + code->length);
+                appendCodeBytes(out, *code);
                 if (code->cls == CodeClass::Inline && code->extra > 0x02)
                     accentsEnd = i + 1;
                 break;
@@ -321,7 +332,7 @@ Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, 
     out.push_back(0x01);
     // One accent code per character that put bytes in, 0x02 for an unaccented one.
     for (size_t i = 0; i < accentsEnd; ++i) {
-        const Code* code = legacyCode(text[i]);
+        const Code* code = legacyCode(t, text[i]);
         if (code == nullptr)
             out.push_back(0x02);
         else if (code->cls == CodeClass::Inline)
@@ -334,7 +345,7 @@ Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, 
         // Each unprintable character with the count of characters before it that put bytes in.
         size_t mainCount = 0;
         for (char16_t c : text) {
-            const Code* code = legacyCode(c);
+            const Code* code = legacyCode(t, c);
             if (code == nullptr || code->cls == CodeClass::Simple ||
                 code->cls == CodeClass::Significant || code->cls == CodeClass::Inline) {
                 ++mainCount;
@@ -346,7 +357,7 @@ Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, 
             out.push_back(static_cast<uint8_t>(pos >> 8));
             out.push_back(static_cast<uint8_t>(pos));
             out.push_back(0x06);
-            out.insert(out.end(), code->bytes.begin(), code->bytes.begin() + code->length);
+            appendCodeBytes(out, *code);
         }
     }
     out.push_back(0x00);
@@ -365,7 +376,6 @@ void appendGeneral97Key(KeyBytes& out, std::string_view input, bool ascending) {
     std::string_view text = prepareText(input);
     const Tables& t = tables();
     const size_t start = out.size();
-    out.reserve(start + text.size() + 4);
     // At most 255 characters, each adding at most two positions and one code.
     std::array<uint8_t, 3 * 255 + 4> nibbles;
     size_t nibbleCount = 0;
@@ -376,7 +386,7 @@ void appendGeneral97Key(KeyBytes& out, std::string_view input, bool ascending) {
         const Code& code = t.general97[static_cast<uint8_t>(ch)];
         if (code.cls == CodeClass::Ignored)
             continue;
-        out.insert(out.end(), code.bytes.begin(), code.bytes.begin() + code.length);
+        appendCodeBytes(out, code);
         if (code.cls == CodeClass::Significant) {
             significantSinceInline += code.length;
         } else if (code.cls == CodeClass::Inline) {
