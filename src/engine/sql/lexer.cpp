@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace velmora::engine::sql {
@@ -67,22 +68,40 @@ bool isReservedWord(std::string_view name) {
 }
 
 // Character classes in ASCII, whatever the C library's locale says (a Qt program sets it
-// from the environment); they run for every character of every statement.
+// from the environment); they run for every character of every statement, so they are looked
+// up in one table.
+enum CharClass : uint8_t { kDigit = 1, kSpace = 2, kNameStart = 4 };
+
+constexpr std::array<uint8_t, 256> kCharClasses = [] {
+    std::array<uint8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        uint8_t k = 0;
+        if (c >= '0' && c <= '9')
+            k |= kDigit;
+        if (c == ' ' || (c >= '\t' && c <= '\r'))
+            k |= kSpace;
+        // Bytes of UTF-8 sequences count as letters: Jet names may hold umlauts.
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80)
+            k |= kNameStart;
+        table[static_cast<size_t>(c)] = k;
+    }
+    return table;
+}();
+
 bool isDigit(unsigned char c) {
-    return c >= '0' && c <= '9';
+    return kCharClasses[c] & kDigit;
 }
 
 bool isSpace(unsigned char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    return kCharClasses[c] & kSpace;
 }
 
 bool isNameStart(unsigned char c) {
-    // Bytes of UTF-8 sequences count as letters: Jet names may hold umlauts.
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
+    return kCharClasses[c] & kNameStart;
 }
 
 bool isNameChar(unsigned char c) {
-    return isNameStart(c) || isDigit(c);
+    return kCharClasses[c] & (kNameStart | kDigit);
 }
 
 }  // namespace

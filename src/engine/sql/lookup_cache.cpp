@@ -70,11 +70,17 @@ void LookupCache::build(const store::Table& table, LookupIndex& index) {
 }
 
 const LookupIndex& LookupCache::index(const store::Table& table, const std::vector<int>& columns) {
-    for (auto& e : m_indexes) {
+    // A command's statements ask for the same few indexes over and over: the one found last
+    // moves to the front.
+    for (size_t i = 0; i < m_indexes.size(); ++i) {
+        Entry& e = m_indexes[i];
         if (e.table == &table && e.index->columns == columns) {
-            if (e.index->changeCount != table.changeCount())
-                build(table, *e.index);
-            return *e.index;
+            if (i != 0)
+                std::swap(m_indexes[0], m_indexes[i]);
+            Entry& front = m_indexes[0];
+            if (front.index->changeCount != table.changeCount())
+                build(table, *front.index);
+            return *front.index;
         }
     }
     auto index = std::make_unique<LookupIndex>();

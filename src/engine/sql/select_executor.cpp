@@ -127,6 +127,7 @@ private:
     // Takes the statement's kept binding when it still holds, else binds it anew.
     Status bindStatement();
     bool keptBindingHolds();
+    bool sameTables(const FromNode& node, size_t& slot);
     Status collectSources(FromNode& node);
     Status bindJoins(FromNode& node);
     void planLookup();
@@ -523,29 +524,27 @@ void finish(const std::vector<Expr*>& aggregates, const Group& g, std::vector<Va
 bool SelectRunner::keptBindingHolds() {
     if (!m_b)
         return false;
-    // The FROM names in the order collectSources numbered them.
     size_t slot = 0;
-    bool holds = true;
-    std::function<void(const FromNode&)> visit = [&](const FromNode& node) {
-        if (!holds)
-            return;
-        if (node.isJoin) {
-            visit(*node.left);
-            visit(*node.right);
-            return;
-        }
-        auto table = m_session.database().table(node.table.name);
-        if (!table.isOk() || slot >= m_b->stamps.size() ||
-            (*table)->schemaStamp() != m_b->stamps[slot]) {
-            holds = false;
-            return;
-        }
-        // An equal stamp may sit on a copy of the table that was bound: read this one.
-        m_b->sources[slot++].table = *table;
-    };
-    for (auto& node : m_s.from)
-        visit(*node);
-    return holds && slot == m_b->stamps.size();
+    for (auto& node : m_s.from) {
+        if (!sameTables(*node, slot))
+            return false;
+    }
+    return slot == m_b->stamps.size();
+}
+
+// Whether the FROM names under `node`, from `slot` on in the order collectSources numbered
+// them, find tables with the stamps they had when bound.
+bool SelectRunner::sameTables(const FromNode& node, size_t& slot) {
+    if (node.isJoin)
+        return sameTables(*node.left, slot) && sameTables(*node.right, slot);
+    auto table = m_session.database().table(node.table.name);
+    if (!table.isOk() || slot >= m_b->stamps.size() ||
+        (*table)->schemaStamp() != m_b->stamps[slot]) {
+        return false;
+    }
+    // An equal stamp may sit on a copy of the table that was bound: read this one.
+    m_b->sources[slot++].table = *table;
+    return true;
 }
 
 Status SelectRunner::bindStatement() {

@@ -14,18 +14,30 @@ bool isValueLiteral(TokenKind kind) {
     return kind == TokenKind::Integer || kind == TokenKind::Float || kind == TokenKind::String;
 }
 
-// The shape of a statement into `key`: every token's kind and, except for number and text
-// literals, its text as written (length-prefixed, so no two token lists give the same key).
+// The shape of a statement into `key`: the text with each number and text literal replaced by
+// a NUL and a letter for its kind. A NUL elsewhere in the text is doubled, so the markers
+// cannot be imitated: texts of one key lex into the same tokens apart from the literals'
+// values. (Texts that differ only in blanks have different keys; each is parsed once.)
 void shapeKey(std::string_view text, const std::vector<RawToken>& tokens, std::string& key) {
     key.clear();
+    size_t from = 0;
+    auto copyUpTo = [&](size_t end) {
+        for (size_t nul = text.find('\0', from); nul < end; nul = text.find('\0', from)) {
+            key.append(text.substr(from, nul + 1 - from));
+            key += '\0';
+            from = nul + 1;
+        }
+        key.append(text.substr(from, end - from));
+    };
     for (const RawToken& t : tokens) {
-        key += static_cast<char>('A' + static_cast<int>(t.kind));
-        if (isValueLiteral(t.kind))
+        if (!isValueLiteral(t.kind))
             continue;
-        const auto size = static_cast<uint32_t>(t.end - t.start);
-        key.append(reinterpret_cast<const char*>(&size), sizeof size);
-        key.append(text.substr(t.start, size));
+        copyUpTo(t.start);
+        key += '\0';
+        key += static_cast<char>('A' + static_cast<int>(t.kind));
+        from = t.end;
     }
+    copyUpTo(text.size());
 }
 
 // The literal nodes of a statement by the text offset of the token they came from.

@@ -2,15 +2,15 @@
 //
 // The program builds a new statement text for every grid row, and the texts of one command
 // differ only in their literal values: a full save sends two statements of the same two
-// shapes for each of 32 767 rows. The cache keys a statement by its tokens with the number and
-// text literals taken out, keeps the parsed tree of the first text of each shape, and for a
-// later text of that shape puts the new literal values into the kept tree instead of parsing
-// again. Date literals stay part of the shape: whether one parses depends on its text.
+// shapes for each of 32 767 rows. The cache keys a statement by its text with the number and
+// text literals marked out (the lexer finds them), keeps the parsed tree of the first text of each
+// shape, and for a later text of that shape puts the new literal values into the kept tree instead
+// of parsing again. Date literals stay part of the shape: whether one parses depends on its text.
 //
-// The executors bind a tree to the tables anew each time they run it, so a kept tree is run
-// exactly as a freshly parsed one would be. A text that fails to parse is never kept, so it
-// fails again with the same error. A shape whose literals the tree does not hold one by one
-// (none today) is parsed every time.
+// A SELECT keeps its binding to the tables with its tree, only while the tables keep their
+// schemas (select_executor.cpp), so a kept tree is run exactly as a freshly parsed one would be. A
+// text that fails to parse is never kept, so it fails again with the same error. A shape whose
+// literals the tree does not hold one by one (none today) is parsed every time.
 #pragma once
 
 #include <cstdint>
