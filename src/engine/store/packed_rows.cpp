@@ -315,8 +315,16 @@ void skip(const char*& p) {
 }  // namespace
 
 // Blocks hold many rows each, so a table of small rows costs a few allocations, not one or
-// more per row; a longer row gets a block of its own size.
+// more per row; a longer row gets a block of its own size. The first block of a set is small
+// and each next one twice the last, up to kBlockBytes: most query results hold a row or
+// two, and taking and giving back 64 KiB for each of them costs more than the statement.
 constexpr size_t kBlockBytes = 64 * 1024;
+constexpr size_t kFirstBlockBytes = 512;
+
+size_t PackedRows::nextBlockBytes() const {
+    return m_blocks.empty() ? kFirstBlockBytes
+                            : std::min(kBlockBytes, 2 * m_blocks.back().capacity());
+}
 
 void PackedRows::push_back(const Row& row) {
     m_refs.emplace_back();
@@ -342,7 +350,7 @@ void PackedRows::addPacked(std::string_view packed) {
     if (block->size() + packed.size() > block->capacity() && ref.offset != 0) {
         const size_t partial = block->size() - ref.offset;
         std::string next;
-        next.reserve(std::max(kBlockBytes, 2 * (partial + packed.size())));
+        next.reserve(std::max(nextBlockBytes(), 2 * (partial + packed.size())));
         next.append(*block, ref.offset, partial);
         block->resize(ref.offset);
         m_blocks.push_back(std::move(next));
@@ -451,7 +459,7 @@ size_t PackedRows::lengthOf(size_t i) const {
 PackedRows::Ref PackedRows::place(std::string_view bytes) {
     if (m_blocks.empty() || m_blocks.back().size() + bytes.size() > m_blocks.back().capacity()) {
         std::string block;
-        block.reserve(std::max(kBlockBytes, bytes.size()));
+        block.reserve(std::max(nextBlockBytes(), bytes.size()));
         m_blocks.push_back(std::move(block));
     }
     std::string& block = m_blocks.back();

@@ -91,6 +91,7 @@ private:
     size_t lengthOf(size_t i) const;
     // Stores a whole encoded row where there is room; returns where it went.
     Ref place(std::string_view bytes);
+    size_t nextBlockBytes() const;
     void write(size_t i, const Row& row);
     void reclaimIfWasteful();
 
