@@ -2,6 +2,7 @@
 #include "engine/store/constraints.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "engine/base/blanks.h"
@@ -11,12 +12,21 @@
 
 namespace velmora::engine::store {
 
+// Hashes encoded keys as they are, so that they need no copy into a string to be looked up.
+struct KeyBytesHash {
+    size_t operator()(const KeyBytes& k) const {
+        return std::hash<std::string_view>{}(
+            std::string_view(reinterpret_cast<const char*>(k.data()), k.size()));
+    }
+};
+using KeySet = std::unordered_map<KeyBytes, RowId, KeyBytesHash>;
+
 struct KeyCache {
     const Table* owner = nullptr;
     uint64_t changeCount = 0;
     const RowRules* rules = nullptr;
     // Per real index (by position): key → row, only for indexes that refuse duplicates.
-    std::vector<std::unordered_map<std::string, RowId>> keys;
+    std::vector<KeySet> keys;
     // Per real index: the stored rows already held one of its keys twice (a damaged file).
     // Then every update is checked in full, so the later rows of such a key stay refused.
     std::vector<bool> storedDuplicates;
@@ -98,10 +108,6 @@ bool allNull(const TableSchema& schema, const RealIndex& index, const Row& row) 
     return true;
 }
 
-std::string keyString(const KeyBytes& k) {
-    return std::string(k.begin(), k.end());
-}
-
 Status duplicateError(const TableSchema& schema) {
     return Status::error(err::kDuplicateKey,
                          "The changes you requested to the table '" + schema.name +
@@ -126,6 +132,7 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
         if (!refusesDuplicates(schema, ix))
             continue;
         const RealIndex& index = schema.realIndexes[ix];
+        cache->keys[ix].reserve(table.liveRowCount());
         Status failure;
         table.forEachLive([&](RowId id, const Row& row) {
             if (!failure.isOk() || allNull(schema, index, row))
@@ -135,7 +142,7 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
                 failure = key.status();
                 return;
             }
-            if (!cache->keys[ix].emplace(keyString(*key), id).second)
+            if (!cache->keys[ix].emplace(std::move(*key), id).second)
                 cache->storedDuplicates[ix] = true;
         });
         VELMORA_RETURN_IF_ERROR(failure);
@@ -196,8 +203,7 @@ bool sameIndexValues(const TableSchema& schema, const RealIndex& index, const Ro
 // With `before` (an update), indexes whose values did not change are skipped.
 Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self,
                    const RowRules& rules, KeyCache& cache,
-                   std::vector<std::pair<size_t, std::string>>& newKeys,
-                   const Row* before = nullptr) {
+                   std::vector<std::pair<size_t, KeyBytes>>& newKeys, const Row* before = nullptr) {
     const TableSchema& schema = table.schema();
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix))
@@ -208,11 +214,10 @@ Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self
         if (before && !cache.storedDuplicates[ix] && sameIndexValues(schema, index, *before, row))
             continue;
         VELMORA_ASSIGN_OR_RETURN(KeyBytes key, rules.encode(schema, index, row));
-        std::string k = keyString(key);
-        auto it = cache.keys[ix].find(k);
+        auto it = cache.keys[ix].find(key);
         if (it != cache.keys[ix].end() && (!self || it->second != *self))
             return duplicateError(schema);
-        newKeys.emplace_back(ix, std::move(k));
+        newKeys.emplace_back(ix, std::move(key));
     }
     return Status::ok();
 }
@@ -231,7 +236,7 @@ void forgetKeys(const Table& table, RowId id, const Row& row, const RowRules& ru
         Result<KeyBytes> key = rules.encode(schema, schema.realIndexes[ix], row);
         if (!key.isOk())
             continue;  // such a row was never cached: building the cache would have failed
-        auto it = cache.keys[ix].find(keyString(*key));
+        auto it = cache.keys[ix].find(*key);
         if (it != cache.keys[ix].end() && it->second == id)
             cache.keys[ix].erase(it);
     }
@@ -265,7 +270,7 @@ Result<RowId> insertRow(Table& table, Row row, const RowRules& rules) {
     }
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
-    std::vector<std::pair<size_t, std::string>> newKeys;
+    std::vector<std::pair<size_t, KeyBytes>> newKeys;
     VELMORA_RETURN_IF_ERROR(checkUnique(table, row, std::nullopt, rules, *cache, newKeys));
     if (nextAuto)
         table.mutableSchema().nextAutoNumber = *nextAuto;
@@ -294,7 +299,7 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     }
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
-    std::vector<std::pair<size_t, std::string>> newKeys;
+    std::vector<std::pair<size_t, KeyBytes>> newKeys;
     VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &before));
     forgetKeys(table, id, before, rules, *cache, &row);
     table.replace(id, row);
@@ -324,7 +329,7 @@ Status checkNewIndex(const Table& table, const RealIndex& index, bool primary,
     const TableSchema& schema = table.schema();
     bool refuseNulls = primary || index.isRequired();
     bool unique = primary || index.isUnique();
-    std::unordered_map<std::string, RowId> seen;
+    KeySet seen;
     Status failure;
     table.forEachLive([&](RowId id, const Row& row) {
         if (!failure.isOk())
@@ -349,7 +354,7 @@ Status checkNewIndex(const Table& table, const RealIndex& index, bool primary,
             failure = key.status();
             return;
         }
-        if (!seen.emplace(keyString(*key), id).second)
+        if (!seen.emplace(std::move(*key), id).second)
             failure = duplicateError(schema);
     });
     return failure;
