@@ -372,16 +372,23 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         const store::RealIndex& index = schema.realIndexes[ix];
         VELMORA_RETURN_IF_ERROR(keyFailures[ix]);
+        // The old tree is walked whole (a damaged one refuses the commit), but only its page
+        // numbers are kept: its decoded entries are gone before the new tree is built.
+        std::vector<uint32_t> oldPages;
+        {
+            VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> oldTree, storage.indexPages(index));
+            for (const IndexPage& p : oldTree)
+                oldPages.push_back(p.number);
+        }
+        for (uint32_t p : oldPages) {
+            if (p != index.rootPage)
+                allocator.release(p);
+        }
         const std::vector<LeafEntry> entries = keys[ix].sortedEntries();
         size_t distinct = 0;
         for (size_t i = 0; i < entries.size(); ++i) {
             if (i == 0 || !sameKey(entries[i], entries[i - 1]))
                 ++distinct;
-        }
-        VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> oldTree, storage.indexPages(index));
-        for (const IndexPage& p : oldTree) {
-            if (p.number != index.rootPage)
-                allocator.release(p.number);
         }
         VELMORA_ASSIGN_OR_RETURN(
             BuiltIndex built,
