@@ -744,7 +744,11 @@ Result<QueryResult> SelectRunner::run() {
     if (updatable)
         result.baseTable = sources[0].name;
 
-    std::vector<std::vector<std::string>> orderKeys;
+    // The ORDER BY keys of every result row, back to back in one buffer: key k of row r runs
+    // from orderStart[r * keys + k] to the next start.
+    std::string orderArena;
+    std::vector<size_t> orderStart;
+    Value orderValue;
     // The values of the source row last split, per source.
     std::vector<std::vector<std::string_view>> split(m_b->sources.size());
     std::vector<RowId> splitId(m_b->sources.size(), kNoRow);
@@ -773,13 +777,12 @@ Result<QueryResult> SelectRunner::run() {
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));
             result.rows.addValue(v);
         }
-        if (!m_s.orderBy.empty()) {
-            std::vector<std::string> keys;
-            for (auto& o : m_s.orderBy) {
-                VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*o.expr, ctx));
-                keys.push_back(orderKey(v));
+        for (auto& o : m_s.orderBy) {
+            orderStart.push_back(orderArena.size());
+            if (!readColumn(*o.expr, ctx, orderValue)) {
+                VELMORA_ASSIGN_OR_RETURN(orderValue, evaluate(*o.expr, ctx));
             }
-            orderKeys.push_back(std::move(keys));
+            appendOrderKey(orderArena, orderValue);
         }
         return Status::ok();
     };
@@ -879,11 +882,18 @@ Result<QueryResult> SelectRunner::run() {
                 rowKeys.push_back(std::move(key));
             }
         }
+        orderStart.push_back(orderArena.size());
+        const size_t keyCount = m_s.orderBy.size();
+        auto orderKeyOf = [&](size_t row, size_t k) {
+            const size_t at = row * keyCount + k;
+            return std::string_view(orderArena)
+                .substr(orderStart[at], orderStart[at + 1] - orderStart[at]);
+        };
         std::vector<size_t> order(result.rows.size());
         std::iota(order.begin(), order.end(), size_t{0});
         std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
             for (size_t k = 0; k < m_s.orderBy.size(); ++k) {
-                int c = orderKeys[a][k].compare(orderKeys[b][k]);
+                int c = orderKeyOf(a, k).compare(orderKeyOf(b, k));
                 if (m_s.orderBy[k].descending)
                     c = -c;
                 if (c != 0)
