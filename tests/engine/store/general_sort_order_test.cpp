@@ -161,5 +161,34 @@ TEST(General97Key, Windows1252Mapping) {
     EXPECT_EQ(outside.status().code(), err::kOperationNotSupported);
 }
 
+// An index's keys are appended one after another to one buffer: each must come out as the same
+// bytes the text has on its own (a descending key inverts only its own bytes), and a refused
+// text must leave the buffer as it was.
+TEST(TextKeysInOneBuffer, AppendedKeysMatchTheirOwnAndRefusalsLeaveTheBuffer) {
+    const std::string_view texts[] = {"Müller", "co-op",    "don't", "Straße", "Zoë", "",
+                                      "€5",     "abПривет", "aΩ",    "\xC3",   "ab "};
+    const KeyBytes before = {0xAA, 0x00, 0xFF};
+    for (bool jet4 : {true, false}) {
+        for (bool ascending : {true, false}) {
+            for (std::string_view text : texts) {
+                SCOPED_TRACE(std::string(text) + (jet4 ? " jet4" : " jet3") +
+                             (ascending ? " asc" : " desc"));
+                Result<KeyBytes> alone = jet4 ? generalLegacyTextKey(text, ascending)
+                                              : general97TextKeyUtf8(text, ascending);
+                KeyBytes buffer = before;
+                Status appended = jet4 ? appendGeneralLegacyTextKey(buffer, text, ascending)
+                                       : appendGeneral97TextKeyUtf8(buffer, text, ascending);
+                ASSERT_EQ(appended.isOk(), alone.isOk());
+                KeyBytes expected = before;
+                if (alone.isOk())
+                    expected.insert(expected.end(), alone->begin(), alone->end());
+                else
+                    EXPECT_EQ(appended.code(), alone.status().code());
+                EXPECT_EQ(hex(buffer), hex(expected));
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmora::engine::store
