@@ -129,7 +129,7 @@ private:
     bool keptBindingHolds();
     bool sameTables(const FromNode& node, size_t& slot);
     Status collectSources(FromNode& node);
-    Status bindJoins(FromNode& node);
+    Status bindJoins(FromNode& node, Binder& binder);
     void planLookup();
     Status evalFrom(const FromNode& node, Tuples& out);
     Status evalLeaf(int slot, Tuples& out);
@@ -154,12 +154,14 @@ Status SelectRunner::collectSources(FromNode& node) {
     return Status::ok();
 }
 
-Status SelectRunner::bindJoins(FromNode& node) {
+// The ON conditions go through the statement's one binder, so that a name taken as a
+// parameter there fails the statement with the others.
+Status SelectRunner::bindJoins(FromNode& node, Binder& binder) {
     if (!node.isJoin)
         return Status::ok();
-    VELMORA_RETURN_IF_ERROR(bindJoins(*node.left));
-    VELMORA_RETURN_IF_ERROR(bindJoins(*node.right));
-    return Binder(m_b->sources).bind(*node.on, nullptr);
+    VELMORA_RETURN_IF_ERROR(bindJoins(*node.left, binder));
+    VELMORA_RETURN_IF_ERROR(bindJoins(*node.right, binder));
+    return binder.bind(*node.on, nullptr);
 }
 
 void leafSlots(const FromNode& node, const std::unordered_map<const FromNode*, int>& slotOf,
@@ -558,7 +560,7 @@ Status SelectRunner::bindStatement() {
         VELMORA_RETURN_IF_ERROR(collectSources(*node));
     Binder binder(m_b->sources);
     for (auto& node : m_s.from)
-        VELMORA_RETURN_IF_ERROR(bindJoins(*node));
+        VELMORA_RETURN_IF_ERROR(bindJoins(*node, binder));
 
     std::vector<Expr*>& aggregates = m_b->aggregates;
     auto& items = m_b->items;

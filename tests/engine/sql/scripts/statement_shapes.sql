@@ -86,3 +86,11 @@ SELECT CHANNELNUM, NAME, SID FROM CHANNELS WHERE NID = 9 ORDER BY SID
 ----
 8|Shape A|900
 9|Shape B|901
+
+# An unknown name in a join's ON is a parameter like one anywhere else: the statement fails,
+# the first time and again through the kept statement.
+query error 3061
+SELECT CHANNELS.NAME, FAVOURITE.NUM FROM CHANNELS LEFT JOIN FAVOURITE ON CHANNELS.NOSUCH = FAVOURITE.SID
+
+query error 3061
+SELECT CHANNELS.NAME, FAVOURITE.NUM FROM CHANNELS LEFT JOIN FAVOURITE ON CHANNELS.NOSUCH = FAVOURITE.SID
