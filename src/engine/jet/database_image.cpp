@@ -133,6 +133,13 @@ bool anyKeyColumnNull(const store::TableSchema& schema, const store::RealIndex& 
 
 }  // namespace
 
+RowSource rowsOf(const std::vector<store::Row>& rows) {
+    return [&rows](const RowVisitor& visit) {
+        for (const store::Row& row : rows)
+            visit(row);
+    };
+}
+
 std::vector<uint8_t> packRowsOnPage(const JetFormat& fmt, uint32_t owner,
                                     const std::vector<std::vector<uint8_t>>& rows) {
     std::vector<uint8_t> page(fmt.pageSize, 0);
@@ -249,8 +256,13 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         return Status::ok();
     };
 
+    // Each row is placed and its keys built in one visit; a key that cannot be built (or a
+    // Null in a required index) is reported with the index trees, table by table, index by
+    // index, for the first row that has one.
     struct Placed {
-        std::vector<RowPointer> rows;
+        size_t rowCount = 0;
+        std::vector<IndexKeyList> keys;
+        std::vector<Status> keyFailures;
     };
     std::vector<Placed> placed(tables.size());
     for (size_t t = 0; t < tables.size(); ++t) {
@@ -261,12 +273,37 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         LongValueSink sink = [&](const store::ColumnDef& c, std::vector<uint8_t> bytes) {
             return longValues.store(c, std::move(bytes));
         };
-        for (const auto& row : *e.rows) {
+        Placed& here = placed[t];
+        here.keys.resize(s.realIndexes.size());
+        here.keyFailures.resize(s.realIndexes.size());
+        Status failure;
+        e.rows([&](const store::Row& row) {
+            if (!failure.isOk())
+                return;
             auto image = encodeRowFor(fmt, codePage, s, row, sink);
-            if (!image)
-                return image.status().withContext("table '" + s.name + "': ");
-            placed[t].rows.push_back(data.add(*image));
-        }
+            if (!image) {
+                failure = image.status().withContext("table '" + s.name + "': ");
+                return;
+            }
+            const RowPointer where = data.add(*image);
+            ++here.rowCount;
+            for (size_t r = 0; r < s.realIndexes.size(); ++r) {
+                const store::RealIndex& ri = s.realIndexes[r];
+                if (!here.keyFailures[r].isOk() ||
+                    (ri.ignoresNulls() && allKeyColumnsNull(s, ri, row)))
+                    continue;
+                if (ri.isRequired() && anyKeyColumnNull(s, ri, row)) {
+                    here.keyFailures[r] = Status::error(
+                        err::kPrimaryKeyNull, "index '" + indexName(s, r) + "' of table '" +
+                                                  s.name + "' cannot contain a Null value");
+                    continue;
+                }
+                Status added = here.keys[r].add(s, ri, row, keyFormat, where);
+                if (!added.isOk())
+                    here.keyFailures[r] = added.withContext("table '" + s.name + "': ");
+            }
+        });
+        VELMORA_RETURN_IF_ERROR(failure);
         std::vector<uint32_t> dataPages;
         for (const auto& p : data.pages())
             dataPages.push_back(p.number);
@@ -291,22 +328,8 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         store::TableSchema& s = *e.schema;
         for (size_t r = 0; r < s.realIndexes.size(); ++r) {
             store::RealIndex& ri = s.realIndexes[r];
-            IndexKeyList keys;
-            keys.reserve(e.rows->size());
-            for (size_t i = 0; i < e.rows->size(); ++i) {
-                const store::Row& row = (*e.rows)[i];
-                if (ri.ignoresNulls() && allKeyColumnsNull(s, ri, row))
-                    continue;
-                if (ri.isRequired() && anyKeyColumnNull(s, ri, row)) {
-                    return Status::error(err::kPrimaryKeyNull, "index '" + indexName(s, r) +
-                                                                   "' of table '" + s.name +
-                                                                   "' cannot contain a Null value");
-                }
-                Status added = keys.add(s, ri, row, keyFormat, placed[t].rows[i]);
-                if (!added.isOk())
-                    return added.withContext("table '" + s.name + "': ");
-            }
-            const std::vector<LeafEntry> entries = keys.sortedEntries();
+            VELMORA_RETURN_IF_ERROR(placed[t].keyFailures[r]);
+            const std::vector<LeafEntry> entries = placed[t].keys[r].sortedEntries();
             // A unique index takes any number of rows whose key columns are all Null.
             VELMORA_ASSIGN_OR_RETURN(
                 store::KeyBytes nullKey,
@@ -337,8 +360,9 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
             for (auto& p : built.pages)
                 images.push_back(std::move(p));
         }
-        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> stream,
-                                 encodeTableDefinition(fmt, s, uint32_t(e.rows->size()), codePage));
+        VELMORA_ASSIGN_OR_RETURN(
+            std::vector<uint8_t> stream,
+            encodeTableDefinition(fmt, s, uint32_t(placed[t].rowCount), codePage));
         for (auto& p : paginateTableDefinition(fmt, stream, e.tdefPages))
             images.push_back(std::move(p));
     }
@@ -357,7 +381,7 @@ Result<std::vector<uint8_t>> DatabaseImageBuilder::finish() {
     std::vector<PageImage> images;
     std::vector<TableToWrite> tables;
     for (auto& e : m_tables)
-        tables.push_back({&e.schema, &e.rows, e.tdefPages});
+        tables.push_back({&e.schema, rowsOf(e.rows), e.tdefPages});
     VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, tables, m_allocator, images, codePage()));
     const size_t mapRowSize = mapRowLength(fmt);
 

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,11 +62,19 @@ private:
     PageAllocator m_allocator;
 };
 
+// The rows of a table to lay out, handed one at a time to a visitor, in their order. The
+// layout visits them once, so a table kept in its own form is never copied as decoded rows.
+using RowVisitor = std::function<void(const store::Row&)>;
+using RowSource = std::function<void(const RowVisitor&)>;
+
+// A source over rows kept in a vector (which must outlive the source).
+RowSource rowsOf(const std::vector<store::Row>& rows);
+
 // One table to lay out whole: its schema (page pointers are filled in), its rows, and the
 // pages its definition takes (already reserved; the first is the table's Id).
 struct TableToWrite {
     store::TableSchema* schema = nullptr;
-    const std::vector<store::Row>* rows = nullptr;
+    RowSource rows;
     std::vector<uint32_t> tdefPages;
 };
 

@@ -171,9 +171,10 @@ Result<uint32_t> writeWhole(JetStorage& storage, Table& table, uint32_t firstPag
     for (size_t i = 1; i < tableDefinitionPageCount(fmt, probe.size()); ++i)
         tdefPages.push_back(allocator.allocate());
     s.tdefPage = tdefPages.front();
-    std::vector<store::Row> rows;
-    table.forEachLive([&](store::RowId, const store::Row& r) { rows.push_back(r); });
-    std::vector<TableToWrite> one{{&s, &rows, tdefPages}};
+    RowSource rows = [&table](const RowVisitor& visit) {
+        table.forEachLive([&](store::RowId, const store::Row& r) { visit(r); });
+    };
+    std::vector<TableToWrite> one{{&s, rows, tdefPages}};
     std::vector<PageImage> images;
     VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, one, allocator, images, codePage));
     for (auto& img : images)
