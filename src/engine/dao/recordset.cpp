@@ -124,7 +124,10 @@ void Recordset::edit() {
     const store::RowId id = m_impl->result.baseRows[m_impl->position];
     if (!table.isLive(id))
         throw DaoError(jetError(err::kRecordDeleted));
-    m_impl->buffer = table.row(id);
+    table.rowInto(id, m_impl->original);
+    m_impl->originalStamp = table.schemaStamp();
+    m_impl->originalChanges = table.changeCount();
+    m_impl->buffer = m_impl->original;
     m_impl->mode = EditMode::Edit;
 }
 
@@ -146,7 +149,10 @@ void Recordset::update() {
     if (d.mode == EditMode::Edit) {
         // The set's fields of base columns read the table itself; its own row keeps the
         // values of computed fields, which the edit did not touch.
-        throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer));
+        const bool unchanged =
+            table.schemaStamp() == d.originalStamp && table.changeCount() == d.originalChanges;
+        throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer,
+                                                unchanged ? &d.original : nullptr));
     } else {
         const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
         const long oldSize = d.size();

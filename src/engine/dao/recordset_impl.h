@@ -26,6 +26,11 @@ struct Recordset::Impl {
 
     EditMode mode = EditMode::None;
     store::Row buffer;  // the base row being edited or added
+    // The base row as Edit read it, and the table's schema stamp and change count then: while
+    // both hold, Update hands it on instead of having the row read again.
+    store::Row original;
+    uint64_t originalStamp = 0;
+    uint64_t originalChanges = 0;
     // The set's own rows are kept encoded; the row of the last field read is decoded whole
     // once (Field::current), `decodedAt` saying which (-1: none).
     store::Row decodedRow;

@@ -81,14 +81,23 @@ Result<RowId> Session::insertRow(store::Table& table, store::Row row) {
     return id;
 }
 
-Status Session::updateRow(store::Table& table, RowId id, store::Row row) {
+Status Session::updateRow(store::Table& table, RowId id, store::Row row, store::Row* stored) {
     VELMORA_RETURN_IF_ERROR(checkWritable());
     if (!table.isLive(id))
         return jetError(err::kRecordDeleted);
     row.resize(table.schema().columns.size(), store::Null{});
     const uint64_t before = table.changeCount();
     store::RowUpdate done;
-    VELMORA_RETURN_IF_ERROR(store::updateRow(table, id, std::move(row), m_db.rowRules(), &done));
+    if (stored) {
+        done.before = std::move(*stored);
+        done.beforeGiven = true;
+    }
+    Status st = store::updateRow(table, id, std::move(row), m_db.rowRules(), &done);
+    if (!st.isOk()) {
+        if (stored)
+            *stored = std::move(done.before);
+        return st;
+    }
     m_lookups.rowUpdated(table, id, done.before, done.after, before);
     return Status::ok();
 }

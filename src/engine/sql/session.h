@@ -56,7 +56,10 @@ public:
     // duplicate keys, text size), keeping the lookups current. `row` is in the table's column
     // order; values are converted to the column types.
     Result<store::RowId> insertRow(store::Table& table, store::Row row);
-    Status updateRow(store::Table& table, store::RowId id, store::Row row);
+    // `stored`, when given, is the row as the table holds it now (read since the table last
+    // changed); it spares reading the row again and is used up by a successful update.
+    Status updateRow(store::Table& table, store::RowId id, store::Row row,
+                     store::Row* stored = nullptr);
     Status deleteRow(store::Table& table, store::RowId id);
     // Converts a value for a column (3421, 3163).
     Result<store::Value> convertFor(const store::ColumnDef& column, const store::Value& value);

@@ -288,7 +288,8 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     const TableSchema& schema = table.schema();
     Row ownBefore;
     Row& before = done ? done->before : ownBefore;
-    table.rowInto(id, before);
+    if (!done || !done->beforeGiven)
+        table.rowInto(id, before);
     for (size_t i = 0; i < row.size(); ++i) {
         // An AutoNumber column keeps its value: Jet refuses to change it.
         if (schema.columns[i].type == ColumnType::Long && schema.columns[i].isAutoNumber() &&

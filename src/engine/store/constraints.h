@@ -41,6 +41,9 @@ Result<RowId> insertRow(Table& table, Row row, const RowRules& rules);
 struct RowUpdate {
     Row before;
     Row after;
+    // Set by a caller that holds the row exactly as the table has it now (read since the
+    // table's last change): `before` is then taken as given, not read again.
+    bool beforeGiven = false;
 };
 // Replaces a live row after the checks above (the row's own old key is not a duplicate). With
 // `done`, a successful update leaves both versions of the row there.

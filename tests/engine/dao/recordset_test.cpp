@@ -134,6 +134,13 @@ TEST_F(RecordsetTest, EditsMoveLookupKeysAndKeepComputedFields) {
     int sid = 200, frequency = 12722;
     for (const Step& step : steps) {
         rs.edit();
+        // A statement that changes the row between Edit and Update: the edit still wins,
+        // and the lookups follow the row from the key the statement gave it.
+        if (step.sid == 201) {
+            m_db->execute("UPDATE CHANNELS SET FREQUENCY = 12999 WHERE CHANNELNUM = 5");
+            ASSERT_EQ(find(sid, 12999), Strings{"Sport 2"});
+            frequency = 12999;
+        }
         rs.field("NAME").setValue(step.name);
         rs.field("SID").setValue(std::to_string(step.sid));
         rs.field("FREQUENCY").setValue(std::to_string(step.frequency));
@@ -148,6 +155,9 @@ TEST_F(RecordsetTest, EditsMoveLookupKeysAndKeepComputedFields) {
         EXPECT_EQ(rs.field("NAME").text(), step.name);
         EXPECT_EQ(rs.field("NEXTNUM").text(), "6") << step.name;
     }
+    // The key the statement gave the row in between is free again.
+    m_db->execute("UPDATE CHANNELS SET FREQUENCY = 12999 WHERE CHANNELNUM = 4");
+    EXPECT_EQ(find(200, 12999), Strings{"Sport1"});
 }
 
 TEST_F(RecordsetTest, AssignmentsConvertWithJetErrors) {
