@@ -42,7 +42,9 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
     struct Checked {
         Status readFailure;
         std::vector<IndexEntry> entries;
-        std::vector<uint32_t> byRow;  // positions in entries, by row pointer
+        // Each entry as its row pointer above its position in entries, sorted: by row, then
+        // in tree order.
+        std::vector<uint64_t> byRow;
         size_t firstMismatch = SIZE_MAX;
     };
     std::vector<Checked> stored(schema.realIndexes.size());
@@ -54,15 +56,12 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
             continue;
         }
         c.entries = std::move(entries).value();
-        c.byRow.resize(c.entries.size());
-        for (size_t i = 0; i < c.byRow.size(); ++i)
-            c.byRow[i] = uint32_t(i);
-        auto pointer = [&](uint32_t i) {
-            return RowPointer{c.entries[i].dataPage, c.entries[i].dataRow}.toU32();
-        };
-        std::sort(c.byRow.begin(), c.byRow.end(), [&](uint32_t a, uint32_t b) {
-            return pointer(a) != pointer(b) ? pointer(a) < pointer(b) : a < b;
-        });
+        c.byRow.reserve(c.entries.size());
+        for (size_t i = 0; i < c.entries.size(); ++i) {
+            const IndexEntry& e = c.entries[i];
+            c.byRow.push_back(uint64_t(RowPointer{e.dataPage, e.dataRow}.toU32()) << 32 | i);
+        }
+        std::sort(c.byRow.begin(), c.byRow.end());
     }
 
     // Only the key columns are decoded: the rest of a row plays no part in its keys.
@@ -86,24 +85,17 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
         const uint32_t at = where.slot.toU32();
         for (size_t ix : checked) {
             Checked& c = stored[ix];
-            auto first = std::lower_bound(
-                c.byRow.begin(), c.byRow.end(), at, [&](uint32_t i, uint32_t pointer) {
-                    const IndexEntry& e = c.entries[i];
-                    return RowPointer{e.dataPage, e.dataRow}.toU32() < pointer;
-                });
-            if (first == c.byRow.end() ||
-                RowPointer{c.entries[*first].dataPage, c.entries[*first].dataRow}.toU32() != at)
+            auto first = std::lower_bound(c.byRow.begin(), c.byRow.end(), uint64_t(at) << 32);
+            if (first == c.byRow.end() || *first >> 32 != at)
                 continue;
             // A row whose key cannot be built is left to the writer, which refuses it.
             key.clear();
             if (!appendIndexKey(key, keyColumns.schema, schema.realIndexes[ix], row, format).isOk())
                 continue;
-            for (auto i = first; i != c.byRow.end(); ++i) {
-                const IndexEntry& e = c.entries[*i];
-                if (RowPointer{e.dataPage, e.dataRow}.toU32() != at)
-                    break;
-                if (e.key != key)
-                    c.firstMismatch = std::min<size_t>(c.firstMismatch, *i);
+            for (auto i = first; i != c.byRow.end() && *i >> 32 == at; ++i) {
+                const size_t position = size_t(*i & 0xFFFFFFFF);
+                if (c.entries[position].key != key)
+                    c.firstMismatch = std::min(c.firstMismatch, position);
             }
         }
         return Status::ok();
