@@ -51,8 +51,8 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
         }
         if (auto key = valuesKey(values)) {
             const LookupIndex& index = session.lookups().index(table, columns);
-            if (const auto* found = index.find(*key))
-                candidates = *found;
+            const std::span<const RowId> found = index.find(*key);
+            candidates.assign(found.begin(), found.end());
         }
     } else {
         table.forEachLiveId([&](RowId id) { candidates.push_back(id); });

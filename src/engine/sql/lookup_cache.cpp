@@ -6,28 +6,7 @@
 
 namespace velmora::engine::sql {
 
-const std::vector<store::RowId>* LookupIndex::find(const std::string& key) const {
-    auto it = buckets.find(key);
-    return it == buckets.end() ? nullptr : &it->second;
-}
-
 namespace {
-
-void removeId(std::vector<store::RowId>& ids, store::RowId id) {
-    auto it = std::lower_bound(ids.begin(), ids.end(), id);
-    if (it != ids.end() && *it == id)
-        ids.erase(it);
-}
-
-void insertId(std::vector<store::RowId>& ids, store::RowId id) {
-    if (ids.empty() || ids.back() < id) {
-        ids.push_back(id);
-        return;
-    }
-    auto it = std::lower_bound(ids.begin(), ids.end(), id);
-    if (it == ids.end() || *it != id)
-        ids.insert(it, id);
-}
 
 // Whether two rows hold the same values in these columns.
 bool sameValues(const store::Row& a, const store::Row& b, const std::vector<int>& columns) {
@@ -61,10 +40,10 @@ std::optional<std::string> valuesKey(const std::vector<store::Value>& values) {
 }
 
 void LookupCache::build(const store::Table& table, LookupIndex& index) {
-    index.buckets.clear();
+    index.ids.clear();
     table.forEachLive([&](store::RowId id, const store::Row& row) {
         if (auto key = rowKey(row, index.columns))
-            index.buckets[*key].push_back(id);
+            index.ids.insert(*key, id);
     });
     index.changeCount = table.changeCount();
 }
@@ -93,14 +72,8 @@ const LookupIndex& LookupCache::index(const store::Table& table, const std::vect
 namespace {
 
 void removeFromBucket(LookupIndex& index, const std::optional<std::string>& key, store::RowId id) {
-    if (!key)
-        return;
-    auto it = index.buckets.find(*key);
-    if (it == index.buckets.end())
-        return;
-    removeId(it->second, id);
-    if (it->second.empty())
-        index.buckets.erase(it);
+    if (key)
+        index.ids.erase(*key, id);
 }
 
 }  // namespace
@@ -113,7 +86,7 @@ void LookupCache::rowInserted(const store::Table& table, store::RowId id, uint64
         if (e.table != &table || index.changeCount != countBefore)
             continue;
         if (auto key = rowKey(table.row(id), index.columns))
-            insertId(index.buckets[*key], id);
+            index.ids.insert(*key, id);
         index.changeCount = table.changeCount();
     }
 }
@@ -133,7 +106,7 @@ void LookupCache::rowUpdated(const store::Table& table, store::RowId id, const s
         if (oldKey != newKey) {
             removeFromBucket(index, oldKey, id);
             if (newKey)
-                insertId(index.buckets[*newKey], id);
+                index.ids.insert(*newKey, id);
         }
     }
 }

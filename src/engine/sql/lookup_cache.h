@@ -11,10 +11,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "engine/sql/keyed_ids.h"
 #include "engine/store/table.h"
 
 namespace velmora::engine::sql {
@@ -23,10 +24,11 @@ namespace velmora::engine::sql {
 // with a Null in any of the columns are not indexed: Null equals nothing.
 struct LookupIndex {
     std::vector<int> columns;
-    std::unordered_map<std::string, std::vector<store::RowId>> buckets;
+    KeyedIds ids;
     uint64_t changeCount = 0;  // the table's Table::changeCount() this index reflects
 
-    const std::vector<store::RowId>* find(const std::string& key) const;
+    // Valid until the index next changes.
+    std::span<const store::RowId> find(std::string_view key) const { return ids.find(key); }
 };
 
 // The equality key of the given columns of a row; nullopt when one of them is Null.

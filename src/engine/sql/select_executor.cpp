@@ -248,8 +248,8 @@ std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
     std::string key;
     for (const Expr* lit : m_b->lookupLiterals)
         appendOrderKey(key, lit->value);
-    const auto* ids = index.find(key);
-    return ids ? *ids : std::vector<RowId>{};
+    const std::span<const RowId> ids = index.find(key);
+    return std::vector<RowId>(ids.begin(), ids.end());
 }
 
 Status SelectRunner::evalLeaf(int slot, Tuples& out) {
