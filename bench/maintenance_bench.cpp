@@ -18,10 +18,7 @@
 #include "core/app/app_session.h"
 #include "core/views/channel_list.h"
 #include "demo/demo_generator.h"
-#include "demo/demo_populate.h"
-#include "engine/io/file.h"
-#include "engine/jet/jet_database.h"
-#include "engine/jet/new_database.h"
+#include "demo_file.h"
 
 namespace {
 
@@ -61,16 +58,6 @@ demo::DemoDatabase content(int channels, bool singleFrequency) {
     return db;
 }
 
-bool writeFile(const std::string& path, const demo::DemoDatabase& db) {
-    engine::io::Env& env = engine::io::Env::posix();
-    std::filesystem::remove(path);
-    if (!engine::jet::createDatabase(env, path).isOk())
-        return false;
-    auto store = engine::jet::openStoreDatabase(path, env);
-    return store.isOk() && !db.tables.empty() && demo::addDemoTables(**store, db).isOk() &&
-           (*store)->commit().isOk();
-}
-
 struct Command {
     const char* button;
     bool singleFrequency;
@@ -86,7 +73,8 @@ void runCommand(benchmark::State& state, const Command& command) {
         state.PauseTiming();
         auto s = std::make_unique<test::AppSession>();
         const std::string path = (s->folder() / "WinSTB.mdb").string();
-        if (!writeFile(path, db)) {
+        std::filesystem::remove(path);
+        if (!bench::writeDemoFile(path, db)) {
             state.SkipWithError("cannot write the demo database");
             return;
         }

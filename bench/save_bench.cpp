@@ -17,11 +17,7 @@
 #include "core/app/app_session.h"
 #include "core/favourites/save_fav_channels.h"
 #include "core/views/channel_list.h"
-#include "demo/demo_generator.h"
-#include "demo/demo_populate.h"
-#include "engine/io/file.h"
-#include "engine/jet/jet_database.h"
-#include "engine/jet/new_database.h"
+#include "demo_file.h"
 
 namespace {
 
@@ -32,18 +28,6 @@ struct Program {
     bool ok = false;
 };
 
-bool writeDemoFile(const std::string& path, int channels) {
-    engine::io::Env& env = engine::io::Env::posix();
-    if (!engine::jet::createDatabase(env, path).isOk())
-        return false;
-    auto db = engine::jet::openStoreDatabase(path, env);
-    demo::DemoOptions options;
-    options.channels = channels;
-    auto content = demo::generateDemoDatabase(options);
-    return db.isOk() && content.isOk() && demo::addDemoTables(**db, *content).isOk() &&
-           (*db)->commit().isOk();
-}
-
 Program& programWith(int channels) {
     static std::map<int, Program> programs;
     Program& p = programs[channels];
@@ -53,7 +37,7 @@ Program& programWith(int channels) {
     test::AppSession& s = *p.session;
     const std::string path =
         (s.folder() / ("WinSTB-" + std::to_string(channels) + ".mdb")).string();
-    if (!writeDemoFile(path, channels))
+    if (!bench::writeDemoFile(path, channels))
         return p;
     s.storeSetting(core::app::SettingKey::Language, "eng");
     s.storeSetting(core::app::SettingKey::WinSTBPath, path);
