@@ -110,13 +110,15 @@ void KeyedIds::clear() {
 
 void KeyedIds::makeRoom() {
     // At most three quarters of the slots hold a key or a gone mark, so every probe ends.
-    const size_t capacity = m_slots.size();
-    if ((m_live + m_gone + 1) * 4 <= capacity * 3 && m_keys.size() <= 2 * m_liveKeyBytes + 4096)
+    if ((m_live + m_gone + 1) * 4 <= m_slots.size() * 3 &&
+        m_keys.size() <= 2 * m_liveKeyBytes + 4096)
         return;
-    size_t wanted = 16;
-    while ((m_live + 1) * 2 > wanted)
-        wanted *= 2;
-    rebuild(std::max(wanted, (m_live + 1) * 4 <= capacity * 3 ? capacity : wanted));
+    // Rebuilt without the gone slots and dead key bytes, and twice as large while the live
+    // keys would fill more than half of it.
+    size_t capacity = std::max<size_t>(16, m_slots.size());
+    while ((m_live + 1) * 2 > capacity)
+        capacity *= 2;
+    rebuild(capacity);
 }
 
 void KeyedIds::rebuild(size_t capacity) {

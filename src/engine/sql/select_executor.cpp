@@ -106,10 +106,10 @@ struct BoundSelect {
     bool updatable = false;
     std::vector<ResultColumn> columns;  // types of items other than columns are set per run
 
-    // WHERE's "column = literal" conjuncts on a single table, in text order: a hash lookup
-    // finds their rows. `lookupColumns` are the distinct columns ascending, each with the
-    // literal of its first conjunct; `rest` are the conjuncts left to evaluate on each row.
-    std::vector<const Expr*> equalityLiterals;
+    // WHERE's "column = literal" conjuncts on a single table: a hash lookup finds their rows.
+    // `lookupColumns` are the distinct columns ascending, each with the literal of its first
+    // conjunct; `rest` are the conjuncts left to evaluate on each row (a second one on a
+    // column among them).
     std::vector<int> lookupColumns;
     std::vector<const Expr*> lookupLiterals;
     std::vector<const Expr*> rest;
@@ -211,7 +211,6 @@ void SelectRunner::planLookup() {
             m_b->rest.push_back(p);
             continue;
         }
-        m_b->equalityLiterals.push_back(lit);
         bool seen = false;
         for (auto& k : keys)
             seen = seen || k.first == col->column;
@@ -238,8 +237,9 @@ std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
     used = !m_b->lookupColumns.empty();
     if (!used)
         return {};
-    // "= Null" is never true: no row qualifies.
-    for (const Expr* lit : m_b->equalityLiterals) {
+    // "= Null" is never true: no row qualifies. (A second condition on a column is left to
+    // the rows, where "= Null" keeps every row out as well.)
+    for (const Expr* lit : m_b->lookupLiterals) {
         if (store::isNull(lit->value))
             return {};
     }

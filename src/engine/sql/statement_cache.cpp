@@ -119,9 +119,8 @@ Result<Statement*> StatementCache::prepare(std::string_view text) {
         for (const RawToken& t : m_tokens) {
             if (!isValueLiteral(t.kind))
                 continue;
+            // A reusable shape has a holder for every literal.
             const std::vector<Expr*>& holders = e.literals[next++];
-            if (holders.empty())
-                continue;
             const store::Value value = literalValue(t.kind, tokenText(text, t));
             for (Expr* node : holders)
                 node->value = value;
