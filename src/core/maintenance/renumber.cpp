@@ -47,22 +47,29 @@ bool hasDuplicates(app::App& app) {
 // channel's first row, where rows of one channel agree exactly in SID, NID, Source and
 // FREQUENCY.
 std::vector<int> channelNumbers(const grid::GridModel& grid) {
+    const auto dataRows = static_cast<size_t>(std::max(0, grid.rows() - grid.fixedRows()));
     std::unordered_map<std::string, int> numberOf;
+    numberOf.reserve(dataRows);
     std::vector<int> numbers;
+    numbers.reserve(dataRows);
+    std::string key;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
-        std::string key;
+        key.clear();
         for (int c : {col::kSid, col::kNid, col::kSource, col::kFrequency}) {
             key += grid.textMatrix(r, c);
             key += '\t';  // only Source is text: the keys cannot run together
         }
         const int next = static_cast<int>(numberOf.size()) + 1;
-        numbers.push_back(numberOf.try_emplace(std::move(key), next).first->second);
+        numbers.push_back(numberOf.try_emplace(key, next).first->second);
     }
     return numbers;
 }
 
-// Stores the number of grid row `r` in its CHANNELS row; false when that failed.
-bool storeNumber(app::App& app, int r) {
+// Shows `number` in grid row `r` and stores it in the row's CHANNELS row; false when storing
+// failed. Both happen in one visit of the row, since a long list does not stay in the cache
+// between two passes over it.
+bool showAndStoreNumber(app::App& app, int r, int number) {
+    (void)app.grid().setTextMatrix(r, col::kNum, std::to_string(number));
     const std::optional<favourites::ChannelRow> row = favourites::ChannelRow::read(app.grid(), r);
     if (!row)
         return false;
@@ -112,11 +119,7 @@ void ReNumber(app::App& app) {
         return;
     }
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        (void)grid.setTextMatrix(grid.fixedRows() + static_cast<int>(i), col::kNum,
-                                 std::to_string(numbers[i]));
-    }
-    for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
-        if (!storeNumber(app, r))
+        if (!showAndStoreNumber(app, grid.fixedRows() + static_cast<int>(i), numbers[i]))
             app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
     }
 }
