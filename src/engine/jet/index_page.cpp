@@ -1,6 +1,8 @@
 // Decoding of index pages and walking their trees; see index_page.h.
 #include "engine/jet/index_page.h"
 
+#include <algorithm>
+#include <bit>
 #include <set>
 #include <string>
 
@@ -64,23 +66,32 @@ Result<IndexPage> decodeIndexPage(const JetFormat& fmt, uint32_t number, Bytes p
     const size_t space = fmt.pageSize - fmt.ixEntries;
     Bytes bitmap = page.subspan(fmt.ixBitmap, fmt.ixEntries - fmt.ixBitmap);
     Bytes area = page.subspan(fmt.ixEntries);
+    // The bits that end an entry, in order; most bitmap bytes are zero.
+    const size_t bits = std::min(space, 8 * bitmap.size());
+    std::vector<uint16_t> ends;
+    for (size_t at = 0; at < bitmap.size() && 8 * at < bits; ++at) {
+        for (unsigned b = bitmap[at]; b != 0; b &= b - 1) {
+            const size_t bit = 8 * at + size_t(std::countr_zero(b));
+            if (bit < bits)
+                ends.push_back(uint16_t(bit));
+        }
+    }
+    p.entries.reserve(ends.size());
     size_t start = 0;
+    // One buffer for the prefix and one for each entry in turn, not two allocations an entry.
     std::vector<uint8_t> prefix;
-    for (size_t bit = 0; bit < space && bit / 8 < bitmap.size(); ++bit) {
-        if (!((bitmap[bit / 8] >> (bit % 8)) & 1))
-            continue;
-        size_t end = bit;
+    std::vector<uint8_t> full;
+    for (const size_t end : ends) {
         if (end <= start)
             return damaged(number, "an index entry has no bytes");
         Bytes stored = area.subspan(start, end - start);
-        std::vector<uint8_t> full;
         if (p.entries.empty()) {
             full.assign(stored.begin(), stored.end());
             if (p.prefixLength > full.size())
                 return damaged(number, "the prefix is longer than the first entry");
             prefix.assign(full.begin(), full.begin() + p.prefixLength);
         } else {
-            full = prefix;
+            full.assign(prefix.begin(), prefix.end());
             full.insert(full.end(), stored.begin(), stored.end());
         }
         if (full.size() < trailer)
