@@ -159,13 +159,15 @@ const std::string& cachedSortKey(const std::string& text) {
 
 // Bytes with 0x00 escaped as 0x00 0xFF, ended by 0x00 0x00: a prefix then sorts first.
 void appendEscaped(std::string& out, std::string_view bytes) {
-    for (char c : bytes) {
-        out += c;
-        if (c == '\0')
-            out += '\xFF';
+    // Keys are built for every row of a lookup or a grouping: copy the runs between NULs
+    // whole rather than byte by byte.
+    for (size_t nul = bytes.find('\0'); nul != std::string_view::npos; nul = bytes.find('\0')) {
+        out.append(bytes.substr(0, nul + 1));
+        out += '\xFF';
+        bytes.remove_prefix(nul + 1);
     }
-    out += '\0';
-    out += '\0';
+    out.append(bytes);
+    out.append(2, '\0');
 }
 
 }  // namespace
@@ -183,9 +185,10 @@ void appendOrderKey(std::string& out, const Value& v) {
             std::memcpy(&bits, &d, sizeof bits);
             // Flipping makes the unsigned big-endian bytes sort as the numbers do.
             bits = (bits & 0x8000000000000000ULL) ? ~bits : bits | 0x8000000000000000ULL;
-            out += '\x02';
-            for (int shift = 56; shift >= 0; shift -= 8)
-                out += static_cast<char>((bits >> shift) & 0xFF);
+            char key[9] = {'\x02'};
+            for (int i = 1; i < 9; ++i)
+                key[i] = static_cast<char>((bits >> (64 - 8 * i)) & 0xFF);
+            out.append(key, sizeof key);
             return;
         }
         case ValueClass::Text:

@@ -32,7 +32,14 @@ std::vector<Value> sample() {
             Value(std::string("Straße")),
             Value(std::string("Öl")),
             Value(std::string("Ol")),
-            Value(std::string("Zdf"))};
+            Value(std::string("Zdf")),
+            // Binary keys escape their NUL bytes: a prefix and a NUL run must still sort first.
+            Value(store::Blob{}),
+            Value(store::Blob{0x00}),
+            Value(store::Blob{0x00, 0x00}),
+            Value(store::Blob{0x00, 0x01}),
+            Value(store::Blob{0x01, 0x00, 0x02}),
+            Value(store::Blob{0x01, 0x00, 0x02, 0x00})};
 }
 
 TEST(OrderKey, AgreesWithComparisonOnEveryPair) {
