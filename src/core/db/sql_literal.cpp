@@ -9,16 +9,20 @@ namespace velmora::core::db {
 
 std::string quoteText(std::string_view text) {
     std::string out;
-    out.reserve(text.size() + 2);
-    out.push_back('\'');
+    appendQuotedText(out, text);
+    return out;
+}
+
+void appendQuotedText(std::string& sql, std::string_view text) {
+    sql.reserve(sql.size() + text.size() + 2);
+    sql.push_back('\'');
     for (char c : text) {
-        out.push_back(c);
+        sql.push_back(c);
         if (c == '\'') {
-            out.push_back('\'');
+            sql.push_back('\'');
         }
     }
-    out.push_back('\'');
-    return out;
+    sql.push_back('\'');
 }
 
 std::optional<std::string> bareNumber(std::string_view text) {

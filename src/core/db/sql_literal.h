@@ -17,6 +17,8 @@ namespace velmora::core::db {
 
 // 'text' with every ' doubled.
 std::string quoteText(std::string_view text);
+// The same appended to `sql`, for statements built piece by piece into one string.
+void appendQuotedText(std::string& sql, std::string_view text);
 
 // The text without its surrounding blanks when it is a number as the engine reads one
 // (engine/base/number_text.h: sign, digits, one decimal point, an exponent); std::nullopt

@@ -28,28 +28,57 @@ std::optional<ChannelRow> ChannelRow::read(const grid::GridModel& grid, int row)
 }
 
 std::string ChannelRow::assignmentInGroupSql() const {
-    return "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = " +
-           db::quoteText(source) + " AND FAVNAME = " + db::quoteText(favorite) +
-           " AND SID = " + sid + " AND NID = " + nid;
+    std::string sql = assignmentSql();
+    sql += " AND FAVNAME = ";
+    db::appendQuotedText(sql, favorite);
+    sql += " AND SID = ";
+    sql += sid;
+    sql += " AND NID = ";
+    sql += nid;
+    return sql;
 }
 
 std::string ChannelRow::assignmentsSql() const {
-    return "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = " +
-           db::quoteText(source) + " AND SID = " + sid + " AND NID = " + nid;
+    std::string sql = assignmentSql();
+    sql += " AND SID = ";
+    sql += sid;
+    sql += " AND NID = ";
+    sql += nid;
+    return sql;
 }
 
-std::string ChannelRow::channelCondition() const {
-    return " WHERE SOURCEID = " + db::quoteText(source) + " AND SID = " + sid +
-           " AND NID = " + nid + " AND FREQUENCY = " + frequency;
+// The start both assignment statements share, with room for the rest.
+std::string ChannelRow::assignmentSql() const {
+    std::string sql;
+    sql.reserve(128 + source.size() + favorite.size() + sid.size() + nid.size());
+    sql += "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = ";
+    db::appendQuotedText(sql, source);
+    return sql;
+}
+
+// Every channel statement is built into one string, reserved once: the maintenance commands
+// build one per row of a list of tens of thousands.
+std::string ChannelRow::channelSql(std::string_view select) const {
+    std::string sql;
+    sql.reserve(select.size() + 64 + source.size() + sid.size() + nid.size() + frequency.size());
+    sql += select;
+    sql += " WHERE SOURCEID = ";
+    db::appendQuotedText(sql, source);
+    sql += " AND SID = ";
+    sql += sid;
+    sql += " AND NID = ";
+    sql += nid;
+    sql += " AND FREQUENCY = ";
+    sql += frequency;
+    return sql;
 }
 
 std::string ChannelRow::channelForSaveSql() const {
-    return "SELECT CHANNELNUM, NAME, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS" +
-           channelCondition();
+    return channelSql("SELECT CHANNELNUM, NAME, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS");
 }
 
 std::string ChannelRow::channelForDeleteSql() const {
-    return "SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS" + channelCondition();
+    return channelSql("SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS");
 }
 
 bool isNumberText(const std::string& text) {

@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmora::core::grid {
 class GridModel;
@@ -42,7 +43,10 @@ struct ChannelRow {
     std::string channelForDeleteSql() const;
 
 private:
-    std::string channelCondition() const;
+    // `select` followed by the WHERE condition that finds this row's channel.
+    std::string channelSql(std::string_view select) const;
+    // "SELECT … FROM FAVOURITE WHERE SOURCEID = '…'", reserved for the conditions that follow.
+    std::string assignmentSql() const;
 };
 
 // True when the text reads as a decimal number (blanks around it allowed).
