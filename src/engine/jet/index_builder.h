@@ -50,6 +50,11 @@ public:
     // Adds the key of `row`, which the table stores at `where`; fails as encodeIndexKey().
     Status add(const store::TableSchema& schema, const store::RealIndex& index,
                const store::Row& row, KeyFormat format, RowPointer where);
+    // How many keys were added, and the bytes of the k-th; valid while nothing more is added.
+    size_t size() const { return m_keys.size(); }
+    std::span<const uint8_t> key(size_t k) const {
+        return std::span<const uint8_t>(m_bytes).subspan(m_keys[k].from, m_keys[k].length);
+    }
     // One entry per key added, sorted by entryLess. The entries read the keys where this list
     // keeps them: they are valid while it lives and nothing more is added.
     std::vector<LeafEntry> sortedEntries() const;

@@ -126,8 +126,9 @@ Result<TableRows> JetStorage::tableRows(const std::string& name) {
     return rows;
 }
 
-Status JetStorage::scanRows(const TableDefinition& def, const RowSink& sink) {
-    const Status s = scanTableRows(*m_pager, *m_format, def, m_header.codePage, sink);
+Status JetStorage::scanRows(const TableDefinition& def, const RowSink& sink,
+                            std::span<const uint32_t> passOver) {
+    const Status s = scanTableRows(*m_pager, *m_format, def, m_header.codePage, sink, passOver);
     return s.isOk() ? s : inTable(def.schema.name, s);
 }
 
@@ -143,8 +144,10 @@ Result<std::unique_ptr<store::Table>> JetStorage::loadTable(const std::string& n
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
     auto table = std::make_unique<store::Table>(def.schema);
     table->reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
-    VELMORA_RETURN_IF_ERROR(scanRows(def, [&](store::Row&& row, const RowLocation&) {
-        table->append(row);
+    VELMORA_RETURN_IF_ERROR(scanRows(def, [&](store::Row&& row, const RowLocation& where) {
+        // Where the row was read: the stored-key check of the first commit takes the keys
+        // of rows unchanged since from the writer (stored_keys.h).
+        table->appendStored(row, where.slot.toU32());
         return Status::ok();
     }));
     table->markClean();

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,10 @@ public:
     // Raw access. Errors name the table and the page where the damage was noticed.
     Result<TableDefinition> tableDefinition(const std::string& name);
     Result<TableRows> tableRows(const std::string& name);
-    // The rows of the table `def` describes, one at a time (table_reader.h).
-    Status scanRows(const TableDefinition& def, const RowSink& sink);
+    // The rows of the table `def` describes, one at a time, but those in `passOver`
+    // (table_reader.h).
+    Status scanRows(const TableDefinition& def, const RowSink& sink,
+                    std::span<const uint32_t> passOver = {});
     Result<std::vector<DataPage>> tableDataPages(const std::string& name);
     Result<UsageMap> usageMap(RowPointer where);
     // The global usage map (page 1, row 0): a set bit means the page is free.

@@ -21,7 +21,8 @@ std::string indexName(const store::TableSchema& schema, size_t realIndex) {
 
 }  // namespace
 
-Status checkStoredKeys(JetStorage& storage, const std::string& table) {
+Status checkStoredKeys(JetStorage& storage, const std::string& table,
+                       const UnchangedRowKeys* unchanged) {
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(table));
     const store::TableSchema& schema = def.schema;
     if (schema.realIndexes.empty() || storage.keysMatchOurs(schema.tdefPage))
@@ -79,27 +80,50 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table) {
                            });
                        }),
         columns.end());
-    KeyBytes key;
-    VELMORA_RETURN_IF_ERROR(storage.scanRows(keyColumns, [&](store::Row&& row,
-                                                             const RowLocation& where) {
-        const uint32_t at = where.slot.toU32();
-        for (size_t ix : checked) {
-            Checked& c = stored[ix];
-            auto first = std::lower_bound(c.byRow.begin(), c.byRow.end(), uint64_t(at) << 32);
-            if (first == c.byRow.end() || *first >> 32 != at)
-                continue;
-            // A row whose key cannot be built is left to the writer, which refuses it.
-            key.clear();
-            if (!appendIndexKey(key, keyColumns.schema, schema.realIndexes[ix], row, format).isOk())
-                continue;
-            for (auto i = first; i != c.byRow.end() && *i >> 32 == at; ++i) {
-                const size_t position = size_t(*i & 0xFFFFFFFF);
-                if (c.entries[position].key != key)
-                    c.firstMismatch = std::min(c.firstMismatch, position);
-            }
+    // The first entry of index ix for the row at slot `at`, if it has any.
+    auto entriesOf = [&](size_t ix, uint32_t at) {
+        const std::vector<uint64_t>& byRow = stored[ix].byRow;
+        auto first = std::lower_bound(byRow.begin(), byRow.end(), uint64_t(at) << 32);
+        return first != byRow.end() && *first >> 32 == at ? first : byRow.end();
+    };
+    // Those entries against the row's key.
+    auto compare = [&](size_t ix, std::vector<uint64_t>::const_iterator first, uint32_t at,
+                       std::span<const uint8_t> key) {
+        Checked& c = stored[ix];
+        for (auto i = first; i != c.byRow.end() && *i >> 32 == at; ++i) {
+            const size_t position = size_t(*i & 0xFFFFFFFF);
+            if (!std::ranges::equal(c.entries[position].key, key))
+                c.firstMismatch = std::min(c.firstMismatch, position);
         }
-        return Status::ok();
-    }));
+    };
+    std::vector<uint32_t> passOver;
+    if (unchanged != nullptr) {
+        passOver = unchanged->slots;
+        std::sort(passOver.begin(), passOver.end());
+        for (size_t r = 0; r < unchanged->slots.size(); ++r) {
+            const uint32_t at = unchanged->slots[r];
+            for (size_t ix : checked)
+                compare(ix, entriesOf(ix, at), at, unchanged->keys[ix][r]);
+        }
+    }
+    KeyBytes key;
+    VELMORA_RETURN_IF_ERROR(storage.scanRows(
+        keyColumns,
+        [&](store::Row&& row, const RowLocation& where) {
+            const uint32_t at = where.slot.toU32();
+            for (size_t ix : checked) {
+                const auto first = entriesOf(ix, at);
+                if (first == stored[ix].byRow.end())
+                    continue;
+                // A row whose key cannot be built is left to the writer, which refuses it.
+                key.clear();
+                if (appendIndexKey(key, keyColumns.schema, schema.realIndexes[ix], row, format)
+                        .isOk())
+                    compare(ix, first, at, key);
+            }
+            return Status::ok();
+        },
+        passOver));
     for (size_t ix : checked) {
         const Checked& c = stored[ix];
         VELMORA_RETURN_IF_ERROR(c.readFailure);

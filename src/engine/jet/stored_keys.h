@@ -6,16 +6,29 @@
 // change, naming the table and the index, before anything is written.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "engine/base/status.h"
 #include "engine/jet/jet_storage.h"
 
 namespace velmora::engine::jet {
 
+// Keys a commit has built already for rows whose index values are still the ones read from
+// the file: the slot each row was read from (RowPointer::toU32) and its key in every real
+// index. Such a row's key is the key of its stored row, so that row is not read again.
+struct UnchangedRowKeys {
+    std::vector<uint32_t> slots;
+    std::vector<std::vector<std::span<const uint8_t>>> keys;  // [real index][row of slots]
+};
+
 // 3251 when an index of `table` holds an entry for a row that differs from the key built for
 // it. Rows whose key cannot be built at all (a sort order or character outside our tables)
-// are left to the writer, which refuses them on its own.
-Status checkStoredKeys(JetStorage& storage, const std::string& table);
+// are left to the writer, which refuses them on its own. With `unchanged`, the rows it names
+// take their keys from there.
+Status checkStoredKeys(JetStorage& storage, const std::string& table,
+                       const UnchangedRowKeys* unchanged = nullptr);
 
 }  // namespace velmora::engine::jet

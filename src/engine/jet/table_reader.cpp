@@ -1,6 +1,7 @@
 // Table scans; see table_reader.h.
 #include "engine/jet/table_reader.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/base/error_codes.h"
@@ -37,7 +38,7 @@ Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetForm
 }
 
 Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                     uint16_t codePage, const RowSink& sink) {
+                     uint16_t codePage, const RowSink& sink, std::span<const uint32_t> passOver) {
     VELMORA_ASSIGN_OR_RETURN(auto pages, readTableDataPages(pager, fmt, def));
     ValueContext ctx;
     ctx.fmt = &fmt;
@@ -54,6 +55,8 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
             RowLocation loc;
             loc.slot = {dp.number, uint8_t(i)};
             loc.stored = loc.slot;
+            if (std::binary_search(passOver.begin(), passOver.end(), loc.slot.toU32()))
+                continue;
             Bytes image = Bytes(*page).subspan(s.offset, s.length());
             RowBytes target;
             if (s.isPointer()) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "engine/base/status.h"
@@ -35,9 +36,12 @@ Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetForm
 
 // Every live row of the table, handed to `sink` one at a time in stored order, so a caller
 // that keeps rows in its own form never holds them all decoded. `codePage` decodes Jet 3 text.
+// The rows at the slots in `passOver` (RowPointer::toU32, ascending) are neither read nor
+// handed on.
 using RowSink = std::function<Status(store::Row&& row, const RowLocation& where)>;
 Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                     uint16_t codePage, const RowSink& sink);
+                     uint16_t codePage, const RowSink& sink,
+                     std::span<const uint32_t> passOver = {});
 
 // Every live row of the table.
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,

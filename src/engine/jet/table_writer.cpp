@@ -261,78 +261,130 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     const uint16_t codePage = storage.header().codePage;
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
     VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
-    VELMORA_RETURN_IF_ERROR(checkStoredKeys(storage, schema.name));
+    // The keys the file holds are checked against ours before anything is planned (once a
+    // session, stored_keys.h). When every index can be encoded, the check waits for the keys
+    // the row pass below builds anyway: rows unchanged since they were read then need not be
+    // read again. Should anything fail before, the whole check runs first all the same, so
+    // its refusal still comes before any other.
+    const bool keysPending =
+        !storage.keysMatchOurs(schema.tdefPage) && !schema.realIndexes.empty() &&
+        std::all_of(schema.realIndexes.begin(), schema.realIndexes.end(),
+                    [&](const store::RealIndex& ix) {
+                        return checkIndexEncodable(schema, ix, keyFormat).isOk();
+                    });
+    if (!keysPending)
+        VELMORA_RETURN_IF_ERROR(checkStoredKeys(storage, schema.name));
     for (const store::RealIndex& ix : schema.realIndexes)
         VELMORA_RETURN_IF_ERROR(ctx(checkIndexEncodable(schema, ix, keyFormat)));
 
-    // The pages the table holds now: data pages, LVAL pages of its columns, index pages.
-    VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData, storage.tableDataPages(schema.name));
-    for (const DataPage& dp : oldData)
-        allocator.release(dp.number);
     std::map<uint16_t, const store::LongValueMaps*> lvMaps;
-    for (const store::LongValueMaps& m : schema.longValueMaps) {
-        lvMaps[m.columnNumber] = &m;
-        VELMORA_ASSIGN_OR_RETURN(UsageMap owned,
-                                 storage.usageMap(RowPointer::fromU32(m.ownedPagesRow)));
-        for (uint32_t p : owned.pages) {
-            VELMORA_ASSIGN_OR_RETURN(io::PageRef page, storage.pager().read(p));
-            if ((*page)[0] == page_type::kData && getU32(*page, fmt.dataOwner) == kLongValueOwner)
-                allocator.release(p);
-        }
-    }
-
-    // Columns without maps of their own: their LVAL pages are found through the rows.
-    VELMORA_RETURN_IF_ERROR(
-        ctx(releaseUnmappedLongValuePages(storage, def.schema, oldData, allocator)));
-
-    // Rows and their long values, and every row's key for each index, in one pass over the
-    // rows. A key that cannot be built is reported once the rows are placed, index by index.
     DataPageBuilder data(fmt, schema.tdefPage, allocator);
     LongValueStore longValues(fmt, allocator);
     std::vector<IndexKeyList> keys(schema.realIndexes.size());
     std::vector<Status> keyFailures(schema.realIndexes.size());
-    for (IndexKeyList& list : keys)
-        list.reserve(table.liveRowCount());
-    Status failure;
-    // Small long values stay inline unless that makes the row too large. The first encoding
-    // keeps small values inline and only notes larger ones; when the row has none, or it
-    // fits, that image is final, and only rows with a value for LVAL pages are encoded again.
-    bool needsPages = false;
-    const LongValueSink inlineFirst = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
-        if (bytes.size() <= kMaxInlineLongValue)
-            return longValues.store(c, std::move(bytes), true);
-        needsPages = true;
-        return Result<std::vector<uint8_t>>(std::vector<uint8_t>(12, 0));
-    };
-    bool allowInline = true;
-    const LongValueSink toPages = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
-        return longValues.store(c, std::move(bytes), allowInline);
-    };
-    table.forEachLive([&](store::RowId, const store::Row& row) {
-        if (!failure.isOk())
-            return;
-        needsPages = false;
-        Result<std::vector<uint8_t>> image = encodeRowFor(fmt, codePage, schema, row, inlineFirst);
-        if (needsPages || !image.isOk()) {
-            allowInline = image.isOk();
-            image = encodeRowFor(fmt, codePage, schema, row, toPages);
+    // For the pending check: rows read from the file with their index values unchanged, and
+    // the number of each one's key in every index's list.
+    std::vector<uint32_t> unchangedSlots;
+    std::vector<std::vector<uint32_t>> unchangedKeys(schema.realIndexes.size());
+    const Status placed = [&]() -> Status {
+        // The pages the table holds now: data pages, LVAL pages of its columns, index pages.
+        VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData,
+                                 storage.tableDataPages(schema.name));
+        for (const DataPage& dp : oldData)
+            allocator.release(dp.number);
+        for (const store::LongValueMaps& m : schema.longValueMaps) {
+            lvMaps[m.columnNumber] = &m;
+            VELMORA_ASSIGN_OR_RETURN(UsageMap owned,
+                                     storage.usageMap(RowPointer::fromU32(m.ownedPagesRow)));
+            for (uint32_t p : owned.pages) {
+                VELMORA_ASSIGN_OR_RETURN(io::PageRef page, storage.pager().read(p));
+                if ((*page)[0] == page_type::kData &&
+                    getU32(*page, fmt.dataOwner) == kLongValueOwner)
+                    allocator.release(p);
+            }
         }
-        if (!image.isOk()) {
-            failure = ctx(image.status());
-            return;
+
+        // Columns without maps of their own: their LVAL pages are found through the rows.
+        VELMORA_RETURN_IF_ERROR(
+            ctx(releaseUnmappedLongValuePages(storage, def.schema, oldData, allocator)));
+
+        // Rows and their long values, and every row's key for each index, in one pass over the
+        // rows. A key that cannot be built is reported once the rows are placed, index by index.
+        for (IndexKeyList& list : keys)
+            list.reserve(table.liveRowCount());
+        Status failure;
+        // Small long values stay inline unless that makes the row too large. The first encoding
+        // keeps small values inline and only notes larger ones; when the row has none, or it
+        // fits, that image is final, and only rows with a value for LVAL pages are encoded again.
+        bool needsPages = false;
+        const LongValueSink inlineFirst = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+            if (bytes.size() <= kMaxInlineLongValue)
+                return longValues.store(c, std::move(bytes), true);
+            needsPages = true;
+            return Result<std::vector<uint8_t>>(std::vector<uint8_t>(12, 0));
+        };
+        bool allowInline = true;
+        const LongValueSink toPages = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+            return longValues.store(c, std::move(bytes), allowInline);
+        };
+        std::vector<uint32_t> rowKeys(keys.size());
+        table.forEachLive([&](store::RowId id, const store::Row& row) {
+            if (!failure.isOk())
+                return;
+            needsPages = false;
+            Result<std::vector<uint8_t>> image =
+                encodeRowFor(fmt, codePage, schema, row, inlineFirst);
+            if (needsPages || !image.isOk()) {
+                allowInline = image.isOk();
+                image = encodeRowFor(fmt, codePage, schema, row, toPages);
+            }
+            if (!image.isOk()) {
+                failure = ctx(image.status());
+                return;
+            }
+            const RowPointer where = data.add(*image);
+            // Whether this row's key stands for its stored row's in every index.
+            bool unchanged = keysPending && table.storedAt(id) != 0;
+            for (size_t ix = 0; ix < keys.size(); ++ix) {
+                const store::RealIndex& index = schema.realIndexes[ix];
+                if (!keyFailures[ix].isOk() ||
+                    (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))) {
+                    unchanged = false;
+                    continue;
+                }
+                rowKeys[ix] = uint32_t(keys[ix].size());
+                Status added = keys[ix].add(schema, index, row, keyFormat, where);
+                if (!added.isOk()) {
+                    keyFailures[ix] = ctx(added);
+                    unchanged = false;
+                }
+            }
+            if (unchanged) {
+                unchangedSlots.push_back(table.storedAt(id));
+                for (size_t ix = 0; ix < keys.size(); ++ix)
+                    unchangedKeys[ix].push_back(rowKeys[ix]);
+            }
+        });
+        return failure;
+    }();
+    if (keysPending) {
+        // The keys built stand in for the unchanged rows only when every row got its keys.
+        const bool allKeys = placed.isOk() && std::all_of(keyFailures.begin(), keyFailures.end(),
+                                                          [](const Status& s) { return s.isOk(); });
+        UnchangedRowKeys unchanged;
+        if (allKeys) {
+            unchanged.slots = std::move(unchangedSlots);
+            unchanged.keys.resize(keys.size());
+            for (size_t ix = 0; ix < keys.size(); ++ix) {
+                unchanged.keys[ix].reserve(unchangedKeys[ix].size());
+                for (uint32_t k : unchangedKeys[ix])
+                    unchanged.keys[ix].push_back(keys[ix].key(k));
+            }
         }
-        const RowPointer where = data.add(*image);
-        for (size_t ix = 0; ix < keys.size(); ++ix) {
-            const store::RealIndex& index = schema.realIndexes[ix];
-            if (!keyFailures[ix].isOk() ||
-                (index.ignoresNulls() && allKeyColumnsNull(schema, index, row)))
-                continue;
-            Status added = keys[ix].add(schema, index, row, keyFormat, where);
-            if (!added.isOk())
-                keyFailures[ix] = ctx(added);
-        }
-    });
-    VELMORA_RETURN_IF_ERROR(failure);
+        VELMORA_RETURN_IF_ERROR(
+            checkStoredKeys(storage, schema.name, allKeys ? &unchanged : nullptr));
+    }
+    VELMORA_RETURN_IF_ERROR(placed);
 
     std::vector<MapUpdate> maps;
     std::vector<uint32_t> dataPages = pageNumbers(data.pages());

@@ -1,6 +1,8 @@
 // Checked inserts, updates and deletes: Null and duplicate-key checks on encoded keys.
 #include "engine/store/constraints.h"
 
+#include <algorithm>
+#include <bit>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -186,7 +188,21 @@ Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
     return Status::ok();
 }
 
-// Finds a duplicate of `row` among other rows; collects the new keys for the cache.
+// Whether two values are the same as stored: the same type and, for floating point, the same
+// bits. 0.0 and -0.0 compare equal as numbers but have different keys.
+bool sameStoredValue(const Value& a, const Value& b) {
+    if (a.index() != b.index())
+        return false;
+    if (const auto* x = std::get_if<float>(&a))
+        return std::bit_cast<uint32_t>(*x) == std::bit_cast<uint32_t>(std::get<float>(b));
+    if (const auto* x = std::get_if<double>(&a))
+        return std::bit_cast<uint64_t>(*x) == std::bit_cast<uint64_t>(std::get<double>(b));
+    if (const auto* x = std::get_if<DateTime>(&a))
+        return std::bit_cast<uint64_t>(x->days) ==
+               std::bit_cast<uint64_t>(std::get<DateTime>(b).days);
+    return a == b;
+}
+
 // Whether two rows hold the same values in the columns of an index. A row updated without
 // touching a key keeps that key, and its entry in the key cache stays as it is: the cache
 // could only be built because every stored key encodes.
@@ -194,12 +210,13 @@ bool sameIndexValues(const TableSchema& schema, const RealIndex& index, const Ro
                      const Row& b) {
     for (const IndexColumn& ic : index.columns) {
         auto pos = positionOf(schema, ic.columnNumber);
-        if (!pos || a[*pos] != b[*pos])
+        if (!pos || !sameStoredValue(a[*pos], b[*pos]))
             return false;
     }
     return true;
 }
 
+// Finds a duplicate of `row` among other rows; collects the new keys for the cache.
 // With `before` (an update), indexes whose values did not change are skipped.
 Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self,
                    const RowRules& rules, KeyCache& cache,
@@ -303,7 +320,12 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     std::vector<std::pair<size_t, KeyBytes>> newKeys;
     VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &before));
     forgetKeys(table, id, before, rules, *cache, &row);
-    table.replace(id, row);
+    const bool keysKept = table.storedAt(id) != 0 &&
+                          std::all_of(schema.realIndexes.begin(), schema.realIndexes.end(),
+                                      [&](const RealIndex& index) {
+                                          return sameIndexValues(schema, index, before, row);
+                                      });
+    table.replace(id, row, keysKept);
     for (auto& [ix, key] : newKeys)
         cache->keys[ix][std::move(key)] = id;
     cache->changeCount = table.changeCount();

@@ -20,8 +20,18 @@ RowId Table::append(const Row& row) {
     return m_rows.size() - 1;
 }
 
-void Table::replace(RowId id, const Row& row) {
+RowId Table::appendStored(const Row& row, uint32_t place) {
+    assert(place != 0);
+    const RowId id = append(row);
+    m_storedAt.resize(id + 1, 0);
+    m_storedAt[id] = place;
+    return id;
+}
+
+void Table::replace(RowId id, const Row& row, bool keysKept) {
     assert(isLive(id) && row.size() == m_schema.columns.size());
+    if (!keysKept && id < m_storedAt.size())
+        m_storedAt[id] = 0;
     m_rows.assign(id, row);
     m_dirty = true;
     ++m_changes;
@@ -30,6 +40,8 @@ void Table::replace(RowId id, const Row& row) {
 void Table::erase(RowId id) {
     assert(isLive(id));
     m_deleted[id] = true;
+    if (id < m_storedAt.size())
+        m_storedAt[id] = 0;
     m_rows.release(id);
     --m_liveCount;
     m_dirty = true;

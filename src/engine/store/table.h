@@ -31,6 +31,7 @@ public:
     // The schema to change; changes go through the reference this returns before any
     // statement runs again.
     TableSchema& mutableSchema() {
+        m_storedAt.clear();  // its keys may be built from other columns now
         m_dirty = true;
         ++m_changes;
         m_schemaStamp = nextSchemaStamp();
@@ -60,12 +61,22 @@ public:
     void reserve(size_t rows) {
         m_rows.reserve(rows);
         m_deleted.reserve(rows);
+        m_storedAt.reserve(rows);
     }
 
     // Raw changes; constraint checks sit above this in the engine.
     RowId append(const Row& row);
-    void replace(RowId id, const Row& row);
+    // A row as the storage read it, from the place it numbers `place` (never 0).
+    RowId appendStored(const Row& row, uint32_t place);
+    // `keysKept`: every value in a column of an index is the same, bit for bit, as before.
+    void replace(RowId id, const Row& row, bool keysKept = false);
     void erase(RowId id);
+
+    // Where the storage read a row whose index values are still the ones it read there: the
+    // place appendStored() was given. 0 for a row added since, deleted, changed in an indexed
+    // column, or in a table whose schema changed. A storage that checks the keys it holds
+    // against the rows can take such a row's key for the stored row's without reading it.
+    uint32_t storedAt(RowId id) const { return id < m_storedAt.size() ? m_storedAt[id] : 0; }
 
     // Set by every change since the table was loaded or last committed.
     bool isDirty() const { return m_dirty; }
@@ -100,6 +111,7 @@ private:
     TableSchema m_schema;
     PackedRows m_rows;
     std::vector<bool> m_deleted;
+    std::vector<uint32_t> m_storedAt;  // by RowId, for the rows read from the storage
     size_t m_liveCount = 0;
     bool m_dirty = false;
     uint64_t m_changes = 0;

@@ -3,6 +3,8 @@
 // back, as a stand-in for a key Access builds by a rule we do not reproduce) makes a commit
 // that rewrites its table and a compaction refuse, naming the table and the index, and the
 // file stays byte for byte as it was; the same change on the untouched file goes through.
+// The stored row decides, whatever the session did to the row in memory: deleted it, set its
+// key back to the entry's, or changed another column of it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,8 +22,9 @@ namespace {
 
 using namespace testing;
 
-// Gives the first row of Table1 another CD_AGENTE in its data page, leaving the index alone.
-void changeKeyColumnBehindTheIndex(const std::string& path) {
+// Gives the first row of Table1 another CD_AGENTE in its data page, leaving the index alone;
+// `old` is the value the index entry was built from.
+void changeKeyColumnBehindTheIndex(const std::string& path, int64_t& old) {
     std::vector<uint8_t> bytes = readFileBytes(path);
     size_t at = 0;
     {
@@ -43,14 +46,24 @@ void changeKeyColumnBehindTheIndex(const std::string& path) {
         }
         ASSERT_NE(at, 0u);
     }
+    old = int32_t(getU32(bytes, at));
     putU32(bytes, at, 777777);
     writeFileBytes(path, bytes);
 }
 
+// What the session does to Table1 before the commit that rewrites it.
+enum class Edit {
+    Compact,      // no commit: a compacted copy
+    AddRow,       // a new row; the first row as read
+    DeleteFirst,  // the first row deleted
+    RestoreKey,   // the first row's CD_AGENTE set to the value its entry was built from
+    OtherColumn,  // the first row's RS_AGENTE changed
+};
+
 struct Case {
     const char* fixture;
     bool changed;
-    bool compact;  // else: a commit that rewrites Table1
+    Edit edit;
 };
 
 class StoredKeys : public ::testing::TestWithParam<Case> {};
@@ -61,22 +74,45 @@ TEST_P(StoredKeys, AnEntryThatDiffersFromOurKeyRefusesTheRebuild) {
         GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
     TempDir dir;
     const std::string path = dir.copyFixture(c.fixture);
+    int64_t entryValue = 0;
     if (c.changed)
-        changeKeyColumnBehindTheIndex(path);
+        changeKeyColumnBehindTheIndex(path, entryValue);
     const std::vector<uint8_t> before = readFileBytes(path);
 
     Status s;
     const std::string copy = (dir.path() / "compacted.mdb").string();
-    if (c.compact) {
+    if (c.edit == Edit::Compact) {
         s = compactDatabase(io::Env::posix(), path, copy).status();
     } else {
         auto db = openStoreDatabase(path, io::Env::posix());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto table = (*db)->table("Table1");
         ASSERT_TRUE(table.isOk());
-        store::Row row{store::Value(int64_t(424242)), store::Value(std::string("new")),
-                       store::Value(std::string("row"))};
-        ASSERT_TRUE(store::insertRow(**table, std::move(row), (*db)->rowRules()).isOk());
+        store::Table& t = **table;
+        const store::RowRules& rules = (*db)->rowRules();
+        store::Row first = t.row(0);
+        switch (c.edit) {
+            case Edit::AddRow: {
+                store::Row row{store::Value(int64_t(424242)), store::Value(std::string("new")),
+                               store::Value(std::string("row"))};
+                ASSERT_TRUE(store::insertRow(t, std::move(row), rules).isOk());
+                break;
+            }
+            case Edit::DeleteFirst:
+                ASSERT_TRUE(store::deleteRow(t, 0).isOk());
+                break;
+            case Edit::RestoreKey:
+                if (c.changed)
+                    first[0] = store::Value(entryValue);
+                ASSERT_TRUE(store::updateRow(t, 0, first, rules).isOk());
+                break;
+            case Edit::OtherColumn:
+                first[1] = store::Value(std::string("other"));
+                ASSERT_TRUE(store::updateRow(t, 0, first, rules).isOk());
+                break;
+            case Edit::Compact:
+                break;
+        }
         s = (*db)->commit();
     }
     if (!c.changed) {
@@ -91,12 +127,19 @@ TEST_P(StoredKeys, AnEntryThatDiffersFromOurKeyRefusesTheRebuild) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothVersions, StoredKeys,
-                         ::testing::Values(Case{"compIndexTestV2000.mdb", false, false},
-                                           Case{"compIndexTestV2000.mdb", true, false},
-                                           Case{"compIndexTestV1997.mdb", true, false},
-                                           Case{"compIndexTestV2000.mdb", false, true},
-                                           Case{"compIndexTestV2000.mdb", true, true},
-                                           Case{"compIndexTestV1997.mdb", true, true}));
+                         ::testing::Values(Case{"compIndexTestV2000.mdb", false, Edit::AddRow},
+                                           Case{"compIndexTestV2000.mdb", true, Edit::AddRow},
+                                           Case{"compIndexTestV1997.mdb", true, Edit::AddRow},
+                                           Case{"compIndexTestV2000.mdb", false, Edit::DeleteFirst},
+                                           Case{"compIndexTestV2000.mdb", true, Edit::DeleteFirst},
+                                           Case{"compIndexTestV2000.mdb", false, Edit::RestoreKey},
+                                           Case{"compIndexTestV2000.mdb", true, Edit::RestoreKey},
+                                           Case{"compIndexTestV1997.mdb", true, Edit::RestoreKey},
+                                           Case{"compIndexTestV2000.mdb", false, Edit::OtherColumn},
+                                           Case{"compIndexTestV2000.mdb", true, Edit::OtherColumn},
+                                           Case{"compIndexTestV2000.mdb", false, Edit::Compact},
+                                           Case{"compIndexTestV2000.mdb", true, Edit::Compact},
+                                           Case{"compIndexTestV1997.mdb", true, Edit::Compact}));
 
 }  // namespace
 }  // namespace velmora::engine::jet
