@@ -2,7 +2,9 @@
 #include "core/grid/grid_model.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
+#include <span>
 #include <tuple>
 
 #include "core/grid/generic_compare.h"
@@ -60,8 +62,20 @@ GridModel::GridModel() : m_cols(2) {
 
 template <class... Params, class... Args>
 void GridModel::notify(void (GridObserver::*member)(Params...), Args&&... args) {
-    // An observer may remove itself (or another) while being told; copy and re-check.
-    const std::vector<GridObserver*> observers = m_observers;
+    // An observer may remove itself (or another) while being told; copy and re-check. A
+    // command that sets every cell of a long list notifies once per cell, so the usual few
+    // observers are copied to the stack.
+    constexpr size_t kOnStack = 8;
+    std::array<GridObserver*, kOnStack> onStack;
+    std::vector<GridObserver*> onHeap;
+    std::span<GridObserver* const> observers;
+    if (m_observers.size() <= kOnStack) {
+        std::copy(m_observers.begin(), m_observers.end(), onStack.begin());
+        observers = std::span(onStack.data(), m_observers.size());
+    } else {
+        onHeap = m_observers;
+        observers = onHeap;
+    }
     for (GridObserver* observer : observers) {
         if (std::find(m_observers.begin(), m_observers.end(), observer) != m_observers.end())
             (observer->*member)(args...);
