@@ -73,7 +73,15 @@ long long leadingDigitPlace(std::string_view number) {
 
 std::optional<std::string_view> numberText(std::string_view text) {
     const std::string_view body = trimmedView(text);
-    if (!hasNumberShape(body) || !readNumber(body))
+    if (!hasNumberShape(body))
+        return std::nullopt;
+    // A whole number of up to 15 digits always reads; the commands check one per key cell of
+    // every row, so these skip the conversion.
+    const std::string_view digits =
+        body.front() == '+' || body.front() == '-' ? body.substr(1) : body;
+    if (digits.size() <= 15 && std::all_of(digits.begin(), digits.end(), isDigit))
+        return body;
+    if (!readNumber(body))
         return std::nullopt;
     return body;
 }
