@@ -796,18 +796,13 @@ Result<QueryResult> SelectRunner::run() {
         const size_t n = tuples.count();
         std::string arena;
         std::vector<size_t> start(n + 1);
+        Value column;  // one grouping value at a time, its text storage reused
         for (size_t i = 0; i < n; ++i) {
             start[i] = arena.size();
             EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
             for (auto& g : m_s.groupBy) {
-                if (g->kind == ExprKind::Column) {
-                    // A grouping column is keyed where it stands, without copying it.
-                    const RowId id = ctx.tuple[g->slot];
-                    if (id == kNoRow)
-                        appendOrderKey(arena, Value(store::Null{}));
-                    else
-                        appendOrderKey(arena, m_b->sources[g->slot].table->value(
-                                                  id, static_cast<size_t>(g->column)));
+                if (readColumn(*g, ctx, column)) {
+                    appendOrderKey(arena, column);
                     continue;
                 }
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
