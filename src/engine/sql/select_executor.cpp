@@ -113,6 +113,11 @@ struct BoundSelect {
     std::vector<int> lookupColumns;
     std::vector<const Expr*> lookupLiterals;
     std::vector<const Expr*> rest;
+
+    // Buffers a run fills and leaves behind, so that the next run of this statement does not
+    // allocate them again: the lookup's key and, per source, the values of the row last split.
+    std::string lookupKey;
+    std::vector<std::vector<std::string_view>> split;
 };
 
 namespace {
@@ -245,7 +250,8 @@ std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
     }
     const LookupIndex& index =
         m_session.lookups().index(*m_b->sources[0].table, m_b->lookupColumns);
-    std::string key;
+    std::string& key = m_b->lookupKey;
+    key.clear();
     for (const Expr* lit : m_b->lookupLiterals)
         appendOrderKey(key, lit->value);
     const std::span<const RowId> ids = index.find(key);
@@ -752,7 +758,8 @@ Result<QueryResult> SelectRunner::run() {
     std::vector<size_t> orderStart;
     Value orderValue;
     // The values of the source row last split, per source.
-    std::vector<std::vector<std::string_view>> split(m_b->sources.size());
+    std::vector<std::vector<std::string_view>>& split = m_b->split;
+    split.resize(m_b->sources.size());
     std::vector<RowId> splitId(m_b->sources.size(), kNoRow);
     auto project = [&](const EvalContext& ctx) -> Status {
         // A failing item fails the whole statement, so a row left unfinished is never seen.
