@@ -424,9 +424,31 @@ KeyBytes generalLegacyCollationKey(std::u16string_view text) {
 }
 
 Status appendGeneralLegacyTextKey(KeyBytes& out, std::string_view utf8, bool ascending) {
-    KeyText text;
-    VELMORA_RETURN_IF_ERROR(decodeKeyText(utf8, text));
-    return appendLegacyKey(out, prepareText(text.view()), ascending, true);
+    // A table's key texts repeat (a source, a group name, on every row), and a commit, the
+    // unique-key checks and the lookups key them again and again: the last keys are kept by
+    // the text's hash, in slots that stop allocating once they have grown.
+    struct Kept {
+        bool filled = false;
+        bool ascending = false;
+        std::string text;
+        KeyBytes key;
+    };
+    constexpr size_t kSlots = 64;
+    thread_local std::array<Kept, kSlots> kept;
+    Kept& slot = kept[std::hash<std::string_view>{}(utf8) % kSlots];
+    if (!slot.filled || slot.ascending != ascending || slot.text != utf8) {
+        slot.filled = false;
+        KeyText text;
+        VELMORA_RETURN_IF_ERROR(decodeKeyText(utf8, text));
+        slot.key.clear();
+        VELMORA_RETURN_IF_ERROR(
+            appendLegacyKey(slot.key, prepareText(text.view()), ascending, true));
+        slot.text.assign(utf8);
+        slot.ascending = ascending;
+        slot.filled = true;
+    }
+    out.insert(out.end(), slot.key.begin(), slot.key.end());
+    return Status::ok();
 }
 
 Result<KeyBytes> generalLegacyTextKey(std::string_view utf8, bool ascending) {

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "engine/base/error_codes.h"
 
@@ -109,6 +113,30 @@ TEST(GeneralLegacyKey, RefusesCharactersOutsideTheTables) {
     EXPECT_FALSE(generalLegacyCovers(u'\u2020'));
     EXPECT_TRUE(generalLegacyCovers(u'\u2019'));
     EXPECT_FALSE(generalLegacyTextKey(std::string_view("\xC3"), true).isOk());  // cut UTF-8
+}
+
+// Keys of recent texts are kept and handed out again: many more texts than are kept, in two
+// orders and both directions, must each give the key it gave the first time, and no key may
+// stand for another text or the other direction. A refused text stays refused.
+TEST(GeneralLegacyKey, KeptKeysAnswerOnlyForTheirTextAndDirection) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i)
+        texts.push_back("Quelle " + std::to_string(i));
+    std::map<std::pair<std::string, bool>, std::string> first;
+    for (bool ascending : {true, false}) {
+        for (const std::string& text : texts)
+            first[{text, ascending}] = j4(text, ascending);
+    }
+    std::set<std::string> distinct;
+    for (const auto& [which, key] : first)
+        distinct.insert(key);
+    EXPECT_EQ(distinct.size(), first.size());
+    for (size_t n = texts.size(); n-- > 0;) {
+        for (bool ascending : {false, true})
+            EXPECT_EQ(j4(texts[n], ascending), (first[{texts[n], ascending}])) << texts[n];
+    }
+    for (int round = 0; round < 2; ++round)
+        EXPECT_FALSE(generalLegacyTextKey(std::string_view("Привет"), true).isOk());
 }
 
 // General 97: one byte per letter, case ignored; the accent codes follow as nibbles, a 2 for
