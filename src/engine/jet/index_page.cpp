@@ -120,10 +120,13 @@ Result<std::vector<IndexPage>> readIndexTree(io::Pager& pager, const JetFormat& 
 }
 
 Result<std::vector<IndexEntry>> readIndexLeafEntries(io::Pager& pager, const JetFormat& fmt,
-                                                     uint32_t rootPage) {
+                                                     uint32_t rootPage,
+                                                     std::vector<uint32_t>* pageNumbers) {
     VELMORA_ASSIGN_OR_RETURN(auto pages, readIndexTree(pager, fmt, rootPage));
     std::vector<IndexEntry> out;
     for (auto& p : pages) {
+        if (pageNumbers != nullptr)
+            pageNumbers->push_back(p.number);
         if (!p.isLeaf())
             continue;
         for (auto& e : p.entries)

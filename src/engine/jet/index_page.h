@@ -57,8 +57,10 @@ Result<IndexPage> decodeIndexPage(const JetFormat& fmt, uint32_t number, Bytes p
 Result<std::vector<IndexPage>> readIndexTree(io::Pager& pager, const JetFormat& fmt,
                                              uint32_t rootPage);
 
-// The leaf entries of the tree under `rootPage`, in tree order.
+// The leaf entries of the tree under `rootPage`, in tree order; with `pageNumbers`, also the
+// number of every page of the tree, in the order of readIndexTree().
 Result<std::vector<IndexEntry>> readIndexLeafEntries(io::Pager& pager, const JetFormat& fmt,
-                                                     uint32_t rootPage);
+                                                     uint32_t rootPage,
+                                                     std::vector<uint32_t>* pageNumbers = nullptr);
 
 }  // namespace velmora::engine::jet

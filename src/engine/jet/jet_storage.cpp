@@ -166,8 +166,9 @@ Result<std::vector<IndexPage>> JetStorage::indexPages(const store::RealIndex& in
     return readIndexTree(*m_pager, *m_format, index.rootPage);
 }
 
-Result<std::vector<IndexEntry>> JetStorage::indexLeafEntries(const store::RealIndex& index) {
-    return readIndexLeafEntries(*m_pager, *m_format, index.rootPage);
+Result<std::vector<IndexEntry>> JetStorage::indexLeafEntries(const store::RealIndex& index,
+                                                             std::vector<uint32_t>* pageNumbers) {
+    return readIndexLeafEntries(*m_pager, *m_format, index.rootPage, pageNumbers);
 }
 
 Status JetStorage::commit(const Changes&) {

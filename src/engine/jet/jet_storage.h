@@ -68,7 +68,9 @@ public:
     // The global usage map (page 1, row 0): a set bit means the page is free.
     Result<UsageMap> globalUsageMap();
     Result<std::vector<IndexPage>> indexPages(const store::RealIndex& index);
-    Result<std::vector<IndexEntry>> indexLeafEntries(const store::RealIndex& index);
+    // With `pageNumbers`: also every page of the tree (index_page.h).
+    Result<std::vector<IndexEntry>> indexLeafEntries(const store::RealIndex& index,
+                                                     std::vector<uint32_t>* pageNumbers = nullptr);
 
     // Tables (by their definition page) whose stored index keys were found to be the keys
     // this program builds (stored_keys.h). A file open for writing is changed by this program

@@ -22,13 +22,18 @@ namespace velmora::engine::jet {
 struct UnchangedRowKeys {
     std::vector<uint32_t> slots;
     std::vector<std::vector<std::span<const uint8_t>>> keys;  // [real index][row of slots]
+    // The slots are those of every row the file holds: no other row needs to be read.
+    bool everyStoredRow = false;
 };
 
 // 3251 when an index of `table` holds an entry for a row that differs from the key built for
 // it. Rows whose key cannot be built at all (a sort order or character outside our tables)
 // are left to the writer, which refuses them on its own. With `unchanged`, the rows it names
-// take their keys from there.
+// take their keys from there. With `treePages`, the pages of each index tree the check read
+// are left there by real index (none where it read no tree), so that a writer need not walk
+// the trees again.
 Status checkStoredKeys(JetStorage& storage, const std::string& table,
-                       const UnchangedRowKeys* unchanged = nullptr);
+                       const UnchangedRowKeys* unchanged = nullptr,
+                       std::vector<std::vector<uint32_t>>* treePages = nullptr);
 
 }  // namespace velmora::engine::jet

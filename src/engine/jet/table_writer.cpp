@@ -286,6 +286,8 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     // the number of each one's key in every index's list.
     std::vector<uint32_t> unchangedSlots;
     std::vector<std::vector<uint32_t>> unchangedKeys(schema.realIndexes.size());
+    // The pages of the index trees the check read, by real index.
+    std::vector<std::vector<uint32_t>> checkedTrees;
     const Status placed = [&]() -> Status {
         // The pages the table holds now: data pages, LVAL pages of its columns, index pages.
         VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData,
@@ -373,6 +375,8 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
                                                           [](const Status& s) { return s.isOk(); });
         UnchangedRowKeys unchanged;
         if (allKeys) {
+            // Every row read is still there as it was read: no stored row is left to read.
+            unchanged.everyStoredRow = unchangedSlots.size() == table.storedRowCount();
             unchanged.slots = std::move(unchangedSlots);
             unchanged.keys.resize(keys.size());
             for (size_t ix = 0; ix < keys.size(); ++ix) {
@@ -382,7 +386,7 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
             }
         }
         VELMORA_RETURN_IF_ERROR(
-            checkStoredKeys(storage, schema.name, allKeys ? &unchanged : nullptr));
+            checkStoredKeys(storage, schema.name, allKeys ? &unchanged : nullptr, &checkedTrees));
     }
     VELMORA_RETURN_IF_ERROR(placed);
 
@@ -425,9 +429,12 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
         const store::RealIndex& index = schema.realIndexes[ix];
         VELMORA_RETURN_IF_ERROR(keyFailures[ix]);
         // The old tree is walked whole (a damaged one refuses the commit), but only its page
-        // numbers are kept: its decoded entries are gone before the new tree is built.
+        // numbers are kept: its decoded entries are gone before the new tree is built. The
+        // key check may have walked it already.
         std::vector<uint32_t> oldPages;
-        {
+        if (ix < checkedTrees.size() && !checkedTrees[ix].empty()) {
+            oldPages = std::move(checkedTrees[ix]);
+        } else {
             VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> oldTree, storage.indexPages(index));
             for (const IndexPage& p : oldTree)
                 oldPages.push_back(p.number);

@@ -25,6 +25,7 @@ RowId Table::appendStored(const Row& row, uint32_t place) {
     const RowId id = append(row);
     m_storedAt.resize(id + 1, 0);
     m_storedAt[id] = place;
+    ++m_storedRows;
     return id;
 }
 

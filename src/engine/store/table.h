@@ -77,6 +77,8 @@ public:
     // column, or in a table whose schema changed. A storage that checks the keys it holds
     // against the rows can take such a row's key for the stored row's without reading it.
     uint32_t storedAt(RowId id) const { return id < m_storedAt.size() ? m_storedAt[id] : 0; }
+    // How many rows appendStored() added: the rows the storage held when they were read.
+    size_t storedRowCount() const { return m_storedRows; }
 
     // Set by every change since the table was loaded or last committed.
     bool isDirty() const { return m_dirty; }
@@ -112,6 +114,7 @@ private:
     PackedRows m_rows;
     std::vector<bool> m_deleted;
     std::vector<uint32_t> m_storedAt;  // by RowId, for the rows read from the storage
+    size_t m_storedRows = 0;
     size_t m_liveCount = 0;
     bool m_dirty = false;
     uint64_t m_changes = 0;
