@@ -264,10 +264,15 @@ Status checkIndexEncodable(const store::TableSchema& schema, const store::RealIn
 Status appendIndexKey(KeyBytes& out, const store::TableSchema& schema,
                       const store::RealIndex& index, const store::Row& row, KeyFormat format) {
     for (const store::IndexColumn& ic : index.columns) {
-        size_t pos = schema.columns.size();
-        for (size_t i = 0; i < schema.columns.size(); ++i) {
-            if (schema.columns[i].number == ic.columnNumber)
-                pos = i;
+        // A column's number is its position until a column before it is dropped; numbers are
+        // unique, so a column found there is the one.
+        size_t pos = ic.columnNumber;
+        if (pos >= schema.columns.size() || schema.columns[pos].number != ic.columnNumber) {
+            pos = schema.columns.size();
+            for (size_t i = 0; i < schema.columns.size(); ++i) {
+                if (schema.columns[i].number == ic.columnNumber)
+                    pos = i;
+            }
         }
         if (pos == schema.columns.size() || pos >= row.size()) {
             return Status::error(err::kNotADatabase, "index of table '" + schema.name +

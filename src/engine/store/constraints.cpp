@@ -94,6 +94,10 @@ bool refusesNulls(const TableSchema& schema, size_t realIndex) {
 }
 
 std::optional<size_t> positionOf(const TableSchema& schema, uint16_t number) {
+    // A column's number is its position until a column before it is dropped; numbers are
+    // unique, so a column found there is the one.
+    if (number < schema.columns.size() && schema.columns[number].number == number)
+        return number;
     for (size_t i = 0; i < schema.columns.size(); ++i) {
         if (schema.columns[i].number == number)
             return i;
