@@ -1,7 +1,6 @@
 // Checked inserts, updates and deletes: Null and duplicate-key checks on encoded keys.
 #include "engine/store/constraints.h"
 
-#include <algorithm>
 #include <bit>
 #include <string>
 #include <string_view>
@@ -220,11 +219,26 @@ bool sameIndexValues(const TableSchema& schema, const RealIndex& index, const Ro
     return true;
 }
 
-// Finds a duplicate of `row` among other rows; collects the new keys for the cache.
-// With `before` (an update), indexes whose values did not change are skipped.
+// The real indexes whose values an update leaves as they were, one bit each. Indexes past the
+// 64th count as changed: their keys are only built again.
+uint64_t keptIndexes(const TableSchema& schema, const Row& before, const Row& after) {
+    uint64_t kept = 0;
+    for (size_t ix = 0; ix < schema.realIndexes.size() && ix < 64; ++ix) {
+        if (sameIndexValues(schema, schema.realIndexes[ix], before, after))
+            kept |= uint64_t(1) << ix;
+    }
+    return kept;
+}
+
+bool isKept(uint64_t kept, size_t ix) {
+    return ix < 64 && ((kept >> ix) & 1) != 0;
+}
+
+// Finds a duplicate of `row` among other rows; collects the new keys for the cache. Indexes
+// in `kept` (an update that left their values alone) are skipped.
 Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self,
                    const RowRules& rules, KeyCache& cache,
-                   std::vector<std::pair<size_t, KeyBytes>>& newKeys, const Row* before = nullptr) {
+                   std::vector<std::pair<size_t, KeyBytes>>& newKeys, uint64_t kept = 0) {
     const TableSchema& schema = table.schema();
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix))
@@ -232,7 +246,7 @@ Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self
         const RealIndex& index = schema.realIndexes[ix];
         if (allNull(schema, index, row))
             continue;
-        if (before && !cache.storedDuplicates[ix] && sameIndexValues(schema, index, *before, row))
+        if (isKept(kept, ix) && !cache.storedDuplicates[ix])
             continue;
         VELMORA_ASSIGN_OR_RETURN(KeyBytes key, rules.encode(schema, index, row));
         auto it = cache.keys[ix].find(key);
@@ -244,15 +258,14 @@ Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self
 }
 
 // Removes the keys of `row`, row id's values about to be replaced or deleted, from the cache;
-// with `after` (the row replacing it), the keys it keeps stay.
+// the keys of indexes in `kept` (an update that left their values alone) stay.
 void forgetKeys(const Table& table, RowId id, const Row& row, const RowRules& rules,
-                KeyCache& cache, const Row* after = nullptr) {
+                KeyCache& cache, uint64_t kept = 0) {
     const TableSchema& schema = table.schema();
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesDuplicates(schema, ix) || allNull(schema, schema.realIndexes[ix], row))
             continue;
-        if (after && !cache.storedDuplicates[ix] &&
-            sameIndexValues(schema, schema.realIndexes[ix], row, *after))
+        if (isKept(kept, ix) && !cache.storedDuplicates[ix])
             continue;
         Result<KeyBytes> key = rules.encode(schema, schema.realIndexes[ix], row);
         if (!key.isOk())
@@ -322,14 +335,15 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
     std::vector<std::pair<size_t, KeyBytes>> newKeys;
-    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, &before));
-    forgetKeys(table, id, before, rules, *cache, &row);
-    const bool keysKept = table.storedAt(id) != 0 &&
-                          std::all_of(schema.realIndexes.begin(), schema.realIndexes.end(),
-                                      [&](const RealIndex& index) {
-                                          return sameIndexValues(schema, index, before, row);
-                                      });
-    table.replace(id, row, keysKept);
+    const uint64_t kept = keptIndexes(schema, before, row);
+    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, kept));
+    forgetKeys(table, id, before, rules, *cache, kept);
+    // A row read from the file whose index values all stay is still what the file holds for
+    // those indexes (Table::storedAt()).
+    const size_t indexes = schema.realIndexes.size();
+    const bool allKept =
+        indexes <= 64 && kept == (indexes == 64 ? ~uint64_t(0) : (uint64_t(1) << indexes) - 1);
+    table.replace(id, row, allKept);
     for (auto& [ix, key] : newKeys)
         cache->keys[ix][std::move(key)] = id;
     cache->changeCount = table.changeCount();
