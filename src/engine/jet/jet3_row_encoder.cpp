@@ -57,6 +57,8 @@ Result<std::vector<uint8_t>> variableBytes(const ColumnDef& c, const Value& v,
 // Fills the fixed-area field of a non-Null value, cut to the column's size.
 Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v, const LongValueSink& sink,
                      uint16_t codePage) {
+    if (putWholeNumber(field, c, v))
+        return Status::ok();
     std::vector<uint8_t> bytes;
     if (c.type == ColumnType::Text) {
         auto* s = std::get_if<std::string>(&v);

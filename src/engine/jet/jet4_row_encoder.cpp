@@ -134,6 +134,8 @@ Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v,
             return Status::ok();
         }
         default: {
+            if (putWholeNumber(field, c, v))
+                return Status::ok();
             uint8_t buf[17];
             VELMORA_ASSIGN_OR_RETURN(size_t n, encodeFixedValue(c, v, buf));
             std::copy_n(buf, std::min<size_t>(n, c.length), field);

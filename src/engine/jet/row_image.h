@@ -9,6 +9,7 @@
 // LVAL rows and returns the field the row stores.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,6 +39,35 @@ LongValueSink sizingLongValueSink();
 // the same in both versions; `buf` takes at least 17 bytes. Returns how many were written.
 Result<size_t> encodeFixedValue(const store::ColumnDef& column, const store::Value& value,
                                 uint8_t* buf);
+
+// A whole number into the fixed field of a Byte, Integer or Long column, cut to the column's
+// length like any fixed value: the bytes encodeFixedValue() gives, without its buffer and
+// Result, as most fixed values of a channel row are such numbers. False, writing nothing, for
+// any other column or value.
+inline bool putWholeNumber(uint8_t* field, const store::ColumnDef& column,
+                           const store::Value& value) {
+    const auto* number = std::get_if<int64_t>(&value);
+    size_t bytes = 0;
+    switch (column.type) {
+        case store::ColumnType::Byte:
+            bytes = 1;
+            break;
+        case store::ColumnType::Integer:
+            bytes = 2;
+            break;
+        case store::ColumnType::Long:
+            bytes = 4;
+            break;
+        default:
+            return false;
+    }
+    if (number == nullptr)
+        return false;
+    bytes = std::min<size_t>(bytes, column.length);
+    for (size_t k = 0; k < bytes; ++k)
+        field[k] = uint8_t(uint64_t(*number) >> (8 * k));
+    return true;
+}
 
 // The row image in the layout of `fmt`; `codePage` is used by Jet 3 text only.
 Result<std::vector<uint8_t>> encodeRowFor(const JetFormat& fmt, uint16_t codePage,
