@@ -106,10 +106,12 @@ bool isNameChar(unsigned char c) {
 
 }  // namespace
 
-void scanTokens(std::string_view s, std::vector<RawToken>& out) {
+std::span<const RawToken> scanTokens(std::string_view s, std::vector<RawToken>& out) {
     // Every token takes at least one character, so the list is sized once and written in
-    // place; a push per token costs more than the scan itself.
-    out.resize(s.size() + 1);
+    // place; a push per token costs more than the scan itself. It is never shrunk, so a
+    // buffer kept for the next statement is not filled with empty tokens again.
+    if (out.size() < s.size() + 1)
+        out.resize(s.size() + 1);
     size_t count = 0;
     auto emit = [&](TokenKind kind, size_t from, size_t to) {
         out[count++] = RawToken{kind, from, to};
@@ -118,7 +120,7 @@ void scanTokens(std::string_view s, std::vector<RawToken>& out) {
     // An unterminated literal or a character Jet does not accept: the rest of the text.
     auto invalid = [&](size_t start) {
         emit(TokenKind::Invalid, start, s.size());
-        out.resize(count);
+        return std::span<const RawToken>(out.data(), count);
     };
     while (i < s.size()) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
@@ -157,8 +159,7 @@ void scanTokens(std::string_view s, std::vector<RawToken>& out) {
             }
             // "12abc" is no number and no name in Jet.
             if (i < s.size() && isNameStart(static_cast<unsigned char>(s[i]))) {
-                invalid(start);
-                return;
+                return invalid(start);
             }
             emit(isFloat ? TokenKind::Float : TokenKind::Integer, start, i);
             continue;
@@ -179,8 +180,7 @@ void scanTokens(std::string_view s, std::vector<RawToken>& out) {
                 ++i;
             }
             if (!closed) {
-                invalid(start);
-                return;
+                return invalid(start);
             }
             emit(TokenKind::String, start, i);
             continue;
@@ -189,13 +189,11 @@ void scanTokens(std::string_view s, std::vector<RawToken>& out) {
             const char close = c == '[' ? ']' : '#';
             const size_t end = s.find(close, i + 1);
             if (end == std::string_view::npos) {
-                invalid(start);
-                return;
+                return invalid(start);
             }
             const std::string_view inner = s.substr(i + 1, end - i - 1);
             if (c == '[' && (inner.empty() || inner.find('[') != std::string_view::npos)) {
-                invalid(start);
-                return;
+                return invalid(start);
             }
             i = end + 1;
             emit(c == '[' ? TokenKind::QuotedName : TokenKind::Date, start, i);
@@ -269,14 +267,13 @@ void scanTokens(std::string_view s, std::vector<RawToken>& out) {
                 break;
         }
         if (kind == TokenKind::Invalid) {
-            invalid(start);
-            return;
+            return invalid(start);
         }
         i += length;
         emit(kind, start, i);
     }
     emit(TokenKind::End, s.size(), s.size());
-    out.resize(count);
+    return std::span<const RawToken>(out.data(), count);
 }
 
 std::string tokenText(std::string_view s, const RawToken& t) {
@@ -304,11 +301,10 @@ std::string tokenText(std::string_view s, const RawToken& t) {
 
 std::vector<Token> tokenize(std::string_view s) {
     std::vector<RawToken> raw;
-    raw.reserve(s.size() / 4 + 2);
-    scanTokens(s, raw);
+    const std::span<const RawToken> scanned = scanTokens(s, raw);
     std::vector<Token> out;
-    out.reserve(raw.size());
-    for (const RawToken& t : raw) {
+    out.reserve(scanned.size());
+    for (const RawToken& t : scanned) {
         out.push_back(Token{t.kind, tokenText(s, t), t.start});
         if (t.kind == TokenKind::Name)
             out.back().reserved = isReservedWord(out.back().text);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,9 +62,11 @@ struct RawToken {
     size_t end = 0;
 };
 
-// Splits the whole statement into `out` (cleared first) without copying any text. The last
-// token is End, or Invalid where lexing stopped.
-void scanTokens(std::string_view text, std::vector<RawToken>& out);
+// Splits the whole statement into tokens without copying any text, and returns them: they are
+// written at the front of `buffer`, which grows as needed and is never shrunk, so a buffer
+// kept from statement to statement is sized once. The last token is End, or Invalid where
+// lexing stopped.
+std::span<const RawToken> scanTokens(std::string_view text, std::vector<RawToken>& buffer);
 
 // What a token of `text` holds: a text literal without its quotes and with doubled quotes
 // undone, a [name] or #date# without its delimiters, anything else as written.

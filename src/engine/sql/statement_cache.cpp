@@ -18,7 +18,7 @@ bool isValueLiteral(TokenKind kind) {
 // a NUL and a letter for its kind. A NUL elsewhere in the text is doubled, so the markers
 // cannot be imitated: texts of one key lex into the same tokens apart from the literals'
 // values. (Texts that differ only in blanks have different keys; each is parsed once.)
-void shapeKey(std::string_view text, const std::vector<RawToken>& tokens, std::string& key) {
+void shapeKey(std::string_view text, std::span<const RawToken> tokens, std::string& key) {
     key.clear();
     size_t from = 0;
     auto copyUpTo = [&](size_t end) {
@@ -100,13 +100,13 @@ void collect(Statement& st, LiteralNodes& out) {
 Result<Statement*> StatementCache::prepare(std::string_view text) {
     // Only the token boundaries are needed to find the shape; no token text is copied unless
     // the shape is new.
-    scanTokens(text, m_tokens);
-    if (m_tokens.back().kind != TokenKind::End) {
+    const std::span<const RawToken> tokens = scanTokens(text, m_tokens);
+    if (tokens.back().kind != TokenKind::End) {
         // Not even a token list: the parser reports why.
         VELMORA_ASSIGN_OR_RETURN(m_uncached, parseStatement(text));
         return &m_uncached;
     }
-    shapeKey(text, m_tokens, m_key);
+    shapeKey(text, tokens, m_key);
     auto found = m_entries.find(m_key);
     if (found != m_entries.end()) {
         Entry& e = found->second;
@@ -116,7 +116,7 @@ Result<Statement*> StatementCache::prepare(std::string_view text) {
             return &m_uncached;
         }
         size_t next = 0;
-        for (const RawToken& t : m_tokens) {
+        for (const RawToken& t : tokens) {
             if (!isValueLiteral(t.kind))
                 continue;
             // A reusable shape has a holder for every literal.
@@ -136,7 +136,7 @@ Result<Statement*> StatementCache::prepare(std::string_view text) {
     e.lastUse = ++m_clock;
     LiteralNodes nodes;
     collect(e.statement, nodes);
-    for (const RawToken& t : m_tokens) {
+    for (const RawToken& t : tokens) {
         if (!isValueLiteral(t.kind))
             continue;
         auto [from, to] = nodes.equal_range(t.start);
