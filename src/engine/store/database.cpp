@@ -99,6 +99,9 @@ Status Database::commit() {
     }
     changes.dropped = m_dropped;
     VELMORA_RETURN_IF_ERROR(m_storage->commit(changes));
+    // A table written anew has its rows in other places now.
+    for (Table* t : changes.changed)
+        t->forgetStoredPlaces();
     for (auto& e : m_entries) {
         if (e.table)
             e.table->markClean();

@@ -79,6 +79,11 @@ public:
     uint32_t storedAt(RowId id) const { return id < m_storedAt.size() ? m_storedAt[id] : 0; }
     // How many rows appendStored() added: the rows the storage held when they were read.
     size_t storedRowCount() const { return m_storedRows; }
+    // Forgets where the rows were read, once the storage has written the table anew.
+    void forgetStoredPlaces() {
+        m_storedAt.clear();
+        m_storedRows = 0;
+    }
 
     // Set by every change since the table was loaded or last committed.
     bool isDirty() const { return m_dirty; }
