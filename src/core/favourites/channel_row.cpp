@@ -28,31 +28,28 @@ std::optional<ChannelRow> ChannelRow::read(const grid::GridModel& grid, int row)
 }
 
 std::string ChannelRow::assignmentInGroupSql() const {
-    std::string sql = assignmentSql();
-    sql += " AND FAVNAME = ";
-    db::appendQuotedText(sql, favorite);
-    sql += " AND SID = ";
-    sql += sid;
-    sql += " AND NID = ";
-    sql += nid;
-    return sql;
+    return assignmentSql(true);
 }
 
 std::string ChannelRow::assignmentsSql() const {
-    std::string sql = assignmentSql();
-    sql += " AND SID = ";
-    sql += sid;
-    sql += " AND NID = ";
-    sql += nid;
-    return sql;
+    return assignmentSql(false);
 }
 
-// The start both assignment statements share, with room for the rest.
-std::string ChannelRow::assignmentSql() const {
+// Both assignment statements, built into one string reserved once; `inGroup` adds the
+// row's own group to the condition.
+std::string ChannelRow::assignmentSql(bool inGroup) const {
     std::string sql;
     sql.reserve(128 + source.size() + favorite.size() + sid.size() + nid.size());
     sql += "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = ";
     db::appendQuotedText(sql, source);
+    if (inGroup) {
+        sql += " AND FAVNAME = ";
+        db::appendQuotedText(sql, favorite);
+    }
+    sql += " AND SID = ";
+    sql += sid;
+    sql += " AND NID = ";
+    sql += nid;
     return sql;
 }
 

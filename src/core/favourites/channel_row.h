@@ -45,8 +45,8 @@ struct ChannelRow {
 private:
     // `select` followed by the WHERE condition that finds this row's channel.
     std::string channelSql(std::string_view select) const;
-    // "SELECT … FROM FAVOURITE WHERE SOURCEID = '…'", reserved for the conditions that follow.
-    std::string assignmentSql() const;
+    // The FAVOURITE statement of the channel, in its own group only when `inGroup`.
+    std::string assignmentSql(bool inGroup) const;
 };
 
 // True when the text reads as a decimal number (blanks around it allowed).
