@@ -108,6 +108,15 @@ void KeyedIds::clear() {
     m_live = m_gone = m_liveKeyBytes = 0;
 }
 
+void KeyedIds::reserve(size_t keys) {
+    // The table grows once the live keys would fill more than half of it.
+    size_t capacity = std::max<size_t>(16, m_slots.size());
+    while ((keys + 1) * 2 > capacity)
+        capacity *= 2;
+    if (capacity > m_slots.size())
+        rebuild(capacity);
+}
+
 void KeyedIds::makeRoom() {
     // At most three quarters of the slots hold a key or a gone mark, so every probe ends.
     if ((m_live + m_gone + 1) * 4 <= m_slots.size() * 3 &&

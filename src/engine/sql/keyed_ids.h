@@ -27,6 +27,8 @@ public:
     // Removes `id` from under `key`; the key goes when it has no id left.
     void erase(std::string_view key, store::RowId id);
     void clear();
+    // Room for this many keys without growing the table again.
+    void reserve(size_t keys);
 
     size_t keyCount() const { return m_live; }
 

@@ -17,15 +17,23 @@ bool sameValues(const store::Row& a, const store::Row& b, const std::vector<int>
     return true;
 }
 
+// The equality key of the columns into `key`; false when one of them is Null.
+bool keyInto(std::string& key, const store::Row& row, const std::vector<int>& columns) {
+    key.clear();
+    for (int c : columns) {
+        if (store::isNull(row[c]))
+            return false;
+        appendOrderKey(key, row[c]);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>& columns) {
     std::string key;
-    for (int c : columns) {
-        if (store::isNull(row[c]))
-            return std::nullopt;
-        appendOrderKey(key, row[c]);
-    }
+    if (!keyInto(key, row, columns))
+        return std::nullopt;
     return key;
 }
 
@@ -41,9 +49,19 @@ std::optional<std::string> valuesKey(const std::vector<store::Value>& values) {
 
 void LookupCache::build(const store::Table& table, LookupIndex& index) {
     index.ids.clear();
-    table.forEachLive([&](store::RowId id, const store::Row& row) {
-        if (auto key = rowKey(row, index.columns))
-            index.ids.insert(*key, id);
+    // Only the looked-up columns of each row are decoded, and every key is built in one
+    // buffer: the index takes a copy of its bytes.
+    std::vector<uint8_t> wanted;
+    for (int c : index.columns) {
+        if (wanted.size() <= size_t(c))
+            wanted.resize(size_t(c) + 1);
+        wanted[size_t(c)] = 1;
+    }
+    index.ids.reserve(table.liveRowCount());
+    std::string key;
+    table.forEachLiveColumns(wanted, [&](store::RowId id, const store::Row& row) {
+        if (keyInto(key, row, index.columns))
+            index.ids.insert(key, id);
     });
     index.changeCount = table.changeCount();
 }

@@ -448,6 +448,19 @@ void PackedRows::rowInto(size_t i, Row& out) const {
         decodeInto(p, v);
 }
 
+void PackedRows::columnsInto(size_t i, std::span<const uint8_t> wanted, Row& out) const {
+    out.resize(m_count[i]);
+    // The values after the last one wanted are not even skipped.
+    const size_t last = std::min(out.size(), wanted.size());
+    const char* p = bytesOf(i);
+    for (size_t c = 0; c < last; ++c) {
+        if (wanted[c])
+            decodeInto(p, out[c]);
+        else
+            skip(p);
+    }
+}
+
 size_t PackedRows::lengthOf(size_t i) const {
     const char* start = bytesOf(i);
     const char* p = start;

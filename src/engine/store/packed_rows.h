@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     Row row(size_t i) const;
     // Row i into `out`, reusing its values' storage.
     void rowInto(size_t i, Row& out) const;
+    // The same, decoding only the values at the positions `wanted` marks; the others keep
+    // what `out` held there (Null in a row that only this fills).
+    void columnsInto(size_t i, std::span<const uint8_t> wanted, Row& out) const;
 
     // Whole rows in order, decoded one by one.
     class Iterator {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -101,6 +102,18 @@ public:
         for (RowId id = 0; id < m_rows.size(); ++id) {
             if (!m_deleted[id]) {
                 m_rows.rowInto(id, row);
+                f(id, static_cast<const Row&>(row));
+            }
+        }
+    }
+    // The same with only the values at the positions `wanted` marks decoded; the others read
+    // as Null. For a pass that needs a few columns of every row, such as an index's.
+    template <class F>
+    void forEachLiveColumns(std::span<const uint8_t> wanted, F&& f) const {
+        Row row;
+        for (RowId id = 0; id < m_rows.size(); ++id) {
+            if (!m_deleted[id]) {
+                m_rows.columnsInto(id, wanted, row);
                 f(id, static_cast<const Row&>(row));
             }
         }
