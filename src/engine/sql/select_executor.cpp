@@ -12,6 +12,7 @@
 #include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
+#include "engine/sql/group_keys.h"
 #include "engine/store/value_conversion.h"
 
 namespace velmora::engine::sql {
@@ -433,27 +434,13 @@ struct Accumulator {
     bool currency = false;
     bool any = false;
     Value best;
-
-    void reset() {
-        count = 0;
-        sum = 0;
-        currencySum = 0;
-        currency = false;
-        if (any)
-            best = store::Null{};
-        any = false;
-    }
 };
 
-struct Group {
-    std::vector<RowId> tuple;  // the row that stands for the group's columns
-    std::vector<Accumulator> acc;
-};
-
-Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalContext& ctx) {
+// `accs` holds one accumulator per aggregate.
+Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, const EvalContext& ctx) {
     for (size_t i = 0; i < aggregates.size(); ++i) {
         const Expr& a = *aggregates[i];
-        Accumulator& acc = g.acc[i];
+        Accumulator& acc = accs[i];
         if (!a.left) {  // Count(*)
             ++acc.count;
             continue;
@@ -500,10 +487,11 @@ Status accumulate(const std::vector<Expr*>& aggregates, Group& g, const EvalCont
     return Status::ok();
 }
 
-void finish(const std::vector<Expr*>& aggregates, const Group& g, std::vector<Value>& out) {
+void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs,
+            std::vector<Value>& out) {
     out.clear();
     for (size_t i = 0; i < aggregates.size(); ++i) {
-        const Accumulator& acc = g.acc[i];
+        const Accumulator& acc = accs[i];
         switch (aggregates[i]->aggregate) {
             case AggregateKind::Count:
                 out.emplace_back(acc.count);
@@ -797,68 +785,84 @@ Result<QueryResult> SelectRunner::run() {
     };
 
     if (grouped) {
-        // Jet groups by sorting: every row gets the order key of its grouping values, the rows
-        // are sorted by it, and runs of equal keys are the groups, already in order. The keys
-        // share one buffer, so grouping allocates nothing per row.
+        // Jet groups by sorting, so its groups come out in the order of their keys. Sorting
+        // every row costs most of a grouping where nearly every group has one row and HAVING
+        // keeps none, so the rows are grouped by hashing their keys in stored order instead:
+        // a key's first row makes its group and stands for its columns, rows accumulate in
+        // stored order, and only the groups HAVING keeps are sorted by their keys.
         const size_t n = tuples.count();
-        std::string arena;
-        std::vector<size_t> start(n + 1);
+        const size_t perGroup = aggregates.size();
+        GroupKeys keys;
+        std::vector<size_t> firstRow;   // per group; n where the group has no row
+        std::vector<Accumulator> accs;  // perGroup per group
+        // A group's first error waits until the groups are taken in key order: the statement
+        // fails on the error the sort would have met first.
+        constexpr uint32_t kNoError = UINT32_MAX;
+        std::vector<uint32_t> errorOf;  // per group, an index into errors
+        std::vector<Status> errors;
+        auto fail = [&](size_t g, Status s) {
+            errorOf[g] = static_cast<uint32_t>(errors.size());
+            errors.push_back(std::move(s));
+        };
+        auto addGroup = [&](size_t row) {
+            firstRow.push_back(row);
+            accs.resize(accs.size() + perGroup);
+            errorOf.push_back(kNoError);
+        };
+        std::string key;
         Value column;  // one grouping value at a time, its text storage reused
         for (size_t i = 0; i < n; ++i) {
-            start[i] = arena.size();
+            key.clear();
             EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
             for (auto& g : m_s.groupBy) {
                 if (readColumn(*g, ctx, column)) {
-                    appendOrderKey(arena, column);
+                    appendOrderKey(key, column);
                     continue;
                 }
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
-                appendOrderKey(arena, v);
+                appendOrderKey(key, v);
             }
+            const size_t g = keys.add(key);
+            if (g == firstRow.size())
+                addGroup(i);
+            if (errorOf[g] != kNoError)
+                continue;
+            if (Status s = accumulate(aggregates, accs.data() + g * perGroup, ctx); !s.isOk())
+                fail(g, std::move(s));
         }
-        start[n] = arena.size();
-        const std::string_view keys(arena);
-        auto keyOf = [&](size_t i) { return keys.substr(start[i], start[i + 1] - start[i]); };
-        std::vector<size_t> order(n);
-        std::iota(order.begin(), order.end(), size_t{0});
-        if (!m_s.groupBy.empty()) {
-            std::stable_sort(order.begin(), order.end(),
-                             [&](size_t a, size_t b) { return keyOf(a) < keyOf(b); });
+        // Aggregates over no rows still give one row (Count 0).
+        const std::vector<RowId> noRow(m_b->sources.size(), kNoRow);
+        if (n == 0 && m_s.groupBy.empty()) {
+            keys.add({});
+            addGroup(n);
         }
-
-        Group g;
-        std::vector<Value> values;
-        auto emit = [&]() -> Status {
-            finish(aggregates, g, values);
-            EvalContext ctx{&m_b->sources, g.tuple.data(), &values};
-            if (m_s.having) {
-                VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
-                if (t != Truth::True)
-                    return Status::ok();
-            }
-            return project(ctx);
+        auto tupleOf = [&](size_t g) {
+            return firstRow[g] < n ? tuples.at(firstRow[g]) : noRow.data();
         };
-        for (size_t k = 0; k < n; ++k) {
-            const size_t i = order[k];
-            if (k == 0 || keyOf(i) != keyOf(order[k - 1])) {
-                if (k != 0)
-                    VELMORA_RETURN_IF_ERROR(emit());
-                // The group's first row in stored order stands for its columns.
-                g.tuple.assign(tuples.at(i), tuples.at(i) + tuples.width);
-                g.acc.resize(aggregates.size());
-                for (Accumulator& acc : g.acc)
-                    acc.reset();
+
+        std::vector<Value> values;
+        std::vector<uint32_t> emitted;
+        for (size_t g = 0; g < firstRow.size(); ++g) {
+            if (m_s.having && errorOf[g] == kNoError) {
+                finish(aggregates, accs.data() + g * perGroup, values);
+                EvalContext ctx{&m_b->sources, tupleOf(g), &values};
+                Result<Truth> t = evaluateCondition(*m_s.having, ctx);
+                if (!t.isOk())
+                    fail(g, t.status());
+                else if (t.value() != Truth::True)
+                    continue;
             }
-            EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
-            VELMORA_RETURN_IF_ERROR(accumulate(aggregates, g, ctx));
+            emitted.push_back(static_cast<uint32_t>(g));
         }
-        if (n != 0) {
-            VELMORA_RETURN_IF_ERROR(emit());
-        } else if (m_s.groupBy.empty()) {
-            // Aggregates over no rows still give one row (Count 0).
-            g.tuple.assign(m_b->sources.size(), kNoRow);
-            g.acc.assign(aggregates.size(), Accumulator{});
-            VELMORA_RETURN_IF_ERROR(emit());
+        // Keys of different groups differ, so the order is the sort's.
+        std::sort(emitted.begin(), emitted.end(),
+                  [&](uint32_t a, uint32_t b) { return keys.key(a) < keys.key(b); });
+        for (uint32_t g : emitted) {
+            if (errorOf[g] != kNoError)
+                return errors[errorOf[g]];
+            finish(aggregates, accs.data() + g * perGroup, values);
+            EvalContext ctx{&m_b->sources, tupleOf(g), &values};
+            VELMORA_RETURN_IF_ERROR(project(ctx));
         }
     } else {
         result.rows.reserve(tuples.count());
