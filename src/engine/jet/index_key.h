@@ -55,6 +55,10 @@ public:
                             const store::Row& row) const override {
         return encodeIndexKey(schema, index, row, m_format);
     }
+    Status appendKey(KeyBytes& out, const store::TableSchema& schema, const store::RealIndex& index,
+                     const store::Row& row) const override {
+        return appendIndexKey(out, schema, index, row, m_format);
+    }
     uint16_t maxTextChars(const store::ColumnDef& column) const override {
         return column.maxChars(m_format == KeyFormat::Jet4);
     }

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/sql/keyed_ids.h"
+#include "engine/store/keyed_ids.h"
 #include "engine/store/table.h"
 
 namespace velmora::engine::sql {
@@ -24,7 +24,7 @@ namespace velmora::engine::sql {
 // with a Null in any of the columns are not indexed: Null equals nothing.
 struct LookupIndex {
     std::vector<int> columns;
-    KeyedIds ids;
+    store::KeyedIds ids;
     uint64_t changeCount = 0;  // the table's Table::changeCount() this index reflects
 
     // Valid until the index next changes.

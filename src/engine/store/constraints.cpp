@@ -4,36 +4,32 @@
 #include <bit>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
 #include "engine/store/collation.h"
+#include "engine/store/keyed_ids.h"
 
 namespace velmora::engine::store {
-
-// Hashes encoded keys as they are, so that they need no copy into a string to be looked up.
-struct KeyBytesHash {
-    size_t operator()(const KeyBytes& k) const {
-        return std::hash<std::string_view>{}(
-            std::string_view(reinterpret_cast<const char*>(k.data()), k.size()));
-    }
-};
-using KeySet = std::unordered_map<KeyBytes, RowId, KeyBytesHash>;
 
 struct KeyCache {
     const Table* owner = nullptr;
     uint64_t changeCount = 0;
     const RowRules* rules = nullptr;
-    // Per real index (by position): key → row, only for indexes that refuse duplicates.
-    std::vector<KeySet> keys;
+    // Per real index (by position): key → row, only for indexes that refuse duplicates. A key
+    // holds one row: a stored duplicate keeps the first row that has it.
+    std::vector<KeyedIds> keys;
     // Per real index: the stored rows already held one of its keys twice (a damaged file).
     // Then every update is checked in full, so the later rows of such a key stay refused.
     std::vector<bool> storedDuplicates;
 };
 
 namespace {
+
+std::string_view bytesOf(const KeyBytes& key) {
+    return {reinterpret_cast<const char*>(key.data()), key.size()};
+}
 
 // Key bytes with the same equality as a Jet key, for tables without a file format.
 class MemoryRowRules : public RowRules {
@@ -113,6 +109,19 @@ bool allNull(const TableSchema& schema, const RealIndex& index, const Row& row) 
     return true;
 }
 
+// Marks the positions of an index's columns, for Table::forEachLiveColumns().
+std::vector<uint8_t> indexPositions(const TableSchema& schema, const RealIndex& index) {
+    std::vector<uint8_t> wanted;
+    for (const IndexColumn& ic : index.columns) {
+        if (auto pos = positionOf(schema, ic.columnNumber)) {
+            if (wanted.size() <= *pos)
+                wanted.resize(*pos + 1);
+            wanted[*pos] = 1;
+        }
+    }
+    return wanted;
+}
+
 Status duplicateError(const TableSchema& schema) {
     return Status::error(err::kDuplicateKey,
                          "The changes you requested to the table '" + schema.name +
@@ -137,18 +146,22 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
         if (!refusesDuplicates(schema, ix))
             continue;
         const RealIndex& index = schema.realIndexes[ix];
-        cache->keys[ix].reserve(table.liveRowCount());
+        KeyedIds& keys = cache->keys[ix];
+        keys.reserve(table.liveRowCount());
+        // Keys read only the index's columns; every key is built in one buffer.
+        KeyBytes key;
         Status failure;
-        table.forEachLive([&](RowId id, const Row& row) {
+        table.forEachLiveColumns(indexPositions(schema, index), [&](RowId id, const Row& row) {
             if (!failure.isOk() || allNull(schema, index, row))
                 return;
-            Result<KeyBytes> key = rules.encode(schema, index, row);
-            if (!key.isOk()) {
-                failure = key.status();
+            key.clear();
+            failure = rules.appendKey(key, schema, index, row);
+            if (!failure.isOk())
                 return;
-            }
-            if (!cache->keys[ix].emplace(std::move(*key), id).second)
+            if (!keys.find(bytesOf(key)).empty())
                 cache->storedDuplicates[ix] = true;
+            else
+                keys.insert(bytesOf(key), id);
         });
         VELMORA_RETURN_IF_ERROR(failure);
     }
@@ -249,8 +262,8 @@ Status checkUnique(const Table& table, const Row& row, std::optional<RowId> self
         if (isKept(kept, ix) && !cache.storedDuplicates[ix])
             continue;
         VELMORA_ASSIGN_OR_RETURN(KeyBytes key, rules.encode(schema, index, row));
-        auto it = cache.keys[ix].find(key);
-        if (it != cache.keys[ix].end() && (!self || it->second != *self))
+        std::span<const RowId> holder = cache.keys[ix].find(bytesOf(key));
+        if (!holder.empty() && (!self || holder.front() != *self))
             return duplicateError(schema);
         newKeys.emplace_back(ix, std::move(key));
     }
@@ -270,9 +283,7 @@ void forgetKeys(const Table& table, RowId id, const Row& row, const RowRules& ru
         Result<KeyBytes> key = rules.encode(schema, schema.realIndexes[ix], row);
         if (!key.isOk())
             continue;  // such a row was never cached: building the cache would have failed
-        auto it = cache.keys[ix].find(*key);
-        if (it != cache.keys[ix].end() && it->second == id)
-            cache.keys[ix].erase(it);
+        cache.keys[ix].erase(bytesOf(*key), id);
     }
 }
 
@@ -309,8 +320,8 @@ Result<RowId> insertRow(Table& table, Row row, const RowRules& rules) {
     if (nextAuto)
         table.mutableSchema().nextAutoNumber = *nextAuto;
     RowId id = table.append(std::move(row));
-    for (auto& [ix, key] : newKeys)
-        cache->keys[ix].emplace(std::move(key), id);
+    for (const auto& [ix, key] : newKeys)
+        cache->keys[ix].insert(bytesOf(key), id);
     cache->changeCount = table.changeCount();
     return id;
 }
@@ -344,8 +355,9 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     const bool allKept =
         indexes <= 64 && kept == (indexes == 64 ? ~uint64_t(0) : (uint64_t(1) << indexes) - 1);
     table.replace(id, row, allKept);
-    for (auto& [ix, key] : newKeys)
-        cache->keys[ix][std::move(key)] = id;
+    // The checks left each new key free or held by this row already.
+    for (const auto& [ix, key] : newKeys)
+        cache->keys[ix].insert(bytesOf(key), id);
     cache->changeCount = table.changeCount();
     if (done)
         done->after = std::move(row);
@@ -370,7 +382,8 @@ Status checkNewIndex(const Table& table, const RealIndex& index, bool primary,
     const TableSchema& schema = table.schema();
     bool refuseNulls = primary || index.isRequired();
     bool unique = primary || index.isUnique();
-    KeySet seen;
+    KeyedIds seen;
+    KeyBytes key;
     Status failure;
     table.forEachLive([&](RowId id, const Row& row) {
         if (!failure.isOk())
@@ -390,13 +403,14 @@ Status checkNewIndex(const Table& table, const RealIndex& index, bool primary,
         }
         if (!unique || allNull(schema, index, row))
             return;
-        Result<KeyBytes> key = rules.encode(schema, index, row);
-        if (!key.isOk()) {
-            failure = key.status();
+        key.clear();
+        failure = rules.appendKey(key, schema, index, row);
+        if (!failure.isOk())
             return;
-        }
-        if (!seen.emplace(std::move(*key), id).second)
+        if (!seen.find(bytesOf(key)).empty())
             failure = duplicateError(schema);
+        else
+            seen.insert(bytesOf(key), id);
     });
     return failure;
 }

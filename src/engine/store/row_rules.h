@@ -20,6 +20,14 @@ public:
     // The key of `row` (values in schema.columns order) in `index`; equal keys are duplicates.
     virtual Result<KeyBytes> encode(const TableSchema& schema, const RealIndex& index,
                                     const Row& row) const = 0;
+    // The same key appended to `out`, for a caller that builds many keys in one buffer; after
+    // a failure `out` may hold part of a key.
+    virtual Status appendKey(KeyBytes& out, const TableSchema& schema, const RealIndex& index,
+                             const Row& row) const {
+        VELMORA_ASSIGN_OR_RETURN(KeyBytes key, encode(schema, index, row));
+        out.insert(out.end(), key.begin(), key.end());
+        return Status::ok();
+    }
     // Characters a Text column holds (Jet 4 stores two bytes per character).
     virtual uint16_t maxTextChars(const ColumnDef& column) const { return column.maxChars(true); }
     // 3047 when the row cannot be stored (too large for a page).

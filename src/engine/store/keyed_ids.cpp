@@ -1,9 +1,9 @@
-#include "engine/sql/keyed_ids.h"
+#include "engine/store/keyed_ids.h"
 
 #include <algorithm>
 #include <functional>
 
-namespace velmora::engine::sql {
+namespace velmora::engine::store {
 
 namespace {
 
@@ -26,7 +26,7 @@ size_t KeyedIds::slotOf(std::string_view key, uint64_t hash) const {
     }
 }
 
-std::span<const store::RowId> KeyedIds::find(std::string_view key) const {
+std::span<const RowId> KeyedIds::find(std::string_view key) const {
     const size_t i = slotOf(key, hashOf(key));
     if (i >= m_slots.size())
         return {};
@@ -36,7 +36,7 @@ std::span<const store::RowId> KeyedIds::find(std::string_view key) const {
     return m_lists[s.list];
 }
 
-void KeyedIds::insert(std::string_view key, store::RowId id) {
+void KeyedIds::insert(std::string_view key, RowId id) {
     const uint64_t hash = hashOf(key);
     if (const size_t i = slotOf(key, hash); i < m_slots.size()) {
         Slot& s = m_slots[i];
@@ -47,7 +47,7 @@ void KeyedIds::insert(std::string_view key, store::RowId id) {
             m_lists[s.list] = {std::min(s.id, id), std::max(s.id, id)};
             return;
         }
-        std::vector<store::RowId>& ids = m_lists[s.list];
+        std::vector<RowId>& ids = m_lists[s.list];
         auto at = std::lower_bound(ids.begin(), ids.end(), id);
         if (at == ids.end() || *at != id)
             ids.insert(at, id);
@@ -72,13 +72,13 @@ void KeyedIds::insert(std::string_view key, store::RowId id) {
     m_liveKeyBytes += key.size();
 }
 
-void KeyedIds::erase(std::string_view key, store::RowId id) {
+void KeyedIds::erase(std::string_view key, RowId id) {
     const size_t i = slotOf(key, hashOf(key));
     if (i >= m_slots.size())
         return;
     Slot& s = m_slots[i];
     if (s.list != kNoList) {
-        std::vector<store::RowId>& ids = m_lists[s.list];
+        std::vector<RowId>& ids = m_lists[s.list];
         auto at = std::lower_bound(ids.begin(), ids.end(), id);
         if (at == ids.end() || *at != id)
             return;
@@ -160,4 +160,4 @@ uint32_t KeyedIds::newList() {
     return static_cast<uint32_t>(m_lists.size() - 1);
 }
 
-}  // namespace velmora::engine::sql
+}  // namespace velmora::engine::store

@@ -1,6 +1,6 @@
-// The lookup indexes' key table against a plain ordered map: long random runs of inserts
-// and erases over a small key space (many keys with several ids, keys that come and go, gone
-// slots piling up and the table rebuilt), with every key checked after each step.
+// The key table of the lookup indexes and unique-key checks against a plain ordered map: long
+// random runs of inserts and erases over a small key space (many keys with several ids, keys that
+// come and go, gone slots piling up and the table rebuilt), with every key checked after each step.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/sql/keyed_ids.h"
+#include "engine/store/keyed_ids.h"
 
-namespace velmora::engine::sql {
+namespace velmora::engine::store {
 namespace {
 
 struct KeyRun {
@@ -28,7 +28,7 @@ TEST_P(KeyedIdsRun, FindsWhatAMapOfSetsHolds) {
     const KeyRun run = GetParam();
     std::mt19937 random(20261208);
     KeyedIds table;
-    std::map<std::string, std::set<store::RowId>> expected;
+    std::map<std::string, std::set<RowId>> expected;
     auto keyOf = [](int k) {
         // Binary keys of several lengths, a NUL inside some, as order keys are.
         std::string key(static_cast<size_t>(k % 7) * 5 + 1, static_cast<char>('a' + k % 26));
@@ -38,7 +38,7 @@ TEST_P(KeyedIdsRun, FindsWhatAMapOfSetsHolds) {
     };
     for (int step = 0; step < run.steps; ++step) {
         const std::string key = keyOf(static_cast<int>(random() % run.keys));
-        const store::RowId id = random() % run.ids;
+        const RowId id = random() % run.ids;
         if (random() % run.eraseOneIn == 0) {
             table.erase(key, id);
             if (auto it = expected.find(key); it != expected.end()) {
@@ -57,11 +57,10 @@ TEST_P(KeyedIdsRun, FindsWhatAMapOfSetsHolds) {
             const std::string probe = keyOf(k);
             const auto found = table.find(probe);
             const auto it = expected.find(probe);
-            const std::vector<store::RowId> want =
-                it == expected.end()
-                    ? std::vector<store::RowId>{}
-                    : std::vector<store::RowId>(it->second.begin(), it->second.end());
-            ASSERT_EQ(std::vector<store::RowId>(found.begin(), found.end()), want)
+            const std::vector<RowId> want =
+                it == expected.end() ? std::vector<RowId>{}
+                                     : std::vector<RowId>(it->second.begin(), it->second.end());
+            ASSERT_EQ(std::vector<RowId>(found.begin(), found.end()), want)
                 << run.what << " at step " << step << ", key " << k;
         }
     }
@@ -78,4 +77,4 @@ INSTANTIATE_TEST_SUITE_P(Runs, KeyedIdsRun,
                          [](const auto& info) { return std::to_string(info.index); });
 
 }  // namespace
-}  // namespace velmora::engine::sql
+}  // namespace velmora::engine::store

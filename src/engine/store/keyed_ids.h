@@ -1,6 +1,7 @@
 // Ascending row ids by a byte-string key, in one open-addressed table.
 //
-// A lookup index over 32 767 channels is asked twice for every grid row of a full save. Kept
+// A lookup index over 32 767 channels is asked twice for every grid row of a full save, and
+// the unique keys of a table's primary key are all built on its first change. Kept
 // as a map of strings to vectors, each lookup walked a bucket, a node, the key's own buffer and
 // an id list, all in different places. Here the slots sit in one array: a lookup reads one slot
 // (the key's hash and, for the usual key of one row, the row id itself) and the key's bytes in
@@ -16,16 +17,16 @@
 
 #include "engine/store/table.h"
 
-namespace velmora::engine::sql {
+namespace velmora::engine::store {
 
 class KeyedIds {
 public:
     // The ids under `key`, ascending; empty when none. Valid until the next change.
-    std::span<const store::RowId> find(std::string_view key) const;
+    std::span<const RowId> find(std::string_view key) const;
     // Adds `id` under `key` (nothing when it is there already), keeping the ids ascending.
-    void insert(std::string_view key, store::RowId id);
+    void insert(std::string_view key, RowId id);
     // Removes `id` from under `key`; the key goes when it has no id left.
-    void erase(std::string_view key, store::RowId id);
+    void erase(std::string_view key, RowId id);
     void clear();
     // Room for this many keys without growing the table again.
     void reserve(size_t keys);
@@ -39,7 +40,7 @@ private:
         uint64_t hash = 0;
         uint32_t keyAt = 0;
         uint32_t keyLength = 0;
-        store::RowId id = 0;      // the key's one id while `list` is kNoList
+        RowId id = 0;             // the key's one id while `list` is kNoList
         uint32_t list = kNoList;  // else its ids are m_lists[list]
         State state = State::Empty;
     };
@@ -55,11 +56,11 @@ private:
 
     std::vector<Slot> m_slots;  // a power of two in size, or empty
     std::string m_keys;         // the bytes of every key, live or gone
-    std::vector<std::vector<store::RowId>> m_lists;
+    std::vector<std::vector<RowId>> m_lists;
     std::vector<uint32_t> m_freeLists;
     size_t m_live = 0;
     size_t m_gone = 0;
     size_t m_liveKeyBytes = 0;
 };
 
-}  // namespace velmora::engine::sql
+}  // namespace velmora::engine::store
