@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <numeric>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 
@@ -12,7 +13,7 @@
 #include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
-#include "engine/sql/group_keys.h"
+#include "engine/store/keyed_ids.h"
 #include "engine/store/value_conversion.h"
 
 namespace velmora::engine::sql {
@@ -792,7 +793,10 @@ Result<QueryResult> SelectRunner::run() {
         // stored order, and only the groups HAVING keeps are sorted by their keys.
         const size_t n = tuples.count();
         const size_t perGroup = aggregates.size();
-        GroupKeys keys;
+        // Group number by key; each group's key bytes are kept back to back for the sort.
+        store::KeyedIds groupOf;
+        std::string groupKeys;
+        std::vector<size_t> keyEnd;     // per group: where its key ends in groupKeys
         std::vector<size_t> firstRow;   // per group; n where the group has no row
         std::vector<Accumulator> accs;  // perGroup per group
         // A group's first error waits until the groups are taken in key order: the statement
@@ -804,7 +808,10 @@ Result<QueryResult> SelectRunner::run() {
             errorOf[g] = static_cast<uint32_t>(errors.size());
             errors.push_back(std::move(s));
         };
-        auto addGroup = [&](size_t row) {
+        auto addGroup = [&](std::string_view key, size_t row) {
+            groupOf.insert(key, firstRow.size());
+            groupKeys.append(key);
+            keyEnd.push_back(groupKeys.size());
             firstRow.push_back(row);
             accs.resize(accs.size() + perGroup);
             errorOf.push_back(kNoError);
@@ -822,9 +829,10 @@ Result<QueryResult> SelectRunner::run() {
                 VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
                 appendOrderKey(key, v);
             }
-            const size_t g = keys.add(key);
-            if (g == firstRow.size())
-                addGroup(i);
+            const std::span<const RowId> found = groupOf.find(key);
+            const size_t g = found.empty() ? firstRow.size() : found.front();
+            if (found.empty())
+                addGroup(key, i);
             if (errorOf[g] != kNoError)
                 continue;
             if (Status s = accumulate(aggregates, accs.data() + g * perGroup, ctx); !s.isOk())
@@ -832,10 +840,8 @@ Result<QueryResult> SelectRunner::run() {
         }
         // Aggregates over no rows still give one row (Count 0).
         const std::vector<RowId> noRow(m_b->sources.size(), kNoRow);
-        if (n == 0 && m_s.groupBy.empty()) {
-            keys.add({});
-            addGroup(n);
-        }
+        if (n == 0 && m_s.groupBy.empty())
+            addGroup({}, n);
         auto tupleOf = [&](size_t g) {
             return firstRow[g] < n ? tuples.at(firstRow[g]) : noRow.data();
         };
@@ -855,8 +861,12 @@ Result<QueryResult> SelectRunner::run() {
             emitted.push_back(static_cast<uint32_t>(g));
         }
         // Keys of different groups differ, so the order is the sort's.
+        auto keyOfGroup = [&](size_t g) {
+            const size_t start = g == 0 ? 0 : keyEnd[g - 1];
+            return std::string_view(groupKeys).substr(start, keyEnd[g] - start);
+        };
         std::sort(emitted.begin(), emitted.end(),
-                  [&](uint32_t a, uint32_t b) { return keys.key(a) < keys.key(b); });
+                  [&](uint32_t a, uint32_t b) { return keyOfGroup(a) < keyOfGroup(b); });
         for (uint32_t g : emitted) {
             if (errorOf[g] != kNoError)
                 return errors[errorOf[g]];
