@@ -46,11 +46,15 @@ std::string ChannelRow::assignmentSql(bool inGroup) const {
         sql += " AND FAVNAME = ";
         db::appendQuotedText(sql, favorite);
     }
+    appendChannelIds(sql);
+    return sql;
+}
+
+void ChannelRow::appendChannelIds(std::string& sql) const {
     sql += " AND SID = ";
     sql += sid;
     sql += " AND NID = ";
     sql += nid;
-    return sql;
 }
 
 // Every channel statement is built into one string, reserved once: the maintenance commands
@@ -61,10 +65,7 @@ std::string ChannelRow::channelSql(std::string_view select) const {
     sql += select;
     sql += " WHERE SOURCEID = ";
     db::appendQuotedText(sql, source);
-    sql += " AND SID = ";
-    sql += sid;
-    sql += " AND NID = ";
-    sql += nid;
+    appendChannelIds(sql);
     sql += " AND FREQUENCY = ";
     sql += frequency;
     return sql;

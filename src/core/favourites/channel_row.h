@@ -47,6 +47,8 @@ private:
     std::string channelSql(std::string_view select) const;
     // The FAVOURITE statement of the channel, in its own group only when `inGroup`.
     std::string assignmentSql(bool inGroup) const;
+    // Appends " AND SID = … AND NID = …", the channel's ids every statement names.
+    void appendChannelIds(std::string& sql) const;
 };
 
 // True when the text reads as a decimal number (blanks around it allowed).
