@@ -166,18 +166,52 @@ TEST_F(SchemaCrash, PowerCutAtEverySyncPointLeavesTheOldOrTheNewFile) {
     EXPECT_GT(sawNew, 0);
 }
 
+// Power cuts at every sync in turn that leave what a real disk may leave, seed by seed, the
+// rollback on the next open cut off too now and then: the old or the new file, sound.
+TEST_F(SchemaCrash, SeededPowerCutsLeaveTheOldOrTheNewFile) {
+    int sawOld = 0, sawNew = 0;
+    for (uint64_t seed = 1; seed <= uint64_t(testing::powerCutsPerFamily()); ++seed) {
+        testing::FixedTimeFaultEnv env;
+        env.install(kPath, m_old);
+        env.losePowerAtRandom(seed);
+        env.crashAtSync(testing::cutSyncOf(seed, m_syncs));
+        (void)reshape(env);
+        ASSERT_TRUE(env.crashed()) << "seed " << seed;
+        testing::cutPowerDuringRecovery(env, seed,
+                                        [&] { (void)JetDatabase::open(kPath, env, noOsLocks()); });
+        const State st = reopenAndClassify(env);
+        ASSERT_NE(st, State::Neither) << "seed " << seed;
+        sawOld += st == State::Old;
+        sawNew += st == State::New;
+        auto db = JetDatabase::open(kPath, env, noOsLocks());
+        ASSERT_TRUE(db.isOk()) << "seed " << seed;
+        auto report = checkDatabase((*db)->reader());
+        ASSERT_TRUE(report.isOk()) << "seed " << seed;
+        for (const auto& p : report->problems)
+            ADD_FAILURE() << "seed " << seed << ": " << p;
+    }
+    EXPECT_GT(sawOld, 0);
+    EXPECT_GT(sawNew, 0);
+}
+
 TEST(NewDatabaseCrash, APowerCutNeverLeavesAPartialFileAtThePath) {
     NewDatabaseOptions options;
     options.creationDate = 45000.5;
     auto full = buildNewJet4Database(options);
     ASSERT_TRUE(full.isOk());
-    for (int i = 1; i <= 4; ++i) {
+    // At each of its two syncs, losing everything unsynced and, seed by seed, what a real disk
+    // may lose.
+    for (uint64_t seed = 0; seed <= uint64_t(testing::powerCutsPerFamily()); ++seed) {
         testing::FixedTimeFaultEnv env;
-        env.crashAtSync(i);
+        if (seed > 0)
+            env.losePowerAtRandom(seed);
+        const int at = testing::cutSyncOf(seed + 1, 2);
+        env.crashAtSync(at);
         (void)createDatabase(env, "/db/new.mdb", options);
+        ASSERT_TRUE(env.crashed());
         env.revive();
         if (env.exists("/db/new.mdb")) {
-            EXPECT_EQ(env.contents("/db/new.mdb"), *full) << "power cut at sync " << i;
+            EXPECT_EQ(env.contents("/db/new.mdb"), *full) << "seed " << seed << ", sync " << at;
         }
     }
     testing::FixedTimeFaultEnv env;
