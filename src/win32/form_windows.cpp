@@ -105,10 +105,13 @@ std::wstring windowText(HWND hwnd) {
     return text;
 }
 
-void setWindowTextIfChanged(HWND hwnd, const std::string& text) {
+// True when the text was replaced.
+bool setWindowTextIfChanged(HWND hwnd, const std::string& text) {
     const std::wstring wide = widen(text);
-    if (windowText(hwnd) != wide)
-        SetWindowTextW(hwnd, wide.c_str());
+    if (windowText(hwnd) == wide)
+        return false;
+    SetWindowTextW(hwnd, wide.c_str());
+    return true;
 }
 
 void setStyleBit(HWND hwnd, LONG_PTR bit, bool on, bool extended = false) {
@@ -253,7 +256,11 @@ void FormWindows::create(const Control& c) {
         case ControlKind::TextBox:
             className = L"EDIT";
             style |= WS_TABSTOP | ES_AUTOHSCROLL;
-            exStyle = WS_EX_CLIENTEDGE;
+            // The in-place editor covers exactly its cell: a thin line, no sunken edge.
+            if (c.name == kInPlaceEditor)
+                style |= WS_BORDER;
+            else
+                exStyle = WS_EX_CLIENTEDGE;
             break;
         case ControlKind::Grid:
             break;
@@ -387,11 +394,15 @@ void FormWindows::applyContents(const Control& c) {
             break;
         }
         case ControlKind::TextBox: {
-            setWindowTextIfChanged(hwnd, c.text);
+            const bool replaced = setWindowTextIfChanged(hwnd, c.text);
             const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
             if (((style & ES_RIGHT) != 0) != c.rightAligned)
                 setStyleBit(hwnd, ES_RIGHT, c.rightAligned);
-            SendMessageW(hwnd, EM_SETSEL, c.selStart, c.selStart + c.selLength);
+            if (replaced || item->selStart != c.selStart || item->selLength != c.selLength) {
+                item->selStart = c.selStart;
+                item->selLength = c.selLength;
+                SendMessageW(hwnd, EM_SETSEL, c.selStart, c.selStart + c.selLength);
+            }
             break;
         }
         case ControlKind::Grid:

@@ -85,6 +85,10 @@ private:
         HWND hwnd = nullptr;
         ControlTag tag;
         std::unique_ptr<GridControl> grid;
+        // A text box's selection as last applied: the user's typing moves the caret, and
+        // the core's copy of the text coming back must not move it again.
+        int selStart = -1;
+        int selLength = -1;
     };
 
     void controlChanged(const core::form::Control& control) override;

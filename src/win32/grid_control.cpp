@@ -80,10 +80,10 @@ void GridControl::registerClass() {
 GridControl::GridControl(core::grid::GridModel& model, HWND parent, int id, GdiCache& gdi)
     : m_model(model), m_gdi(gdi) {
     registerClass();
-    m_hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, kGridClassName, L"",
-                             WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL, 0,
-                             0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             GetModuleHandleW(nullptr), this);
+    m_hwnd = CreateWindowExW(
+        0, kGridClassName, L"",
+        WS_CHILD | WS_BORDER | WS_TABSTOP | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL, 0, 0, 10, 10,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
     m_model.addObserver(this);
     syncScrollBars();
 }
