@@ -179,7 +179,9 @@ std::optional<std::string> Win32Ports::chooseFileToOpen(const ports::FileOpenReq
         dialog.nMaxFile = static_cast<DWORD>(kNameBuffer);
         dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
         dialog.lpstrTitle = title.c_str();
-        dialog.Flags = OFN_EXPLORER;
+        // The read-only box would promise what the program does not do: it opens the file
+        // for writing unless another program holds it.
+        dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
         if (GetOpenFileNameW(&dialog))
             return std::wstring(name.data());
         return std::nullopt;
