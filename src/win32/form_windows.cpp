@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/app/user_input.h"
 #include "core/form/ui_types.h"
@@ -325,7 +326,7 @@ COLORREF FormWindows::areaColor(const std::string& control) const {
     return GetSysColor(COLOR_BTNFACE);
 }
 
-void FormWindows::applyPlace(const Control& c, const Item& item) {
+void FormWindows::applyPlace(const Control& c, Item& item) {
     const POINT at = origin(c);
     const int x = at.x + toPixels(c.rect.left);
     const int y = at.y + toPixels(c.rect.top);
@@ -341,6 +342,7 @@ void FormWindows::applyPlace(const Control& c, const Item& item) {
     const bool wasVisible = IsWindowVisible(item.hwnd) != FALSE;
     if (visible && !wasVisible && c.kind != ControlKind::Frame) {
         // A control that appears lies above the others (an editor over the grid).
+        item.pressed = false;
         SetWindowPos(item.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (visible != wasVisible)
@@ -595,8 +597,12 @@ LRESULT FormWindows::controlMessage(Item& item, HWND hwnd, UINT message, WPARAM 
             if (ownKeys)
                 return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, message, wParam, lParam);
             break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            item.pressed = true;
+            break;
         case WM_LBUTTONUP:
-            if (c.kind == ControlKind::ListBox) {
+            if (c.kind == ControlKind::ListBox && std::exchange(item.pressed, false)) {
                 const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
                 const LRESULT hit = SendMessageW(hwnd, LB_ITEMFROMPOINT, 0, lParam);
                 if (HIWORD(hit) == 0) {  // on an item

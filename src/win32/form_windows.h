@@ -89,6 +89,9 @@ private:
         // the core's copy of the text coming back must not move it again.
         int selStart = -1;
         int selLength = -1;
+        // A list box saw the press of the release it gets: a release alone (the end of the
+        // double click that opened the list over the cell) is no click on it.
+        bool pressed = false;
     };
 
     void controlChanged(const core::form::Control& control) override;
@@ -97,7 +100,7 @@ private:
     void create(const core::form::Control& control);
     void apply(const core::form::Control& control);
     // Place, visibility and enabled state follow the containers too.
-    void applyPlace(const core::form::Control& control, const Item& item);
+    void applyPlace(const core::form::Control& control, Item& item);
     void applyContents(const core::form::Control& control);
     bool effectivelyVisible(const core::form::Control& control) const;
     bool effectivelyEnabled(const core::form::Control& control) const;
