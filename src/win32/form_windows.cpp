@@ -19,6 +19,8 @@ using core::form::ControlKind;
 using core::form::EventKind;
 
 constexpr int kFirstControlId = 100;
+// Posted to the surface: redraw the control whose handle it carries.
+constexpr UINT kRedrawControl = WM_APP + 30;
 constexpr wchar_t kFrameClassName[] = L"VelmoraFrame";
 // The overlays named like this are drawn in the system's tooltip colour (the in-place editor)
 // and its scroll-bar colour (the row-command popup), as the controls were designed.
@@ -462,8 +464,14 @@ void FormWindows::command(Item& item, int code) {
         case ControlKind::Button:
         case ControlKind::CheckBox:
         case ControlKind::OptionButton:
-            if (code == BN_CLICKED)
+            if (code == BN_CLICKED) {
+                const HWND hwnd = item.hwnd;
                 core::app::userClick(m_form, m_dispatcher, item.name);
+                // The button may draw itself once more after the notification, with the state
+                // it had before; a handler may have set it back meanwhile (a cancelled filter
+                // click), so once the click is over it is drawn again from what it holds.
+                PostMessageW(m_surface, kRedrawControl, 0, reinterpret_cast<LPARAM>(hwnd));
+            }
             break;
         case ControlKind::ListBox:
             if (code == LBN_SELCHANGE) {
@@ -494,6 +502,13 @@ bool FormWindows::handleSurfaceMessage(UINT message, WPARAM wParam, LPARAM lPara
     if (m_detached)
         return false;
     switch (message) {
+        case kRedrawControl: {
+            const auto hwnd = reinterpret_cast<HWND>(lParam);
+            if (IsWindow(hwnd) && GetParent(hwnd) == m_surface)
+                InvalidateRect(hwnd, nullptr, TRUE);
+            result = 0;
+            return true;
+        }
         case WM_COMMAND: {
             Item* item = itemById(LOWORD(wParam));
             if (item == nullptr || reinterpret_cast<HWND>(lParam) != item->hwnd)
