@@ -169,6 +169,28 @@ FormWindows::~FormWindows() {
     }
 }
 
+void FormWindows::focusControl() {
+    if (m_detached)
+        return;
+    auto takesFocus = [](HWND hwnd) {
+        return hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
+               (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_TABSTOP) != 0;
+    };
+    HWND target =
+        m_dispatcher.focusForm() == m_form.name() ? window(m_dispatcher.focusControl()) : nullptr;
+    if (!takesFocus(target)) {
+        target = nullptr;
+        for (const Control& c : m_form.controls()) {
+            if (takesFocus(window(c.name))) {
+                target = window(c.name);
+                break;
+            }
+        }
+    }
+    if (target != nullptr)
+        SetFocus(target);
+}
+
 void FormWindows::detach() {
     if (m_detached)
         return;

@@ -69,6 +69,11 @@ public:
     // background. True when handled, with the result in `result`.
     bool handleSurfaceMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // Gives the keyboard focus to the control the core last gave it to, when that is one of
+    // this form's and can take it, else to the first of the design that can (a window that
+    // is activated passes its focus on this way).
+    void focusControl();
+
     // Stops following the form, which is about to go away; the windows stay until this
     // object goes, showing what they showed, and send nothing more.
     void detach();

@@ -95,6 +95,21 @@ LRESULT HostWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             break;
+        case WM_ACTIVATE:
+            // As a dialog does: the control that had the focus gets it back on return.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                m_savedFocus = focus != nullptr && IsChild(m_hwnd, focus) ? focus : nullptr;
+            }
+            break;
+        case WM_SETFOCUS:
+            // The window itself takes no keys: its controls do.
+            if (m_savedFocus != nullptr && IsWindow(m_savedFocus) &&
+                IsChild(m_hwnd, m_savedFocus) && IsWindowVisible(m_savedFocus))
+                SetFocus(m_savedFocus);
+            else if (m_controls != nullptr)
+                m_controls->focusControl();
+            return 0;
         case WM_DPICHANGED: {
             if (m_controls != nullptr)
                 m_controls->setDpi(HIWORD(wParam));

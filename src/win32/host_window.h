@@ -46,6 +46,7 @@ private:
     Hook m_hook;
     FormWindows* m_controls = nullptr;
     std::function<bool()> m_waitCursor;
+    HWND m_savedFocus = nullptr;  // the control that had the focus when the window went inactive
 };
 
 }  // namespace velmora::win32

@@ -61,21 +61,7 @@ void Win32ModalHost::showModal(core::form::Form& form, const core::app::ModalGri
         if (owner != nullptr)
             EnableWindow(owner, FALSE);
         ShowWindow(host.hwnd(), SW_SHOW);
-        // The control the core gave the focus to, when it is one of this window's; else the
-        // first of the design that takes it.
-        HWND focus = m_dispatcher->focusForm() == form.name()
-                         ? controls.window(m_dispatcher->focusControl())
-                         : nullptr;
-        for (const core::form::Control& c : form.controls()) {
-            if (focus != nullptr)
-                break;
-            HWND candidate = controls.window(c.name);
-            if (candidate != nullptr && IsWindowVisible(candidate) && IsWindowEnabled(candidate) &&
-                (GetWindowLongPtrW(candidate, GWL_STYLE) & WS_TABSTOP) != 0)
-                focus = candidate;
-        }
-        if (focus != nullptr)
-            SetFocus(focus);
+        controls.focusControl();
         m_loop->runUntil([&] { return !form.isVisible(); });
         // The owner comes back before this window goes, so it is the one activated.
         if (owner != nullptr)
