@@ -33,10 +33,14 @@ TEST(Collation, OrderIsGeneralOrder) {
 }
 
 TEST(Collation, TotalOnUncoveredAndMalformedText) {
-    // Characters outside the tables still compare, after every tabulated character.
+    // Characters beyond the Basic Multilingual Plane still compare, after every other one.
+    EXPECT_GT(compareText("\xF0\x9F\x8F\x86", "\uFFFD"), 0);
+    EXPECT_EQ(compareText("\xF0\x9F\x8F\x86", "\xF0\x9F\x8F\x86"), 0);
+    EXPECT_NE(compareText("\xF0\x9F\x8F\x86", "\xF0\x9F\x8F\x87"), 0);
+    // Other scripts compare as their index keys do: without regard to case, in their order.
+    EXPECT_TRUE(textEquals("ПРИВЕТ", "привет"));
+    EXPECT_LT(compareText("Пока", "Привет"), 0);
     EXPECT_GT(compareText("Я", "z"), 0);
-    EXPECT_EQ(compareText("Привет", "Привет"), 0);
-    EXPECT_NE(compareText("Привет", "Пока"), 0);
     EXPECT_EQ(sortKey("\xFF\xFE"), sortKey("\xFF\xFE"));
     EXPECT_NE(sortKey("\xFF"), sortKey("\xFE"));
 }
