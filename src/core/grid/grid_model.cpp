@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "core/grid/generic_compare.h"
+#include "core/grid/grid_journal.h"
 #include "engine/base/number_text.h"
 
 namespace velmora::core::grid {
@@ -60,6 +61,8 @@ GridModel::GridModel() : m_cols(2) {
     m_rows.resize(2, makeRow());
 }
 
+GridModel::~GridModel() = default;
+
 template <class... Params, class... Args>
 void GridModel::notify(void (GridObserver::*member)(Params...), Args&&... args) {
     // An observer may remove itself (or another) while being told; copy and re-check. A
@@ -109,13 +112,20 @@ Status GridModel::setRows(int rows) {
         return Status::ok();
     if (rows > old) {
         notify(&GridObserver::rowsAboutToBeInserted, old, rows - old);
+        if (m_journal)
+            m_journal->rowsInserted(old, rows - old);
         m_rows.resize(static_cast<size_t>(rows), makeRow());
         notify(&GridObserver::rowsInserted, old, rows - old);
     } else {
         notify(&GridObserver::rowsAboutToBeRemoved, rows, old - rows);
+        if (m_journal) {
+            for (int r = rows; r < old; ++r)
+                m_journal->rowRemoved(rows, std::move(m_rows[static_cast<size_t>(r)]));
+        }
         m_rows.resize(static_cast<size_t>(rows));
         notify(&GridObserver::rowsRemoved, rows, old - rows);
     }
+    ++m_contentVersion;
     normalize();
     return Status::ok();
 }
@@ -132,6 +142,18 @@ Status GridModel::setCols(int cols) {
     notify(
         growing ? &GridObserver::columnsAboutToBeInserted : &GridObserver::columnsAboutToBeRemoved,
         first, count);
+    if (m_journal && growing) {
+        m_journal->entries.emplace_back(Journal::ColumnsAdded{old});
+    } else if (m_journal) {
+        Journal::ColumnsDropped dropped;
+        dropped.columns.assign(m_columns.begin() + cols, m_columns.end());
+        dropped.cells.reserve(m_rows.size());
+        for (Row& row : m_rows)
+            dropped.cells.emplace_back(std::make_move_iterator(row.cells.begin() + cols),
+                                       std::make_move_iterator(row.cells.end()));
+        m_journal->entries.emplace_back(std::move(dropped));
+    }
+    ++m_contentVersion;
     m_cols = cols;
     m_columns.resize(static_cast<size_t>(cols));
     for (Row& row : m_rows)
@@ -147,6 +169,9 @@ Status GridModel::setFixedRows(int fixedRows) {
     if (fixedRows == m_fixedRows)
         return Status::ok();
     notify(&GridObserver::aboutToReset);
+    if (m_journal)
+        m_journal->entries.emplace_back(Journal::FixedArea{m_fixedRows, m_fixedCols});
+    ++m_contentVersion;
     m_fixedRows = fixedRows;
     normalize(false);
     notify(&GridObserver::resetDone);
@@ -159,6 +184,9 @@ Status GridModel::setFixedCols(int fixedCols) {
     if (fixedCols == m_fixedCols)
         return Status::ok();
     notify(&GridObserver::aboutToReset);
+    if (m_journal)
+        m_journal->entries.emplace_back(Journal::FixedArea{m_fixedRows, m_fixedCols});
+    ++m_contentVersion;
     m_fixedCols = fixedCols;
     normalize(false);
     notify(&GridObserver::resetDone);
@@ -170,9 +198,16 @@ Status GridModel::setHeader(const std::vector<std::string>& captions, CellAlignm
         return invalidValue("Rows", 0);
     VELMORA_RETURN_IF_ERROR(setCols(static_cast<int>(captions.size())));
     for (int c = 0; c < m_cols; ++c) {
-        m_rows[0].cells[static_cast<size_t>(c)].text = captions[static_cast<size_t>(c)];
-        m_columns[static_cast<size_t>(c)].alignment = alignment;
+        std::string& caption = m_rows[0].cells[static_cast<size_t>(c)].text;
+        Column& column = m_columns[static_cast<size_t>(c)];
+        if (m_journal) {
+            m_journal->entries.emplace_back(Journal::CellText{0, c, std::move(caption)});
+            m_journal->entries.emplace_back(Journal::ColumnSetting{c, column});
+        }
+        caption = captions[static_cast<size_t>(c)];
+        column.alignment = alignment;
     }
+    ++m_contentVersion;
     if (m_cols > 0)
         notify(&GridObserver::cellsChanged, CellRange{0, 0, 0, m_cols - 1});
     notify(&GridObserver::layoutChanged);
@@ -195,6 +230,9 @@ Status GridModel::setTextMatrix(int row, int col, std::string text) {
     std::string& cell = m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
     if (cell == text)
         return Status::ok();
+    if (m_journal && m_journal->keeps(row))
+        m_journal->entries.emplace_back(Journal::CellText{row, col, std::move(cell)});
+    ++m_contentVersion;
     cell = std::move(text);
     notify(&GridObserver::cellsChanged, CellRange{row, col, row, col});
     return Status::ok();
@@ -221,8 +259,32 @@ Status GridModel::setCellBackColorAt(int row, int col, Rgb color) {
         m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].color;
     if (cell == color)
         return Status::ok();
+    if (m_journal && m_journal->keeps(row))
+        m_journal->entries.emplace_back(Journal::CellColor{row, col, cell});
+    ++m_contentVersion;
     cell = color;
     notify(&GridObserver::cellsChanged, CellRange{row, col, row, col});
+    return Status::ok();
+}
+
+// ---- Row data ------------------------------------------------------------------------------
+
+const std::string& GridModel::rowData(int row) const {
+    if (row < 0 || row >= rows())
+        return kEmptyText;
+    return m_rows[static_cast<size_t>(row)].data;
+}
+
+Status GridModel::setRowData(int row, std::string data) {
+    if (row < 0 || row >= rows())
+        return invalidIndex("row", row);
+    std::string& kept = m_rows[static_cast<size_t>(row)].data;
+    if (kept == data)
+        return Status::ok();
+    if (m_journal && m_journal->keeps(row))
+        m_journal->entries.emplace_back(Journal::RowData{row, std::move(kept)});
+    ++m_contentVersion;
+    kept = std::move(data);
     return Status::ok();
 }
 
@@ -243,6 +305,9 @@ Status GridModel::addItem(std::string_view item, int index) {
     for (size_t c = 0; c < n; ++c)
         row.cells[c].text.assign(pieces[c]);
     notify(&GridObserver::rowsAboutToBeInserted, index, 1);
+    if (m_journal)
+        m_journal->rowsInserted(index, 1);
+    ++m_contentVersion;
     m_rows.insert(m_rows.begin() + index, std::move(row));
     notify(&GridObserver::rowsInserted, index, 1);
     normalize();
@@ -253,6 +318,9 @@ Status GridModel::removeItem(int row) {
     if (row < m_fixedRows || row >= rows())
         return invalidIndex("row", row);
     notify(&GridObserver::rowsAboutToBeRemoved, row, 1);
+    if (m_journal)
+        m_journal->rowRemoved(row, std::move(m_rows[static_cast<size_t>(row)]));
+    ++m_contentVersion;
     m_rows.erase(m_rows.begin() + row);
     notify(&GridObserver::rowsRemoved, row, 1);
     normalize();
@@ -415,6 +483,9 @@ Status GridModel::setColWidth(int col, int twips) {
     int& width = m_columns[static_cast<size_t>(col)].width;
     if (width == twips)
         return Status::ok();
+    if (m_journal)
+        m_journal->entries.emplace_back(
+            Journal::ColumnSetting{col, m_columns[static_cast<size_t>(col)]});
     width = twips;
     notify(&GridObserver::layoutChanged);
     return Status::ok();
@@ -435,6 +506,8 @@ Status GridModel::setRowHeight(int row, int twips) {
     int& height = m_rows[static_cast<size_t>(row)].height;
     if (height == twips)
         return Status::ok();
+    if (m_journal && m_journal->keeps(row))
+        m_journal->entries.emplace_back(Journal::RowHeight{row, height});
     height = twips;
     notify(&GridObserver::layoutChanged);
     return Status::ok();
@@ -462,6 +535,9 @@ Status GridModel::setColAlignment(int col, CellAlignment alignment) {
     const int value = static_cast<int>(alignment);
     if (value < 0 || value > static_cast<int>(CellAlignment::General))
         return invalidValue("ColAlignment", value);
+    if (m_journal)
+        m_journal->entries.emplace_back(
+            Journal::ColumnSetting{col, m_columns[static_cast<size_t>(col)]});
     m_columns[static_cast<size_t>(col)].alignment = alignment;
     notify(&GridObserver::layoutChanged);
     return Status::ok();
@@ -601,6 +677,9 @@ void GridModel::sortGenericAscending() {
         sorted.push_back(std::move(m_rows[static_cast<size_t>(first + index)]));
     }
     std::move(sorted.begin(), sorted.end(), m_rows.begin() + first);
+    if (m_journal)
+        m_journal->entries.emplace_back(Journal::Sorted{first, std::move(order)});
+    ++m_contentVersion;
     notify(&GridObserver::cellsChanged, CellRange{first, 0, rows() - 1, m_cols - 1});
     if (customHeights)
         notify(&GridObserver::layoutChanged);
@@ -638,14 +717,21 @@ Status GridModel::setClip(std::string_view text) {
     for (int i = 0; i < lineCount; ++i) {
         const std::vector<std::string_view> pieces = split(lines[static_cast<size_t>(i)], '\t');
         const int pieceCount = std::min(static_cast<int>(pieces.size()), block.colCount());
-        auto& cells = m_rows[static_cast<size_t>(block.top + i)].cells;
-        for (int j = 0; j < pieceCount; ++j)
-            cells[static_cast<size_t>(block.left + j)].text.assign(pieces[static_cast<size_t>(j)]);
+        const int row = block.top + i;
+        auto& cells = m_rows[static_cast<size_t>(row)].cells;
+        for (int j = 0; j < pieceCount; ++j) {
+            std::string& cell = cells[static_cast<size_t>(block.left + j)].text;
+            if (m_journal && m_journal->keeps(row))
+                m_journal->entries.emplace_back(Journal::CellText{row, block.left + j, cell});
+            cell.assign(pieces[static_cast<size_t>(j)]);
+        }
         right = std::max(right, block.left + pieceCount - 1);
     }
-    if (lineCount > 0)
+    if (lineCount > 0) {
+        ++m_contentVersion;
         notify(&GridObserver::cellsChanged,
                CellRange{block.top, block.left, block.top + lineCount - 1, right});
+    }
     return Status::ok();
 }
 

@@ -21,6 +21,8 @@
 // them there. Such moves raise no "leave cell": the cell that was left is gone.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +51,7 @@ public:
 
     // Two rows and two columns, one of each fixed; the current cell is (1, 1).
     GridModel();
+    ~GridModel();
     GridModel(const GridModel&) = delete;
     GridModel& operator=(const GridModel&) = delete;
 
@@ -93,6 +96,13 @@ public:
     // CellBackColor: the current cell's shown colour, and giving the current cell a colour.
     Rgb cellBackColor() const { return effectiveBackColor(m_row, m_col); }
     Status setCellBackColor(Rgb color) { return setCellBackColorAt(m_row, m_col, color); }
+
+    // --- Row data (RowData) ---------------------------------------------------------------------
+    // A text the program keeps with each row and the user never sees. It moves with its row
+    // (sort, insertion, removal); a new row has none (empty text). Setting it tells no
+    // observer: nothing shown changes.
+    const std::string& rowData(int row) const;
+    Status setRowData(int row, std::string data);
 
     // --- Rows (AddItem, RemoveItem) -----------------------------------------------------------
     // Adds a row from tab-separated text: the first piece goes to column 0, the next to
@@ -188,6 +198,27 @@ public:
     bool redraw() const { return m_redraw; }
     void setRedraw(bool redraw);
 
+    // --- Taking changes back ----------------------------------------------------------------
+    // While recording, the grid keeps what each change of its content and shape replaced:
+    // texts, colours, row data and heights, rows, columns with their widths and alignment,
+    // the fixed rows and columns, the order before a sort; and where the current cell, the
+    // selection and the scroll position were when recording began. What is kept is moved
+    // out, not copied: emptying a long list keeps its rows, a sort keeps its permutation.
+    // The grid-wide colours, the font, the redraw switch and the resizing mode are not kept.
+    //
+    // Starting forgets what was recorded before. takeBackRecorded() puts everything back
+    // as one reset (observers see aboutToReset / resetDone; no "leave cell" or "scroll" is
+    // raised) and goes on recording from there.
+    void startRecording();
+    void stopRecording();
+    bool isRecording() const { return m_journal != nullptr; }
+    void takeBackRecorded();
+
+    // Counts the changes of what the grid holds: texts, colours, row data, rows, columns,
+    // the fixed area, sorts. Layout, the current cell and scrolling do not count; so a
+    // program can tell whether a command changed what the grid shows.
+    std::uint64_t contentVersion() const { return m_contentVersion; }
+
     // --- What the user does (called by the front end) ----------------------------------------
     // A left press or keyboard move onto a cell. A scrollable cell becomes current (or, with
     // `extend`, the selection's other corner); a fixed cell of the header row selects its
@@ -221,6 +252,7 @@ private:
     struct Row {
         std::vector<Cell> cells;
         int height = -1;  // -1: the default row height
+        std::string data;
     };
     struct Column {
         int width = -1;  // -1: kDefaultColWidth
@@ -242,6 +274,9 @@ private:
     void normalize(bool tell = true);
     int clampTopRow(int row) const;
     int clampLeftCol(int col) const;
+
+    // What recording keeps (grid_journal.h).
+    struct Journal;
 
     template <class... Params, class... Args>
     void notify(void (GridObserver::*member)(Params...), Args&&... args);
@@ -277,6 +312,9 @@ private:
 
     bool m_inLeaveCell = false;
     bool m_inScroll = false;
+
+    std::uint64_t m_contentVersion = 0;
+    std::unique_ptr<Journal> m_journal;  // null while not recording
 
     std::vector<GridObserver*> m_observers;
     GridEventListener* m_listener = nullptr;
