@@ -14,8 +14,6 @@
 
 namespace velmora::core::app {
 
-namespace {}  // namespace
-
 App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
     : m_ports(ports),
       m_modalHost(modalHost),
@@ -189,7 +187,15 @@ void App::abandon(const std::exception_ptr& error) {
 
 void App::rolledBack(std::string message) {
     std::string note;
-    if (m_gridWatch.changed()) {
+    const bool gridChanged = m_grid.contentVersion() != m_gridVersionBefore;
+    if (m_favDirtyBefore && m_grid.isRecording()) {
+        // The file never held the user's unsaved edits: rebuilding from it would drop them.
+        if (gridChanged) {
+            m_grid.takeBackRecorded();
+            note = gridTakenBackNote(m_state.LanguageCode);
+        }
+        takeBackShownState();
+    } else if (gridChanged) {
         bool reloaded = false;
         try {
             reloaded = m_viewRebuild && m_viewRebuild();
@@ -210,9 +216,27 @@ void App::rolledBack(std::string message) {
     settle();
 }
 
+void App::takeBackShownState() {
+    m_state.FavDirty = true;
+    m_state.MultiFavAdded = m_shownBefore.multiFavAdded;
+    m_state.ColumnIsText = m_shownBefore.columnIsText;
+    m_mainForm->setCaption("Label1", m_shownBefore.countLabel);
+    if (m_viewEntry && !m_shownBefore.view.empty())
+        m_viewEntry(m_shownBefore.view);
+    else
+        m_state.CurrentView = m_shownBefore.view;
+}
+
 void App::settle() {
-    m_gridWatch.clear();
+    m_gridVersionBefore = m_grid.contentVersion();
     m_favDirtyBefore = m_state.FavDirty;
+    if (!m_favDirtyBefore) {
+        m_grid.stopRecording();
+        return;
+    }
+    m_grid.startRecording();
+    m_shownBefore = ShownState{m_state.CurrentView, m_state.MultiFavAdded,
+                               m_mainForm->control("Label1").caption, m_state.ColumnIsText};
 }
 
 }  // namespace velmora::core::app

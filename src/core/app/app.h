@@ -11,9 +11,13 @@
 //
 // Every event reaches the core through dispatcher(); after each top-level event the open
 // database is committed, and an unguarded failure abandons the command, rolls the database
-// back and shows one message.
+// back and shows one message. A rolled-back command never costs the user unsaved channel-list
+// edits: while FavDirty is set the grid records its changes, and a rollback takes them back
+// together with the view, the count label and the flags the command had changed.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <set>
@@ -24,7 +28,6 @@
 #include "core/app/command_registry.h"
 #include "core/app/database_path.h"
 #include "core/app/file_backup.h"
-#include "core/app/grid_change_watch.h"
 #include "core/app/modal_host.h"
 #include "core/app/settings.h"
 #include "core/app/ui_text.h"
@@ -89,6 +92,12 @@ public:
     // Rebuilds the current view from the file after a rolled-back command that had changed
     // the grid; false when the view cannot be rebuilt. The views install it.
     void setViewRebuild(std::function<bool()> rebuild) { m_viewRebuild = std::move(rebuild); }
+    // Makes `view` the current view again with its controls (the filter boxes, the
+    // channel-list buttons, List3), when a rolled-back command is taken back to what the
+    // window showed before it. The views install it.
+    void setViewEntry(std::function<void(const std::string& view)> enter) {
+        m_viewEntry = std::move(enter);
+    }
 
     // Commits what the running command changed so far as its own atomic step, so that a later
     // failure of the same command rolls back only what follows. The first commit to a file in
@@ -136,12 +145,25 @@ private:
     // The backup before the first write to the open file in this run; false when the user
     // chose to write nothing.
     bool backUpBeforeFirstWrite();
-    // After the changes of a command were rolled back: a grid the command changed is rebuilt
-    // from the file (or the message says it could not be), FavDirty is what it was before the
-    // command, and `message` (empty: none) is shown with a line saying so.
+    // After the changes of a command were rolled back: with unsaved edits before it, the
+    // window shows again what it showed (the grid's recorded changes and the view taken
+    // back); without, a grid the command changed is rebuilt from the file (or the message
+    // says it could not be). FavDirty is what it was before the command, and `message`
+    // (empty: none) is shown with a line saying what the grid shows.
     void rolledBack(std::string message);
-    // The grid and the file are in step: what follows belongs to the next command.
+    // The grid and the file are in step: what follows belongs to the next command. While
+    // FavDirty is set, the grid records from here and the window's view state is noted.
     void settle();
+    void takeBackShownState();
+
+    // What the main window showed besides the grid when the running command began; noted
+    // only while the grid held unsaved edits.
+    struct ShownState {
+        std::string view;
+        bool multiFavAdded = false;
+        std::string countLabel;
+        std::array<bool, 101> columnIsText{};
+    };
 
     ports::Ports m_ports;
     ModalHost& m_modalHost;
@@ -151,8 +173,9 @@ private:
     std::unique_ptr<form::Form> m_mainForm;
     grid::GridModel m_grid;
     grid::GridModel m_pasteGrid;
-    GridChangeWatch m_gridWatch{m_grid};
-    bool m_favDirtyBefore = false;     // FavDirty when the running command began
+    std::uint64_t m_gridVersionBefore = 0;  // the grid's content when the command began
+    bool m_favDirtyBefore = false;          // FavDirty when the running command began
+    ShownState m_shownBefore;
     std::set<std::string> m_backedUp;  // files whose first write in this run is past
     form::Dispatcher m_dispatcher;
     CommandRegistry m_commands;
@@ -160,6 +183,7 @@ private:
     std::function<void()> m_repaintRequest;
     std::function<bool()> m_saveQuestion;
     std::function<bool()> m_viewRebuild;
+    std::function<void(const std::string&)> m_viewEntry;
     bool m_closeAccepted = true;
     bool m_programEnded = false;
 };

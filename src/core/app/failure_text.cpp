@@ -30,6 +30,15 @@ std::string gridReloadedNote(std::string_view languageCode) {
     return "Nothing of it was stored; the grid shows again what the file holds.";
 }
 
+std::string gridTakenBackNote(std::string_view languageCode) {
+    if (german(languageCode)) {
+        return "Nichts davon wurde gespeichert; die Tabelle zeigt wieder, was sie vorher zeigte, "
+               "mit den noch nicht gespeicherten Änderungen.";
+    }
+    return "Nothing of it was stored; the grid shows again what it showed before, with the "
+           "changes not saved yet.";
+}
+
 std::string gridNotReloadedNote(std::string_view languageCode) {
     if (german(languageCode)) {
         return "Nichts davon wurde gespeichert; bitte die Ansicht neu laden, sie kann Änderungen "

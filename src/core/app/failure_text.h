@@ -17,6 +17,10 @@ std::string backupFailedQuestion(std::string_view languageCode, std::string_view
 // The line added to a failure's message when the grid was rebuilt from the file.
 std::string gridReloadedNote(std::string_view languageCode);
 
+// The line added when the grid was taken back to what it showed before the command, with
+// the user's unsaved edits.
+std::string gridTakenBackNote(std::string_view languageCode);
+
 // The line added when the grid may show changes the file does not hold and no builder
 // could show the file's state again.
 std::string gridNotReloadedNote(std::string_view languageCode);

@@ -76,6 +76,13 @@ bool runMainShortcut(App& app, int keyCode, int shift) {
     form::Dispatcher& d = app.dispatcher();
     d.setFocus(kMainFormName, control);
     d.runPending();
+    // The finished edit is a step of its own, as with a click on the button: should the
+    // command fail, the edit stays in the grid (or in the file, where it was written at once)
+    // instead of going with the command. A write of the edit that could not be committed
+    // has been reported; the command does not run.
+    if (!app.commitPending()) {
+        return true;
+    }
     form::Event click;
     click.form = kMainFormName;
     click.control = control;

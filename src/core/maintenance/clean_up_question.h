@@ -1,6 +1,6 @@
 // The start both clean-up commands share ("Delete empty channels", "Delete SpecialChars"):
-// the save question, clearing the change flags, and the command's own information text with
-// OK and Cancel.
+// the save question, the command's own information text with OK and Cancel, and on OK the
+// change flags cleared.
 #pragma once
 
 #include "core/app/ui_text.h"

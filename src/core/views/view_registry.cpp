@@ -80,6 +80,7 @@ void installViewRebuild(app::App& app) {
         app.commands().run(view.buildCommand);
         return true;
     });
+    app.setViewEntry([&app](const std::string& view) { enterView(app, view); });
 }
 
 void installColumnFitting(app::App& app) {

@@ -19,7 +19,8 @@ namespace velmora::core::views {
 void registerView(app::App& app, ViewDescription description);
 
 // Lets the program rebuild the current view through its build command after a rolled-back
-// command (App::setViewRebuild); installGridEditing() does it.
+// command (App::setViewRebuild), or enter the view it showed before (App::setViewEntry);
+// installGridEditing() does it.
 void installViewRebuild(app::App& app);
 
 // Installs command::kFitColumnsToWindow: the current view's fitColumnsToWidth for the window's
