@@ -24,27 +24,32 @@ std::optional<ChannelRow> ChannelRow::read(const grid::GridModel& grid, int row)
     r.sid = std::move(*sid);
     r.nid = std::move(*nid);
     r.frequency = std::move(*frequency);
+    r.loadedGroup = grid.rowData(row);
     return r;
 }
 
 std::string ChannelRow::assignmentInGroupSql() const {
-    return assignmentSql(true);
+    return assignmentSql(&favorite);
+}
+
+std::string ChannelRow::assignmentInLoadedGroupSql() const {
+    return assignmentSql(&loadedGroup);
 }
 
 std::string ChannelRow::assignmentsSql() const {
-    return assignmentSql(false);
+    return assignmentSql(nullptr);
 }
 
-// Both assignment statements, built into one string reserved once; `inGroup` adds the
-// row's own group to the condition.
-std::string ChannelRow::assignmentSql(bool inGroup) const {
+// The assignment statements, built into one string reserved once; a `group` joins the
+// condition.
+std::string ChannelRow::assignmentSql(const std::string* group) const {
     std::string sql;
-    sql.reserve(128 + source.size() + favorite.size() + sid.size() + nid.size());
+    sql.reserve(128 + source.size() + (group ? group->size() : 0) + sid.size() + nid.size());
     sql += "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = ";
     db::appendQuotedText(sql, source);
-    if (inGroup) {
+    if (group) {
         sql += " AND FAVNAME = ";
-        db::appendQuotedText(sql, favorite);
+        db::appendQuotedText(sql, *group);
     }
     appendChannelIds(sql);
     return sql;

@@ -26,6 +26,9 @@ struct ChannelRow {
     std::string sid;        // SID, bare number
     std::string nid;        // NID, bare number
     std::string frequency;  // FREQUENCY, bare number
+    // The group the row was loaded with as FAVOURITE stores it (the grid's row data); empty
+    // for a row loaded without a group and for a row an add-mode drop added.
+    std::string loadedGroup;
 
     // The cells of grid row `row`; std::nullopt when SID, NID or FREQUENCY is not a number.
     static std::optional<ChannelRow> read(const grid::GridModel& grid, int row);
@@ -33,6 +36,8 @@ struct ChannelRow {
     // "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = '…' AND
     // FAVNAME = '…' AND SID = … AND NID = …": the row's assignment to its own group.
     std::string assignmentInGroupSql() const;
+    // The same in the group the row was loaded with.
+    std::string assignmentInLoadedGroupSql() const;
     // The same without the group: every assignment of the channel.
     std::string assignmentsSql() const;
     // "SELECT CHANNELNUM, NAME, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS WHERE …": the
@@ -45,8 +50,8 @@ struct ChannelRow {
 private:
     // `select` followed by the WHERE condition that finds this row's channel.
     std::string channelSql(std::string_view select) const;
-    // The FAVOURITE statement of the channel, in its own group only when `inGroup`.
-    std::string assignmentSql(bool inGroup) const;
+    // The FAVOURITE statement of the channel, in `group` when there is one.
+    std::string assignmentSql(const std::string* group) const;
     // Appends " AND SID = … AND NID = …", the channel's ids every statement names.
     void appendChannelIds(std::string& sql) const;
 };

@@ -75,9 +75,12 @@ bool deleteChannelRow(app::App& app, int row) {
             app.showMessage("ERROR", ports::MessageButtons::Ok);
         }
     } else if (count > 1) {
+        const std::string group = channel.loadedGroup.empty()
+                                      ? channel.favorite
+                                      : db::trimBlanks(channel.loadedGroup);
         for (; !rs.eof(); rs.moveNext()) {
             engine::dao::Field name = rs.field("FAVNAME");
-            if (!name.isNull() && db::trimBlanks(name.text()) == channel.favorite)
+            if (!name.isNull() && db::trimBlanks(name.text()) == group)
                 rs.deleteCurrent();
         }
         rs.close();

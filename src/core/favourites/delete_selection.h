@@ -7,6 +7,9 @@
 // its place; a row that stays (its channel has no assignment, or its channel row could not be
 // deleted) is stepped over, so every selected row is visited exactly once.
 //
+// A row given another group in the grid and not saved yet still stands for the assignment it
+// was loaded with: that one is deleted.
+//
 // Refused while a drop in add mode has given a channel a further grid row (MultiFavAdded):
 // the rows no longer match the assignments one to one until the list is built again.
 #pragma once

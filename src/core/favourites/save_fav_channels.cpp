@@ -24,17 +24,46 @@ using engine::dao::guarded;
 using engine::dao::Recordset;
 using engine::dao::RecordsetType;
 
-// Stores the row's assignment; false when looking it up, adding or deleting it failed. A
-// failed update of an existing assignment is cancelled without counting as a failure.
-bool storeAssignment(app::App& app, const ChannelRow& row) {
+// Whether the channel has an assignment to the row's own group already; nullopt when the
+// lookup failed.
+std::optional<bool> inOwnGroupAlready(app::App& app, const ChannelRow& row) {
+    bool found = false;
+    if (guarded([&] {
+            Recordset rs = db::openDynaset(app.db(), row.assignmentInGroupSql());
+            found = !rs.eof();
+            rs.close();
+        }) != 0)
+        return std::nullopt;
+    return found;
+}
+
+// Stores the row's assignment; false when looking it up, adding, changing or deleting it
+// failed. Once stored, the row's data names the group it is now stored in.
+//
+// A row is looked up in the group it was loaded with, so a row given another group moves
+// that assignment and a row given "ZZZZ" deletes it. A row moved into a group its channel is
+// in already (another row shows it) leaves its old group only, so the channel is not in one
+// group twice. A row loaded without a group, or added by an add-mode drop, is looked up in
+// its own group and added to it when it is not there.
+bool storeAssignment(app::App& app, const ChannelRow& row, int gridRow) {
     const bool noGroup = row.favorite == views::kNoGroup;
+    const bool loaded = !row.loadedGroup.empty();
+    const bool moved = loaded && db::trimBlanks(row.loadedGroup) != db::trimBlanks(row.favorite);
+    bool inTargetAlready = false;
+    if (moved && !noGroup) {
+        const std::optional<bool> found = inOwnGroupAlready(app, row);
+        if (!found)
+            return false;
+        inTargetAlready = *found;
+    }
+    const std::string sql = loaded ? row.assignmentInLoadedGroupSql() : row.assignmentInGroupSql();
     std::optional<Recordset> rs;
-    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row.assignmentInGroupSql())); }) != 0) {
+    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), sql)); }) != 0) {
         return false;
     }
     bool ok = true;
     if (!rs->eof()) {
-        if (noGroup) {
+        if (noGroup || inTargetAlready) {
             ok = rs->tryDeleteCurrent() == 0;
         } else {
             const int number = guarded([&] {
@@ -48,7 +77,7 @@ bool storeAssignment(app::App& app, const ChannelRow& row) {
                 rs->cancelUpdate();
             }
         }
-    } else if (!noGroup) {
+    } else if (!noGroup && !inTargetAlready) {
         ok = guarded([&] {
                  rs->addNew();
                  rs->field("FAVNAME").setValue(row.favorite);
@@ -63,6 +92,8 @@ bool storeAssignment(app::App& app, const ChannelRow& row) {
         }
     }
     rs->close();
+    if (ok)
+        engine::dao::throwIfError(app.grid().setRowData(gridRow, noGroup ? "" : row.favorite));
     return ok;
 }
 
@@ -156,7 +187,7 @@ void SaveFavChannels(app::App& app) {
         if (ok) {
             if (auto it = spellings.find(row->favorite); it != spellings.end())
                 row->favorite = it->second;
-            ok = storeAssignment(app, *row);
+            ok = storeAssignment(app, *row, i);
             ok = storeChannel(app, *row) && ok;
         }
         if (!ok) {

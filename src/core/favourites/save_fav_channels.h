@@ -1,7 +1,8 @@
 // "Save Fav. Channels": stores the whole channel list grid. For every data row the row's
-// favourite assignment is looked up by source, group, SID and NID and updated, added or (for
-// a group literally named "ZZZZ") deleted, and the channel's number and name are written to
-// its CHANNELS row (a name left as the grid shows it keeps the blanks it is stored with). A row that fails shows msgWriteError and the loop goes on; nothing done
+// favourite assignment is looked up by source, SID, NID and the group the row was loaded
+// with, and moved to the row's group, deleted ("ZZZZ") or added; and the channel's number and
+// name are written to its CHANNELS row (a name left as the grid shows it keeps the blanks it
+// is stored with). A row that fails shows msgWriteError and the loop goes on; nothing done
 // before is undone. Afterwards the channel numbers must run 1, 2, 3, … or the user is told.
 //
 // The command is one event, so the program commits its changes once, at its end.

@@ -65,7 +65,9 @@ void toggle(app::App& app, const char* box) {
     app::setValueFromCode(f, app.dispatcher(), box, f.control(box).value == 0 ? 1 : 0);
 }
 
-// Fills the grid from the set; returns the number of joined rows shown.
+// Fills the grid from the set. Each row keeps the group it was loaded with, as FAVOURITE
+// stores it, as its row data: the save finds the assignment by it when the row was given
+// another group.
 void fillRows(app::App& app, engine::dao::Recordset& rs) {
     grid::GridModel& g = app.grid();
     const int n = rs.fields().count();
@@ -75,11 +77,15 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
     std::vector<std::string> cells(static_cast<std::size_t>(n));
     while (!rs.eof()) {
         bool isRadio = false;
+        std::string loadedGroup;
         for (int k = 0; k < n; ++k) {
             engine::dao::Field field = rs.field(k);
             std::string& cell = cells[static_cast<std::size_t>(k)];
             if (k == kFieldGroup && field.isNull()) {
                 cell = kNoGroup;
+            } else if (k == kFieldGroup) {
+                loadedGroup = field.text();
+                cell = db::trimBlanks(loadedGroup);
             } else if (k == kFieldPosition && field.isNull()) {
                 cell = kNoPosition;
             } else {
@@ -90,8 +96,9 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
             }
         }
         addRowOfCells(g, cells);
+        const int row = g.rows() - 1;
+        (void)g.setRowData(row, std::move(loadedGroup));
         if (colour && isRadio) {
-            const int row = g.rows() - 1;
             for (int col = channel_col::kNum; col <= channel_col::kFNum; ++col) {
                 (void)g.setCellBackColorAt(row, col, radio);
             }

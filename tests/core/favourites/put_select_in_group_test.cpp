@@ -92,16 +92,16 @@ TEST_F(PutSelectInGroupTest, GroupGoesIntoTheSelectionAndTheSaveQuestionStoresIt
                             MessageIcon::None, MessageAnswer::Yes);
     s.click("Command3");
     EXPECT_FALSE(s.app().state().FavDirty);
-    EXPECT_GT(gridRow(s, "ORF2", "News"), 0) << "the old assignment stays";
+    EXPECT_EQ(gridRow(s, "ORF2", "News"), -1) << "the assignment moved";
     EXPECT_GT(gridRow(s, "ORF2", "Kids"), 0);
     EXPECT_GT(gridRow(s, "Ö1", "Kids"), 0);
     EXPECT_EQ(gridRow(s, "Ö1", "ZZZZ"), -1);
 
     const auto favourite = exportedRows(file, "FAVOURITE");
-    EXPECT_TRUE(hasRow(favourite, "\"News\",2,\"S19E\",101,1"));
+    EXPECT_FALSE(hasRow(favourite, "\"News\",2,\"S19E\",101,1"));
     EXPECT_TRUE(hasRow(favourite, "\"Kids\",2,\"S19E\",101,1"));
     EXPECT_TRUE(hasRow(favourite, "\"Kids\",3,\"S19E\",102,1"));
-    EXPECT_EQ(favourite.size(), 1u + 9u);
+    EXPECT_EQ(favourite.size(), 1u + 8u);
     expectFileChecks(file);
 }
 
