@@ -106,6 +106,7 @@ void installDuplicatesView(app::App& app) {
                             .showsChannelListControls = false,
                             .buildCommand = app::command::kShowEditDuplicates,
                             .fitColumnsToWidth = {},
+                            .spreadKeptEdit = {},
                         });
 }
 

@@ -137,6 +137,28 @@ Editor groupColumnEditor(std::string_view header) {
     return header == "FAVORITE" ? Editor::GroupList : Editor::None;
 }
 
+// A channel in several groups shows in one row per group, but its number and name are the
+// channel's: an edit of either goes into every row of the same CHANNELS row (source, SID,
+// NID, frequency), so the save, which writes the channel once per row, stores what was typed.
+void showInEveryRowOfTheChannel(app::App& app, int row, int col) {
+    if (col != channel_col::kNum && col != channel_col::kName)
+        return;
+    grid::GridModel& g = app.grid();
+    const std::string text = g.textMatrix(row, col);
+    auto sameChannel = [&](int other) {
+        for (int key : {channel_col::kSource, channel_col::kSid, channel_col::kNid,
+                        channel_col::kFrequency}) {
+            if (g.textMatrix(other, key) != g.textMatrix(row, key))
+                return false;
+        }
+        return true;
+    };
+    for (int r = g.fixedRows(); r < g.rows(); ++r) {
+        if (r != row && sameChannel(r))
+            (void)g.setTextMatrix(r, col, text);
+    }
+}
+
 // Re-enables the grid's drawing however the load ends.
 struct RedrawOff {
     grid::GridModel& grid;
@@ -298,6 +320,7 @@ void installChannelList(app::App& app) {
                           .showsChannelListControls = true,
                           .buildCommand = app::command::kLoadChannelList,
                           .fitColumnsToWidth = fitNameColumns,
+                          .spreadKeptEdit = showInEveryRowOfTheChannel,
                       });
     form::Dispatcher& d = app.dispatcher();
     d.on(app::kMainFormName, "Command3", form::EventKind::Click, [&app](const form::Event&) {

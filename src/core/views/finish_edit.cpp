@@ -25,6 +25,8 @@ void finishTextEditor(app::App& app) {
         view.cellWriter(app, EditedCell{g.col(), g.row(), oldText, f.control(kTextEditor).text});
     // The writer may have put the old text back into the editor.
     (void)g.setText(f.control(kTextEditor).text);
+    if (view.edits == EditStore::KeptForSave && view.spreadKeptEdit && g.text() != oldText)
+        view.spreadKeptEdit(app, g.row(), g.col());
     f.setVisible(kTextEditor, false);
 }
 

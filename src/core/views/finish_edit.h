@@ -5,8 +5,9 @@
 //
 // In order: the text editor (FavDirty when the cell's trimmed text differs from the editor's;
 // outside the channel list a changed value goes to the cell writer; the cell takes the
-// editor's text), then the group list (the chosen group into the cell, FavDirty on a change,
-// the FNum rules below), then the popup, and on a focus return also the group picker List4.
+// editor's text, and in the channel list every other row of the same channel too), then
+// the group list (the chosen group into the cell, FavDirty on a change, the FNum rules
+// below), then the popup, and on a focus return also the group picker List4.
 //
 // FNum (column 6) after a group was chosen: on a focus return, a row that had a position and
 // now has no group ("ZZZZ") loses its position ("ZZZ"); otherwise, and on leaving the cell or

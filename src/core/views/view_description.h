@@ -68,6 +68,10 @@ struct ViewDescription {
     // Sets the widths of the columns that follow the window's width (twips) when the user
     // makes the window wider; empty: every column keeps its width.
     std::function<void(app::App&, int windowWidth)> fitColumnsToWidth;
+
+    // Runs when a text edit kept for the save (KeptForSave) changed cell (row, col), so the
+    // view can show the value wherever else it belongs; empty: only that cell changes.
+    std::function<void(app::App&, int row, int col)> spreadKeptEdit;
 };
 
 // Editor choices the views share.

@@ -40,6 +40,7 @@ const ViewDescription& inertView() {
         .showsChannelListControls = false,
         .buildCommand = "",
         .fitColumnsToWidth = {},
+        .spreadKeptEdit = {},
     };
     return inert;
 }
