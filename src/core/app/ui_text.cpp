@@ -60,6 +60,8 @@ constexpr std::array<UiTextEntry, kUiKeyCount> kEntries = {{
     {UiKey::txtChannels, "txtChannels", " Channels", " Sender", ""},
     {UiKey::txtGroups, "txtGroups", " Groups", " Gruppen", ""},
     {UiKey::txtFavorites, "txtFavorites", " Favorites", " Favoriten", ""},
+    {UiKey::msgDeleteNoGroup, "msgDeleteNoGroup", "A channel without a favourite group (ZZZZ) was not deleted:\r\n'Delete Selection' takes a channel out of its group and deletes it only together with its last group", "Ein Sender ohne Favoriten Gruppe (ZZZZ) wurde nicht gelöscht:\r\n'Auswahl löschen' nimmt einen Sender aus seiner Gruppe und löscht ihn nur zusammen mit seiner letzten Gruppe", ""},
+    {UiKey::txtNoDuplicates, "txtNoDuplicates", "No duplicates", "Keine Duplikate", ""},
 }};
 // clang-format on
 

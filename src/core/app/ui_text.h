@@ -66,10 +66,12 @@ enum class UiKey {
     txtDatarows,
     txtChannels,
     txtGroups,
-    txtFavorites
+    txtFavorites,
+    msgDeleteNoGroup,
+    txtNoDuplicates
 };
 
-inline constexpr std::size_t kUiKeyCount = static_cast<std::size_t>(UiKey::txtFavorites) + 1;
+inline constexpr std::size_t kUiKeyCount = static_cast<std::size_t>(UiKey::txtNoDuplicates) + 1;
 
 inline constexpr std::string_view kLanguageEnglish = "eng";
 inline constexpr std::string_view kLanguageGerman = "deu";

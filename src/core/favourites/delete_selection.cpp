@@ -11,6 +11,7 @@
 #include "core/db/sql_literal.h"
 #include "core/favourites/channel_row.h"
 #include "core/views/channel_list.h"
+#include "core/views/recordset_grid.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
 #include "engine/dao/dao_error.h"
@@ -59,35 +60,35 @@ bool deleteChannel(app::App& app, const ChannelRow& row) {
 
 }  // namespace
 
-bool deleteChannelRow(app::App& app, int row) {
+RowDeletion deleteChannelRow(app::App& app, int row) {
     grid::GridModel& grid = app.grid();
     const ChannelRow channel = readRow(grid, row);
     Recordset rs = db::openDynaset(app.db(), channel.assignmentsSql());
     const int count = assignmentCount(rs);
-    bool removed = false;
+    if (count == 0) {
+        rs.close();
+        return RowDeletion::NoGroup;
+    }
     if (count == 1) {
         rs.deleteCurrent();
         rs.close();
-        if (deleteChannel(app, channel)) {
-            removeGridRow(grid, row);
-            removed = true;
-        } else {
+        if (!deleteChannel(app, channel)) {
             app.showMessage("ERROR", ports::MessageButtons::Ok);
+            return RowDeletion::Kept;
         }
-    } else if (count > 1) {
-        const std::string group = channel.loadedGroup.empty()
-                                      ? channel.favorite
-                                      : db::trimBlanks(channel.loadedGroup);
-        for (; !rs.eof(); rs.moveNext()) {
-            engine::dao::Field name = rs.field("FAVNAME");
-            if (!name.isNull() && db::trimBlanks(name.text()) == group)
-                rs.deleteCurrent();
-        }
-        rs.close();
         removeGridRow(grid, row);
-        removed = true;
+        return RowDeletion::Removed;
     }
-    return removed;
+    const std::string group =
+        channel.loadedGroup.empty() ? channel.favorite : db::trimBlanks(channel.loadedGroup);
+    for (; !rs.eof(); rs.moveNext()) {
+        engine::dao::Field name = rs.field("FAVNAME");
+        if (!name.isNull() && db::trimBlanks(name.text()) == group)
+            rs.deleteCurrent();
+    }
+    rs.close();
+    removeGridRow(grid, row);
+    return RowDeletion::Removed;
 }
 
 void DeleteSelection(app::App& app) {
@@ -124,12 +125,16 @@ void DeleteSelection(app::App& app) {
     // A removed row lets the next one move up to `t`; a row that stays is stepped over, so a
     // channel without assignments cannot hold up the rows below it.
     int t = top;
+    bool withoutGroup = false;
     for (int pass = 0; pass < n && t < grid.rows(); ++pass) {
-        if (!deleteChannelRow(app, t))
+        const RowDeletion done = deleteChannelRow(app, t);
+        if (done != RowDeletion::Removed)
             ++t;
+        withoutGroup = withoutGroup || done == RowDeletion::NoGroup;
     }
-    app.mainForm().setCaption("Label1",
-                              std::to_string(grid.rows() - 1) + app.text(app::UiKey::txtChannels));
+    views::showDataRowCount(app, app::UiKey::txtChannels);
+    if (withoutGroup)
+        app.showMessage(app.text(app::UiKey::msgDeleteNoGroup), ports::MessageButtons::Ok);
 }
 
 void installDeleteSelection(app::App& app) {

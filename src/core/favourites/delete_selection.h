@@ -5,7 +5,8 @@
 //
 // The passes start at the topmost selected row. A deleted row lets the next one move up into
 // its place; a row that stays (its channel has no assignment, or its channel row could not be
-// deleted) is stepped over, so every selected row is visited exactly once.
+// deleted) is stepped over, so every selected row is visited exactly once. When a row stayed
+// because its channel is in no group, the user is told why once, after the passes.
 //
 // A row given another group in the grid and not saved yet still stands for the assignment it
 // was loaded with: that one is deleted.
@@ -26,9 +27,14 @@ void installDeleteSelection(app::App& app);
 
 void DeleteSelection(app::App& app);
 
-// Deletes what grid row `row` stands for; true when the row was removed from the grid.
-// A row whose SID, NID or FREQUENCY cell is not a number throws DaoError 3464 before any
-// statement runs, as the lookup itself would fail.
-bool deleteChannelRow(app::App& app, int row);
+enum class RowDeletion {
+    Removed,  // the assignment (with the channel, when it was its last) and the grid row went
+    NoGroup,  // the channel has no assignment: nothing changed
+    Kept,     // the channel row could not be deleted ("ERROR" was shown); the row stays
+};
+
+// Deletes what grid row `row` stands for. A row whose SID, NID or FREQUENCY cell is not a
+// number throws DaoError 3464 before any statement runs, as the lookup itself would fail.
+RowDeletion deleteChannelRow(app::App& app, int row);
 
 }  // namespace velmora::core::favourites

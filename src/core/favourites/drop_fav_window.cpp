@@ -8,6 +8,7 @@
 #include "core/db/sql_literal.h"
 #include "core/favourites/drop_fav_form.h"
 #include "core/views/channel_list.h"
+#include "core/views/recordset_grid.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::favourites {
@@ -155,10 +156,12 @@ void DropFavWindow::addRowCopy(int row, const std::string& name) {
     grid::GridModel& g = m_app.grid();
     m_app.state().MultiFavAdded = true;
     // Cell by cell rather than as one tab-separated row: a tab inside a cell stays in it.
+    // The copy has no row data: it was loaded with no group, so the save adds its assignment.
     const int copy = row + 1;
     throwIfError(g.addItem("", copy));
     for (int c = 0; c < g.cols(); ++c)
         throwIfError(g.setTextMatrix(copy, c, c == col::kFavorite ? name : g.textMatrix(row, c)));
+    views::showDataRowCount(m_app, app::UiKey::txtChannels);
     // A radio channel's row is coloured in the cells the channel list colours; the pressed
     // cell tells whether this one was.
     if (g.cellBackColor() == gridColor(app::kRadioRowColor)) {

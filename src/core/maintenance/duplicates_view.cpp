@@ -81,6 +81,9 @@ void ShowEditDuplicates(app::App& app) {
     showHeader(app, rs);
     if (views::showRecords(app, rs, app::UiKey::txtDatarows) > 0) {
         views::setColumnWidths(app.grid(), kWidths);
+    } else {
+        // An empty grid alone reads as if the list had failed to load.
+        app.mainForm().setCaption("Label1", app.text(app::UiKey::txtNoDuplicates));
     }
     rs.close();
     views::enterView(app, app::kViewDuplicates);

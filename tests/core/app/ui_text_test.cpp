@@ -20,7 +20,7 @@ std::vector<std::string> snapshot(const UiText& text) {
 
 TEST(UiTextTest, EveryKeyStartsEmpty) {
     const UiText text;
-    ASSERT_EQ(uiTextEntries().size(), 50u);
+    ASSERT_EQ(uiTextEntries().size(), 52u);
     for (const UiTextEntry& entry : uiTextEntries())
         EXPECT_EQ(text[entry.key], "") << entry.name;
 }
@@ -56,6 +56,13 @@ TEST(UiTextTest, ExactTextsInBothLanguages) {
          " wird erstellt! Das Programm wird danach beendet.\r\nDanach die neue Datenbank auf den "
          "alten Namen umbennenen und die alte löschen (oder sicherheitshalber nur umbenennen)"},
         {UiKey::msgNewDatabasePrefix, "New Database ", "Neue Datenbank "},
+        {UiKey::msgDeleteNoGroup,
+         "A channel without a favourite group (ZZZZ) was not deleted:\r\n'Delete Selection' "
+         "takes a channel out of its group and deletes it only together with its last group",
+         "Ein Sender ohne Favoriten Gruppe (ZZZZ) wurde nicht gelöscht:\r\n'Auswahl löschen' "
+         "nimmt einen Sender aus seiner Gruppe und löscht ihn nur zusammen mit seiner letzten "
+         "Gruppe"},
+        {UiKey::txtNoDuplicates, "No duplicates", "Keine Duplikate"},
         {UiKey::txtNotEncrypted, "NotEncrypted", "Nicht verschlüselt"},
         {UiKey::txtChangeFavoriteNr, "Change FavoriteNr", "FavoritenNr ändern"},
         {UiKey::txtPutSelectInGroup, "Put Select in group...", "Auswahl in Gruppe:"},

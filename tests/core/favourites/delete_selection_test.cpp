@@ -24,6 +24,10 @@ std::string question(int count) {
            "database...)";
 }
 
+constexpr char kNothingForNoGroup[] =
+    "A channel without a favourite group (ZZZZ) was not deleted:\r\n'Delete Selection' takes a "
+    "channel out of its group and deletes it only together with its last group";
+
 class DeleteSelectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -90,15 +94,26 @@ TEST_F(DeleteSelectionTest, SingleRowsAskOnlyWhenTheChannelGoesWithIt) {
 
 TEST_F(DeleteSelectionTest, EverySelectedRowGetsItsPassPastAChannelWithoutGroup) {
     VELMORA_REQUIRE_READERS();
-    // Num 2 ORF2 (News only), 3 Ö1 (no group), 4 Sport1 on 12480 (Sport, shared with its
-    // second frequency 12722): the selection is made bottom-up.
+    // Ö1 has no group: alone it is not deleted, and the user is told why.
     const int orf2 = gridRow(s, "ORF2", "News");
     ASSERT_EQ(s.cell(orf2 + 1, col::kName), "Ö1");
+    select(orf2 + 1, orf2 + 1);
+    s.ports().expectMessage(kNothingForNoGroup, MessageButtons::Ok, MessageIcon::None,
+                            MessageAnswer::Ok);
+    pressDelete();
+    EXPECT_EQ(s.dataRows(), 9);
+    s.ports().verify();
+
+    // Num 2 ORF2 (News only), 3 Ö1 (no group), 4 Sport1 on 12480 (Sport, shared with its
+    // second frequency 12722): the selection is made bottom-up; the message comes once.
     ASSERT_EQ(s.cell(orf2 + 2, col::kFrequency), "12480");
     select(orf2 + 2, orf2);
     s.ports().expectMessage(question(3), MessageButtons::OkCancel, MessageIcon::None,
                             MessageAnswer::Ok);
+    s.ports().expectMessage(kNothingForNoGroup, MessageButtons::Ok, MessageIcon::None,
+                            MessageAnswer::Ok);
     pressDelete();
+    s.ports().verify();
     EXPECT_EQ(s.cell(orf2, col::kName), "Ö1");
     EXPECT_EQ(s.cell(orf2 + 1, col::kFrequency), "12722");
     EXPECT_EQ(s.cell(orf2 + 1, col::kFavorite), "Sport") << "still shown until the reload";

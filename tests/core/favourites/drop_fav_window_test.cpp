@@ -354,8 +354,10 @@ TEST_F(DropFavTest, AddModeDropRefusesDeleteSelectionAndIsSavedToTheFile) {
     open();
     chooseAddMode();
     const int r = rowOf("Sport1", "Sport");
+    const int rowsShown = s.dataRows();
     dropRow(r, 1, labelOf("Kids"));
     ASSERT_TRUE(s.app().state().MultiFavAdded);
+    EXPECT_EQ(s.label(), std::to_string(rowsShown + 1) + " Channels") << "the copy counts";
 
     // Delete Selection refuses while the copied row stands.
     const int rowsBefore = s.dataRows();

@@ -337,7 +337,11 @@ TEST(WholeProgram, EveryButtonWithACommandRunsOnTheDemoDatabase) {
          {{"ReNumber is only possible without duplicates (same channel with two (or "
            "more) frequencies)",
            MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok}}},
-        {"Command9", {}},
+        // The first row's channel is in no group: Delete Selection says why nothing goes.
+        {"Command9",
+         {{"A channel without a favourite group (ZZZZ) was not deleted:\r\n'Delete Selection' "
+           "takes a channel out of its group and deletes it only together with its last group",
+           MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok}}},
         {"Command10", {}},
         {"Command12", {}},
         {"Command14", {}},
