@@ -15,6 +15,8 @@ inline constexpr char kSettings[] = "Settings";
 // The views' builders, and the shown view's columns following a wider window.
 inline constexpr char kFitColumnsToWindow[] = "FitColumnsToWindow";
 inline constexpr char kShowTable[] = "ShowTable";
+// The table view of the table shown now, built again from the file (List1 may have moved on).
+inline constexpr char kShowShownTable[] = "ShowShownTable";
 inline constexpr char kChangeFavoriteNr[] = "ChangeFavoriteNr";
 inline constexpr char kEditFavoriteGroups[] = "EditFavoriteGroups";
 

@@ -36,6 +36,19 @@ void writeCell(app::App& app, const views::EditedCell& cell) {
     (void)views::writeTableCell(app, cell);
 }
 
+// Shows `table` in the grid and makes it the current view.
+void showTable(app::App& app, const std::string& table) {
+    ports::WaitCursor busy(app.ports().cursor);
+    engine::dao::Recordset rs = app.db().openRecordset(table);
+    views::showFieldsAsHeader(app, rs);
+    fitColumnsToHeaders(app);
+    app.mainForm().setCaption("Label1", "");
+    if (views::showRecords(app, rs, app::UiKey::txtDatarows) > 0)
+        (void)app.grid().setColWidth(0, kMarkerColumnWidth);
+    rs.close();
+    views::enterView(app, table);
+}
+
 }  // namespace
 
 void ShowTable(app::App& app) {
@@ -50,21 +63,13 @@ void ShowTable(app::App& app) {
         return;  // a database without tables of its own: nothing to show
     if (list.listIndex < 0 || list.listIndex >= static_cast<int>(list.items.size()))
         f.setListIndex(kTableList, 0);
-    const std::string table = list.items[static_cast<std::size_t>(list.listIndex)];
-
-    ports::WaitCursor busy(app.ports().cursor);
-    engine::dao::Recordset rs = app.db().openRecordset(table);
-    views::showFieldsAsHeader(app, rs);
-    fitColumnsToHeaders(app);
-    f.setCaption("Label1", "");
-    if (views::showRecords(app, rs, app::UiKey::txtDatarows) > 0)
-        (void)app.grid().setColWidth(0, kMarkerColumnWidth);
-    rs.close();
-    views::enterView(app, table);
+    showTable(app, list.items[static_cast<std::size_t>(list.listIndex)]);
 }
 
 void installTableView(app::App& app) {
     app.commands().install(app::command::kShowTable, [&app] { ShowTable(app); });
+    app.commands().install(app::command::kShowShownTable,
+                           [&app] { showTable(app, app.state().CurrentView); });
     form::Dispatcher& d = app.dispatcher();
     d.on(app::kMainFormName, "Command2", form::EventKind::Click, [&app](const form::Event&) {
          ShowTable(app);
@@ -85,8 +90,8 @@ void installTableView(app::App& app) {
     table.edits = views::EditStore::AtOnce;
     table.cellWriter = writeCell;
     table.showsChannelListControls = false;
-    // List1 still names the table shown, so ShowTable shows it again.
-    table.buildCommand = app::command::kShowTable;
+    // Built again from CurrentView: the highlighted entry of List1 may name another table.
+    table.buildCommand = app::command::kShowShownTable;
     views::registerView(app, std::move(table));
 }
 

@@ -3,8 +3,11 @@
 // the file holds what it held, and the next command works.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "core/editing/editing_session.h"
+#include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
 #include "faulty_channel_file.h"
 
@@ -98,6 +101,37 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       true}),
     [](const ::testing::TestParamInfo<MidwayFailure>& info) { return info.param.what; });
+
+// The table list may highlight another table than the one shown; the grid is rebuilt from
+// the table it showed.
+TEST(AnAbandonedCellWrite, RebuildsTheTableShownNotTheOneHighlighted) {
+    EditingSession s;
+    FaultyChannelFile file(s);
+    file.writeOnce();
+    auto highlight = [&](const std::string& table) {
+        const auto& items = s.form().control("List1").items;
+        const auto it = std::find(items.begin(), items.end(), table);
+        ASSERT_NE(it, items.end()) << table;
+        s.form().setListIndex("List1", static_cast<int>(it - items.begin()));
+    };
+    highlight("CHANNELS");
+    s.click("Command2");
+    ASSERT_EQ(s.app().state().CurrentView, "CHANNELS");
+    const auto shown = gridCells(s);
+    highlight("FAVOURITE");
+
+    file.env.failWriteAt(1);
+    s.ports().expectMessage(MessageAnswer::Ok);
+    s.dblClick(1, 2);
+    s.type("Renamed");
+    s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+    ASSERT_EQ(s.ports().messages().size(), 1u);
+    const std::string& message = s.ports().messages()[0].text;
+    EXPECT_EQ(message.substr(message.size() - std::string(kReloaded).size()), kReloaded) << message;
+    EXPECT_EQ(s.app().state().CurrentView, "CHANNELS");
+    EXPECT_EQ(gridCells(s), shown);
+    s.ports().verify();
+}
 
 }  // namespace
 }  // namespace velmora::test
