@@ -44,7 +44,9 @@ std::optional<bool> inOwnGroupAlready(app::App& app, const ChannelRow& row) {
 // that assignment and a row given "ZZZZ" deletes it. A row moved into a group its channel is
 // in already (another row shows it) leaves its old group only, so the channel is not in one
 // group twice. A row loaded without a group, or added by an add-mode drop, is looked up in
-// its own group and added to it when it is not there.
+// its own group and added to it when it is not there. A row still in the group it was
+// loaded with whose assignment is gone adds nothing: the assignment is the channel's, shown
+// in the rows of each of its frequencies, and another of those rows moved or deleted it.
 bool storeAssignment(app::App& app, const ChannelRow& row, int gridRow) {
     const bool noGroup = row.favorite == views::kNoGroup;
     const bool loaded = !row.loadedGroup.empty();
@@ -77,7 +79,7 @@ bool storeAssignment(app::App& app, const ChannelRow& row, int gridRow) {
                 rs->cancelUpdate();
             }
         }
-    } else if (!noGroup && !inTargetAlready) {
+    } else if (!noGroup && !inTargetAlready && (moved || !loaded)) {
         ok = guarded([&] {
                  rs->addNew();
                  rs->field("FAVNAME").setValue(row.favorite);
