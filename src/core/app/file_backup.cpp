@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/local_time.h"
 
 namespace velmora::core::app {
 
@@ -57,8 +58,7 @@ std::vector<std::string> existingBackups(const std::string& dbPath) {
 
 LocalTime localTimeNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = engine::localTimeOf(now);
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
             local.tm_hour,        local.tm_min,     local.tm_sec};
 }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/base/local_time.h"
+
 namespace velmora::engine {
 namespace {
 
@@ -63,8 +65,7 @@ CalendarTime calendarTimeOf(double accessDate) {
 }
 
 double accessDateOfLocalTime(std::time_t t) {
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = localTimeOf(t);
     return accessDateOf(
         accessDayOf(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday)),
         local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
