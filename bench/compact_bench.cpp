@@ -35,11 +35,11 @@ store::ColumnDef column(const char* name, store::ColumnType type, uint16_t lengt
 // A channel list: name, frequency, service and transport ids as the primary key.
 void makeChannelDatabase(const std::string& path) {
     (void)std::filesystem::remove(path);
-    if (!jet::createDatabase(io::Env::posix(), path).isOk())
+    if (!jet::createDatabase(io::Env::real(), path).isOk())
         std::abort();
     jet::OpenOptions options;
     options.useOsLocks = false;
-    auto db = jet::openStoreDatabase(path, io::Env::posix(), options);
+    auto db = jet::openStoreDatabase(path, io::Env::real(), options);
     if (!db.isOk())
         std::abort();
     store::TableSchema s;
@@ -76,7 +76,7 @@ void BM_CreateEmptyDatabase(benchmark::State& state) {
     const std::string path = scratch("empty.mdb");
     for (auto _ : state) {
         (void)std::filesystem::remove(path);
-        if (!jet::createDatabase(io::Env::posix(), path).isOk())
+        if (!jet::createDatabase(io::Env::real(), path).isOk())
             state.SkipWithError("create failed");
     }
     (void)std::filesystem::remove(path);
@@ -97,7 +97,7 @@ void BM_CompactChannelDatabase(benchmark::State& state) {
     makeChannelDatabase(source);
     for (auto _ : state) {
         (void)std::filesystem::remove(target);
-        if (!jet::compactDatabase(io::Env::posix(), source, target).isOk())
+        if (!jet::compactDatabase(io::Env::real(), source, target).isOk())
             state.SkipWithError("compact failed");
     }
     (void)std::filesystem::remove(source);

@@ -13,7 +13,7 @@
 namespace velmora::bench {
 
 inline bool writeDemoFile(const std::string& path, const demo::DemoDatabase& content) {
-    engine::io::Env& env = engine::io::Env::posix();
+    engine::io::Env& env = engine::io::Env::real();
     if (!engine::jet::createDatabase(env, path).isOk())
         return false;
     auto db = engine::jet::openStoreDatabase(path, env);

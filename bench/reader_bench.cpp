@@ -22,7 +22,7 @@ void BM_OpenAndReadAllTables(benchmark::State& state) {
     }
     size_t rows = 0;
     for (auto _ : state) {
-        auto db = jet::openDatabase(kFile, io::Env::posix());
+        auto db = jet::openDatabase(kFile, io::Env::real());
         if (!db.isOk()) {
             state.SkipWithError(db.status().toString().c_str());
             return;

@@ -27,9 +27,9 @@ std::string channelDatabase() {
                          ("velmora-writer-bench-" + std::to_string(::getpid()) + ".mdb"))
                             .string();
         (void)std::filesystem::remove(p);
-        if (!jet::createDatabase(io::Env::posix(), p).isOk())
+        if (!jet::createDatabase(io::Env::real(), p).isOk())
             std::abort();
-        auto db = jet::openStoreDatabase(p, io::Env::posix());
+        auto db = jet::openStoreDatabase(p, io::Env::real());
         demo::DemoOptions options;
         options.channels = demo::kMaxDemoChannels;
         auto content = demo::generateDemoDatabase(options);
@@ -43,7 +43,7 @@ std::string channelDatabase() {
 
 void BM_RewriteChannelsAndCommit(benchmark::State& state) {
     const std::string path = channelDatabase();
-    auto db = jet::openStoreDatabase(path, io::Env::posix());
+    auto db = jet::openStoreDatabase(path, io::Env::real());
     if (!db.isOk() || (*db)->isReadOnly()) {
         state.SkipWithError("cannot open the channel database for writing");
         return;
@@ -82,7 +82,7 @@ BENCHMARK(BM_RewriteChannelsAndCommit)->Unit(benchmark::kMillisecond)->MinTime(2
 // The commit alone: the rows are changed outside the timed part.
 void BM_CommitOnly(benchmark::State& state) {
     const std::string path = channelDatabase();
-    auto db = jet::openStoreDatabase(path, io::Env::posix());
+    auto db = jet::openStoreDatabase(path, io::Env::real());
     if (!db.isOk() || (*db)->isReadOnly()) {
         state.SkipWithError("cannot open the channel database for writing");
         return;

@@ -174,7 +174,7 @@ TEST_P(MdbtoolsCompare, TablesColumnsAndRowsEqualMdbtools) {
     std::sort(sortedTheirs.begin(), sortedTheirs.end());
     EXPECT_EQ(sortedOurs, sortedTheirs);
 
-    auto db = engine::jet::openDatabase(m_path, engine::io::Env::posix());
+    auto db = engine::jet::openDatabase(m_path, engine::io::Env::real());
     ASSERT_TRUE(db.isOk()) << db.status().toString();
 
     // Columns: names and types from mdb-schema's Access DDL, per table in listing order.

@@ -11,7 +11,7 @@ engine::Status runCompact(const Args& args, std::ostream& out) {
         return usageError("usage: velmora-db compact SOURCE DESTINATION");
     VELMORA_ASSIGN_OR_RETURN(
         engine::jet::CompactReport report,
-        engine::jet::compactDatabase(engine::io::Env::posix(), args[0], args[1]));
+        engine::jet::compactDatabase(engine::io::Env::real(), args[0], args[1]));
     out << "compacted " << args[0] << " (" << report.sourcePages << " pages) into " << args[1]
         << " (" << report.destinationPages << " pages)\n";
     return engine::Status::ok();

@@ -8,7 +8,7 @@ namespace velmora::tools {
 engine::Status runCreate(const Args& args, std::ostream& out) {
     if (args.size() != 1)
         return usageError("usage: velmora-db create FILE");
-    VELMORA_RETURN_IF_ERROR(engine::jet::createDatabase(engine::io::Env::posix(), args[0]));
+    VELMORA_RETURN_IF_ERROR(engine::jet::createDatabase(engine::io::Env::real(), args[0]));
     out << "created " << args[0] << "\n";
     return engine::Status::ok();
 }

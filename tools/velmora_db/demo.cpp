@@ -66,7 +66,7 @@ engine::Status runDemo(const Args& args, std::ostream& out) {
     // Generate first: a channel count out of range is reported before anything is written.
     VELMORA_ASSIGN_OR_RETURN(demo::DemoDatabase content,
                              demo::generateDemoDatabase(parsed.options));
-    engine::io::Env& env = engine::io::Env::posix();
+    engine::io::Env& env = engine::io::Env::real();
     if (env.exists(parsed.path)) {
         return engine::Status::error(engine::err::kInvalidArgument,
                                      "'" + parsed.path + "' exists; the demo never overwrites");

@@ -11,7 +11,7 @@ engine::Status runInfo(const Args& args, std::ostream& out) {
     using namespace velmora::engine;
     if (args.size() != 1)
         return usageError("usage: velmora-db info FILE");
-    VELMORA_ASSIGN_OR_RETURN(auto file, io::Env::posix().open(args[0], io::OpenMode::ReadOnly));
+    VELMORA_ASSIGN_OR_RETURN(auto file, io::Env::real().open(args[0], io::OpenMode::ReadOnly));
     VELMORA_ASSIGN_OR_RETURN(uint64_t size, file->size());
     std::vector<uint8_t> start(size_t(std::min<uint64_t>(size, 0x100)));
     VELMORA_RETURN_IF_ERROR(file->read(0, start));

@@ -14,7 +14,7 @@ engine::Status usageError(const std::string& message) {
 }
 
 engine::Result<std::unique_ptr<engine::jet::JetStorage>> openJetFile(const std::string& path) {
-    return engine::jet::openDatabase(path, engine::io::Env::posix());
+    return engine::jet::openDatabase(path, engine::io::Env::real());
 }
 
 namespace {

@@ -45,7 +45,7 @@ struct AppConfig {
     engine::dao::StorageOpener storageOpener;
     PathEnvironment environment = PathEnvironment::fromProcess();
     // Where backups of the database are written (beside it), and the clock their names show.
-    engine::io::Env* files = &engine::io::Env::posix();
+    engine::io::Env* files = &engine::io::Env::real();
     WallClock clock = localTimeNow;
 };
 

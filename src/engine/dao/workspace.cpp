@@ -15,13 +15,13 @@ namespace {
 // The file for editing, under the write lock; read-only with the reason when it is locked by
 // another program, not writable, or a Jet 3 file.
 Result<std::unique_ptr<store::TableStorage>> openJetFile(const std::string& path) {
-    VELMORA_ASSIGN_OR_RETURN(auto storage, jet::JetDatabase::open(path, io::Env::posix()));
+    VELMORA_ASSIGN_OR_RETURN(auto storage, jet::JetDatabase::open(path, io::Env::real()));
     return std::unique_ptr<store::TableStorage>(std::move(storage));
 }
 
 // A packed copy of a Jet file beside the real file system (jet/compactor.h).
 Status compactJetFile(const std::string& source, const std::string& target) {
-    return jet::compactDatabase(io::Env::posix(), source, target).status();
+    return jet::compactDatabase(io::Env::real(), source, target).status();
 }
 
 }  // namespace
@@ -56,9 +56,9 @@ std::unique_ptr<Database> Workspace::openDatabase(std::unique_ptr<store::TableSt
 }
 
 void Workspace::compactDatabase(const std::string& source, const std::string& target) {
-    if (!io::Env::posix().exists(source))
+    if (!io::Env::real().exists(source))
         throw DaoError(err::kFileNotFound, "Could not find file '" + source + "'.");
-    if (io::Env::posix().exists(target))
+    if (io::Env::real().exists(target))
         throw DaoError(jetError(err::kDatabaseExists));
     if (!m_compactor) {
         throw DaoError(

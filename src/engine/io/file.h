@@ -58,8 +58,9 @@ public:
     std::time_t now() const { return m_fixedTime ? *m_fixedTime : std::time(nullptr); }
     void fixTime(std::time_t t) { m_fixedTime = t; }
 
-    // The real file system.
-    static Env& posix();
+    // The real file system: POSIX calls (posix_env.cpp) or Win32 ones (win32_env.cpp), as
+    // the build's platform has them.
+    static Env& real();
 
 private:
     std::optional<std::time_t> m_fixedTime;

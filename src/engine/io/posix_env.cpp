@@ -165,7 +165,7 @@ public:
 
 }  // namespace
 
-Env& Env::posix() {
+Env& Env::real() {
     static PosixEnv env;
     return env;
 }

@@ -123,7 +123,7 @@ public:
 private:
     std::filesystem::path m_folder;
     std::map<std::string, std::shared_ptr<engine::store::MemoryStorage>> m_databases;
-    engine::io::Env* m_jetEnv = &engine::io::Env::posix();
+    engine::io::Env* m_jetEnv = &engine::io::Env::real();
     bool m_useOsLocks = true;
     core::app::WallClock m_clock = core::app::localTimeNow;
     ScriptedPorts m_ports;

@@ -30,7 +30,7 @@ namespace jet_testing = engine::jet::testing;
 
 inline std::string writeChannelFile(const std::filesystem::path& path) {
     using namespace testing::winstb;
-    engine::io::Env& env = engine::io::Env::posix();
+    engine::io::Env& env = engine::io::Env::real();
     EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
     auto db = engine::jet::openStoreDatabase(path.string(), env);
     EXPECT_TRUE(db.isOk());
@@ -59,7 +59,7 @@ inline std::string writeDemoFile(const std::filesystem::path& path,
     EXPECT_TRUE(content.isOk());
     if (shape)
         shape(*content);
-    engine::io::Env& env = engine::io::Env::posix();
+    engine::io::Env& env = engine::io::Env::real();
     EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
     auto db = engine::jet::openStoreDatabase(path.string(), env);
     EXPECT_TRUE(db.isOk());

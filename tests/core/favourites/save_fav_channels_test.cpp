@@ -121,7 +121,7 @@ TEST(SaveRealFile, ALockedFileIsRefusedOnceBeforeAnyRow) {
     AppSession s;
     const std::string file = writeChannelFile(s.folder() / "WinSTB.mdb");
     // Another program holds the file for writing while the editor runs.
-    auto holder = engine::jet::openStoreDatabase(file, engine::io::Env::posix());
+    auto holder = engine::jet::openStoreDatabase(file, engine::io::Env::real());
     ASSERT_TRUE(holder.isOk());
     ASSERT_FALSE((*holder)->isReadOnly());
     const auto before = jet_testing::readFileBytes(file);

@@ -44,7 +44,7 @@ Value date(double days) {
 // two identical rows; and tables whose names the explorer hides or lists.
 std::string writeExplorerFile(const std::filesystem::path& path) {
     const std::string file = writeChannelFile(path);
-    auto db = engine::jet::openStoreDatabase(file, engine::io::Env::posix());
+    auto db = engine::jet::openStoreDatabase(file, engine::io::Env::real());
     EXPECT_TRUE(db.isOk());
     engine::store::TableSchema notes;
     notes.name = "Notes";

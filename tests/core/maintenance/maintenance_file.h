@@ -53,7 +53,7 @@ struct ChannelFile {
 
 inline std::string writeFile(const std::filesystem::path& path, const ChannelFile& layout) {
     using namespace testing::winstb;
-    engine::io::Env& env = engine::io::Env::posix();
+    engine::io::Env& env = engine::io::Env::real();
     EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
     auto db = engine::jet::openStoreDatabase(path.string(), env);
     EXPECT_TRUE(db.isOk());

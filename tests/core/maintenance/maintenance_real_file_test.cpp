@@ -65,7 +65,7 @@ protected:
         EXPECT_TRUE(content.isOk());
         if (shape)
             shape(*content);
-        engine::io::Env& env = engine::io::Env::posix();
+        engine::io::Env& env = engine::io::Env::real();
         EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
         auto db = engine::jet::openStoreDatabase(path.string(), env);
         EXPECT_TRUE(db.isOk());

@@ -53,7 +53,7 @@ TEST(AFileAnotherProgramHolds, IsShownReadOnlyAndEveryWritingCommandSaysWhyFirst
     VELMORA_REQUIRE_READERS();
     AppSession s;
     const std::string file = writeChannelFile(s.folder() / "WinSTB.mdb");
-    auto holder = engine::jet::openStoreDatabase(file, engine::io::Env::posix());
+    auto holder = engine::jet::openStoreDatabase(file, engine::io::Env::real());
     ASSERT_TRUE(holder.isOk());
     ASSERT_FALSE((*holder)->isReadOnly());
     const auto before = jet_testing::readFileBytes(file);

@@ -124,7 +124,7 @@ TEST_P(CompactFixture, CopyReadsIdenticallyAndIsNoLarger) {
     const std::string copy = (dir.path() / "compacted.mdb").string();
     const auto sourceBytes = readFileBytes(source);
 
-    auto report = compactDatabase(io::Env::posix(), source, copy);
+    auto report = compactDatabase(io::Env::real(), source, copy);
     ASSERT_TRUE(report.isOk()) << report.status().toString();
     EXPECT_EQ(readFileBytes(source), sourceBytes) << "the source changed";
     const auto copyBytes = readFileBytes(copy);
@@ -136,8 +136,8 @@ TEST_P(CompactFixture, CopyReadsIdenticallyAndIsNoLarger) {
     EXPECT_TRUE(
         std::equal(copyBytes.begin(), copyBytes.begin() + long(pageSize), sourceBytes.begin()));
 
-    auto a = openDatabase(source, io::Env::posix());
-    auto b = openDatabase(copy, io::Env::posix());
+    auto a = openDatabase(source, io::Env::real());
+    auto b = openDatabase(copy, io::Env::real());
     ASSERT_TRUE(a.isOk() && b.isOk()) << b.status().toString();
     CatalogView va = catalogView(**a), vb = catalogView(**b);
     EXPECT_EQ(va.objects, vb.objects);
@@ -194,7 +194,7 @@ TEST(Compact, RefusesAnExistingDestination) {
     const std::string dest = (dir.path() / "there.mdb").string();
     writeFileBytes(dest, {1, 2, 3});
     auto r =
-        compactDatabase(io::Env::posix(), (writerFixtureDir() / "delTestV2000.mdb").string(), dest);
+        compactDatabase(io::Env::real(), (writerFixtureDir() / "delTestV2000.mdb").string(), dest);
     EXPECT_EQ(r.status().code(), err::kDatabaseExists);
     EXPECT_EQ(readFileBytes(dest), (std::vector<uint8_t>{1, 2, 3}));
 }

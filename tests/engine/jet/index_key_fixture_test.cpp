@@ -47,7 +47,7 @@ void collectCharacters(const store::Row& row, const store::TableSchema& schema,
 // Compares every leaf entry of one file; returns a description of each mismatch.
 std::vector<std::string> checkFile(const fs::path& path, Tally& tally) {
     std::vector<std::string> problems;
-    auto db = openDatabase(path.string(), io::Env::posix());
+    auto db = openDatabase(path.string(), io::Env::real());
     if (!db.isOk()) {
         problems.push_back("cannot open: " + db.status().toString());
         return problems;

@@ -39,7 +39,7 @@ TEST(Jet3Rows, AccessRowsAreReproduced) {
         GTEST_SKIP() << "the shared fixtures are absent: " << fixtureDir();
     size_t exact = 0, withJumps = 0;
     for (const auto& f : fs::directory_iterator(fixtureDir())) {
-        auto db = openDatabase(f.path().string(), io::Env::posix());
+        auto db = openDatabase(f.path().string(), io::Env::real());
         if (!db.isOk() || (*db)->format().isJet4())
             continue;
         JetStorage& s = **db;

@@ -41,7 +41,7 @@ TEST(Jet3Schema, IndexAndTableAddedAndDropped) {
     const int kRows = 400;  // several 2 KB data pages and index levels
     size_t acesBefore = 0;
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         ASSERT_FALSE((*db)->isReadOnly()) << (*db)->readOnlyReason();
         acesBefore = (*(*db)->table("MSysACEs"))->liveRowCount();
@@ -95,7 +95,7 @@ TEST(Jet3Schema, IndexAndTableAddedAndDropped) {
     EXPECT_NE(schema.find("[Name]\t\t\tText (50)"), std::string::npos) << schema;
 
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk());
         auto t1 = (*db)->table("Table1");
         ASSERT_TRUE(t1.isOk());

@@ -38,10 +38,10 @@ Bytes page(const std::vector<uint8_t>& file, size_t n) {
 TEST(NewDatabase, ReadsBackWithItsCatalogAndPassesTheChecks) {
     TempDir dir;
     std::string path = (dir.path() / "new.mdb").string();
-    ASSERT_TRUE(createDatabase(io::Env::posix(), path).isOk());
+    ASSERT_TRUE(createDatabase(io::Env::real(), path).isOk());
     EXPECT_FALSE(std::filesystem::exists(path + ".velmora-new"));
 
-    auto db = openDatabase(path, io::Env::posix());
+    auto db = openDatabase(path, io::Env::real());
     ASSERT_TRUE(db.isOk()) << db.status().toString();
     EXPECT_EQ((*db)->header().version, JetVersion::Jet4);
     EXPECT_EQ((*db)->header().codePage, 1252);

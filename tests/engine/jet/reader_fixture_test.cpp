@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_P(ReaderFixture, OpensOrIsRefusedWithItsOwnMessage) {
-    auto db = openDatabase(pathOf(GetParam()), io::Env::posix());
+    auto db = openDatabase(pathOf(GetParam()), io::Env::real());
     switch (refusalOf(GetParam())) {
         case Refusal::Password:
             ASSERT_FALSE(db.isOk());
@@ -67,7 +67,7 @@ TEST_P(ReaderFixture, OpensOrIsRefusedWithItsOwnMessage) {
 TEST_P(ReaderFixture, RowsAndIndexesAgreeWithTheTableDefinitions) {
     if (refusalOf(GetParam()) != Refusal::None)
         GTEST_SKIP() << "refused file";
-    auto opened = openDatabase(pathOf(GetParam()), io::Env::posix());
+    auto opened = openDatabase(pathOf(GetParam()), io::Env::real());
     ASSERT_TRUE(opened.isOk()) << opened.status().toString();
     JetStorage& db = **opened;
     size_t entriesChecked = 0;
@@ -184,7 +184,7 @@ protected:
             GTEST_SKIP() << "the shared fixtures are absent: " << fixtureDir();
     }
     std::unique_ptr<JetStorage> open(const std::string& name) {
-        auto db = openDatabase(pathOf(name), io::Env::posix());
+        auto db = openDatabase(pathOf(name), io::Env::real());
         EXPECT_TRUE(db.isOk()) << db.status().toString();
         return db.isOk() ? std::move(db).value() : nullptr;
     }
@@ -373,7 +373,7 @@ TEST_F(ReaderFacts, HeaderFieldsOfAJet4File) {
 TEST_F(ReaderFacts, PasswordIsDecodedFromTheHeader) {
     std::vector<uint8_t> bytes(0x100);
     for (const char* name : {"V2000_with-password.mdb", "V2003_with-password.mdb"}) {
-        auto file = io::Env::posix().open(pathOf(name), io::OpenMode::ReadOnly);
+        auto file = io::Env::real().open(pathOf(name), io::OpenMode::ReadOnly);
         ASSERT_TRUE(file.isOk());
         ASSERT_TRUE((*file)->read(0, bytes).isOk());
         auto h = decodeHeader(bytes);
@@ -385,7 +385,7 @@ TEST_F(ReaderFacts, PasswordIsDecodedFromTheHeader) {
 
 TEST_F(ReaderFacts, EncodedFilesCarryTheirKey) {
     std::vector<uint8_t> bytes(0x100);
-    auto file = io::Env::posix().open(pathOf("db97-enc.mdb"), io::OpenMode::ReadOnly);
+    auto file = io::Env::real().open(pathOf("db97-enc.mdb"), io::OpenMode::ReadOnly);
     ASSERT_TRUE(file.isOk());
     ASSERT_TRUE((*file)->read(0, bytes).isOk());
     auto h = decodeHeader(bytes);

@@ -150,14 +150,14 @@ std::vector<std::string> mdbReaderColumn(const std::string& file, const std::str
 TEST(SchemaChange, NewDatabaseTablesIndexesCompactionAndDrop) {
     TempDir dir;
     const std::string path = (dir.path() / "made.mdb").string();
-    ASSERT_TRUE(createDatabase(io::Env::posix(), path).isOk());
+    ASSERT_TRUE(createDatabase(io::Env::real(), path).isOk());
     OpenOptions noLocks;
     noLocks.useOsLocks = false;
     const int kRows = 700;  // several data pages and two index levels
 
     std::vector<Row> expected;
     {
-        auto db = openStoreDatabase(path, io::Env::posix(), noLocks);
+        auto db = openStoreDatabase(path, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto t = (*db)->createTable(everyTypeTable());
         ASSERT_TRUE(t.isOk());
@@ -169,7 +169,7 @@ TEST(SchemaChange, NewDatabaseTablesIndexesCompactionAndDrop) {
         expected = rowsOf(**db, "Every Type");
     }
     auto verify = [&](const std::string& file, const char* step) {
-        auto db = openStoreDatabase(file, io::Env::posix(), noLocks);
+        auto db = openStoreDatabase(file, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk()) << step << ": " << db.status().toString();
         EXPECT_TRUE(rowsOf(**db, "Every Type") == expected) << step;
         auto check = velmoraCheck(file);
@@ -211,13 +211,13 @@ TEST(SchemaChange, NewDatabaseTablesIndexesCompactionAndDrop) {
 
     // Compacted copy, then changed again: a new unique index and a second table.
     const std::string packed = (dir.path() / "packed.mdb").string();
-    auto report = compactDatabase(io::Env::posix(), path, packed);
+    auto report = compactDatabase(io::Env::real(), path, packed);
     ASSERT_TRUE(report.isOk()) << report.status().toString();
     EXPECT_LE(report->destinationPages, report->sourcePages);
     verify(packed, "compacted");
     verifyMdbReader(packed, "compacted");
     {
-        auto db = openStoreDatabase(packed, io::Env::posix(), noLocks);
+        auto db = openStoreDatabase(packed, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk());
         auto t = (*db)->table("Every Type");
         ASSERT_TRUE(t.isOk());
@@ -241,7 +241,7 @@ TEST(SchemaChange, NewDatabaseTablesIndexesCompactionAndDrop) {
     verify(packed, "index and table added");
     verifyMdbReader(packed, "index and table added");
     {
-        auto db = openStoreDatabase(packed, io::Env::posix(), noLocks);
+        auto db = openStoreDatabase(packed, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk());
         auto t = (*db)->table("Every Type");
         ASSERT_TRUE(t.isOk());
@@ -252,7 +252,7 @@ TEST(SchemaChange, NewDatabaseTablesIndexesCompactionAndDrop) {
     }
     verify(packed, "table dropped");
     verifyMdbReader(packed, "table dropped");
-    auto db = openDatabase(packed, io::Env::posix());
+    auto db = openDatabase(packed, io::Env::real());
     ASSERT_TRUE(db.isOk());
     EXPECT_EQ((*db)->findTable("FREQDUPS"), nullptr);
     auto aces = (*db)->loadTable("MSysACEs");
@@ -266,10 +266,10 @@ TEST(SchemaChange, NewDatabaseTablesIndexesCompactionAndDrop) {
 TEST(SchemaChange, AnIndexMeetingRepeatedKeysIsRefusedAndNothingChanges) {
     TempDir dir;
     const std::string path = (dir.path() / "dups.mdb").string();
-    ASSERT_TRUE(createDatabase(io::Env::posix(), path).isOk());
+    ASSERT_TRUE(createDatabase(io::Env::real(), path).isOk());
     OpenOptions noLocks;
     noLocks.useOsLocks = false;
-    auto db = openStoreDatabase(path, io::Env::posix(), noLocks);
+    auto db = openStoreDatabase(path, io::Env::real(), noLocks);
     ASSERT_TRUE(db.isOk());
     store::TableSchema s;
     s.name = "CHANNELS";
@@ -311,7 +311,7 @@ TEST(SchemaChange, AnIndexMeetingRepeatedKeysIsRefusedAndNothingChanges) {
     ASSERT_TRUE((*db)->commit().isOk());
     auto check = velmoraCheck(path);
     EXPECT_EQ(check.status, 0) << check.out;
-    auto reread = openDatabase(path, io::Env::posix());
+    auto reread = openDatabase(path, io::Env::real());
     ASSERT_TRUE(reread.isOk());
     auto def = (*reread)->tableDefinition("CHANNELS");
     ASSERT_TRUE(def.isOk());
@@ -330,7 +330,7 @@ TEST(SchemaChange, DeletingTablesOfAccessFiles) {
     noLocks.useOsLocks = false;
     const std::string plain = dir.copyFixture("delTestV2000.mdb");
     {
-        auto db = openStoreDatabase(plain, io::Env::posix(), noLocks);
+        auto db = openStoreDatabase(plain, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk());
         ASSERT_TRUE((*db)->dropTable("Table").isOk());
         Status s = (*db)->commit();
@@ -338,13 +338,13 @@ TEST(SchemaChange, DeletingTablesOfAccessFiles) {
     }
     auto check = velmoraCheck(plain);
     EXPECT_EQ(check.status, 0) << check.out;
-    auto reread = openDatabase(plain, io::Env::posix());
+    auto reread = openDatabase(plain, io::Env::real());
     ASSERT_TRUE(reread.isOk());
     EXPECT_EQ((*reread)->findTable("Table"), nullptr);
     auto global = (*reread)->globalUsageMap();
     ASSERT_TRUE(global.isOk());
     auto before =
-        openDatabase((writerFixtureDir() / "delTestV2000.mdb").string(), io::Env::posix());
+        openDatabase((writerFixtureDir() / "delTestV2000.mdb").string(), io::Env::real());
     ASSERT_TRUE(before.isOk());
     auto beforeGlobal = (*before)->globalUsageMap();
     ASSERT_TRUE(beforeGlobal.isOk());
@@ -356,7 +356,7 @@ TEST(SchemaChange, DeletingTablesOfAccessFiles) {
 
     const std::string related = dir.copyFixture("indexTestV2000.mdb");
     const auto bytes = readFileBytes(related);
-    auto db = openStoreDatabase(related, io::Env::posix(), noLocks);
+    auto db = openStoreDatabase(related, io::Env::real(), noLocks);
     ASSERT_TRUE(db.isOk());
     ASSERT_TRUE((*db)->dropTable("Table2").isOk());
     EXPECT_EQ((*db)->commit().code(), err::kInRelationship);

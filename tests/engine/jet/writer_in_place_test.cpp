@@ -104,7 +104,7 @@ TEST_P(InPlace, OneTableChangesAndEverythingElseStays) {
     std::vector<store::Row> expected;
     size_t updated = 0;
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         ASSERT_FALSE((*db)->isReadOnly()) << (*db)->readOnlyReason();
         allTables = (*db)->tableNames(true);
@@ -159,7 +159,7 @@ TEST_P(InPlace, OneTableChangesAndEverythingElseStays) {
               std::string::npos)
         << changed.out;
 
-    auto db = openStoreDatabase(path, io::Env::posix());
+    auto db = openStoreDatabase(path, io::Env::real());
     ASSERT_TRUE(db.isOk()) << db.status().toString();
     auto t = (*db)->table(target->table);
     ASSERT_TRUE(t.isOk());

@@ -26,7 +26,7 @@ constexpr int64_t kFirstId = 200000;
 // The writer: commit k sets row 0's text to "state k" and adds the row kFirstId + k. Writes k
 // to `progress` after each commit returned. Never returns.
 [[noreturn]] void writerLoop(const std::string& path, int progress) {
-    auto db = openStoreDatabase(path, io::Env::posix());
+    auto db = openStoreDatabase(path, io::Env::real());
     if (!db.isOk() || (*db)->isReadOnly())
         ::_exit(2);
     auto t = (*db)->table("Table1");
@@ -69,12 +69,12 @@ struct FileState {
 FileState stateOf(const std::string& path) {
     FileState s;
     {
-        auto raw = JetDatabase::open(path, io::Env::posix());
+        auto raw = JetDatabase::open(path, io::Env::real());
         if (!raw.isOk())
             return s;
         s.rolledBack = (*raw)->recoveredOnOpen();
     }
-    auto db = openStoreDatabase(path, io::Env::posix());
+    auto db = openStoreDatabase(path, io::Env::real());
     if (!db.isOk())
         return s;
     auto t = (*db)->table("Table1");
@@ -105,7 +105,7 @@ TEST(WriterKill, KilledWriterAlwaysLeavesACommittedState) {
     std::string path = dir.copyFixture("compIndexTestV2000.mdb");
     std::vector<std::string> tables;
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk());
         tables = (*db)->tableNames(true);
     }

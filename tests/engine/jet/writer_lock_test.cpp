@@ -47,12 +47,12 @@ TEST_F(WriterLock, ASecondOpenerIsReadOnlyAndWritesNothing) {
     std::string path = m_dir.copyFixture("indexTestV2000.mdb");
     std::string ldb = io::DatabaseLock::lockFilePath(path);
     {
-        auto writer = openStoreDatabase(path, io::Env::posix());
+        auto writer = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(writer.isOk()) << writer.status().toString();
         EXPECT_FALSE((*writer)->isReadOnly()) << (*writer)->readOnlyReason();
         EXPECT_TRUE(fs::exists(ldb));
 
-        auto other = openStoreDatabase(path, io::Env::posix());
+        auto other = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(other.isOk()) << other.status().toString();
         ASSERT_TRUE((*other)->isReadOnly());
         EXPECT_NE((*other)->readOnlyReason().find("already in use"), std::string::npos)
@@ -76,7 +76,7 @@ TEST_F(WriterLock, AReadOnlyMarkedFileIsNeverWritten) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     std::vector<uint8_t> before = readFileBytes(path);
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         ASSERT_TRUE((*db)->isReadOnly());
         EXPECT_NE((*db)->readOnlyReason().find("cannot be written"), std::string::npos)
@@ -96,7 +96,7 @@ TEST_F(WriterLock, AnotherProcessHoldingTheFileMakesItReadOnly) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        auto db = JetDatabase::open(path, io::Env::posix());
+        auto db = JetDatabase::open(path, io::Env::real());
         char c = db.isOk() && (*db)->readOnlyReason().empty() ? 1 : 0;
         (void)!::write(ready[1], &c, 1);
         (void)!::read(done[0], &c, 1);
@@ -107,7 +107,7 @@ TEST_F(WriterLock, AnotherProcessHoldingTheFileMakesItReadOnly) {
     ASSERT_EQ(c, 1);
     std::vector<uint8_t> before = readFileBytes(path);
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk());
         EXPECT_TRUE((*db)->isReadOnly());
         EXPECT_EQ(touchFirstTable(**db).code(), err::kReadOnlyDatabase);
@@ -116,7 +116,7 @@ TEST_F(WriterLock, AnotherProcessHoldingTheFileMakesItReadOnly) {
     (void)!::write(done[1], &c, 1);
     int status = 0;
     ::waitpid(child, &status, 0);
-    auto db = openStoreDatabase(path, io::Env::posix());
+    auto db = openStoreDatabase(path, io::Env::real());
     ASSERT_TRUE(db.isOk());
     EXPECT_FALSE((*db)->isReadOnly()) << (*db)->readOnlyReason();
 }
@@ -126,11 +126,11 @@ TEST_F(WriterLock, Jet3FilesAreLockedAndWritten) {
     std::string path = m_dir.copyFixture("indexTestV1997.mdb");
     std::string ldb = io::DatabaseLock::lockFilePath(path);
     {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         ASSERT_FALSE((*db)->isReadOnly()) << (*db)->readOnlyReason();
         EXPECT_TRUE(fs::exists(ldb));
-        auto other = openStoreDatabase(path, io::Env::posix());
+        auto other = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(other.isOk());
         EXPECT_TRUE((*other)->isReadOnly());
         Status s = touchFirstTable(**db);

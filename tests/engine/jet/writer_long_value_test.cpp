@@ -49,7 +49,7 @@ std::optional<Target> memoWithoutMaps(JetStorage& storage) {
 void dropLongValueMaps(const std::string& path, const std::string& table) {
     std::vector<uint8_t> file = readFileBytes(path);
     {
-        auto storage = openDatabase(path, io::Env::posix());
+        auto storage = openDatabase(path, io::Env::real());
         ASSERT_TRUE(storage.isOk());
         auto def = (*storage)->tableDefinition(table);
         ASSERT_TRUE(def.isOk());
@@ -79,14 +79,14 @@ TEST(WriterLongValues, RepeatedSavesOfAMemoWithoutMapsReusePagesAndKeepTheFileBo
     noLocks.useOsLocks = false;
     std::optional<Target> target;
     {
-        auto db = JetDatabase::open(path, io::Env::posix(), noLocks);
+        auto db = JetDatabase::open(path, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto t = (*db)->reader().loadTable("test");
         ASSERT_TRUE(t.isOk()) << t.status().toString();
     }
     dropLongValueMaps(path, "test");
     {
-        auto db = JetDatabase::open(path, io::Env::posix(), noLocks);
+        auto db = JetDatabase::open(path, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         target = memoWithoutMaps((*db)->reader());
     }
@@ -95,7 +95,7 @@ TEST(WriterLongValues, RepeatedSavesOfAMemoWithoutMapsReusePagesAndKeepTheFileBo
     std::vector<uint64_t> sizes;
     std::string last;
     for (int round = 0; round < 10; ++round) {
-        auto db = openStoreDatabase(path, io::Env::posix(), noLocks);
+        auto db = openStoreDatabase(path, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto t = (*db)->table(target->table);
         ASSERT_TRUE(t.isOk());
@@ -118,7 +118,7 @@ TEST(WriterLongValues, RepeatedSavesOfAMemoWithoutMapsReusePagesAndKeepTheFileBo
     EXPECT_LE(sizes.back(), sizes[2])
         << "the file grew from " << sizes[2] << " to " << sizes.back() << " bytes";
 
-    auto db = openStoreDatabase(path, io::Env::posix(), noLocks);
+    auto db = openStoreDatabase(path, io::Env::real(), noLocks);
     ASSERT_TRUE(db.isOk());
     auto t = (*db)->table(target->table);
     ASSERT_TRUE(t.isOk());

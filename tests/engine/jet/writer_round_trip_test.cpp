@@ -295,7 +295,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 // Our reader: the table holds exactly the expected rows, and its text index has a node level.
 void expectOurReaderAgrees(const std::string& path, const Expected& expected, const char* step) {
-    auto db = JetDatabase::open(path, io::Env::posix(), noLocks());
+    auto db = JetDatabase::open(path, io::Env::real(), noLocks());
     ASSERT_TRUE(db.isOk()) << step << ": " << db.status().toString();
     auto table = (*db)->loadTable(kTable);
     ASSERT_TRUE(table.isOk()) << step << ": " << table.status().toString();
@@ -412,10 +412,10 @@ void expectMdbReaderAgrees(const std::string& path, const Expected& expected) {
 TEST(WriterRoundTrip, EveryTypeAndKeyThroughInsertUpdateDeleteAndEveryReader) {
     TempDir dir;
     const std::string path = (dir.path() / "round.mdb").string();
-    ASSERT_TRUE(createDatabase(io::Env::posix(), path).isOk());
+    ASSERT_TRUE(createDatabase(io::Env::real(), path).isOk());
     Expected expected;
     auto edit = [&](const std::function<void(store::Table&, const store::RowRules&)>& change) {
-        auto db = openStoreDatabase(path, io::Env::posix(), noLocks());
+        auto db = openStoreDatabase(path, io::Env::real(), noLocks());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto t = (*db)->table(kTable);
         ASSERT_TRUE(t.isOk()) << t.status().toString();
@@ -424,7 +424,7 @@ TEST(WriterRoundTrip, EveryTypeAndKeyThroughInsertUpdateDeleteAndEveryReader) {
         ASSERT_TRUE(s.isOk()) << s.toString();
     };
     {
-        auto db = openStoreDatabase(path, io::Env::posix(), noLocks());
+        auto db = openStoreDatabase(path, io::Env::real(), noLocks());
         ASSERT_TRUE(db.isOk());
         ASSERT_TRUE((*db)->createTable(roundTripTable()).isOk());
         ASSERT_TRUE((*db)->commit().isOk());

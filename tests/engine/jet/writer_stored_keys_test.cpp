@@ -28,7 +28,7 @@ void changeKeyColumnBehindTheIndex(const std::string& path, int64_t& old) {
     std::vector<uint8_t> bytes = readFileBytes(path);
     size_t at = 0;
     {
-        auto db = JetDatabase::open(path, io::Env::posix());
+        auto db = JetDatabase::open(path, io::Env::real());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         JetStorage& storage = (*db)->reader();
         auto def = storage.tableDefinition("Table1");
@@ -82,9 +82,9 @@ TEST_P(StoredKeys, AnEntryThatDiffersFromOurKeyRefusesTheRebuild) {
     Status s;
     const std::string copy = (dir.path() / "compacted.mdb").string();
     if (c.edit == Edit::Compact) {
-        s = compactDatabase(io::Env::posix(), path, copy).status();
+        s = compactDatabase(io::Env::real(), path, copy).status();
     } else {
-        auto db = openStoreDatabase(path, io::Env::posix());
+        auto db = openStoreDatabase(path, io::Env::real());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto table = (*db)->table("Table1");
         ASSERT_TRUE(table.isOk());

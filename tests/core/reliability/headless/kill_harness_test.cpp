@@ -133,7 +133,7 @@ private:
 
 // Opens the file as the program does, so a hot journal is rolled back, then lets it go.
 std::string reopen(const fs::path& file) {
-    auto db = engine::jet::JetDatabase::open(file.string(), engine::io::Env::posix());
+    auto db = engine::jet::JetDatabase::open(file.string(), engine::io::Env::real());
     return db.isOk() ? std::string() : db.status().toString();
 }
 
