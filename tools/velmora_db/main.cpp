@@ -1,11 +1,13 @@
 // velmora-db: inspect (and, through further subcommands, change) Jet .mdb files from the
 // command line, on the engine alone. To add a subcommand, add its source file and one line to
 // kCommands (and its declaration to command.h).
-#include <cstring>
 #include <iostream>
+#include <string>
 
 #include "command.h"
 #include "engine/base/error_codes.h"
+#include "engine/base/text_codec.h"
+#include "engine/io/console.h"
 
 namespace velmora::tools {
 
@@ -46,21 +48,19 @@ void printUsage(std::ostream& out) {
         out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n";
 }
 
-}  // namespace
-}  // namespace velmora::tools
-
-int main(int argc, char** argv) {
-    using namespace velmora::tools;
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        printUsage(argc < 2 ? std::cerr : std::cout);
-        return argc < 2 ? 1 : 0;
+// The arguments after the program's name, in UTF-8.
+int run(const Args& words) {
+    if (words.empty() || words[0] == "--help" || words[0] == "-h") {
+        printUsage(words.empty() ? std::cerr : std::cout);
+        return words.empty() ? 1 : 0;
     }
     std::ios::sync_with_stdio(false);
+    engine::io::useUtf8StandardStreams();
     for (const auto& c : kCommands) {
-        if (std::strcmp(argv[1], c.name) != 0)
+        if (words[0] != c.name)
             continue;
-        Args args(argv + 2, argv + argc);
-        velmora::engine::Status s = c.run(args, std::cout);
+        Args args(words.begin() + 1, words.end());
+        engine::Status s = c.run(args, std::cout);
         std::cout.flush();
         if (!s) {
             std::cerr << "velmora-db: " << s.toString() << "\n";
@@ -68,6 +68,27 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::cerr << "velmora-db: unknown command '" << argv[1] << "' (velmora-db --help lists them)\n";
+    std::cerr << "velmora-db: unknown command '" << words[0]
+              << "' (velmora-db --help lists them)\n";
     return 1;
 }
+
+}  // namespace
+}  // namespace velmora::tools
+
+#ifdef _WIN32
+// Windows hands a narrow main() its arguments in the ANSI code page, which cannot hold every
+// file name; the wide ones can (the build links with -municode).
+int wmain(int argc, wchar_t** argv) {
+    velmora::tools::Args words;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring_view arg(argv[i]);
+        words.push_back(velmora::engine::text::utf16ToUtf8(std::u16string(arg.begin(), arg.end())));
+    }
+    return velmora::tools::run(words);
+}
+#else
+int main(int argc, char** argv) {
+    return velmora::tools::run(velmora::tools::Args(argv + 1, argv + argc));
+}
+#endif
