@@ -5,10 +5,13 @@
 #include "engine/jet/schema_change.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
 #include "engine/io/journal.h"
+#include "engine/io/page_digest.h"
 #include "engine/jet/table_writer.h"
 
 namespace velmora::engine::jet {
@@ -75,6 +78,11 @@ Status JetDatabase::commit(const Changes& changes) {
     }
     if (changes.changed.empty() && changes.dropped.empty())
         return Status::ok();
+    VELMORA_RETURN_IF_ERROR(checkStillWritable());
+    return writeCommit(changes);
+}
+
+Status JetDatabase::checkStillWritable() const {
     // The open handle would still write after the file was moved away, removed or marked
     // read-only while we had it open: the user would lose the change with the file they no
     // longer see, or find a file they protected changed. Checked before anything is written.
@@ -86,7 +94,7 @@ Status JetDatabase::commit(const Changes& changes) {
         return jetError(err::kReadOnlyDatabase,
                         "'" + m_path + "' (or its folder) was made read-only.");
     }
-    return writeCommit(changes);
+    return Status::ok();
 }
 
 Status JetDatabase::prepareNewTable(store::TableSchema& schema) const {
@@ -128,16 +136,24 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     // Invariant 2: the journal first.
     VELMORA_ASSIGN_OR_RETURN(uint64_t oldSize, file.size());
     std::vector<io::JournalPage> old;
+    // An observer is also given the old bytes of the free pages the commit takes.
+    std::map<uint32_t, std::vector<uint8_t>> freeBefore;
     for (const auto& [number, image] : pages.images) {
         // Pages past the end are cut off by a rollback; pages the old state marks free hold
         // nothing it reads, so their old bytes need not come back.
-        if (uint64_t(number + 1) * pageSize > oldSize || allocator.wasFree(number))
+        if (uint64_t(number + 1) * pageSize > oldSize)
+            continue;
+        const bool wasFree = allocator.wasFree(number);
+        if (wasFree && !m_commitObserver)
             continue;
         io::JournalPage jp;
         jp.number = number;
         jp.bytes.resize(pageSize);
         VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, jp.bytes));
-        old.push_back(std::move(jp));
+        if (wasFree)
+            freeBefore.emplace(number, std::move(jp.bytes));
+        else
+            old.push_back(std::move(jp));
     }
     const std::string journal = io::RollbackJournal::pathFor(m_path);
     VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, old));
@@ -167,23 +183,100 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     // Invariant 4: the commit point.
     if (written.isOk())
         written = io::RollbackJournal::remove(*m_env, journal);
-    if (!written.isOk()) {
-        // Invariant 6: undo now, or leave the journal for the next open.
-        Result<bool> undone = io::RollbackJournal::recover(*m_env, journal, file);
-        if (!undone.isOk()) {
-            m_readOnlyReason =
-                "a commit failed and could not be rolled back; reopen the "
-                "database to recover it";
-        }
-        pager.clear();
-        (void)pager.refreshSize();
-        return written.withContext("the changes were not saved: ");
-    }
+    if (!written.isOk())
+        return abandonWrite(written, journal);
     pager.clear();
     VELMORA_RETURN_IF_ERROR(pager.refreshSize());
+    if (m_commitObserver) {
+        CommitImages images;
+        images.pageSize = pageSize;
+        images.sizeBefore = oldSize;
+        VELMORA_ASSIGN_OR_RETURN(images.sizeAfter, file.size());
+        auto journalled = old.begin();
+        for (auto& [number, image] : pages.images) {
+            CommittedPage& p = images.pages.emplace_back();
+            p.number = number;
+            p.after = std::move(image);
+            if (journalled != old.end() && journalled->number == number)
+                p.before = std::move((journalled++)->bytes);
+            else if (auto it = freeBefore.find(number); it != freeBefore.end())
+                p.before = std::move(it->second);
+        }
+        m_commitObserver(std::move(images));
+    }
     if (!changes.created.empty() || !changes.dropped.empty())
         return m_reader->reloadCatalog();
     return Status::ok();
+}
+
+Status JetDatabase::abandonWrite(Status failure, const std::string& journal) {
+    io::Pager& pager = m_reader->pager();
+    // Invariant 6: undo now, or leave the journal for the next open.
+    Result<bool> undone = io::RollbackJournal::recover(*m_env, journal, pager.file());
+    if (!undone.isOk()) {
+        m_readOnlyReason =
+            "a commit failed and could not be rolled back; reopen the "
+            "database to recover it";
+    }
+    pager.clear();
+    (void)pager.refreshSize();
+    return failure.withContext("the changes were not saved: ");
+}
+
+Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) {
+    if (!m_readOnlyReason.empty())
+        return jetError(err::kReadOnlyDatabase, m_readOnlyReason);
+    VELMORA_RETURN_IF_ERROR(checkStillWritable());
+    io::Pager& pager = m_reader->pager();
+    io::File& file = pager.file();
+    const uint32_t pageSize = pager.pageSize();
+    for (const PageBytes& p : pages) {
+        if (p.bytes.size() != pageSize)
+            return Status::error(err::kInvalidArgument, "a page image of the wrong size");
+    }
+
+    // Invariant 2, for writes that may touch any page: every page overwritten inside the file
+    // and every page the new size cuts off.
+    VELMORA_ASSIGN_OR_RETURN(const uint64_t oldSize, file.size());
+    const uint64_t wholePages = oldSize / pageSize;
+    std::set<uint32_t> saved;
+    for (const PageBytes& p : pages) {
+        if (p.number < wholePages)
+            saved.insert(p.number);
+    }
+    for (uint64_t n = (size + pageSize - 1) / pageSize; n < wholePages; ++n)
+        saved.insert(uint32_t(n));
+    std::vector<io::JournalPage> old;
+    for (uint32_t number : saved) {
+        io::JournalPage& jp = old.emplace_back();
+        jp.number = number;
+        jp.bytes.resize(pageSize);
+        VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, jp.bytes));
+    }
+    const std::string journal = io::RollbackJournal::pathFor(m_path);
+    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, old));
+    old.clear();
+
+    // Invariant 3, then the commit point.
+    auto writeAll = [&]() -> Status {
+        for (const PageBytes& p : pages)
+            VELMORA_RETURN_IF_ERROR(file.write(uint64_t(p.number) * pageSize, p.bytes));
+        VELMORA_ASSIGN_OR_RETURN(const uint64_t written, file.size());
+        if (written != size)
+            VELMORA_RETURN_IF_ERROR(file.truncate(size));
+        return file.sync();
+    };
+    Status written = writeAll();
+    if (written.isOk())
+        written = io::RollbackJournal::remove(*m_env, journal);
+    if (!written.isOk())
+        return abandonWrite(written, journal);
+    return m_reader->reloadAfterPagesWritten();
+}
+
+Result<uint64_t> JetDatabase::fileDigest() {
+    io::Pager& pager = m_reader->pager();
+    return io::fileDigest(pager.file(), pager.pageSize());
 }
 
 Result<std::unique_ptr<store::Database>> openStoreDatabase(const std::string& path, io::Env& env,

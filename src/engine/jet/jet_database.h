@@ -22,14 +22,25 @@
 //      write again.
 // Page 0 and the commit-byte area are never written.
 //
+// Page images. An observer set with setCommitObserver() is handed, after the commit point of
+// every commit, each page the commit wrote with the bytes it held before (also for pages that
+// were free) and the bytes it holds now, and the file's sizes. writePages() puts such images
+// back as a commit of its own, keeping invariants 2 to 6: since it may overwrite any page, the
+// journal holds the current image of every page it overwrites inside the file and of every
+// page its new size cuts off; it reports to no observer. A program takes a command back, and
+// does it again, this way.
+//
 // Read-only opening. The file opens read-only, with the reason in readOnlyReason(), when the
 // file or its folder is not writable, or when another program holds it (a lock on the .mdb
 // or a live user lock in its .ldb); every commit is then refused with 3027 and nothing is
 // written to the file. Jet 3 and Jet 4 files are both written, each in its own layout.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "engine/base/status.h"
 #include "engine/io/database_lock.h"
@@ -39,6 +50,29 @@
 #include "engine/store/database.h"
 
 namespace velmora::engine::jet {
+
+// One page a commit wrote: its bytes before (empty for a page past the file's old end) and
+// after.
+struct CommittedPage {
+    uint32_t number = 0;
+    std::vector<uint8_t> before;
+    std::vector<uint8_t> after;
+};
+
+struct CommitImages {
+    uint32_t pageSize = 0;
+    uint64_t sizeBefore = 0;
+    uint64_t sizeAfter = 0;
+    std::vector<CommittedPage> pages;  // in page order
+};
+
+using CommitObserver = std::function<void(CommitImages&&)>;
+
+// A whole page to write; `bytes` is one page long.
+struct PageBytes {
+    uint32_t number = 0;
+    std::span<const uint8_t> bytes;
+};
 
 struct OpenOptions {
     bool readOnly = false;   // never write, even when we could
@@ -60,6 +94,15 @@ public:
     const store::RowRules& rowRules() const override { return m_rules; }
     Status prepareNewTable(store::TableSchema& schema) const override;
 
+    // Told of every successful commit (see "Page images" above); an empty function stops it.
+    void setCommitObserver(CommitObserver observer) { m_commitObserver = std::move(observer); }
+    // Writes whole pages and sets the file's size as one atomic commit, then reads the file's
+    // catalog again; the tables of store::Database must be loaded anew afterwards. Refused
+    // with 3027 on a read-only database.
+    Status writePages(std::span<const PageBytes> pages, uint64_t size);
+    // The digest of the file as it is now (io/page_digest.h).
+    Result<uint64_t> fileDigest();
+
     // Whether the last open rolled back an interrupted commit.
     bool recoveredOnOpen() const { return m_recovered; }
     JetStorage& reader() { return *m_reader; }
@@ -68,6 +111,10 @@ public:
 private:
     JetDatabase(KeyFormat format) : m_rules(format) {}
     Status writeCommit(const Changes& changes);
+    // Refuses a write to a file that was moved away or made read-only while open.
+    Status checkStillWritable() const;
+    // After a failed write: rolls back from the journal (invariant 6).
+    Status abandonWrite(Status failure, const std::string& journal);
 
     std::string m_path;
     io::Env* m_env = nullptr;
@@ -76,6 +123,7 @@ private:
     std::string m_readOnlyReason;
     JetRowRules m_rules;
     bool m_recovered = false;
+    CommitObserver m_commitObserver;
 };
 
 // Opens a database for the layers above: a JetDatabase behind store::Database.

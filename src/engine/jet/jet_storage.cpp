@@ -67,6 +67,13 @@ Result<std::unique_ptr<JetStorage>> JetStorage::open(std::unique_ptr<io::File> f
     return db;
 }
 
+Status JetStorage::reloadAfterPagesWritten() {
+    m_pager->clear();
+    VELMORA_RETURN_IF_ERROR(m_pager->refreshSize());
+    m_keysMatchOurs.clear();
+    return loadCatalog();
+}
+
 Status JetStorage::loadCatalog() {
     auto def = definitionAt(kCatalogPage, "MSysObjects");
     if (!def)

@@ -55,6 +55,9 @@ public:
     const CatalogEntry* findTable(const std::string& name) const;
     // Reads the catalog again (after a commit created or deleted tables).
     Status reloadCatalog() { return loadCatalog(); }
+    // After whole pages of the file were written back from elsewhere (jet_database.h): the
+    // cached pages, the size, the catalog and what was learnt of stored keys go.
+    Status reloadAfterPagesWritten();
 
     // Raw access. Errors name the table and the page where the damage was noticed.
     Result<TableDefinition> tableDefinition(const std::string& name);
