@@ -20,18 +20,26 @@ namespace fs = std::filesystem;
 // nobody: the buffer lives on the heap.
 constexpr std::size_t kCopyChunk = 1 << 20;
 
+// The copy is written under a name of its own and takes the backup's name only once its bytes
+// are on the disk: a power cut while the bytes are written would otherwise leave a torn file
+// under a name that promises a whole backup. A cut before the rename leaves the part file.
 engine::Status copyFile(engine::io::Env& env, const std::string& from, const std::string& to) {
-    VELMORA_ASSIGN_OR_RETURN(auto source, env.open(from, engine::io::OpenMode::ReadOnly));
-    VELMORA_ASSIGN_OR_RETURN(const uint64_t size, source->size());
-    VELMORA_ASSIGN_OR_RETURN(auto target, env.open(to, engine::io::OpenMode::CreateOrTrunc));
-    std::vector<uint8_t> buffer(static_cast<std::size_t>(std::min<uint64_t>(size, kCopyChunk)));
-    for (uint64_t offset = 0; offset < size; offset += buffer.size()) {
-        const auto n = static_cast<std::size_t>(std::min<uint64_t>(buffer.size(), size - offset));
-        const std::span<uint8_t> chunk(buffer.data(), n);
-        VELMORA_RETURN_IF_ERROR(source->read(offset, chunk));
-        VELMORA_RETURN_IF_ERROR(target->write(offset, chunk));
+    const std::string part = to + ".part";
+    {
+        VELMORA_ASSIGN_OR_RETURN(auto source, env.open(from, engine::io::OpenMode::ReadOnly));
+        VELMORA_ASSIGN_OR_RETURN(const uint64_t size, source->size());
+        VELMORA_ASSIGN_OR_RETURN(auto target, env.open(part, engine::io::OpenMode::CreateOrTrunc));
+        std::vector<uint8_t> buffer(static_cast<std::size_t>(std::min<uint64_t>(size, kCopyChunk)));
+        for (uint64_t offset = 0; offset < size; offset += buffer.size()) {
+            const auto n =
+                static_cast<std::size_t>(std::min<uint64_t>(buffer.size(), size - offset));
+            const std::span<uint8_t> chunk(buffer.data(), n);
+            VELMORA_RETURN_IF_ERROR(source->read(offset, chunk));
+            VELMORA_RETURN_IF_ERROR(target->write(offset, chunk));
+        }
+        VELMORA_RETURN_IF_ERROR(target->sync());
     }
-    VELMORA_RETURN_IF_ERROR(target->sync());
+    VELMORA_RETURN_IF_ERROR(env.rename(part, to));
     return env.syncFolderOf(to);
 }
 
@@ -74,8 +82,11 @@ engine::Status backUpFile(engine::io::Env& env, const std::string& dbPath, const
                           int keep) {
     const std::string target = backupPath(dbPath, at);
     if (engine::Status copied = copyFile(env, dbPath, target); !copied.isOk()) {
-        if (env.exists(target)) {
-            (void)env.remove(target);  // a partial copy is no backup; the copy's error counts
+        // A partial copy is no backup; the copy's error counts.
+        for (const std::string& partial : {target + ".part", target}) {
+            if (env.exists(partial)) {
+                (void)env.remove(partial);
+            }
         }
         return copied;
     }

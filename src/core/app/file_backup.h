@@ -33,7 +33,8 @@ inline constexpr int kBackupsKept = 5;
 std::string backupPath(const std::string& dbPath, const LocalTime& at);
 
 // Copies the file to backupPath(dbPath, at) through `env` and makes the copy and its folder
-// entry durable; a partial copy is removed again. Then removes the oldest backups of the same
+// entry durable: the bytes go to "<backup>.part" first, which is synced and then renamed, so
+// no power cut leaves a torn file under the backup's name. A partial copy is removed again. Then removes the oldest backups of the same
 // file until `keep` are left. The error names the file and the reason.
 engine::Status backUpFile(engine::io::Env& env, const std::string& dbPath, const LocalTime& at,
                           int keep = kBackupsKept);
