@@ -25,7 +25,7 @@ namespace views = core::views;
 const char* const kOverlays[] = {views::kTextEditor, views::kGroupList, views::kRowPopup};
 
 // An empty name is the front end's default font: the one the grid widget shows.
-QFont overlayFont(const core::form::FontSpec& wanted, const QWidget* grid) {
+QFont overlayFont(const core::form::FontChoice& wanted, const QWidget* grid) {
     QFont font = wanted.family.empty() && grid != nullptr
                      ? grid->font()
                      : QFont(QString::fromStdString(wanted.family));

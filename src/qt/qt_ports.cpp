@@ -234,7 +234,7 @@ void QtPorts::startDrag(std::string_view window, std::string_view control) {
     dragOnMove(source, DragSource{std::string(window), std::string(control)}, m_dragLoop);
 }
 
-ports::TextExtent QtPorts::measureText(std::string_view text, const ports::FontSpec& font) const {
+ports::TextExtent QtPorts::measureText(std::string_view text, const ports::FontChoice& font) const {
     QFont qfont(fromUtf8(font.family));
     qfont.setPointSizeF(font.pointSize > 0 ? font.pointSize : 8.25);
     qfont.setBold(font.bold);

@@ -72,7 +72,7 @@ public:
     // A platform without one (offscreen) stands in with the events a user's drag would send.
     void setDragLoop(DragLoop loop) { m_dragLoop = std::move(loop); }
     core::ports::TextExtent measureText(std::string_view text,
-                                        const core::ports::FontSpec& font) const override;
+                                        const core::ports::FontChoice& font) const override;
     void applyLanguage(std::string_view code) override { (void)m_ownTexts.apply(code); }
     bool qtTextsGerman() const { return m_ownTexts.isGerman(); }
 

@@ -264,8 +264,8 @@ void GridControl::paint(HDC target, const RECT& client) {
 
     BackBuffer buffer(target, client.right, client.bottom);
     HDC dc = buffer.dc();
-    const core::form::FontSpec spec{m_model.fontName(), m_model.fontSize(), false};
-    const HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(spec, dpi()));
+    const core::form::FontChoice wanted{m_model.fontName(), m_model.fontSize(), false};
+    const HGDIOBJ oldFont = SelectObject(dc, m_gdi.font(wanted, dpi()));
     SetBkMode(dc, TRANSPARENT);
     // Beyond the last cell: the window's empty area in the application workspace colour.
     FillRect(dc, &client, GetSysColorBrush(COLOR_APPWORKSPACE));

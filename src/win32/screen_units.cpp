@@ -19,7 +19,7 @@ GetDpiForWindowFn dpiForWindowFunction() {
     return function;
 }
 
-// The design's font: a spec naming it means "the system's dialog font".
+// The design's font: a font choice naming it means "the system's dialog font".
 constexpr char kDesignFontFamily[] = "MS Sans Serif";
 
 }  // namespace
@@ -52,28 +52,28 @@ std::wstring messageFontFace() {
     return L"MS Shell Dlg 2";
 }
 
-FontHandle createFont(const core::form::FontSpec& spec, int dpi) {
+FontHandle createFont(const core::form::FontChoice& wanted, int dpi) {
     LOGFONTW font{};
-    const double points = spec.pointSize > 0 ? spec.pointSize : 8.25;
+    const double points = wanted.pointSize > 0 ? wanted.pointSize : 8.25;
     font.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
     std::wstring face;
-    if (spec.family.empty() || spec.family == kDesignFontFamily) {
+    if (wanted.family.empty() || wanted.family == kDesignFontFamily) {
         face = messageFontFace();
     } else {
-        face.assign(spec.family.begin(), spec.family.end());
+        face.assign(wanted.family.begin(), wanted.family.end());
     }
     wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return FontHandle(CreateFontIndirectW(&font));
 }
 
-HFONT GdiCache::font(const core::form::FontSpec& spec, int dpi) {
-    auto key = std::make_tuple(spec.family, spec.pointSize, spec.bold, dpi);
+HFONT GdiCache::font(const core::form::FontChoice& wanted, int dpi) {
+    auto key = std::make_tuple(wanted.family, wanted.pointSize, wanted.bold, dpi);
     auto it = m_fonts.find(key);
     if (it == m_fonts.end())
-        it = m_fonts.emplace(std::move(key), createFont(spec, dpi)).first;
+        it = m_fonts.emplace(std::move(key), createFont(wanted, dpi)).first;
     return it->second.get();
 }
 

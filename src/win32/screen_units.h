@@ -40,14 +40,14 @@ struct GdiObjectDeleter {
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 using BrushHandle = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
 
-// A font for a control's FontSpec at a DPI: the message font's face unless the spec names a
-// face other than the design's default, at the spec's point size.
-FontHandle createFont(const core::form::FontSpec& spec, int dpi);
+// A font for a control's FontChoice at a DPI: the message font's face unless the choice names a
+// face other than the design's default, at the chosen point size.
+FontHandle createFont(const core::form::FontChoice& wanted, int dpi);
 
 // Keeps the fonts and brushes a window's controls draw with, made once per kind.
 class GdiCache {
 public:
-    HFONT font(const core::form::FontSpec& spec, int dpi);
+    HFONT font(const core::form::FontChoice& wanted, int dpi);
     HBRUSH brush(core::form::Rgb color);
     // Forgets the fonts (the DPI changed); brushes stay.
     void dropFonts() { m_fonts.clear(); }

@@ -284,7 +284,7 @@ void Win32Ports::startDrag(std::string_view window, std::string_view control) {
 }
 
 ports::TextExtent Win32Ports::measureText(std::string_view text,
-                                          const ports::FontSpec& font) const {
+                                          const ports::FontChoice& font) const {
     HWND main = m_directory.topLevel(core::app::kMainFormName);
     const int dpi = windowDpi(main);
     HDC dc = GetDC(nullptr);

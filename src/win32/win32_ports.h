@@ -68,7 +68,7 @@ public:
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
     void startDrag(std::string_view window, std::string_view control) override;
     core::ports::TextExtent measureText(std::string_view text,
-                                        const core::ports::FontSpec& font) const override;
+                                        const core::ports::FontChoice& font) const override;
     void applyLanguage(std::string_view code) override;
 
 private:

@@ -85,7 +85,7 @@ TEST_F(QtPortsTest, OwnedWindowStaysAboveItsOwnerAndGoesWithIt) {
 }
 
 TEST_F(QtPortsTest, TextIsMeasuredInTwips) {
-    const core::ports::FontSpec font;  // MS Sans Serif 8.25, or whatever stands in for it
+    const core::ports::FontChoice font;  // MS Sans Serif 8.25, or whatever stands in for it
     const auto empty = m_ports.measureText("", font);
     const auto one = m_ports.measureText("W", font);
     const auto four = m_ports.measureText("WWWW", font);
@@ -102,7 +102,7 @@ TEST_F(QtPortsTest, TextIsMeasuredInTwips) {
     EXPECT_EQ(twoLines.width, four.width);
     EXPECT_NEAR(twoLines.height, 2 * one.height, 30);
 
-    core::ports::FontSpec big = font;
+    core::ports::FontChoice big = font;
     big.pointSize = 16.5;
     EXPECT_GT(m_ports.measureText("W", big).height, one.height * 3 / 2);
     big.bold = true;

@@ -102,7 +102,7 @@ TEST(WindowLayoutQt, EveryCaptionWholeAndEveryControlInsideItsWindowInBothLangua
         AppSession s;
         qt::QtPorts qtPorts;
         s.ports().setTextMeasure(
-            [&qtPorts](std::string_view text, const core::ports::FontSpec& font) {
+            [&qtPorts](std::string_view text, const core::ports::FontChoice& font) {
                 return qtPorts.measureText(text, font);
             });
         const std::string path = s.addDatabaseBuiltBy("demo.mdb", [](engine::store::Database& db) {

@@ -179,13 +179,13 @@ void ScriptedPorts::startDrag(std::string_view window, std::string_view control)
 }
 
 ports::TextExtent ScriptedPorts::measureText(std::string_view text,
-                                             const ports::FontSpec& font) const {
+                                             const ports::FontChoice& font) const {
     m_measuredTexts.emplace_back(text);
     return m_measure ? m_measure(text, font) : defaultMeasure(text, font);
 }
 
 ports::TextExtent ScriptedPorts::defaultMeasure(std::string_view text,
-                                                const ports::FontSpec& font) {
+                                                const ports::FontChoice& font) {
     int lines = 1;
     int widest = 0;
     int current = 0;

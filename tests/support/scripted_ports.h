@@ -94,7 +94,8 @@ public:
     // --- Text metrics. Unless replaced, every character (code point) is pointSize × 10
     // twips wide and every line pointSize × 24 twips high, both rounded, so tests can
     // compute the expected size.
-    using TextMeasure = std::function<ports::TextExtent(std::string_view, const ports::FontSpec&)>;
+    using TextMeasure =
+        std::function<ports::TextExtent(std::string_view, const ports::FontChoice&)>;
     void setTextMeasure(TextMeasure measure) { m_measure = std::move(measure); }
     const std::vector<std::string>& measuredTexts() const { return m_measuredTexts; }
 
@@ -117,11 +118,11 @@ public:
     engine::Status setOwnerWindow(std::string_view window, std::string_view owner) override;
     void startDrag(std::string_view window, std::string_view control) override;
     ports::TextExtent measureText(std::string_view text,
-                                  const ports::FontSpec& font) const override;
+                                  const ports::FontChoice& font) const override;
     void applyLanguage(std::string_view code) override { m_appliedLanguages.emplace_back(code); }
 
     // The fixed measuring rule described above.
-    static ports::TextExtent defaultMeasure(std::string_view text, const ports::FontSpec& font);
+    static ports::TextExtent defaultMeasure(std::string_view text, const ports::FontChoice& font);
 
 private:
     std::vector<ExpectedMessage> m_expectedMessages;  // front is next

@@ -22,7 +22,7 @@ constexpr int kMarkerColumnWidth = 150;
 // Each column as wide as its header text in the grid's font.
 void fitColumnsToHeaders(app::App& app) {
     grid::GridModel& g = app.grid();
-    ports::FontSpec font;
+    ports::FontChoice font;
     if (!g.fontName().empty())
         font.family = g.fontName();
     font.pointSize = g.fontSize();

@@ -60,7 +60,7 @@ bool DropFavWindow::load() {
     m_form = createDropFavForm(static_cast<int>(m_groups.size()));
     form::Form& f = *m_form;
     const ports::TextMetricsPort& metrics = m_app.ports().textMetrics;
-    const form::FontSpec& font = f.control(dc::kNoGroupLabel).font;
+    const form::FontChoice& font = f.control(dc::kNoGroupLabel).font;
     const int h = metrics.measureText("Tg", font).height + kLabelPadding;
     int widest = 0;
     for (std::size_t i = 0; i < m_groups.size(); ++i) {

@@ -26,11 +26,11 @@ struct TwipRect {
     bool operator==(const TwipRect&) const = default;
 };
 
-struct FontSpec {
+struct FontChoice {
     std::string family = "MS Sans Serif";
     double pointSize = 8.25;
     bool bold = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontChoice&) const = default;
 };
 
 struct Control {
@@ -42,7 +42,7 @@ struct Control {
     std::string caption;     // the caption shown now
     std::optional<Rgb> backColor;  // none: the system's window colour
     int borderStyle = 0;           // label: 0 no border, 1 a single line
-    FontSpec font;
+    FontChoice font;
     bool visible = true;
     bool enabled = true;
     int value = 0;                   // check box / option button: 1 checked, 0 not

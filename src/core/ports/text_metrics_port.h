@@ -9,7 +9,7 @@
 namespace velmora::core::ports {
 
 // The font a control carries is the font its text is measured in.
-using FontSpec = form::FontSpec;
+using FontChoice = form::FontChoice;
 
 // Width and height in twips (1/1440 inch). A text with several lines (LF or CR LF) is as
 // wide as its widest line and as high as all its lines together; an empty text is one line
@@ -25,7 +25,7 @@ class TextMetricsPort {
 public:
     virtual ~TextMetricsPort() = default;
 
-    virtual TextExtent measureText(std::string_view text, const FontSpec& font) const = 0;
+    virtual TextExtent measureText(std::string_view text, const FontChoice& font) const = 0;
 };
 
 }  // namespace velmora::core::ports

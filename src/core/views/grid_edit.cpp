@@ -13,7 +13,7 @@ namespace velmora::core::views {
 
 namespace {
 
-form::FontSpec cellFont(const grid::GridModel& g, form::FontSpec font) {
+form::FontChoice cellFont(const grid::GridModel& g, form::FontChoice font) {
     // Every cell of the grid shows the grid's font; an empty name is the front end's default.
     font.family = g.fontName();
     font.pointSize = g.fontSize();

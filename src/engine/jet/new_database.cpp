@@ -41,14 +41,14 @@ const Blob kAdminsSid = {0x64, 0x8B};
 const Blob kUsersSid = {0x65, 0x8B};
 const Blob kCreatorSid = {0x65, 0x8E};
 
-struct ColumnSpec {
+struct SystemColumn {
     const char* name;
     ColumnType type;
     uint16_t length;  // Text and Binary, in bytes
     bool securityId;
 };
 
-Result<TableSchema> systemTable(const char* name, std::initializer_list<ColumnSpec> columns) {
+Result<TableSchema> systemTable(const char* name, std::initializer_list<SystemColumn> columns) {
     TableSchema s;
     s.name = name;
     s.tableType = 0x53;

@@ -157,7 +157,7 @@ TEST(ScriptedPortsTest, OwnedWindowsMustBeKnown) {
 }
 
 TEST(ScriptedPortsTest, DefaultTextMeasureCountsCharactersAndLines) {
-    const ports::FontSpec font{"MS Sans Serif", 10, false};
+    const ports::FontChoice font{"MS Sans Serif", 10, false};
     struct Case {
         std::string text;
         ports::TextExtent extent;
@@ -174,7 +174,7 @@ TEST(ScriptedPortsTest, DefaultTextMeasureCountsCharactersAndLines) {
         EXPECT_EQ(scripted.measureText(c.text, font), c.extent) << printable(c.text);
     EXPECT_EQ(scripted.measuredTexts().size(), cases.size());
 
-    scripted.setTextMeasure([](std::string_view, const ports::FontSpec&) {
+    scripted.setTextMeasure([](std::string_view, const ports::FontChoice&) {
         return ports::TextExtent{1, 2};
     });
     EXPECT_EQ(scripted.measureText("x", font), (ports::TextExtent{1, 2}));

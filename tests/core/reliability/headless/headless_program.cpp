@@ -60,7 +60,7 @@ public:
         return engine::Status::ok();
     }
     void startDrag(std::string_view, std::string_view) override {}  // no pointer, no drags
-    ports::TextExtent measureText(std::string_view text, const ports::FontSpec&) const override {
+    ports::TextExtent measureText(std::string_view text, const ports::FontChoice&) const override {
         return {static_cast<int>(text.size()) * 100, 240};
     }
     void applyLanguage(std::string_view) override {}
