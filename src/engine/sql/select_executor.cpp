@@ -124,6 +124,8 @@ struct BoundSelect {
 
 namespace {
 
+class Groups;
+
 class SelectRunner {
 public:
     SelectRunner(Session& session, SelectStatement& s) : m_session(session), m_s(s) {}
@@ -144,9 +146,33 @@ private:
     std::vector<RowId> equalityCandidates(bool& used);
     Status checkGrouped(const Expr& e) const;
 
+    // The phases of a run, in order; each takes what the one before left in m_tuples and
+    // m_result.
+    Status readFrom();
+    Status filterWhere();
+    void typeColumns();
+    void startProjection();
+    Status projectRows();
+    Status projectGroups();
+    Status accumulateGroups(Groups& groups);
+    std::vector<uint32_t> havingGroups(Groups& groups) const;
+    const RowId* groupTuple(const Groups& groups, size_t g, const std::vector<RowId>& noRow) const;
+    Status projectRow(const EvalContext& ctx);
+    void orderRows();
+    std::vector<size_t> sortedRows(const std::vector<std::string>& rowKeys);
+
     Session& m_session;
     SelectStatement& m_s;
     std::shared_ptr<BoundSelect> m_b;
+
+    Tuples m_tuples;
+    QueryResult m_result;
+    // The ORDER BY keys of every result row, back to back in one buffer: key k of row r runs
+    // from m_orderStart[r * keys + k] to the next start.
+    std::string m_orderArena;
+    std::vector<size_t> m_orderStart;
+    Value m_orderValue;
+    std::vector<RowId> m_splitId;  // per source: the row m_b->split holds the values of
 };
 
 Status SelectRunner::collectSources(FromNode& node) {
@@ -518,6 +544,56 @@ void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs,
     }
 }
 
+// Rows grouped by hashing their GROUP BY keys: a key's first row makes its group and stands
+// for its columns, and each group's accumulators (one per aggregate) follow its rows. A
+// group's first error waits until the groups are taken in key order, so that the statement
+// fails on the error the sort would have met first.
+class Groups {
+public:
+    explicit Groups(size_t perGroup) : m_perGroup(perGroup) {}
+
+    size_t size() const { return m_firstRow.size(); }
+    // The group of `key`, made with `row` as its first row where the key is new.
+    size_t findOrAdd(std::string_view key, size_t row) {
+        const std::span<const RowId> found = m_groupOf.find(key);
+        if (!found.empty())
+            return found.front();
+        add(key, row);
+        return size() - 1;
+    }
+    void add(std::string_view key, size_t row) {
+        m_groupOf.insert(key, m_firstRow.size());
+        m_keys.append(key);
+        m_keyEnd.push_back(m_keys.size());
+        m_firstRow.push_back(row);
+        m_accs.resize(m_accs.size() + m_perGroup);
+        m_errorOf.push_back(kNoError);
+    }
+    size_t firstRow(size_t g) const { return m_firstRow[g]; }
+    std::string_view key(size_t g) const {
+        const size_t start = g == 0 ? 0 : m_keyEnd[g - 1];
+        return std::string_view(m_keys).substr(start, m_keyEnd[g] - start);
+    }
+    Accumulator* accumulators(size_t g) { return m_accs.data() + g * m_perGroup; }
+    bool failed(size_t g) const { return m_errorOf[g] != kNoError; }
+    void fail(size_t g, Status s) {
+        m_errorOf[g] = static_cast<uint32_t>(m_errors.size());
+        m_errors.push_back(std::move(s));
+    }
+    const Status& error(size_t g) const { return m_errors[m_errorOf[g]]; }
+
+private:
+    static constexpr uint32_t kNoError = UINT32_MAX;
+    size_t m_perGroup;
+    store::KeyedIds m_groupOf;       // group number by key
+    std::string m_keys;              // each group's key, back to back
+    std::vector<size_t> m_keyEnd;    // per group: where its key ends in m_keys
+    std::vector<size_t> m_firstRow;  // per group
+    std::vector<Accumulator> m_accs;
+    std::vector<uint32_t> m_errorOf;  // per group, an index into m_errors
+    std::vector<Status> m_errors;
+};
+
 bool SelectRunner::keptBindingHolds() {
     if (!m_b)
         return false;
@@ -667,276 +743,283 @@ Status SelectRunner::bindStatement() {
 
 Result<QueryResult> SelectRunner::run() {
     VELMORA_RETURN_IF_ERROR(bindStatement());
-    std::vector<Source>& sources = m_b->sources;
-    const auto& items = m_b->items;
-    const std::vector<Expr*>& aggregates = m_b->aggregates;
-    const bool grouped = m_b->grouped;
-    const bool updatable = m_b->updatable;
+    VELMORA_RETURN_IF_ERROR(readFrom());
+    VELMORA_RETURN_IF_ERROR(filterWhere());
+    typeColumns();
+    startProjection();
+    VELMORA_RETURN_IF_ERROR(m_b->grouped ? projectGroups() : projectRows());
+    if (!m_s.orderBy.empty() || m_s.distinct)
+        orderRows();
+    return std::move(m_result);
+}
 
-    // FROM, then WHERE.
-    Tuples tuples;
+// A comma list is a cross join, in the order the tables stand.
+void crossJoin(Tuples& tuples, const Tuples& next) {
+    Tuples product;
+    product.width = tuples.width;
+    for (size_t a = 0; a < tuples.count(); ++a) {
+        for (size_t b = 0; b < next.count(); ++b) {
+            for (size_t k = 0; k < tuples.width; ++k) {
+                const RowId x = tuples.at(a)[k];
+                product.ids.push_back(x != kNoRow ? x : next.at(b)[k]);
+            }
+        }
+    }
+    tuples = std::move(product);
+}
+
+// FROM: the tuples of the tables' rows, or the rows a hash lookup finds for WHERE's
+// "column = literal" conjuncts.
+Status SelectRunner::readFrom() {
     bool usedLookup = false;
     std::vector<RowId> candidates = equalityCandidates(usedLookup);
     if (usedLookup) {
-        tuples.width = 1;
-        tuples.ids = std::move(candidates);
-    } else if (m_s.from.size() == 1) {
-        VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[0], tuples));
+        m_tuples.width = 1;
+        m_tuples.ids = std::move(candidates);
     } else {
-        // A comma list is a cross join, in the order the tables stand.
-        VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[0], tuples));
+        VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[0], m_tuples));
         for (size_t i = 1; i < m_s.from.size(); ++i) {
-            Tuples next, product;
+            Tuples next;
             VELMORA_RETURN_IF_ERROR(evalFrom(*m_s.from[i], next));
-            product.width = tuples.width;
-            for (size_t a = 0; a < tuples.count(); ++a) {
-                for (size_t b = 0; b < next.count(); ++b) {
-                    for (size_t k = 0; k < tuples.width; ++k) {
-                        const RowId x = tuples.at(a)[k];
-                        product.ids.push_back(x != kNoRow ? x : next.at(b)[k]);
-                    }
-                }
-            }
-            tuples = std::move(product);
+            crossJoin(m_tuples, next);
         }
     }
     // The join's list grew by doubling; it is kept beside the result, so only its rows stay.
-    tuples.ids.shrink_to_fit();
-    if (m_s.where) {
-        // The conjuncts in order, without those the lookup decided: as AND evaluates them,
-        // the first false one ends a row and a Null one goes on to the next.
-        const std::vector<const Expr*>& rest = m_b->rest;
-        Tuples kept;
-        kept.width = tuples.width;
-        for (size_t i = 0; i < tuples.count(); ++i) {
-            EvalContext ctx{&sources, tuples.at(i), nullptr};
-            bool allTrue = true;
-            for (const Expr* p : rest) {
-                VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*p, ctx));
-                if (t != Truth::True)
-                    allTrue = false;
-                if (t == Truth::False)
-                    break;
-            }
-            if (allTrue)
-                kept.ids.insert(kept.ids.end(), tuples.at(i), tuples.at(i) + tuples.width);
-        }
-        tuples = std::move(kept);
-    }
+    m_tuples.ids.shrink_to_fit();
+    return Status::ok();
+}
 
-    QueryResult result;
-    result.columns = m_b->columns;
-    {
-        // An expression's type may follow its literals' values (a whole number beyond Long
-        // is a Double).
-        Binder binder(sources);
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (items[i].expr->kind == ExprKind::Column)
-                continue;
-            const ExprType t = binder.typeOf(*items[i].expr);
-            result.columns[i].type = t.type;
-            result.columns[i].size = t.size;
-        }
-    }
-    if (updatable)
-        result.baseTable = sources[0].name;
-
-    // The ORDER BY keys of every result row, back to back in one buffer: key k of row r runs
-    // from orderStart[r * keys + k] to the next start.
-    std::string orderArena;
-    std::vector<size_t> orderStart;
-    Value orderValue;
-    // The values of the source row last split, per source.
-    std::vector<std::vector<std::string_view>>& split = m_b->split;
-    split.resize(m_b->sources.size());
-    std::vector<RowId> splitId(m_b->sources.size(), kNoRow);
-    auto project = [&](const EvalContext& ctx) -> Status {
-        // A failing item fails the whole statement, so a row left unfinished is never seen.
-        result.rows.startRow();
-        for (auto& item : items) {
-            const Expr& e = *item.expr;
-            if (e.kind == ExprKind::Column && e.slot >= 0) {
-                // A column's value goes over as the table keeps it, without decoding it; each
-                // source row is split into its values once.
-                const RowId id = ctx.tuple[e.slot];
-                if (id == kNoRow) {
-                    result.rows.addValue(store::Null{});
-                    continue;
-                }
-                if (splitId[e.slot] != id) {
-                    m_b->sources[e.slot].table->packedValues(id, split[e.slot]);
-                    splitId[e.slot] = id;
-                }
-                const auto column = static_cast<size_t>(e.column);
-                result.rows.addPacked(column < split[e.slot].size() ? split[e.slot][column]
-                                                                    : std::string_view());
-                continue;
-            }
-            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*item.expr, ctx));
-            result.rows.addValue(v);
-        }
-        for (auto& o : m_s.orderBy) {
-            orderStart.push_back(orderArena.size());
-            if (!readColumn(*o.expr, ctx, orderValue)) {
-                VELMORA_ASSIGN_OR_RETURN(orderValue, evaluate(*o.expr, ctx));
-            }
-            appendOrderKey(orderArena, orderValue);
-        }
+// WHERE: the conjuncts in order, without those the lookup decided. As AND evaluates them,
+// the first false one ends a row and a Null one goes on to the next.
+Status SelectRunner::filterWhere() {
+    if (!m_s.where)
         return Status::ok();
-    };
+    Tuples kept;
+    kept.width = m_tuples.width;
+    for (size_t i = 0; i < m_tuples.count(); ++i) {
+        EvalContext ctx{&m_b->sources, m_tuples.at(i), nullptr};
+        bool allTrue = true;
+        for (const Expr* p : m_b->rest) {
+            VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*p, ctx));
+            if (t != Truth::True)
+                allTrue = false;
+            if (t == Truth::False)
+                break;
+        }
+        if (allTrue)
+            kept.ids.insert(kept.ids.end(), m_tuples.at(i), m_tuples.at(i) + m_tuples.width);
+    }
+    m_tuples = std::move(kept);
+    return Status::ok();
+}
 
-    if (grouped) {
-        // Jet groups by sorting, so its groups come out in the order of their keys. Sorting
-        // every row costs most of a grouping where nearly every group has one row and HAVING
-        // keeps none, so the rows are grouped by hashing their keys in stored order instead:
-        // a key's first row makes its group and stands for its columns, rows accumulate in
-        // stored order, and only the groups HAVING keeps are sorted by their keys.
-        const size_t n = tuples.count();
-        const size_t perGroup = aggregates.size();
-        // Group number by key; each group's key bytes are kept back to back for the sort.
-        store::KeyedIds groupOf;
-        std::string groupKeys;
-        std::vector<size_t> keyEnd;     // per group: where its key ends in groupKeys
-        std::vector<size_t> firstRow;   // per group; n where the group has no row
-        std::vector<Accumulator> accs;  // perGroup per group
-        // A group's first error waits until the groups are taken in key order: the statement
-        // fails on the error the sort would have met first.
-        constexpr uint32_t kNoError = UINT32_MAX;
-        std::vector<uint32_t> errorOf;  // per group, an index into errors
-        std::vector<Status> errors;
-        auto fail = [&](size_t g, Status s) {
-            errorOf[g] = static_cast<uint32_t>(errors.size());
-            errors.push_back(std::move(s));
-        };
-        auto addGroup = [&](std::string_view key, size_t row) {
-            groupOf.insert(key, firstRow.size());
-            groupKeys.append(key);
-            keyEnd.push_back(groupKeys.size());
-            firstRow.push_back(row);
-            accs.resize(accs.size() + perGroup);
-            errorOf.push_back(kNoError);
-        };
-        std::string key;
-        Value column;  // one grouping value at a time, its text storage reused
-        for (size_t i = 0; i < n; ++i) {
-            key.clear();
-            EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
-            for (auto& g : m_s.groupBy) {
-                if (readColumn(*g, ctx, column)) {
-                    appendOrderKey(key, column);
-                    continue;
-                }
-                VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
-                appendOrderKey(key, v);
-            }
-            const std::span<const RowId> found = groupOf.find(key);
-            const size_t g = found.empty() ? firstRow.size() : found.front();
-            if (found.empty())
-                addGroup(key, i);
-            if (errorOf[g] != kNoError)
+// The result's columns as bound; an expression's type may follow its literals' values (a
+// whole number beyond Long is a Double), so it is taken on each run.
+void SelectRunner::typeColumns() {
+    m_result.columns = m_b->columns;
+    Binder binder(m_b->sources);
+    for (size_t i = 0; i < m_b->items.size(); ++i) {
+        const Expr& e = *m_b->items[i].expr;
+        if (e.kind == ExprKind::Column)
+            continue;
+        const ExprType t = binder.typeOf(e);
+        m_result.columns[i].type = t.type;
+        m_result.columns[i].size = t.size;
+    }
+    if (m_b->updatable)
+        m_result.baseTable = m_b->sources[0].name;
+}
+
+void SelectRunner::startProjection() {
+    m_b->split.resize(m_b->sources.size());
+    m_splitId.assign(m_b->sources.size(), kNoRow);
+}
+
+// One result row and its ORDER BY keys. A failing item fails the whole statement, so a row
+// left unfinished is never seen.
+Status SelectRunner::projectRow(const EvalContext& ctx) {
+    std::vector<std::vector<std::string_view>>& split = m_b->split;
+    m_result.rows.startRow();
+    for (const auto& item : m_b->items) {
+        const Expr& e = *item.expr;
+        if (e.kind == ExprKind::Column && e.slot >= 0) {
+            // A column's value goes over as the table keeps it, without decoding it; each
+            // source row is split into its values once.
+            const RowId id = ctx.tuple[e.slot];
+            if (id == kNoRow) {
+                m_result.rows.addValue(store::Null{});
                 continue;
-            if (Status s = accumulate(aggregates, accs.data() + g * perGroup, ctx); !s.isOk())
-                fail(g, std::move(s));
+            }
+            if (m_splitId[e.slot] != id) {
+                m_b->sources[e.slot].table->packedValues(id, split[e.slot]);
+                m_splitId[e.slot] = id;
+            }
+            const auto column = static_cast<size_t>(e.column);
+            m_result.rows.addPacked(column < split[e.slot].size() ? split[e.slot][column]
+                                                                  : std::string_view());
+            continue;
         }
-        // Aggregates over no rows still give one row (Count 0).
-        const std::vector<RowId> noRow(m_b->sources.size(), kNoRow);
-        if (n == 0 && m_s.groupBy.empty())
-            addGroup({}, n);
-        auto tupleOf = [&](size_t g) {
-            return firstRow[g] < n ? tuples.at(firstRow[g]) : noRow.data();
-        };
+        VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(e, ctx));
+        m_result.rows.addValue(v);
+    }
+    for (const auto& o : m_s.orderBy) {
+        m_orderStart.push_back(m_orderArena.size());
+        if (!readColumn(*o.expr, ctx, m_orderValue)) {
+            VELMORA_ASSIGN_OR_RETURN(m_orderValue, evaluate(*o.expr, ctx));
+        }
+        appendOrderKey(m_orderArena, m_orderValue);
+    }
+    return Status::ok();
+}
 
-        std::vector<Value> values;
-        std::vector<uint32_t> emitted;
-        for (size_t g = 0; g < firstRow.size(); ++g) {
-            if (m_s.having && errorOf[g] == kNoError) {
-                finish(aggregates, accs.data() + g * perGroup, values);
-                EvalContext ctx{&m_b->sources, tupleOf(g), &values};
-                Result<Truth> t = evaluateCondition(*m_s.having, ctx);
-                if (!t.isOk())
-                    fail(g, t.status());
-                else if (t.value() != Truth::True)
-                    continue;
-            }
-            emitted.push_back(static_cast<uint32_t>(g));
+// Without grouping HAVING filters like WHERE; each row it keeps is projected.
+Status SelectRunner::projectRows() {
+    m_result.rows.reserve(m_tuples.count());
+    for (size_t i = 0; i < m_tuples.count(); ++i) {
+        EvalContext ctx{&m_b->sources, m_tuples.at(i), nullptr};
+        if (m_s.having) {
+            VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
+            if (t != Truth::True)
+                continue;
         }
-        // Keys of different groups differ, so the order is the sort's.
-        auto keyOfGroup = [&](size_t g) {
-            const size_t start = g == 0 ? 0 : keyEnd[g - 1];
-            return std::string_view(groupKeys).substr(start, keyEnd[g] - start);
-        };
-        std::sort(emitted.begin(), emitted.end(),
-                  [&](uint32_t a, uint32_t b) { return keyOfGroup(a) < keyOfGroup(b); });
-        for (uint32_t g : emitted) {
-            if (errorOf[g] != kNoError)
-                return errors[errorOf[g]];
-            finish(aggregates, accs.data() + g * perGroup, values);
-            EvalContext ctx{&m_b->sources, tupleOf(g), &values};
-            VELMORA_RETURN_IF_ERROR(project(ctx));
-        }
-    } else {
-        result.rows.reserve(tuples.count());
-        for (size_t i = 0; i < tuples.count(); ++i) {
-            EvalContext ctx{&m_b->sources, tuples.at(i), nullptr};
-            if (m_s.having) {
-                VELMORA_ASSIGN_OR_RETURN(Truth t, evaluateCondition(*m_s.having, ctx));
-                if (t != Truth::True)
-                    continue;
+        VELMORA_RETURN_IF_ERROR(projectRow(ctx));
+        if (m_b->updatable)
+            m_result.baseRows.push_back(m_tuples.at(i)[0]);
+    }
+    return Status::ok();
+}
+
+// Jet groups by sorting, so its groups come out in the order of their keys. Sorting every
+// row costs most of a grouping where nearly every group has one row and HAVING keeps none, so
+// the rows are grouped by hashing their keys in stored order instead (Groups), and only the
+// groups HAVING keeps are sorted by their keys.
+Status SelectRunner::projectGroups() {
+    Groups groups(m_b->aggregates.size());
+    VELMORA_RETURN_IF_ERROR(accumulateGroups(groups));
+    // Aggregates over no rows still give one row (Count 0).
+    if (m_tuples.count() == 0 && m_s.groupBy.empty())
+        groups.add({}, 0);
+    const std::vector<uint32_t> kept = havingGroups(groups);
+    const std::vector<RowId> noRow(m_b->sources.size(), kNoRow);
+    std::vector<Value> values;
+    for (uint32_t g : kept) {
+        if (groups.failed(g))
+            return groups.error(g);
+        finish(m_b->aggregates, groups.accumulators(g), values);
+        EvalContext ctx{&m_b->sources, groupTuple(groups, g, noRow), &values};
+        VELMORA_RETURN_IF_ERROR(projectRow(ctx));
+    }
+    return Status::ok();
+}
+
+const RowId* SelectRunner::groupTuple(const Groups& groups, size_t g,
+                                      const std::vector<RowId>& noRow) const {
+    const size_t row = groups.firstRow(g);
+    return row < m_tuples.count() ? m_tuples.at(row) : noRow.data();
+}
+
+// Each row, in stored order, into the group of its GROUP BY key and its aggregates.
+Status SelectRunner::accumulateGroups(Groups& groups) {
+    std::string key;
+    Value column;  // one grouping value at a time, its text storage reused
+    for (size_t i = 0; i < m_tuples.count(); ++i) {
+        key.clear();
+        EvalContext ctx{&m_b->sources, m_tuples.at(i), nullptr};
+        for (const auto& g : m_s.groupBy) {
+            if (readColumn(*g, ctx, column)) {
+                appendOrderKey(key, column);
+                continue;
             }
-            VELMORA_RETURN_IF_ERROR(project(ctx));
-            if (updatable)
-                result.baseRows.push_back(tuples.at(i)[0]);
+            VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*g, ctx));
+            appendOrderKey(key, v);
+        }
+        const size_t g = groups.findOrAdd(key, i);
+        if (groups.failed(g))
+            continue;
+        if (Status s = accumulate(m_b->aggregates, groups.accumulators(g), ctx); !s.isOk())
+            groups.fail(g, std::move(s));
+    }
+    return Status::ok();
+}
+
+// The groups HAVING keeps (a group whose HAVING fails is kept with its error), in the order
+// of their keys. Keys of different groups differ, so the order is the sort's.
+std::vector<uint32_t> SelectRunner::havingGroups(Groups& groups) const {
+    const std::vector<RowId> noRow(m_b->sources.size(), kNoRow);
+    std::vector<Value> values;
+    std::vector<uint32_t> kept;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        if (m_s.having && !groups.failed(g)) {
+            finish(m_b->aggregates, groups.accumulators(g), values);
+            EvalContext ctx{&m_b->sources, groupTuple(groups, g, noRow), &values};
+            Result<Truth> t = evaluateCondition(*m_s.having, ctx);
+            if (!t.isOk())
+                groups.fail(g, t.status());
+            else if (t.value() != Truth::True)
+                continue;
+        }
+        kept.push_back(static_cast<uint32_t>(g));
+    }
+    std::sort(kept.begin(), kept.end(),
+              [&](uint32_t a, uint32_t b) { return groups.key(a) < groups.key(b); });
+    return kept;
+}
+
+// ORDER BY, then DISTINCT. DISTINCT sorts by the whole row, as Jet does it, after the ORDER
+// BY keys; of equal rows the first stays.
+void SelectRunner::orderRows() {
+    std::vector<std::string> rowKeys;
+    if (m_s.distinct) {
+        for (const store::Row& row : m_result.rows) {
+            std::string key;
+            for (const auto& v : row)
+                appendOrderKey(key, v);
+            rowKeys.push_back(std::move(key));
         }
     }
-
-    if (!m_s.orderBy.empty() || m_s.distinct) {
-        // DISTINCT sorts by the whole row, as Jet does it.
-        std::vector<std::string> rowKeys;
+    const std::vector<size_t> order = sortedRows(rowKeys);
+    std::vector<size_t> kept;
+    std::vector<RowId> ids;
+    kept.reserve(order.size());
+    const std::string* previous = nullptr;
+    for (size_t i : order) {
         if (m_s.distinct) {
-            for (const store::Row& row : result.rows) {
-                std::string key;
-                for (const auto& v : row)
-                    appendOrderKey(key, v);
-                rowKeys.push_back(std::move(key));
-            }
+            if (previous && *previous == rowKeys[i])
+                continue;
+            previous = &rowKeys[i];
         }
-        orderStart.push_back(orderArena.size());
-        const size_t keyCount = m_s.orderBy.size();
-        auto orderKeyOf = [&](size_t row, size_t k) {
-            const size_t at = row * keyCount + k;
-            return std::string_view(orderArena)
-                .substr(orderStart[at], orderStart[at + 1] - orderStart[at]);
-        };
-        std::vector<size_t> order(result.rows.size());
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            for (size_t k = 0; k < m_s.orderBy.size(); ++k) {
-                int c = orderKeyOf(a, k).compare(orderKeyOf(b, k));
-                if (m_s.orderBy[k].descending)
-                    c = -c;
-                if (c != 0)
-                    return c < 0;
-            }
-            return m_s.distinct && rowKeys[a] < rowKeys[b];
-        });
-        std::vector<size_t> kept;
-        std::vector<RowId> ids;
-        kept.reserve(order.size());
-        const std::string* previous = nullptr;
-        for (size_t i : order) {
-            if (m_s.distinct) {
-                if (previous && *previous == rowKeys[i])
-                    continue;
-                previous = &rowKeys[i];
-            }
-            kept.push_back(i);
-            if (!result.baseRows.empty())
-                ids.push_back(result.baseRows[i]);
-        }
-        result.rows.reorder(kept);
-        result.baseRows = std::move(ids);
+        kept.push_back(i);
+        if (!m_result.baseRows.empty())
+            ids.push_back(m_result.baseRows[i]);
     }
-    return result;
+    m_result.rows.reorder(kept);
+    m_result.baseRows = std::move(ids);
+}
+
+// The result rows' numbers in the order of their ORDER BY keys (key k of row r runs from
+// m_orderStart[r * keys + k] to the next start), equal keys by `rowKeys` where DISTINCT
+// gave them, else as they stand.
+std::vector<size_t> SelectRunner::sortedRows(const std::vector<std::string>& rowKeys) {
+    m_orderStart.push_back(m_orderArena.size());
+    const size_t keyCount = m_s.orderBy.size();
+    auto orderKeyOf = [&](size_t row, size_t k) {
+        const size_t at = row * keyCount + k;
+        return std::string_view(m_orderArena)
+            .substr(m_orderStart[at], m_orderStart[at + 1] - m_orderStart[at]);
+    };
+    std::vector<size_t> order(m_result.rows.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        for (size_t k = 0; k < keyCount; ++k) {
+            int c = orderKeyOf(a, k).compare(orderKeyOf(b, k));
+            if (m_s.orderBy[k].descending)
+                c = -c;
+            if (c != 0)
+                return c < 0;
+        }
+        return m_s.distinct && rowKeys[a] < rowKeys[b];
+    });
+    return order;
 }
 
 }  // namespace
