@@ -145,6 +145,8 @@ private:
     Status join(const FromNode& node, Tuples left, Tuples right, Tuples& out);
     std::vector<RowId> equalityCandidates(bool& used);
     Status checkGrouped(const Expr& e) const;
+    Status bindItems(Binder& binder);
+    void nameColumns(const Binder& binder);
 
     // The phases of a run, in order; each takes what the one before left in m_tuples and
     // m_result.
@@ -620,19 +622,8 @@ bool SelectRunner::sameTables(const FromNode& node, size_t& slot) {
     return true;
 }
 
-Status SelectRunner::bindStatement() {
-    m_b = m_s.bound;
-    if (keptBindingHolds())
-        return Status::ok();
-    // Bound anew; kept only when binding succeeds, so a failing statement fails alike each run.
-    m_s.bound.reset();
-    m_b = std::make_shared<BoundSelect>();
-    for (auto& node : m_s.from)
-        VELMORA_RETURN_IF_ERROR(collectSources(*node));
-    Binder binder(m_b->sources);
-    for (auto& node : m_s.from)
-        VELMORA_RETURN_IF_ERROR(bindJoins(*node, binder));
-
+// The select list, with * and table.* standing for the columns they name.
+Status SelectRunner::bindItems(Binder& binder) {
     std::vector<Expr*>& aggregates = m_b->aggregates;
     auto& items = m_b->items;
     for (auto& item : m_s.items) {
@@ -666,30 +657,13 @@ Status SelectRunner::bindStatement() {
                                      item.starTable + "'.");
         }
     }
-    if (m_s.where)
-        VELMORA_RETURN_IF_ERROR(binder.bind(*m_s.where, nullptr));
-    for (auto& g : m_s.groupBy)
-        VELMORA_RETURN_IF_ERROR(binder.bind(*g, nullptr));
-    if (m_s.having)
-        VELMORA_RETURN_IF_ERROR(binder.bind(*m_s.having, &aggregates));
-    for (auto& o : m_s.orderBy)
-        VELMORA_RETURN_IF_ERROR(binder.bind(*o.expr, &aggregates));
-    VELMORA_RETURN_IF_ERROR(binder.checkParameters());
+    return Status::ok();
+}
 
-    m_b->grouped = !m_s.groupBy.empty() || !aggregates.empty();
-    if (m_b->grouped) {
-        for (auto& item : items)
-            VELMORA_RETURN_IF_ERROR(checkGrouped(*item.expr));
-        if (m_s.having)
-            VELMORA_RETURN_IF_ERROR(checkGrouped(*m_s.having));
-        for (auto& o : m_s.orderBy)
-            VELMORA_RETURN_IF_ERROR(checkGrouped(*o.expr));
-    }
-    // HAVING without grouping filters like WHERE.
-    planLookup();
-
-    // Column names: the alias, else the column's name (qualified by its table when two
-    // output columns would share it), else Expr1000, Expr1001, ...
+// The result's column names: the alias, else the column's name (qualified by its table when
+// two output columns would share it), else Expr1000, Expr1001, ...
+void SelectRunner::nameColumns(const Binder& binder) {
+    const auto& items = m_b->items;
     auto& columns = m_b->columns;
     const auto& sources = m_b->sources;
     int exprNumber = 1000;
@@ -730,11 +704,52 @@ Status SelectRunner::bindStatement() {
             }
         }
     }
-    m_b->updatable = sources.size() == 1 && !m_b->grouped && !m_s.distinct;
+}
+
+Status SelectRunner::bindStatement() {
+    m_b = m_s.bound;
+    if (keptBindingHolds())
+        return Status::ok();
+    // Bound anew; kept only when binding succeeds, so a failing statement fails alike each run.
+    m_s.bound.reset();
+    m_b = std::make_shared<BoundSelect>();
+    for (auto& node : m_s.from)
+        VELMORA_RETURN_IF_ERROR(collectSources(*node));
+    Binder binder(m_b->sources);
+    for (auto& node : m_s.from)
+        VELMORA_RETURN_IF_ERROR(bindJoins(*node, binder));
+
+    VELMORA_RETURN_IF_ERROR(bindItems(binder));
+    std::vector<Expr*>& aggregates = m_b->aggregates;
+    const auto& items = m_b->items;
+    if (m_s.where)
+        VELMORA_RETURN_IF_ERROR(binder.bind(*m_s.where, nullptr));
+    for (auto& g : m_s.groupBy)
+        VELMORA_RETURN_IF_ERROR(binder.bind(*g, nullptr));
+    if (m_s.having)
+        VELMORA_RETURN_IF_ERROR(binder.bind(*m_s.having, &aggregates));
+    for (auto& o : m_s.orderBy)
+        VELMORA_RETURN_IF_ERROR(binder.bind(*o.expr, &aggregates));
+    VELMORA_RETURN_IF_ERROR(binder.checkParameters());
+
+    m_b->grouped = !m_s.groupBy.empty() || !aggregates.empty();
+    if (m_b->grouped) {
+        for (auto& item : items)
+            VELMORA_RETURN_IF_ERROR(checkGrouped(*item.expr));
+        if (m_s.having)
+            VELMORA_RETURN_IF_ERROR(checkGrouped(*m_s.having));
+        for (auto& o : m_s.orderBy)
+            VELMORA_RETURN_IF_ERROR(checkGrouped(*o.expr));
+    }
+    // HAVING without grouping filters like WHERE.
+    planLookup();
+
+    nameColumns(binder);
+    m_b->updatable = m_b->sources.size() == 1 && !m_b->grouped && !m_s.distinct;
     if (m_b->updatable) {
         for (size_t i = 0; i < items.size(); ++i) {
             if (items[i].expr->kind == ExprKind::Column)
-                columns[i].baseColumn = items[i].expr->column;
+                m_b->columns[i].baseColumn = items[i].expr->column;
         }
     }
     m_s.bound = m_b;
