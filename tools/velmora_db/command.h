@@ -40,5 +40,6 @@ engine::Status runCreate(const Args& args, std::ostream& out);
 engine::Status runCompact(const Args& args, std::ostream& out);
 engine::Status runDemo(const Args& args, std::ostream& out);
 engine::Status runHold(const Args& args, std::ostream& out);
+engine::Status runTakeOver(const Args& args, std::ostream& out);
 
 }  // namespace velmora::tools

@@ -40,6 +40,11 @@ const Command kCommands[] = {
      "opens FILE as Velmora does and keeps it until standard input ends; prints \"writable\" "
      "or \"read-only: \" and why",
      runHold},
+    {"takeover", "FILE OTHER [--names]",
+     "takes channel numbers, favourite groups and positions (--names: also names) over from "
+     "OTHER for the channels both files hold (same SOURCEID, SID, NID); FILE is backed up "
+     "first; prints the counts matched, new, gone, groups created",
+     runTakeOver},
 };
 
 void printUsage(std::ostream& out) {
