@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
+#include <QTreeView>
 
 #include "core/form/ui_types.h"
 #include "engine/base/error_codes.h"
@@ -130,8 +131,11 @@ void QtPorts::configureFileDialog(QFileDialog& dialog, const ports::FileOpenRequ
     // Qt takes the pattern from the last parentheses and shows only the text before them,
     // so the entry reads exactly as filterName while matching filterPattern.
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    const QString filter = fromUtf8(request.filterName) + QStringLiteral(" (") +
-                           fromUtf8(request.filterPattern) + QLatin1Char(')');
+    // Qt separates patterns by blanks where the request joins them by ';' as Windows does.
+    const QString filter =
+        fromUtf8(request.filterName) + QStringLiteral(" (") +
+        fromUtf8(request.filterPattern).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+        QLatin1Char(')');
     dialog.setNameFilter(filter);
     dialog.selectNameFilter(filter);
     // Windows matches "*.MDB" against "WinSTB.mdb"; Qt must not tell the cases apart either.
@@ -141,6 +145,12 @@ void QtPorts::configureFileDialog(QFileDialog& dialog, const ports::FileOpenRequ
     }
     if (!request.initialFileName.empty()) {
         dialog.selectFile(fromUtf8(request.initialFileName));
+    }
+    if (request.newestFirst) {
+        // The detail view of Qt's own dialog sorts by its columns; the fourth is the time.
+        dialog.setViewMode(QFileDialog::Detail);
+        if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView")))
+            view->sortByColumn(3, Qt::DescendingOrder);
     }
 }
 

@@ -49,5 +49,6 @@ inline constexpr char kReNumber[] = "ReNumber";
 inline constexpr char kDeleteEmptyChannels[] = "DeleteEmptyChannels";
 inline constexpr char kDeleteSpecialChars[] = "DeleteSpecialChars";
 inline constexpr char kShowEditDuplicates[] = "ShowEditDuplicates";  // "Show/Edit Duplicates"
+inline constexpr char kTakeOverFrom[] = "TakeOverFrom";              // "Take over from..."
 
 }  // namespace velmora::core::app::command

@@ -43,8 +43,16 @@ engine::Status copyFile(engine::io::Env& env, const std::string& from, const std
     return env.syncFolderOf(to);
 }
 
-// The backups of dbPath in its folder, oldest first (the time stamp sorts as text).
-std::vector<std::string> existingBackups(const std::string& dbPath) {
+}  // namespace
+
+LocalTime localTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm local = engine::localTimeOf(now);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::vector<std::string> backupsOf(const std::string& dbPath) {
     const fs::path db(dbPath);
     const std::string prefix = db.filename().string() + ".";
     static const std::regex stamp(R"(\d{8}-\d{6}\.bak)");
@@ -60,15 +68,6 @@ std::vector<std::string> existingBackups(const std::string& dbPath) {
     }
     std::sort(found.begin(), found.end());
     return found;
-}
-
-}  // namespace
-
-LocalTime localTimeNow() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm local = engine::localTimeOf(now);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 std::string backupPath(const std::string& dbPath, const LocalTime& at) {
@@ -90,7 +89,7 @@ engine::Status backUpFile(engine::io::Env& env, const std::string& dbPath, const
         }
         return copied;
     }
-    std::vector<std::string> backups = existingBackups(dbPath);
+    std::vector<std::string> backups = backupsOf(dbPath);
     const auto surplus = static_cast<std::ptrdiff_t>(backups.size()) - keep;
     for (std::ptrdiff_t i = 0; i < surplus; ++i) {
         VELMORA_RETURN_IF_ERROR(env.remove(backups[static_cast<std::size_t>(i)]));

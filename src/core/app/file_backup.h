@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/base/status.h"
 #include "engine/io/file.h"
@@ -34,8 +35,11 @@ std::string backupPath(const std::string& dbPath, const LocalTime& at);
 
 // Copies the file to backupPath(dbPath, at) through `env` and makes the copy and its folder
 // entry durable: the bytes go to "<backup>.part" first, which is synced and then renamed, so
-// no power cut leaves a torn file under the backup's name. A partial copy is removed again. Then removes the oldest backups of the same
-// file until `keep` are left. The error names the file and the reason.
+// no power cut leaves a torn file under the backup's name. A partial copy is removed again. Then
+// removes the oldest backups of the same file until `keep` are left. The error names the file and
+// the reason. The backups of dbPath beside it, oldest first (their time stamps sort as text).
+std::vector<std::string> backupsOf(const std::string& dbPath);
+
 engine::Status backUpFile(engine::io::Env& env, const std::string& dbPath, const LocalTime& at,
                           int keep = kBackupsKept);
 

@@ -26,6 +26,8 @@ constexpr MainShortcut kMainShortcuts[] = {
     {vk::kF1 + 7, 0, "Command15", "", "F8"},  // Show/Edit Duplicates
     {'G', kCtrl, "Command10", "", "Ctrl+G"},  // Put Select in group...
     {'D', kCtrl, "Command14", "", "Ctrl+D"},  // Drag + Drop
+    // It changes the whole file, but only after its own window was answered with OK.
+    {'T', kCtrl, "Command16", "", "Ctrl+T"},  // Take over from...
     {'F', kCtrl, "", command::kFindChannel, "Ctrl+F"},
     {vk::kF1 + 2, 0, "", command::kFindNext, "F3"},
     {vk::kF1 + 2, form::kShiftMask, "", command::kFindPrevious, "Shift+F3"},

@@ -62,6 +62,17 @@ constexpr std::array<UiTextEntry, kUiKeyCount> kEntries = {{
     {UiKey::txtFavorites, "txtFavorites", " Favorites", " Favoriten", ""},
     {UiKey::msgDeleteNoGroup, "msgDeleteNoGroup", "A channel without a favourite group (ZZZZ) was not deleted:\r\n'Delete Selection' takes a channel out of its group and deletes it only together with its last group", "Ein Sender ohne Favoriten Gruppe (ZZZZ) wurde nicht gelöscht:\r\n'Auswahl löschen' nimmt einen Sender aus seiner Gruppe und löscht ihn nur zusammen mit seiner letzten Gruppe", ""},
     {UiKey::txtNoDuplicates, "txtNoDuplicates", "No duplicates", "Keine Duplikate", ""},
+    {UiKey::txtTakeOverFrom, "txtTakeOverFrom", "Take over from...", "Übernehmen von...", "Command16"},
+    {UiKey::msgTakeOverChooseFile, "msgTakeOverChooseFile", "Take channel numbers and groups over from which database? (a backup from before the channel scan)", "Sendernummern und Gruppen aus welcher Datenbank übernehmen? (eine Sicherung von vor der Sendersuche)", ""},
+    {UiKey::txtTakeOverFileFilter, "txtTakeOverFileFilter", "Databases and backups (*.mdb, *.bak)", "Datenbanken und Sicherungen (*.mdb, *.bak)", ""},
+    {UiKey::txtTakeOverMatched, "txtTakeOverMatched", "Channels found in both (number and groups taken over): ", "In beiden gefunden (Nummer und Gruppen werden übernommen): ", ""},
+    {UiKey::txtTakeOverNew, "txtTakeOverNew", "New channels (numbered after them): ", "Neue Sender (danach nummeriert): ", ""},
+    {UiKey::txtTakeOverGone, "txtTakeOverGone", "Gone (only in the other file): ", "Weggefallen (nur in der anderen Datei): ", ""},
+    {UiKey::txtTakeOverGroups, "txtTakeOverGroups", "Favourite groups created: ", "Neu angelegte Favoriten Gruppen: ", ""},
+    {UiKey::txtTakeOverNames, "txtTakeOverNames", "Take the channel names over too", "Sendernamen auch übernehmen", ""},
+    {UiKey::txtCancel, "txtCancel", "Cancel", "Abbrechen", ""},
+    {UiKey::msgTakeOverSameFile, "msgTakeOverSameFile", "That is the open database itself: choose an older copy or a backup.", "Das ist die geöffnete Datenbank selbst: bitte eine ältere Kopie oder eine Sicherung wählen.", ""},
+    {UiKey::msgTakeOverNoMatch, "msgTakeOverNoMatch", "No channel of that file is in the open database (same Source, SID and NID): nothing to take over.", "Kein Sender dieser Datei ist in der geöffneten Datenbank (gleiche Source, SID und NID): nichts zu übernehmen.", ""},
 }};
 // clang-format on
 

@@ -68,10 +68,21 @@ enum class UiKey {
     txtGroups,
     txtFavorites,
     msgDeleteNoGroup,
-    txtNoDuplicates
+    txtNoDuplicates,
+    txtTakeOverFrom,
+    msgTakeOverChooseFile,
+    txtTakeOverFileFilter,
+    txtTakeOverMatched,
+    txtTakeOverNew,
+    txtTakeOverGone,
+    txtTakeOverGroups,
+    txtTakeOverNames,
+    txtCancel,
+    msgTakeOverSameFile,
+    msgTakeOverNoMatch
 };
 
-inline constexpr std::size_t kUiKeyCount = static_cast<std::size_t>(UiKey::txtNoDuplicates) + 1;
+inline constexpr std::size_t kUiKeyCount = static_cast<std::size_t>(UiKey::msgTakeOverNoMatch) + 1;
 
 inline constexpr std::string_view kLanguageEnglish = "eng";
 inline constexpr std::string_view kLanguageGerman = "deu";

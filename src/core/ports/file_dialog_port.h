@@ -12,11 +12,14 @@ namespace velmora::core::ports {
 struct FileOpenRequest {
     std::string title;
     // One filter entry: the text shown ("Database Files (*.mdb)") and the pattern matched
-    // ("*.MDB"). Patterns match file names without regard to letter case.
+    // ("*.MDB", or several joined by ';': "*.MDB;*.BAK"). Patterns match file names without
+    // regard to letter case.
     std::string filterName;
     std::string filterPattern;
     std::string initialFolder;    // may be empty or not exist; the dialog then picks one
     std::string initialFileName;  // preset in the name field; may be a full path
+    // The list sorted by the files' times, newest first, where the dialog can sort it.
+    bool newestFirst = false;
 
     bool operator==(const FileOpenRequest&) const = default;
 };

@@ -21,6 +21,7 @@
 #include "core/maintenance/duplicates_view.h"
 #include "core/maintenance/primary_key_check.h"
 #include "core/maintenance/renumber.h"
+#include "core/maintenance/take_over_command.h"
 #include "core/views/channel_list.h"
 #include "core/views/find_channel.h"
 #include "core/views/grid_editing.h"
@@ -41,6 +42,7 @@ void installProgram(app::App& app) {
     maintenance::installDeleteEmptyChannels(app);
     maintenance::installDeleteSpecialChars(app);
     maintenance::installDeleteDuplicateRows(app);
+    maintenance::installTakeOverFrom(app);
     app::installSettingsCommand(app);
     explorer::installPasteRows(app);
     explorer::installAddNewRow(app);

@@ -318,7 +318,8 @@ TEST(WholeProgram, EveryButtonWithACommandRunsOnTheDemoDatabase) {
     // Every button of the main window the program installed a command for, pressed once from
     // the channel list with its first row current, answered as a cautious user answers. A
     // message not listed here, or a listed one not shown, fails the test. Compacting ends the
-    // program and Settings opens its own window: both have tests of their own.
+    // program, Settings opens its own window and "Take over from..." its file dialog: they
+    // have tests of their own.
     const ExpectedMessage kCancelQuestion{std::nullopt, MessageButtons::OkCancel, MessageIcon::None,
                                           MessageAnswer::Cancel};
     struct Press {
@@ -364,7 +365,7 @@ TEST(WholeProgram, EveryButtonWithACommandRunsOnTheDemoDatabase) {
     // Every button with a handler is in the table above.
     for (const core::form::Control& c : s.form().controls()) {
         if (c.kind == core::form::ControlKind::Button && c.name != "Command11" &&
-            c.name != "Command13" &&
+            c.name != "Command13" && c.name != "Command16" &&
             s.app().dispatcher().hasHandler(core::app::kMainFormName, c.name,
                                             core::form::EventKind::Click)) {
             EXPECT_NE(std::find(pressed.begin(), pressed.end(), c.name), pressed.end()) << c.name;
