@@ -18,6 +18,7 @@ App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
     : m_ports(ports),
       m_modalHost(modalHost),
       m_config(std::move(config)),
+      m_undo(*m_config.files),
       m_settings(ports.settings),
       m_mainForm(createMainForm()) {
     m_dispatcher.setBeforeCommand([this] { settle(); });
@@ -114,6 +115,14 @@ std::unique_ptr<engine::dao::Workspace> App::createWorkspace() const {
 
 void App::afterCommand() {
     (void)commitPending();
+    closeUndoStep();
+}
+
+void App::closeUndoStep() {
+    const engine::Status stored = m_undo.closeStep();
+    if (!stored.isOk()) {
+        showMessage(text(UiKey::msgUndoNotStored) + stored.message(), ports::MessageButtons::Ok);
+    }
 }
 
 bool App::commitPending() {
@@ -126,6 +135,9 @@ bool App::commitPending() {
         rolledBack("");
         return false;
     }
+    // Without its digest the history cannot follow the file; the command is stored all the
+    // same, and an undo later finds nothing to take back.
+    (void)m_undo.follow(*m_state.ChannelDb);
     try {
         m_state.ChannelDb->commit();
     } catch (const engine::dao::DaoError& e) {

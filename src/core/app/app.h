@@ -31,6 +31,7 @@
 #include "core/app/modal_host.h"
 #include "core/app/settings.h"
 #include "core/app/ui_text.h"
+#include "core/app/undo_history.h"
 #include "core/form/dispatcher.h"
 #include "core/form/form.h"
 #include "core/grid/grid_model.h"
@@ -106,6 +107,20 @@ public:
     // changes were rolled back and the failure reported (see rolledBack).
     bool commitPending();
 
+    // The commits of one command are one step of the undo history (undo_history.h): the
+    // step is closed when the command's event has been handled, and by this call, which the
+    // save question's Yes makes so that the save is a step of its own.
+    void closeUndoStep();
+    UndoHistory& undoHistory() { return m_undo; }
+
+    // The backup before the first write to the open file in this run (file_backup.h); false
+    // when it failed and the user chose to write nothing. Commits make it themselves; a write
+    // that is no commit (an undo) asks for it first.
+    bool backUpBeforeFirstWrite();
+
+    // Builds the shown view again from the file; false when it cannot be built.
+    bool rebuildShownView() { return m_viewRebuild && m_viewRebuild(); }
+
     // Runs one command of a modal window while the command that opened the window is still
     // running. Changes made before it are committed first and its own are committed after
     // it, as for any event; an unguarded failure is reported and rolls back only its own
@@ -142,9 +157,6 @@ public:
 private:
     void afterCommand();
     void abandon(const std::exception_ptr& error);
-    // The backup before the first write to the open file in this run; false when the user
-    // chose to write nothing.
-    bool backUpBeforeFirstWrite();
     // After the changes of a command were rolled back: with unsaved edits before it, the
     // window shows again what it showed (the grid's recorded changes and the view taken
     // back); without, a grid the command changed is rebuilt from the file (or the message
@@ -168,6 +180,8 @@ private:
     ports::Ports m_ports;
     ModalHost& m_modalHost;
     AppConfig m_config;
+    // Before the state: the open database's commit observer points into it.
+    UndoHistory m_undo;
     Settings m_settings;
     UiText m_uiText;
     std::unique_ptr<form::Form> m_mainForm;

@@ -11,6 +11,9 @@ inline constexpr char kGetTables[] = "GetTables";
 inline constexpr char kLoadChannelList[] = "LoadChannelList";
 inline constexpr char kCloseDragDrop[] = "CloseDragDropWindow";
 inline constexpr char kSettings[] = "Settings";
+// Taking the last command that changed the file back, and doing it again.
+inline constexpr char kUndo[] = "Undo";
+inline constexpr char kRedo[] = "Redo";
 
 // The views' builders, and the shown view's columns following a wider window.
 inline constexpr char kFitColumnsToWindow[] = "FitColumnsToWindow";

@@ -28,6 +28,8 @@ constexpr MainShortcut kMainShortcuts[] = {
     {'D', kCtrl, "Command14", "", "Ctrl+D"},  // Drag + Drop
     // It changes the whole file, but only after its own window was answered with OK.
     {'T', kCtrl, "Command16", "", "Ctrl+T"},  // Take over from...
+    {'Z', kCtrl, "", command::kUndo, "Ctrl+Z"},
+    {'Y', kCtrl, "", command::kRedo, "Ctrl+Y"},
     {'F', kCtrl, "", command::kFindChannel, "Ctrl+F"},
     {vk::kF1 + 2, 0, "", command::kFindNext, "F3"},
     {vk::kF1 + 2, form::kShiftMask, "", command::kFindPrevious, "Shift+F3"},

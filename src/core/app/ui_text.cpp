@@ -73,6 +73,10 @@ constexpr std::array<UiTextEntry, kUiKeyCount> kEntries = {{
     {UiKey::txtCancel, "txtCancel", "Cancel", "Abbrechen", ""},
     {UiKey::msgTakeOverSameFile, "msgTakeOverSameFile", "That is the open database itself: choose an older copy or a backup.", "Das ist die geöffnete Datenbank selbst: bitte eine ältere Kopie oder eine Sicherung wählen.", ""},
     {UiKey::msgTakeOverNoMatch, "msgTakeOverNoMatch", "No channel of that file is in the open database (same Source, SID and NID): nothing to take over.", "Kein Sender dieser Datei ist in der geöffneten Datenbank (gleiche Source, SID und NID): nichts zu übernehmen.", ""},
+    {UiKey::msgNothingToUndo, "msgNothingToUndo", "There is no command to undo.", "Es gibt keinen Befehl zum Rückgängigmachen.", ""},
+    {UiKey::msgNothingToRedo, "msgNothingToRedo", "There is no command to redo.", "Es gibt keinen Befehl zum Wiederholen.", ""},
+    {UiKey::msgUndoChangedOutside, "msgUndoChangedOutside", "The database was changed by another program since: the command cannot be undone or redone.", "Die Datenbank wurde inzwischen von einem anderen Programm geändert: der Befehl kann nicht rückgängig gemacht oder wiederholt werden.", ""},
+    {UiKey::msgUndoNotStored, "msgUndoNotStored", "The change is stored, but it cannot be undone: ", "Die Änderung ist gespeichert, kann aber nicht rückgängig gemacht werden: ", ""},
 }};
 // clang-format on
 

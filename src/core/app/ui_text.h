@@ -79,10 +79,14 @@ enum class UiKey {
     txtTakeOverNames,
     txtCancel,
     msgTakeOverSameFile,
-    msgTakeOverNoMatch
+    msgTakeOverNoMatch,
+    msgNothingToUndo,
+    msgNothingToRedo,
+    msgUndoChangedOutside,
+    msgUndoNotStored
 };
 
-inline constexpr std::size_t kUiKeyCount = static_cast<std::size_t>(UiKey::msgTakeOverNoMatch) + 1;
+inline constexpr std::size_t kUiKeyCount = static_cast<std::size_t>(UiKey::msgUndoNotStored) + 1;
 
 inline constexpr std::string_view kLanguageEnglish = "eng";
 inline constexpr std::string_view kLanguageGerman = "deu";

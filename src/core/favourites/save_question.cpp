@@ -14,6 +14,8 @@ bool saveAndCommit(app::App& app) {
         app.state().FavDirty = true;
         return false;
     }
+    // The save is a command of its own: an undo of the command that asked takes only that.
+    app.closeUndoStep();
     return true;
 }
 

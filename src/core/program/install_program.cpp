@@ -2,6 +2,7 @@
 
 #include "core/app/app.h"
 #include "core/app/settings_command.h"
+#include "core/app/undo_command.h"
 #include "core/explorer/add_new_row.h"
 #include "core/explorer/delete_rows.h"
 #include "core/explorer/paste_rows.h"
@@ -44,6 +45,7 @@ void installProgram(app::App& app) {
     maintenance::installDeleteDuplicateRows(app);
     maintenance::installTakeOverFrom(app);
     app::installSettingsCommand(app);
+    app::installUndoRedo(app);
     explorer::installPasteRows(app);
     explorer::installAddNewRow(app);
     favourites::installAddNewGroup(app);

@@ -96,6 +96,7 @@ public:
 
     // Told of every successful commit (see "Page images" above); an empty function stops it.
     void setCommitObserver(CommitObserver observer) { m_commitObserver = std::move(observer); }
+    bool hasCommitObserver() const { return bool(m_commitObserver); }
     // Writes whole pages and sets the file's size as one atomic commit, then reads the file's
     // catalog again; the tables of store::Database must be loaded anew afterwards. Refused
     // with 3027 on a read-only database.

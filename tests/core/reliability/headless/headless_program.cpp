@@ -208,6 +208,15 @@ int HeadlessProgram::prepare(const std::string& command, int count) {
     return 0;
 }
 
+void HeadlessProgram::pressKey(int keyCode, int shift) {
+    core::form::Event e;
+    e.form = app::kMainFormName;
+    e.kind = core::form::EventKind::KeyDown;
+    e.keyCode = keyCode;
+    e.shift = shift;
+    m_parts->program->dispatcher().dispatch(e);
+}
+
 int HeadlessProgram::run() {
     app::App& program = *m_parts->program;
     const std::string& command = m_parts->command;

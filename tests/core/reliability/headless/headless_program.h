@@ -45,6 +45,9 @@ public:
     int prepare(const std::string& command, int count = 450);
     // Runs the readied command: 0, or 2 for a command not listed above.
     int run();
+    // A key pressed in the main window with the exact modifier mask (1 Shift, 2 Ctrl, 4 Alt):
+    // Ctrl+Z takes the last command back, Ctrl+Y does it again.
+    void pressKey(int keyCode, int shift);
 
     const std::vector<std::string>& messages() const;
 

@@ -1,0 +1,271 @@
+#include "core/app/undo_history.h"
+
+#include <sstream>
+
+#include "engine/base/coding.h"
+#include "engine/base/error_codes.h"
+#include "engine/dao/database.h"
+#include "engine/io/page_digest.h"
+#include "engine/jet/jet_database.h"
+#include "engine/store/database.h"
+
+namespace velmora::core::app {
+
+namespace {
+
+using engine::Status;
+
+constexpr char kIndexHeader[] = "velmora-undo 1";
+// A step file: the magic, the page size and the page count, then per page its number, a flag
+// (1: its bytes before follow) and the bytes before and after, one page each.
+constexpr uint8_t kStepMagic[8] = {'V', 'U', 'N', 'D', 'O', '1', 0, 0};
+constexpr size_t kStepHeader = 16;
+constexpr size_t kPageHeader = 5;
+
+engine::jet::JetDatabase* jetFileOf(engine::dao::Database& db) {
+    return dynamic_cast<engine::jet::JetDatabase*>(&db.store().storage());
+}
+
+engine::Result<std::vector<uint8_t>> readWholeFile(engine::io::Env& env, const std::string& path) {
+    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(path, engine::io::OpenMode::ReadOnly));
+    VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    VELMORA_RETURN_IF_ERROR(file->read(0, bytes));
+    return bytes;
+}
+
+Status damagedStep(const std::string& path) {
+    return Status::error(engine::err::kNotADatabase, "the undo step '" + path + "' is damaged");
+}
+
+}  // namespace
+
+Status UndoHistory::follow(engine::dao::Database& db) {
+    engine::jet::JetDatabase* jet = jetFileOf(db);
+    if (jet == nullptr || (jet == m_followed && jet->hasCommitObserver()))
+        return Status::ok();
+    m_followed = nullptr;
+    m_open = false;
+    m_pages.clear();
+    VELMORA_ASSIGN_OR_RETURN(m_digest, jet->fileDigest());
+    m_path = db.path();
+    m_followed = jet;
+    jet->setCommitObserver(
+        [this](engine::jet::CommitImages&& images) { observe(std::move(images)); });
+    return Status::ok();
+}
+
+void UndoHistory::observe(engine::jet::CommitImages&& images) {
+    if (!m_open) {
+        m_open = true;
+        m_pageSize = images.pageSize;
+        m_stepDigestBefore = m_digest;
+        m_stepSizeBefore = images.sizeBefore;
+        m_pages.clear();
+    }
+    m_stepSizeAfter = images.sizeAfter;
+    for (engine::jet::CommittedPage& p : images.pages) {
+        if (!p.before.empty())
+            m_digest -= engine::io::pageHash(p.number, p.before);
+        m_digest += engine::io::pageHash(p.number, p.after);
+        // The first commit of the step that wrote a page knows its bytes before the step.
+        auto [it, first] = m_pages.try_emplace(p.number);
+        if (first)
+            it->second.before = std::move(p.before);
+        it->second.after = std::move(p.after);
+    }
+}
+
+std::string UndoHistory::stepPath(uint64_t number) const {
+    return m_path + ".undo." + std::to_string(number);
+}
+
+UndoHistory::Index UndoHistory::readIndex() {
+    Index index;
+    if (!m_files.exists(indexPath()))
+        return index;
+    auto bytes = readWholeFile(m_files, indexPath());
+    if (!bytes.isOk())
+        return index;
+    std::istringstream in(std::string(bytes->begin(), bytes->end()));
+    std::string header, word;
+    size_t done = 0;
+    if (!std::getline(in, header) || header != kIndexHeader || !(in >> word >> done) ||
+        word != "done")
+        return index;
+    StepInfo s;
+    while (in >> word >> s.number >> s.bytes >> s.digestBefore >> s.digestAfter >> s.sizeBefore >>
+           s.sizeAfter) {
+        if (word != "step")
+            return Index{};
+        index.steps.push_back(s);
+    }
+    index.done = std::min(done, index.steps.size());
+    return index;
+}
+
+Status UndoHistory::writeFileAtomically(const std::string& path,
+                                        const std::vector<uint8_t>& bytes) {
+    const std::string part = path + ".part";
+    {
+        VELMORA_ASSIGN_OR_RETURN(auto file,
+                                 m_files.open(part, engine::io::OpenMode::CreateOrTrunc));
+        VELMORA_RETURN_IF_ERROR(file->write(0, bytes));
+        VELMORA_RETURN_IF_ERROR(file->sync());
+    }
+    VELMORA_RETURN_IF_ERROR(m_files.rename(part, path));
+    return m_files.syncFolderOf(path);
+}
+
+Status UndoHistory::writeIndex(const Index& index) {
+    std::ostringstream out;
+    out << kIndexHeader << "\ndone " << index.done << "\n";
+    for (const StepInfo& s : index.steps) {
+        out << "step " << s.number << ' ' << s.bytes << ' ' << s.digestBefore << ' '
+            << s.digestAfter << ' ' << s.sizeBefore << ' ' << s.sizeAfter << "\n";
+    }
+    const std::string text = out.str();
+    return writeFileAtomically(indexPath(), std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+Status UndoHistory::writeStep(const StepInfo& info, uint32_t pageSize,
+                              const std::map<uint32_t, Page>& pages) {
+    std::vector<uint8_t> bytes(kStepHeader);
+    std::copy(std::begin(kStepMagic), std::end(kStepMagic), bytes.begin());
+    engine::putU32(bytes, 8, pageSize);
+    engine::putU32(bytes, 12, uint32_t(pages.size()));
+    for (const auto& [number, page] : pages) {
+        const size_t at = bytes.size();
+        bytes.resize(at + kPageHeader);
+        engine::putU32(bytes, at, number);
+        engine::putU8(bytes, at + 4, page.before.empty() ? 0 : 1);
+        bytes.insert(bytes.end(), page.before.begin(), page.before.end());
+        bytes.insert(bytes.end(), page.after.begin(), page.after.end());
+    }
+    return writeFileAtomically(stepPath(info.number), bytes);
+}
+
+Status UndoHistory::readStep(const StepInfo& info, uint32_t& pageSize,
+                             std::map<uint32_t, Page>& pages) {
+    const std::string path = stepPath(info.number);
+    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> bytes, readWholeFile(m_files, path));
+    if (bytes.size() != info.bytes + kStepHeader || bytes.size() < kStepHeader ||
+        !std::equal(std::begin(kStepMagic), std::end(kStepMagic), bytes.begin()))
+        return damagedStep(path);
+    pageSize = engine::getU32(bytes, 8);
+    const uint32_t count = engine::getU32(bytes, 12);
+    size_t at = kStepHeader;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (at + kPageHeader > bytes.size())
+            return damagedStep(path);
+        const uint32_t number = engine::getU32(bytes, at);
+        const bool hasBefore = engine::getU8(bytes, at + 4) != 0;
+        at += kPageHeader;
+        const size_t need = size_t(pageSize) * (hasBefore ? 2 : 1);
+        if (pageSize == 0 || at + need > bytes.size())
+            return damagedStep(path);
+        Page& p = pages[number];
+        if (hasBefore) {
+            p.before.assign(bytes.begin() + long(at), bytes.begin() + long(at + pageSize));
+            at += pageSize;
+        }
+        p.after.assign(bytes.begin() + long(at), bytes.begin() + long(at + pageSize));
+        at += pageSize;
+    }
+    return at == bytes.size() ? Status::ok() : damagedStep(path);
+}
+
+Status UndoHistory::closeStep() {
+    if (!m_open)
+        return Status::ok();
+    m_open = false;
+    StepInfo info;
+    info.digestBefore = m_stepDigestBefore;
+    info.digestAfter = m_digest;
+    info.sizeBefore = m_stepSizeBefore;
+    info.sizeAfter = m_stepSizeAfter;
+    for (const auto& [number, page] : m_pages)
+        info.bytes += kPageHeader + page.before.size() + page.after.size();
+    std::map<uint32_t, Page> pages = std::move(m_pages);
+    m_pages.clear();
+
+    const Index old = readIndex();
+    Index index = old;
+    // A new command ends what could be redone; steps that do not lead to the state this one
+    // starts from (another program wrote the file between runs) can never be taken back.
+    index.steps.resize(index.done);
+    if (!index.steps.empty() && index.steps.back().digestAfter != info.digestBefore)
+        index.steps.clear();
+    Status stored = Status::ok();
+    if (info.bytes > kUndoBytes) {
+        index.steps.clear();
+        stored = Status::error(
+            engine::err::kInvalidArgument,
+            "it changed more than " + std::to_string(kUndoBytes >> 20) + " MB of the file");
+    } else {
+        uint64_t last = 0;
+        for (const StepInfo& s : old.steps)
+            last = std::max(last, s.number);
+        info.number = last + 1;
+        stored = writeStep(info, m_pageSize, pages);
+        if (stored.isOk())
+            index.steps.push_back(info);
+        else
+            index.steps.clear();
+        uint64_t total = 0;
+        for (const StepInfo& s : index.steps)
+            total += s.bytes;
+        while (index.steps.size() > size_t(kUndoSteps) || total > kUndoBytes) {
+            total -= index.steps.front().bytes;
+            index.steps.erase(index.steps.begin());
+        }
+    }
+    index.done = index.steps.size();
+    VELMORA_RETURN_IF_ERROR(writeIndex(index));
+    // Only what the index no longer names goes.
+    for (const StepInfo& s : old.steps) {
+        const bool kept = std::any_of(index.steps.begin(), index.steps.end(),
+                                      [&](const StepInfo& k) { return k.number == s.number; });
+        if (!kept && m_files.exists(stepPath(s.number)))
+            (void)m_files.remove(stepPath(s.number));
+    }
+    return stored;
+}
+
+UndoHistory::Result UndoHistory::apply(engine::dao::Database& db, bool redo) {
+    engine::jet::JetDatabase* jet = jetFileOf(db);
+    if (jet == nullptr || jet != m_followed)
+        return {Outcome::Nothing, Status::ok()};
+    if (Status closed = closeStep(); !closed.isOk())
+        return {Outcome::Failed, closed};
+    Index index = readIndex();
+    if (redo ? index.done >= index.steps.size() : index.done == 0)
+        return {Outcome::Nothing, Status::ok()};
+    const StepInfo info = index.steps[redo ? index.done : index.done - 1];
+
+    auto digest = jet->fileDigest();
+    if (!digest.isOk())
+        return {Outcome::Failed, digest.status()};
+    if (*digest != (redo ? info.digestBefore : info.digestAfter))
+        return {Outcome::ChangedOutside, Status::ok()};
+    uint32_t pageSize = 0;
+    std::map<uint32_t, Page> pages;
+    if (Status read = readStep(info, pageSize, pages); !read.isOk())
+        return {Outcome::Failed, read};
+    std::vector<engine::jet::PageBytes> writes;
+    for (const auto& [number, page] : pages) {
+        const std::vector<uint8_t>& bytes = redo ? page.after : page.before;
+        // A page the step added is cut off by the size, not written.
+        if (!bytes.empty())
+            writes.push_back({number, bytes});
+    }
+    if (Status written = jet->writePages(writes, redo ? info.sizeAfter : info.sizeBefore);
+        !written.isOk())
+        return {Outcome::Failed, written};
+    db.rollback();
+    m_digest = redo ? info.digestAfter : info.digestBefore;
+    index.done += redo ? 1 : -1;
+    return {Outcome::Done, writeIndex(index)};
+}
+
+}  // namespace velmora::core::app

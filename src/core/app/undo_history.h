@@ -1,0 +1,111 @@
+// The page images of the last commands that changed the database, kept beside it, so that
+// the newest one can be taken back (undo) and done again (redo) as atomic commits of their
+// own, also in a later run.
+//
+// Each command's commits are one step: the first bytes each page had before the command and
+// the bytes it holds after it, with the file's sizes (a merge of the images the engine hands
+// its commit observer, jet/jet_database.h). The steps are files beside the database:
+//   NAME.undo       the index: how many steps are done, then one line per step (its number,
+//                   its bytes, the file's digest and size before and after it);
+//   NAME.undo.<n>   step n's pages.
+// Both are written under a ".part" name, synced and renamed, as the backups are. The index
+// keeps the last kUndoSteps steps and at most kUndoBytes of them, dropping the oldest.
+//
+// A step is applied only to the file it describes: before an undo the file's digest must be
+// the one after the step, before a redo the one before it (io/page_digest.h). Anything else
+// means another program changed the file since, and the step is refused; the file is not
+// touched. A crash between writing the pages and the index leaves a file the index does not
+// describe, which is refused the same way, never written wrongly.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/base/status.h"
+#include "engine/io/file.h"
+
+namespace velmora::engine::dao {
+class Database;
+}
+namespace velmora::engine::jet {
+struct CommitImages;
+class JetDatabase;
+}  // namespace velmora::engine::jet
+
+namespace velmora::core::app {
+
+inline constexpr int kUndoSteps = 10;
+inline constexpr uint64_t kUndoBytes = uint64_t(64) << 20;
+
+class UndoHistory {
+public:
+    explicit UndoHistory(engine::io::Env& files) : m_files(files) {}
+
+    // Follows the commits of `db` from now on: no-op when it follows that database already,
+    // or when its storage is no Jet file (nothing can be taken back then). Reads the whole file
+    // once for its digest.
+    engine::Status follow(engine::dao::Database& db);
+
+    // The commits since the last call form one step, stored beside the file. A failure to
+    // store it leaves the history without it (and without what it would have been built on).
+    engine::Status closeStep();
+
+    enum class Outcome {
+        Done,
+        Nothing,         // no step to undo or redo
+        ChangedOutside,  // the file is not in the state the step starts from
+        Failed,          // reading the step or writing the file failed; see status
+    };
+    struct Result {
+        Outcome outcome = Outcome::Nothing;
+        engine::Status status;
+    };
+    // Writes the newest done step's before-images back (undo), or the oldest undone step's
+    // after-images (redo), as one atomic commit; the tables of `db` are read anew after it.
+    // `db` must be followed and have no pending changes.
+    Result undo(engine::dao::Database& db) { return apply(db, false); }
+    Result redo(engine::dao::Database& db) { return apply(db, true); }
+
+private:
+    struct Page {
+        std::vector<uint8_t> before;  // empty: past the end of the file before
+        std::vector<uint8_t> after;
+    };
+    struct StepInfo {
+        uint64_t number = 0;
+        uint64_t bytes = 0;
+        uint64_t digestBefore = 0, digestAfter = 0;
+        uint64_t sizeBefore = 0, sizeAfter = 0;
+    };
+    struct Index {
+        size_t done = 0;
+        std::vector<StepInfo> steps;
+    };
+
+    void observe(engine::jet::CommitImages&& images);
+    Result apply(engine::dao::Database& db, bool redo);
+    std::string indexPath() const { return m_path + ".undo"; }
+    std::string stepPath(uint64_t number) const;
+    Index readIndex();
+    engine::Status writeIndex(const Index& index);
+    engine::Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+    engine::Status writeStep(const StepInfo& info, uint32_t pageSize,
+                             const std::map<uint32_t, Page>& pages);
+    engine::Status readStep(const StepInfo& info, uint32_t& pageSize,
+                            std::map<uint32_t, Page>& pages);
+
+    engine::io::Env& m_files;
+    const engine::jet::JetDatabase* m_followed = nullptr;
+    std::string m_path;
+    uint64_t m_digest = 0;  // of the file as the last commit left it
+
+    // The step being gathered.
+    bool m_open = false;
+    uint32_t m_pageSize = 0;
+    uint64_t m_stepDigestBefore = 0, m_stepSizeBefore = 0, m_stepSizeAfter = 0;
+    std::map<uint32_t, Page> m_pages;
+};
+
+}  // namespace velmora::core::app

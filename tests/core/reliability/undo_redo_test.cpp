@@ -1,0 +1,151 @@
+// Undo and redo on real files: after each family of commands that write (a save, ReNumber,
+// Delete Selection, Delete empty channels, a paste in batches, a cell edit), Ctrl+Z gives back
+// the file the command started from, byte for byte and row for row as mdbtools reads it, and
+// Ctrl+Y the file it made; also in a later run. A file another program changed in between is
+// refused and left as it is.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+#include "core/form/event.h"
+#include "demo/demo_generator.h"
+#include "demo/demo_populate.h"
+#include "demo/demo_schema.h"
+#include "engine/io/file.h"
+#include "engine/jet/jet_database.h"
+#include "engine/jet/new_database.h"
+#include "file_rows.h"
+#include "headless/headless_program.h"
+
+namespace velmora::test {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kCtrl = core::form::kCtrlMask;
+
+std::vector<char> bytesOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// ReNumber refuses channels stored on several frequencies: the file keeps one row of each.
+void dropMultiFrequencyChannels(demo::DemoTable& channels) {
+    namespace col = demo::channels_col;
+    std::map<std::string, int> count;
+    auto key = [](const engine::store::Row& r) {
+        return std::get<std::string>(r[col::kSourceId]) + "|" +
+               std::to_string(std::get<int64_t>(r[col::kSid])) + "|" +
+               std::to_string(std::get<int64_t>(r[col::kNid]));
+    };
+    for (const engine::store::Row& r : channels.rows)
+        ++count[key(r)];
+    std::erase_if(channels.rows, [&](const engine::store::Row& r) { return count[key(r)] > 1; });
+}
+
+class UndoRedo : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        if (runShell("command -v mdb-export").status != 0)
+            GTEST_SKIP() << "mdbtools are not installed";
+        std::random_device rd;
+        m_dir = fs::temp_directory_path() / ("velmora-undo-" + std::to_string(rd()));
+        fs::create_directories(m_dir);
+        m_file = m_dir / "WinSTB.mdb";
+        auto content = demo::generateDemoDatabase({.channels = 300, .seed = 23});
+        ASSERT_TRUE(content.isOk());
+        dropMultiFrequencyChannels(content->tables[0]);
+        engine::io::Env& env = engine::io::Env::real();
+        ASSERT_TRUE(engine::jet::createDatabase(env, m_file.string()).isOk());
+        auto db = engine::jet::openStoreDatabase(m_file.string(), env);
+        ASSERT_TRUE(db.isOk());
+        ASSERT_TRUE(demo::addDemoTables(**db, *content).isOk());
+        ASSERT_TRUE((*db)->commit().isOk());
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+
+    static void expectChecks(const fs::path& file) {
+        const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+        if (!fs::exists(tool))
+            return;
+        const ShellOutcome check = runShell(shellQuoted(tool) + " check " + shellQuoted(file));
+        EXPECT_EQ(check.status, 0) << check.out;
+    }
+
+    fs::path m_dir;
+    fs::path m_file;
+};
+
+TEST_P(UndoRedo, GiveBackTheFileBeforeAndAfterTheCommand) {
+    const std::vector<char> bytesBefore = bytesOf(m_file);
+    const FileRows rowsBefore = fileRows(m_file.string());
+    std::vector<char> bytesAfter;
+    FileRows rowsAfter;
+    {
+        HeadlessProgram program(m_file.string(), engine::io::Env::real(), {});
+        ASSERT_EQ(program.prepare(GetParam()), 0);
+        ASSERT_EQ(program.run(), 0);
+        bytesAfter = bytesOf(m_file);
+        rowsAfter = fileRows(m_file.string());
+        ASSERT_NE(rowsAfter, rowsBefore) << "the command changed nothing";
+        for (int round = 0; round < 2; ++round) {
+            program.pressKey('Z', kCtrl);
+            EXPECT_EQ(fileRows(m_file.string()), rowsBefore) << "undo " << round;
+            EXPECT_TRUE(bytesOf(m_file) == bytesBefore) << "undo " << round;
+            expectChecks(m_file);
+            program.pressKey('Y', kCtrl);
+            EXPECT_EQ(fileRows(m_file.string()), rowsAfter) << "redo " << round;
+            EXPECT_TRUE(bytesOf(m_file) == bytesAfter) << "redo " << round;
+        }
+        program.pressKey('Y', kCtrl);
+        EXPECT_EQ(program.messages().back(), "There is no command to redo.");
+    }
+    // The steps stay beside the file for the next run.
+    HeadlessProgram later(m_file.string(), engine::io::Env::real(), {});
+    ASSERT_EQ(later.prepare("renumber"), 0);
+    later.pressKey('Z', kCtrl);
+    EXPECT_TRUE(bytesOf(m_file) == bytesBefore);
+    EXPECT_EQ(fileRows(m_file.string()), rowsBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, UndoRedo,
+                         ::testing::Values("save", "renumber", "delete-selection", "delete-empty",
+                                           "paste", "rename-group"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+TEST_F(UndoRedo, IsRefusedWhenAnotherProgramChangedTheFileSince) {
+    {
+        HeadlessProgram program(m_file.string(), engine::io::Env::real(), {});
+        ASSERT_EQ(program.prepare("delete-empty"), 0);
+        ASSERT_EQ(program.run(), 0);
+    }
+    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    if (!fs::exists(tool))
+        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+    const ShellOutcome other = runShell(shellQuoted(tool) + " sql " + shellQuoted(m_file) +
+                                        " \"UPDATE CHANNELS SET NAME = 'Elsewhere' WHERE "
+                                        "CHANNELNUM = 1\"");
+    ASSERT_EQ(other.status, 0) << other.out;
+    const std::vector<char> changed = bytesOf(m_file);
+
+    HeadlessProgram later(m_file.string(), engine::io::Env::real(), {});
+    ASSERT_EQ(later.prepare("renumber"), 0);
+    later.pressKey('Z', kCtrl);
+    ASSERT_FALSE(later.messages().empty());
+    EXPECT_EQ(later.messages().back(),
+              "The database was changed by another program since: the "
+              "command cannot be undone or redone.");
+    EXPECT_TRUE(bytesOf(m_file) == changed);
+}
+
+}  // namespace
+}  // namespace velmora::test
