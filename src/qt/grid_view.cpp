@@ -283,6 +283,21 @@ void GridView::scrollContentsBy(int dx, int dy) {
         viewport()->update();
 }
 
+bool GridView::viewportEvent(QEvent* event) {
+    const bool handled = QTableView::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        tellViewportHeight();
+    return handled;
+}
+
+void GridView::tellViewportHeight() {
+    // Fixed rows below the first are items of the view, drawn in the viewport too.
+    int fixedInside = 0;
+    for (int r = m_model->rowOffset(); r < m_grid.fixedRows(); ++r)
+        fixedInside += m_grid.rowHeight(r);
+    m_grid.setViewportHeight(std::max(pixelsToTwipsY(viewport()->height()) - fixedInside, 1));
+}
+
 void GridView::scrollCurrentIntoView() {
     const QModelIndex corner = m_model->indexForCell(m_grid.rowSel(), m_grid.colSel());
     if (corner.isValid())

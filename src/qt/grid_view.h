@@ -54,6 +54,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -70,6 +71,9 @@ private:
     QPoint toGrid(QWidget* from, QPoint pos) const;
     void raiseMouse(bool down, QWidget* from, QMouseEvent* event);
     void scrollCurrentIntoView();
+    // Tells the model the height its scrollable rows are shown in, so the top row it keeps
+    // is the one the scroll bar can reach.
+    void tellViewportHeight();
     int visibleDataRows() const;
 
     core::grid::GridModel& m_grid;

@@ -354,6 +354,17 @@ void GridControl::paint(HDC target, const RECT& client) {
 
 // ---- Model to window -----------------------------------------------------------------------
 
+void GridControl::tellViewportHeight() {
+    if (m_hwnd == nullptr)
+        return;
+    RECT client{};
+    GetClientRect(m_hwnd, &client);
+    int fixed = 0;
+    for (int r = 0; r < m_model.fixedRows(); ++r)
+        fixed += rowPixels(r);
+    m_model.setViewportHeight(std::max(toTwips(static_cast<int>(client.bottom) - fixed, dpi()), 1));
+}
+
 void GridControl::changed(bool scrollBars) {
     if (m_hwnd == nullptr || !m_model.redraw())
         return;
@@ -548,6 +559,7 @@ LRESULT GridControl::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;  // the paint covers every pixel
         case WM_SIZE:
+            tellViewportHeight();
             changed(true);
             return 0;
         case kSyncScrollBars:

@@ -86,6 +86,9 @@ private:
     int rowPixels(int row) const;
     // How many scrollable rows (columns) fit below (beside) the fixed ones, at least one.
     int visibleRows() const;
+    // Tells the model the height its scrollable rows are shown in (below the fixed rows), so
+    // the top row it keeps is one the scroll bar can reach.
+    void tellViewportHeight();
     int visibleCols() const;
     // The column whose right border lies under x in the header row, or -1.
     int resizeBorderAt(POINT point) const;

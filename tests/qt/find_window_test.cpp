@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <string>
 #include <vector>
 
 #include "core/editing/editing_session.h"
@@ -96,6 +97,65 @@ TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
     // The view shows the model's current cell.
     EXPECT_EQ(grid->currentIndex(), grid->tableModel()->indexForCell(sport1, col::kName));
     EXPECT_FALSE(s.app().state().FavDirty);
+    EXPECT_TRUE(window.close());
+}
+
+// Wherever the found row lies, at the top of the list, in its middle or at its end, the
+// find window is moved off it, so the user sees what was found.
+TEST(FindWindowQt, NeverCoversTheFoundRow) {
+    qtTestApp();
+    EditingSession s;
+    s.storeSetting(core::app::SettingKey::Language, "eng");
+    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
+    core::views::installGridEditing(s.app());
+    core::views::installFindChannel(s.app());
+    qt::MainWindow window(s.app());
+    qt::installOverlayEditing(window, s.app());
+    qt::installMainShortcuts(window, s.app());
+    qt::QtModalHost host;
+    host.setDispatcher(s.app().dispatcher());
+    host.setParent(&window);
+    s.modal().expectModal([&](core::form::Form& f) { host.showModal(f, {}); });
+    ASSERT_TRUE(s.app().start());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
+        QTest::qWait(10);
+    ASSERT_FALSE(s.app().state().FirstPaintPending);
+    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    const int last = s.grid().rows() - 1;
+    ASSERT_GE(last, 4);
+    const std::vector<std::string> names = {s.cell(1, col::kName), s.cell(2, col::kName),
+                                            s.cell(last / 2, col::kName), s.cell(last, col::kName)};
+    s.grid().userSelectCell(last, col::kNum, false);
+    int checked = 0;
+    answerModal([&] { QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier); },
+                [&](QWidget* dialog) {
+                    auto* edit = dialog->findChild<QLineEdit*>("Text1");
+                    ASSERT_NE(edit, nullptr);
+                    for (const std::string& name : names) {
+                        SCOPED_TRACE(name);
+                        edit->setText(QString::fromStdString(name));
+                        QTest::keyClick(edit, Qt::Key_Return);
+                        QApplication::processEvents();
+                        const int row = s.grid().row();
+                        ASSERT_NE(s.cell(row, col::kName).find(name), std::string::npos);
+                        const QModelIndex index = grid->tableModel()->indexForCell(row, col::kName);
+                        const QRect cell = grid->visualRect(index);
+                        ASSERT_TRUE(grid->viewport()->rect().intersects(cell)) << "shown";
+                        const QRect onScreen(grid->viewport()->mapToGlobal(cell.topLeft()),
+                                             cell.size());
+                        EXPECT_FALSE(dialog->frameGeometry().intersects(onScreen))
+                            << "the window at " << dialog->frameGeometry().y() << ".."
+                            << dialog->frameGeometry().bottom() << " covers row " << row << " at "
+                            << onScreen.y() << ".." << onScreen.bottom();
+                        ++checked;
+                    }
+                    QTest::keyClick(edit, Qt::Key_Escape);
+                });
+    EXPECT_EQ(checked, static_cast<int>(names.size()));
     EXPECT_TRUE(window.close());
 }
 

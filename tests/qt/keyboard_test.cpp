@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <vector>
+
 #include "core/app/main_shortcuts.h"
 #include "core/editing/editing_session.h"
 #include "core/favourites/save_fav_channels.h"
@@ -78,6 +80,75 @@ TEST(Keyboard, FindEditAndSaveAChannelWithoutTheMouse) {
     QTest::keyClick(grid, Qt::Key_F5);
     EXPECT_GT(s.rowOf("ORF 2 HD"), 0);
     EXPECT_EQ(s.rowOf("ORF2"), -1);
+    EXPECT_TRUE(window.close());
+}
+
+// Ctrl+C copies when C goes down with Ctrl held, once, whichever of the two keys the user
+// lets go first; C alone copies nothing.
+TEST(Keyboard, CtrlCCopiesOnThePressWhicheverKeyIsReleasedFirst) {
+    qtTestApp();
+    EditingSession s;
+    s.storeSetting(core::app::SettingKey::Language, "eng");
+    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
+    core::views::installGridEditing(s.app());
+    qt::MainWindow window(s.app());
+    qt::installOverlayEditing(window, s.app());
+    qt::installMainShortcuts(window, s.app());
+    ASSERT_TRUE(s.app().start());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
+        QTest::qWait(10);
+    ASSERT_FALSE(s.app().state().FirstPaintPending);
+    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    ASSERT_NE(grid, nullptr);
+    grid->setFocus();
+    const int row = s.rowOf("ORF2");
+    ASSERT_GT(row, 0);
+    s.grid().userSelectCell(row, col::kName, false);
+
+    enum Step { CtrlDown, CDown, CtrlUp, CUp };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps;
+        bool copies;
+    };
+    const Case cases[] = {
+        {"C released first", {CtrlDown, CDown, CUp, CtrlUp}, true},
+        {"Ctrl released first", {CtrlDown, CDown, CtrlUp, CUp}, true},
+        {"C without Ctrl", {CDown, CUp}, false},
+        {"Ctrl pressed after C", {CDown, CtrlDown, CUp, CtrlUp}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        s.ports().clear();
+        bool ctrl = false;
+        bool copiedOnPress = false;
+        for (const Step step : c.steps) {
+            const Qt::KeyboardModifiers held = ctrl ? Qt::ControlModifier : Qt::NoModifier;
+            switch (step) {
+                case CtrlDown:
+                    QTest::keyPress(grid, Qt::Key_Control, Qt::ControlModifier);
+                    ctrl = true;
+                    break;
+                case CDown:
+                    QTest::keyPress(grid, Qt::Key_C, held);
+                    copiedOnPress = s.ports().clipboardText().has_value();
+                    // A second copy on a release would show here again.
+                    s.ports().clear();
+                    break;
+                case CtrlUp:
+                    QTest::keyRelease(grid, Qt::Key_Control, Qt::NoModifier);
+                    ctrl = false;
+                    break;
+                case CUp:
+                    QTest::keyRelease(grid, Qt::Key_C, held);
+                    break;
+            }
+        }
+        EXPECT_EQ(copiedOnPress, c.copies);
+        EXPECT_FALSE(s.ports().clipboardText().has_value()) << "copied again on a release";
+    }
     EXPECT_TRUE(window.close());
 }
 

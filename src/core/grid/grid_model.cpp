@@ -400,7 +400,34 @@ void GridModel::moveSelectionCorner(int rowSel, int colSel) {
 // ---- Scrolling -----------------------------------------------------------------------------
 
 int GridModel::clampTopRow(int row) const {
-    return rows() > m_fixedRows ? std::clamp(row, m_fixedRows, rows() - 1) : m_fixedRows;
+    if (rows() <= m_fixedRows)
+        return m_fixedRows;
+    int last = rows() - 1;
+    if (m_viewportHeight > 0) {
+        // Counted as a scroll bar counts: the shown rows that fit whole from the end, at
+        // least one; hidden rows take no room.
+        int fitting = 0;
+        int height = 0;
+        for (int r = rows() - 1; r >= m_fixedRows; --r) {
+            const int h = rowHeight(r);
+            if (h == 0)
+                continue;
+            height += h;
+            if (height > m_viewportHeight)
+                break;
+            ++fitting;
+        }
+        last = std::max(rows() - std::max(fitting, 1), m_fixedRows);
+    }
+    return std::clamp(row, m_fixedRows, last);
+}
+
+void GridModel::setViewportHeight(int twips) {
+    twips = std::max(twips, 0);
+    if (twips == m_viewportHeight)
+        return;
+    m_viewportHeight = twips;
+    scrollTo(m_topRow, m_leftCol);
 }
 
 int GridModel::clampLeftCol(int col) const {

@@ -132,11 +132,18 @@ public:
     void setSelectionMode(SelectionMode mode);
 
     // --- Scrolling (TopRow, LeftCol) --------------------------------------------------------
-    // The first scrollable row (column) shown; raises "scroll" first when it changes.
+    // The first scrollable row (column) shown; raises "scroll" first when it changes. While
+    // the height the rows are shown in is known, TopRow goes no further down than the row
+    // from which the last rows fill that height, as a scroll bar goes: a row made TopRow by
+    // code then lies where the front end really shows it.
     int topRow() const { return m_topRow; }
     int leftCol() const { return m_leftCol; }
     Status setTopRow(int row);
     Status setLeftCol(int col);
+    // The twips the front end shows the scrollable rows in (its area below the fixed rows);
+    // 0, the start, is unknown. A TopRow beyond the new limit scrolls back ("scroll" first).
+    int viewportHeight() const { return m_viewportHeight; }
+    void setViewportHeight(int twips);
 
     // --- Layout (ColWidth, RowHeight, ColAlignment, colours, font) --------------------------
     // Twips; 0 hides the column. -1 sets the default back.
@@ -298,6 +305,7 @@ private:
 
     int m_topRow = 1;
     int m_leftCol = 1;
+    int m_viewportHeight = 0;
     int m_mouseRow = -1;
     int m_mouseCol = -1;
 

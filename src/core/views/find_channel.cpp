@@ -9,6 +9,7 @@
 #include "core/app/app.h"
 #include "core/app/command_registry.h"
 #include "core/app/main_form.h"
+#include "core/form/control_design.h"
 #include "core/form/event.h"
 #include "core/grid/grid_model.h"
 #include "core/grid/virtual_keys.h"
@@ -136,7 +137,26 @@ private:
         }
         (void)g.setCurrentCell(*row, *col);
         scrollIntoView(m_app, *row);
+        keepWindowOffRow(*row);
         return true;
+    }
+
+    // Moves the open window off the found row, so the user sees what was found.
+    void keepWindowOffRow(int row) {
+        if (m_form == nullptr)
+            return;
+        const grid::GridModel& g = m_app.grid();
+        const form::TwipRect main = m_app.mainForm().geometry();
+        // The main window's geometry is its outer one; where its client area starts below
+        // the caption depends on the window manager (none on some desktops). The band runs
+        // from the row's top without a caption to its bottom with a whole frame above it.
+        const int rowTop = main.top + m_app.mainForm().control(kMainGrid).rect.top + g.rowPos(row);
+        const int bandTop = rowTop;
+        const int bandBottom = rowTop + form::kDialogFrameHeight + g.rowHeight(row);
+        const form::TwipRect now = m_form->geometry();
+        const form::TwipRect clear = findWindowClearOf(now, bandTop, bandBottom, main);
+        if (clear.top != now.top)
+            m_form->setGeometry(clear);
     }
 
     void close() {

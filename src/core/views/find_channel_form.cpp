@@ -14,6 +14,8 @@ constexpr int kClientHeight = 1440;
 // Where the window opens from the main window's top left corner: over the grid's top.
 constexpr int kOffsetLeft = 2400;
 constexpr int kOffsetTop = 600;
+// Room kept between the window and the row it keeps clear of.
+constexpr int kRowMargin = 60;
 
 const form::ControlDesign kControls[] = {
     {fc::kPrompt, ControlKind::Label, "", {120, 120, 3000, 255}, "Name enthält / Name contains"},
@@ -34,6 +36,19 @@ std::unique_ptr<form::Form> createFindForm(form::TwipRect mainWindow) {
                     kClientWidth + form::kDialogFrameWidth,
                     kClientHeight + form::kDialogFrameHeight});
     return f;
+}
+
+form::TwipRect findWindowClearOf(form::TwipRect window, int bandTop, int bandBottom,
+                                 form::TwipRect mainWindow) {
+    const int top = bandTop - kRowMargin;
+    const int bottom = bandBottom + kRowMargin;
+    if (window.top + window.height <= top || window.top >= bottom)
+        return window;
+    if (bottom + window.height <= mainWindow.top + mainWindow.height)
+        window.top = bottom;
+    else
+        window.top = top - window.height;
+    return window;
 }
 
 }  // namespace velmora::core::views

@@ -28,4 +28,11 @@ inline constexpr char kClose[] = "Command3";
 // `mainWindow`), with the text box empty and nothing reported.
 std::unique_ptr<form::Form> createFindForm(form::TwipRect mainWindow);
 
+// Where the window (outer geometry `window`) goes so that it does not cover the screen band
+// from `bandTop` to `bandBottom` (twips), the found row: where it is when it covers none of
+// it, else just below the band when it stays within the main window's lower edge there,
+// else just above it.
+form::TwipRect findWindowClearOf(form::TwipRect window, int bandTop, int bandBottom,
+                                 form::TwipRect mainWindow);
+
 }  // namespace velmora::core::views

@@ -1,5 +1,6 @@
 #include "core/views/grid_edit.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/app/app.h"
@@ -108,17 +109,36 @@ void ListEdit(app::App& app) {
     show(app, kGroupList);
 }
 
-void ListEdit2(app::App& app) {
+namespace {
+
+// Opens List3 with its top left corner at (left, top) in window twips, kept inside the grid.
+void openPopupAt(app::App& app, int left, int top) {
     const grid::GridModel& g = app.grid();
     form::Form& f = app.mainForm();
-    const form::TwipRect cell = currentCellRect(app);
+    const form::TwipRect area = f.control(kMainGrid).rect;
     f.update(kRowPopup, [&](form::Control& c) {
         c.font = cellFont(g, c.font);
-        c.rect.left = cell.left - kPopupLeftShift;
-        c.rect.top = cell.top + kPopupDownShift;
-        c.rect.height = cell.height * static_cast<int>(c.items.size());
+        c.rect.height = g.cellHeight() * static_cast<int>(c.items.size());
+        // Far right or low in the grid, or at a cell scrolled out of view, the popup would
+        // open beyond the grid's edge, where the window may not show it.
+        const int right = area.left + area.width - c.rect.width;
+        const int bottom = area.top + area.height - c.rect.height;
+        c.rect.left = std::max(std::min(left, right), area.left);
+        c.rect.top = std::max(std::min(top, bottom), area.top);
     });
     show(app, kRowPopup);
+}
+
+}  // namespace
+
+void ListEdit2(app::App& app) {
+    const form::TwipRect cell = currentCellRect(app);
+    openPopupAt(app, cell.left - kPopupLeftShift, cell.top + kPopupDownShift);
+}
+
+void ListEdit2At(app::App& app, int xTwips, int yTwips) {
+    const form::TwipRect area = app.mainForm().control(kMainGrid).rect;
+    openPopupAt(app, area.left + xTwips, area.top + yTwips);
 }
 
 }  // namespace velmora::core::views

@@ -48,7 +48,11 @@ void GridEdit(app::App& app);
 // group (the last equal item); on "ZZZZ" or an unknown name the earlier selection stays.
 void ListEdit(app::App& app);
 
-// The row-command popup beside the current cell, one cell height per item, its width kept.
+// The row-command popup beside the current cell (the keyboard's way), one cell height per
+// item, its width kept; moved inside the grid's rectangle where it would reach beyond it, so
+// it is always seen where the user looks.
 void ListEdit2(app::App& app);
+// The same popup with its top left corner at a press (twips from the grid's top left).
+void ListEdit2At(app::App& app, int xTwips, int yTwips);
 
 }  // namespace velmora::core::views

@@ -28,9 +28,7 @@ void deleteForView(app::App& app) {
 }
 
 void gridKeyUp(app::App& app, int keyCode, int shift) {
-    if (keyCode == grid::vk::kLetterC && (shift & form::kCtrlMask) != 0) {
-        copyCells(app);
-    } else if (keyCode == grid::vk::kDelete && shift == 0) {
+    if (keyCode == grid::vk::kDelete && shift == 0) {
         deleteForView(app);
     } else if (keyCode == grid::vk::kF9 && shift == 0 && app.state().DragDropOpen) {
         // The keyboard's drag: the current row goes to the group chosen in the drop window.

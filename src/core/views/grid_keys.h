@@ -1,9 +1,8 @@
 // Keys released on the main grid and the row commands the popup List3 offers.
 //
-// Ctrl+C (67 with Ctrl, other modifiers ignored) puts the selected block on the clipboard as
-// text, tab between cells and carriage return between rows. Delete (46, no modifier) runs
-// the current view's delete command, the same as the popup's first entry; a view without
-// one (the favourites view) ignores the key.
+// Delete (46, no modifier) runs the current view's delete command, the same as the popup's
+// first entry; a view without one (the favourites view) ignores the key. (Ctrl+C copies on
+// its press, grid_key_down.h.)
 //
 // The popup runs its entries by position, each the command the current view's description
 // names for it (view_description.h).
@@ -17,7 +16,8 @@ namespace velmora::core::views {
 
 void gridKeyUp(app::App& app, int keyCode, int shift);
 
-// The selected block of the grid onto the clipboard (Ctrl+C and the popup's Copy).
+// The selected block of the grid onto the clipboard as text, tab between cells and carriage
+// return between rows (Ctrl+C and the popup's Copy).
 void copyCells(app::App& app);
 
 // The popup's AddNew in the views that add no rows: says where adding is offered.

@@ -1,5 +1,7 @@
 #include "core/views/grid_mouse.h"
 
+#include <algorithm>
+
 #include "core/app/app.h"
 #include "core/views/grid_edit.h"
 #include "core/views/view_registry.h"
@@ -9,6 +11,24 @@ namespace velmora::core::views {
 void sortGrid(app::App& app) {
     app.grid().sortGenericAscending();
 }
+
+namespace {
+
+// A right press on the row markers of a row outside the selected rows makes that row the
+// selected one first, as a left press there would: the popup's commands act on the row the
+// user pressed, never on one he may not even see.
+void selectPressedRow(app::App& app) {
+    grid::GridModel& g = app.grid();
+    const int pressed = g.mouseRow();
+    if (pressed < g.fixedRows())
+        return;
+    const int first = std::min(g.row(), g.rowSel());
+    const int last = std::max(g.row(), g.rowSel());
+    if (pressed < first || pressed > last)
+        g.userSelectCell(pressed, 0, false);
+}
+
+}  // namespace
 
 void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTwips) {
     const grid::GridModel& g = app.grid();
@@ -21,21 +41,28 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
             return;
         }
         if (inMarkerCol) {
-            if (view.popupOnRightPress)
-                ListEdit2(app);
+            if (view.popupOnRightPress) {
+                selectPressedRow(app);
+                ListEdit2At(app, xTwips, yTwips);
+            }
             return;
         }
         if (g.row() >= g.fixedRows() && g.col() >= g.fixedCols())
             openEditor(app, view.rightPressEditor(g.textMatrix(0, g.col())));
         const bool wholeRows = g.col() == 1 && g.colSel() == g.cols() - 1;
         if (wholeRows && view.popupOnRightPress)
-            ListEdit2(app);
+            ListEdit2At(app, xTwips, yTwips);
     } else if (button == form::kLeftButton) {
         if (inHeaderRow)
             sortGrid(app);
         if (app.state().DragDropOpen)
             app.commands().runIfInstalled(app::command::kStartGridDrag);
     }
+}
+
+void openRowPopupFromKeyboard(app::App& app) {
+    if (currentView(app).popupOnRightPress)
+        ListEdit2(app);
 }
 
 }  // namespace velmora::core::views

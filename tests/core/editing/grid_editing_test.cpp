@@ -182,12 +182,14 @@ TEST_F(GridEditingTest, RightAndLeftPressesOpenTheListsOrSort) {
     EXPECT_EQ(s.control(views::kGroupList).rect.top, kGridTop + 3 * kRowHeight);
     s.key(views::kGroupList, vk::kEscape);
 
-    // In the marker column: the popup beside the current cell, one cell height per entry.
+    // In the marker column of another row: that row is selected whole first, and the popup
+    // opens at the press, one cell height per entry.
     s.rightPress(100, 2 * kRowHeight + 10);
     ASSERT_TRUE(s.visible(views::kRowPopup));
+    EXPECT_EQ(s.grid().row(), 2);
+    EXPECT_EQ(s.grid().colSel(), s.grid().cols() - 1);
     EXPECT_EQ(s.control(views::kRowPopup).rect,
-              (TwipRect{kGridLeft + kColLeft[5] - 50, kGridTop + 3 * kRowHeight + 100, 1332,
-                        2 * kRowHeight}));
+              (TwipRect{kGridLeft + 100, kGridTop + 2 * kRowHeight + 10, 1332, 2 * kRowHeight}));
     // AddNew is refused in the channel list; the popup closes with its selection cleared.
     s.ports().expectMessage(
         "AddNew is only supported in 'Edit Favorite Groups' or in DB Explorer Tables",
@@ -220,11 +222,11 @@ TEST_F(GridEditingTest, RightAndLeftPressesOpenTheListsOrSort) {
 
 TEST_F(GridEditingTest, CtrlCCopiesTheSelectionAndDeleteRunsTheViewsDelete) {
     s.grid().userSelectCell(1, col::kName, false);
-    s.grid().raiseKeyUp(vk::kLetterC, core::form::kCtrlMask);
+    s.grid().raiseKeyDown(vk::kLetterC, core::form::kCtrlMask);
     EXPECT_EQ(s.ports().clipboardText(), "ORF1");
     s.grid().userSelectCell(1, col::kNum, false);
     s.grid().userSelectCell(2, col::kSource, true);
-    s.grid().raiseKeyUp(vk::kLetterC, core::form::kCtrlMask | core::form::kShiftMask);
+    s.grid().raiseKeyDown(vk::kLetterC, core::form::kCtrlMask | core::form::kShiftMask);
     EXPECT_EQ(s.ports().clipboardText(), "1\tS19E\r2\tS19E");
 
     int deletes = 0;

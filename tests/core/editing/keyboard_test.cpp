@@ -99,12 +99,10 @@ TEST_F(KeyboardTest, F2OpensWhatADoubleClickOpensOverTheSameCell) {
     s.app().state().CurrentView = core::app::kViewChannelList;
 }
 
-TEST_F(KeyboardTest, ContextMenuKeyAndShiftF10OpenThePopupWhereARightPressWould) {
-    s.grid().userSelectCell(3, col::kFavorite, false);
-    s.rightPress(100, 2 * 240 + 10);
-    ASSERT_EQ(openOverlay(), views::kRowPopup);
-    const auto byMouse = s.control(views::kRowPopup).rect;
-    closeOverlay();
+TEST_F(KeyboardTest, ContextMenuKeyAndShiftF10OpenThePopupAtTheCurrentCell) {
+    // Beside the current cell's corner, as the grid is scrolled now.
+    const auto& grid = s.grid();
+    const core::form::TwipRect gridAt = s.control(views::kMainGrid).rect;
 
     struct Case {
         const char* view;
@@ -127,7 +125,10 @@ TEST_F(KeyboardTest, ContextMenuKeyAndShiftF10OpenThePopupWhereARightPressWould)
         pressOnGrid(3, col::kFavorite, c.keyCode, c.shift);
         EXPECT_EQ(openOverlay(), c.opens ? views::kRowPopup : "");
         if (c.opens) {
-            EXPECT_EQ(s.control(views::kRowPopup).rect, byMouse);
+            const core::form::TwipRect popup = s.control(views::kRowPopup).rect;
+            EXPECT_EQ(popup.left, gridAt.left + grid.cellLeft() - views::kPopupLeftShift);
+            EXPECT_EQ(popup.top, gridAt.top + grid.cellTop() + views::kPopupDownShift);
+            EXPECT_EQ(grid.row(), 3) << "the keyboard keeps the current row";
         }
         closeOverlay();
     }

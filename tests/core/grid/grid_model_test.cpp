@@ -387,6 +387,44 @@ TEST(GridModelTest, MouseEventsCarryPositionAndRecordTheCell) {
                        }));
 }
 
+// With the height of the front end's rows known, TopRow stops where the last rows fill it,
+// as the scroll bar stops: a row made TopRow by code lies where the view shows it.
+TEST(GridModelTest, TopRowStopsWhereTheLastRowsFillTheViewport) {
+    struct Case {
+        const char* what;
+        int viewport;  // twips; 0 unknown
+        int asked;
+        int top;
+    };
+    const Case cases[] = {
+        {"unknown height: any row", 0, 10, 10},
+        {"four rows fit: the seventh is the last top", 4 * 240, 10, 7},
+        {"a part row does not count", 4 * 240 + 100, 10, 7},
+        {"above the limit it stays", 4 * 240, 5, 5},
+        {"less than a row: the last row", 100, 10, 10},
+        {"more room than rows: the first data row", 20 * 240, 10, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GridModel grid;
+        fillGrid(grid, {"A"},
+                 {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}, {"6"}, {"7"}, {"8"}, {"9"}, {"10"}});
+        grid.setViewportHeight(c.viewport);
+        ASSERT_TRUE(grid.setTopRow(c.asked).isOk());
+        EXPECT_EQ(grid.topRow(), c.top);
+        EXPECT_EQ(grid.cellAt(10, grid.rowHeight(0) + 10).first, c.top);
+    }
+    // A viewport that grows scrolls back, with "scroll" first.
+    GridModel grid;
+    fillGrid(grid, {"A"}, {{"1"}, {"2"}, {"3"}, {"4"}});
+    grid.setViewportHeight(240);
+    ASSERT_TRUE(grid.setTopRow(4).isOk());
+    Recorder rec(grid);
+    grid.setViewportHeight(3 * 240);
+    EXPECT_EQ(grid.topRow(), 2);
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"scroll at 4", "scrolled 2"}));
+}
+
 TEST(GridModelTest, UserResizingFollowsTheSetting) {
     GridModel grid;
     grid.userResizeColumn(1, 2000);
