@@ -204,12 +204,13 @@ void GridView::applyLayout() {
     columns->setSectionResizeMode(columnsResizable ? QHeaderView::Interactive : QHeaderView::Fixed);
     rows->setSectionResizeMode(rowsResizable ? QHeaderView::Interactive : QHeaderView::Fixed);
 
-    if (!m_grid.fontName().empty()) {
-        QFont font(QString::fromStdString(m_grid.fontName()));
-        font.setPointSizeF(m_grid.fontSize());
-        if (font != this->font())
-            setFont(font);
-    }
+    // The size always, the family where the grid names one: the core measures the texts it
+    // sizes columns and editors to in this font (QtPorts::measureText).
+    QFont font =
+        m_grid.fontName().empty() ? QFont() : QFont(QString::fromStdString(m_grid.fontName()));
+    font.setPointSizeF(m_grid.fontSize());
+    if (font != this->font())
+        setFont(font);
 
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const int twips = m_grid.colWidth(m_model->gridCol(c));

@@ -245,7 +245,8 @@ void QtPorts::startDrag(std::string_view window, std::string_view control) {
 }
 
 ports::TextExtent QtPorts::measureText(std::string_view text, const ports::FontChoice& font) const {
-    QFont qfont(fromUtf8(font.family));
+    // An empty family is the application's font, as the grid and the overlays draw it.
+    QFont qfont = font.family.empty() ? QFont() : QFont(fromUtf8(font.family));
     qfont.setPointSizeF(font.pointSize > 0 ? font.pointSize : 8.25);
     qfont.setBold(font.bold);
     const QFontMetricsF metrics(qfont);

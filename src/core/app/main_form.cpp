@@ -24,7 +24,9 @@ const DesignedControl kControls[] = {
     {"Command2", ControlKind::Button, "Frame3", {140, 240, 1572, 252}, "txtShowTable", nullptr},
     {"List1", ControlKind::ListBox, "Frame3", {120, 600, 1572, 1968}, nullptr, ""},
     {"MSFlexGrid2", ControlKind::Grid, "Frame3", {120, 2400, 1572, 492}, nullptr, ""},
-    {"MSFlexGrid1", ControlKind::Grid, "", {2040, 120, 6975, 3135}, nullptr, ""},
+    // 3000 high, ending at Frame4's top: drawn 3135 high it ran under the strip, which hid
+    // most of its last row.
+    {"MSFlexGrid1", ControlKind::Grid, "", {2040, kMainGridTop, 6975, 3000}, nullptr, ""},
     {"Frame4", ControlKind::Frame, "", {2040, 3120, 6972, 612}, nullptr, ""},
     {"Label1", ControlKind::Label, "Frame4", {120, 240, 1332, 252}, nullptr, ""},
     {"Check_TV", ControlKind::CheckBox, "Frame4", {1680, 240, 735, 255}, nullptr, "TV"},

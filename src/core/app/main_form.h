@@ -13,6 +13,8 @@ namespace velmora::core::app {
 // The design size of the main window (width × height, twips).
 inline constexpr int kDesignWidth = 9312;
 inline constexpr int kDesignHeight = 5448;
+// The main grid's top; it ends where the count and filter strip Frame4 begins.
+inline constexpr int kMainGridTop = 120;
 
 inline constexpr form::Rgb kWindowColor{148, 181, 198};
 inline constexpr form::Rgb kFrameColor{170, 210, 220};

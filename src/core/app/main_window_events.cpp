@@ -14,11 +14,14 @@ namespace {
 
 using form::EventKind;
 
-// How far the grid and the lower frames sit from the window's bottom and right edges.
-constexpr int kGridHeightMargin = 2313;
+// How far the grid and the lower frames sit from the window's bottom and right edges. The
+// grid ends where the count and filter strip Frame4 begins, so the strip never covers its
+// last row; the strip is as wide as the grid.
 constexpr int kFrame4TopMargin = 2328;
+constexpr int kGridHeightMargin = kFrame4TopMargin + kMainGridTop;
 constexpr int kLowerFramesTopMargin = 1608;
 constexpr int kGridWidthMargin = kDesignWidth - 6975;
+constexpr int kFrame4WidthMargin = kGridWidthMargin + 3;
 
 void firstPaint(App& app) {
     AppState& s = app.state();
@@ -85,6 +88,7 @@ void applyMainWindowResize(App& app, int width, int height) {
     }
     if (width > kDesignWidth) {
         f.update("MSFlexGrid1", [&](form::Control& c) { c.rect.width = width - kGridWidthMargin; });
+        f.update("Frame4", [&](form::Control& c) { c.rect.width = width - kFrame4WidthMargin; });
         app.commands().runIfInstalled(command::kFitColumnsToWindow);
         (void)app.settings().write(SettingKey::VSize, std::to_string(width));
     }

@@ -6,6 +6,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/ports/cursor_port.h"
+#include "core/views/column_widths.h"
 #include "core/views/recordset_grid.h"
 #include "core/views/table_cell_writer.h"
 #include "core/views/view_registry.h"
@@ -15,20 +16,16 @@ namespace velmora::core::explorer {
 namespace {
 
 constexpr char kTableList[] = "List1";
-// Room beside a header's text, so the name is not drawn against the column's edge.
-constexpr int kHeaderPadding = 120;
 constexpr int kMarkerColumnWidth = 150;
 
-// Each column as wide as its header text in the grid's font.
+// Each column starts as wide as its header text in the grid's font (entering the view then
+// widens it to its values, column_widths.h).
 void fitColumnsToHeaders(app::App& app) {
     grid::GridModel& g = app.grid();
-    ports::FontChoice font;
-    if (!g.fontName().empty())
-        font.family = g.fontName();
-    font.pointSize = g.fontSize();
+    const ports::FontChoice font = views::gridFont(g);
     for (int col = 1; col < g.cols(); ++col) {
         const int width = app.ports().textMetrics.measureText(g.textMatrix(0, col), font).width;
-        (void)g.setColWidth(col, width + kHeaderPadding);
+        (void)g.setColWidth(col, width + views::kColumnTextPadding);
     }
 }
 

@@ -26,6 +26,7 @@ enum class EventKind {
     DragEnter,  // a dragged object entered the control; the event names its source
     DragLeave,  // it left the control again
     DragDrop,   // it was dropped on the control
+    ColumnResized,  // grid: the user dragged the border of column x to `width` twips
 };
 
 struct Event {
@@ -37,7 +38,7 @@ struct Event {
     int x = 0;       // mouse position in twips, inside the control
     int y = 0;
     int keyCode = 0;  // key events: the virtual-key code (13 Enter, 27 Escape, 46 Delete ...)
-    int width = 0;    // Resize: the new outer size in twips
+    int width = 0;    // Resize: the new outer size in twips; ColumnResized: the new width
     int height = 0;
     // Drag events: the window and control the drag started from.
     std::string sourceForm;

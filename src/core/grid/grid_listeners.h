@@ -69,6 +69,8 @@ public:
     virtual void gridLeaveCell() {}
     // The grid is about to scroll; TopRow and LeftCol still hold the old position.
     virtual void gridScroll() {}
+    // The user dragged a column border: column `col` is now `twips` wide.
+    virtual void gridColumnResized(int /*col*/, int /*twips*/) {}
 };
 
 }  // namespace velmora::core::grid

@@ -847,7 +847,12 @@ void GridModel::userScrollTo(int topRow, int leftCol) {
 void GridModel::userResizeColumn(int col, int twips) {
     if (m_userResizing != UserResizing::Columns && m_userResizing != UserResizing::Both)
         return;
-    (void)setColWidth(col, std::max(twips, 0));  // an index outside the grid changes nothing
+    twips = std::max(twips, 0);
+    if (col < 0 || col >= m_cols || colWidth(col) == twips)
+        return;  // an index outside the grid changes nothing
+    (void)setColWidth(col, twips);
+    if (m_listener)
+        m_listener->gridColumnResized(col, twips);
 }
 
 void GridModel::userResizeRow(int row, int twips) {

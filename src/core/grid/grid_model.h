@@ -238,7 +238,8 @@ public:
     // The user scrolled (scroll bar, wheel): raises "scroll", then moves.
     void userScrollTo(int topRow, int leftCol);
     // A column border or row border dragged, when allowUserResizing() permits it; a border
-    // of an item that no longer exists changes nothing.
+    // of an item that no longer exists changes nothing. A column that changed its width
+    // tells the listener (gridColumnResized).
     void userResizeColumn(int col, int twips);
     void userResizeRow(int row, int twips);
 

@@ -6,6 +6,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/views/column_widths.h"
 #include "core/views/finish_edit.h"
 #include "core/views/grid_edit.h"
 #include "core/views/grid_key_down.h"
@@ -85,6 +86,13 @@ void GridEditing::gridScroll() {
     m_app.dispatcher().dispatch(gridEvent(EventKind::Scroll));
 }
 
+void GridEditing::gridColumnResized(int col, int twips) {
+    form::Event e = gridEvent(EventKind::ColumnResized);
+    e.x = col;
+    e.width = twips;
+    m_app.dispatcher().dispatch(e);
+}
+
 GridEditing* gridEditing(app::App& app) {
     return dynamic_cast<GridEditing*>(app.grid().eventListener());
 }
@@ -95,6 +103,7 @@ void installGridEditing(app::App& app) {
     installRowCommandBasics(app);
     installViewRebuild(app);
     installColumnFitting(app);
+    installColumnWidths(app);
     // The dispatcher's handlers own the listener, so it lives exactly as long as they do.
     auto editing = std::make_shared<GridEditing>(app);
     app.grid().setEventListener(editing.get());

@@ -45,6 +45,7 @@ public:
     void gridGotFocus() override;
     void gridLeaveCell() override;
     void gridScroll() override;
+    void gridColumnResized(int col, int twips) override;
 
     using Views = std::map<std::string, ViewDescription, std::less<>>;
     Views& views() { return m_views; }

@@ -6,6 +6,7 @@
 
 #include "core/app/app.h"
 #include "core/views/channel_list.h"
+#include "core/views/column_widths.h"
 #include "core/views/grid_edit.h"
 #include "core/views/grid_editing.h"
 
@@ -87,8 +88,10 @@ void installViewRebuild(app::App& app) {
 void installColumnFitting(app::App& app) {
     app.commands().install(app::command::kFitColumnsToWindow, [&app] {
         const ViewDescription& view = currentView(app);
-        if (view.fitColumnsToWidth)
+        if (view.fitColumnsToWidth) {
             view.fitColumnsToWidth(app, app.mainForm().geometry().width);
+            showColumnsReadably(app);
+        }
     });
 }
 
@@ -117,6 +120,7 @@ void enterView(app::App& app, std::string_view name) {
     showChannelListControls(app, view.showsChannelListControls);
     app.mainForm().setItems(kRowPopup, std::move(captions));
     app.state().CurrentView = std::string(name);
+    showColumnsReadably(app);
 }
 
 }  // namespace velmora::core::views

@@ -24,7 +24,8 @@ void registerView(app::App& app, ViewDescription description);
 void installViewRebuild(app::App& app);
 
 // Installs command::kFitColumnsToWindow: the current view's fitColumnsToWidth for the window's
-// width now (the main window runs it when the user widens it); installGridEditing() does it.
+// width now (the main window runs it when the user widens it), then the columns fitted to
+// their values and the user's widths again; installGridEditing() does it.
 void installColumnFitting(app::App& app);
 
 // The description of the view `name`: the one registered under it, else the table view.
@@ -36,7 +37,8 @@ const ViewDescription& viewDescription(app::App& app, std::string_view name);
 const ViewDescription& currentView(app::App& app);
 
 // The end of every view builder: CurrentView := name, the channel-list controls shown or
-// hidden, List3 filled with the view's entries.
+// hidden, List3 filled with the view's entries, the columns fitted to their values with the
+// widths the user set for the view (column_widths.h).
 void enterView(app::App& app, std::string_view name);
 
 }  // namespace velmora::core::views

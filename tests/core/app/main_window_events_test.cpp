@@ -27,8 +27,10 @@ protected:
 
 TEST_F(MainWindow, GrowingMovesTheGridAndLowerFramesAndIsRemembered) {
     s.resize(9312, 6000);
-    EXPECT_EQ(rect("MSFlexGrid1").height, 6000 - 2313);
+    EXPECT_EQ(rect("MSFlexGrid1").height, 6000 - 2448);
     EXPECT_EQ(rect("Frame4").top, 6000 - 2328);
+    // The strip starts where the grid ends: it covers none of its rows.
+    EXPECT_EQ(rect("Frame4").top, rect("MSFlexGrid1").top + rect("MSFlexGrid1").height);
     EXPECT_EQ(rect("Frame1").top, 6000 - 1608);
     EXPECT_EQ(rect("Frame2").top, 6000 - 1608);
     EXPECT_EQ(rect("Frame2").left, 120);
@@ -37,7 +39,7 @@ TEST_F(MainWindow, GrowingMovesTheGridAndLowerFramesAndIsRemembered) {
 
     // Shrinking below the design height moves and stores nothing.
     s.resize(9312, 5000);
-    EXPECT_EQ(rect("MSFlexGrid1").height, 6000 - 2313);
+    EXPECT_EQ(rect("MSFlexGrid1").height, 6000 - 2448);
     EXPECT_EQ(s.setting(SettingKey::HSize), "6000");
     EXPECT_FALSE(s.hasSetting(SettingKey::VSize));
 
@@ -54,6 +56,7 @@ TEST_F(MainWindow, WideningRecomputesTheNameColumnsOfTheChannelList) {
 
     s.resize(11312, 5448);
     EXPECT_EQ(rect("MSFlexGrid1").width, 11312 - 2337);
+    EXPECT_EQ(rect("Frame4").width, rect("MSFlexGrid1").width - 3) << "the strip follows";
     // D = 6850
     EXPECT_EQ(s.app().grid().colWidth(3), 1952);
     EXPECT_EQ(s.app().grid().colWidth(4), 2794);
