@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -10,6 +11,7 @@
 #include "core/app/user_input.h"
 #include "core/program/install_program.h"
 #include "core/views/channel_list.h"
+#include "core/views/column_widths.h"
 #include "engine/jet/jet_database.h"
 
 namespace velmora::test {
@@ -200,6 +202,16 @@ void AppSession::chooseLanguage(const std::string& option) {
         core::app::userClick(f, app().dispatcher(), option);
         core::app::userClick(f, app().dispatcher(), "Command1");
     });
+}
+
+int AppSession::neededWidth(int col) {
+    const core::grid::GridModel& g = app().grid();
+    const core::ports::FontChoice font = core::views::gridFont(g);
+    int widest = 0;
+    for (int row = 0; row < g.rows(); ++row)
+        widest =
+            std::max(widest, ScriptedPorts::defaultMeasure(g.textMatrix(row, col), font).width);
+    return std::min(widest + core::views::kColumnTextPadding, core::views::kMaxFittedWidth);
 }
 
 }  // namespace velmora::test

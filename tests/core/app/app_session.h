@@ -111,6 +111,9 @@ public:
     // What the user sees.
     std::string label() { return form().control("Label1").caption; }
     std::string cell(int row, int col) { return app().grid().textMatrix(row, col); }
+    // The width column `col` needs to show its widest text (header included) whole, in the
+    // scripted ports' measure, up to the fitting limit (core/views/column_widths.h).
+    int neededWidth(int col);
     int dataRows() { return app().grid().dataRowCount(); }
     std::vector<std::string> column(int col);
     // The channel list's statement for the boxes as they are ticked now.
