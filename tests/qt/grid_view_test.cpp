@@ -236,6 +236,16 @@ TEST_F(GridViewTest, ScrollBarAndTopRowStayInStep) {
     ASSERT_TRUE(m_grid.setRow(2).isOk());
     EXPECT_EQ(m_grid.topRow(), 20);
     EXPECT_EQ(m_view->verticalScrollBar()->value(), 19);
+    // The last row made the top row goes only as far as the scroll bar: the model's top row
+    // is the one the view shows, so a cell's place in twips is where the user sees it.
+    ASSERT_TRUE(m_grid.setTopRow(60).isOk());
+    EXPECT_LT(m_grid.topRow(), 60);
+    EXPECT_EQ(m_view->verticalScrollBar()->value(), m_grid.topRow() - 1);
+    EXPECT_EQ(m_view->verticalScrollBar()->value(), m_view->verticalScrollBar()->maximum());
+    // A taller view shows more of the end: the top row moves up with the scroll bar.
+    m_view->resize(400, 500);
+    QTest::qWait(10);
+    EXPECT_EQ(m_view->verticalScrollBar()->value(), m_grid.topRow() - 1);
 }
 
 TEST_F(GridViewTest, UserResizingReachesTheModelOnlyWhenAllowed) {
