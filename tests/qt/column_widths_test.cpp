@@ -44,8 +44,10 @@ void expectEveryTextWhole(QtProgram& p) {
     qt::GridTableModel* model = grid->tableModel();
     const QFontMetrics cells(grid->font());
     const QFontMetrics headers(grid->horizontalHeader()->font());
+    // The delegate's text margins, and the grid line a cell gives up at its right.
     const int cellMargins =
-        2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+        2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) +
+        (grid->showGrid() ? 1 : 0);
     const int headerMargins =
         2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid->horizontalHeader());
     const int limit = grid->twipsToPixelsX(core::views::kMaxFittedWidth);
