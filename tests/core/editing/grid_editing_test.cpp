@@ -110,7 +110,8 @@ TEST_F(GridEditingTest, GroupListChoicesAndTheFNumRules) {
     ASSERT_TRUE(s.visible(views::kGroupList));
     EXPECT_EQ(s.control(views::kGroupList).listIndex, 0);
     EXPECT_EQ(s.control(views::kGroupList).rect,
-              (TwipRect{kGridLeft + kColLeft[5], kGridTop + orf1 * kRowHeight, 1484 + 500 + 180,
+              (TwipRect{kGridLeft + kColLeft[5], kGridTop + orf1 * kRowHeight,
+                        s.grid().colWidth(col::kFavorite) + s.grid().colWidth(col::kFNum) + 180,
                         4 * kRowHeight}));
     // "ZZZZ" for a row with a group, closed by a click: the position goes too.
     s.pick(views::kGroupList, 3);
