@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -127,8 +128,20 @@ TEST(FindWindowQt, NeverCoversTheFoundRow) {
     grid->setFocus();
     const int last = s.grid().rows() - 1;
     ASSERT_GE(last, 4);
-    const std::vector<std::string> names = {s.cell(1, col::kName), s.cell(2, col::kName),
-                                            s.cell(last / 2, col::kName), s.cell(last, col::kName)};
+    // A name at each of these rows, or the next one typed in ASCII, which the test's keyboard
+    // spells.
+    auto nameFrom = [&](int row) {
+        for (; row > 0; --row) {
+            const std::string name = s.cell(row, col::kName);
+            if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x80;
+                }))
+                return name;
+        }
+        return std::string("ORF");
+    };
+    const std::vector<std::string> names = {nameFrom(1), nameFrom(2), nameFrom(last / 2),
+                                            nameFrom(last)};
     s.grid().userSelectCell(last, col::kNum, false);
     int checked = 0;
     answerModal([&] { QTest::keyClick(grid, Qt::Key_F, Qt::ControlModifier); },
