@@ -128,8 +128,8 @@ TEST(FindWindowQt, NeverCoversTheFoundRow) {
     grid->setFocus();
     const int last = s.grid().rows() - 1;
     ASSERT_GE(last, 4);
-    // A name at each of these rows, or the next one typed in ASCII, which the test's keyboard
-    // spells.
+    // The name at each of these rows, or the nearest one above it in ASCII, which the test's
+    // keyboard spells.
     auto nameFrom = [&](int row) {
         for (; row > 0; --row) {
             const std::string name = s.cell(row, col::kName);

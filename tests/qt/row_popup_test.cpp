@@ -158,7 +158,12 @@ TEST(RowPopupQt, OpensVisiblyAtTheCurrentCellOrThePressAndActsOnThePressedRow) {
             anchor = marker->viewport()->mapTo(p.window.get(), press);
         }
 
-        ASSERT_TRUE(popup->isVisible());
+        ASSERT_TRUE(popup->isVisible())
+            << "the core's List3 "
+            << (p.app->mainForm().control("List3").visible ? "shown" : "hidden") << ", focus on "
+            << p.app->dispatcher().focusControl() << ", row " << g.row() << "-" << g.rowSel()
+            << " of " << g.rows() << ", top " << g.topRow() << ", pressed row " << g.mouseRow()
+            << " expected " << expectedRow << " in " << p.app->state().CurrentView;
         EXPECT_TRUE(popup->hasFocus());
         const QRect shownAt = popup->geometry();
         const QRect gridAt = grid->geometry();
