@@ -97,14 +97,6 @@ TEST(RowPopupQt, OpensVisiblyAtTheCurrentCellOrThePressAndActsOnThePressedRow) {
         {"a right press on the marker of a lower row", [](QtProgram&) {}, Opening::MarkerPress, 5},
         {"a right press on the marker of the last row shown", [](QtProgram&) {},
          Opening::MarkerPress, -1},
-        {"a right press on a marker after AddNew in the groups view",
-         [](QtProgram& p) {
-             p.button("Command6")->click();
-             QTest::mouseClick(p.grid()->verticalHeader()->viewport(), Qt::RightButton,
-                               Qt::NoModifier, markerPoint(p, 1));
-             choosePopupEntry(p, 1);
-         },
-         Opening::MarkerPress, 0},
     };
 
     TempFolder dir("velmora-popup-qt-");
