@@ -129,8 +129,9 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     std::vector<store::Table*> inPlace;
     VELMORA_RETURN_IF_ERROR(writeSchemaChanges(
         *m_reader, changes, accessDateOfLocalTime(m_env->now()), allocator, pages, inPlace));
-    for (store::Table* t : inPlace)
-        VELMORA_RETURN_IF_ERROR(writeTable(*m_reader, *t, allocator, pages));
+    std::vector<RowPlaces> placed(inPlace.size());
+    for (size_t i = 0; i < inPlace.size(); ++i)
+        VELMORA_RETURN_IF_ERROR(writeTable(*m_reader, *inPlace[i], allocator, pages, placed[i]));
     VELMORA_RETURN_IF_ERROR(writeGlobalMap(*m_reader, allocator, pages));
 
     // Invariant 2: the journal first.
@@ -185,6 +186,10 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         written = io::RollbackJournal::remove(*m_env, journal);
     if (!written.isOk())
         return abandonWrite(written, journal);
+    // The tables learn where this commit put their rows, so that the next one finds them.
+    for (size_t i = 0; i < inPlace.size(); ++i)
+        inPlace[i]->setPlaces(placed[i].rows, placed[i].whole);
+    placed.clear();
     pager.clear();
     VELMORA_RETURN_IF_ERROR(pager.refreshSize());
     if (m_commitObserver) {

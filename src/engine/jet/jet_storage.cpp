@@ -157,6 +157,7 @@ Result<std::unique_ptr<store::Table>> JetStorage::loadTable(const std::string& n
         table->appendStored(row, where.slot.toU32());
         return Status::ok();
     }));
+    table->setPlaces({}, false);  // also for a table without rows
     table->markClean();
     return table;
 }

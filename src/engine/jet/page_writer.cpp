@@ -31,6 +31,19 @@ uint32_t PageAllocator::allocate() {
     return page;
 }
 
+uint32_t PageAllocator::allocateAfter(uint32_t page) {
+    auto it = m_free.upper_bound(page);
+    uint32_t taken;
+    if (it != m_free.end()) {
+        taken = *it;
+        m_free.erase(it);
+    } else {
+        taken = m_newCount++;
+    }
+    m_allocated.insert(taken);
+    return taken;
+}
+
 void PageAllocator::release(uint32_t page) {
     if (m_allocated.count(page) == 0)
         m_released.insert(page);
@@ -80,6 +93,83 @@ RowPointer DataPageBuilder::add(Bytes row) {
     size_t tableEnd = m_fmt.dataRowTable + 2 * size_t(m_slots);
     putU16(img.bytes, m_fmt.dataFreeSpace, uint16_t(m_lowest - tableEnd));
     return RowPointer{img.number, uint8_t(m_slots - 1)};
+}
+
+Result<DataPageEdit> DataPageEdit::decode(const JetFormat& fmt, uint32_t number, Bytes page) {
+    VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, number, page));
+    DataPageEdit e(fmt);
+    e.m_number = number;
+    e.m_header.assign(page.begin(), page.begin() + long(fmt.dataRowTable));
+    for (const RowSlot& s : dp.slots) {
+        e.m_flags.push_back(s.raw & uint16_t(~row_slot::kOffsetMask));
+        const Bytes content = page.subspan(s.offset, s.length());
+        e.m_rows.emplace_back(content.begin(), content.end());
+    }
+    return e;
+}
+
+DataPageEdit DataPageEdit::fresh(const JetFormat& fmt, uint32_t number, uint32_t owner) {
+    DataPageEdit e(fmt);
+    e.m_number = number;
+    e.m_header.assign(fmt.dataRowTable, 0);
+    e.m_header[0] = page_type::kData;
+    e.m_header[1] = 0x01;
+    putU32(e.m_header, fmt.dataOwner, owner);
+    e.m_changed = true;
+    return e;
+}
+
+size_t DataPageEdit::usedBytes() const {
+    size_t n = m_fmt->dataRowTable + 2 * m_rows.size();
+    for (const auto& r : m_rows)
+        n += r.size();
+    return n;
+}
+
+size_t DataPageEdit::room() const {
+    const size_t used = usedBytes();
+    return used < m_fmt->pageSize ? m_fmt->pageSize - used : 0;
+}
+
+bool DataPageEdit::replace(size_t slot, Bytes row, uint16_t flags) {
+    const size_t old = m_rows[slot].size();
+    if (row.size() > old && row.size() - old > room())
+        return false;
+    m_rows[slot].assign(row.begin(), row.end());
+    m_flags[slot] = flags;
+    m_changed = true;
+    return true;
+}
+
+void DataPageEdit::erase(size_t slot) {
+    m_rows[slot].clear();
+    m_flags[slot] = row_slot::kDeleted;
+    m_changed = true;
+}
+
+std::optional<uint8_t> DataPageEdit::add(Bytes row, uint16_t flags) {
+    if (m_rows.size() >= kMaxSlotsPerPage || row.size() + 2 > room())
+        return std::nullopt;
+    m_rows.emplace_back(row.begin(), row.end());
+    m_flags.push_back(flags);
+    m_changed = true;
+    return uint8_t(m_rows.size() - 1);
+}
+
+std::vector<uint8_t> DataPageEdit::render() const {
+    std::vector<uint8_t> out(m_fmt->pageSize, 0);
+    std::copy(m_header.begin(), m_header.end(), out.begin());
+    const size_t tableEnd = m_fmt->dataRowTable + 2 * m_rows.size();
+    size_t end = m_fmt->pageSize;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const size_t start = end - m_rows[i].size();
+        std::copy(m_rows[i].begin(), m_rows[i].end(), out.begin() + long(start));
+        putU16(out, m_fmt->dataRowTable + 2 * i, uint16_t(m_flags[i] | start));
+        end = start;
+    }
+    putU16(out, m_fmt->dataRowCount, uint16_t(m_rows.size()));
+    putU16(out, m_fmt->dataFreeSpace, uint16_t(end - tableEnd));
+    return out;
 }
 
 Result<std::vector<uint8_t>> replaceRowOnPage(const JetFormat& fmt, Bytes page, uint32_t number,

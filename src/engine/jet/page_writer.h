@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -20,6 +21,9 @@
 #include "engine/jet/usage_map.h"
 
 namespace velmora::engine::jet {
+
+// Pages with at least this much room stay in a table's free-space map.
+inline constexpr size_t kFreeMapThreshold = 64;
 
 struct PageImage {
     uint32_t number = 0;
@@ -33,6 +37,8 @@ public:
 
     // The lowest page free in the old state and not yet taken, else a new page at the end.
     uint32_t allocate();
+    // The same above `page`: pages of a table read in page order keep rows added to it last.
+    uint32_t allocateAfter(uint32_t page);
     // A page the new state no longer uses.
     void release(uint32_t page);
 
@@ -41,6 +47,8 @@ public:
     // Pages free in the new state (below newPageCount()).
     std::vector<uint32_t> freePagesAfter() const;
     const std::set<uint32_t>& allocated() const { return m_allocated; }
+    // Whether a page was taken or given back.
+    bool changed() const { return !m_allocated.empty() || !m_released.empty(); }
     // Whether the old state marks the page free (its bytes mean nothing to that state).
     bool wasFree(uint32_t page) const { return m_freeInOld.count(page) != 0; }
 
@@ -78,6 +86,43 @@ private:
     std::vector<PageImage> m_pages;
     uint16_t m_slots = 0;
     uint16_t m_lowest = 0;
+};
+
+// A data page of a table changed row by row, where its rows are: rows replaced, erased or
+// added, every other row kept byte for byte and slot numbers unchanged. render() stacks the
+// rows again from the page end.
+class DataPageEdit {
+public:
+    static Result<DataPageEdit> decode(const JetFormat& fmt, uint32_t number, Bytes page);
+    // An empty data page of `owner`.
+    static DataPageEdit fresh(const JetFormat& fmt, uint32_t number, uint32_t owner);
+
+    uint32_t number() const { return m_number; }
+    size_t slotCount() const { return m_rows.size(); }
+    uint16_t flags(size_t slot) const { return m_flags[slot]; }
+    Bytes row(size_t slot) const { return m_rows[slot]; }
+    // Free bytes once rendered.
+    size_t room() const;
+    // False, changing nothing, when the page cannot take the row.
+    bool replace(size_t slot, Bytes row, uint16_t flags);
+    // The slot stays, marked deleted and empty, as Access leaves it.
+    void erase(size_t slot);
+    // The new row's slot, or none when the page has no room (or no slot) for it.
+    std::optional<uint8_t> add(Bytes row, uint16_t flags = 0);
+    std::vector<uint8_t> render() const;
+    // Whether a row was replaced, erased or added (a fresh page counts as changed).
+    bool changed() const { return m_changed; }
+
+private:
+    DataPageEdit(const JetFormat& fmt) : m_fmt(&fmt) {}
+    size_t usedBytes() const;
+
+    const JetFormat* m_fmt;
+    uint32_t m_number = 0;
+    std::vector<uint8_t> m_header;  // the page up to its slot table
+    std::vector<uint16_t> m_flags;
+    std::vector<std::vector<uint8_t>> m_rows;
+    bool m_changed = false;
 };
 
 // A data page with slot `slot` replaced by `row` (its flags kept) and every other row kept

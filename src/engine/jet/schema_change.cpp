@@ -369,8 +369,10 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
             aces->append(std::move(a));
         }
     }
-    VELMORA_RETURN_IF_ERROR(writeTable(storage, *objects, allocator, out));
-    VELMORA_RETURN_IF_ERROR(writeTable(storage, *aces, allocator, out));
+    // The catalog tables are read again after the commit: where their rows went is not kept.
+    RowPlaces placed;
+    VELMORA_RETURN_IF_ERROR(writeTable(storage, *objects, allocator, out, placed));
+    VELMORA_RETURN_IF_ERROR(writeTable(storage, *aces, allocator, out, placed));
     return Status::ok();
 }
 

@@ -14,15 +14,13 @@
 #include "engine/jet/row_codec.h"
 #include "engine/jet/row_image.h"
 #include "engine/jet/stored_keys.h"
+#include "engine/jet/table_patch.h"
 
 namespace velmora::engine::jet {
 namespace {
 
 using store::ColumnDef;
 using store::TableSchema;
-
-// Pages with at least this much room stay in the table's free-space map.
-constexpr size_t kFreeMapThreshold = 64;
 
 Status designChanged(const std::string& table, const std::string& what) {
     return Status::error(
@@ -133,44 +131,6 @@ private:
     std::map<uint16_t, std::unique_ptr<DataPageBuilder>> m_builders;
 };
 
-// Pending replacements of usage map rows, grouped by their host page.
-struct MapUpdate {
-    RowPointer where;
-    std::vector<uint32_t> pages;
-};
-
-Status applyMapUpdates(JetStorage& storage, const std::vector<MapUpdate>& updates,
-                       PageAllocator& allocator, CommitPages& out) {
-    const JetFormat& fmt = storage.format();
-    for (const MapUpdate& u : updates) {
-        VELMORA_ASSIGN_OR_RETURN(UsageMap old, storage.usageMap(u.where));
-        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> host,
-                                 out.current(storage.pager(), u.where.page));
-        VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, u.where.page, host));
-        if (u.where.row >= dp.slots.size()) {
-            return Status::error(err::kNotADatabase,
-                                 "usage map row " + std::to_string(u.where.row) +
-                                     " missing on page " + std::to_string(u.where.page));
-        }
-        size_t rowLength = dp.slots[u.where.row].length();
-        std::vector<PageImage> bitmapPages;
-        VELMORA_ASSIGN_OR_RETURN(
-            std::vector<uint8_t> row,
-            encodeUsageMapRow(fmt, rowLength, old.type == 0 ? old.startPage : 0, u.pages, allocator,
-                              bitmapPages));
-        for (uint32_t p : old.mapPages) {
-            if (p != 0)
-                allocator.release(p);
-        }
-        for (PageImage& img : bitmapPages)
-            out.images[img.number] = std::move(img.bytes);
-        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
-                                 replaceRowOnPage(fmt, host, u.where.page, u.where.row, row));
-        out.images[u.where.page] = std::move(page);
-    }
-    return Status::ok();
-}
-
 std::vector<uint32_t> pageNumbers(const std::vector<PageImage>& pages) {
     std::vector<uint32_t> out;
     for (const PageImage& p : pages)
@@ -252,237 +212,337 @@ Status releaseUnmappedLongValuePages(JetStorage& storage, const TableSchema& sto
     return Status::ok();
 }
 
-Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator& allocator,
-                  CommitPages& out) {
-    const JetFormat& fmt = storage.format();
-    const TableSchema& schema = table.schema();
-    auto ctx = [&](const Status& s) { return s.withContext("table " + schema.name + ": "); };
-    const KeyFormat keyFormat = fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
-    const uint16_t codePage = storage.header().codePage;
-    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
-    VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
-    // The keys the file holds are checked against ours before anything is planned (once a
-    // session, stored_keys.h). When every index can be encoded, the check waits for the keys
-    // the row pass below builds anyway: rows unchanged since they were read then need not be
-    // read again. Should anything fail before, the whole check runs first all the same, so
-    // its refusal still comes before any other.
-    const bool keysPending =
-        !storage.keysMatchOurs(schema.tdefPage) && !schema.realIndexes.empty() &&
-        std::all_of(schema.realIndexes.begin(), schema.realIndexes.end(),
-                    [&](const store::RealIndex& ix) {
-                        return checkIndexEncodable(schema, ix, keyFormat).isOk();
-                    });
-    if (!keysPending)
+namespace {
+
+// Check keys. The keys the file holds are checked against ours before anything is planned
+// (once a session, stored_keys.h). When every index can be encoded, the check waits for the
+// keys placeRows() builds anyway (true is returned): rows unchanged since they were read then
+// need not be read again. Should anything fail before, the whole check runs first all the
+// same, so its refusal still comes before any other.
+Result<bool> checkKeysFirst(JetStorage& storage, const TableSchema& schema, KeyFormat keyFormat) {
+    const bool pending = !storage.keysMatchOurs(schema.tdefPage) && !schema.realIndexes.empty() &&
+                         std::all_of(schema.realIndexes.begin(), schema.realIndexes.end(),
+                                     [&](const store::RealIndex& ix) {
+                                         return checkIndexEncodable(schema, ix, keyFormat).isOk();
+                                     });
+    if (!pending)
         VELMORA_RETURN_IF_ERROR(checkStoredKeys(storage, schema.name));
-    for (const store::RealIndex& ix : schema.realIndexes)
-        VELMORA_RETURN_IF_ERROR(ctx(checkIndexEncodable(schema, ix, keyFormat)));
-
-    std::map<uint16_t, const store::LongValueMaps*> lvMaps;
-    DataPageBuilder data(fmt, schema.tdefPage, allocator);
-    LongValueStore longValues(fmt, allocator);
-    std::vector<IndexKeyList> keys(schema.realIndexes.size());
-    std::vector<Status> keyFailures(schema.realIndexes.size());
-    // For the pending check: rows read from the file with their index values unchanged, and
-    // the number of each one's key in every index's list.
-    std::vector<uint32_t> unchangedSlots;
-    std::vector<std::vector<uint32_t>> unchangedKeys(schema.realIndexes.size());
-    // The pages of the index trees the check read, by real index.
-    std::vector<std::vector<uint32_t>> checkedTrees;
-    const Status placed = [&]() -> Status {
-        // The pages the table holds now: data pages, LVAL pages of its columns, index pages.
-        VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData,
-                                 storage.tableDataPages(schema.name));
-        for (const DataPage& dp : oldData)
-            allocator.release(dp.number);
-        for (const store::LongValueMaps& m : schema.longValueMaps) {
-            lvMaps[m.columnNumber] = &m;
-            VELMORA_ASSIGN_OR_RETURN(UsageMap owned,
-                                     storage.usageMap(RowPointer::fromU32(m.ownedPagesRow)));
-            for (uint32_t p : owned.pages) {
-                VELMORA_ASSIGN_OR_RETURN(io::PageRef page, storage.pager().read(p));
-                if ((*page)[0] == page_type::kData &&
-                    getU32(*page, fmt.dataOwner) == kLongValueOwner)
-                    allocator.release(p);
-            }
-        }
-
-        // Columns without maps of their own: their LVAL pages are found through the rows.
+    for (const store::RealIndex& ix : schema.realIndexes) {
         VELMORA_RETURN_IF_ERROR(
-            ctx(releaseUnmappedLongValuePages(storage, def.schema, oldData, allocator)));
-
-        // Rows and their long values, and every row's key for each index, in one pass over the
-        // rows. A key that cannot be built is reported once the rows are placed, index by index.
-        for (IndexKeyList& list : keys)
-            list.reserve(table.liveRowCount());
-        Status failure;
-        // Small long values stay inline unless that makes the row too large. The first encoding
-        // keeps small values inline and only notes larger ones; when the row has none, or it
-        // fits, that image is final, and only rows with a value for LVAL pages are encoded again.
-        bool needsPages = false;
-        const LongValueSink inlineFirst = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
-            if (bytes.size() <= kMaxInlineLongValue)
-                return longValues.store(c, std::move(bytes), true);
-            needsPages = true;
-            return Result<std::vector<uint8_t>>(std::vector<uint8_t>(12, 0));
-        };
-        bool allowInline = true;
-        const LongValueSink toPages = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
-            return longValues.store(c, std::move(bytes), allowInline);
-        };
-        std::vector<uint32_t> rowKeys(keys.size());
-        table.forEachLive([&](store::RowId id, const store::Row& row) {
-            if (!failure.isOk())
-                return;
-            needsPages = false;
-            Result<std::vector<uint8_t>> image =
-                encodeRowFor(fmt, codePage, schema, row, inlineFirst);
-            if (needsPages || !image.isOk()) {
-                allowInline = image.isOk();
-                image = encodeRowFor(fmt, codePage, schema, row, toPages);
-            }
-            if (!image.isOk()) {
-                failure = ctx(image.status());
-                return;
-            }
-            const RowPointer where = data.add(*image);
-            // Whether this row's key stands for its stored row's in every index.
-            bool unchanged = keysPending && table.storedAt(id) != 0;
-            for (size_t ix = 0; ix < keys.size(); ++ix) {
-                const store::RealIndex& index = schema.realIndexes[ix];
-                if (!keyFailures[ix].isOk() ||
-                    (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))) {
-                    unchanged = false;
-                    continue;
-                }
-                rowKeys[ix] = uint32_t(keys[ix].size());
-                Status added = keys[ix].add(schema, index, row, keyFormat, where);
-                if (!added.isOk()) {
-                    keyFailures[ix] = ctx(added);
-                    unchanged = false;
-                }
-            }
-            if (unchanged) {
-                unchangedSlots.push_back(table.storedAt(id));
-                for (size_t ix = 0; ix < keys.size(); ++ix)
-                    unchangedKeys[ix].push_back(rowKeys[ix]);
-            }
-        });
-        return failure;
-    }();
-    if (keysPending) {
-        // The keys built stand in for the unchanged rows only when every row got its keys.
-        const bool allKeys = placed.isOk() && std::all_of(keyFailures.begin(), keyFailures.end(),
-                                                          [](const Status& s) { return s.isOk(); });
-        UnchangedRowKeys unchanged;
-        if (allKeys) {
-            // Every row read is still there as it was read: no stored row is left to read.
-            unchanged.everyStoredRow = unchangedSlots.size() == table.storedRowCount();
-            unchanged.slots = std::move(unchangedSlots);
-            unchanged.keys.resize(keys.size());
-            for (size_t ix = 0; ix < keys.size(); ++ix) {
-                unchanged.keys[ix].reserve(unchangedKeys[ix].size());
-                for (uint32_t k : unchangedKeys[ix])
-                    unchanged.keys[ix].push_back(keys[ix].key(k));
-            }
-        }
-        VELMORA_RETURN_IF_ERROR(
-            checkStoredKeys(storage, schema.name, allKeys ? &unchanged : nullptr, &checkedTrees));
+            checkIndexEncodable(schema, ix, keyFormat).withContext("table " + schema.name + ": "));
     }
-    VELMORA_RETURN_IF_ERROR(placed);
+    return pending;
+}
 
-    std::vector<MapUpdate> maps;
-    std::vector<uint32_t> dataPages = pageNumbers(data.pages());
+// What placing the rows of a rewritten table gives.
+struct PlacedRows {
+    PlacedRows(const JetFormat& fmt, uint32_t owner, PageAllocator& allocator, size_t indexes)
+        : data(fmt, owner, allocator),
+          longValues(fmt, allocator),
+          keys(indexes),
+          keyFailures(indexes),
+          unchangedKeys(indexes) {}
+
+    DataPageBuilder data;
+    LongValueStore longValues;
+    std::vector<IndexKeyList> keys;
+    std::vector<Status> keyFailures;  // a key that could not be built, index by index
+    // For the pending key check: rows read from the file with their index values unchanged,
+    // and the number of each one's key in every index's list.
+    std::vector<uint32_t> unchangedSlots;
+    std::vector<std::vector<uint32_t>> unchangedKeys;
+    RowPlaces places;
+};
+
+// The pages the table holds now go back to the allocator: data pages, LVAL pages of its
+// columns (found through their maps, or through the rows for columns without maps).
+Status releaseTablePages(JetStorage& storage, const TableDefinition& def,
+                         PageAllocator& allocator) {
+    const JetFormat& fmt = storage.format();
+    const TableSchema& schema = def.schema;
+    VELMORA_ASSIGN_OR_RETURN(std::vector<DataPage> oldData, storage.tableDataPages(schema.name));
+    for (const DataPage& dp : oldData)
+        allocator.release(dp.number);
+    for (const store::LongValueMaps& m : schema.longValueMaps) {
+        VELMORA_ASSIGN_OR_RETURN(UsageMap owned,
+                                 storage.usageMap(RowPointer::fromU32(m.ownedPagesRow)));
+        for (uint32_t p : owned.pages) {
+            VELMORA_ASSIGN_OR_RETURN(io::PageRef page, storage.pager().read(p));
+            if ((*page)[0] == page_type::kData && getU32(*page, fmt.dataOwner) == kLongValueOwner)
+                allocator.release(p);
+        }
+    }
+    return releaseUnmappedLongValuePages(storage, schema, oldData, allocator)
+        .withContext("table " + schema.name + ": ");
+}
+
+// Place rows. Rows and their long values onto fresh pages, and every row's key for each index,
+// in one pass over the rows. A key that cannot be built is noted for its index and reported
+// once the rows are placed.
+Status placeRows(const JetFormat& fmt, uint16_t codePage, const store::Table& table,
+                 bool keysPending, PlacedRows& out) {
+    const TableSchema& schema = table.schema();
+    const KeyFormat keyFormat = fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
+    for (IndexKeyList& list : out.keys)
+        list.reserve(table.liveRowCount());
+    out.places.whole = true;
+    out.places.rows.reserve(table.liveRowCount());
+    Status failure;
+    // Small long values stay inline unless that makes the row too large. The first encoding
+    // keeps small values inline and only notes larger ones; when the row has none, or it
+    // fits, that image is final, and only rows with a value for LVAL pages are encoded again.
+    bool needsPages = false;
+    const LongValueSink inlineFirst = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+        if (bytes.size() <= kMaxInlineLongValue)
+            return out.longValues.store(c, std::move(bytes), true);
+        needsPages = true;
+        return Result<std::vector<uint8_t>>(std::vector<uint8_t>(12, 0));
+    };
+    bool allowInline = true;
+    const LongValueSink toPages = [&](const ColumnDef& c, std::vector<uint8_t> bytes) {
+        return out.longValues.store(c, std::move(bytes), allowInline);
+    };
+    std::vector<uint32_t> rowKeys(out.keys.size());
+    table.forEachLive([&](store::RowId id, const store::Row& row) {
+        if (!failure.isOk())
+            return;
+        needsPages = false;
+        Result<std::vector<uint8_t>> image = encodeRowFor(fmt, codePage, schema, row, inlineFirst);
+        if (needsPages || !image.isOk()) {
+            allowInline = image.isOk();
+            image = encodeRowFor(fmt, codePage, schema, row, toPages);
+        }
+        if (!image.isOk()) {
+            failure = image.status().withContext("table " + schema.name + ": ");
+            return;
+        }
+        const RowPointer where = out.data.add(*image);
+        out.places.rows.emplace_back(id, where.toU32());
+        // Whether this row's key stands for its stored row's in every index.
+        bool unchanged = keysPending && table.storedAt(id) != 0;
+        for (size_t ix = 0; ix < out.keys.size(); ++ix) {
+            const store::RealIndex& index = schema.realIndexes[ix];
+            if (!out.keyFailures[ix].isOk() ||
+                (index.ignoresNulls() && allKeyColumnsNull(schema, index, row))) {
+                unchanged = false;
+                continue;
+            }
+            rowKeys[ix] = uint32_t(out.keys[ix].size());
+            Status added = out.keys[ix].add(schema, index, row, keyFormat, where);
+            if (!added.isOk()) {
+                out.keyFailures[ix] = added.withContext("table " + schema.name + ": ");
+                unchanged = false;
+            }
+        }
+        if (unchanged) {
+            out.unchangedSlots.push_back(table.storedAt(id));
+            for (size_t ix = 0; ix < out.keys.size(); ++ix)
+                out.unchangedKeys[ix].push_back(rowKeys[ix]);
+        }
+    });
+    return failure;
+}
+
+// The pending key check, with the keys placeRows() built for the unchanged rows when every
+// row got its keys; leaves the pages of the trees it read in `checkedTrees`.
+Status finishKeyCheck(JetStorage& storage, const store::Table& table, const Status& placed,
+                      PlacedRows& rows, std::vector<std::vector<uint32_t>>& checkedTrees) {
+    const bool allKeys =
+        placed.isOk() && std::all_of(rows.keyFailures.begin(), rows.keyFailures.end(),
+                                     [](const Status& s) { return s.isOk(); });
+    UnchangedRowKeys unchanged;
+    if (allKeys) {
+        // Every row read is still there as it was read: no stored row is left to read.
+        unchanged.everyStoredRow = rows.unchangedSlots.size() == table.storedRowCount();
+        unchanged.slots = std::move(rows.unchangedSlots);
+        unchanged.keys.resize(rows.keys.size());
+        for (size_t ix = 0; ix < rows.keys.size(); ++ix) {
+            unchanged.keys[ix].reserve(rows.unchangedKeys[ix].size());
+            for (uint32_t k : rows.unchangedKeys[ix])
+                unchanged.keys[ix].push_back(rows.keys[ix].key(k));
+        }
+    }
+    return checkStoredKeys(storage, table.schema().name, allKeys ? &unchanged : nullptr,
+                           &checkedTrees);
+}
+
+// The data and long-value pages move to the commit (each page is held once), with the maps
+// that list them.
+void takeRowPages(const JetFormat& fmt, const TableSchema& schema, PlacedRows& rows,
+                  CommitPages& out, std::vector<MapUpdate>& maps) {
     std::vector<uint32_t> roomy;
-    for (const PageImage& img : data.pages()) {
+    for (const PageImage& img : rows.data.pages()) {
         if (getU16(img.bytes, fmt.dataFreeSpace) >= kFreeMapThreshold)
             roomy.push_back(img.number);
     }
-    maps.push_back({RowPointer::fromU32(schema.usedPagesRow), dataPages});
+    maps.push_back({RowPointer::fromU32(schema.usedPagesRow), pageNumbers(rows.data.pages())});
     maps.push_back({RowPointer::fromU32(schema.freePagesRow), roomy});
-    // The images move to the commit: each page is held once.
-    for (PageImage& img : data.pages())
+    for (PageImage& img : rows.data.pages())
         out.images[img.number] = std::move(img.bytes);
 
-    for (auto& [column, builder] : longValues.builders()) {
+    // LVAL pages of a column without maps belong to no map.
+    for (auto& [column, builder] : rows.longValues.builders()) {
         for (PageImage& img : builder->pages())
             out.images[img.number] = std::move(img.bytes);
-        auto it = lvMaps.find(column);
-        if (it == lvMaps.end())
-            continue;  // LVAL pages of a column without maps belong to no map
-        std::vector<uint32_t> lvRoomy;
-        if (!builder->pages().empty() && builder->roomOnCurrentPage() >= kFreeMapThreshold)
-            lvRoomy.push_back(builder->pages().back().number);
-        maps.push_back(
-            {RowPointer::fromU32(it->second->ownedPagesRow), pageNumbers(builder->pages())});
-        maps.push_back({RowPointer::fromU32(it->second->freeSpaceRow), lvRoomy});
     }
-    for (const auto& [column, m] : lvMaps) {
-        if (longValues.builders().count(column) == 0) {
-            maps.push_back({RowPointer::fromU32(m->ownedPagesRow), {}});
-            maps.push_back({RowPointer::fromU32(m->freeSpaceRow), {}});
+    for (const store::LongValueMaps& m : schema.longValueMaps) {
+        auto it = rows.longValues.builders().find(m.columnNumber);
+        std::vector<uint32_t> owned, lvRoomy;
+        if (it != rows.longValues.builders().end()) {
+            const DataPageBuilder& builder = *it->second;
+            owned = pageNumbers(builder.pages());
+            if (!builder.pages().empty() && builder.roomOnCurrentPage() >= kFreeMapThreshold)
+                lvRoomy.push_back(builder.pages().back().number);
         }
+        maps.push_back({RowPointer::fromU32(m.ownedPagesRow), std::move(owned)});
+        maps.push_back({RowPointer::fromU32(m.freeSpaceRow), std::move(lvRoomy)});
     }
+}
 
-    // Indexes.
+// The whole table onto fresh pages, its indexes built again.
+Status rewriteTable(JetStorage& storage, const store::Table& table, const TableDefinition& def,
+                    PageAllocator& allocator, CommitPages& out, RowPlaces& placed) {
+    const JetFormat& fmt = storage.format();
+    const TableSchema& schema = table.schema();
+    const KeyFormat keyFormat = fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
+    VELMORA_ASSIGN_OR_RETURN(const bool keysPending, checkKeysFirst(storage, schema, keyFormat));
+
+    PlacedRows rows(fmt, schema.tdefPage, allocator, schema.realIndexes.size());
+    Status done = releaseTablePages(storage, def, allocator);
+    if (done.isOk())
+        done = placeRows(fmt, storage.header().codePage, table, keysPending, rows);
+    // The pages of the index trees the key check read, by real index.
+    std::vector<std::vector<uint32_t>> checkedTrees;
+    if (keysPending)
+        VELMORA_RETURN_IF_ERROR(finishKeyCheck(storage, table, done, rows, checkedTrees));
+    VELMORA_RETURN_IF_ERROR(done);
+
+    std::vector<MapUpdate> maps;
+    takeRowPages(fmt, schema, rows, out, maps);
     std::vector<uint8_t> tdef = def.bytes;
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
-        const store::RealIndex& index = schema.realIndexes[ix];
-        VELMORA_RETURN_IF_ERROR(keyFailures[ix]);
-        // The old tree is walked whole (a damaged one refuses the commit), but only its page
-        // numbers are kept: its decoded entries are gone before the new tree is built. The
-        // key check may have walked it already.
-        std::vector<uint32_t> oldPages;
-        if (ix < checkedTrees.size() && !checkedTrees[ix].empty()) {
-            oldPages = std::move(checkedTrees[ix]);
-        } else {
-            VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> oldTree, storage.indexPages(index));
-            for (const IndexPage& p : oldTree)
-                oldPages.push_back(p.number);
+        VELMORA_RETURN_IF_ERROR(rows.keyFailures[ix]);
+        std::vector<uint32_t> oldTree;
+        if (ix < checkedTrees.size())
+            oldTree = std::move(checkedTrees[ix]);
+        VELMORA_RETURN_IF_ERROR(writeIndex(storage, schema, ix, rows.keys[ix], std::move(oldTree),
+                                           allocator, out, maps, tdef));
+    }
+    VELMORA_RETURN_IF_ERROR(writeDefinition(storage, def, std::move(tdef), table, out));
+    VELMORA_RETURN_IF_ERROR(
+        applyMapUpdates(storage, maps, allocator, out).withContext("table " + schema.name + ": "));
+    placed = std::move(rows.places);
+    return Status::ok();
+}
+
+}  // namespace
+
+Status applyMapUpdates(JetStorage& storage, const std::vector<MapUpdate>& updates,
+                       PageAllocator& allocator, CommitPages& out) {
+    const JetFormat& fmt = storage.format();
+    for (const MapUpdate& u : updates) {
+        VELMORA_ASSIGN_OR_RETURN(UsageMap old, storage.usageMap(u.where));
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> host,
+                                 out.current(storage.pager(), u.where.page));
+        VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, u.where.page, host));
+        if (u.where.row >= dp.slots.size()) {
+            return Status::error(err::kNotADatabase,
+                                 "usage map row " + std::to_string(u.where.row) +
+                                     " missing on page " + std::to_string(u.where.page));
         }
-        for (uint32_t p : oldPages) {
-            if (p != index.rootPage)
+        size_t rowLength = dp.slots[u.where.row].length();
+        std::vector<PageImage> bitmapPages;
+        VELMORA_ASSIGN_OR_RETURN(
+            std::vector<uint8_t> row,
+            encodeUsageMapRow(fmt, rowLength, old.type == 0 ? old.startPage : 0, u.pages, allocator,
+                              bitmapPages));
+        for (uint32_t p : old.mapPages) {
+            if (p != 0)
                 allocator.release(p);
         }
-        const std::vector<LeafEntry> entries = keys[ix].sortedEntries();
-        size_t distinct = 0;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (i == 0 || !sameKey(entries[i], entries[i - 1]))
-                ++distinct;
-        }
-        VELMORA_ASSIGN_OR_RETURN(
-            BuiltIndex built,
-            buildIndexTree(fmt, schema.tdefPage, index.rootPage, entries, allocator));
-        std::vector<uint32_t> treePages;
-        for (PageImage& img : built.pages) {
-            treePages.push_back(img.number);
+        for (PageImage& img : bitmapPages)
             out.images[img.number] = std::move(img.bytes);
-        }
-        std::sort(treePages.begin(), treePages.end());
-        maps.push_back({RowPointer::fromU32(index.usageMapRow), treePages});
-        // The key count only ever grows, as Access keeps it.
-        size_t at = fmt.tdefBlocksStart + ix * fmt.realIndexCountBlock + 4;
-        uint32_t old = getU32(tdef, at);
-        putU32(tdef, at, std::max<uint32_t>(old, uint32_t(distinct)));
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
+                                 replaceRowOnPage(fmt, host, u.where.page, u.where.row, row));
+        out.images[u.where.page] = std::move(page);
     }
+    return Status::ok();
+}
 
-    // The table definition, patched in place on its own pages.
+Status writeIndex(JetStorage& storage, const TableSchema& schema, size_t ix,
+                  const IndexKeyList& keys, std::vector<uint32_t> oldTree, PageAllocator& allocator,
+                  CommitPages& out, std::vector<MapUpdate>& maps, std::vector<uint8_t>& tdef) {
+    const JetFormat& fmt = storage.format();
+    const store::RealIndex& index = schema.realIndexes[ix];
+    // Only the old tree's page numbers are kept: its decoded entries are gone before the new
+    // tree is built.
+    if (oldTree.empty()) {
+        VELMORA_ASSIGN_OR_RETURN(std::vector<IndexPage> pages, storage.indexPages(index));
+        for (const IndexPage& p : pages)
+            oldTree.push_back(p.number);
+    }
+    for (uint32_t p : oldTree) {
+        if (p != index.rootPage)
+            allocator.release(p);
+    }
+    const std::vector<LeafEntry> entries = keys.sortedEntries();
+    size_t distinct = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i == 0 || !sameKey(entries[i], entries[i - 1]))
+            ++distinct;
+    }
+    VELMORA_ASSIGN_OR_RETURN(
+        BuiltIndex built, buildIndexTree(fmt, schema.tdefPage, index.rootPage, entries, allocator));
+    std::vector<uint32_t> treePages;
+    for (PageImage& img : built.pages) {
+        treePages.push_back(img.number);
+        out.images[img.number] = std::move(img.bytes);
+    }
+    std::sort(treePages.begin(), treePages.end());
+    maps.push_back({RowPointer::fromU32(index.usageMapRow), treePages});
+    // The key count only ever grows, as Access keeps it.
+    const size_t at = fmt.tdefBlocksStart + ix * fmt.realIndexCountBlock + 4;
+    putU32(tdef, at, std::max<uint32_t>(getU32(tdef, at), uint32_t(distinct)));
+    return Status::ok();
+}
+
+Status writeDefinition(JetStorage& storage, const TableDefinition& def, std::vector<uint8_t> tdef,
+                       const store::Table& table, CommitPages& out) {
+    const JetFormat& fmt = storage.format();
+    const TableSchema& schema = table.schema();
     putU32(tdef, fmt.tdefRowCount, uint32_t(table.liveRowCount()));
     putU32(tdef, fmt.tdefAutoNumber, schema.nextAutoNumber > 0 ? schema.nextAutoNumber - 1 : 0);
     size_t pos = 0;
-    for (size_t k = 0; k < def.pages.size(); ++k) {
+    for (size_t k = 0; k < def.pages.size() && pos < tdef.size(); ++k) {
         VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
                                  out.current(storage.pager(), def.pages[k]));
-        size_t from = k == 0 ? 0 : fmt.tdefContinuationHeader;
-        size_t n = std::min(page.size() - from, tdef.size() - pos);
-        std::copy_n(tdef.begin() + long(pos), n, page.begin() + long(from));
+        const size_t from = k == 0 ? 0 : fmt.tdefContinuationHeader;
+        const size_t n = std::min(page.size() - from, tdef.size() - pos);
+        const auto source = tdef.begin() + long(pos);
         pos += n;
+        if (std::equal(source, source + long(n), page.begin() + long(from)))
+            continue;
+        std::copy_n(source, n, page.begin() + long(from));
         out.images[def.pages[k]] = std::move(page);
     }
+    return Status::ok();
+}
 
-    return ctx(applyMapUpdates(storage, maps, allocator, out));
+Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator& allocator,
+                  CommitPages& out, RowPlaces& placed) {
+    const TableSchema& schema = table.schema();
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
+    VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
+    VELMORA_ASSIGN_OR_RETURN(const bool patched,
+                             patchTable(storage, table, def, allocator, out, placed));
+    if (patched)
+        return Status::ok();
+    return rewriteTable(storage, table, def, allocator, out, placed);
 }
 
 Status writeGlobalMap(JetStorage& storage, const PageAllocator& allocator, CommitPages& out) {
+    if (!allocator.changed())
+        return Status::ok();  // no page taken or given back: the map stands
     const JetFormat& fmt = storage.format();
     VELMORA_ASSIGN_OR_RETURN(UsageMap old, storage.globalUsageMap());
     if (old.type != 0 || old.startPage != 0) {

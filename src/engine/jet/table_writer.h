@@ -1,6 +1,9 @@
 // Writing one changed table back into its Jet 3 or Jet 4 file, as page images for the commit.
 //
-// A changed table is rewritten whole: its live rows go, in their in-memory order, onto fresh
+// A table whose rows all have known places (table.h) and no MEMO or OLE column is changed
+// where its rows are (table_patch.h): only the pages of the changed rows, of the indexes whose
+// entries change, of the maps and of the definition are written. Any other table is
+// rewritten whole: its live rows go, in their in-memory order, onto fresh
 // data pages; its long values onto fresh LVAL pages (inline when small); every index is
 // rebuilt as a B-tree from its sorted keys, with the root kept at its page. What must change
 // in place is patched, not rebuilt: the table definition (row count, next AutoNumber, the
@@ -15,9 +18,11 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "engine/base/status.h"
+#include "engine/jet/index_builder.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/jet/page_writer.h"
 #include "engine/store/table.h"
@@ -31,9 +36,39 @@ struct CommitPages {
     Result<std::vector<uint8_t>> current(io::Pager& pager, uint32_t page) const;
 };
 
-// Adds the pages that store `table` (already in the file under the same name) to `out`.
+// Where a commit put rows of a table: once the commit is done the table takes them
+// (Table::setPlaces). `whole`: the table was written anew, rows not listed are stored nowhere.
+struct RowPlaces {
+    bool whole = false;
+    std::vector<std::pair<store::RowId, uint32_t>> rows;
+};
+
+// Adds the pages that store `table` (already in the file under the same name) to `out`, and
+// where its rows go to `placed`.
 Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator& allocator,
-                  CommitPages& out);
+                  CommitPages& out, RowPlaces& placed);
+
+// A usage map row to replace with one listing `pages`.
+struct MapUpdate {
+    RowPointer where;
+    std::vector<uint32_t> pages;
+};
+Status applyMapUpdates(JetStorage& storage, const std::vector<MapUpdate>& updates,
+                       PageAllocator& allocator, CommitPages& out);
+
+// Builds real index `ix` of a table anew from `keys` (one per row it holds): releases the
+// pages of the old tree but its root, adds the new tree's pages to `out`, its usage map to
+// `maps` and its key count to the table definition `tdef`. `oldTree`: the old tree's pages
+// when known already, else empty and the tree is walked (a damaged one refuses the commit).
+Status writeIndex(JetStorage& storage, const store::TableSchema& schema, size_t ix,
+                  const IndexKeyList& keys, std::vector<uint32_t> oldTree, PageAllocator& allocator,
+                  CommitPages& out, std::vector<MapUpdate>& maps, std::vector<uint8_t>& tdef);
+
+// Writes the table definition `tdef` (its bytes, counts patched) back onto the definition's
+// pages, with the table's row count and next AutoNumber; pages whose bytes stay the same are
+// left out.
+Status writeDefinition(JetStorage& storage, const TableDefinition& def, std::vector<uint8_t> tdef,
+                       const store::Table& table, CommitPages& out);
 
 // Releases the LVAL pages that the stored rows (`data`, decoded with the stored definition)
 // reference from MEMO/OLE columns without usage maps of their own, whose pages no map lists.

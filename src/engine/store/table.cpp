@@ -10,6 +10,12 @@ uint64_t Table::nextSchemaStamp() {
     return next.fetch_add(1, std::memory_order_relaxed);
 }
 
+void Table::noteChange(RowId id, uint8_t what) {
+    if (m_change.size() <= id)
+        m_change.resize(id + 1, 0);
+    m_change[id] |= what;
+}
+
 RowId Table::append(const Row& row) {
     assert(row.size() == m_schema.columns.size());
     m_rows.push_back(row);
@@ -17,7 +23,9 @@ RowId Table::append(const Row& row) {
     ++m_liveCount;
     m_dirty = true;
     ++m_changes;
-    return m_rows.size() - 1;
+    const RowId id = m_rows.size() - 1;
+    noteChange(id, kChanged | kKeysChanged);
+    return id;
 }
 
 RowId Table::appendStored(const Row& row, uint32_t place) {
@@ -26,7 +34,21 @@ RowId Table::appendStored(const Row& row, uint32_t place) {
     m_storedAt.resize(id + 1, 0);
     m_storedAt[id] = place;
     ++m_storedRows;
+    m_place.resize(id + 1, 0);
+    m_place[id] = place;
+    m_change[id] = 0;  // as it is stored
+    m_placesKnown = true;
     return id;
+}
+
+void Table::setPlaces(std::span<const std::pair<RowId, uint32_t>> places, bool whole) {
+    if (whole)
+        m_place.assign(m_rows.size(), 0);
+    else if (m_place.size() < m_rows.size())
+        m_place.resize(m_rows.size(), 0);
+    for (const auto& [id, place] : places)
+        m_place[id] = place;
+    m_placesKnown = true;
 }
 
 void Table::replace(RowId id, const Row& row, bool keysKept) {
@@ -36,6 +58,7 @@ void Table::replace(RowId id, const Row& row, bool keysKept) {
     m_rows.assign(id, row);
     m_dirty = true;
     ++m_changes;
+    noteChange(id, keysKept ? kChanged : uint8_t(kChanged | kKeysChanged));
 }
 
 void Table::erase(RowId id) {
@@ -43,6 +66,12 @@ void Table::erase(RowId id) {
     m_deleted[id] = true;
     if (id < m_storedAt.size())
         m_storedAt[id] = 0;
+    if (placeOf(id) != 0) {
+        m_erasedPlaces.push_back(m_place[id]);
+        m_place[id] = 0;
+    }
+    if (id < m_change.size())
+        m_change[id] = 0;
     m_rows.release(id);
     --m_liveCount;
     m_dirty = true;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/store/packed_rows.h"
@@ -33,6 +34,7 @@ public:
     // statement runs again.
     TableSchema& mutableSchema() {
         m_storedAt.clear();  // its keys may be built from other columns now
+        forgetPlaces();      // the storage writes a redesigned table anew
         m_dirty = true;
         ++m_changes;
         m_schemaStamp = nextSchemaStamp();
@@ -63,6 +65,8 @@ public:
         m_rows.reserve(rows);
         m_deleted.reserve(rows);
         m_storedAt.reserve(rows);
+        m_place.reserve(rows);
+        m_change.reserve(rows);
     }
 
     // Raw changes; constraint checks sit above this in the engine.
@@ -86,9 +90,32 @@ public:
         m_storedRows = 0;
     }
 
+    // Where the storage holds each row: the place appendStored() gave it, or the one the
+    // last commit wrote it to, kept through replace(); 0 for a row not stored yet. With the
+    // changes noted since the last markClean(), a storage can write only the rows that
+    // changed. placesKnown() is false until the storage gave every stored row its place, and
+    // again once the schema changes.
+    bool placesKnown() const { return m_placesKnown; }
+    uint32_t placeOf(RowId id) const { return id < m_place.size() ? m_place[id] : 0; }
+    // Since the last markClean(): whether the row was added or replaced, and whether a value
+    // of one of its index columns changed (always for an added row).
+    bool isChanged(RowId id) const { return id < m_change.size() && m_change[id] != 0; }
+    bool keysChanged(RowId id) const {
+        return id < m_change.size() && (m_change[id] & kKeysChanged) != 0;
+    }
+    // The places of the stored rows erased since the last markClean().
+    const std::vector<uint32_t>& erasedPlaces() const { return m_erasedPlaces; }
+    // The storage has written the table: every row it lists is now at its place, and with
+    // `whole` every other row is stored nowhere.
+    void setPlaces(std::span<const std::pair<RowId, uint32_t>> places, bool whole);
+
     // Set by every change since the table was loaded or last committed.
     bool isDirty() const { return m_dirty; }
-    void markClean() { m_dirty = false; }
+    void markClean() {
+        m_dirty = false;
+        m_change.assign(m_change.size(), 0);
+        m_erasedPlaces.clear();
+    }
 
     // Grows with every change of rows or schema; caches built from the rows compare it.
     uint64_t changeCount() const { return m_changes; }
@@ -128,11 +155,24 @@ public:
     }
 
 private:
+    static constexpr uint8_t kChanged = 1;
+    static constexpr uint8_t kKeysChanged = 2;
+    void noteChange(RowId id, uint8_t what);
+    void forgetPlaces() {
+        m_placesKnown = false;
+        m_place.clear();
+        m_erasedPlaces.clear();
+    }
+
     TableSchema m_schema;
     PackedRows m_rows;
     std::vector<bool> m_deleted;
     std::vector<uint32_t> m_storedAt;  // by RowId, for the rows read from the storage
     size_t m_storedRows = 0;
+    std::vector<uint32_t> m_place;  // by RowId
+    std::vector<uint8_t> m_change;  // by RowId: kChanged | kKeysChanged
+    std::vector<uint32_t> m_erasedPlaces;
+    bool m_placesKnown = false;
     size_t m_liveCount = 0;
     bool m_dirty = false;
     uint64_t m_changes = 0;

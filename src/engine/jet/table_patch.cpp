@@ -1,0 +1,425 @@
+// Changes written where the rows are; see table_patch.h.
+#include "engine/jet/table_patch.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/base/coding.h"
+#include "engine/base/error_codes.h"
+#include "engine/jet/index_builder.h"
+#include "engine/jet/index_key.h"
+#include "engine/jet/index_patch.h"
+#include "engine/jet/row_codec.h"
+#include "engine/jet/row_image.h"
+#include "engine/jet/stored_keys.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using store::TableSchema;
+
+Status damaged(const std::string& table, RowPointer where, const std::string& what) {
+    return Status::error(err::kNotADatabase, "table " + table + ": row " +
+                                                 std::to_string(where.row) + " of page " +
+                                                 std::to_string(where.page) + " " + what);
+}
+
+// The data pages of one table as the commit changes them, read when first touched.
+class PageEdits {
+public:
+    PageEdits(JetStorage& storage, const CommitPages& out, const TableSchema& schema,
+              PageAllocator& allocator)
+        : m_storage(storage), m_out(out), m_schema(schema), m_allocator(allocator) {}
+
+    // The table's data page `number`; damage when it is none.
+    Result<DataPageEdit*> page(uint32_t number) {
+        auto it = m_pages.find(number);
+        if (it != m_pages.end())
+            return &it->second;
+        const JetFormat& fmt = m_storage.format();
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> bytes,
+                                 m_out.current(m_storage.pager(), number));
+        if (bytes[0] != page_type::kData || getU32(bytes, fmt.dataOwner) != m_schema.tdefPage) {
+            return Status::error(err::kNotADatabase, "table " + m_schema.name + ": page " +
+                                                         std::to_string(number) +
+                                                         " holds none of its rows");
+        }
+        VELMORA_ASSIGN_OR_RETURN(DataPageEdit edit, DataPageEdit::decode(fmt, number, bytes));
+        return &m_pages.emplace(number, std::move(edit)).first->second;
+    }
+
+    // The live slot at `where`; damage when it is missing or deleted.
+    Result<DataPageEdit*> liveSlot(RowPointer where) {
+        VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, page(where.page));
+        if (where.row >= edit->slotCount() || (edit->flags(where.row) & row_slot::kDeleted) != 0)
+            return damaged(m_schema.name, where, "is not there to change");
+        return edit;
+    }
+
+    // A place for a row image: the page that took the last one while it has room, at first
+    // the table's last page, else a new page of the table.
+    Result<RowPointer> place(Bytes image, uint16_t flags) {
+        if (!m_targetChosen) {
+            m_targetChosen = true;
+            VELMORA_ASSIGN_OR_RETURN(
+                UsageMap used, m_storage.usageMap(RowPointer::fromU32(m_schema.usedPagesRow)));
+            m_usedBefore = used.pages;
+            for (auto it = used.pages.rbegin(); it != used.pages.rend() && !m_target; ++it) {
+                if (page(*it).isOk())
+                    m_target = *it;
+            }
+            m_lastPage = m_target.value_or(0);
+        }
+        if (m_target) {
+            VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, page(*m_target));
+            if (std::optional<uint8_t> slot = edit->add(image, flags))
+                return RowPointer{*m_target, *slot};
+        }
+        // Rows are read in page order: new pages come after the table's last.
+        const uint32_t number = m_allocator.allocateAfter(m_lastPage);
+        m_lastPage = number;
+        DataPageEdit& edit =
+            m_pages
+                .emplace(number, DataPageEdit::fresh(m_storage.format(), number, m_schema.tdefPage))
+                .first->second;
+        m_newPages.push_back(number);
+        m_target = number;
+        std::optional<uint8_t> slot = edit.add(image, flags);
+        if (!slot) {
+            return Status::error(err::kRecordTooLarge, "table " + m_schema.name + ": a row of " +
+                                                           std::to_string(image.size()) +
+                                                           " bytes does not fit a page");
+        }
+        return RowPointer{number, *slot};
+    }
+
+    // The pages into the commit, and the new ones into the table's usage maps.
+    void finish(CommitPages& out, std::vector<MapUpdate>& maps) {
+        if (!m_newPages.empty()) {
+            std::vector<uint32_t> used = m_usedBefore;
+            used.insert(used.end(), m_newPages.begin(), m_newPages.end());
+            std::sort(used.begin(), used.end());
+            maps.push_back({RowPointer::fromU32(m_schema.usedPagesRow), std::move(used)});
+        }
+        std::vector<uint32_t> roomy;
+        for (auto& [number, edit] : m_pages) {
+            if (!edit.changed())
+                continue;
+            if (std::find(m_newPages.begin(), m_newPages.end(), number) != m_newPages.end() &&
+                edit.room() >= kFreeMapThreshold)
+                roomy.push_back(number);
+            out.images[number] = edit.render();
+        }
+        if (!roomy.empty()) {
+            // The free-space map keeps what it listed; Access checks a page's room before it
+            // uses one, so a page listed that filled up since costs it a look only.
+            Result<UsageMap> free = m_storage.usageMap(RowPointer::fromU32(m_schema.freePagesRow));
+            if (free.isOk()) {
+                roomy.insert(roomy.end(), free->pages.begin(), free->pages.end());
+                std::sort(roomy.begin(), roomy.end());
+                roomy.erase(std::unique(roomy.begin(), roomy.end()), roomy.end());
+                maps.push_back({RowPointer::fromU32(m_schema.freePagesRow), std::move(roomy)});
+            }
+        }
+    }
+
+private:
+    JetStorage& m_storage;
+    const CommitPages& m_out;
+    const TableSchema& m_schema;
+    PageAllocator& m_allocator;
+    std::map<uint32_t, DataPageEdit> m_pages;
+    bool m_targetChosen = false;
+    std::optional<uint32_t> m_target;
+    uint32_t m_lastPage = 0;
+    std::vector<uint32_t> m_usedBefore;
+    std::vector<uint32_t> m_newPages;
+};
+
+// A row as the file holds it now, through the pointer of a moved row.
+Result<store::Row> storedRow(JetStorage& storage, const TableSchema& schema, RowPointer where) {
+    const JetFormat& fmt = storage.format();
+    VELMORA_ASSIGN_OR_RETURN(RowBytes slot, readRowSlot(storage.pager(), fmt, where));
+    if (slot.slot.isPointer()) {
+        if (slot.bytes.size() < 4)
+            return damaged(schema.name, where, "is a pointer of under 4 bytes");
+        const RowPointer target = RowPointer::fromU32(getU32(slot.bytes, 0));
+        VELMORA_ASSIGN_OR_RETURN(slot, readRowSlot(storage.pager(), fmt, target));
+    }
+    ValueContext ctx;
+    ctx.fmt = &fmt;
+    ctx.codePage = storage.header().codePage;
+    Result<store::Row> row = decodeRow(schema, slot.bytes, ctx);
+    if (!row.isOk())
+        return row.status().withContext("table " + schema.name + ": ");
+    return row;
+}
+
+std::vector<uint8_t> pointerTo(RowPointer where) {
+    std::vector<uint8_t> bytes(4);
+    putU32(bytes, 0, where.toU32());
+    return bytes;
+}
+
+// An erased row: its slot, and the image it points to when it was moved.
+Status eraseRow(PageEdits& pages, const std::string& table, RowPointer where) {
+    VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, pages.liveSlot(where));
+    if ((edit->flags(where.row) & row_slot::kPointer) != 0) {
+        const Bytes pointer = edit->row(where.row);
+        if (pointer.size() < 4)
+            return damaged(table, where, "is a pointer of under 4 bytes");
+        const RowPointer target = RowPointer::fromU32(getU32(pointer, 0));
+        VELMORA_ASSIGN_OR_RETURN(DataPageEdit * moved, pages.page(target.page));
+        if (target.row >= moved->slotCount())
+            return damaged(table, where, "points to a row that is not there");
+        moved->erase(target.row);
+    }
+    edit->erase(where.row);
+    return Status::ok();
+}
+
+// A replaced row: in its slot (or the slot its pointer names) while the page has room for it,
+// else moved to a page with room, its slot pointing there.
+Status replaceRow(PageEdits& pages, const std::string& table, RowPointer where, Bytes image) {
+    VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, pages.liveSlot(where));
+    if ((edit->flags(where.row) & row_slot::kPointer) == 0) {
+        if (edit->replace(where.row, image, edit->flags(where.row)))
+            return Status::ok();
+    } else {
+        const Bytes pointer = edit->row(where.row);
+        if (pointer.size() < 4)
+            return damaged(table, where, "is a pointer of under 4 bytes");
+        const RowPointer target = RowPointer::fromU32(getU32(pointer, 0));
+        VELMORA_ASSIGN_OR_RETURN(DataPageEdit * moved, pages.page(target.page));
+        if (target.row >= moved->slotCount())
+            return damaged(table, where, "points to a row that is not there");
+        if (moved->replace(target.row, image, moved->flags(target.row)))
+            return Status::ok();
+        moved->erase(target.row);
+    }
+    VELMORA_ASSIGN_OR_RETURN(RowPointer target, pages.place(image, row_slot::kDeleted));
+    const std::vector<uint8_t> pointer = pointerTo(target);
+    if (!edit->replace(where.row, pointer, row_slot::kPointer))
+        return damaged(table, where, "has no room left for the pointer to its new place");
+    return Status::ok();
+}
+
+// One table's changes, phase by phase.
+class TablePatch {
+public:
+    TablePatch(JetStorage& storage, const store::Table& table, const TableDefinition& def,
+               PageAllocator& allocator, CommitPages& out, RowPlaces& placed)
+        : m_storage(storage),
+          m_fmt(storage.format()),
+          m_table(table),
+          m_schema(table.schema()),
+          m_def(def),
+          m_allocator(allocator),
+          m_out(out),
+          m_placed(placed),
+          m_keyFormat(m_fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3),
+          m_pages(storage, out, m_schema, allocator),
+          m_tdef(def.bytes) {}
+
+    // Check keys. Index entries may change when a row was erased or added, or a value of an
+    // index column changed; then the keys the file holds must be ours (stored_keys.h).
+    Status checkKeys() {
+        bool change = !m_table.erasedPlaces().empty();
+        for (store::RowId id = 0; id < m_table.idLimit() && !change; ++id)
+            change = m_table.isLive(id) && m_table.keysChanged(id);
+        if (!change || m_schema.realIndexes.empty())
+            return Status::ok();
+        if (!m_storage.keysMatchOurs(m_schema.tdefPage))
+            VELMORA_RETURN_IF_ERROR(checkStoredKeys(m_storage, m_schema.name));
+        for (const store::RealIndex& ix : m_schema.realIndexes)
+            VELMORA_RETURN_IF_ERROR(inTable(checkIndexEncodable(m_schema, ix, m_keyFormat)));
+        m_indexChanges.resize(m_schema.realIndexes.size());
+        return Status::ok();
+    }
+
+    // The entries to take out (and put in again, for rows staying in their slots): those of
+    // the erased rows and of the rows whose index values changed, with the keys of the rows
+    // as the file holds them.
+    Status takeOutEntries() {
+        if (m_indexChanges.empty())
+            return Status::ok();
+        for (uint32_t place : m_table.erasedPlaces())
+            VELMORA_RETURN_IF_ERROR(takeOut(RowPointer::fromU32(place), nullptr));
+        Status failed;
+        m_table.forEachLive([&](store::RowId id, const store::Row& row) {
+            if (failed.isOk() && m_table.keysChanged(id) && m_table.placeOf(id) != 0)
+                failed = takeOut(RowPointer::fromU32(m_table.placeOf(id)), &row);
+        });
+        return failed;
+    }
+
+    // Place rows: erased rows first, so that their room serves the rows that grow; then every
+    // changed row in its slot, and the added rows after the others.
+    Status placeRows() {
+        for (uint32_t place : m_table.erasedPlaces())
+            VELMORA_RETURN_IF_ERROR(eraseRow(m_pages, m_schema.name, RowPointer::fromU32(place)));
+        const LongValueSink noLongValues = [&](const store::ColumnDef& c, std::vector<uint8_t>) {
+            return Result<std::vector<uint8_t>>(Status::error(
+                err::kOperationNotSupported, "column " + c.name + " holds no long values"));
+        };
+        Status failure;
+        m_placed.whole = false;
+        m_table.forEachLive([&](store::RowId id, const store::Row& row) {
+            if (!failure.isOk() || !m_table.isChanged(id))
+                return;
+            Result<std::vector<uint8_t>> image =
+                encodeRowFor(m_fmt, m_storage.header().codePage, m_schema, row, noLongValues);
+            if (!image.isOk()) {
+                failure = inTable(image.status());
+                return;
+            }
+            if (const uint32_t place = m_table.placeOf(id); place != 0) {
+                failure = replaceRow(m_pages, m_schema.name, RowPointer::fromU32(place), *image);
+                return;
+            }
+            Result<RowPointer> where = m_pages.place(*image, 0);
+            if (!where.isOk()) {
+                failure = where.status();
+                return;
+            }
+            m_placed.rows.emplace_back(id, where->toU32());
+        });
+        VELMORA_RETURN_IF_ERROR(failure);
+        m_pages.finish(m_out, m_maps);
+        return Status::ok();
+    }
+
+    // Write indexes: the changed entries where they sort, or a tree built anew when it cannot
+    // take them so.
+    Status writeIndexes() {
+        for (size_t ix = 0; ix < m_indexChanges.size(); ++ix) {
+            IndexChanges& changes = m_indexChanges[ix];
+            for (const auto& [id, place] : m_placed.rows) {
+                VELMORA_ASSIGN_OR_RETURN(std::optional<KeyedRow> key,
+                                         keyOf(ix, m_table.row(id), RowPointer::fromU32(place)));
+                if (key)
+                    changes.added.push_back(std::move(*key));
+            }
+            if (changes.removed.empty() && changes.added.empty())
+                continue;
+            uint32_t newKeys = 0;
+            VELMORA_ASSIGN_OR_RETURN(
+                const bool patched,
+                patchIndex(m_storage, m_schema.realIndexes[ix], changes, m_out, newKeys));
+            if (patched) {
+                // Access keeps the count of distinct keys growing only.
+                const size_t at = m_fmt.tdefBlocksStart + ix * m_fmt.realIndexCountBlock + 4;
+                putU32(m_tdef, at, getU32(m_tdef, at) + newKeys);
+                continue;
+            }
+            VELMORA_ASSIGN_OR_RETURN(IndexKeyList keys, everyKey(ix));
+            VELMORA_RETURN_IF_ERROR(
+                writeIndex(m_storage, m_schema, ix, keys, {}, m_allocator, m_out, m_maps, m_tdef));
+        }
+        return Status::ok();
+    }
+
+    // The definition's counts and the usage maps.
+    Status finish() {
+        VELMORA_RETURN_IF_ERROR(
+            writeDefinition(m_storage, m_def, std::move(m_tdef), m_table, m_out));
+        return inTable(applyMapUpdates(m_storage, m_maps, m_allocator, m_out));
+    }
+
+private:
+    Status inTable(const Status& s) const { return s.withContext("table " + m_schema.name + ": "); }
+
+    // The entry of `row`, stored at `where`, in real index ix; none when the index leaves it
+    // out.
+    Result<std::optional<KeyedRow>> keyOf(size_t ix, const store::Row& row,
+                                          RowPointer where) const {
+        const store::RealIndex& index = m_schema.realIndexes[ix];
+        if (index.ignoresNulls() && allKeyColumnsNull(m_schema, index, row))
+            return std::optional<KeyedRow>();
+        KeyedRow k;
+        k.row = where;
+        VELMORA_RETURN_IF_ERROR(inTable(appendIndexKey(k.key, m_schema, index, row, m_keyFormat)));
+        return std::optional(std::move(k));
+    }
+
+    // The entries of the stored row at `where` go; those of `now`, its new values, come.
+    Status takeOut(RowPointer where, const store::Row* now) {
+        VELMORA_ASSIGN_OR_RETURN(store::Row stored, storedRow(m_storage, m_schema, where));
+        for (size_t ix = 0; ix < m_indexChanges.size(); ++ix) {
+            VELMORA_ASSIGN_OR_RETURN(std::optional<KeyedRow> old, keyOf(ix, stored, where));
+            std::optional<KeyedRow> fresh;
+            if (now != nullptr) {
+                VELMORA_ASSIGN_OR_RETURN(fresh, keyOf(ix, *now, where));
+            }
+            if (old && fresh && old->key == fresh->key)
+                continue;
+            if (old)
+                m_indexChanges[ix].removed.push_back(std::move(*old));
+            if (fresh)
+                m_indexChanges[ix].added.push_back(std::move(*fresh));
+        }
+        return Status::ok();
+    }
+
+    // Every row's entry in real index ix, at its place after this commit.
+    Result<IndexKeyList> everyKey(size_t ix) const {
+        const store::RealIndex& index = m_schema.realIndexes[ix];
+        IndexKeyList keys;
+        keys.reserve(m_table.liveRowCount());
+        Status failure;
+        auto added = m_placed.rows.begin();
+        m_table.forEachLive([&](store::RowId id, const store::Row& row) {
+            uint32_t place = m_table.placeOf(id);
+            if (added != m_placed.rows.end() && added->first == id)
+                place = (added++)->second;
+            if (!failure.isOk())
+                return;
+            if (place == 0) {
+                failure = Status::error(err::kNotADatabase,
+                                        "table " + m_schema.name + ": a row without a place");
+            } else if (!index.ignoresNulls() || !allKeyColumnsNull(m_schema, index, row)) {
+                failure = inTable(
+                    keys.add(m_schema, index, row, m_keyFormat, RowPointer::fromU32(place)));
+            }
+        });
+        VELMORA_RETURN_IF_ERROR(failure);
+        return keys;
+    }
+
+    JetStorage& m_storage;
+    const JetFormat& m_fmt;
+    const store::Table& m_table;
+    const TableSchema& m_schema;
+    const TableDefinition& m_def;
+    PageAllocator& m_allocator;
+    CommitPages& m_out;
+    RowPlaces& m_placed;
+    const KeyFormat m_keyFormat;
+    PageEdits m_pages;
+    std::vector<uint8_t> m_tdef;
+    std::vector<MapUpdate> m_maps;
+    std::vector<IndexChanges> m_indexChanges;  // by real index; empty when no entry changes
+};
+
+}  // namespace
+
+Result<bool> patchTable(JetStorage& storage, const store::Table& table, const TableDefinition& def,
+                        PageAllocator& allocator, CommitPages& out, RowPlaces& placed) {
+    const TableSchema& schema = table.schema();
+    if (!table.placesKnown() ||
+        std::any_of(schema.columns.begin(), schema.columns.end(),
+                    [](const store::ColumnDef& c) { return c.isLongValue(); }))
+        return false;
+    TablePatch patch(storage, table, def, allocator, out, placed);
+    VELMORA_RETURN_IF_ERROR(patch.checkKeys());
+    VELMORA_RETURN_IF_ERROR(patch.takeOutEntries());
+    VELMORA_RETURN_IF_ERROR(patch.placeRows());
+    VELMORA_RETURN_IF_ERROR(patch.writeIndexes());
+    VELMORA_RETURN_IF_ERROR(patch.finish());
+    return true;
+}
+
+}  // namespace velmora::engine::jet

@@ -1,0 +1,205 @@
+// What a commit of a few changed rows writes: the pages those rows change and nothing else.
+// The same Access-made table in both versions (512 rows on several data pages, a descending
+// LONG index over a node page) takes one commit after another on a real file; the pages each
+// commit hands its observer are held against the pages its change must touch, and after each
+// the file holds the rows in memory, in their order, for our reader and for mdbtools, and
+// passes the check. Later commits find the rows where earlier ones put or moved them.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "engine/io/file.h"
+#include "engine/jet/jet_database.h"
+#include "engine/store/constraints.h"
+#include "writer_support.h"
+
+namespace velmora::engine::jet {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+constexpr size_t kText = 1;  // a TEXT column outside the index
+
+struct Written {
+    std::set<uint32_t> data;   // data pages of the table
+    std::set<uint32_t> index;  // index pages of any table
+    std::set<uint32_t> other;  // definitions, usage maps, page 1
+    uint64_t sizeBefore = 0, sizeAfter = 0;
+};
+
+struct Change {
+    const char* what;
+    // Changes rows of the table; `touched` gets the pages of the rows it changed in place.
+    std::function<Status(store::Table&, const store::RowRules&, std::vector<store::RowId>& ids,
+                         std::set<uint32_t>& touched)>
+        apply;
+    std::function<void(const Written&, const std::set<uint32_t>& touched, uint32_t tdef)> expect;
+};
+
+uint32_t pageOf(const store::Table& t, store::RowId id) {
+    return t.placeOf(id) >> 8;
+}
+
+Status setText(store::Table& t, const store::RowRules& rules, store::RowId id, std::string text) {
+    store::Row r = t.row(id);
+    r[kText] = std::move(text);
+    return store::updateRow(t, id, r, rules);
+}
+
+std::vector<Change> changes() {
+    return {
+        {"one row's text, shorter: its page alone",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             touched.insert(pageOf(t, ids[100]));
+             return setText(t, rules, ids[100], "x");
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t) {
+             EXPECT_EQ(w.data, touched);
+             EXPECT_TRUE(w.index.empty());
+             EXPECT_TRUE(w.other.empty());
+             EXPECT_EQ(w.sizeAfter, w.sizeBefore);
+         }},
+        {"every row of one page grown past its room: rows move, no index entry changes",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             const uint32_t page = pageOf(t, ids[0]);
+             const std::string longest(rules.maxTextChars(t.schema().columns[kText]), 'W');
+             touched.insert(page);
+             for (store::RowId id : ids) {
+                 if (pageOf(t, id) == page)
+                     VELMORA_RETURN_IF_ERROR(setText(t, rules, id, longest));
+             }
+             return Status::ok();
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t tdef) {
+             EXPECT_TRUE(w.index.empty());
+             EXPECT_EQ(w.other.count(tdef), 0u) << "the row count did not change";
+             EXPECT_TRUE(
+                 std::includes(w.data.begin(), w.data.end(), touched.begin(), touched.end()));
+             EXPECT_GT(w.data.size(), 1u) << "the grown rows had to go elsewhere";
+         }},
+        {"a moved row and a row never moved, changed again",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             // The last row of the first page grew last, when the page was full.
+             store::RowId moved = ids[0];
+             for (store::RowId id : ids) {
+                 if (pageOf(t, id) == pageOf(t, ids[0]))
+                     moved = id;
+             }
+             touched.insert(pageOf(t, ids[300]));
+             VELMORA_RETURN_IF_ERROR(setText(t, rules, moved, "back home"));
+             return setText(t, rules, ids[300], "Änderung");
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t) {
+             EXPECT_TRUE(w.index.empty());
+             EXPECT_TRUE(w.other.empty());
+             EXPECT_TRUE(
+                 std::includes(w.data.begin(), w.data.end(), touched.begin(), touched.end()));
+             EXPECT_LE(w.data.size(), 3u);
+             EXPECT_EQ(w.sizeAfter, w.sizeBefore);
+         }},
+        {"rows erased and added: their pages, the index, the counts",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             for (size_t k : {5u, 6u, 400u}) {
+                 touched.insert(pageOf(t, ids[k]));
+                 VELMORA_RETURN_IF_ERROR(store::deleteRow(t, ids[k]));
+             }
+             for (int n = 0; n < 2; ++n) {
+                 store::Row r = t.row(ids[1]);
+                 r[0] = int64_t(900000 + n);
+                 r[kText] = "neu " + std::to_string(n);
+                 VELMORA_ASSIGN_OR_RETURN(store::RowId id, store::insertRow(t, r, rules));
+                 ids.push_back(id);
+             }
+             return Status::ok();
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t tdef) {
+             EXPECT_FALSE(w.index.empty());
+             EXPECT_EQ(w.other.count(tdef), 1u) << "the row count changed";
+             EXPECT_TRUE(
+                 std::includes(w.data.begin(), w.data.end(), touched.begin(), touched.end()));
+             EXPECT_LE(w.data.size(), touched.size() + 2) << "the added rows' pages at most";
+         }},
+        {"an added row changed in a later commit: its page alone",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             touched.insert(pageOf(t, ids.back()));
+             return setText(t, rules, ids.back(), "neu!");
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t) {
+             EXPECT_EQ(w.data, touched);
+             EXPECT_TRUE(w.index.empty());
+             EXPECT_TRUE(w.other.empty());
+         }},
+    };
+}
+
+class PatchedCommit : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PatchedCommit, WritesOnlyThePagesItsRowsChange) {
+    if (!fs::exists(writerFixtureDir() / GetParam()))
+        GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
+    if (!haveMdbTools())
+        GTEST_SKIP() << "mdbtools is not installed";
+    TempDir dir;
+    const std::string path = dir.copyFixture(GetParam());
+    auto jet = JetDatabase::open(path, io::Env::real());
+    ASSERT_TRUE(jet.isOk()) << jet.status().toString();
+    CommitImages images;
+    (*jet)->setCommitObserver([&](CommitImages&& i) { images = std::move(i); });
+    store::Database db(std::move(jet).value());
+    store::Table& table = **db.table("Table1");
+    const uint32_t tdef = table.schema().tdefPage;
+    std::vector<store::RowId> ids;
+    table.forEachLive([&](store::RowId id, const store::Row&) { ids.push_back(id); });
+    ASSERT_EQ(ids.size(), 512u);
+
+    for (const Change& change : changes()) {
+        SCOPED_TRACE(change.what);
+        std::set<uint32_t> touched;
+        Status s = change.apply(table, db.rowRules(), ids, touched);
+        ASSERT_TRUE(s.isOk()) << s.toString();
+        std::vector<store::Row> expected;
+        table.forEachLive([&](store::RowId, const store::Row& r) { expected.push_back(r); });
+        images = {};
+        s = db.commit();
+        ASSERT_TRUE(s.isOk()) << s.toString();
+
+        Written w{{}, {}, {}, images.sizeBefore, images.sizeAfter};
+        for (const CommittedPage& p : images.pages) {
+            const uint8_t type = p.after[0];
+            if (type == 0x03 || type == 0x04)
+                w.index.insert(p.number);
+            else if (type == 0x01 && getU32(p.after, 4) == tdef)
+                w.data.insert(p.number);
+            else
+                w.other.insert(p.number);
+        }
+        change.expect(w, touched, tdef);
+
+        ProcessResult check = velmoraCheck(path);
+        EXPECT_EQ(check.status, 0) << check.out;
+        ProcessResult csv = mdbExport(path, "Table1");
+        ASSERT_EQ(csv.status, 0) << csv.out;
+        EXPECT_EQ(size_t(std::count(csv.out.begin(), csv.out.end(), '\n')), expected.size() + 1);
+        auto reread = openStoreDatabase(path, io::Env::real());
+        ASSERT_TRUE(reread.isOk()) << reread.status().toString();
+        std::vector<store::Row> got;
+        (*(*reread)->table("Table1"))->forEachLive([&](store::RowId, const store::Row& r) {
+            got.push_back(r);
+        });
+        EXPECT_EQ(got, expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothVersions, PatchedCommit,
+                         ::testing::Values("compIndexTestV1997.mdb", "compIndexTestV2000.mdb"),
+                         [](const auto& info) { return info.param.substr(0, 18); });
+
+}  // namespace
+}  // namespace velmora::engine::jet
