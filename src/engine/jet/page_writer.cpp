@@ -132,6 +132,9 @@ size_t DataPageEdit::room() const {
 }
 
 bool DataPageEdit::replace(size_t slot, Bytes row, uint16_t flags) {
+    // A row set to the values it has leaves its page as it is.
+    if (flags == m_flags[slot] && std::ranges::equal(row, m_rows[slot]))
+        return true;
     const size_t old = m_rows[slot].size();
     if (row.size() > old && row.size() - old > room())
         return false;

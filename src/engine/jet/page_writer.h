@@ -110,7 +110,7 @@ public:
     // The new row's slot, or none when the page has no room (or no slot) for it.
     std::optional<uint8_t> add(Bytes row, uint16_t flags = 0);
     std::vector<uint8_t> render() const;
-    // Whether a row was replaced, erased or added (a fresh page counts as changed).
+    // Whether a row was replaced by other bytes, erased or added (a fresh page counts).
     bool changed() const { return m_changed; }
 
 private:

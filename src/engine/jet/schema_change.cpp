@@ -370,9 +370,9 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
         }
     }
     // The catalog tables are read again after the commit: where their rows went is not kept.
-    RowPlaces placed;
-    VELMORA_RETURN_IF_ERROR(writeTable(storage, *objects, allocator, out, placed));
-    VELMORA_RETURN_IF_ERROR(writeTable(storage, *aces, allocator, out, placed));
+    RowPlaces objectPlaces, acePlaces;
+    VELMORA_RETURN_IF_ERROR(writeTable(storage, *objects, allocator, out, objectPlaces));
+    VELMORA_RETURN_IF_ERROR(writeTable(storage, *aces, allocator, out, acePlaces));
     return Status::ok();
 }
 

@@ -533,6 +533,7 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     const TableSchema& schema = table.schema();
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
     VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
+    placed = {};
     VELMORA_ASSIGN_OR_RETURN(const bool patched,
                              patchTable(storage, table, def, allocator, out, placed));
     if (patched)
