@@ -1,4 +1,4 @@
-# Installing Velmora and building its Debian package.
+# Installing Velmora and building its packages.
 #
 #   cmake --install <build> [--prefix /usr]   the two programs, the menu entry, the icon, the
 #                                              AppStream metainfo, the manual pages, the
@@ -7,6 +7,12 @@
 #
 # The package's library dependencies come from dpkg-shlibdeps; what the program loads at run
 # time without linking it (Qt's German texts) is named here.
+#
+# The Windows build (the `windows` preset) makes a zip instead: see VelmoraWindowsPackage.
+if(WIN32)
+    include(VelmoraWindowsPackage)
+    return()
+endif()
 include(GNUInstallDirs)
 
 set(VELMORA_APP_ID "io.github.velmora.Velmora")

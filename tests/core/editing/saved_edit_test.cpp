@@ -4,7 +4,6 @@
 // group) shows what was typed in every one of them, and that is what is saved.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <cstdio>
 #include <filesystem>
 #include <string>

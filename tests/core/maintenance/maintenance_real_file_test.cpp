@@ -3,7 +3,6 @@
 // our own check and by mdbtools.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
