@@ -143,10 +143,7 @@ bool App::commitPending() {
     } catch (const engine::dao::DaoError& e) {
         // The file keeps the state before the command; so must the tables in memory.
         m_state.ChannelDb->rollback();
-        std::string message = "Error " + std::to_string(e.number());
-        if (!e.text().empty()) {
-            message += "\r\n" + e.text();
-        }
+        const std::string message = engineErrorMessage(e.number(), e.text());
         rolledBack(message);
         return false;
     }
@@ -178,10 +175,7 @@ void App::abandon(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
     } catch (const engine::dao::DaoError& e) {
-        message = "Error " + std::to_string(e.number());
-        if (!e.text().empty()) {
-            message += "\r\n" + e.text();
-        }
+        message = engineErrorMessage(e.number(), e.text());
     } catch (const std::exception& e) {
         message = std::string("ERROR\r\n") + e.what();
     } catch (...) {

@@ -10,6 +10,15 @@ bool german(std::string_view code) {
 }
 }  // namespace
 
+std::string engineErrorMessage(int number, std::string_view text) {
+    std::string message = "Error " + std::to_string(number);
+    if (!text.empty()) {
+        message += "\r\n";
+        message += text;
+    }
+    return message;
+}
+
 std::string backupFailedQuestion(std::string_view languageCode, std::string_view backupPath,
                                  std::string_view reason) {
     if (german(languageCode)) {

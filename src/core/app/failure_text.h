@@ -9,6 +9,10 @@
 
 namespace velmora::core::app {
 
+// What the user sees of an error the engine reported: "Error " and its number, and the engine's
+// text on a line of its own where there is one. The same in every language, as Jet's texts are.
+std::string engineErrorMessage(int number, std::string_view text = {});
+
 // Asked with OK (go on without a backup) and Cancel (write nothing): names the backup that
 // could not be made and why.
 std::string backupFailedQuestion(std::string_view languageCode, std::string_view backupPath,

@@ -8,6 +8,7 @@
 
 #include "core/app/app.h"
 #include "core/app/command_names.h"
+#include "core/app/failure_text.h"
 #include "core/app/main_form.h"
 #include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
@@ -204,7 +205,7 @@ private:
         }
         const int number = store();
         if (number != 0) {
-            m_app.showMessage("Error " + std::to_string(number), MessageButtons::Ok);
+            m_app.showMessage(app::engineErrorMessage(number), MessageButtons::Ok);
             return;
         }
         // The record is in the file before the main grid shows it.

@@ -7,6 +7,7 @@
 
 #include "core/app/app.h"
 #include "core/app/command_names.h"
+#include "core/app/failure_text.h"
 #include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
@@ -175,7 +176,7 @@ void PasteRows(app::App& app) {
                 const bool shown = commitAndShow(app, stored);
                 busy.release();
                 if (shown)
-                    app.showMessage("Error " + std::to_string(number), MessageButtons::Ok);
+                    app.showMessage(app::engineErrorMessage(number), MessageButtons::Ok);
                 return;
             }
             stored.push_back(gridLine(scratch, r));

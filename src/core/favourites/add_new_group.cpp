@@ -4,6 +4,7 @@
 
 #include "core/app/app.h"
 #include "core/app/command_names.h"
+#include "core/app/failure_text.h"
 #include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
 #include "core/views/recordset_grid.h"
@@ -56,9 +57,7 @@ void AddNewGroup(app::App& app) {
             message = "No group was added: " + groupName(1) + " to " +
                       groupName(kAddNewGroupAttempts) + " exist already.";
         } else {
-            message = "Error " + std::to_string(error.number);
-            if (!error.text.empty())
-                message += "\r\n" + error.text;
+            message = app::engineErrorMessage(error.number, error.text);
         }
         app.showMessage(message, MessageButtons::Ok);
         return;

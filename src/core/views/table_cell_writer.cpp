@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/app/app.h"
+#include "core/app/failure_text.h"
 #include "core/db/dynaset.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/grid_edit.h"
@@ -60,7 +61,7 @@ bool writeTableCell(app::App& app, const EditedCell& cell) {
         number = storeCell(app, cell);
     }
     if (number != 0) {
-        app.showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok);
+        app.showMessage(app::engineErrorMessage(number), ports::MessageButtons::Ok);
         app.mainForm().setText(kTextEditor, cell.oldText);
     }
     app.state().FavDirty = false;

@@ -9,20 +9,27 @@
 namespace velmora::engine {
 namespace {
 
-// Sorted by number. Where Jet's text names an object, the name is left out here and comes
-// as the error's detail.
-constexpr std::pair<int, std::string_view> kTexts[] = {
+// Jet's text for an error number, and where Jet names the object (a file, a table, a field),
+// the text that names it, with {} for the name.
+struct ErrorTexts {
+    int number;
+    std::string_view text;
+    std::string_view named = {};
+};
+
+// Sorted by number.
+constexpr ErrorTexts kTexts[] = {
     {err::kDivisionByZero, "Division by zero."},
     {err::kInvalidArgument, "Invalid argument."},
-    {err::kTableExists, "Table already exists."},
+    {err::kTableExists, "Table already exists.", "Table '{}' already exists."},
     {err::kObjectNotFound, "Could not find the object."},
-    {err::kIndexExists, "Index already exists."},
+    {err::kIndexExists, "Index already exists.", "Index '{}' already exists."},
     {err::kUpdateWithoutEdit, "Update or CancelUpdate without AddNew or Edit."},
     {err::kNoCurrentRecord, "No current record."},
     {err::kDuplicateKey,
      "The changes you requested to the table were not successful because they would create "
      "duplicate values in the index, primary key, or relationship."},
-    {err::kFileNotFound, "Could not find file."},
+    {err::kFileNotFound, "Could not find file.", "Could not find file '{}'."},
     {err::kDiskFull, "Not enough space on disk."},
     {err::kReadOnlyDatabase, "Cannot update.  Database or object is read-only."},
     {err::kAccountName, "Not a valid account name or password."},
@@ -37,22 +44,32 @@ constexpr std::pair<int, std::string_view> kTexts[] = {
      "Cannot open the file. It is already opened exclusively by another user, or you need "
      "permission to view its data."},
     {err::kPrimaryKeyNull, "Index or primary key cannot contain a Null value."},
-    {err::kTooFewParameters, "Too few parameters."},
+    {err::kTooFewParameters, "Too few parameters.", "Too few parameters. Expected {}."},
     {err::kCannotExecuteSelect, "Cannot execute a select query."},
     {err::kDeleteSyntax, "Query input must contain at least one table or query."},
     {err::kNotUpdatableQuery, "Operation must use an updatable query."},
-    {err::kSyntaxInExpression, "Syntax error in query expression."},
-    {err::kTableNotFound, "Cannot find the input table or query."},
+    {err::kSyntaxInExpression, "Syntax error in query expression.",
+     "Syntax error (missing operator) in query expression '{}'."},
+    {err::kTableNotFound, "Cannot find the input table or query.",
+     "The Microsoft Jet database engine cannot find the input table or query '{}'.  Make "
+     "sure it exists and that its name is spelled correctly."},
     {err::kAmbiguousField,
      "The specified field could refer to more than one table listed in the FROM clause of "
+     "your SQL statement.",
+     "The specified field '{}' could refer to more than one table listed in the FROM clause of "
      "your SQL statement."},
-    {err::kUndefinedFunction, "Undefined function in expression."},
+    {err::kUndefinedFunction, "Undefined function in expression.",
+     "Undefined function '{}' in expression."},
     {err::kAggregateInWhere, "Cannot have aggregate function in WHERE clause."},
     {err::kNotInAggregate,
      "You tried to execute a query that does not include the specified expression as part "
-     "of an aggregate function."},
-    {err::kInvalidBracketing, "Invalid bracketing of name."},
-    {err::kUnknownInsertField, "The INSERT INTO statement contains an unknown field name."},
+     "of an aggregate function.",
+     "You tried to execute a query that does not include the specified expression '{}' as part of "
+     "an aggregate function."},
+    {err::kInvalidBracketing, "Invalid bracketing of name.", "Invalid bracketing of name '{}'."},
+    {err::kUnknownInsertField, "The INSERT INTO statement contains an unknown field name.",
+     "The INSERT INTO statement contains the following unknown field name: '{}'.  Make "
+     "sure you have typed the name correctly, and try the operation again."},
     {err::kInvalidSqlStatement,
      "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or "
      "'UPDATE'."},
@@ -89,17 +106,43 @@ constexpr std::pair<int, std::string_view> kTexts[] = {
 };
 
 static_assert(std::is_sorted(std::begin(kTexts), std::end(kTexts),
-                             [](const auto& a, const auto& b) { return a.first < b.first; }),
+                             [](const auto& a, const auto& b) { return a.number < b.number; }),
               "the texts are looked up by binary search");
+
+const ErrorTexts* find(int number) {
+    const auto* it =
+        std::lower_bound(std::begin(kTexts), std::end(kTexts), number,
+                         [](const ErrorTexts& entry, int n) { return entry.number < n; });
+    return it != std::end(kTexts) && it->number == number ? it : nullptr;
+}
+
+// Jet's texts for an expression it cannot read beyond a missing operator, by ExpressionFault.
+constexpr std::string_view kExpressionTexts[] = {
+    "Syntax error in date in query expression '{}'.",
+    "Syntax error in string in query expression '{}'.",
+    "Between operator without And in query expression.",
+};
+
+std::string withName(std::string_view form, std::string_view name) {
+    std::string text(form);
+    if (const size_t at = text.find("{}"); at != std::string::npos)
+        text.replace(at, 2, name);
+    return text;
+}
 
 }  // namespace
 
 std::string errorText(int number) {
-    const auto* it = std::lower_bound(std::begin(kTexts), std::end(kTexts), number,
-                                      [](const auto& entry, int n) { return entry.first < n; });
-    if (it != std::end(kTexts) && it->first == number)
-        return std::string(it->second);
+    if (const ErrorTexts* e = find(number))
+        return std::string(e->text);
     return "Jet error " + std::to_string(number);
+}
+
+std::string errorText(int number, std::string_view name) {
+    const ErrorTexts* e = find(number);
+    if (!e || e->named.empty())
+        return errorText(number);
+    return withName(e->named, name);
 }
 
 Status jetError(int number, std::string_view detail) {
@@ -113,6 +156,20 @@ Status jetError(int number, std::string_view detail) {
             text += '.';
     }
     return Status::error(number, std::move(text));
+}
+
+Status namedJetError(int number, std::string_view name, std::string_view more) {
+    std::string text = errorText(number, name);
+    if (!more.empty()) {
+        text += ' ';
+        text += more;
+    }
+    return Status::error(number, std::move(text));
+}
+
+Status expressionError(ExpressionFault fault, std::string_view piece) {
+    return Status::error(err::kSyntaxInExpression,
+                         withName(kExpressionTexts[static_cast<size_t>(fault)], piece));
 }
 
 }  // namespace velmora::engine

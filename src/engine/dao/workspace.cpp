@@ -57,7 +57,7 @@ std::unique_ptr<Database> Workspace::openDatabase(std::unique_ptr<store::TableSt
 
 void Workspace::compactDatabase(const std::string& source, const std::string& target) {
     if (!io::Env::real().exists(source))
-        throw DaoError(err::kFileNotFound, "Could not find file '" + source + "'.");
+        throw DaoError(namedJetError(err::kFileNotFound, source));
     if (io::Env::real().exists(target))
         throw DaoError(jetError(err::kDatabaseExists));
     if (!m_compactor) {

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 
 namespace velmora::engine::io {
 namespace {
@@ -111,7 +112,7 @@ Result<std::unique_ptr<File>> FaultEnv::open(const std::string& path, OpenMode m
     auto it = m_files.find(path);
     bool found = it != m_files.end();
     if ((mode == OpenMode::ReadOnly || mode == OpenMode::ReadWrite) && !found)
-        return Status::error(err::kFileNotFound, "Could not find file '" + path + "'.");
+        return namedJetError(err::kFileNotFound, path);
     if (mode == OpenMode::CreateNew && found)
         return Status::error(err::kDiskIo, "'" + path + "' already exists");
     if (!found) {
@@ -135,7 +136,7 @@ Status FaultEnv::remove(const std::string& path) {
     if (m_dead)
         return deadError();
     if (m_files.erase(path) == 0)
-        return Status::error(err::kFileNotFound, "Could not find file '" + path + "'.");
+        return namedJetError(err::kFileNotFound, path);
     m_folderChanges.push_back({path, "", nullptr});
     return Status::ok();
 }
@@ -145,7 +146,7 @@ Status FaultEnv::rename(const std::string& from, const std::string& to) {
         return deadError();
     auto it = m_files.find(from);
     if (it == m_files.end())
-        return Status::error(err::kFileNotFound, "Could not find file '" + from + "'.");
+        return namedJetError(err::kFileNotFound, from);
     auto node = it->second;
     m_files.erase(it);
     m_files[to] = node;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/base/error_codes.h"
+#include "engine/base/error_text.h"
 
 namespace velmora::engine::io {
 namespace {
@@ -49,7 +50,7 @@ Result<std::unique_ptr<File>> MemoryEnv::open(const std::string& path, OpenMode 
     auto it = m_files.find(path);
     bool found = it != m_files.end();
     if ((mode == OpenMode::ReadOnly || mode == OpenMode::ReadWrite) && !found) {
-        return Status::error(err::kFileNotFound, "Could not find file '" + path + "'.");
+        return namedJetError(err::kFileNotFound, path);
     }
     if (mode == OpenMode::CreateNew && found) {
         return Status::error(err::kDiskIo, "'" + path + "' already exists");
@@ -74,7 +75,7 @@ bool MemoryEnv::exists(const std::string& path) {
 
 Status MemoryEnv::remove(const std::string& path) {
     if (m_files.erase(path) == 0) {
-        return Status::error(err::kFileNotFound, "Could not find file '" + path + "'.");
+        return namedJetError(err::kFileNotFound, path);
     }
     return Status::ok();
 }
@@ -82,7 +83,7 @@ Status MemoryEnv::remove(const std::string& path) {
 Status MemoryEnv::rename(const std::string& from, const std::string& to) {
     auto it = m_files.find(from);
     if (it == m_files.end()) {
-        return Status::error(err::kFileNotFound, "Could not find file '" + from + "'.");
+        return namedJetError(err::kFileNotFound, from);
     }
     auto node = it->second;
     m_files.erase(it);

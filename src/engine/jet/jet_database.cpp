@@ -87,8 +87,7 @@ Status JetDatabase::checkStillWritable() const {
     // read-only while we had it open: the user would lose the change with the file they no
     // longer see, or find a file they protected changed. Checked before anything is written.
     if (!m_env->exists(m_path)) {
-        return Status::error(err::kFileNotFound,
-                             "Could not find file '" + m_path + "'. It was moved or removed.");
+        return namedJetError(err::kFileNotFound, m_path, "It was moved or removed.");
     }
     if (!m_env->isWritable(m_path)) {
         return jetError(err::kReadOnlyDatabase,

@@ -380,7 +380,7 @@ Status addIndexToTable(Table& table, const NewIndex& wanted, const store::RowRul
     const TableSchema& s = table.schema();
     for (const auto& li : s.logicalIndexes) {
         if (store::sameName(li.name, wanted.name))
-            return Status::error(err::kIndexExists, "Index '" + wanted.name + "' already exists.");
+            return namedJetError(err::kIndexExists, wanted.name);
         if (wanted.primary && li.isPrimary())
             return jetError(err::kPrimaryKeyExists);
     }

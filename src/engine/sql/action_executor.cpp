@@ -158,11 +158,11 @@ Status runUpdate(Session& session, UpdateStatement& s) {
     std::vector<int> targets;
     for (auto& a : s.assignments) {
         if (!a.table.empty() && !store::sameName(a.table, sources[0].name)) {
-            return Status::error(err::kTooFewParameters, "Too few parameters. Expected 1.");
+            return namedJetError(err::kTooFewParameters, "1");
         }
         auto col = table.schema().findColumn(a.column);
         if (!col) {
-            return Status::error(err::kTooFewParameters, "Too few parameters. Expected 1.");
+            return namedJetError(err::kTooFewParameters, "1");
         }
         targets.push_back(static_cast<int>(*col));
         VELMORA_RETURN_IF_ERROR(binder.bind(*a.value, nullptr));
@@ -213,12 +213,7 @@ Status runInsert(Session& session, InsertStatement& s) {
         for (const auto& name : s.columns) {
             auto col = table->schema().findColumn(name);
             if (!col) {
-                return Status::error(err::kUnknownInsertField,
-                                     "The INSERT INTO statement contains the following unknown "
-                                     "field name: '" +
-                                         name +
-                                         "'.  Make sure you have typed the name correctly, and "
-                                         "try the operation again.");
+                return namedJetError(err::kUnknownInsertField, name);
             }
             targets.push_back(static_cast<int>(*col));
         }
@@ -240,10 +235,7 @@ Status runInsert(Session& session, InsertStatement& s) {
                     name = name.substr(dot + 1);
                 auto col = table->schema().findColumn(name);
                 if (!col) {
-                    return Status::error(err::kUnknownInsertField,
-                                         "The INSERT INTO statement contains the following "
-                                         "unknown field name: '" +
-                                             c.name + "'.");
+                    return namedJetError(err::kUnknownInsertField, c.name);
                 }
                 targets.push_back(static_cast<int>(*col));
             }
@@ -285,7 +277,7 @@ Status runInsert(Session& session, InsertStatement& s) {
 
 Status runSelectInto(Session& session, SelectStatement& s) {
     if (session.database().hasTable(s.into))
-        return Status::error(err::kTableExists, "Table '" + s.into + "' already exists.");
+        return namedJetError(err::kTableExists, s.into);
     VELMORA_ASSIGN_OR_RETURN(QueryResult r, runSelect(session, s));
     for (size_t i = 0; i < r.columns.size(); ++i) {
         for (size_t j = 0; j < i; ++j) {

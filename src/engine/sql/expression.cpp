@@ -116,10 +116,7 @@ Status Binder::bindColumn(Expr& e) {
         if (!col)
             continue;
         if (foundSlot >= 0) {
-            return Status::error(err::kAmbiguousField,
-                                 "The specified field '" + e.name +
-                                     "' could refer to more than one table listed in the FROM "
-                                     "clause of your SQL statement.");
+            return namedJetError(err::kAmbiguousField, e.name);
         }
         foundSlot = static_cast<int>(s);
         foundColumn = static_cast<int>(*col);
@@ -205,8 +202,7 @@ Status Binder::bind(Expr& e, std::vector<Expr*>* aggregates) {
 Status Binder::checkParameters() const {
     if (m_parameters.empty())
         return Status::ok();
-    return Status::error(err::kTooFewParameters, "Too few parameters. Expected " +
-                                                     std::to_string(m_parameters.size()) + ".");
+    return namedJetError(err::kTooFewParameters, std::to_string(m_parameters.size()));
 }
 
 ExprType Binder::typeOf(const Expr& e) const {

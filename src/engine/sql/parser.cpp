@@ -93,39 +93,18 @@ private:
     }
 
     // Records the first error; later ones are consequences of it.
-    bool fail(int code, size_t offset, std::string what = {}) {
+    bool fail(Status error) {
         if (m_failed)
             return false;
         m_failed = true;
-        std::string piece(m_text.substr(std::min(offset, m_text.size())));
-        std::string message;
-        switch (code) {
-            case err::kSyntaxInExpression:
-                message = what.empty() ? "Syntax error (missing operator) in query expression '" +
-                                             piece + "'."
-                                       : what;
-                break;
-            case err::kSyntaxInFrom:
-                message = "Syntax error in FROM clause.";
-                break;
-            case err::kSyntaxInUpdate:
-                message = "Syntax error in UPDATE statement.";
-                break;
-            case err::kSyntaxInInsert:
-                message = "Syntax error in INSERT INTO statement.";
-                break;
-            case err::kSyntaxInOrderBy:
-                message = "Syntax error in ORDER BY clause.";
-                break;
-            case err::kSyntaxInJoin:
-                message = "Syntax error in JOIN operation.";
-                break;
-            default:
-                message = what.empty() ? "Syntax error in query." : what;
-                break;
-        }
-        m_error = Status::error(code, std::move(message));
+        m_error = std::move(error);
         return false;
+    }
+    // Jet's text for `code`; a missing operator names the statement from `offset` on.
+    bool fail(int code, size_t offset) {
+        if (code == err::kSyntaxInExpression)
+            return fail(namedJetError(code, m_text.substr(std::min(offset, m_text.size()))));
+        return fail(jetError(code));
     }
     bool failHere(int code) { return fail(code, peek().offset); }
 
@@ -175,10 +154,7 @@ private:
             // A select list that does not end where FROM should stand: Jet blames the
             // expression (SELECT a b FROM t) or the missing clause.
             if (peek().kind == TokenKind::End || peek().kind == TokenKind::Semicolon)
-                return fail(err::kSelectSyntax, peek().offset,
-                            "The SELECT statement includes a reserved word or an argument "
-                            "name that is misspelled or missing, or the punctuation is "
-                            "incorrect.");
+                return fail(err::kSelectSyntax, peek().offset);
             return failHere(err::kSyntaxInExpression);
         }
         do {
@@ -248,9 +224,7 @@ private:
             return true;
         }
         if (peek().isKeyword("FROM") || peek().kind == TokenKind::End)
-            return fail(err::kSelectSyntax, peek().offset,
-                        "The SELECT statement includes a reserved word or an argument name "
-                        "that is misspelled or missing, or the punctuation is incorrect.");
+            return fail(err::kSelectSyntax, peek().offset);
         item.expr = parseExpr();
         if (!item.expr)
             return false;
@@ -345,8 +319,7 @@ private:
             }
         }
         if (!acceptKeyword("FROM"))
-            return fail(err::kDeleteSyntax, peek().offset,
-                        "Query input must contain at least one table or query.");
+            return fail(err::kDeleteSyntax, peek().offset);
         if (!parseName(s.table, err::kSyntaxInFrom))
             return false;
         if (acceptKeyword("WHERE")) {
@@ -442,7 +415,7 @@ private:
     ExprPtr parseExpr() {
         if (++m_depth > kMaxDepth) {
             --m_depth;
-            fail(err::kExpressionTooComplex, peek().offset, "Query is too complex.");
+            fail(err::kExpressionTooComplex, peek().offset);
             return nullptr;
         }
         auto e = parseOr();
@@ -486,7 +459,7 @@ private:
         if (peek().isKeyword("NOT")) {
             const size_t offset = advance().offset;
             if (++m_depth > kMaxDepth) {
-                fail(err::kExpressionTooComplex, offset, "Query is too complex.");
+                fail(err::kExpressionTooComplex, offset);
                 return nullptr;
             }
             auto inner = parseNot();
@@ -591,8 +564,7 @@ private:
             if (!low)
                 return nullptr;
             if (!acceptKeyword("AND")) {
-                fail(err::kSyntaxInExpression, e->offset,
-                     "Between operator without And in query expression.");
+                fail(expressionError(ExpressionFault::BetweenWithoutAnd));
                 return nullptr;
             }
             auto high = parseConcat();
@@ -669,7 +641,7 @@ private:
         if (peek().kind == TokenKind::Minus || peek().kind == TokenKind::Plus) {
             const Token& t = advance();
             if (++m_depth > kMaxDepth) {
-                fail(err::kExpressionTooComplex, t.offset, "Query is too complex.");
+                fail(err::kExpressionTooComplex, t.offset);
                 return nullptr;
             }
             auto inner = parseUnary();
@@ -716,9 +688,7 @@ private:
             case TokenKind::Date: {
                 auto days = parseDateLiteral(t.text);
                 if (!days) {
-                    fail(err::kSyntaxInExpression, offset,
-                         "Syntax error in date in query expression '" +
-                             std::string(m_text.substr(offset)) + "'.");
+                    fail(expressionError(ExpressionFault::BadDate, m_text.substr(offset)));
                     return nullptr;
                 }
                 advance();
@@ -753,18 +723,15 @@ private:
                 break;
             case TokenKind::Invalid:
                 if (!t.text.empty() && (t.text[0] == '\'' || t.text[0] == '"')) {
-                    fail(err::kSyntaxInExpression, offset,
-                         "Syntax error in string in query expression '" + t.text + "'.");
+                    fail(expressionError(ExpressionFault::BadString, t.text));
                     return nullptr;
                 }
                 if (!t.text.empty() && t.text[0] == '#') {
-                    fail(err::kSyntaxInExpression, offset,
-                         "Syntax error in date in query expression '" + t.text + "'.");
+                    fail(expressionError(ExpressionFault::BadDate, t.text));
                     return nullptr;
                 }
                 if (!t.text.empty() && t.text[0] == '[') {
-                    fail(err::kInvalidBracketing, offset,
-                         "Invalid bracketing of name '" + t.text + "'.");
+                    fail(namedJetError(err::kInvalidBracketing, t.text));
                     return nullptr;
                 }
                 break;
@@ -808,8 +775,7 @@ private:
         } else if (nameToken.isKeyword("AVG")) {
             kind = AggregateKind::Avg;
         } else {
-            fail(err::kUndefinedFunction, offset,
-                 "Undefined function '" + nameToken.text + "' in expression.");
+            fail(namedJetError(err::kUndefinedFunction, nameToken.text));
             return nullptr;
         }
         advance();  // (

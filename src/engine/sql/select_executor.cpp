@@ -442,10 +442,7 @@ Status SelectRunner::checkGrouped(const Expr& e) const {
                 return Status::ok();
         }
         const std::string shown = e.table.empty() ? e.name : e.table + "." + e.name;
-        return Status::error(err::kNotInAggregate,
-                             "You tried to execute a query that does not include the specified "
-                             "expression '" +
-                                 shown + "' as part of an aggregate function.");
+        return namedJetError(err::kNotInAggregate, shown);
     }
     if (e.left)
         VELMORA_RETURN_IF_ERROR(checkGrouped(*e.left));
@@ -651,10 +648,7 @@ Status SelectRunner::bindItems(Binder& binder) {
             }
         }
         if (!found) {
-            return Status::error(err::kTableNotFound,
-                                 "The Microsoft Jet database engine cannot find the input table "
-                                 "or query '" +
-                                     item.starTable + "'.");
+            return namedJetError(err::kTableNotFound, item.starTable);
         }
     }
     return Status::ok();

@@ -40,12 +40,7 @@ bool Database::hasTable(const std::string& name) const {
 Result<Table*> Database::table(const std::string& name) {
     Entry* e = find(name);
     if (!e) {
-        return Status::error(err::kTableNotFound,
-                             "The Microsoft Jet database engine cannot find the input table or "
-                             "query '" +
-                                 name +
-                                 "'.  Make sure it exists and that its name is spelled "
-                                 "correctly.");
+        return namedJetError(err::kTableNotFound, name);
     }
     if (!e->table) {
         VELMORA_ASSIGN_OR_RETURN(e->table, m_storage->loadTable(e->info.name));
@@ -55,7 +50,7 @@ Result<Table*> Database::table(const std::string& name) {
 
 Result<Table*> Database::createTable(TableSchema schema) {
     if (find(schema.name)) {
-        return Status::error(err::kTableExists, "Table '" + schema.name + "' already exists.");
+        return namedJetError(err::kTableExists, schema.name);
     }
     VELMORA_RETURN_IF_ERROR(m_storage->prepareNewTable(schema));
     Entry e{TableInfo{schema.name, false}, std::make_unique<Table>(std::move(schema)), true};
