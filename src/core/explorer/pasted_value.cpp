@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+
+#include "engine/base/text_codec.h"
 
 namespace velmora::core::explorer {
 
@@ -11,38 +14,6 @@ namespace {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-// Length of the UTF-8 sequence starting with `lead`, 0 for a byte that cannot start one.
-int sequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    return 0;
-}
-
-// The code point of the well-formed sequence at text[i] of `length` bytes, or -1.
-int32_t decodeAt(std::string_view text, std::size_t i, int length) {
-    if (i + static_cast<std::size_t>(length) > text.size())
-        return -1;
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-        if ((b & 0xC0) != 0x80)
-            return -1;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not text.
-    static constexpr int32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return -1;
-    return cp;
 }
 
 }  // namespace
@@ -100,28 +71,26 @@ std::string cutToFieldSize(std::string_view text, int size) {
     int units = 0;
     std::size_t i = 0;
     while (i < text.size()) {
-        const int length = std::max(1, sequenceLength(static_cast<unsigned char>(text[i])));
-        const int needed = length == 4 ? 2 : 1;  // a surrogate pair beyond the BMP
+        std::size_t next = i;
+        const uint32_t cp = *engine::text::decodeUtf8(text, next, engine::text::Utf8Rule::Lossless);
+        const int needed = cp >= 0x10000 ? 2 : 1;  // a surrogate pair beyond the BMP
         if (units + needed > size)
             break;
         units += needed;
-        i += static_cast<std::size_t>(length);
+        i = next;
     }
-    return std::string(text.substr(0, std::min(i, text.size())));
+    return std::string(text.substr(0, i));
 }
 
 bool isPlainText(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const int length = sequenceLength(static_cast<unsigned char>(text[i]));
-        if (length == 0)
+        const std::optional<uint32_t> cp =
+            engine::text::decodeUtf8(text, i, engine::text::Utf8Rule::Scalar);
+        if (!cp)
             return false;
-        const int32_t cp = decodeAt(text, i, length);
-        if (cp < 0)
+        if ((*cp < 0x20 && *cp != '\t' && *cp != '\r' && *cp != '\n') || *cp == 0x7F)
             return false;
-        if ((cp < 0x20 && cp != '\t' && cp != '\r' && cp != '\n') || cp == 0x7F)
-            return false;
-        i += static_cast<std::size_t>(length);
     }
     return true;
 }

@@ -110,6 +110,8 @@ const char16_t* upperHalf(uint16_t codePage) {
     }
 }
 
+}  // namespace
+
 void appendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(char(cp));
@@ -126,44 +128,6 @@ void appendUtf8(std::string& out, uint32_t cp) {
         out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
         out.push_back(char(0x80 | (cp & 0x3F)));
     }
-}
-
-}  // namespace
-
-uint32_t nextCodePoint(std::string_view s, size_t& i) {
-    auto b0 = uint8_t(s[i]);
-    auto cont = [&](size_t k) -> int {
-        if (i + k >= s.size())
-            return -1;
-        auto b = uint8_t(s[i + k]);
-        return (b & 0xC0) == 0x80 ? (b & 0x3F) : -1;
-    };
-    if (b0 < 0x80) {
-        i += 1;
-        return b0;
-    }
-    if ((b0 & 0xE0) == 0xC0) {
-        int c1 = cont(1);
-        if (c1 >= 0) {
-            i += 2;
-            return (uint32_t(b0 & 0x1F) << 6) | uint32_t(c1);
-        }
-    } else if ((b0 & 0xF0) == 0xE0) {
-        int c1 = cont(1), c2 = cont(2);
-        if (c1 >= 0 && c2 >= 0) {
-            i += 3;
-            return (uint32_t(b0 & 0x0F) << 12) | (uint32_t(c1) << 6) | uint32_t(c2);
-        }
-    } else if ((b0 & 0xF8) == 0xF0) {
-        int c1 = cont(1), c2 = cont(2), c3 = cont(3);
-        if (c1 >= 0 && c2 >= 0 && c3 >= 0) {
-            i += 4;
-            return (uint32_t(b0 & 0x07) << 18) | (uint32_t(c1) << 12) | (uint32_t(c2) << 6) |
-                   uint32_t(c3);
-        }
-    }
-    i += 1;
-    return b0;
 }
 
 bool hasCodePageTable(uint16_t codePage) {
@@ -199,7 +163,7 @@ std::optional<std::vector<uint8_t>> encodeCodePage(std::string_view utf8, uint16
     out.reserve(utf8.size());
     size_t i = 0;
     while (i < utf8.size()) {
-        uint32_t cp = nextCodePoint(utf8, i);
+        uint32_t cp = *decodeUtf8(utf8, i, Utf8Rule::Lossless);
         if (cp < 0x80) {
             out.push_back(uint8_t(cp));
             continue;
@@ -241,6 +205,14 @@ std::string decodeUtf16le(Bytes bytes) {
     for (size_t i = 0; i + 1 < bytes.size(); i += 2)
         units.push_back(char16_t(bytes[i] | (bytes[i + 1] << 8)));
     return utf16ToUtf8(units);
+}
+
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8, Utf8Rule rule) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    if (!forEachUtf16Unit(utf8, rule, [&](char16_t unit) { out.push_back(unit); }))
+        return std::nullopt;
+    return out;
 }
 
 std::u16string utf8ToUtf16(std::string_view utf8) {

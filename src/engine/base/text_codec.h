@@ -30,32 +30,89 @@ std::optional<std::vector<uint8_t>> encodeCodePage(std::string_view utf8, uint16
 
 // UTF-16LE to UTF-8 (an odd trailing byte is dropped).
 std::string decodeUtf16le(Bytes bytes);
-// The code point of a UTF-8 string at byte `i`, moving `i` past it. Malformed bytes are taken
-// one at a time as U+0080..U+00FF-range values of their own number, so no input ever stalls
-// a loop.
-uint32_t nextCodePoint(std::string_view s, size_t& i);
+// What a UTF-8 decoder makes of bytes that are not a sequence it takes.
+enum class Utf8Rule {
+    // Every byte string decodes: a byte that starts no whole sequence is the code point of its
+    // own number (U+0080..U+00FF), so no input stalls a loop and a text read from the file
+    // goes back byte for byte.
+    Lossless,
+    // Whole sequences only: a lead byte and its continuation bytes, the generalised form of a
+    // lone surrogate (as decodeUtf16le() writes one) included; anything else is refused. For
+    // keys, which must not guess at a character.
+    Generalised,
+    // Unicode scalar values only: no overlong form, surrogate or value past U+10FFFF. For text
+    // from outside the program (the clipboard).
+    Scalar,
+};
 
-// Hands every UTF-16 code unit of a UTF-8 text to `unit`, as utf8ToUtf16() would store them,
-// for callers that encode a text without building its UTF-16 copy.
+// The code point at byte `i` of `s` under `rule`, moving `i` past it; nullopt, with `i` where
+// it was, where the rule refuses the bytes there (never under Lossless).
+inline std::optional<uint32_t> decodeUtf8(std::string_view s, size_t& i, Utf8Rule rule) {
+    const auto b0 = uint8_t(s[i]);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    // Continuation bytes after the lead, and the lead's own bits.
+    const size_t extra = (b0 & 0xE0) == 0xC0   ? 1
+                         : (b0 & 0xF0) == 0xE0 ? 2
+                         : (b0 & 0xF8) == 0xF0 ? 3
+                                               : 0;
+    uint32_t cp = b0 & (0x3F >> extra);
+    bool whole = extra > 0 && i + extra < s.size();
+    for (size_t k = 1; whole && k <= extra; ++k) {
+        const auto b = uint8_t(s[i + k]);
+        whole = (b & 0xC0) == 0x80;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (whole && rule == Utf8Rule::Scalar) {
+        static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        whole = cp >= kSmallest[extra] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+    }
+    if (whole) {
+        i += extra + 1;
+        return cp;
+    }
+    if (rule != Utf8Rule::Lossless)
+        return std::nullopt;
+    ++i;
+    return b0;
+}
+
+// Hands every UTF-16 code unit of a UTF-8 text decoded under `rule` to `unit`, for callers
+// that encode a text without building its UTF-16 copy; false, after the units before it,
+// where the rule refuses a byte.
 template <class Unit>
-void forEachUtf16Unit(std::string_view utf8, Unit&& unit) {
-    size_t i = 0;
-    while (i < utf8.size()) {
-        uint32_t cp = nextCodePoint(utf8, i);
+bool forEachUtf16Unit(std::string_view utf8, Utf8Rule rule, Unit&& unit) {
+    for (size_t i = 0; i < utf8.size();) {
+        const std::optional<uint32_t> decoded = decodeUtf8(utf8, i, rule);
+        if (!decoded)
+            return false;
+        const uint32_t cp = *decoded;
         if (cp >= 0x10000) {
-            cp -= 0x10000;
-            unit(char16_t(0xD800 + (cp >> 10)));
-            unit(char16_t(0xDC00 + (cp & 0x3FF)));
+            unit(char16_t(0xD800 + ((cp - 0x10000) >> 10)));
+            unit(char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF)));
         } else {
             unit(char16_t(cp));
         }
     }
+    return true;
 }
 
-// UTF-8 to UTF-16 code units, and to UTF-16LE bytes.
+// The same by Utf8Rule::Lossless, as utf8ToUtf16() stores a text.
+template <class Unit>
+void forEachUtf16Unit(std::string_view utf8, Unit&& unit) {
+    forEachUtf16Unit(utf8, Utf8Rule::Lossless, unit);
+}
+
+// UTF-8 to UTF-16 code units under `rule`; nullopt where the rule refuses a byte.
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8, Utf8Rule rule);
+// UTF-8 to UTF-16 code units by Utf8Rule::Lossless, and to UTF-16LE bytes.
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::vector<uint8_t> encodeUtf16le(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view units);
+// Appends the UTF-8 form of `cp` (a lone surrogate in its generalised three-byte form).
+void appendUtf8(std::string& out, uint32_t cp);
 
 // A Jet 4 text value: compressed when it starts with FF FE, else UTF-16LE.
 std::string decodeJet4Text(Bytes bytes);

@@ -10,6 +10,7 @@
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
 #include "engine/base/number_text.h"
+#include "engine/base/text_codec.h"
 #include "engine/sql/lexer.h"
 #include "engine/store/collation.h"
 #include "engine/store/value_conversion.h"
@@ -275,44 +276,9 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
 
 namespace {
 
-// Decodes one UTF-8 code point; malformed bytes are taken one by one.
-char32_t nextCodePoint(std::string_view s, size_t& i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (extra == 0 || i + extra >= s.size()) {
-        ++i;
-        return c;
-    }
-    char32_t cp = c & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-        if ((cc & 0xC0) != 0x80) {
-            ++i;
-            return c;
-        }
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    i += extra + 1;
-    return cp;
-}
-
 std::string encodeUtf8(char32_t cp) {
     std::string out;
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
+    text::appendUtf8(out, cp);
     return out;
 }
 
@@ -327,7 +293,7 @@ bool sameChar(char32_t a, char32_t b) {
 std::u32string decodeAll(std::string_view s) {
     std::u32string out;
     for (size_t i = 0; i < s.size();)
-        out += nextCodePoint(s, i);
+        out += char32_t(*text::decodeUtf8(s, i, text::Utf8Rule::Lossless));
     return out;
 }
 

@@ -1,6 +1,7 @@
 // Text collation on top of the General legacy code tables.
 #include "engine/store/collation.h"
 
+#include "engine/base/text_codec.h"
 #include "engine/store/general_sort_order.h"
 
 namespace velmora::engine::store {
@@ -8,9 +9,9 @@ namespace {
 
 // Malformed UTF-8 must still compare: such input is read byte by byte as Latin-1.
 std::u16string decodeLenient(std::string_view utf8) {
-    Result<std::u16string> decoded = utf8ToUtf16(utf8);
-    if (decoded.isOk())
-        return std::move(decoded).value();
+    std::optional<std::u16string> decoded = text::utf8ToUtf16(utf8, text::Utf8Rule::Generalised);
+    if (decoded)
+        return std::move(*decoded);
     std::u16string out;
     out.reserve(utf8.size());
     for (char c : utf8)

@@ -1,7 +1,7 @@
-// Jet 3's General 97 sort order: its code table and key assembly, and the UTF-8 decoding both
-// sort orders share. The table is kept as the compact text form "cp=CLASS bytes[+extra]" and
-// parsed once on first use, which keeps it easy to compare line by line with Access's keys.
-// Jet 4's General legacy order is in general_sort_order_legacy.cpp.
+// Jet 3's General 97 sort order: its code table and key assembly. The table is kept as the compact
+// text form "cp=CLASS bytes[+extra]" and parsed once on first use, which keeps it easy to compare
+// line by line with Access's keys. Jet 4's General legacy order is in
+// general_sort_order_legacy.cpp.
 #include "engine/store/general_sort_order.h"
 
 #include <array>
@@ -151,13 +151,6 @@ void appendCodeBytes(KeyBytes& out, const Code& code) {
 }
 
 }  // namespace
-
-Result<std::u16string> utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    VELMORA_RETURN_IF_ERROR(decodeUtf8(s, [&](char16_t c) { out.push_back(c); }));
-    return out;
-}
 
 namespace {
 

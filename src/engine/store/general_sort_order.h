@@ -32,9 +32,6 @@ using KeyBytes = std::vector<uint8_t>;
 // The only sort order whose keys we build.
 inline constexpr uint16_t kGeneralSortOrder = 1033;
 
-// Decodes UTF-8 into UTF-16 code units; malformed input is refused (3421).
-Result<std::u16string> utf8ToUtf16(std::string_view utf8);
-
 // Jet 4 General legacy key bytes of a text (without the index start flag). Keeps the first
 // 255 characters, drops trailing blanks. Descending keys are inverted and end in 0x00.
 // 3251 when a character lies beyond the Basic Multilingual Plane.

@@ -10,6 +10,7 @@
 #include "engine/base/blanks.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/status.h"
+#include "engine/base/text_codec.h"
 #include "engine/store/general_sort_order.h"
 
 namespace velmora::engine::store::sort_text {
@@ -28,44 +29,12 @@ inline void invertFrom(KeyBytes& bytes, size_t from) {
         bytes[i] = static_cast<uint8_t>(~bytes[i]);
 }
 
-// Decodes UTF-8, handing every UTF-16 code unit to `emit`; malformed input is refused (3421).
+// Decodes UTF-8 by Utf8Rule::Generalised, handing every UTF-16 code unit to `emit`; malformed
+// input is refused (3421).
 template <class Emit>
 Status decodeUtf8(std::string_view s, Emit&& emit) {
-    for (size_t i = 0; i < s.size();) {
-        uint8_t b = static_cast<uint8_t>(s[i]);
-        uint32_t cp = 0;
-        size_t extra = 0;
-        if (b < 0x80) {
-            cp = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            cp = b & 0x1F;
-            extra = 1;
-        } else if ((b & 0xF0) == 0xE0) {
-            cp = b & 0x0F;
-            extra = 2;
-        } else if ((b & 0xF8) == 0xF0) {
-            cp = b & 0x07;
-            extra = 3;
-        } else {
-            return Status::error(err::kTypeConversion, "malformed UTF-8 in text value");
-        }
-        if (extra > 0 && i + extra >= s.size())
-            return Status::error(err::kTypeConversion, "truncated UTF-8 in text value");
-        for (size_t k = 1; k <= extra; ++k) {
-            uint8_t cont = static_cast<uint8_t>(s[i + k]);
-            if ((cont & 0xC0) != 0x80)
-                return Status::error(err::kTypeConversion, "malformed UTF-8 in text value");
-            cp = (cp << 6) | (cont & 0x3F);
-        }
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            emit(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            emit(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            emit(static_cast<char16_t>(cp));
-        }
-    }
+    if (!text::forEachUtf16Unit(s, text::Utf8Rule::Generalised, emit))
+        return Status::error(err::kTypeConversion, "malformed UTF-8 in text value");
     return Status::ok();
 }
 

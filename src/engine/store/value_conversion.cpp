@@ -13,6 +13,7 @@
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
 #include "engine/base/number_text.h"
+#include "engine/base/text_codec.h"
 
 namespace velmora::engine::store {
 
@@ -146,11 +147,7 @@ std::optional<std::string> textOf(const Value& v) {
 
 size_t utf16Length(std::string_view utf8) {
     size_t n = 0;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        uint8_t b = static_cast<uint8_t>(utf8[i]);
-        if ((b & 0xC0) != 0x80)
-            n += (b & 0xF8) == 0xF0 ? 2 : 1;
-    }
+    text::forEachUtf16Unit(utf8, [&](char16_t) { ++n; });
     return n;
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "engine/base/text_codec.h"
 #include "engine/io/file.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/jet_storage.h"
@@ -34,8 +35,8 @@ void collectCharacters(const store::Row& row, const store::TableSchema& schema,
             if (schema.columns[i].number != ic.columnNumber)
                 continue;
             if (auto* s = std::get_if<std::string>(&row[i])) {
-                auto u16 = store::utf8ToUtf16(*s);
-                if (u16.isOk()) {
+                auto u16 = text::utf8ToUtf16(*s, text::Utf8Rule::Generalised);
+                if (u16) {
                     for (char16_t c : *u16)
                         out.insert(c);
                 }
