@@ -6,13 +6,15 @@
 #include <QTimer>
 
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "qt/form_widgets.h"
 
 namespace velmora::qt {
 
 MainWindow::MainWindow(core::app::App& app, QWidget* parent) : QWidget(parent), m_app(app) {
     m_widgets = new FormWidgets(app.mainForm(), app.dispatcher(), this,
-                                {{"MSFlexGrid1", &app.grid()}, {"MSFlexGrid2", &app.pasteGrid()}});
+                                {{core::app::control::kMainGrid, &app.grid()},
+                                 {core::app::control::kPasteGrid, &app.pasteGrid()}});
     m_widgets->setWindowChangedHandler([this] { applyWindow(); });
     m_app.setRepaintRequest([this] {
         update();

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "core/app/app.h"
+#include "core/app/main_window_controls.h"
 #include "qt/form_widgets.h"
 #include "qt/main_window.h"
 
@@ -52,7 +53,8 @@ void installStartupTiming(MainWindow& window, core::app::App& app,
                           std::chrono::steady_clock::time_point started) {
     if (!qEnvironmentVariableIsSet("VELMORA_STARTUP_TIMING"))
         return;
-    auto* grid = qobject_cast<QAbstractScrollArea*>(window.widgets().widget("MSFlexGrid1"));
+    auto* grid =
+        qobject_cast<QAbstractScrollArea*>(window.widgets().widget(core::app::control::kMainGrid));
     if (grid == nullptr)
         return;
     grid->viewport()->installEventFilter(new FirstListPaint(app, started, &window));

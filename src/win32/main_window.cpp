@@ -1,6 +1,7 @@
 #include "win32/main_window.h"
 
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "win32/wide_text.h"
 
 namespace velmora::win32 {
@@ -17,10 +18,11 @@ MainWindow::MainWindow(core::app::App& app, WindowDirectory& directory,
                        std::function<bool()> waitCursor)
     : m_app(app), m_host(WS_OVERLAPPEDWINDOW, 0, nullptr, std::move(waitCursor)) {
     directory.registerTopLevel(core::app::kMainFormName, m_host.hwnd());
-    m_controls = std::make_unique<FormWindows>(
-        app.mainForm(), app.dispatcher(), directory, m_host.hwnd(),
-        std::map<std::string, core::grid::GridModel*>{{"MSFlexGrid1", &app.grid()},
-                                                      {"MSFlexGrid2", &app.pasteGrid()}});
+    m_controls =
+        std::make_unique<FormWindows>(app.mainForm(), app.dispatcher(), directory, m_host.hwnd(),
+                                      std::map<std::string, core::grid::GridModel*>{
+                                          {core::app::control::kMainGrid, &app.grid()},
+                                          {core::app::control::kPasteGrid, &app.pasteGrid()}});
     m_host.setControls(m_controls.get());
     m_controls->setWindowChangedHandler([this] { applyWindow(); });
     m_host.setHook(

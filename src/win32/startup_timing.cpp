@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "win32/install_front_end.h"
 
 namespace velmora::win32 {
@@ -33,7 +34,7 @@ void report(const std::string& line) {
 void installStartupTiming(FrontEnd& frontEnd, Clock::time_point started) {
     if (std::getenv("VELMORA_STARTUP_TIMING") == nullptr)
         return;
-    GridControl* grid = frontEnd.mainWindow().controls().grid("MSFlexGrid1");
+    GridControl* grid = frontEnd.mainWindow().controls().grid(core::app::control::kMainGrid);
     if (grid == nullptr)
         return;
     // The moment the first paint's command (which loads the channel list) has ended.

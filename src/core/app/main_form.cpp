@@ -1,5 +1,7 @@
 #include "core/app/main_form.h"
 
+#include "core/app/main_window_controls.h"
+
 namespace velmora::core::app {
 namespace {
 
@@ -21,23 +23,33 @@ const DesignedControl kControls[] = {
     {"Command11", ControlKind::Button, "Frame5", {140, 240, 1572, 252}, "txtSettings", nullptr},
     {"Frame3", ControlKind::Frame, "", {120, 720, 1815, 3015}, "txtDbExplorerFunctions", nullptr},
     {"Command1", ControlKind::Button, "Frame3", {140, 240, 1572, 252}, "txtGetTables", nullptr},
-    {"Command2", ControlKind::Button, "Frame3", {140, 240, 1572, 252}, "txtShowTable", nullptr},
-    {"List1", ControlKind::ListBox, "Frame3", {120, 600, 1572, 1968}, nullptr, ""},
-    {"MSFlexGrid2", ControlKind::Grid, "Frame3", {120, 2400, 1572, 492}, nullptr, ""},
+    {control::kShowTable,
+     ControlKind::Button,
+     "Frame3",
+     {140, 240, 1572, 252},
+     "txtShowTable",
+     nullptr},
+    {control::kTableList, ControlKind::ListBox, "Frame3", {120, 600, 1572, 1968}, nullptr, ""},
+    {control::kPasteGrid, ControlKind::Grid, "Frame3", {120, 2400, 1572, 492}, nullptr, ""},
     // 3000 high, ending at Frame4's top: drawn 3135 high it ran under the strip, which hid
     // most of its last row.
-    {"MSFlexGrid1", ControlKind::Grid, "", {2040, kMainGridTop, 6975, 3000}, nullptr, ""},
+    {control::kMainGrid, ControlKind::Grid, "", {2040, kMainGridTop, 6975, 3000}, nullptr, ""},
     {"Frame4", ControlKind::Frame, "", {2040, 3120, 6972, 612}, nullptr, ""},
     {"Label1", ControlKind::Label, "Frame4", {120, 240, 1332, 252}, nullptr, ""},
-    {"Check_TV", ControlKind::CheckBox, "Frame4", {1680, 240, 735, 255}, nullptr, "TV"},
-    {"Check_Radio", ControlKind::CheckBox, "Frame4", {2520, 240, 855, 255}, nullptr, "Radio"},
-    {"Check_encrypt",
+    {control::kCheckTv, ControlKind::CheckBox, "Frame4", {1680, 240, 735, 255}, nullptr, "TV"},
+    {control::kCheckRadio,
+     ControlKind::CheckBox,
+     "Frame4",
+     {2520, 240, 855, 255},
+     nullptr,
+     "Radio"},
+    {control::kCheckEncrypted,
      ControlKind::CheckBox,
      "Frame4",
      {3600, 240, 1455, 255},
      "txtEncrypted",
      nullptr},
-    {"Check_NotEnc",
+    {control::kCheckNotEncrypted,
      ControlKind::CheckBox,
      "Frame4",
      {5040, 240, 1812, 255},
@@ -109,26 +121,29 @@ const DesignedControl kControls[] = {
      "txtCompactDatabase",
      nullptr},
     {"Command16", ControlKind::Button, "Frame1", {120, 950, 1935, 240}, "txtTakeOverFrom", nullptr},
-    {"List2", ControlKind::ListBox, "", {6000, 3960, 615, 240}, nullptr, ""},
-    {"List4", ControlKind::ListBox, "", {6000, 4320, 615, 240}, nullptr, ""},
-    {"List3", ControlKind::ListBox, "", {6000, 4680, 1332, 240}, nullptr, ""},
-    {"Text1", ControlKind::TextBox, "", {240, 2760, 255, 285}, nullptr, ""},
+    {control::kGroupList, ControlKind::ListBox, "", {6000, 3960, 615, 240}, nullptr, ""},
+    {control::kGroupPicker, ControlKind::ListBox, "", {6000, 4320, 615, 240}, nullptr, ""},
+    {control::kRowPopup, ControlKind::ListBox, "", {6000, 4680, 1332, 240}, nullptr, ""},
+    {control::kTextEditor, ControlKind::TextBox, "", {240, 2760, 255, 285}, nullptr, ""},
 };
 
 // Hidden until a command shows them.
-const char* const kHiddenAtStart[] = {"Command1", "MSFlexGrid2", "List2",
-                                      "List4",    "List3",       "Text1"};
-// Enabled only while the channel list is shown.
-const char* const kDisabledAtStart[] = {"Command2", "Command7",  "Command8",
-                                        "Command9", "Command10", "Command14"};
-const char* const kFilterBoxes[] = {"Check_TV", "Check_Radio", "Check_encrypt", "Check_NotEnc"};
+const char* const kHiddenAtStart[] = {"Command1",          control::kPasteGrid,
+                                      control::kGroupList, control::kGroupPicker,
+                                      control::kRowPopup,  control::kTextEditor};
 
 }  // namespace
 
 const std::vector<std::string>& frameColoredControls() {
-    static const std::vector<std::string> names = {"Frame1",      "Frame2",        "Frame3",
-                                                   "Frame4",      "Frame5",        "Check_TV",
-                                                   "Check_Radio", "Check_encrypt", "Check_NotEnc"};
+    static const std::vector<std::string> names = {"Frame1",
+                                                   "Frame2",
+                                                   "Frame3",
+                                                   "Frame4",
+                                                   "Frame5",
+                                                   control::kCheckTv,
+                                                   control::kCheckRadio,
+                                                   control::kCheckEncrypted,
+                                                   control::kCheckNotEncrypted};
     return names;
 }
 
@@ -148,9 +163,11 @@ std::unique_ptr<form::Form> createMainForm() {
     }
     for (const char* name : kHiddenAtStart)
         f->setVisible(name, false);
-    for (const char* name : kDisabledAtStart)
+    // ShowTable waits for the table list; the channel list's buttons for the channel list.
+    f->setEnabled(control::kShowTable, false);
+    for (const char* name : control::kChannelListButtons)
         f->setEnabled(name, false);
-    for (const char* name : kFilterBoxes)
+    for (const char* name : control::kFilterBoxes)
         f->setValue(name, 1);
     f->setCaption(kMainCaption);
     f->setGeometry({200, 100, kDesignWidth, kDesignHeight});

@@ -5,6 +5,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "core/app/read_only_notice.h"
 #include "core/ports/cursor_port.h"
 
@@ -79,7 +80,7 @@ void applyMainWindowResize(App& app, int width, int height) {
         f.setGeometry(g);
     }
     if (height > kDesignHeight) {
-        f.update("MSFlexGrid1",
+        f.update(control::kMainGrid,
                  [&](form::Control& c) { c.rect.height = height - kGridHeightMargin; });
         f.update("Frame4", [&](form::Control& c) { c.rect.top = height - kFrame4TopMargin; });
         f.update("Frame1", [&](form::Control& c) { c.rect.top = height - kLowerFramesTopMargin; });
@@ -87,7 +88,8 @@ void applyMainWindowResize(App& app, int width, int height) {
         (void)app.settings().write(SettingKey::HSize, std::to_string(height));
     }
     if (width > kDesignWidth) {
-        f.update("MSFlexGrid1", [&](form::Control& c) { c.rect.width = width - kGridWidthMargin; });
+        f.update(control::kMainGrid,
+                 [&](form::Control& c) { c.rect.width = width - kGridWidthMargin; });
         f.update("Frame4", [&](form::Control& c) { c.rect.width = width - kFrame4WidthMargin; });
         app.commands().runIfInstalled(command::kFitColumnsToWindow);
         (void)app.settings().write(SettingKey::VSize, std::to_string(width));

@@ -5,6 +5,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/column_widths.h"
 #include "core/views/recordset_grid.h"
@@ -15,7 +16,7 @@ namespace velmora::core::explorer {
 
 namespace {
 
-constexpr char kTableList[] = "List1";
+using app::control::kTableList;
 constexpr int kMarkerColumnWidth = 150;
 
 // Each column starts as wide as its header text in the grid's font (entering the view then

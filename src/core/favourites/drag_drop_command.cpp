@@ -3,6 +3,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "core/favourites/drop_fav_form.h"
 #include "core/favourites/drop_fav_window.h"
 #include "core/grid/virtual_keys.h"
@@ -15,7 +16,7 @@ using form::EventKind;
 namespace dc = drop_fav_control;
 
 constexpr char kDragDropButton[] = "Command14";
-constexpr char kMainGrid[] = "MSFlexGrid1";
+using app::control::kMainGrid;
 constexpr char kNoGroupsMessage[] = "No Favorite groups defined";
 
 // The open window, if any; its handlers are registered once and find it here.

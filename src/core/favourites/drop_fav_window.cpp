@@ -5,6 +5,7 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "core/db/sql_literal.h"
 #include "core/favourites/drop_fav_form.h"
 #include "core/views/channel_list.h"
@@ -22,7 +23,7 @@ using engine::dao::throwIfError;
 constexpr std::string_view kGroupCountStatement =
     "SELECT FAVNAME.FAVNAME, Count(FAVOURITE.FAVNAME) AS Anzahl FROM FAVNAME LEFT JOIN "
     "FAVOURITE ON FAVNAME.FAVNAME = FAVOURITE.FAVNAME GROUP BY FAVNAME.FAVNAME";
-constexpr char kMainGrid[] = "MSFlexGrid1";
+using app::control::kMainGrid;
 
 // A label is as high as a line of its font plus this much, and this far from the next one.
 constexpr int kLabelPadding = 16;

@@ -39,9 +39,8 @@ constexpr int kFieldVideoId = 6;   // VIDEOID
 
 constexpr std::array<int, 12> kDesignWidths = {150, 450, 700, 1400, 2000, 1500, 500, 0, 0, 0, 0, 0};
 
-const char* const kChannelListButtons[] = {"Command7", "Command8", "Command9", "Command10",
-                                           "Command14"};
-const char* const kFilterBoxes[] = {kCheckTv, kCheckRadio, kCheckEncrypted, kCheckNotEncrypted};
+using app::control::kChannelListButtons;
+using app::control::kFilterBoxes;
 
 grid::Rgb gridColor(form::Rgb c) {
     return grid::Rgb{c.red, c.green, c.blue};
@@ -218,7 +217,7 @@ void LoadChannelList(app::App& app) {
 
     form::Form& f = app.mainForm();
     const int windowWidth = f.geometry().width;
-    f.update("MSFlexGrid1",
+    f.update(app::control::kMainGrid,
              [&](form::Control& c) { c.rect.width = windowWidth - app::kDesignWidth + 6975; });
     fitNameColumns(app, windowWidth);
     (void)g.setCols(n + 1);

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "core/app/main_window_controls.h"
 #include "core/views/channel_list_statement.h"
 
 namespace velmora::core::app {
@@ -19,10 +20,10 @@ class App;
 
 namespace velmora::core::views {
 
-inline constexpr char kCheckTv[] = "Check_TV";
-inline constexpr char kCheckRadio[] = "Check_Radio";
-inline constexpr char kCheckEncrypted[] = "Check_encrypt";
-inline constexpr char kCheckNotEncrypted[] = "Check_NotEnc";
+using app::control::kCheckEncrypted;
+using app::control::kCheckNotEncrypted;
+using app::control::kCheckRadio;
+using app::control::kCheckTv;
 
 // Grid columns of the channel list (field k of the statement is column k + 1).
 namespace channel_col {

@@ -9,6 +9,7 @@
 
 #include <string_view>
 
+#include "core/app/main_window_controls.h"
 #include "core/views/view_description.h"
 
 namespace velmora::core::app {
@@ -18,11 +19,11 @@ class App;
 namespace velmora::core::views {
 
 // The main window's grid and its overlays.
-inline constexpr char kMainGrid[] = "MSFlexGrid1";
-inline constexpr char kTextEditor[] = "Text1";
-inline constexpr char kGroupList[] = "List2";
-inline constexpr char kRowPopup[] = "List3";
-inline constexpr char kGroupPicker[] = "List4";
+using app::control::kGroupList;
+using app::control::kGroupPicker;
+using app::control::kMainGrid;
+using app::control::kRowPopup;
+using app::control::kTextEditor;
 
 // The group list covers the group and number columns and this much more.
 inline constexpr int kGroupListExtraWidth = 180;
