@@ -7,10 +7,8 @@
 #include "core/app/main_form.h"
 #include "core/program/install_program.h"
 #include "qt/form_dialog.h"
-#include "qt/main_shortcuts.h"
+#include "qt/install_front_end.h"
 #include "qt/main_window.h"
-#include "qt/overlay_editing.h"
-#include "qt/picker_keys.h"
 #include "qt/qt_ports.h"
 #include "qt/qt_settings_store.h"
 #include "qt/startup_timing.h"
@@ -32,9 +30,7 @@ int main(int argc, char* argv[]) {
     velmora::core::program::installProgram(core);
 
     velmora::qt::MainWindow window(core);
-    velmora::qt::installOverlayEditing(window, core);
-    velmora::qt::installGroupPickerKeys(window, core);
-    velmora::qt::installMainShortcuts(window, core);
+    velmora::qt::installFrontEnd(window, core);
     velmora::qt::installStartupTiming(window, core, started);
     ports.registerWindow(velmora::core::app::kMainFormName, &window);
     ports.setDialogParent(&window);

@@ -22,6 +22,7 @@
 #include "qt/form_dialog.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
+#include "qt/install_front_end.h"
 #include "qt/main_shortcuts.h"
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
@@ -88,9 +89,7 @@ public:
     // program and waits for the first painted list.
     ::testing::AssertionResult start() {
         window = std::make_unique<qt::MainWindow>(*app);
-        qt::installOverlayEditing(*window, *app);
-        qt::installGroupPickerKeys(*window, *app);
-        qt::installMainShortcuts(*window, *app);
+        qt::installFrontEnd(*window, *app);
         windows.registerWindow(core::app::kMainFormName, window.get());
         if (!app->start())
             return ::testing::AssertionFailure() << "start-up failed";
