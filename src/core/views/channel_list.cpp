@@ -319,6 +319,8 @@ void installChannelList(app::App& app) {
                           .showsChannelListControls = true,
                           .buildCommand = app::command::kLoadChannelList,
                           .fitColumnsToWidth = fitNameColumns,
+                          .columnsSharingTheWindow = {channel_col::kProvider, channel_col::kName,
+                                                      channel_col::kFavorite},
                           .spreadKeptEdit = showInEveryRowOfTheChannel,
                       });
     form::Dispatcher& d = app.dispatcher();

@@ -11,6 +11,7 @@
 #include "core/form/dispatcher.h"
 #include "core/grid/grid_model.h"
 #include "core/views/grid_edit.h"
+#include "core/views/view_registry.h"
 
 namespace velmora::core::views {
 
@@ -65,10 +66,13 @@ int widestText(app::App& app, int col) {
 
 void fitColumnsToValues(app::App& app) {
     grid::GridModel& g = app.grid();
+    const std::vector<int>& shares = currentView(app).columnsSharingTheWindow;
     for (int col = g.fixedCols(); col < g.cols(); ++col) {
         const int now = g.colWidth(col);
         if (now == 0)
             continue;  // hidden on purpose
+        if (std::find(shares.begin(), shares.end(), col) != shares.end())
+            continue;
         const int wanted = std::min(widestText(app, col) + kColumnTextPadding, kMaxFittedWidth);
         if (wanted > now)
             (void)g.setColWidth(col, wanted);

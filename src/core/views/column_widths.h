@@ -2,7 +2,8 @@
 //
 // When a view is shown, every shown column of the grid becomes at least as wide as its
 // widest value (and its header) in the grid's font, up to kMaxFittedWidth; a column the view
-// made wider keeps its width, a hidden one (width 0) stays hidden. The header borders can be
+// made wider keeps its width, a hidden one (width 0) stays hidden, and one that takes its
+// share of the window's width (the channel list's names) keeps its share. The header borders can be
 // dragged, and a width the user drags is kept in the settings for that view (application
 // "Velmora", section "Columns", one key per view), so it comes back whenever the view is
 // shown again, also after the next start; it wins over the fitted width.

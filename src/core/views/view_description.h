@@ -68,6 +68,9 @@ struct ViewDescription {
     // Sets the widths of the columns that follow the window's width (twips) when the user
     // makes the window wider; empty: every column keeps its width.
     std::function<void(app::App&, int windowWidth)> fitColumnsToWidth;
+    // The columns fitColumnsToWidth gives their share of the window: they keep that share
+    // rather than grow to their values, which would push the columns after them out of view.
+    std::vector<int> columnsSharingTheWindow;
 
     // Runs when a text edit kept for the save (KeptForSave) changed cell (row, col), so the
     // view can show the value wherever else it belongs; empty: only that cell changes.
