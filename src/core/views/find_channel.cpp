@@ -26,11 +26,15 @@ namespace fc = find_control;
 constexpr char kNameHeader[] = "NAME";
 constexpr int kF3 = grid::vk::kF1 + 2;
 
-// The rows of the grid shown at once below its header row, at least one.
+// The rows of the grid shown whole at once below its header row, at least one: in the height
+// the front end shows them in when it told the grid (its scroll bar takes room too), else in
+// the grid's rectangle.
 int visibleDataRows(app::App& app) {
     const grid::GridModel& g = app.grid();
-    const int gridHeight = app.mainForm().control(kMainGrid).rect.height;
     const int rowHeight = std::max(g.defaultRowHeight(), 1);
+    if (g.viewportHeight() > 0)
+        return std::max(g.viewportHeight() / rowHeight, 1);
+    const int gridHeight = app.mainForm().control(kMainGrid).rect.height;
     return std::max((gridHeight - g.rowHeight(0)) / rowHeight, 1);
 }
 
