@@ -111,6 +111,7 @@ void installFavouritesView(app::App& app) {
                             .showsChannelListControls = false,
                             .buildCommand = app::command::kChangeFavoriteNr,
                             .fitColumnsToWidth = {},
+                            .columnsSharingTheWindow = {},
                             .spreadKeptEdit = {},
                         });
 }

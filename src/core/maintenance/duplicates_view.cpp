@@ -109,6 +109,7 @@ void installDuplicatesView(app::App& app) {
                             .showsChannelListControls = false,
                             .buildCommand = app::command::kShowEditDuplicates,
                             .fitColumnsToWidth = {},
+                            .columnsSharingTheWindow = {},
                             .spreadKeptEdit = {},
                         });
 }

@@ -41,6 +41,7 @@ const ViewDescription& inertView() {
         .showsChannelListControls = false,
         .buildCommand = "",
         .fitColumnsToWidth = {},
+        .columnsSharingTheWindow = {},
         .spreadKeptEdit = {},
     };
     return inert;
