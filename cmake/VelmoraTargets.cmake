@@ -30,10 +30,17 @@ endfunction()
 
 # A GoogleTest executable registered with CTest:
 # velmora_test(NAME SOURCES ... DEPS ... [LABELS ...]).
+# Its main takes the C library's locale from the environment, as the Qt program does; the
+# suites of the engine, the core and the Qt front end carry the label "german", and the test
+# preset of that name runs them again under de_DE.UTF-8.
 function(velmora_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} velmora_test_main GTest::gtest)
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+    if(folder MATCHES "^(engine|core|qt)(/|$)")
+        list(APPEND ARG_LABELS german)
+    endif()
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_compile_definitions(${name} PRIVATE
         VELMORA_SHARED_DIR="${VELMORA_SHARED_DIR}"

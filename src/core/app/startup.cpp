@@ -7,6 +7,7 @@
 #include "core/app/app.h"
 #include "core/app/language_form.h"
 #include "core/app/main_form.h"
+#include "engine/base/number_text.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::app {
@@ -89,14 +90,15 @@ std::optional<int16_t> readGeometryNumber(std::string_view text) {
             digits = true;
         }
     }
-    double value = 0.0;
-    if (digits) {
-        value = std::strtod(number.c_str(), nullptr);
+    // A leading number of too many digits for a double fits no geometry.
+    const std::optional<double> value = digits ? engine::readNumber(number) : 0.0;
+    if (!value) {
+        return std::nullopt;
     }
     // Whole numbers round half to even, as the stored settings were always read.
     const int saved = std::fegetround();
     std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(value);
+    const double rounded = std::nearbyint(*value);
     std::fesetround(saved);
     if (rounded < -32768.0 || rounded > 32767.0) {
         return std::nullopt;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 
+#include "engine/base/number_text.h"
 #include "engine/base/text_codec.h"
 
 namespace velmora::core::explorer {
@@ -64,7 +64,10 @@ double leadingNumber(std::string_view text) {
         if (exponentDigits)
             number += exponent;
     }
-    return std::strtod(number.c_str(), nullptr);
+    // Digits too many for a double are an infinite value, of the number's sign.
+    if (const std::optional<double> value = engine::readNumber(number))
+        return *value;
+    return number.front() == '-' ? -HUGE_VAL : HUGE_VAL;
 }
 
 std::string cutToFieldSize(std::string_view text, int size) {

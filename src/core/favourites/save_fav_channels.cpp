@@ -1,7 +1,6 @@
 #include "core/favourites/save_fav_channels.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "core/favourites/save_question.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/channel_list.h"
+#include "engine/base/number_text.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::favourites {
@@ -162,9 +162,9 @@ bool channelNumbersSubsequent(app::App& app) {
         rs.moveFirst();
         for (int k = 1; k <= n; ++k) {
             engine::dao::Field field = rs.field(0);
-            const std::optional<std::string> number =
-                field.isNull() ? std::nullopt : db::bareNumber(field.text());
-            if (!number || std::strtod(number->c_str(), nullptr) != static_cast<double>(k)) {
+            const std::optional<double> number =
+                field.isNull() ? std::nullopt : engine::readNumber(field.text());
+            if (number != static_cast<double>(k)) {
                 subsequent = false;
                 break;
             }

@@ -1,7 +1,6 @@
 #include "core/views/channel_list.h"
 
 #include <array>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "core/ports/cursor_port.h"
 #include "core/views/recordset_grid.h"
 #include "core/views/view_registry.h"
+#include "engine/base/number_text.h"
 
 namespace velmora::core::views {
 
@@ -55,8 +55,7 @@ bool isZero(const engine::dao::Field& field) {
     if (field.isNull()) {
         return false;
     }
-    auto number = db::bareNumber(field.text());
-    return number && std::strtod(number->c_str(), nullptr) == 0.0;
+    return engine::readNumber(field.text()) == 0.0;
 }
 
 void toggle(app::App& app, const char* box) {

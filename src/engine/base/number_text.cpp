@@ -106,4 +106,23 @@ std::optional<double> readNumber(std::string_view text) {
     return value;
 }
 
+std::string writeNumber(double value) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::string writeNumber(float value) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+std::string writeNumber(double value, int significantDigits) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general,
+                                         std::clamp(significantDigits, 1, 17));
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
 }  // namespace velmora::engine

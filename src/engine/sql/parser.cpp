@@ -10,6 +10,7 @@
 #include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
+#include "engine/base/number_text.h"
 #include "engine/sql/lexer.h"
 
 namespace velmora::engine::sql {
@@ -897,7 +898,8 @@ store::Value literalValue(TokenKind kind, std::string text) {
         if (ec == std::errc() && v <= INT32_MAX)
             return v;
     }
-    return std::strtod(text.c_str(), nullptr);
+    // The lexer gives only shapes readNumber takes; one too large for a double is infinite.
+    return readNumber(text).value_or(HUGE_VAL);
 }
 
 store::Value literalValue(const Token& t) {

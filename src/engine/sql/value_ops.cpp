@@ -30,18 +30,6 @@ double roundHalfEven(double v) {
     return std::nearbyint(v);
 }
 
-std::string formatDouble(double v) {
-    char buf[64];
-    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, p) : std::string("0");
-}
-
-std::string formatFloat(float v) {
-    char buf[64];
-    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, p) : std::string("0");
-}
-
 std::string formatScaled(bool negative, unsigned __int128 magnitude, int scale) {
     std::string digits;
     do {
@@ -380,9 +368,9 @@ std::string displayText(const Value& v) {
         case 2:
             return std::to_string(std::get<int64_t>(v));
         case 3:
-            return formatFloat(std::get<float>(v));
+            return writeNumber(std::get<float>(v));
         case 4:
-            return formatDouble(std::get<double>(v));
+            return writeNumber(std::get<double>(v));
         case 5: {
             const int64_t s = std::get<store::Currency>(v).scaled;
             const bool negative = s < 0;

@@ -127,12 +127,6 @@ std::optional<Guid> parseGuid(std::string_view text) {
     return g;
 }
 
-std::string formatNumber(double d) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.15g", d);
-    return buf;
-}
-
 std::optional<std::string> textOf(const Value& v) {
     if (auto* s = std::get_if<std::string>(&v))
         return *s;
@@ -141,7 +135,7 @@ std::optional<std::string> textOf(const Value& v) {
     if (auto* b = std::get_if<bool>(&v))
         return *b ? "True" : "False";
     if (auto n = numericValue(v))
-        return formatNumber(*n);
+        return writeNumber(*n, 15);
     return std::nullopt;
 }
 
