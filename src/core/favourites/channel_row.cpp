@@ -11,7 +11,10 @@ namespace col = views::channel_col;
 std::optional<ChannelRow> ChannelRow::read(const grid::GridModel& grid, int row) {
     auto sid = db::bareNumber(grid.textMatrix(row, col::kSid));
     auto nid = db::bareNumber(grid.textMatrix(row, col::kNid));
-    auto frequency = db::bareNumber(grid.textMatrix(row, col::kFrequency));
+    // FREQUENCY may be Null, which the grid shows as an empty cell.
+    const std::string& frequencyCell = grid.textMatrix(row, col::kFrequency);
+    auto frequency = db::trimBlanks(frequencyCell).empty() ? std::optional<std::string>("")
+                                                           : db::bareNumber(frequencyCell);
     if (!sid || !nid || !frequency) {
         return std::nullopt;
     }
@@ -71,8 +74,12 @@ std::string ChannelRow::channelSql(std::string_view select) const {
     sql += " WHERE SOURCEID = ";
     db::appendQuotedText(sql, source);
     appendChannelIds(sql);
-    sql += " AND FREQUENCY = ";
-    sql += frequency;
+    if (frequency.empty()) {
+        sql += " AND FREQUENCY Is Null";
+    } else {
+        sql += " AND FREQUENCY = ";
+        sql += frequency;
+    }
     return sql;
 }
 

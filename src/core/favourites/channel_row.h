@@ -3,7 +3,8 @@
 //
 // Every statement is built here. Text cells are quoted with inner quotes doubled, number
 // cells go in bare only when they are numbers; a row whose SID, NID or FREQUENCY cell is not
-// a number gets no statement at all, so a stray cell can never become SQL. For ordinary
+// a number gets no statement at all, so a stray cell can never become SQL. An empty FREQUENCY
+// is a Null one and is found as "FREQUENCY Is Null". For ordinary
 // values the text is exactly the one the receiver's own tools have always sent.
 #pragma once
 
@@ -25,12 +26,13 @@ struct ChannelRow {
     std::string fnum;       // FNum, "ZZZ" for none
     std::string sid;        // SID, bare number
     std::string nid;        // NID, bare number
-    std::string frequency;  // FREQUENCY, bare number
+    std::string frequency;  // FREQUENCY, bare number; empty for Null
     // The group the row was loaded with as FAVOURITE stores it (the grid's row data); empty
     // for a row loaded without a group and for a row an add-mode drop added.
     std::string loadedGroup;
 
-    // The cells of grid row `row`; std::nullopt when SID, NID or FREQUENCY is not a number.
+    // The cells of grid row `row`; std::nullopt when SID or NID is not a number, or FREQUENCY
+    // neither a number nor empty (Null).
     static std::optional<ChannelRow> read(const grid::GridModel& grid, int row);
 
     // "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = '…' AND

@@ -118,9 +118,25 @@ void ReNumber(app::App& app) {
         app.showMessage(tooManyChannelsMessage(channels), ports::MessageButtons::Ok);
         return;
     }
+    // Every row is stored or none: a row left with its old number could share it with a
+    // renumbered channel. The save agreed to above is committed first and stays.
+    if (!app.commitPending())
+        return;
+    std::vector<std::string> shownBefore;
+    shownBefore.reserve(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i) {
-        if (!showAndStoreNumber(app, grid.fixedRows() + static_cast<int>(i), numbers[i]))
-            app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
+        const int r = grid.fixedRows() + static_cast<int>(i);
+        shownBefore.push_back(grid.textMatrix(r, col::kNum));
+        if (showAndStoreNumber(app, r, numbers[i]))
+            continue;
+        // Nothing of the numbering reaches the file, and the grid shows what the file holds.
+        app.db().rollback();
+        for (std::size_t k = 0; k < shownBefore.size(); ++k)
+            (void)grid.setTextMatrix(grid.fixedRows() + static_cast<int>(k), col::kNum,
+                                     shownBefore[k]);
+        busy.release();
+        app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
+        return;
     }
 }
 

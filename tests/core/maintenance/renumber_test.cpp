@@ -1,11 +1,13 @@
 // ReNumber in whole sessions over real channel files: the numbers follow the grid's order
 // and are shared by the rows of one channel, the refusals change nothing, a row that cannot
-// be found again fails alone, and the favourite positions stay as they were.
+// be found again leaves every number as it was, and the favourite positions stay as they were.
 #include "core/maintenance/renumber.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "core/maintenance/maintenance_file.h"
 #include "core/views/channel_list.h"
@@ -96,8 +98,8 @@ TEST(ReNumber, FiltersDuplicatesAndOtherViewsLeaveEverythingAsItWas) {
     s.click("Check_Radio");
     s.ports().verify();
 
-    // The grid's edits are saved first (OK); Zeta's row without frequency cannot be found
-    // again, by the save nor by ReNumber: it fails alone, every other row is numbered.
+    // The grid's edits are saved first (OK); Zeta's row without frequency is found as such,
+    // by the save and by ReNumber.
     s.app().state().FavDirty = true;
     s.ports().expectMessage("You have changed something... Save ?", MessageButtons::OkCancel,
                             MessageIcon::None, MessageAnswer::Cancel);
@@ -106,11 +108,9 @@ TEST(ReNumber, FiltersDuplicatesAndOtherViewsLeaveEverythingAsItWas) {
     EXPECT_TRUE(s.app().state().FavDirty);
     s.ports().expectMessage("You have changed something... Save ?", MessageButtons::OkCancel,
                             MessageIcon::None, MessageAnswer::Ok);
-    s.ports().expectMessage(kWriteError, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
     s.ports().expectMessage(
         "Channel numbers are not subsequent - may be due to duplicates or missing numbers",
         MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok);
-    s.ports().expectMessage(kWriteError, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
     s.click("Command8");
     s.ports().verify();
     EXPECT_FALSE(s.app().state().FavDirty);
@@ -146,26 +146,65 @@ TEST(ReNumber, FiltersDuplicatesAndOtherViewsLeaveEverythingAsItWas) {
     EXPECT_EQ(s.ports().messages().size(), shown);
 }
 
-TEST(ReNumber, AKeyCellThatIsNoNumberFailsThatRowAloneAndAQuotedSourceIsFound) {
+// Every row is stored or none: one row that cannot be stored leaves every number as it was,
+// in the file and in the grid, with one message. A Null frequency and a source with a quote
+// are found like any other.
+TEST(ReNumber, StoresEveryRowOrNone) {
     VELMORA_REQUIRE_READERS();
-    AppSession s;
-    const std::string file = writeFile(s.folder() / "WinSTB.mdb", threeGroupFile());
-    startOn(s, file);
-    core::grid::GridModel& g = s.app().grid();
-    // Kika's frequency shown with a decimal comma: no statement can be formed for it.
-    const int kika = gridRow(s, "Kika", "Kids");
-    ASSERT_GT(kika, 0);
-    ASSERT_TRUE(g.setTextMatrix(kika, col::kFrequency, "11000,5").isOk());
-    s.ports().expectMessage(kWriteError, MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok);
-    s.click("Command8");
-    s.ports().verify();
-    const auto numbers = storedNumbers(file);
-    EXPECT_EQ(numbers.at("\"Kika\""), "2") << "keeps its old number";
-    EXPECT_EQ(numbers.at("\"Arte\""), s.cell(gridRow(s, "Arte", "News"), col::kNum))
-        << "a source with a quote is found";
-    EXPECT_EQ(numbers.at("\"Zeta\""), "1");
-    EXPECT_EQ(numbers.at("\"ORF1\""), "3");
-    expectFileChecks(file);
+    struct Case {
+        const char* what;
+        bool nullFrequency;    // Zeta also stored without frequency
+        const char* kikaCell;  // Kika's frequency as the grid shows it; nullptr: as loaded
+        bool fails;
+    };
+    const std::vector<Case> cases = {
+        {"every row found", false, nullptr, false},
+        {"a Null frequency", true, nullptr, false},
+        {"a frequency with a decimal comma", true, "11000,5", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppSession s;
+        ChannelFile layout = threeGroupFile();
+        if (c.nullFrequency) {
+            layout.primaryKey = false;
+            layout.channels.push_back({6, "Zeta", "S19E", 101, 1, -1});
+        }
+        const std::string file = writeFile(s.folder() / "WinSTB.mdb", layout);
+        const auto storedBefore = storedRows(file, "CHANNELS");
+        startOn(s, file);
+        core::grid::GridModel& g = s.app().grid();
+        if (c.kikaCell != nullptr) {
+            const int kika = gridRow(s, "Kika", "Kids");
+            ASSERT_GT(kika, 0);
+            ASSERT_TRUE(g.setTextMatrix(kika, col::kFrequency, c.kikaCell).isOk());
+        }
+        const auto shownBefore = s.column(col::kNum);
+        if (c.fails)
+            s.ports().expectMessage(kWriteError, MessageButtons::Ok, MessageIcon::None,
+                                    MessageAnswer::Ok);
+        s.click("Command8");
+        s.ports().verify();
+        EXPECT_FALSE(s.ports().isWaitCursor());
+        if (c.fails) {
+            EXPECT_EQ(s.column(col::kNum), shownBefore);
+            EXPECT_EQ(storedRows(file, "CHANNELS"), storedBefore);
+            continue;
+        }
+        // By channel number: Zeta 1, Kika 2, ORF1 5 (three rows), Zeta without frequency 6,
+        // Arte 9; every row stored with the number the grid shows.
+        std::vector<std::string> expected = {"1", "2", "3", "3", "3", "4"};
+        if (c.nullFrequency)
+            expected.push_back("5");
+        EXPECT_EQ(s.column(col::kNum), expected);
+        std::vector<std::string> stored = storedColumn(file, 0);
+        std::sort(stored.begin(), stored.end());
+        std::vector<std::string> channels = {"1", "2", "3", "4"};
+        if (c.nullFrequency)
+            channels.push_back("5");
+        EXPECT_EQ(stored, channels);
+        expectFileChecks(file);
+    }
 }
 
 }  // namespace
