@@ -44,7 +44,7 @@ void showTable(app::App& app, const std::string& table) {
     if (views::showRecords(app, rs, app::UiKey::txtDatarows) > 0)
         (void)app.grid().setColWidth(0, kMarkerColumnWidth);
     rs.close();
-    views::enterView(app, table);
+    views::enterTableView(app, table);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/db/statements.h"
 #include "core/explorer/delete_rows.h"
 #include "core/ports/cursor_port.h"
+#include "core/views/grid_edit.h"
 #include "core/views/recordset_grid.h"
 #include "core/views/table_cell_writer.h"
 #include "core/views/view_registry.h"
@@ -22,6 +23,8 @@ namespace {
 using db::quoteText;
 
 constexpr std::array<int, 3> kWidths = {150, 2000, 1500};
+// The header of the group's name, the field the view shows first.
+constexpr char kNameColumn[] = "FAVNAME";
 
 // The condition on FAVOURITE.FAVNAME that reaches `name` as shown and as trimmed.
 std::string sameGroup(const std::string& name) {
@@ -39,13 +42,27 @@ void deleteAssignments(app::App& app, const std::string& group) {
 }  // namespace
 
 void writeGroupCell(app::App& app, const views::EditedCell& cell) {
-    if (!views::writeTableCell(app, cell))
+    // FAVOURITE names a group by its name alone: an edit of any other column renames nothing.
+    const bool rename = app.grid().textMatrix(0, cell.col) == kNameColumn;
+    // A rename is a step of its own, so that undoing it undoes nothing the command did before.
+    if (rename && !app.commitPending()) {
+        app.mainForm().setText(views::kTextEditor, cell.oldText);
+        app.state().FavDirty = false;
         return;
-    // A rename that FAVOURITE refuses is not reported: the group row is renamed all the same.
-    (void)engine::dao::guarded([&] {
+    }
+    if (!views::writeTableCell(app, cell) || !rename)
+        return;
+    const int number = engine::dao::guarded([&] {
         app.db().execute("UPDATE FAVOURITE SET FAVOURITE.FAVNAME = " + quoteText(cell.newText) +
                          " WHERE " + sameGroup(cell.oldText));
     });
+    if (number == 0)
+        return;
+    // The assignments refused the new name: the group keeps its old one, in the file and in
+    // the grid, and the failure is said once.
+    app.db().rollback();
+    app.showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok);
+    app.mainForm().setText(views::kTextEditor, cell.oldText);
 }
 
 void EditFavoriteGroups(app::App& app) {

@@ -1,6 +1,6 @@
 // The groups view ("Edit Favorite Groups", Command6): the rows of FAVNAME, every column of
 // the table, values as stored (a name with trailing blanks shows them). A group is renamed
-// by editing its cell; the rename is carried over to every assignment in FAVOURITE. Deleting
+// by editing its name; the rename is carried over to every assignment in FAVOURITE. Deleting
 // groups deletes their assignments too, also when a FAVNAME row itself could not be deleted.
 //
 // FAVOURITE names a group by its text only, and the channel list shows names trimmed; a
@@ -22,7 +22,8 @@ void installGroupsView(app::App& app);
 
 void EditFavoriteGroups(app::App& app);
 
-// The view's cell writer: the FAVNAME row, then the rename in FAVOURITE.
+// The view's cell writer: the FAVNAME row and, for an edited name, the rename in FAVOURITE;
+// the two are stored together or neither is.
 void writeGroupCell(app::App& app, const views::EditedCell& cell);
 
 // The view's Delete: the selected groups and their assignments.

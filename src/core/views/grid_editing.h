@@ -50,10 +50,19 @@ public:
     using Views = std::map<std::string, ViewDescription, std::less<>>;
     Views& views() { return m_views; }
 
+    // The view entered last: its CurrentView name and the name its description is registered
+    // under ("" for a table view, whatever the table is called).
+    struct Entered {
+        std::string view;
+        std::string description;
+    };
+    Entered& entered() { return m_entered; }
+
 private:
     app::App& m_app;
     grid::GridModel& m_grid;
     Views m_views;
+    Entered m_entered;
 };
 
 // Installs the handlers and the row commands every view may name (grid_keys.h) and makes a

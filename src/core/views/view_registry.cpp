@@ -47,6 +47,18 @@ const ViewDescription& inertView() {
     return inert;
 }
 
+void enterAs(app::App& app, std::string_view name, std::string_view description) {
+    const ViewDescription& view = viewDescription(app, description);
+    std::vector<std::string> captions;
+    for (const PopupEntry& entry : view.popup)
+        captions.push_back(app.text(entry.caption));
+    showChannelListControls(app, view.showsChannelListControls);
+    app.mainForm().setItems(kRowPopup, std::move(captions));
+    editingOf(app).entered() = GridEditing::Entered{std::string(name), std::string(description)};
+    app.state().CurrentView = std::string(name);
+    showColumnsReadably(app);
+}
+
 }  // namespace
 
 Editor noEditor(std::string_view /*header*/) {
@@ -110,18 +122,20 @@ const ViewDescription& currentView(app::App& app) {
     const std::string& name = app.state().CurrentView;
     if (name.empty())
         return inertView();
+    // A table may carry the name of another view (FAVNAME is also the groups view's): the
+    // description is the one the view was entered with.
+    const GridEditing::Entered& entered = editingOf(app).entered();
+    if (entered.view == name)
+        return viewDescription(app, entered.description);
     return viewDescription(app, name);
 }
 
 void enterView(app::App& app, std::string_view name) {
-    const ViewDescription& view = viewDescription(app, name);
-    std::vector<std::string> captions;
-    for (const PopupEntry& entry : view.popup)
-        captions.push_back(app.text(entry.caption));
-    showChannelListControls(app, view.showsChannelListControls);
-    app.mainForm().setItems(kRowPopup, std::move(captions));
-    app.state().CurrentView = std::string(name);
-    showColumnsReadably(app);
+    enterAs(app, name, name);
+}
+
+void enterTableView(app::App& app, std::string_view table) {
+    enterAs(app, table, std::string_view{});
 }
 
 }  // namespace velmora::core::views

@@ -32,13 +32,16 @@ void installColumnFitting(app::App& app);
 // Throws std::logic_error when neither is registered.
 const ViewDescription& viewDescription(app::App& app, std::string_view name);
 
-// The description of CurrentView. Before the first view was built (CurrentView empty) it is
-// an inert description: no editor, no popup, no delete.
+// The description of CurrentView: the one the view was entered with (enterView or
+// enterTableView), else the one registered under its name. Before the first view was built
+// (CurrentView empty) it is an inert description: no editor, no popup, no delete.
 const ViewDescription& currentView(app::App& app);
 
 // The end of every view builder: CurrentView := name, the channel-list controls shown or
 // hidden, List3 filled with the view's entries, the columns fitted to their values with the
 // widths the user set for the view (column_widths.h).
 void enterView(app::App& app, std::string_view name);
+// The same for a table of the explorer, shown as a table view whatever its name.
+void enterTableView(app::App& app, std::string_view table);
 
 }  // namespace velmora::core::views
