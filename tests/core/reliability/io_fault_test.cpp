@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -181,9 +183,10 @@ TEST(IoFault, AFullRealFileSystem) {
     const fs::path filler = mountPoint / "filler";
     const std::vector<char> before = diskBytes(path.string());
     fill(filler);
+    // The system's own words for a full disk, in the language the process runs in.
     expectFaultThenRecovery(
         s, path.string(), before, [&] { return diskBytes(path.string()); }, 3026,
-        "No space left on device", [&] { fs::remove(filler); });
+        std::strerror(ENOSPC), [&] { fs::remove(filler); });
     EXPECT_FALSE(fs::exists(path.string() + "-journal"));
     expectSoundWithoutKids(path.string());
 }
