@@ -248,7 +248,7 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         std::vector<PageImage> bitmapPages;
         VELMORA_ASSIGN_OR_RETURN(
             std::vector<uint8_t> row,
-            encodeUsageMapRow(fmt, mapRowSize, 0, pages, allocator, bitmapPages));
+            encodeUsageMapRow(fmt, mapRowSize, UsageMap{}, pages, allocator, bitmapPages));
         for (auto& p : bitmapPages)
             images.push_back(std::move(p));
         size_t k = size_t(std::find(hosts.begin(), hosts.end(), where.page) - hosts.begin());

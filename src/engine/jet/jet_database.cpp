@@ -122,7 +122,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
 
     // Plan every page image before anything is written.
     VELMORA_ASSIGN_OR_RETURN(UsageMap global, m_reader->globalUsageMap());
-    PageAllocator allocator(pager.pageCount(), global.pages);
+    PageAllocator allocator = PageAllocator::forGlobalMap(pager.pageCount(), global);
     CommitPages pages;
     // Created, deleted and redesigned tables first (schema_change.h); the rest in place.
     std::vector<store::Table*> inPlace;

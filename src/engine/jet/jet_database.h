@@ -6,8 +6,8 @@
 //   1. Every page a commit writes is either free in the file's current state (or past its
 //      end), or a page whose change the commit needs in place: the data pages of the rows it
 //      changes (table_patch.h), the pages of indexes whose entries change, table definitions,
-//      index roots, usage map host pages, page 1. Nothing the current state uses is written
-//      before step 3.
+//      index roots, usage map host pages and the map pages of reference usage maps, page 1.
+//      Nothing the current state uses is written before step 3.
 //   2. Before the first byte of the database changes, the rollback journal
 //      ("<file>-journal") holds the current image of every page the commit will write that
 //      lies inside the file and is in use (free pages hold nothing the old state reads), and

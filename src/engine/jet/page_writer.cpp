@@ -2,6 +2,7 @@
 #include "engine/jet/page_writer.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "engine/base/error_codes.h"
@@ -17,6 +18,15 @@ PageAllocator::PageAllocator(uint32_t pageCount, const std::vector<uint32_t>& fr
             m_freeInOld.insert(p);
         }
     }
+}
+
+PageAllocator PageAllocator::forGlobalMap(uint32_t pageCount, const UsageMap& global) {
+    PageAllocator a(pageCount, global.pages);
+    for (uint32_t p : global.mapPages) {
+        a.m_free.erase(p);
+        a.m_freeInOld.erase(p);
+    }
+    return a;
 }
 
 uint32_t PageAllocator::allocate() {
@@ -203,70 +213,87 @@ Result<std::vector<uint8_t>> replaceRowOnPage(const JetFormat& fmt, Bytes page, 
     return out;
 }
 
+namespace {
+
+// Whether the old map's pointer for range `k` names a map page the reader checked: inside the
+// old file, for a range that starts inside it (decodeUsageMap reads only those).
+bool keepsMapPage(const JetFormat& fmt, const UsageMap& old, size_t k, uint32_t oldPageCount) {
+    return k < old.mapPages.size() && old.mapPages[k] != 0 && old.mapPages[k] < oldPageCount &&
+           uint64_t(k) * pagesPerMapPage(fmt) < oldPageCount;
+}
+
+}  // namespace
+
 Result<std::vector<uint8_t>> encodeUsageMapRow(const JetFormat& fmt, size_t rowLength,
-                                               uint32_t oldStart,
+                                               const UsageMap& old,
                                                const std::vector<uint32_t>& pages,
                                                PageAllocator& allocator,
-                                               std::vector<PageImage>& bitmapPages) {
+                                               std::vector<PageImage>& mapPages) {
     if (rowLength < 5)
         return Status::error(err::kNotADatabase, "usage map row of under 5 bytes");
-    const size_t bits = (rowLength - 5) * 8;
-    uint32_t lo = pages.empty() ? oldStart : *std::min_element(pages.begin(), pages.end());
-    uint32_t hi = pages.empty() ? oldStart : *std::max_element(pages.begin(), pages.end());
-    uint32_t start = oldStart;
-    if (start > lo || uint64_t(hi) - start >= bits)
-        start = lo & ~7u;
-    if (uint64_t(hi) - start < bits) {
-        std::vector<uint8_t> row(rowLength, 0);
-        row[0] = 0x00;
-        putU32(row, 1, start);
-        for (uint32_t p : pages)
-            row[5 + (p - start) / 8] |= uint8_t(1u << ((p - start) % 8));
-        return row;
+    if (old.type == usage_map_type::kInline) {
+        if (std::optional<uint32_t> start = inlineStartFor(rowLength, old.startPage, pages))
+            return encodeInlineMapRow(rowLength, *start, MapBits{pages});
     }
-    // Reference map: one bitmap page per range of (page size - 4) × 8 pages.
-    const uint64_t perPage = uint64_t(fmt.pageSize - 4) * 8;
-    size_t ranges = size_t(hi / perPage) + 1;
-    if (1 + 4 * ranges > rowLength) {
-        return Status::error(
-            err::kOperationNotSupported,
-            "usage map row too short for a reference map of " + std::to_string(ranges) + " pages");
+    // A reference map: one map page for each range of pagesPerMapPage() pages that holds one.
+    const uint32_t perPage = pagesPerMapPage(fmt);
+    std::set<uint32_t> ranges;
+    for (uint32_t p : pages)
+        ranges.insert(p / perPage);
+    const size_t rangeCount = ranges.empty() ? 0 : size_t(*ranges.rbegin()) + 1;
+    if (rangeCount > referenceSlots(rowLength)) {
+        return Status::error(err::kOperationNotSupported,
+                             "a usage map row of " + std::to_string(rowLength) +
+                                 " bytes cannot reach page " + std::to_string(*ranges.rbegin()));
     }
-    std::vector<uint8_t> row(rowLength, 0);
-    row[0] = 0x01;
-    std::map<size_t, PageImage> byRange;
-    for (uint32_t p : pages) {
-        size_t k = size_t(p / perPage);
-        auto it = byRange.find(k);
-        if (it == byRange.end()) {
-            PageImage img;
-            img.number = allocator.allocate();
-            img.bytes.assign(fmt.pageSize, 0);
-            img.bytes[0] = page_type::kUsageMap;
-            img.bytes[1] = 0x01;
-            it = byRange.emplace(k, std::move(img)).first;
-            putU32(row, 1 + 4 * k, it->second.number);
+    std::vector<uint32_t> pointers(std::max(rangeCount, old.mapPages.size()), 0);
+    for (size_t k = 0; k < pointers.size(); ++k) {
+        const bool kept = keepsMapPage(fmt, old, k, allocator.oldPageCount());
+        if (ranges.count(uint32_t(k)) == 0) {
+            if (kept)
+                allocator.release(old.mapPages[k]);
+            continue;
         }
-        uint64_t bit = p - k * perPage;
-        it->second.bytes[4 + bit / 8] |= uint8_t(1u << (bit % 8));
+        pointers[k] = kept ? old.mapPages[k] : allocator.allocate();
+        mapPages.push_back({pointers[k], encodeMapPage(fmt, uint32_t(k), MapBits{pages})});
     }
-    for (auto& [k, img] : byRange)
-        bitmapPages.push_back(std::move(img));
-    return row;
+    return encodeReferenceMapRow(rowLength, pointers);
 }
 
 std::vector<uint8_t> encodeGlobalMapRow(const std::vector<uint32_t>& freePages, uint32_t pageCount,
                                         size_t minLength) {
-    size_t bytes = std::max<size_t>(minLength >= 5 ? minLength - 5 : 0, (pageCount + 7) / 8);
-    std::vector<uint8_t> row(5 + bytes, 0);
-    putU32(row, 1, 0);
-    for (uint32_t p : freePages) {
-        if (p < pageCount)
-            row[5 + p / 8] |= uint8_t(1u << (p % 8));
+    const size_t length = std::max<size_t>(minLength, 5 + (size_t(pageCount) + 7) / 8);
+    return encodeInlineMapRow(length, 0, MapBits{freePages, pageCount});
+}
+
+Result<std::vector<uint8_t>> encodeGlobalMap(const JetFormat& fmt, const UsageMap& old,
+                                             size_t rowLength, PageAllocator& allocator,
+                                             std::vector<PageImage>& mapPages) {
+    if (old.type == usage_map_type::kInline) {
+        if (old.startPage != 0) {
+            return Status::error(err::kOperationNotSupported,
+                                 "the global usage map starts at page " +
+                                     std::to_string(old.startPage) + ", not at page 0");
+        }
+        return encodeGlobalMapRow(allocator.freePagesAfter(), allocator.newPageCount(), rowLength);
     }
-    for (uint64_t p = pageCount; p < uint64_t(bytes) * 8; ++p)
-        row[5 + p / 8] |= uint8_t(1u << (p % 8));
-    return row;
+    // Every range the file reaches needs its map page; taking one may append a page that
+    // reaches the next range, hence the count is read again on every turn.
+    const uint32_t perPage = pagesPerMapPage(fmt);
+    std::vector<uint32_t> pointers = old.mapPages;
+    for (size_t k = 0; uint64_t(k) * perPage < allocator.newPageCount(); ++k) {
+        if (k >= pointers.size())
+            pointers.resize(k + 1, 0);
+        if (!keepsMapPage(fmt, old, k, allocator.oldPageCount()))
+            pointers[k] = allocator.allocate();
+    }
+    const std::vector<uint32_t> freePages = allocator.freePagesAfter();
+    const uint32_t pageCount = allocator.newPageCount();
+    for (size_t k = 0; uint64_t(k) * perPage < pageCount; ++k) {
+        mapPages.push_back(
+            {pointers[k], encodeMapPage(fmt, uint32_t(k), MapBits{freePages, pageCount})});
+    }
+    return encodeReferenceMapRow(rowLength, pointers);
 }
 
 }  // namespace velmora::engine::jet

@@ -34,6 +34,9 @@ class PageAllocator {
 public:
     // `freeInOld`: the pages the global map marks free, below `pageCount`.
     PageAllocator(uint32_t pageCount, const std::vector<uint32_t>& freeInOld);
+    // The pages the global map `global` marks free, but its own map pages, whatever their
+    // bits say.
+    static PageAllocator forGlobalMap(uint32_t pageCount, const UsageMap& global);
 
     // The lowest page free in the old state and not yet taken, else a new page at the end.
     uint32_t allocate();
@@ -130,19 +133,32 @@ private:
 Result<std::vector<uint8_t>> replaceRowOnPage(const JetFormat& fmt, Bytes page, uint32_t number,
                                               size_t slot, Bytes row);
 
-// The row of a usage map listing `pages`, at most `rowLength` bytes long (the length of the
-// row it replaces; the global map may ask for more). Inline when the pages fit the bitmap,
-// else a reference map whose bitmap pages are taken from `allocator` and returned in
-// `bitmapPages`. `oldStart` is kept as the start page of an inline map when it still fits.
+// The row of a usage map listing `pages`, replacing the map `old` in a row of `rowLength`
+// bytes. An inline map stays inline while the pages fit its bitmap (its start page kept when
+// it still serves), and becomes a reference map when they do not, as Access switches a table
+// that outgrows its map. A reference map stays one: it keeps the map pages of the ranges it
+// still uses (the commit rewrites them in place), takes pages from `allocator` for ranges it
+// reaches first, and releases the ones it no longer needs. The map pages to write are
+// appended to `mapPages`.
 Result<std::vector<uint8_t>> encodeUsageMapRow(const JetFormat& fmt, size_t rowLength,
-                                               uint32_t oldStart,
+                                               const UsageMap& old,
                                                const std::vector<uint32_t>& pages,
                                                PageAllocator& allocator,
-                                               std::vector<PageImage>& bitmapPages);
+                                               std::vector<PageImage>& mapPages);
 
-// The global map row (page 1, row 0): start page 0, a set bit for every free page and for
-// every page past the end, at least `minLength` bytes long.
+// The global map row (page 1, row 0) of a new database: start page 0, a set bit for every
+// free page and for every page past the end, at least `minLength` bytes long.
 std::vector<uint8_t> encodeGlobalMapRow(const std::vector<uint32_t>& freePages, uint32_t pageCount,
                                         size_t minLength);
+
+// The global map after a commit, as `allocator` leaves the pages, replacing `old` in a row of
+// `rowLength` bytes. An inline map from page 0 grows its row with the file. A reference map
+// keeps its map pages, rewritten in place, and takes a new one for each range the file
+// reaches first; that page is taken before the free pages are listed, so the map marks it
+// used. An inline map from another start is refused with 3251: the pages below its start
+// would have no state. The map pages to write are appended to `mapPages`.
+Result<std::vector<uint8_t>> encodeGlobalMap(const JetFormat& fmt, const UsageMap& old,
+                                             size_t rowLength, PageAllocator& allocator,
+                                             std::vector<PageImage>& mapPages);
 
 }  // namespace velmora::engine::jet

@@ -454,12 +454,7 @@ Status applyMapUpdates(JetStorage& storage, const std::vector<MapUpdate>& update
         std::vector<PageImage> bitmapPages;
         VELMORA_ASSIGN_OR_RETURN(
             std::vector<uint8_t> row,
-            encodeUsageMapRow(fmt, rowLength, old.type == 0 ? old.startPage : 0, u.pages, allocator,
-                              bitmapPages));
-        for (uint32_t p : old.mapPages) {
-            if (p != 0)
-                allocator.release(p);
-        }
+            encodeUsageMapRow(fmt, rowLength, old, u.pages, allocator, bitmapPages));
         for (PageImage& img : bitmapPages)
             out.images[img.number] = std::move(img.bytes);
         VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
@@ -541,21 +536,20 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     return rewriteTable(storage, table, def, allocator, out, placed);
 }
 
-Status writeGlobalMap(JetStorage& storage, const PageAllocator& allocator, CommitPages& out) {
+Status writeGlobalMap(JetStorage& storage, PageAllocator& allocator, CommitPages& out) {
     if (!allocator.changed())
         return Status::ok();  // no page taken or given back: the map stands
     const JetFormat& fmt = storage.format();
     VELMORA_ASSIGN_OR_RETURN(UsageMap old, storage.globalUsageMap());
-    if (old.type != 0 || old.startPage != 0) {
-        return Status::error(err::kOperationNotSupported,
-                             "the global usage map is not an inline map from page 0");
-    }
     VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page1, out.current(storage.pager(), 1));
     VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, 1, page1));
     if (dp.slots.empty())
         return Status::error(err::kNotADatabase, "page 1 holds no global usage map");
-    std::vector<uint8_t> row = encodeGlobalMapRow(allocator.freePagesAfter(),
-                                                  allocator.newPageCount(), dp.slots[0].length());
+    std::vector<PageImage> mapPages;
+    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> row,
+                             encodeGlobalMap(fmt, old, dp.slots[0].length(), allocator, mapPages));
+    for (PageImage& img : mapPages)
+        out.images[img.number] = std::move(img.bytes);
     VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page, replaceRowOnPage(fmt, page1, 1, 0, row));
     out.images[1] = std::move(page);
     return Status::ok();

@@ -76,7 +76,9 @@ Status writeDefinition(JetStorage& storage, const TableDefinition& def, std::vec
 Status releaseUnmappedLongValuePages(JetStorage& storage, const store::TableSchema& stored,
                                      const std::vector<DataPage>& data, PageAllocator& allocator);
 
-// Replaces the global usage map (page 1, row 0) with the allocator's view of free pages.
-Status writeGlobalMap(JetStorage& storage, const PageAllocator& allocator, CommitPages& out);
+// Replaces the global usage map (page 1, row 0, and the map pages of a reference map) with the
+// allocator's view of free pages; the last step of planning a commit, as a reference map may
+// take a page for a range the file reaches first.
+Status writeGlobalMap(JetStorage& storage, PageAllocator& allocator, CommitPages& out);
 
 }  // namespace velmora::engine::jet
