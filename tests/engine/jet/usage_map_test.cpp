@@ -125,9 +125,8 @@ TEST(UsageMapCodec, DecodesRowsAndMapPagesOfBothVersions) {
         SCOPED_TRACE(c.name);
         Result<UsageMap> m = decodeUsageMap(c.fmt, c.row, readerOf(c.images), c.pageLimit);
         if (c.fails) {
-            EXPECT_FALSE(m.isOk());
-            if (!m.isOk())
-                EXPECT_EQ(m.status().code(), err::kNotADatabase);
+            ASSERT_FALSE(m.isOk());
+            EXPECT_EQ(m.status().code(), err::kNotADatabase);
             continue;
         }
         ASSERT_TRUE(m.isOk()) << m.status().toString();
@@ -279,8 +278,9 @@ TEST(UsageMapCodec, WriterMapsDecodeToTheirPagesAndReuseTheirMapPages) {
         ASSERT_TRUE(back.isOk()) << back.status().toString();
         EXPECT_EQ(back->type, c.type);
         EXPECT_EQ(back->pages, c.pages);
-        if (c.start)
+        if (c.start) {
             EXPECT_EQ(back->startPage, *c.start);
+        }
         EXPECT_EQ(Pages(back->mapPages.begin(),
                         back->mapPages.begin() +
                             long(std::min(back->mapPages.size(), c.mapPages.size()))),

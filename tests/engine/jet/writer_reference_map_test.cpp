@@ -25,8 +25,9 @@ struct Growth {
 };
 
 std::string text(const std::string& letter, int n) {
+    // 50 characters: the number, a space, and the letter as often as it fits.
     std::string out = std::to_string(n) + " ";
-    while (out.size() < 50 * letter.size())
+    for (size_t chars = out.size(); chars < 50; ++chars)
         out += letter;
     return out;
 }
@@ -35,6 +36,11 @@ Result<UsageMap> ownedPagesMap(const std::string& path, const std::string& table
     VELMORA_ASSIGN_OR_RETURN(auto db, openDatabase(path, io::Env::real()));
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, db->tableDefinition(table));
     return db->usageMap(RowPointer::fromU32(def.schema.usedPagesRow));
+}
+
+// A fixture's name without its extension, as a test name.
+std::string stem(const std::string& fixture) {
+    return fixture.substr(0, fixture.find('.'));
 }
 
 size_t csvLines(const std::string& csv) {
@@ -113,9 +119,7 @@ TEST_P(TableOutgrowsItsMap, SwitchesToAReferenceMapAndStaysWritable) {
 INSTANTIATE_TEST_SUITE_P(BothVersions, TableOutgrowsItsMap,
                          ::testing::Values(Growth{"delTestV2000.mdb", "Table", 10500, "\xD0\x96"},
                                            Growth{"delTestV1997.mdb", "Table", 19500, "x"}),
-                         [](const auto& info) {
-                             return std::string(info.param.fixture).substr(0, 13);
-                         });
+                         [](const auto& info) { return stem(info.param.fixture); });
 
 // Turns the fixture's global map (inline, from page 0) into a reference map with one map
 // page, appended to the file, that marks the same pages free. Returns that page's number.
@@ -224,7 +228,7 @@ TEST_P(ReferenceGlobalMap, TakesAnUpdateAndNewPages) {
 
 INSTANTIATE_TEST_SUITE_P(BothVersions, ReferenceGlobalMap,
                          ::testing::Values("compIndexTestV2000.mdb", "compIndexTestV1997.mdb"),
-                         [](const auto& info) { return std::string(info.param).substr(0, 18); });
+                         [](const auto& info) { return stem(info.param); });
 
 }  // namespace
 }  // namespace velmora::engine::jet
