@@ -6,6 +6,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/app/main_window_controls.h"
+#include "core/db/count_field.h"
 #include "core/db/sql_literal.h"
 #include "core/favourites/drop_fav_form.h"
 #include "core/views/channel_list.h"
@@ -36,11 +37,6 @@ grid::Rgb gridColor(form::Rgb c) {
     return grid::Rgb{c.red, c.green, c.blue};
 }
 
-long long countOf(std::string_view text) {
-    const std::string trimmed = db::trimBlanks(text);
-    return trimmed.empty() ? 0 : std::stoll(trimmed);
-}
-
 }  // namespace
 
 DropFavWindow::DropFavWindow(app::App& app) : m_app(app) {}
@@ -51,7 +47,7 @@ bool DropFavWindow::load() {
         kGroupCountStatement, engine::dao::RecordsetType::Snapshot,
         engine::dao::recordset_option::kInconsistent, engine::dao::LockType::Optimistic);
     while (!rs.eof()) {
-        m_groups.push_back({db::trimBlanks(rs.field(0).text()), countOf(rs.field(1).text())});
+        m_groups.push_back({db::trimBlanks(rs.field(0).text()), db::readCount(rs.field(1))});
         rs.moveNext();
     }
     rs.close();

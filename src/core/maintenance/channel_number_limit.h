@@ -9,7 +9,7 @@ namespace velmora::core::maintenance {
 
 inline constexpr int kMaxChannelNumber = 32767;
 
-inline std::string tooManyChannelsMessage(int channels) {
+inline std::string tooManyChannelsMessage(long long channels) {
     return "Channel numbers go up to " + std::to_string(kMaxChannelNumber) + ": " +
            std::to_string(channels) + " channels cannot be numbered";
 }

@@ -6,6 +6,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/app/read_only_notice.h"
+#include "core/db/count_field.h"
 #include "core/db/dynaset.h"
 #include "core/maintenance/channel_number_limit.h"
 #include "core/maintenance/clean_up_question.h"
@@ -15,9 +16,9 @@ namespace velmora::core::maintenance {
 
 namespace {
 
-int rowCount(engine::dao::Database& database, std::string_view sql) {
+long long rowCount(engine::dao::Database& database, std::string_view sql) {
     engine::dao::Recordset rs = database.openRecordset(sql, engine::dao::RecordsetType::Snapshot);
-    const int n = rs.eof() ? 0 : std::stoi(rs.field(0).text());
+    const long long n = rs.eof() ? 0 : db::readCount(rs.field(0));
     rs.close();
     return n;
 }
@@ -31,8 +32,8 @@ void DeleteEmptyChannels(app::App& app) {
         return;
     ports::WaitCursor busy(app.ports().cursor);
     engine::dao::Database& database = app.db();
-    const int remaining = rowCount(database, "SELECT Count(*) FROM CHANNELS") -
-                          rowCount(database, kCountEmptyStatement);
+    const long long remaining = rowCount(database, "SELECT Count(*) FROM CHANNELS") -
+                                rowCount(database, kCountEmptyStatement);
     if (remaining > kMaxChannelNumber) {
         busy.release();
         app.showMessage(tooManyChannelsMessage(remaining), ports::MessageButtons::Ok);
