@@ -8,6 +8,7 @@
 
 #include "core/app/user_input.h"
 #include "core/form/ui_types.h"
+#include "win32/caption_fit.h"
 #include "win32/wide_text.h"
 
 namespace velmora::win32 {
@@ -379,8 +380,11 @@ void FormWindows::applyPlace(const Control& c, Item& item) {
 void FormWindows::applyContents(const Control& c) {
     Item* item = itemByName(c.name);
     HWND hwnd = item->hwnd;
-    if (item->grid == nullptr)
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_gdi.font(c.font, m_dpi)), TRUE);
+    if (item->grid == nullptr) {
+        const HFONT font = m_gdi.font(captionFont(m_gdi, c, m_dpi), m_dpi);
+        if (reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)) != font)
+            SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
     switch (c.kind) {
         case ControlKind::Frame:
         case ControlKind::Button:
