@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "core/app/main_form.h"
 #include "core/form/control_design.h"
 #include "win32/wide_text.h"
+#include "win32/window_placement.h"
 
 namespace velmora::win32 {
 
@@ -14,6 +16,17 @@ constexpr int kEdgeRoom = 120;
 
 void setTitle(HWND hwnd, const std::string& caption) {
     SetWindowTextW(hwnd, widen(caption).c_str());
+}
+
+// A modeless window is worked together with the main window (the drag and drop window's
+// labels take the grid's rows): it opens beside it, not where the system puts new windows.
+void placeBeside(HWND window, HWND main) {
+    RECT mainRect{};
+    RECT own{};
+    if (main == nullptr || !IsWindowVisible(main) || !GetWindowRect(main, &mainRect) ||
+        !GetWindowRect(window, &own))
+        return;
+    moveWindowTo(window, placedBeside(own, mainRect, workAreaOf(main)));
 }
 
 }  // namespace
@@ -67,8 +80,10 @@ void Win32ModalHost::showModal(core::form::Form& form, const core::app::ModalGri
         if (owner != nullptr)
             EnableWindow(owner, TRUE);
         ShowWindow(host.hwnd(), SW_HIDE);
-        if (owner != nullptr)
+        if (owner != nullptr) {
             SetActiveWindow(owner);
+            repaintUncovered(owner);
+        }
     }
     host.setHook({});
     host.setControls(nullptr);
@@ -104,7 +119,8 @@ void Win32ModalHost::showModeless(core::form::Form& form) {
                 outer.height = std::max(outer.height, c.rect.top + c.rect.height + kEdgeRoom +
                                                           core::form::kDialogFrameHeight);
             }
-            // The window's initial place is the system's: only its size follows the form.
+            // The window keeps its place (beside the main window when it opened, then where the
+            // user moved it): only its size follows the form.
             RECT now{};
             GetWindowRect(host->hwnd(), &now);
             const int dpi = windowDpi(host->hwnd());
@@ -114,6 +130,7 @@ void Win32ModalHost::showModeless(core::form::Form& form) {
         };
         controls->setWindowChangedHandler(applyWindow);
         applyWindow();
+        placeBeside(host->hwnd(), m_directory.topLevel(core::app::kMainFormName));
         const std::string name = form.name();
         host->setHook([this, name](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
             if (message != WM_CLOSE)

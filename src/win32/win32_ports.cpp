@@ -10,6 +10,7 @@
 #include "engine/base/error_codes.h"
 #include "win32/screen_units.h"
 #include "win32/wide_text.h"
+#include "win32/window_placement.h"
 
 namespace velmora::win32 {
 
@@ -32,7 +33,9 @@ void renameButton(HWND box, int id, const std::wstring& text) {
 }
 
 // MessageBoxW names its buttons in the system's language; the program's language may be
-// another. The hook sees the box before it is shown and gives the buttons their names.
+// another. And it centres the box on the screen, while the user looks at the window it
+// belongs to. The hook sees the box before it is shown, gives the buttons their names and
+// puts it over its owner.
 LRESULT CALLBACK messageBoxHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && g_boxTexts != nullptr) {
         auto box = reinterpret_cast<HWND>(wParam);
@@ -44,6 +47,12 @@ LRESULT CALLBACK messageBoxHook(int code, WPARAM wParam, LPARAM lParam) {
             renameButton(box, IDYES, g_boxTexts->yes);
             renameButton(box, IDNO, g_boxTexts->no);
             g_boxTexts = nullptr;  // only the box itself, not a window it may open
+            HWND owner = GetWindow(box, GW_OWNER);
+            RECT boxRect{};
+            RECT ownerRect{};
+            if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner) &&
+                GetWindowRect(box, &boxRect) && GetWindowRect(owner, &ownerRect))
+                moveWindowTo(box, centredOver(boxRect, ownerRect, workAreaOf(owner)));
         }
     }
     return CallNextHookEx(g_boxHook, code, wParam, lParam);
@@ -143,6 +152,7 @@ MessageAnswer Win32Ports::showMessage(std::string_view text, MessageButtons butt
     g_boxHook = nullptr;
     g_boxTexts = nullptr;
     m_waitCursor = wasWaiting;
+    repaintUncovered(owner);
     switch (pressed) {
         case IDOK:
             return MessageAnswer::Ok;
