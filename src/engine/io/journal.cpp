@@ -1,6 +1,7 @@
 // The rollback journal; see journal.h.
 #include "engine/io/journal.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/base/coding.h"
@@ -12,14 +13,19 @@ namespace {
 constexpr char kMagic[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '1'};
 constexpr size_t kHeaderSize = 8 + 4 + 4 + 8;
 
-uint64_t fnv1a(Bytes data) {
-    uint64_t h = 1469598103934665603ull;
+constexpr uint64_t kFnvStart = 1469598103934665603ull;
+
+// FNV-1a, continued from `h` (kFnvStart for a fresh one).
+uint64_t fnv1a(Bytes data, uint64_t h = kFnvStart) {
     for (uint8_t b : data) {
         h ^= b;
         h *= 1099511628211ull;
     }
     return h;
 }
+
+// Pages a journal takes in one write.
+constexpr size_t kPagesPerWrite = 64;
 
 }  // namespace
 
@@ -29,23 +35,51 @@ std::string RollbackJournal::pathFor(const std::string& databasePath) {
 
 Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t pageSize,
                               uint64_t oldFileSize, const std::vector<JournalPage>& pages) {
-    std::vector<uint8_t> buf(kHeaderSize + pages.size() * (4 + size_t(pageSize)) + 8);
-    MutableBytes b(buf);
-    std::memcpy(buf.data(), kMagic, 8);
-    putU32(b, 8, pageSize);
-    putU32(b, 12, uint32_t(pages.size()));
-    putU64(b, 16, oldFileSize);
-    size_t pos = kHeaderSize;
     for (const JournalPage& p : pages) {
         if (p.bytes.size() != pageSize)
             return Status::error(err::kInvalidArgument, "journal page of the wrong size");
-        putU32(b, pos, p.number);
-        std::memcpy(buf.data() + pos + 4, p.bytes.data(), pageSize);
-        pos += 4 + pageSize;
     }
-    putU64(b, pos, fnv1a(Bytes(buf.data(), pos)));
+    return write(env, journalPath, pageSize, oldFileSize, pages.size(),
+                 [&](size_t k, uint32_t& number, MutableBytes bytes) {
+                     number = pages[k].number;
+                     std::memcpy(bytes.data(), pages[k].bytes.data(), pageSize);
+                     return Status::ok();
+                 });
+}
+
+Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t pageSize,
+                              uint64_t oldFileSize, size_t count, const PageSource& source) {
     VELMORA_ASSIGN_OR_RETURN(auto file, env.open(journalPath, OpenMode::CreateOrTrunc));
-    VELMORA_RETURN_IF_ERROR(file->write(0, buf));
+    const size_t entry = 4 + size_t(pageSize);
+    // A journal of up to kPagesPerWrite pages goes in one write, header and checksum included.
+    std::vector<uint8_t> buf(kHeaderSize + std::min(count, kPagesPerWrite) * entry + 8);
+    MutableBytes b(buf);
+    std::memcpy(buf.data(), kMagic, 8);
+    putU32(b, 8, pageSize);
+    putU32(b, 12, uint32_t(count));
+    putU64(b, 16, oldFileSize);
+    uint64_t checksum = fnv1a(Bytes(buf.data(), kHeaderSize));
+    uint64_t at = 0;
+    size_t pos = kHeaderSize;
+    for (size_t k = 0; k < count; ++k) {
+        if (pos + entry > buf.size()) {
+            VELMORA_RETURN_IF_ERROR(file->write(at, Bytes(buf.data(), pos)));
+            at += pos;
+            pos = 0;
+        }
+        uint32_t number = 0;
+        VELMORA_RETURN_IF_ERROR(source(k, number, b.subspan(pos + 4, pageSize)));
+        putU32(b, pos, number);
+        checksum = fnv1a(Bytes(buf.data() + pos, entry), checksum);
+        pos += entry;
+    }
+    if (pos + 8 > buf.size()) {
+        VELMORA_RETURN_IF_ERROR(file->write(at, Bytes(buf.data(), pos)));
+        at += pos;
+        pos = 0;
+    }
+    putU64(b, pos, checksum);
+    VELMORA_RETURN_IF_ERROR(file->write(at, Bytes(buf.data(), pos + 8)));
     VELMORA_RETURN_IF_ERROR(file->sync());
     return env.syncFolderOf(journalPath);
 }

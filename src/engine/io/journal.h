@@ -11,9 +11,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/base/coding.h"
 #include "engine/base/status.h"
 #include "engine/io/file.h"
 
@@ -32,6 +34,14 @@ public:
     // Writes the journal and makes it durable (file data and its folder entry).
     static Status write(Env& env, const std::string& journalPath, uint32_t pageSize,
                         uint64_t oldFileSize, const std::vector<JournalPage>& pages);
+
+    // Fills in the k-th page of a journal being written: its number, and its bytes into
+    // `bytes` (one page long).
+    using PageSource = std::function<Status(size_t k, uint32_t& number, MutableBytes bytes)>;
+    // The same for `count` pages handed out one by one: the journal is written in pieces of
+    // a few pages, so that the old images of a large commit are never all in memory at once.
+    static Status write(Env& env, const std::string& journalPath, uint32_t pageSize,
+                        uint64_t oldFileSize, size_t count, const PageSource& source);
 
     // Puts the journaled pages back into `database`, cuts it to its old size and syncs it.
     // Then removes the journal. Returns true when a rollback happened, false when there was

@@ -135,7 +135,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
 
     // Invariant 2: the journal first.
     VELMORA_ASSIGN_OR_RETURN(uint64_t oldSize, file.size());
-    std::vector<io::JournalPage> old;
+    std::vector<uint32_t> journalled;
     // An observer is also given the old bytes of the free pages the commit takes.
     std::map<uint32_t, std::vector<uint8_t>> freeBefore;
     for (const auto& [number, image] : pages.images) {
@@ -143,20 +143,26 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         // nothing it reads, so their old bytes need not come back.
         if (uint64_t(number + 1) * pageSize > oldSize)
             continue;
-        const bool wasFree = allocator.wasFree(number);
-        if (wasFree && !m_commitObserver)
-            continue;
-        io::JournalPage jp;
-        jp.number = number;
-        jp.bytes.resize(pageSize);
-        VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, jp.bytes));
-        if (wasFree)
-            freeBefore.emplace(number, std::move(jp.bytes));
-        else
-            old.push_back(std::move(jp));
+        if (!allocator.wasFree(number)) {
+            journalled.push_back(number);
+        } else if (m_commitObserver) {
+            std::vector<uint8_t>& bytes = freeBefore[number];
+            bytes.resize(pageSize);
+            VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, bytes));
+        }
     }
+    // The old images go from the file straight into the journal; only an observer keeps them.
+    std::vector<std::vector<uint8_t>> journalledBefore;
     const std::string journal = io::RollbackJournal::pathFor(m_path);
-    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, old));
+    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(
+        *m_env, journal, pageSize, oldSize, journalled.size(),
+        [&](size_t k, uint32_t& number, MutableBytes bytes) -> Status {
+            number = journalled[k];
+            VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, bytes));
+            if (m_commitObserver)
+                journalledBefore.emplace_back(bytes.begin(), bytes.end());
+            return Status::ok();
+        }));
 
     // Invariant 3: the pages, in runs of consecutive numbers, then one sync. A run is written
     // in pieces of a bounded size, so that a rewritten table is not held a second time as one
@@ -196,13 +202,13 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         images.pageSize = pageSize;
         images.sizeBefore = oldSize;
         VELMORA_ASSIGN_OR_RETURN(images.sizeAfter, file.size());
-        auto journalled = old.begin();
+        size_t k = 0;
         for (auto& [number, image] : pages.images) {
             CommittedPage& p = images.pages.emplace_back();
             p.number = number;
             p.after = std::move(image);
-            if (journalled != old.end() && journalled->number == number)
-                p.before = std::move((journalled++)->bytes);
+            if (k < journalled.size() && journalled[k] == number)
+                p.before = std::move(journalledBefore[k++]);
             else if (auto it = freeBefore.find(number); it != freeBefore.end())
                 p.before = std::move(it->second);
         }
@@ -250,16 +256,14 @@ Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) 
     }
     for (uint64_t n = (size + pageSize - 1) / pageSize; n < wholePages; ++n)
         saved.insert(uint32_t(n));
-    std::vector<io::JournalPage> old;
-    for (uint32_t number : saved) {
-        io::JournalPage& jp = old.emplace_back();
-        jp.number = number;
-        jp.bytes.resize(pageSize);
-        VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, jp.bytes));
-    }
+    const std::vector<uint32_t> numbers(saved.begin(), saved.end());
     const std::string journal = io::RollbackJournal::pathFor(m_path);
-    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, old));
-    old.clear();
+    VELMORA_RETURN_IF_ERROR(
+        io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, numbers.size(),
+                                   [&](size_t k, uint32_t& number, MutableBytes bytes) {
+                                       number = numbers[k];
+                                       return file.read(uint64_t(number) * pageSize, bytes);
+                                   }));
 
     // Invariant 3, then the commit point.
     auto writeAll = [&]() -> Status {

@@ -30,7 +30,7 @@ Status damaged(const std::string& table, RowPointer where, const std::string& wh
 // The data pages of one table as the commit changes them, read when first touched.
 class PageEdits {
 public:
-    PageEdits(JetStorage& storage, const CommitPages& out, const TableSchema& schema,
+    PageEdits(JetStorage& storage, CommitPages& out, const TableSchema& schema,
               PageAllocator& allocator)
         : m_storage(storage), m_out(out), m_schema(schema), m_allocator(allocator) {}
 
@@ -96,8 +96,31 @@ public:
         return RowPointer{number, *slot};
     }
 
+    // Once more pages than a few are edited, the images of all but the one taking added rows
+    // go into the commit: a table changed throughout is then held once, as images, and a page
+    // edited again is read back from its image. Only between rows, as it ends the edits
+    // page() handed out.
+    void settle() {
+        constexpr size_t kPagesHeld = 16;
+        if (m_pages.size() <= kPagesHeld)
+            return;
+        for (auto it = m_pages.begin(); it != m_pages.end();) {
+            if (m_target && it->first == *m_target) {
+                ++it;
+                continue;
+            }
+            if (it->second.changed())
+                m_out.images[it->first] = it->second.render();
+            it = m_pages.erase(it);
+        }
+    }
+
     // The pages into the commit, and the new ones into the table's usage maps.
-    void finish(CommitPages& out, std::vector<MapUpdate>& maps) {
+    void finish(std::vector<MapUpdate>& maps) {
+        for (auto it = m_pages.begin(); it != m_pages.end(); it = m_pages.erase(it)) {
+            if (it->second.changed())
+                m_out.images[it->first] = it->second.render();
+        }
         if (!m_newPages.empty()) {
             std::vector<uint32_t> used = m_usedBefore;
             used.insert(used.end(), m_newPages.begin(), m_newPages.end());
@@ -105,13 +128,10 @@ public:
             maps.push_back({RowPointer::fromU32(m_schema.usedPagesRow), std::move(used)});
         }
         std::vector<uint32_t> roomy;
-        for (auto& [number, edit] : m_pages) {
-            if (!edit.changed())
-                continue;
-            if (std::find(m_newPages.begin(), m_newPages.end(), number) != m_newPages.end() &&
-                edit.room() >= kFreeMapThreshold)
+        for (uint32_t number : m_newPages) {
+            const std::vector<uint8_t>& image = m_out.images.at(number);
+            if (getU16(image, m_storage.format().dataFreeSpace) >= kFreeMapThreshold)
                 roomy.push_back(number);
-            out.images[number] = edit.render();
         }
         if (!roomy.empty()) {
             // The free-space map keeps what it listed; Access checks a page's room before it
@@ -128,7 +148,7 @@ public:
 
 private:
     JetStorage& m_storage;
-    const CommitPages& m_out;
+    CommitPages& m_out;
     const TableSchema& m_schema;
     PageAllocator& m_allocator;
     std::map<uint32_t, DataPageEdit> m_pages;
@@ -259,8 +279,10 @@ public:
     // Place rows: erased rows first, so that their room serves the rows that grow; then every
     // changed row in its slot, and the added rows after the others.
     Status placeRows() {
-        for (uint32_t place : m_table.erasedPlaces())
+        for (uint32_t place : m_table.erasedPlaces()) {
             VELMORA_RETURN_IF_ERROR(eraseRow(m_pages, m_schema.name, RowPointer::fromU32(place)));
+            m_pages.settle();
+        }
         const LongValueSink noLongValues = [&](const store::ColumnDef& c, std::vector<uint8_t>) {
             return Result<std::vector<uint8_t>>(Status::error(
                 err::kOperationNotSupported, "column " + c.name + " holds no long values"));
@@ -278,17 +300,15 @@ public:
             }
             if (const uint32_t place = m_table.placeOf(id); place != 0) {
                 failure = replaceRow(m_pages, m_schema.name, RowPointer::fromU32(place), *image);
-                return;
-            }
-            Result<RowPointer> where = m_pages.place(*image, 0);
-            if (!where.isOk()) {
+            } else if (Result<RowPointer> where = m_pages.place(*image, 0); where.isOk()) {
+                m_placed.rows.emplace_back(id, where->toU32());
+            } else {
                 failure = where.status();
-                return;
             }
-            m_placed.rows.emplace_back(id, where->toU32());
+            m_pages.settle();
         });
         VELMORA_RETURN_IF_ERROR(failure);
-        m_pages.finish(m_out, m_maps);
+        m_pages.finish(m_maps);
         return Status::ok();
     }
 
