@@ -172,30 +172,40 @@ Status runUpdate(Session& session, UpdateStatement& s) {
     VELMORA_RETURN_IF_ERROR(binder.checkParameters());
     VELMORA_ASSIGN_OR_RETURN(auto ids, matchingRows(session, sources, s.where.get()));
 
-    // Every new value is computed from the row as it was, before any row changes. The new
-    // rows, and the old ones kept to undo a failure halfway, stay packed: an UPDATE of every
-    // channel would otherwise hold the table twice more as vectors of values.
-    store::PackedRows newRows;
-    newRows.reserve(ids.size());
+    // Every new value is computed from the row as it was, before any row changes. Only the
+    // assigned values are kept, new and (to undo a failure halfway) old, packed: an UPDATE of
+    // every channel would otherwise hold the table twice more.
+    store::PackedRows newValues;
+    newValues.reserve(ids.size());
     store::Row row;
     for (RowId id : ids) {
         EvalContext ctx{&sources, &id, nullptr};
         table.rowInto(id, row);
+        newValues.startRow();
         for (size_t i = 0; i < targets.size(); ++i) {
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*s.assignments[i].value, ctx));
-            VELMORA_ASSIGN_OR_RETURN(row[targets[i]],
+            VELMORA_ASSIGN_OR_RETURN(Value converted,
                                      session.convertFor(table.schema().columns[targets[i]], v));
+            newValues.addValue(converted);
         }
-        newRows.push_back(row);
     }
-    store::PackedRows done;  // the rows changed so far, as they were
-    done.reserve(ids.size());
-    for (size_t i = 0; i < ids.size(); ++i) {
-        done.push_back(table.row(ids[i]));
-        Status st = session.updateRow(table, ids[i], newRows.row(i));
+    // Row `id` with the assigned columns set to row k of `values`.
+    const auto assigned = [&](RowId id, const store::PackedRows& values, size_t k) {
+        table.rowInto(id, row);
+        for (size_t i = 0; i < targets.size(); ++i)
+            row[targets[i]] = values.value(k, i);
+        return row;
+    };
+    store::PackedRows oldValues;  // the assigned columns of the rows changed so far, as they were
+    oldValues.reserve(ids.size());
+    for (size_t k = 0; k < ids.size(); ++k) {
+        oldValues.startRow();
+        for (int column : targets)
+            oldValues.addValue(table.value(ids[k], size_t(column)));
+        Status st = session.updateRow(table, ids[k], assigned(ids[k], newValues, k));
         if (!st.isOk()) {
-            for (size_t k = i; k-- > 0;)
-                (void)session.updateRow(table, ids[k], done.row(k));
+            for (size_t j = k; j-- > 0;)
+                (void)session.updateRow(table, ids[j], assigned(ids[j], oldValues, j));
             return st;
         }
     }

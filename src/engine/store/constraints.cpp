@@ -344,17 +344,30 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
         }
     }
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
-    VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
-    std::vector<std::pair<size_t, KeyBytes>> newKeys;
     const uint64_t kept = keptIndexes(schema, before, row);
-    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, kept));
-    forgetKeys(table, id, before, rules, *cache, kept);
     // A row read from the file whose index values all stay is still what the file holds for
     // those indexes (Table::storedAt()).
     const size_t indexes = schema.realIndexes.size();
     const bool allKept =
         indexes <= 64 && kept == (indexes == 64 ? ~uint64_t(0) : (uint64_t(1) << indexes) - 1);
-    table.replace(id, row, allKept);
+    if (allKept) {
+        // No key changes: the key sets stay right as they are, and a table edited outside its
+        // indexes (a renumbering, a rename) never builds them.
+        const std::shared_ptr<KeyCache>& slot = table.keyCache();
+        const bool cacheValid =
+            slot && slot->owner == &table && slot->changeCount == table.changeCount();
+        table.replace(id, row, true);
+        if (cacheValid)
+            slot->changeCount = table.changeCount();
+        if (done)
+            done->after = std::move(row);
+        return Status::ok();
+    }
+    VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
+    std::vector<std::pair<size_t, KeyBytes>> newKeys;
+    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, kept));
+    forgetKeys(table, id, before, rules, *cache, kept);
+    table.replace(id, row, false);
     // The checks left each new key free or held by this row already.
     for (const auto& [ix, key] : newKeys)
         cache->keys[ix].insert(bytesOf(key), id);
