@@ -129,12 +129,17 @@ Status UndoHistory::writeIndex(const Index& index) {
 }
 
 Status UndoHistory::writeStep(const StepInfo& info, uint32_t pageSize,
-                              const std::map<uint32_t, Page>& pages) {
+                              std::map<uint32_t, Page>&& pages) {
+    // The step's bytes are laid out once, at their final size, and each page goes as soon as
+    // it is in them: a command that changed the whole table holds its images once, not three
+    // times.
     std::vector<uint8_t> bytes(kStepHeader);
+    bytes.reserve(kStepHeader + info.bytes);
     std::copy(std::begin(kStepMagic), std::end(kStepMagic), bytes.begin());
     engine::putU32(bytes, 8, pageSize);
     engine::putU32(bytes, 12, uint32_t(pages.size()));
-    for (const auto& [number, page] : pages) {
+    for (auto it = pages.begin(); it != pages.end(); it = pages.erase(it)) {
+        const auto& [number, page] = *it;
         const size_t at = bytes.size();
         bytes.resize(at + kPageHeader);
         engine::putU32(bytes, at, number);
@@ -207,7 +212,7 @@ Status UndoHistory::closeStep() {
         for (const StepInfo& s : old.steps)
             last = std::max(last, s.number);
         info.number = last + 1;
-        stored = writeStep(info, m_pageSize, pages);
+        stored = writeStep(info, m_pageSize, std::move(pages));
         if (stored.isOk())
             index.steps.push_back(info);
         else

@@ -92,7 +92,7 @@ private:
     engine::Status writeIndex(const Index& index);
     engine::Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
     engine::Status writeStep(const StepInfo& info, uint32_t pageSize,
-                             const std::map<uint32_t, Page>& pages);
+                             std::map<uint32_t, Page>&& pages);
     engine::Status readStep(const StepInfo& info, uint32_t& pageSize,
                             std::map<uint32_t, Page>& pages);
 
