@@ -267,7 +267,8 @@ std::vector<uint8_t> encodeGlobalMapRow(const std::vector<uint32_t>& freePages, 
 }
 
 Result<std::vector<uint8_t>> encodeGlobalMap(const JetFormat& fmt, const UsageMap& old,
-                                             size_t rowLength, PageAllocator& allocator,
+                                             size_t rowLength, size_t maxRowLength,
+                                             PageAllocator& allocator,
                                              std::vector<PageImage>& mapPages) {
     if (old.type == usage_map_type::kInline) {
         if (old.startPage != 0) {
@@ -275,7 +276,12 @@ Result<std::vector<uint8_t>> encodeGlobalMap(const JetFormat& fmt, const UsageMa
                                  "the global usage map starts at page " +
                                      std::to_string(old.startPage) + ", not at page 0");
         }
-        return encodeGlobalMapRow(allocator.freePagesAfter(), allocator.newPageCount(), rowLength);
+        std::vector<uint8_t> row =
+            encodeGlobalMapRow(allocator.freePagesAfter(), allocator.newPageCount(), rowLength);
+        if (row.size() <= maxRowLength)
+            return row;
+        // No bitmap on page 1 reaches the file's end any more: from here on the map is a
+        // reference map, whose map pages are all taken below (old lists none).
     }
     // Every range the file reaches needs its map page; taking one may append a page that
     // reaches the next range, hence the count is read again on every turn.

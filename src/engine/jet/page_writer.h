@@ -152,13 +152,16 @@ std::vector<uint8_t> encodeGlobalMapRow(const std::vector<uint32_t>& freePages, 
                                         size_t minLength);
 
 // The global map after a commit, as `allocator` leaves the pages, replacing `old` in a row of
-// `rowLength` bytes. An inline map from page 0 grows its row with the file. A reference map
+// `rowLength` bytes. An inline map from page 0 grows its row with the file while page 1 has
+// room for it (`maxRowLength`: the longest row page 1 can give the map); a file that outgrows
+// that switches to a reference map in a row of `rowLength` bytes. A reference map
 // keeps its map pages, rewritten in place, and takes a new one for each range the file
 // reaches first; that page is taken before the free pages are listed, so the map marks it
 // used. An inline map from another start is refused with 3251: the pages below its start
 // would have no state. The map pages to write are appended to `mapPages`.
 Result<std::vector<uint8_t>> encodeGlobalMap(const JetFormat& fmt, const UsageMap& old,
-                                             size_t rowLength, PageAllocator& allocator,
+                                             size_t rowLength, size_t maxRowLength,
+                                             PageAllocator& allocator,
                                              std::vector<PageImage>& mapPages);
 
 }  // namespace velmora::engine::jet

@@ -545,9 +545,15 @@ Status writeGlobalMap(JetStorage& storage, PageAllocator& allocator, CommitPages
     VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, 1, page1));
     if (dp.slots.empty())
         return Status::error(err::kNotADatabase, "page 1 holds no global usage map");
+    // Row 0 may grow into whatever the page's other rows and its slot table leave.
+    const size_t rowLength = dp.slots[0].length();
+    size_t maxRowLength = fmt.pageSize - (fmt.dataRowTable + 2 * dp.slots.size());
+    for (size_t i = 1; i < dp.slots.size(); ++i)
+        maxRowLength -= std::min(maxRowLength, size_t(dp.slots[i].length()));
     std::vector<PageImage> mapPages;
-    VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> row,
-                             encodeGlobalMap(fmt, old, dp.slots[0].length(), allocator, mapPages));
+    VELMORA_ASSIGN_OR_RETURN(
+        std::vector<uint8_t> row,
+        encodeGlobalMap(fmt, old, rowLength, maxRowLength, allocator, mapPages));
     for (PageImage& img : mapPages)
         out.images[img.number] = std::move(img.bytes);
     VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page, replaceRowOnPage(fmt, page1, 1, 0, row));

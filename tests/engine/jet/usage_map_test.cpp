@@ -324,6 +324,7 @@ struct GlobalCase {
     uint32_t pageCount;  // after the commit
     size_t length;       // of the new row
     bool refused = false;
+    size_t maxRowLength = 4000;  // what page 1 leaves the row
 };
 
 TEST(UsageMapCodec, GlobalMapMarksFreePagesAndThePagesPastTheEnd) {
@@ -343,6 +344,36 @@ TEST(UsageMapCodec, GlobalMapMarksFreePagesAndThePagesPastTheEnd) {
          {3},
          519,
          5 + 65},
+        {"inline from page 0 that outgrows page 1 becomes a reference map",
+         j4,
+         69,
+         inlineMap(0),
+         500,
+         {7},
+         20,
+         {3},
+         1,
+         {519},
+         {3},
+         520,
+         69,
+         false,
+         69},
+        {"Jet 3 inline one page past its bitmap switches too",
+         j3,
+         133,
+         inlineMap(0),
+         1024,
+         {},
+         1,
+         {},
+         1,
+         {1025},
+         {},
+         1026,
+         133,
+         false,
+         133},
         {"inline from another page is refused",
          j4,
          69,
@@ -434,7 +465,7 @@ TEST(UsageMapCodec, GlobalMapMarksFreePagesAndThePagesPastTheEnd) {
             allocator.release(p);
         std::vector<PageImage> written;
         Result<std::vector<uint8_t>> row =
-            encodeGlobalMap(c.fmt, old, c.rowLength, allocator, written);
+            encodeGlobalMap(c.fmt, old, c.rowLength, c.maxRowLength, allocator, written);
         if (c.refused) {
             ASSERT_FALSE(row.isOk());
             EXPECT_EQ(row.status().code(), err::kOperationNotSupported);
