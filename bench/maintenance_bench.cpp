@@ -5,10 +5,14 @@
 //
 // Every round works on a fresh copy of the file with the program started on it (the channel
 // list loaded); writing the copy and starting are outside the timed part, so each round
-// does the whole work of a first run. ReNumber's file has its second and third frequencies
-// dropped, since ReNumber refuses a channel stored twice.
+// does the whole work of a first run. The counter peak_kb is the program's peak resident
+// memory from its start on the copy to the command's end. ReNumber's file has its second and
+// third frequencies dropped, since ReNumber refuses a channel stored twice.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -19,6 +23,7 @@
 #include "core/views/channel_list.h"
 #include "demo/demo_generator.h"
 #include "demo_file.h"
+#include "peak_memory.h"
 
 namespace {
 
@@ -65,19 +70,41 @@ struct Command {
     bool asks;  // the clean-up commands ask before they start
 };
 
+// The demo file of one command and size, written once; each round starts on a copy.
+class DemoTemplate {
+public:
+    DemoTemplate(int channels, bool singleFrequency)
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("velmora-maintenance-" + std::to_string(::getpid()) + ".mdb")) {
+        std::filesystem::remove(m_path);
+        m_ok = bench::writeDemoFile(m_path.string(), content(channels, singleFrequency));
+    }
+    ~DemoTemplate() { std::filesystem::remove(m_path); }
+    bool copyTo(const std::string& path) const {
+        std::error_code ec;
+        return m_ok && std::filesystem::copy_file(
+                           m_path, path, std::filesystem::copy_options::overwrite_existing, ec);
+    }
+
+private:
+    std::filesystem::path m_path;
+    bool m_ok = false;
+};
+
 void runCommand(benchmark::State& state, const Command& command) {
     const int channels = static_cast<int>(state.range(0));
-    const demo::DemoDatabase db = content(channels, command.singleFrequency);
+    const DemoTemplate demoFile(channels, command.singleFrequency);
     int rows = 0;
+    long peakKb = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto s = std::make_unique<test::AppSession>();
         const std::string path = (s->folder() / "WinSTB.mdb").string();
-        std::filesystem::remove(path);
-        if (!bench::writeDemoFile(path, db)) {
+        if (!demoFile.copyTo(path)) {
             state.SkipWithError("cannot write the demo database");
             return;
         }
+        bench::startPeakMemory();
         s->storeSetting(core::app::SettingKey::Language, "eng");
         s->storeSetting(core::app::SettingKey::WinSTBPath, path);
         if (!s->start() || s->app().db().isReadOnly()) {
@@ -96,6 +123,7 @@ void runCommand(benchmark::State& state, const Command& command) {
         s->click(command.button);
 
         state.PauseTiming();
+        peakKb = std::max(peakKb, bench::peakMemoryKb());
         const std::size_t shown = s->ports().messages().size();
         s.reset();
         state.ResumeTiming();
@@ -105,6 +133,8 @@ void runCommand(benchmark::State& state, const Command& command) {
         }
     }
     state.counters["grid_rows"] = rows;
+    // The program's peak from its start on the file to the command's end, of any round.
+    state.counters["peak_kb"] = double(peakKb);
 }
 
 void BM_ReNumber(benchmark::State& state) {
