@@ -180,6 +180,55 @@ TEST(RollbackJournal, RestoresPagesAndSizeThenDisappears) {
     EXPECT_FALSE(*r);
 }
 
+// A large journal goes in pieces of 64 pages: each size around a piece's end restores every
+// page, and a journal whose last piece never got written is discarded.
+TEST(RollbackJournal, AJournalWrittenInPiecesRestoresEveryPageOrNone) {
+    struct Case {
+        size_t pages;
+        int writes;  // the journal's creation (a truncation) and its pieces
+    };
+    for (const Case c : {Case{0, 2}, Case{64, 2}, Case{65, 3}, Case{130, 4}}) {
+        SCOPED_TRACE(c.pages);
+        std::vector<uint8_t> original;
+        for (size_t k = 0; k < 140; ++k)
+            original.insert(original.end(), 16, uint8_t(k));
+        const std::string jp = RollbackJournal::pathFor("db");
+        const auto source = [&](size_t k, uint32_t& number, MutableBytes bytes) {
+            number = uint32_t(2 * k % 140);  // out of order, as page numbers need not be
+            std::copy_n(original.begin() + long(16 * number), 16, bytes.begin());
+            return Status::ok();
+        };
+        for (bool lastPieceLost : {false, true}) {
+            FaultEnv env;
+            env.install("db", original);
+            const int before = env.writeCount();
+            if (lastPieceLost)
+                env.failWriteAt(c.writes);
+            Status written = RollbackJournal::write(env, jp, 16, original.size(), c.pages, source);
+            ASSERT_EQ(written.isOk(), !lastPieceLost);
+            EXPECT_EQ(env.writeCount() - before, c.writes);
+            auto f = env.open("db", OpenMode::ReadWrite);
+            ASSERT_TRUE(f.isOk());
+            ASSERT_TRUE((*f)->write(0, std::vector<uint8_t>(original.size() + 32, 0xEE)).isOk());
+            Result<bool> r = RollbackJournal::recover(env, jp, **f);
+            ASSERT_TRUE(r.isOk());
+            EXPECT_EQ(*r, !lastPieceLost);
+            std::vector<uint8_t> now = env.contents("db");
+            if (lastPieceLost) {
+                EXPECT_EQ(now.size(), original.size() + 32);
+                continue;
+            }
+            ASSERT_EQ(now.size(), original.size());
+            for (size_t k = 0; k < c.pages; ++k) {
+                const size_t at = 16 * (2 * k % 140);
+                EXPECT_TRUE(std::equal(now.begin() + long(at), now.begin() + long(at + 16),
+                                       original.begin() + long(at)))
+                    << "page " << at / 16;
+            }
+        }
+    }
+}
+
 TEST(RollbackJournal, AnIncompleteJournalIsDiscardedWithoutTouchingTheFile) {
     FaultEnv env;
     env.install("db", pages({1, 2}));

@@ -136,6 +136,26 @@ std::vector<Change> changes() {
              EXPECT_TRUE(w.index.empty());
              EXPECT_TRUE(w.other.empty());
          }},
+        // In the Jet 3 file that is some 30 pages, more than a commit keeps edited at once.
+        {"every row grown: rows move onto new pages",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             const std::string longest(rules.maxTextChars(t.schema().columns[kText]), 'Z');
+             for (store::RowId id : ids) {
+                 if (!t.isLive(id))
+                     continue;
+                 touched.insert(pageOf(t, id));
+                 VELMORA_RETURN_IF_ERROR(setText(t, rules, id, longest));
+             }
+             return Status::ok();
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t) {
+             EXPECT_TRUE(w.index.empty());
+             EXPECT_TRUE(
+                 std::includes(w.data.begin(), w.data.end(), touched.begin(), touched.end()));
+             EXPECT_GT(w.data.size(), touched.size()) << "the grown rows had to go elsewhere";
+             EXPECT_GT(w.sizeAfter, w.sizeBefore);
+         }},
     };
 }
 
