@@ -80,10 +80,8 @@ void Win32ModalHost::showModal(core::form::Form& form, const core::app::ModalGri
         if (owner != nullptr)
             EnableWindow(owner, TRUE);
         ShowWindow(host.hwnd(), SW_HIDE);
-        if (owner != nullptr) {
+        if (owner != nullptr)
             SetActiveWindow(owner);
-            repaintUncovered(owner);
-        }
     }
     host.setHook({});
     host.setControls(nullptr);

@@ -152,7 +152,6 @@ MessageAnswer Win32Ports::showMessage(std::string_view text, MessageButtons butt
     g_boxHook = nullptr;
     g_boxTexts = nullptr;
     m_waitCursor = wasWaiting;
-    repaintUncovered(owner);
     switch (pressed) {
         case IDOK:
             return MessageAnswer::Ok;

@@ -52,11 +52,6 @@ RECT workAreaOf(HWND window) {
     return work;
 }
 
-void repaintUncovered(HWND window) {
-    if (window != nullptr && IsWindowVisible(window))
-        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
 void moveWindowTo(HWND window, const RECT& place) {
     SetWindowPos(window, nullptr, place.left, place.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -22,11 +22,6 @@ RECT placedBeside(const RECT& window, const RECT& beside, const RECT& work);
 // The work area of the monitor `window` is on (the nearest one).
 RECT workAreaOf(HWND window);
 
-// Paints now what a closed window uncovered of `window` and its controls: the command that
-// goes on after a message box or a modal window may take a while before the program's
-// loop would paint it.
-void repaintUncovered(HWND window);
-
 // Moves `window` by its outer rectangle, its size and Z order unchanged.
 void moveWindowTo(HWND window, const RECT& place);
 
