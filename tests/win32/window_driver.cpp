@@ -11,6 +11,8 @@
 //   window_driver edit-cell TITLE RIGHT TEXT   in its grid: moves the current cell RIGHT columns
 //                                              to the right, double-clicks it, replaces the
 //                                              editor's text with TEXT and presses Enter
+//   window_driver place TITLE                  prints its outer rectangle on the screen:
+//                                              left top right bottom
 //   window_driver close TITLE                  closes it as its close box does
 //
 // Exit status 0 when done, 1 when the window or control was not found in time, 2 on bad use.
@@ -206,6 +208,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"edit-cell" && args.size() >= 4)
         return editCell(window, static_cast<int>(number(2, 0)), args[3]);
+    if (command == L"place") {
+        RECT r{};
+        GetWindowRect(window, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
     if (command == L"close") {
         PostMessageW(window, WM_CLOSE, 0, 0);
         return 0;
