@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "core/app/main_form.h"
+#include "core/editing/grid_edit.h"
 #include "core/grid/virtual_keys.h"
-#include "core/views/grid_edit.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
 #include "qt/main_window.h"
@@ -20,9 +20,9 @@ namespace velmora::qt {
 namespace {
 
 namespace vk = core::grid::vk;
-namespace views = core::views;
 
-const char* const kOverlays[] = {views::kTextEditor, views::kGroupList, views::kRowPopup};
+const char* const kOverlays[] = {core::app::control::kTextEditor, core::app::control::kGroupList,
+                                 core::app::control::kRowPopup};
 
 // An empty name is the front end's default font: the one the grid widget shows.
 QFont overlayFont(const core::form::FontChoice& wanted, const QWidget* grid) {
@@ -59,7 +59,8 @@ OverlayEditing::OverlayEditing(core::form::Dispatcher& dispatcher, FormWidgets& 
         if (QWidget* w = m_widgets.widget(overlay))
             w->installEventFilter(this);
     }
-    applySystemColours(m_widgets.widget(views::kTextEditor), m_widgets.widget(views::kRowPopup));
+    applySystemColours(m_widgets.widget(core::app::control::kTextEditor),
+                       m_widgets.widget(core::app::control::kRowPopup));
     m_focusObserver =
         m_dispatcher.addFocusObserver([this](const std::string& form, const std::string& control) {
             coreMovedFocus(form, control);
@@ -115,7 +116,7 @@ void OverlayEditing::dispatchKey(const std::string& control, int keyCode, int sh
 
 void OverlayEditing::shown(const std::string& control, QWidget* widget) {
     const core::form::Control& c = m_widgets.form().control(control);
-    const QFont font = overlayFont(c.font, m_widgets.widget(views::kMainGrid));
+    const QFont font = overlayFont(c.font, m_widgets.widget(core::app::control::kMainGrid));
     if (widget->font() != font)
         widget->setFont(font);
     widget->raise();
@@ -164,7 +165,7 @@ bool OverlayEditing::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const int code = GridView::virtualKeyCode(key->key(), key->modifiers());
     const int shift = GridView::shiftMask(key->modifiers());
-    if (control == views::kTextEditor) {
+    if (control == core::app::control::kTextEditor) {
         if (code == vk::kEscape || code == vk::kReturn || code == vk::kUp || code == vk::kDown) {
             dispatchKey(control, code, shift);
             return true;

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/editing/editing_session.h"
+#include "core/editing/find_channel.h"
 #include "core/views/channel_list.h"
-#include "core/views/find_channel.h"
 #include "qt/form_dialog.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
@@ -34,8 +34,8 @@ TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
     EditingSession s;
     s.storeSetting(core::app::SettingKey::Language, "eng");
     s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::views::installGridEditing(s.app());
-    core::views::installFindChannel(s.app());
+    core::editing::installGridEditing(s.app());
+    core::editing::installFindChannel(s.app());
     qt::MainWindow window(s.app());
     qt::installOverlayEditing(window, s.app());
     qt::installMainShortcuts(window, s.app());
@@ -108,8 +108,8 @@ TEST(FindWindowQt, NeverCoversTheFoundRow) {
     EditingSession s;
     s.storeSetting(core::app::SettingKey::Language, "eng");
     s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::views::installGridEditing(s.app());
-    core::views::installFindChannel(s.app());
+    core::editing::installGridEditing(s.app());
+    core::editing::installFindChannel(s.app());
     qt::MainWindow window(s.app());
     qt::installOverlayEditing(window, s.app());
     qt::installMainShortcuts(window, s.app());

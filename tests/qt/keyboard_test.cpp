@@ -41,7 +41,7 @@ TEST(Keyboard, FindEditAndSaveAChannelWithoutTheMouse) {
     EditingSession s;
     s.storeSetting(core::app::SettingKey::Language, "eng");
     s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::views::installGridEditing(s.app());
+    core::editing::installGridEditing(s.app());
     core::favourites::installSaveFavChannels(s.app());
     qt::MainWindow window(s.app());
     qt::installOverlayEditing(window, s.app());
@@ -90,7 +90,7 @@ TEST(Keyboard, CtrlCCopiesOnThePressWhicheverKeyIsReleasedFirst) {
     EditingSession s;
     s.storeSetting(core::app::SettingKey::Language, "eng");
     s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::views::installGridEditing(s.app());
+    core::editing::installGridEditing(s.app());
     qt::MainWindow window(s.app());
     qt::installOverlayEditing(window, s.app());
     qt::installMainShortcuts(window, s.app());

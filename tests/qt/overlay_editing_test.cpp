@@ -26,7 +26,7 @@ TEST(OverlayEditing, TextEditorOpensOverTheDoubleClickedCellAndEscapeClosesIt) {
     EditingSession s;
     s.storeSetting(core::app::SettingKey::Language, "eng");
     s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::views::installGridEditing(s.app());
+    core::editing::installGridEditing(s.app());
     qt::MainWindow window(s.app());
     qt::installOverlayEditing(window, s.app());
     ASSERT_TRUE(s.app().start());

@@ -1,7 +1,7 @@
 // App: the running program without its toolkit. It owns what lives longer than a command
 // (the main window's controls, the main grid and the paste grid, the shared state, the
-// text table, the settings, the dispatcher and the command registry) and hands them to the
-// commands.
+// text table, the settings, the dispatcher, the command registry and the view registry) and
+// hands them to the commands.
 //
 // Commands are not members. Each subsystem installs its handlers and named commands from
 // its own folder (views::installChannelList(app), ...) and reaches the shared parts through
@@ -32,6 +32,7 @@
 #include "core/app/settings.h"
 #include "core/app/ui_text.h"
 #include "core/app/undo_history.h"
+#include "core/app/view_registry.h"
 #include "core/form/dispatcher.h"
 #include "core/form/form.h"
 #include "core/grid/grid_model.h"
@@ -73,6 +74,8 @@ public:
     grid::GridModel& pasteGrid() { return m_pasteGrid; }  // MSFlexGrid2
     form::Dispatcher& dispatcher() { return m_dispatcher; }
     CommandRegistry& commands() { return m_commands; }
+    ViewRegistry& views() { return m_views; }
+    const ViewRegistry& views() const { return m_views; }
     ports::Ports& ports() { return m_ports; }
     ModalHost& modalHost() { return m_modalHost; }
     Settings& settings() { return m_settings; }
@@ -193,6 +196,7 @@ private:
     std::set<std::string> m_backedUp;  // files whose first write in this run is past
     form::Dispatcher m_dispatcher;
     CommandRegistry m_commands;
+    ViewRegistry m_views{m_commands};
     AppState m_state;
     std::function<void()> m_repaintRequest;
     std::function<bool()> m_saveQuestion;

@@ -8,8 +8,8 @@
 #include "core/app/app.h"
 #include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
+#include "core/editing/row_finder.h"
 #include "core/views/recordset_grid.h"
-#include "core/views/row_finder.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::explorer {
@@ -36,7 +36,7 @@ SelectedRows selectedRows(app::App& app) {
 bool DeleteTableRow(app::App& app, int row) {
     grid::GridModel& g = app.grid();
     const std::optional<std::string> sql =
-        views::rowFindingStatement(app.db(), app.state().CurrentView, g, row);
+        editing::rowFindingStatement(app.db(), app.state().CurrentView, g, row);
     bool deleted = false;
     if (sql) {
         engine::dao::Recordset rs = db::openDynaset(app.db(), *sql);

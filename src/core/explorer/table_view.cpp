@@ -6,11 +6,11 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/app/main_window_controls.h"
+#include "core/editing/table_cell_writer.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/column_widths.h"
 #include "core/views/recordset_grid.h"
-#include "core/views/table_cell_writer.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
 namespace velmora::core::explorer {
 
@@ -30,8 +30,8 @@ void fitColumnsToHeaders(app::App& app) {
     }
 }
 
-void writeCell(app::App& app, const views::EditedCell& cell) {
-    (void)views::writeTableCell(app, cell);
+void writeCell(app::App& app, const app::EditedCell& cell) {
+    (void)editing::writeTableCell(app, cell);
 }
 
 // Shows `table` in the grid and makes it the current view.
@@ -75,22 +75,22 @@ void installTableView(app::App& app) {
     d.on(app::kMainFormName, kTableList, form::EventKind::DblClick, [&app](const form::Event&) {
          ShowTable(app);
      }).keep();
-    views::ViewDescription table;
+    app::ViewDescription table;
     table.name = "";  // every name no other view registered
-    table.doubleClickEditor = views::textEditorEverywhere;
-    table.rightPressEditor = views::noEditor;
+    table.doubleClickEditor = app::textEditorEverywhere;
+    table.rightPressEditor = app::noEditor;
     table.popup = {{app::UiKey::txtDelete, app::command::kDeleteSelectedRows},
                    {app::UiKey::txtAddNew, app::command::kAddNewRow},
                    {app::UiKey::txtCopy, app::command::kCopyCells},
                    {app::UiKey::txtPaste, app::command::kPasteRows}};
     table.popupOnRightPress = true;
     table.deleteCommand = app::command::kDeleteSelectedRows;
-    table.edits = views::EditStore::AtOnce;
+    table.edits = app::EditStore::AtOnce;
     table.cellWriter = writeCell;
     table.showsChannelListControls = false;
     // Built again from CurrentView: the highlighted entry of List1 may name another table.
     table.buildCommand = app::command::kShowShownTable;
-    views::registerView(app, std::move(table));
+    app.views().add(std::move(table));
 }
 
 }  // namespace velmora::core::explorer

@@ -8,11 +8,11 @@
 #include "core/app/main_form.h"
 #include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/table_cell_writer.h"
 #include "core/ports/cursor_port.h"
-#include "core/views/grid_edit.h"
 #include "core/views/recordset_grid.h"
-#include "core/views/table_cell_writer.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
 
@@ -33,8 +33,8 @@ constexpr int kFieldNum = 4;
 
 constexpr std::array<int, 7> kWidths = {150, 2000, 800, 3000, 0, 0, 0};
 
-views::Editor numberColumnOnly(std::string_view header) {
-    return header == "Nummer" ? views::Editor::Text : views::Editor::None;
+app::Editor numberColumnOnly(std::string_view header) {
+    return header == "Nummer" ? app::Editor::Text : app::Editor::None;
 }
 
 // The statement that finds the row's FAVOURITE record, or nullopt when a key cell is not a
@@ -51,16 +51,16 @@ std::optional<std::string> assignmentStatement(const grid::GridModel& g, int row
 }
 
 // Stores the position; the Jet error number, 0 when it worked.
-int storeNumber(app::App& app, const views::EditedCell& cell) {
+int storeNumber(app::App& app, const app::EditedCell& cell) {
     const auto sql = assignmentStatement(app.grid(), cell.row);
     if (!sql)
         return engine::err::kNoCurrentRecord;
-    return views::storeInFirstRecord(app.db(), *sql, kFieldNum, cell.newText);
+    return editing::storeInFirstRecord(app.db(), *sql, kFieldNum, cell.newText);
 }
 
 }  // namespace
 
-void writeFavouriteNumber(app::App& app, const views::EditedCell& cell) {
+void writeFavouriteNumber(app::App& app, const app::EditedCell& cell) {
     int number = 0;
     {
         ports::WaitCursor busy(app.ports().cursor);
@@ -68,7 +68,7 @@ void writeFavouriteNumber(app::App& app, const views::EditedCell& cell) {
     }
     if (number != 0) {
         app.showMessage(kUpdateError, ports::MessageButtons::Ok);
-        app.mainForm().setText(views::kTextEditor, cell.oldText);
+        app.mainForm().setText(app::control::kTextEditor, cell.oldText);
     }
     app.state().FavDirty = false;
 }
@@ -96,24 +96,23 @@ void installFavouritesView(app::App& app) {
         .on(app::kMainFormName, "Command12", form::EventKind::Click,
             [&app](const form::Event&) { ChangeFavoriteNr(app); })
         .keep();
-    views::registerView(app,
-                        views::ViewDescription{
-                            .name = app::kViewFavorites,
-                            .doubleClickEditor = numberColumnOnly,
-                            .rightPressEditor = views::noEditor,
-                            // The popup is never opened here; its Delete does nothing.
-                            .popup = {{app::UiKey::txtDelete, ""},
-                                      {app::UiKey::txtAddNew, app::command::kAddNewRestricted}},
-                            .popupOnRightPress = false,
-                            .deleteCommand = "",
-                            .edits = views::EditStore::AtOnce,
-                            .cellWriter = writeFavouriteNumber,
-                            .showsChannelListControls = false,
-                            .buildCommand = app::command::kChangeFavoriteNr,
-                            .fitColumnsToWidth = {},
-                            .columnsSharingTheWindow = {},
-                            .spreadKeptEdit = {},
-                        });
+    app.views().add(app::ViewDescription{
+        .name = app::kViewFavorites,
+        .doubleClickEditor = numberColumnOnly,
+        .rightPressEditor = app::noEditor,
+        // The popup is never opened here; its Delete does nothing.
+        .popup = {{app::UiKey::txtDelete, ""},
+                  {app::UiKey::txtAddNew, app::command::kAddNewRestricted}},
+        .popupOnRightPress = false,
+        .deleteCommand = "",
+        .edits = app::EditStore::AtOnce,
+        .cellWriter = writeFavouriteNumber,
+        .showsChannelListControls = false,
+        .buildCommand = app::command::kChangeFavoriteNr,
+        .fitColumnsToWidth = {},
+        .columnsSharingTheWindow = {},
+        .spreadKeptEdit = {},
+    });
 }
 
 }  // namespace velmora::core::favourites

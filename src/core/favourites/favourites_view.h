@@ -7,7 +7,7 @@
 // value, so the grid never shows a position the file does not hold.
 #pragma once
 
-#include "core/views/cell_writer.h"
+#include "core/app/cell_writer.h"
 
 namespace velmora::core::app {
 class App;
@@ -30,6 +30,6 @@ void installFavouritesView(app::App& app);
 void ChangeFavoriteNr(app::App& app);
 
 // The view's cell writer: stores the edited position.
-void writeFavouriteNumber(app::App& app, const views::EditedCell& cell);
+void writeFavouriteNumber(app::App& app, const app::EditedCell& cell);
 
 }  // namespace velmora::core::favourites

@@ -8,12 +8,12 @@
 #include "core/app/read_only_notice.h"
 #include "core/db/sql_literal.h"
 #include "core/db/statements.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/table_cell_writer.h"
 #include "core/explorer/delete_rows.h"
 #include "core/ports/cursor_port.h"
-#include "core/views/grid_edit.h"
 #include "core/views/recordset_grid.h"
-#include "core/views/table_cell_writer.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 #include "engine/dao/dao_error.h"
 
 namespace velmora::core::favourites {
@@ -41,16 +41,16 @@ void deleteAssignments(app::App& app, const std::string& group) {
 
 }  // namespace
 
-void writeGroupCell(app::App& app, const views::EditedCell& cell) {
+void writeGroupCell(app::App& app, const app::EditedCell& cell) {
     // FAVOURITE names a group by its name alone: an edit of any other column renames nothing.
     const bool rename = app.grid().textMatrix(0, cell.col) == kNameColumn;
     // A rename is a step of its own, so that undoing it undoes nothing the command did before.
     if (rename && !app.commitPending()) {
-        app.mainForm().setText(views::kTextEditor, cell.oldText);
+        app.mainForm().setText(app::control::kTextEditor, cell.oldText);
         app.state().FavDirty = false;
         return;
     }
-    if (!views::writeTableCell(app, cell) || !rename)
+    if (!editing::writeTableCell(app, cell) || !rename)
         return;
     const int number = engine::dao::guarded([&] {
         app.db().execute("UPDATE FAVOURITE SET FAVOURITE.FAVNAME = " + quoteText(cell.newText) +
@@ -62,7 +62,7 @@ void writeGroupCell(app::App& app, const views::EditedCell& cell) {
     // the grid, and the failure is said once.
     app.db().rollback();
     app.showMessage("Error " + std::to_string(number), ports::MessageButtons::Ok);
-    app.mainForm().setText(views::kTextEditor, cell.oldText);
+    app.mainForm().setText(app::control::kTextEditor, cell.oldText);
 }
 
 void EditFavoriteGroups(app::App& app) {
@@ -107,19 +107,19 @@ void installGroupsView(app::App& app) {
         .on(app::kMainFormName, "Command6", form::EventKind::Click,
             [&app](const form::Event&) { EditFavoriteGroups(app); })
         .keep();
-    views::ViewDescription groups;
+    app::ViewDescription groups;
     groups.name = app::kViewGroups;
-    groups.doubleClickEditor = views::textEditorEverywhere;
-    groups.rightPressEditor = views::noEditor;
+    groups.doubleClickEditor = app::textEditorEverywhere;
+    groups.rightPressEditor = app::noEditor;
     groups.popup = {{app::UiKey::txtDelete, app::command::kDeleteSelectedGroups},
                     {app::UiKey::txtAddNew, app::command::kAddNewGroup}};
     groups.popupOnRightPress = true;
     groups.deleteCommand = app::command::kDeleteSelectedGroups;
-    groups.edits = views::EditStore::AtOnce;
+    groups.edits = app::EditStore::AtOnce;
     groups.cellWriter = writeGroupCell;
     groups.showsChannelListControls = false;
     groups.buildCommand = app::command::kEditFavoriteGroups;
-    views::registerView(app, std::move(groups));
+    app.views().add(std::move(groups));
 }
 
 }  // namespace velmora::core::favourites

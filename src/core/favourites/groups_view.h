@@ -9,7 +9,7 @@
 // name is a name, never the end of the statement.
 #pragma once
 
-#include "core/views/cell_writer.h"
+#include "core/app/cell_writer.h"
 
 namespace velmora::core::app {
 class App;
@@ -24,7 +24,7 @@ void EditFavoriteGroups(app::App& app);
 
 // The view's cell writer: the FAVNAME row and, for an edited name, the rename in FAVOURITE;
 // the two are stored together or neither is.
-void writeGroupCell(app::App& app, const views::EditedCell& cell);
+void writeGroupCell(app::App& app, const app::EditedCell& cell);
 
 // The view's Delete: the selected groups and their assignments.
 void DeleteSelectedGroups(app::App& app);

@@ -10,7 +10,7 @@
 #include "core/db/sql_literal.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/recordset_grid.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
 namespace velmora::core::maintenance {
 
@@ -95,23 +95,22 @@ void installDuplicatesView(app::App& app) {
         .on(app::kMainFormName, "Command15", form::EventKind::Click,
             [&app](const form::Event&) { ShowEditDuplicates(app); })
         .keep();
-    views::registerView(app,
-                        views::ViewDescription{
-                            .name = app::kViewDuplicates,
-                            .doubleClickEditor = views::noEditor,
-                            .rightPressEditor = views::noEditor,
-                            .popup = {{app::UiKey::txtDelete, app::command::kDeleteDuplicateRows}},
-                            .popupOnRightPress = true,
-                            .deleteCommand = app::command::kDeleteDuplicateRows,
-                            // No editor opens here, so no edit is ever kept or written.
-                            .edits = views::EditStore::KeptForSave,
-                            .cellWriter = {},
-                            .showsChannelListControls = false,
-                            .buildCommand = app::command::kShowEditDuplicates,
-                            .fitColumnsToWidth = {},
-                            .columnsSharingTheWindow = {},
-                            .spreadKeptEdit = {},
-                        });
+    app.views().add(app::ViewDescription{
+        .name = app::kViewDuplicates,
+        .doubleClickEditor = app::noEditor,
+        .rightPressEditor = app::noEditor,
+        .popup = {{app::UiKey::txtDelete, app::command::kDeleteDuplicateRows}},
+        .popupOnRightPress = true,
+        .deleteCommand = app::command::kDeleteDuplicateRows,
+        // No editor opens here, so no edit is ever kept or written.
+        .edits = app::EditStore::KeptForSave,
+        .cellWriter = {},
+        .showsChannelListControls = false,
+        .buildCommand = app::command::kShowEditDuplicates,
+        .fitColumnsToWidth = {},
+        .columnsSharingTheWindow = {},
+        .spreadKeptEdit = {},
+    });
 }
 
 }  // namespace velmora::core::maintenance

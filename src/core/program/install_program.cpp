@@ -3,6 +3,8 @@
 #include "core/app/app.h"
 #include "core/app/settings_command.h"
 #include "core/app/undo_command.h"
+#include "core/editing/find_channel.h"
+#include "core/editing/grid_editing.h"
 #include "core/explorer/add_new_row.h"
 #include "core/explorer/delete_rows.h"
 #include "core/explorer/paste_rows.h"
@@ -24,14 +26,12 @@
 #include "core/maintenance/renumber.h"
 #include "core/maintenance/take_over_command.h"
 #include "core/views/channel_list.h"
-#include "core/views/find_channel.h"
-#include "core/views/grid_editing.h"
 
 namespace velmora::core::program {
 
 void installProgram(app::App& app) {
     // The grid's handlers hold the view registry, and the row commands every view may name.
-    views::installGridEditing(app);
+    editing::installGridEditing(app);
 
     // Commands.
     favourites::installSaveFavChannels(app);
@@ -51,7 +51,7 @@ void installProgram(app::App& app) {
     favourites::installAddNewGroup(app);
     explorer::installTableList(app);
     explorer::installDeleteRows(app);
-    views::installFindChannel(app);
+    editing::installFindChannel(app);
     favourites::installDragDrop(app);
 
     // Views, each checking the commands it names.

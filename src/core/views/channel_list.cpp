@@ -12,7 +12,7 @@
 #include "core/db/statements.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/recordset_grid.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 #include "engine/base/number_text.h"
 
 namespace velmora::core::views {
@@ -124,15 +124,15 @@ void fillGroupLists(app::App& app) {
 }
 
 // Num and NAME take the text editor, FAVORITE the group list.
-Editor channelListEditor(std::string_view header) {
+app::Editor channelListEditor(std::string_view header) {
     if (header == "NAME" || header == "Num")
-        return Editor::Text;
-    return header == "FAVORITE" ? Editor::GroupList : Editor::None;
+        return app::Editor::Text;
+    return header == "FAVORITE" ? app::Editor::GroupList : app::Editor::None;
 }
 
 // A right press in the data area opens the group list over the group column.
-Editor groupColumnEditor(std::string_view header) {
-    return header == "FAVORITE" ? Editor::GroupList : Editor::None;
+app::Editor groupColumnEditor(std::string_view header) {
+    return header == "FAVORITE" ? app::Editor::GroupList : app::Editor::None;
 }
 
 // A channel in several groups shows in one row per group, but its number and name are the
@@ -305,23 +305,23 @@ void filterClick(app::App& app, const std::string& box) {
 
 void installChannelList(app::App& app) {
     app.commands().install(app::command::kLoadChannelList, [&app] { LoadChannelList(app); });
-    registerView(app, ViewDescription{
-                          .name = app::kViewChannelList,
-                          .doubleClickEditor = channelListEditor,
-                          .rightPressEditor = groupColumnEditor,
-                          .popup = {{app::UiKey::txtDelete, app::command::kDeleteSelection},
-                                    {app::UiKey::txtAddNew, app::command::kAddNewRestricted}},
-                          .popupOnRightPress = true,
-                          .deleteCommand = app::command::kDeleteSelection,
-                          .edits = EditStore::KeptForSave,
-                          .cellWriter = {},
-                          .showsChannelListControls = true,
-                          .buildCommand = app::command::kLoadChannelList,
-                          .fitColumnsToWidth = fitNameColumns,
-                          .columnsSharingTheWindow = {channel_col::kProvider, channel_col::kName,
-                                                      channel_col::kFavorite},
-                          .spreadKeptEdit = showInEveryRowOfTheChannel,
-                      });
+    app.views().add(app::ViewDescription{
+        .name = app::kViewChannelList,
+        .doubleClickEditor = channelListEditor,
+        .rightPressEditor = groupColumnEditor,
+        .popup = {{app::UiKey::txtDelete, app::command::kDeleteSelection},
+                  {app::UiKey::txtAddNew, app::command::kAddNewRestricted}},
+        .popupOnRightPress = true,
+        .deleteCommand = app::command::kDeleteSelection,
+        .edits = app::EditStore::KeptForSave,
+        .cellWriter = {},
+        .showsChannelListControls = true,
+        .buildCommand = app::command::kLoadChannelList,
+        .fitColumnsToWidth = fitNameColumns,
+        .columnsSharingTheWindow = {channel_col::kProvider, channel_col::kName,
+                                    channel_col::kFavorite},
+        .spreadKeptEdit = showInEveryRowOfTheChannel,
+    });
     form::Dispatcher& d = app.dispatcher();
     d.on(app::kMainFormName, "Command3", form::EventKind::Click, [&app](const form::Event&) {
          LoadChannelList(app);

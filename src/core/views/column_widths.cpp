@@ -7,11 +7,11 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/app/main_window_controls.h"
 #include "core/app/settings.h"
 #include "core/form/dispatcher.h"
 #include "core/grid/grid_model.h"
-#include "core/views/grid_edit.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
 namespace velmora::core::views {
 
@@ -174,7 +174,7 @@ void rememberColumnWidth(app::App& app, int col, int twips) {
 
 void installColumnWidths(app::App& app) {
     app.dispatcher()
-        .on(app::kMainFormName, kMainGrid, form::EventKind::ColumnResized,
+        .on(app::kMainFormName, app::control::kMainGrid, form::EventKind::ColumnResized,
             [&app](const form::Event& e) { rememberColumnWidth(app, e.x, e.width); })
         .keep();
 }

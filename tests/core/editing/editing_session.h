@@ -7,9 +7,9 @@
 
 #include "core/app/app_session.h"
 #include "core/app/main_form.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/grid_editing.h"
 #include "core/grid/grid_types.h"
-#include "core/views/grid_edit.h"
-#include "core/views/grid_editing.h"
 
 namespace velmora::test {
 
@@ -19,7 +19,7 @@ public:
     bool startOn(const std::string& path) {
         storeSetting(core::app::SettingKey::Language, "eng");
         storeSetting(core::app::SettingKey::WinSTBPath, path);
-        core::views::installGridEditing(app());
+        core::editing::installGridEditing(app());
         return start();
     }
 
@@ -28,7 +28,7 @@ public:
     bool visible(const std::string& name) { return control(name).visible; }
 
     void focusGrid() {
-        app().dispatcher().userFocus(core::app::kMainFormName, core::views::kMainGrid);
+        app().dispatcher().userFocus(core::app::kMainFormName, core::app::control::kMainGrid);
     }
     void dblClick(int row, int col) {
         focusGrid();
@@ -41,7 +41,8 @@ public:
         grid().raiseMouseDown(core::form::kRightButton, 0, xTwips, yTwips);
     }
     void type(const std::string& text) {
-        form().update(core::views::kTextEditor, [&](core::form::Control& c) { c.text = text; });
+        form().update(core::app::control::kTextEditor,
+                      [&](core::form::Control& c) { c.text = text; });
     }
     void key(const std::string& control, int keyCode) {
         core::form::Event e;

@@ -11,21 +11,22 @@
 #include "core/app/command_registry.h"
 #include "core/app/main_form.h"
 #include "core/editing/editing_session.h"
+#include "core/editing/find_channel.h"
+#include "core/editing/find_channel_form.h"
+#include "core/editing/text_search.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
-#include "core/views/find_channel.h"
-#include "core/views/find_channel_form.h"
-#include "core/views/text_search.h"
 
 namespace velmora::test {
 namespace {
 
 namespace vk = core::grid::vk;
 namespace views = core::views;
-namespace fc = views::find_control;
+namespace editing = core::editing;
+namespace fc = editing::find_control;
 namespace col = views::channel_col;
 using core::form::EventKind;
-using views::FindDirection;
+using editing::FindDirection;
 
 constexpr int kF3 = vk::kF1 + 2;
 constexpr int kShift = core::form::kShiftMask;
@@ -34,7 +35,7 @@ class FindChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(s.startOn(s.addDatabase("WinSTB.mdb")));
-        views::installFindChannel(s.app());
+        editing::installFindChannel(s.app());
     }
     void key(const std::string& form, int keyCode, int shift = 0) {
         core::form::Event e;
@@ -45,10 +46,10 @@ protected:
         s.app().dispatcher().dispatch(e);
     }
     void mainKey(int keyCode, int shift = 0) { key(core::app::kMainFormName, keyCode, shift); }
-    void findKey(int keyCode, int shift = 0) { key(views::kFindFormName, keyCode, shift); }
+    void findKey(int keyCode, int shift = 0) { key(editing::kFindFormName, keyCode, shift); }
     void click(const char* control) {
         core::form::Event e;
-        e.form = views::kFindFormName;
+        e.form = editing::kFindFormName;
         e.control = control;
         e.kind = EventKind::Click;
         s.app().dispatcher().dispatch(e);
@@ -94,14 +95,14 @@ TEST(TextSearch, LetterCaseIgnoredForAccentedLettersToo) {
         {"Arte", "arte hd", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(views::containsIgnoringCase(c.text, c.part), c.found)
+        EXPECT_EQ(editing::containsIgnoringCase(c.text, c.part), c.found)
             << c.text << " / " << c.part;
     }
 }
 
 TEST_F(FindChannelTest, EachSearchFindsTheNextMatchingRowGoingRoundTheEnds) {
     const auto& g = s.grid();
-    ASSERT_EQ(views::nameColumn(g), col::kName);
+    ASSERT_EQ(editing::nameColumn(g), col::kName);
     const int orf1 = s.rowOf("ORF1");
     const int orf2 = s.rowOf("ORF2");
     const std::vector<int> sport = rowsNamed("Sport1");
@@ -128,7 +129,7 @@ TEST_F(FindChannelTest, EachSearchFindsTheNextMatchingRowGoingRoundTheEnds) {
         {"", orf1, FindDirection::Next, std::nullopt},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(views::findRow(g, col::kName, c.text, c.from, c.direction), c.expected)
+        EXPECT_EQ(editing::findRow(g, col::kName, c.text, c.from, c.direction), c.expected)
             << c.text << " from " << c.from;
     }
 }
@@ -200,7 +201,7 @@ TEST_F(FindChannelTest, F3GoesOnWithTheLastTextOnceTheWindowIsClosed) {
 TEST_F(FindChannelTest, AFoundRowOutOfSightIsScrolledIntoView) {
     // A grid tall enough for its header and two rows.
     const int rowHeight = s.grid().defaultRowHeight();
-    s.form().update(views::kMainGrid, [&](core::form::Control& c) {
+    s.form().update(core::app::control::kMainGrid, [&](core::form::Control& c) {
         c.rect.height = s.grid().rowHeight(0) + 2 * rowHeight;
     });
     s.grid().userSelectCell(1, col::kNum, false);
@@ -221,7 +222,7 @@ TEST_F(FindChannelTest, AFoundRowOutOfSightIsScrolledIntoView) {
 
 TEST_F(FindChannelTest, AGridWithoutANameColumnHasNothingToFind) {
     ASSERT_TRUE(s.grid().setTextMatrix(0, col::kName, "Title").isOk());
-    EXPECT_EQ(views::nameColumn(s.grid()), std::nullopt);
+    EXPECT_EQ(editing::nameColumn(s.grid()), std::nullopt);
     mainKey('F', core::form::kCtrlMask);  // no window: an unexpected one fails the test
     mainKey(kF3);
     EXPECT_TRUE(s.modal().shown().empty());

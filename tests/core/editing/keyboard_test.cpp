@@ -17,8 +17,10 @@
 namespace velmora::test {
 namespace {
 
+namespace controls = core::app::control;
 namespace vk = core::grid::vk;
 namespace views = core::views;
+namespace editing = core::editing;
 namespace col = views::channel_col;
 using core::form::EventKind;
 
@@ -33,7 +35,8 @@ protected:
 
     // Which overlay is open, and where, or "" when none is.
     std::string openOverlay() {
-        for (const char* name : {views::kTextEditor, views::kGroupList, views::kRowPopup}) {
+        for (const char* name :
+             {controls::kTextEditor, controls::kGroupList, controls::kRowPopup}) {
             if (s.visible(name))
                 return name;
         }
@@ -69,9 +72,9 @@ TEST_F(KeyboardTest, F2OpensWhatADoubleClickOpensOverTheSameCell) {
         std::string editor;  // expected for both
     };
     const Case cases[] = {
-        {core::app::kViewChannelList, col::kName, views::kTextEditor},
-        {core::app::kViewChannelList, col::kNum, views::kTextEditor},
-        {core::app::kViewChannelList, col::kFavorite, views::kGroupList},
+        {core::app::kViewChannelList, col::kName, controls::kTextEditor},
+        {core::app::kViewChannelList, col::kNum, controls::kTextEditor},
+        {core::app::kViewChannelList, col::kFavorite, controls::kGroupList},
         {core::app::kViewChannelList, col::kSource, ""},
         {core::app::kViewDuplicates, col::kName, ""},
         {core::app::kViewFavorites, col::kName, ""},  // only "Nummer" edits there
@@ -102,7 +105,7 @@ TEST_F(KeyboardTest, F2OpensWhatADoubleClickOpensOverTheSameCell) {
 TEST_F(KeyboardTest, ContextMenuKeyAndShiftF10OpenThePopupAtTheCurrentCell) {
     // Beside the current cell's corner, as the grid is scrolled now.
     const auto& grid = s.grid();
-    const core::form::TwipRect gridAt = s.control(views::kMainGrid).rect;
+    const core::form::TwipRect gridAt = s.control(controls::kMainGrid).rect;
 
     struct Case {
         const char* view;
@@ -123,11 +126,11 @@ TEST_F(KeyboardTest, ContextMenuKeyAndShiftF10OpenThePopupAtTheCurrentCell) {
         s.app().state().CurrentView = c.view;
         // The current cell is in the FAVORITE column: the popup, not the group list, opens.
         pressOnGrid(3, col::kFavorite, c.keyCode, c.shift);
-        EXPECT_EQ(openOverlay(), c.opens ? views::kRowPopup : "");
+        EXPECT_EQ(openOverlay(), c.opens ? controls::kRowPopup : "");
         if (c.opens) {
-            const core::form::TwipRect popup = s.control(views::kRowPopup).rect;
-            EXPECT_EQ(popup.left, gridAt.left + grid.cellLeft() - views::kPopupLeftShift);
-            EXPECT_EQ(popup.top, gridAt.top + grid.cellTop() + views::kPopupDownShift);
+            const core::form::TwipRect popup = s.control(controls::kRowPopup).rect;
+            EXPECT_EQ(popup.left, gridAt.left + grid.cellLeft() - editing::kPopupLeftShift);
+            EXPECT_EQ(popup.top, gridAt.top + grid.cellTop() + editing::kPopupDownShift);
             EXPECT_EQ(grid.row(), 3) << "the keyboard keeps the current row";
         }
         closeOverlay();
@@ -176,11 +179,11 @@ TEST_F(KeyboardTest, CtrlSFinishesTheOpenEditBeforeSaveFavChannelsRuns) {
         core::app::kMainFormName, "Command7", EventKind::Click, [&](const core::form::Event&) {
             seenBySave.push_back(s.cell(3, col::kName));
             seenBySave.push_back(s.app().state().FavDirty ? "dirty" : "clean");
-            seenBySave.push_back(s.visible(views::kTextEditor) ? "open" : "shut");
+            seenBySave.push_back(s.visible(controls::kTextEditor) ? "open" : "shut");
         });
     s.form().setEnabled("Command7", true);
     s.dblClick(3, col::kName);
-    ASSERT_TRUE(s.visible(views::kTextEditor));
+    ASSERT_TRUE(s.visible(controls::kTextEditor));
     s.type("ZDF HD");
     mainKey('S', kCtrl);
     EXPECT_EQ(seenBySave, (std::vector<std::string>{"ZDF HD", "dirty", "shut"}));

@@ -52,7 +52,7 @@ TEST(SavedEdit, NameWithAnApostropheTypedInTheEditorIsInTheFile) {
 
     s.dblClick(row, col::kName);
     s.type("O'Brien TV");
-    s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+    s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
     EXPECT_EQ(s.cell(row, col::kName), "O'Brien TV");
     EXPECT_TRUE(s.app().state().FavDirty);
     s.click("Command7");
@@ -95,7 +95,7 @@ TEST_P(AChannelInSeveralRows, ShowsAnEditInEachOfThemAndSavesIt) {
 
     s.dblClick(rows[static_cast<size_t>(e.nth)], e.col);
     s.type(e.typed);
-    s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+    s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
     std::vector<std::string> shown;
     for (int r : rows)
         shown.push_back(s.cell(r, col::kNum) + " " + s.cell(r, col::kName));

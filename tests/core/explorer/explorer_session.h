@@ -11,8 +11,8 @@
 
 #include "core/app/app_session.h"
 #include "core/app/main_form.h"
+#include "core/editing/grid_edit.h"
 #include "core/favourites/channel_file.h"
-#include "core/views/grid_edit.h"
 
 namespace velmora::test {
 
@@ -49,10 +49,10 @@ public:
 
     // The user picks popup entry `position`.
     void popup(int position) {
-        form().setListIndex(core::views::kRowPopup, position);
+        form().setListIndex(core::app::control::kRowPopup, position);
         core::form::Event e;
         e.form = core::app::kMainFormName;
-        e.control = core::views::kRowPopup;
+        e.control = core::app::control::kRowPopup;
         e.kind = core::form::EventKind::Click;
         app().dispatcher().dispatch(e);
     }

@@ -74,10 +74,10 @@ TEST(GermanNumbers, TableViewEditsAndPastesStoreWhatWasGiven) {
             ASSERT_LT(row, s.grid().rows());
             s.dblClick(row, column);
             s.type(c.given);
-            s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+            s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
         } else {
             s.ports().setText(c.given);
-            s.pick(core::views::kRowPopup, kPopupPaste);
+            s.pick(core::app::control::kRowPopup, kPopupPaste);
         }
         EXPECT_TRUE(s.ports().messages().empty()) << s.ports().messages().front().text;
         EXPECT_EQ(storedField(s.app(), c.storedKey, c.storedField), c.stored);

@@ -6,9 +6,9 @@
 
 #include "core/app/app_session.h"
 #include "core/app/main_form.h"
+#include "core/editing/grid_editing.h"
 #include "core/favourites/channel_file.h"
 #include "core/views/channel_list.h"
-#include "core/views/grid_editing.h"
 
 namespace velmora::test {
 namespace {
@@ -33,7 +33,7 @@ protected:
     void SetUp() override {
         file = writeChannelFile(s.folder() / "WinSTB.mdb");
         startOn(s, file);
-        core::views::installGridEditing(s.app());
+        core::editing::installGridEditing(s.app());
         core::favourites::installDeleteSelection(s.app());
     }
     void select(int from, int to) {

@@ -61,7 +61,7 @@ void dropOn(EditingSession& s, int row, const std::string& group, bool addMode) 
     }
     dispatch(s, fav::kDropFavFormName, label, EventKind::Click);
     ASSERT_TRUE(s.app().grid().setRow(row).isOk());
-    dispatch(s, core::app::kMainFormName, core::views::kMainGrid, EventKind::KeyUp,
+    dispatch(s, core::app::kMainFormName, core::app::control::kMainGrid, EventKind::KeyUp,
              core::grid::vk::kF9);
 }
 
@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
              "Late Show",
              [](EditingSession& s, int row) {
                  s.dblClick(row, col::kFavorite);
-                 pickItem(s, core::views::kGroupList, "ZZZZ");
+                 pickItem(s, core::app::control::kGroupList, "ZZZZ");
              },
              {"\"Late Show \",1,\"S13E\",301,3"},
              {},
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
              "News",
              [](EditingSession& s, int row) {
                  s.dblClick(row, col::kFavorite);
-                 pickItem(s, core::views::kGroupList, "Kids");
+                 pickItem(s, core::app::control::kGroupList, "Kids");
              },
              {kOrf2News},
              {"\"Kids\",2,\"S19E\",101,1"},
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
              "Kids",
              [](EditingSession& s, int row) {
                  s.dblClick(row, col::kFavorite);
-                 pickItem(s, core::views::kGroupList, "News");
+                 pickItem(s, core::app::control::kGroupList, "News");
              },
              {"\"Kids\",1,\"S19E\",100,1"},
              {},

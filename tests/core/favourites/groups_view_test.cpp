@@ -17,6 +17,8 @@
 namespace velmora::test {
 namespace {
 
+namespace controls = core::app::control;
+
 using ports::MessageAnswer;
 using ports::MessageButtons;
 using ports::MessageIcon;
@@ -106,9 +108,9 @@ TEST(GroupsView, OnlyTheNameRenamesAndARenameStoresBothTablesOrNeither) {
             s.ports().expectMessage(c.message, MessageButtons::Ok, MessageIcon::None,
                                     MessageAnswer::Ok);
         s.dblClick(sport, c.col);
-        ASSERT_TRUE(s.visible(core::views::kTextEditor));
+        ASSERT_TRUE(s.visible(controls::kTextEditor));
         s.type(c.typed);
-        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.key(controls::kTextEditor, core::grid::vk::kReturn);
         s.ports().verify();
         EXPECT_EQ(s.cell(sport, c.col), c.shown);
         s.app().db().close();
@@ -149,7 +151,7 @@ TEST(GroupsView, FavnameShownThroughShowTableIsATableView) {
             s.click("Command6");
         }
         ASSERT_EQ(s.app().state().CurrentView, "FAVNAME");
-        EXPECT_EQ(s.control(core::views::kRowPopup).items, c.popup);
+        EXPECT_EQ(s.control(controls::kRowPopup).items, c.popup);
         // The Delete key asks the view's own question; Cancel keeps everything.
         s.grid().userSelectCell(rowWith(s, 1, "Kids"), 1, false);
         s.ports().expectMessage(c.deleteQuestion, MessageButtons::OkCancel, MessageIcon::None,

@@ -11,15 +11,14 @@
 
 #include "core/app/main_form.h"
 #include "core/editing/editing_session.h"
+#include "core/editing/grid_edit.h"
 #include "core/favourites/channel_file.h"
 #include "core/grid/virtual_keys.h"
-#include "core/views/grid_edit.h"
 
 namespace velmora::test {
 namespace {
 
 namespace vk = core::grid::vk;
-namespace views = core::views;
 using core::ports::MessageAnswer;
 using core::ports::MessageButtons;
 using core::ports::MessageIcon;
@@ -88,9 +87,10 @@ protected:
         s.focusGrid();
         s.grid().userSelectCell(row, col, false);
         s.grid().raiseDblClick();
-        ASSERT_TRUE(s.visible(views::kTextEditor)) << "no editor at " << row << "," << col;
-        s.form().setText(views::kTextEditor, text);
-        s.key(views::kTextEditor, vk::kReturn);
+        ASSERT_TRUE(s.visible(core::app::control::kTextEditor))
+            << "no editor at " << row << "," << col;
+        s.form().setText(core::app::control::kTextEditor, text);
+        s.key(core::app::control::kTextEditor, vk::kReturn);
     }
     int rowWith(int col, const std::string& text) {
         for (int r = 1; r < s.grid().rows(); ++r)
@@ -141,7 +141,7 @@ TEST_F(WrittenViews, FavouritesViewListsAssignmentsAndWritesPositionsAtOnce) {
     // Only Nummer opens an editor.
     s.grid().userSelectCell(obrien, 3, false);
     s.grid().raiseDblClick();
-    EXPECT_FALSE(s.visible(views::kTextEditor));
+    EXPECT_FALSE(s.visible(core::app::control::kTextEditor));
 }
 
 TEST_F(WrittenViews, TableViewFindsRowsByTypedValuesAndWritesEachKind) {
@@ -215,8 +215,8 @@ TEST_F(WrittenViews, TableViewDeletesExactlyTheSelectedRows) {
     s.ports().expectMessage("Are you sure to delete 3 Lines", MessageButtons::OkCancel,
                             MessageIcon::None, MessageAnswer::Ok);
     s.rightPress(100, 2 * 240 + 10);  // the row markers
-    ASSERT_TRUE(s.visible(views::kRowPopup));
-    s.pick(views::kRowPopup, 0);
+    ASSERT_TRUE(s.visible(core::app::control::kRowPopup));
+    s.pick(core::app::control::kRowPopup, 0);
     EXPECT_EQ(s.grid().rows(), 1);
     EXPECT_EQ(s.control("Label1").caption, "0 Datarows");
     EXPECT_EQ(exportedRows(file, "Notes").size(), 1u);  // the header line alone

@@ -124,7 +124,7 @@ TEST(AnAbandonedCellWrite, RebuildsTheTableShownNotTheOneHighlighted) {
     s.ports().expectMessage(MessageAnswer::Ok);
     s.dblClick(1, 2);
     s.type("Renamed");
-    s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+    s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
     ASSERT_EQ(s.ports().messages().size(), 1u);
     const std::string& message = s.ports().messages()[0].text;
     EXPECT_EQ(message.substr(message.size() - std::string(kReloaded).size()), kReloaded) << message;

@@ -68,7 +68,7 @@ TEST(BadInput, ChannelListCellsSaved) {
         } else {
             s.dblClick(row, c.column);
             s.type(c.typed);
-            s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+            s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
         }
         for (const std::string& m : c.messages)
             s.ports().expectMessage({m, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});

@@ -63,7 +63,7 @@ TEST(BadInput, GroupNamesRenamedAndAssigned) {
                 {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
         s.dblClick(1, 1);
         s.type(c.name);
-        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
         s.ports().verify();
         if (!c.message.empty()) {
             EXPECT_EQ(s.cell(1, 1), old);

@@ -77,7 +77,7 @@ TEST(BadInput, TableViewCellsStoredAtOnce) {
                 {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
         s.dblClick(1, column);
         s.type(c.typed);
-        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
         s.ports().verify();
         EXPECT_EQ(s.cell(1, column), c.stored ? c.typed : old);
         if (c.stored) {
@@ -210,7 +210,7 @@ TEST(BadInput, Jet3TextOutsideItsCodePage) {
                 {c.message, std::nullopt, std::nullopt, ports::MessageAnswer::Ok});
         s.dblClick(1, 2);
         s.type(c.typed);
-        s.key(core::views::kTextEditor, core::grid::vk::kReturn);
+        s.key(core::app::control::kTextEditor, core::grid::vk::kReturn);
         s.ports().verify();
         EXPECT_EQ(s.cell(1, 2), c.message.empty() ? c.typed : old);
         s.app().db().close();

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "core/app/file_backup.h"
+#include "core/editing/grid_editing.h"
 #include "core/favourites/channel_file.h"
 #include "core/favourites/delete_selection.h"
 #include "core/favourites/save_fav_channels.h"
-#include "core/views/grid_editing.h"
 #include "engine/io/fault_env.h"
 
 namespace velmora::test {
@@ -27,7 +27,7 @@ inline core::app::LocalTime fixedTime() {
 
 // Installs the commands the reliability sessions drive.
 inline void installCommands(AppSession& s) {
-    core::views::installGridEditing(s.app());
+    core::editing::installGridEditing(s.app());
     core::favourites::installSaveFavChannels(s.app());
     core::favourites::installDeleteSelection(s.app());
 }

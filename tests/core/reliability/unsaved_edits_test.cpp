@@ -67,11 +67,11 @@ TEST_P(AFailedCommand, KeepsTheUnsavedEditsAndALaterSaveStoresThem) {
 
     s.dblClick(gridRow(s, "ORF2", "News"), col::kName);
     s.type("ORF2 HD");
-    s.key(core::views::kTextEditor, vk::kReturn);
+    s.key(core::app::control::kTextEditor, vk::kReturn);
     s.dblClick(gridRow(s, "Radio X", "Late Show"), col::kName);
     s.type("Radio Y");
     if (!c.editorOpen)
-        s.key(core::views::kTextEditor, vk::kReturn);
+        s.key(core::app::control::kTextEditor, vk::kReturn);
     ASSERT_TRUE(s.app().state().FavDirty || c.editorOpen);
     // What the window showed, the second edit finished into its cell.
     std::vector<std::string> shown = gridLines(s);

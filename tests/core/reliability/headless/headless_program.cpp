@@ -10,10 +10,10 @@
 #include "core/app/main_form.h"
 #include "core/app/modal_host.h"
 #include "core/app/settings.h"
+#include "core/editing/grid_edit.h"
 #include "core/grid/virtual_keys.h"
 #include "core/program/install_program.h"
 #include "core/views/channel_list.h"
-#include "core/views/grid_edit.h"
 #include "engine/jet/compactor.h"
 #include "engine/jet/jet_database.h"
 #include "support/memory_settings_backend.h"
@@ -21,6 +21,7 @@
 namespace velmora::test {
 namespace {
 
+namespace controls = core::app::control;
 namespace app = core::app;
 namespace ports = core::ports;
 
@@ -106,8 +107,8 @@ void click(app::App& a, const char* control) {
 
 // The user picks popup entry `position` of the grid's popup.
 void popup(app::App& a, int position) {
-    a.mainForm().setListIndex(core::views::kRowPopup, position);
-    click(a, core::views::kRowPopup);
+    a.mainForm().setListIndex(controls::kRowPopup, position);
+    click(a, controls::kRowPopup);
 }
 
 // The user selects `table` in the explorer's list and presses "ShowTable"; false when the
@@ -124,11 +125,11 @@ bool showTable(app::App& a, const std::string& table) {
 
 // The user double-clicks grid cell (row, col), types `text` into the editor and presses Enter.
 void editCell(app::App& a, int row, int col, const std::string& text) {
-    a.dispatcher().userFocus(app::kMainFormName, core::views::kMainGrid);
+    a.dispatcher().userFocus(app::kMainFormName, controls::kMainGrid);
     a.grid().userSelectCell(row, col, false);
     a.grid().raiseDblClick();
-    a.mainForm().update(core::views::kTextEditor, [&](core::form::Control& c) { c.text = text; });
-    dispatch(a, core::views::kTextEditor, core::form::EventKind::KeyDown, core::grid::vk::kReturn);
+    a.mainForm().update(controls::kTextEditor, [&](core::form::Control& c) { c.text = text; });
+    dispatch(a, controls::kTextEditor, core::form::EventKind::KeyDown, core::grid::vk::kReturn);
 }
 
 // `count` new SETTINGS records as the table view copies them: key, value, date, flag, factor,

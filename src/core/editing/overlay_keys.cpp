@@ -1,14 +1,14 @@
-#include "core/views/overlay_keys.h"
+#include "core/editing/overlay_keys.h"
 
 #include <exception>
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/grid_keys.h"
 #include "core/grid/virtual_keys.h"
-#include "core/views/grid_edit.h"
-#include "core/views/grid_keys.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace vk = grid::vk;
 
@@ -110,4 +110,4 @@ void overlayLostFocus(app::App& app) {
     focusGrid(app);
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,15 +1,15 @@
-#include "core/views/finish_edit.h"
+#include "core/editing/finish_edit.h"
 
 #include <string>
 
 #include "core/app/app.h"
+#include "core/app/cell_writer.h"
 #include "core/db/sql_literal.h"
-#include "core/views/cell_writer.h"
+#include "core/editing/grid_edit.h"
 #include "core/views/channel_list.h"
-#include "core/views/grid_edit.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -20,12 +20,13 @@ void finishTextEditor(app::App& app) {
     if (db::trimBlanks(g.text()) != f.control(kTextEditor).text)
         s.FavDirty = true;
     const std::string oldText = g.text();
-    const ViewDescription& view = currentView(app);
-    if (view.edits == EditStore::AtOnce && s.FavDirty)
-        view.cellWriter(app, EditedCell{g.col(), g.row(), oldText, f.control(kTextEditor).text});
+    const app::ViewDescription& view = views::currentView(app);
+    if (view.edits == app::EditStore::AtOnce && s.FavDirty)
+        view.cellWriter(app,
+                        app::EditedCell{g.col(), g.row(), oldText, f.control(kTextEditor).text});
     // The writer may have put the old text back into the editor.
     (void)g.setText(f.control(kTextEditor).text);
-    if (view.edits == EditStore::KeptForSave && view.spreadKeptEdit && g.text() != oldText)
+    if (view.edits == app::EditStore::KeptForSave && view.spreadKeptEdit && g.text() != oldText)
         view.spreadKeptEdit(app, g.row(), g.col());
     f.setVisible(kTextEditor, false);
 }
@@ -42,11 +43,13 @@ void finishGroupList(app::App& app, FinishOccasion occasion) {
     (void)g.setText(chosen);
 
     const int row = g.row();
-    const std::string position = g.textMatrix(row, channel_col::kFNum);
-    if (occasion == FinishOccasion::GotFocus && position != kNoPosition && chosen == kNoGroup) {
-        (void)g.setTextMatrix(row, channel_col::kFNum, kNoPosition);
-    } else if (position == kNoPosition) {
-        (void)g.setTextMatrix(row, channel_col::kFNum, g.textMatrix(row, channel_col::kNum));
+    const std::string position = g.textMatrix(row, views::channel_col::kFNum);
+    if (occasion == FinishOccasion::GotFocus && position != views::kNoPosition &&
+        chosen == views::kNoGroup) {
+        (void)g.setTextMatrix(row, views::channel_col::kFNum, views::kNoPosition);
+    } else if (position == views::kNoPosition) {
+        (void)g.setTextMatrix(row, views::channel_col::kFNum,
+                              g.textMatrix(row, views::channel_col::kNum));
     }
     f.setVisible(kGroupList, false);
 }
@@ -65,4 +68,4 @@ void finishEdit(app::App& app, FinishOccasion occasion) {
         f.setVisible(kGroupPicker, false);
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,12 +1,12 @@
-#include "core/views/grid_mouse.h"
+#include "core/editing/grid_mouse.h"
 
 #include <algorithm>
 
 #include "core/app/app.h"
-#include "core/views/grid_edit.h"
-#include "core/views/view_registry.h"
+#include "core/editing/grid_edit.h"
+#include "core/views/view_entry.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 void sortGrid(app::App& app) {
     app.grid().sortGenericAscending();
@@ -32,7 +32,7 @@ void selectPressedRow(app::App& app) {
 
 void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTwips) {
     const grid::GridModel& g = app.grid();
-    const ViewDescription& view = currentView(app);
+    const app::ViewDescription& view = views::currentView(app);
     const bool inHeaderRow = yTwips < g.cellHeight();
     const bool inMarkerCol = xTwips < g.colWidth(0);
     if (button == form::kRightButton) {
@@ -61,8 +61,8 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
 }
 
 void openRowPopupFromKeyboard(app::App& app) {
-    if (currentView(app).popupOnRightPress)
+    if (views::currentView(app).popupOnRightPress)
         ListEdit2(app);
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,4 +1,4 @@
-#include "core/views/grid_keys.h"
+#include "core/editing/grid_keys.h"
 
 #include <string>
 
@@ -6,9 +6,9 @@
 #include "core/app/command_registry.h"
 #include "core/grid/virtual_keys.h"
 #include "core/ports/cursor_port.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 void copyCells(app::App& app) {
     ports::WaitCursor busy(app.ports().cursor);
@@ -22,7 +22,7 @@ void addNewRestricted(app::App& app) {
 }
 
 void deleteForView(app::App& app) {
-    const std::string& command = currentView(app).deleteCommand;
+    const std::string& command = views::currentView(app).deleteCommand;
     if (!command.empty())
         app.commands().run(command);
 }
@@ -38,7 +38,7 @@ void gridKeyUp(app::App& app, int keyCode, int shift) {
 }
 
 void runRowCommand(app::App& app, int position) {
-    const std::vector<PopupEntry>& popup = currentView(app).popup;
+    const std::vector<app::PopupEntry>& popup = views::currentView(app).popup;
     if (position < 0 || position >= static_cast<int>(popup.size()))
         return;
     const std::string& command = popup[static_cast<std::size_t>(position)].command;
@@ -51,4 +51,4 @@ void installRowCommandBasics(app::App& app) {
     app.commands().install(app::command::kAddNewRestricted, [&app] { addNewRestricted(app); });
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -19,7 +19,7 @@ namespace velmora::core::app {
 class App;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 void textEditorKeyDown(app::App& app, int keyCode);
 void groupListClick(app::App& app);
@@ -34,4 +34,4 @@ void overlayLostFocus(app::App& app);
 // Gives the grid the focus (the focus events run after the current handler).
 void focusGrid(app::App& app);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,4 +1,4 @@
-#include "core/views/grid_editing.h"
+#include "core/editing/grid_editing.h"
 
 #include <functional>
 #include <memory>
@@ -6,16 +6,16 @@
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
+#include "core/editing/finish_edit.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/grid_key_down.h"
+#include "core/editing/grid_keys.h"
+#include "core/editing/grid_mouse.h"
+#include "core/editing/overlay_keys.h"
 #include "core/views/column_widths.h"
-#include "core/views/finish_edit.h"
-#include "core/views/grid_edit.h"
-#include "core/views/grid_key_down.h"
-#include "core/views/grid_keys.h"
-#include "core/views/grid_mouse.h"
-#include "core/views/overlay_keys.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -93,17 +93,14 @@ void GridEditing::gridColumnResized(int col, int twips) {
     m_app.dispatcher().dispatch(e);
 }
 
-GridEditing* gridEditing(app::App& app) {
-    return dynamic_cast<GridEditing*>(app.grid().eventListener());
-}
-
 void installGridEditing(app::App& app) {
-    if (gridEditing(app) != nullptr)
+    // The main grid reports to one listener: once it has one, the editing is installed.
+    if (app.grid().eventListener() != nullptr)
         return;
     installRowCommandBasics(app);
-    installViewRebuild(app);
-    installColumnFitting(app);
-    installColumnWidths(app);
+    views::installViewRebuild(app);
+    views::installColumnFitting(app);
+    views::installColumnWidths(app);
     // The dispatcher's handlers own the listener, so it lives exactly as long as they do.
     auto editing = std::make_shared<GridEditing>(app);
     app.grid().setEventListener(editing.get());
@@ -142,4 +139,4 @@ void installGridEditing(app::App& app) {
     }
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -10,13 +10,13 @@
 #include <string_view>
 
 #include "core/app/main_window_controls.h"
-#include "core/views/view_description.h"
+#include "core/app/view_description.h"
 
 namespace velmora::core::app {
 class App;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 // The main window's grid and its overlays.
 using app::control::kGroupList;
@@ -37,7 +37,7 @@ inline constexpr int kPopupDownShift = 100;
 void gridDoubleClick(app::App& app);
 
 // Opens `editor` over the current cell; Editor::None opens nothing.
-void openEditor(app::App& app, Editor editor);
+void openEditor(app::App& app, app::Editor editor);
 
 // The text editor over the current cell, with the cell's text trimmed of blanks and the
 // caret at its start.
@@ -56,4 +56,4 @@ void ListEdit2(app::App& app);
 // The same popup with its top left corner at a press (twips from the grid's top left).
 void ListEdit2At(app::App& app, int xTwips, int yTwips);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

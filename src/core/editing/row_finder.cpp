@@ -1,4 +1,4 @@
-#include "core/views/row_finder.h"
+#include "core/editing/row_finder.h"
 
 #include <cctype>
 #include <vector>
@@ -9,7 +9,7 @@
 #include "engine/dao/field.h"
 #include "engine/dao/table_defs.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -114,4 +114,4 @@ std::optional<std::string> rowFindingStatement(engine::dao::Database& db, std::s
     return select + " FROM " + *tableName + " WHERE " + conditions;
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

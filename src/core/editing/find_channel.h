@@ -20,7 +20,7 @@ namespace velmora::core::grid {
 class GridModel;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 enum class FindDirection { Next, Previous };
 
@@ -37,4 +37,4 @@ std::optional<int> findRow(const grid::GridModel& grid, int col, std::string_vie
 // find window's handlers.
 void installFindChannel(app::App& app);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,14 +1,14 @@
-#include "core/views/grid_key_down.h"
+#include "core/editing/grid_key_down.h"
 
 #include "core/app/app.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/grid_keys.h"
+#include "core/editing/grid_mouse.h"
 #include "core/form/event.h"
 #include "core/grid/grid_types.h"
 #include "core/grid/virtual_keys.h"
-#include "core/views/grid_edit.h"
-#include "core/views/grid_keys.h"
-#include "core/views/grid_mouse.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 constexpr int kF2 = grid::vk::kF1 + 1;
@@ -27,4 +27,4 @@ void gridKeyDown(app::App& app, int keyCode, int shift) {
     }
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -16,7 +16,7 @@ namespace velmora::core::app {
 class App;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 void gridMouseDown(app::App& app, int button, int shift, int xTwips, int yTwips);
 
@@ -27,4 +27,4 @@ void openRowPopupFromKeyboard(app::App& app);
 // The data rows sorted ascending on the selected columns, numbers as numbers.
 void sortGrid(app::App& app);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -11,20 +11,20 @@
 
 #include <string>
 
-#include "core/views/cell_writer.h"
+#include "core/app/cell_writer.h"
 
 namespace velmora::engine::dao {
 class Database;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 // Returns whether the value was stored.
-bool writeTableCell(app::App& app, const EditedCell& cell);
+bool writeTableCell(app::App& app, const app::EditedCell& cell);
 
 // Gives field `field` of the first record `sql` finds the value `text` (the engine converts it)
 // and stores it; the Jet error number, 0 when it worked, 3021 when no record was found.
 int storeInFirstRecord(engine::dao::Database& database, const std::string& sql, int field,
                        const std::string& text);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,4 +1,4 @@
-#include "core/views/table_cell_writer.h"
+#include "core/editing/table_cell_writer.h"
 
 #include <optional>
 #include <string>
@@ -6,13 +6,13 @@
 #include "core/app/app.h"
 #include "core/app/failure_text.h"
 #include "core/db/dynaset.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/row_finder.h"
 #include "core/ports/cursor_port.h"
-#include "core/views/grid_edit.h"
-#include "core/views/row_finder.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -20,7 +20,7 @@ using engine::dao::guarded;
 using engine::dao::Recordset;
 
 // Stores the cell; the Jet error number, 0 when it worked.
-int storeCell(app::App& app, const EditedCell& cell) {
+int storeCell(app::App& app, const app::EditedCell& cell) {
     engine::dao::Database& db = app.db();
     std::optional<std::string> sql;
     int number = guarded(
@@ -54,7 +54,7 @@ int storeInFirstRecord(engine::dao::Database& database, const std::string& sql, 
     return number;
 }
 
-bool writeTableCell(app::App& app, const EditedCell& cell) {
+bool writeTableCell(app::App& app, const app::EditedCell& cell) {
     int number = 0;
     {
         ports::WaitCursor busy(app.ports().cursor);
@@ -68,4 +68,4 @@ bool writeTableCell(app::App& app, const EditedCell& cell) {
     return number == 0;
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -19,10 +19,10 @@ namespace velmora::core::app {
 class App;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 enum class FinishOccasion { GotFocus, LeaveCell, Scroll };
 
 void finishEdit(app::App& app, FinishOccasion occasion);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

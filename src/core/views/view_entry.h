@@ -1,22 +1,17 @@
-// The registered views and the steps every view builder shares once its grid is filled.
-//
-// The registry lives with the grid's editing handlers (installGridEditing), which are its
-// readers. registerView() checks every command the description names against the command
-// registry and throws std::logic_error for a missing one.
+// Entering a view: the steps every view builder ends with once its grid is filled, and the
+// ways the program and the main window reach the current view's description (the views
+// themselves are registered in App::views(), view_registry.h).
 #pragma once
 
 #include <string_view>
 
-#include "core/views/view_description.h"
+#include "core/app/view_description.h"
 
 namespace velmora::core::app {
 class App;
 }
 
 namespace velmora::core::views {
-
-// Registers (or replaces) a view; needs installGridEditing() first.
-void registerView(app::App& app, ViewDescription description);
 
 // Lets the program rebuild the current view through its build command after a rolled-back
 // command (App::setViewRebuild), or enter the view it showed before (App::setViewEntry);
@@ -28,14 +23,8 @@ void installViewRebuild(app::App& app);
 // their values and the user's widths again; installGridEditing() does it.
 void installColumnFitting(app::App& app);
 
-// The description of the view `name`: the one registered under it, else the table view.
-// Throws std::logic_error when neither is registered.
-const ViewDescription& viewDescription(app::App& app, std::string_view name);
-
-// The description of CurrentView: the one the view was entered with (enterView or
-// enterTableView), else the one registered under its name. Before the first view was built
-// (CurrentView empty) it is an inert description: no editor, no popup, no delete.
-const ViewDescription& currentView(app::App& app);
+// The description of the view the grid shows now (CurrentView).
+const app::ViewDescription& currentView(const app::App& app);
 
 // The end of every view builder: CurrentView := name, the channel-list controls shown or
 // hidden, List3 filled with the view's entries, the columns fitted to their values with the

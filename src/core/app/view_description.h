@@ -5,7 +5,7 @@
 // view, the groups view, the duplicates view, or a table of the explorer (a table view is any
 // name no other view registered). The handlers of the grid (double click, right press, the
 // Delete key, the popup, finishing an edit) never compare view names: they look the current
-// view's description up (view_registry.h) and do what it says.
+// view's description up (view_registry.h, which App owns) and do what it says.
 //
 // A description names commands by their registry names (command_names.h). Registering checks
 // that each of them is installed, so a view that names a missing command fails when the
@@ -17,17 +17,19 @@
 #include <string_view>
 #include <vector>
 
+#include "core/app/cell_writer.h"
 #include "core/app/ui_text.h"
-#include "core/views/cell_writer.h"
 
-namespace velmora::core::views {
+namespace velmora::core::app {
+
+class App;
 
 enum class Editor { None, Text, GroupList };
 
 // One entry of the row-command popup List3: its caption and the command behind it. Entries
 // are chosen by position.
 struct PopupEntry {
-    app::UiKey caption;
+    UiKey caption;
     std::string command;
 };
 
@@ -67,18 +69,18 @@ struct ViewDescription {
 
     // Sets the widths of the columns that follow the window's width (twips) when the user
     // makes the window wider; empty: every column keeps its width.
-    std::function<void(app::App&, int windowWidth)> fitColumnsToWidth;
+    std::function<void(App&, int windowWidth)> fitColumnsToWidth;
     // The columns fitColumnsToWidth gives their share of the window: they keep that share
     // rather than grow to their values, which would push the columns after them out of view.
     std::vector<int> columnsSharingTheWindow;
 
     // Runs when a text edit kept for the save (KeptForSave) changed cell (row, col), so the
     // view can show the value wherever else it belongs; empty: only that cell changes.
-    std::function<void(app::App&, int row, int col)> spreadKeptEdit;
+    std::function<void(App&, int row, int col)> spreadKeptEdit;
 };
 
 // Editor choices the views share.
 Editor noEditor(std::string_view header);
 Editor textEditorEverywhere(std::string_view header);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::app

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 // The UTF-8 text as UTF-16 with every upper-case letter of the Latin, Greek and Cyrillic
 // alphabets made lower-case; other characters as they are.
@@ -15,4 +15,4 @@ std::u16string foldCase(std::string_view utf8);
 // True when `part` occurs in `text`, letter case ignored. An empty part occurs everywhere.
 bool containsIgnoringCase(std::string_view text, std::string_view part);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -27,7 +27,7 @@ namespace velmora::core::grid {
 class GridModel;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 // The statement for grid row `row` of `table`, or nullopt when no sound statement can be
 // formed: no cell takes part (all empty), a header names no field of the table, or a cell
@@ -35,4 +35,4 @@ namespace velmora::core::views {
 std::optional<std::string> rowFindingStatement(engine::dao::Database& db, std::string_view table,
                                                const grid::GridModel& grid, int row);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -11,8 +11,8 @@ namespace velmora::core::app {
 class App;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 void gridKeyDown(app::App& app, int keyCode, int shift);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

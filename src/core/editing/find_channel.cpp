@@ -1,4 +1,4 @@
-#include "core/views/find_channel.h"
+#include "core/editing/find_channel.h"
 
 #include <algorithm>
 #include <functional>
@@ -9,15 +9,15 @@
 #include "core/app/app.h"
 #include "core/app/command_registry.h"
 #include "core/app/main_form.h"
+#include "core/editing/find_channel_form.h"
+#include "core/editing/grid_edit.h"
+#include "core/editing/text_search.h"
 #include "core/form/control_design.h"
 #include "core/form/event.h"
 #include "core/grid/grid_model.h"
 #include "core/grid/virtual_keys.h"
-#include "core/views/find_channel_form.h"
-#include "core/views/grid_edit.h"
-#include "core/views/text_search.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -220,4 +220,4 @@ void installFindChannel(app::App& app) {
                            [find] { find->again(FindDirection::Previous); });
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -20,10 +20,8 @@
 #include <string>
 
 namespace velmora::core::app {
-class App;
-}
 
-namespace velmora::core::views {
+class App;
 
 struct EditedCell {
     int col = 0;  // grid column, 0 being the row-marker column
@@ -32,6 +30,6 @@ struct EditedCell {
     std::string newText;
 };
 
-using CellWriter = std::function<void(app::App& app, const EditedCell& cell)>;
+using CellWriter = std::function<void(App& app, const EditedCell& cell)>;
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::app

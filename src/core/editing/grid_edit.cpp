@@ -1,4 +1,4 @@
-#include "core/views/grid_edit.h"
+#include "core/editing/grid_edit.h"
 
 #include <algorithm>
 #include <string>
@@ -8,9 +8,9 @@
 #include "core/app/read_only_notice.h"
 #include "core/db/sql_literal.h"
 #include "core/views/channel_list.h"
-#include "core/views/view_registry.h"
+#include "core/views/view_entry.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -39,19 +39,19 @@ void show(app::App& app, const char* control) {
 
 }  // namespace
 
-void openEditor(app::App& app, Editor editor) {
+void openEditor(app::App& app, app::Editor editor) {
     // A view that writes each edit at once says before the edit why it cannot.
-    if (editor != Editor::None && currentView(app).edits == EditStore::AtOnce &&
+    if (editor != app::Editor::None && views::currentView(app).edits == app::EditStore::AtOnce &&
         app::refuseWhileReadOnly(app))
         return;
     switch (editor) {
-        case Editor::Text:
+        case app::Editor::Text:
             GridEdit(app);
             break;
-        case Editor::GroupList:
+        case app::Editor::GroupList:
             ListEdit(app);
             break;
-        case Editor::None:
+        case app::Editor::None:
             break;
     }
 }
@@ -60,7 +60,7 @@ void gridDoubleClick(app::App& app) {
     const grid::GridModel& g = app.grid();
     if (currentCellIsFixed(g))
         return;
-    openEditor(app, currentView(app).doubleClickEditor(g.textMatrix(0, g.col())));
+    openEditor(app, views::currentView(app).doubleClickEditor(g.textMatrix(0, g.col())));
 }
 
 void GridEdit(app::App& app) {
@@ -85,17 +85,17 @@ void ListEdit(app::App& app) {
     form::Form& f = app.mainForm();
     const form::TwipRect cell = currentCellRect(app);
     const std::vector<std::string>& items = f.control(kGroupList).items;
-    form::TwipRect rect{
-        cell.left, cell.top,
-        g.colWidth(channel_col::kFavorite) + g.colWidth(channel_col::kFNum) + kGroupListExtraWidth,
-        cell.height * static_cast<int>(items.size())};
+    form::TwipRect rect{cell.left, cell.top,
+                        g.colWidth(views::channel_col::kFavorite) +
+                            g.colWidth(views::channel_col::kFNum) + kGroupListExtraWidth,
+                        cell.height * static_cast<int>(items.size())};
     const int windowHeight = f.geometry().height;
     if (rect.top + rect.height > windowHeight)
         rect.height = windowHeight - rect.top - cell.height;
 
     int selected = f.control(kGroupList).listIndex;
     const std::string shown = db::trimBlanks(g.text());
-    if (shown != kNoGroup) {
+    if (shown != views::kNoGroup) {
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (items[i] == shown)
                 selected = static_cast<int>(i);
@@ -141,4 +141,4 @@ void ListEdit2At(app::App& app, int xTwips, int yTwips) {
     openPopupAt(app, area.left + xTwips, area.top + yTwips);
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -10,15 +10,10 @@
 // and position. The grid getting the focus from the user becomes the dispatcher's focus
 // change; one the core made itself is already recorded and is not raised twice.
 //
-// It also holds the registered views (view_registry.h), which its handlers consult.
+// The handlers consult the current view's description (App::views(), view_registry.h).
 #pragma once
 
-#include <functional>
-#include <map>
-#include <string>
-
 #include "core/grid/grid_listeners.h"
-#include "core/views/view_description.h"
 
 namespace velmora::core::app {
 class App;
@@ -28,7 +23,7 @@ namespace velmora::core::grid {
 class GridModel;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 class GridEditing final : public grid::GridEventListener {
 public:
@@ -47,22 +42,9 @@ public:
     void gridScroll() override;
     void gridColumnResized(int col, int twips) override;
 
-    using Views = std::map<std::string, ViewDescription, std::less<>>;
-    Views& views() { return m_views; }
-
-    // The view entered last: its CurrentView name and the name its description is registered
-    // under ("" for a table view, whatever the table is called).
-    struct Entered {
-        std::string view;
-        std::string description;
-    };
-    Entered& entered() { return m_entered; }
-
 private:
     app::App& m_app;
     grid::GridModel& m_grid;
-    Views m_views;
-    Entered m_entered;
 };
 
 // Installs the handlers and the row commands every view may name (grid_keys.h) and makes a
@@ -70,7 +52,4 @@ private:
 // second call changes nothing.
 void installGridEditing(app::App& app);
 
-// The installed GridEditing, or nullptr.
-GridEditing* gridEditing(app::App& app);
-
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

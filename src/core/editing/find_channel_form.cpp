@@ -1,8 +1,8 @@
-#include "core/views/find_channel_form.h"
+#include "core/editing/find_channel_form.h"
 
 #include "core/form/control_design.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -51,4 +51,4 @@ form::TwipRect findWindowClearOf(form::TwipRect window, int bandTop, int bandBot
     return window;
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -1,8 +1,8 @@
-#include "core/views/text_search.h"
+#include "core/editing/text_search.h"
 
 #include "engine/base/text_codec.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 namespace {
 
@@ -58,4 +58,4 @@ bool containsIgnoringCase(std::string_view text, std::string_view part) {
     return foldCase(text).find(foldCase(part)) != std::u16string::npos;
 }
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -8,7 +8,7 @@
 
 #include "core/form/form.h"
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 inline constexpr char kFindFormName[] = "Form_Find";
 inline constexpr char kFindCaption[] = "Sender suchen / Find channel";
@@ -35,4 +35,4 @@ std::unique_ptr<form::Form> createFindForm(form::TwipRect mainWindow);
 form::TwipRect findWindowClearOf(form::TwipRect window, int bandTop, int bandBottom,
                                  form::TwipRect mainWindow);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing

@@ -12,7 +12,7 @@ namespace velmora::core::app {
 class App;
 }
 
-namespace velmora::core::views {
+namespace velmora::core::editing {
 
 void gridKeyUp(app::App& app, int keyCode, int shift);
 
@@ -32,4 +32,4 @@ void runRowCommand(app::App& app, int position);
 // Installs CopyCells and AddNewRestricted, the row commands every view may name.
 void installRowCommandBasics(app::App& app);
 
-}  // namespace velmora::core::views
+}  // namespace velmora::core::editing
