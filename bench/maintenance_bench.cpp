@@ -19,11 +19,11 @@
 #include <set>
 #include <string>
 
-#include "core/app/app_session.h"
 #include "core/views/channel_list.h"
 #include "demo/demo_generator.h"
 #include "demo_file.h"
 #include "peak_memory.h"
+#include "support/app_session.h"
 
 namespace {
 

@@ -20,13 +20,13 @@
 #include <QCoreApplication>
 #include <QTest>
 
-#include "core/app/app_session.h"
 #include "core/app/command_names.h"
 #include "core/views/channel_list.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_view.h"
 #include "qt/main_window.h"
 #include "qt/ports_qt_app.h"
+#include "support/app_session.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <memory>
 #include <string>
 
-#include "core/app/app_session.h"
 #include "core/favourites/save_fav_channels.h"
 #include "core/views/channel_list.h"
 #include "demo_file.h"
 #include "peak_memory.h"
+#include "support/app_session.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "engine/dao/workspace.h"
-#include "engine/sql/winstb_fixture.h"
 #include "engine/store/database.h"
+#include "support/winstb_fixture.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "core/editing/editing_session.h"
 #include "core/editing/find_channel.h"
 #include "core/views/channel_list.h"
 #include "qt/form_dialog.h"
@@ -23,6 +22,7 @@
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
 #include "qt/ports_qt_app.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/app/main_shortcuts.h"
-#include "core/editing/editing_session.h"
 #include "core/favourites/save_fav_channels.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
@@ -19,6 +18,7 @@
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
 #include "qt/ports_qt_app.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

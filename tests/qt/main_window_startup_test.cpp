@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/app/app_session.h"
 #include "demo/demo_generator.h"
 #include "demo/demo_populate.h"
 #include "qt/form_widgets.h"
@@ -20,6 +19,7 @@
 #include "qt/grid_view.h"
 #include "qt/main_window.h"
 #include "qt/ports_qt_app.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

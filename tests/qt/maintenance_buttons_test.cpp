@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
 #include "core/views/channel_list.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
 #include "qt/grid_view.h"
 #include "qt/main_window.h"
 #include "qt/ports_qt_app.h"
+#include "support/app_session.h"
 #include "support/shell_command.h"
 
 namespace velmora::test {

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "core/editing/editing_session.h"
 #include "core/views/channel_list.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
@@ -15,6 +14,7 @@
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
 #include "qt/ports_qt_app.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "core/app/app_session.h"
 #include "core/favourites/put_select_in_group.h"
 #include "core/views/channel_list.h"
 #include "qt/form_widgets.h"
@@ -15,6 +14,7 @@
 #include "qt/overlay_editing.h"
 #include "qt/picker_keys.h"
 #include "qt/ports_qt_app.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

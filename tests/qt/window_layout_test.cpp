@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
 #include "core/app/command_names.h"
 #include "core/favourites/drop_fav_form.h"
 #include "demo/demo_generator.h"
@@ -29,6 +28,7 @@
 #include "qt/modeless_window.h"
 #include "qt/ports_qt_app.h"
 #include "qt/qt_ports.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "core/app/app_session.h"
 #include "core/app/main_window_events.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

@@ -7,13 +7,13 @@
 #include <map>
 #include <string>
 
-#include "core/app/app_session.h"
 #include "core/app/main_form.h"
 #include "core/app/settings_command.h"
 #include "core/app/settings_form.h"
 #include "core/app/user_input.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/dao_error.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

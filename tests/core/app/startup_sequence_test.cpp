@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
 #include "core/app/database_path.h"
 #include "core/app/startup.h"
 #include "core/app/user_input.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

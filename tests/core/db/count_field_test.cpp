@@ -14,7 +14,7 @@
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
-#include "engine/sql/winstb_fixture.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::test {
 namespace {

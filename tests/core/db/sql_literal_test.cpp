@@ -4,8 +4,8 @@
 #include "core/db/sql_literal.h"
 #include "core/db/table_names.h"
 #include "engine/dao/workspace.h"
-#include "engine/sql/winstb_fixture.h"
 #include "engine/store/database.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::core::db {
 namespace {

@@ -10,12 +10,12 @@
 
 #include "core/app/command_registry.h"
 #include "core/app/main_form.h"
-#include "core/editing/editing_session.h"
 #include "core/editing/find_channel.h"
 #include "core/editing/find_channel_form.h"
 #include "core/editing/text_search.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

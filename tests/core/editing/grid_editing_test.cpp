@@ -9,10 +9,10 @@
 
 #include "core/app/cell_writer.h"
 #include "core/app/command_registry.h"
-#include "core/editing/editing_session.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
 #include "core/views/view_entry.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "core/app/main_form.h"
 #include "core/app/main_shortcuts.h"
-#include "core/editing/editing_session.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <string>
 
-#include "core/editing/editing_session.h"
-#include "core/favourites/channel_file.h"
 #include "core/favourites/save_fav_channels.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
+#include "support/channel_file.h"
+#include "support/editing_session.h"
 #include "support/shell_command.h"
 
 namespace velmora::test {

@@ -11,9 +11,9 @@
 #include "core/app/main_form.h"
 #include "core/app/user_input.h"
 #include "core/explorer/add_record_form.h"
-#include "core/explorer/explorer_session.h"
 #include "core/grid/virtual_keys.h"
 #include "demo/demo_schema.h"
+#include "support/explorer_session.h"
 
 namespace velmora::test {
 namespace {
@@ -83,11 +83,11 @@ TEST(AddRecordWindow, OpensWithTheFieldsAndTheCurrentRowAsTemplate) {
                         table.rows.clear();
                 }
             });
-        s.startOnFile(file);
+        startOn(s, file);
         ASSERT_NO_FATAL_FAILURE(s.showTable("SETTINGS"));
         if (!c.emptyTable) {
-            ASSERT_GT(s.rowOf("Tuner"), 0);
-            ASSERT_TRUE(s.app().grid().setRow(s.rowOf("Tuner")).isOk());
+            ASSERT_GT(s.rowOf("Tuner", 1), 0);
+            ASSERT_TRUE(s.app().grid().setRow(s.rowOf("Tuner", 1)).isOk());
         }
         const core::form::TwipRect main = s.form().geometry();
         s.modal().expectModal([&](Form& f) {
@@ -117,9 +117,9 @@ TEST(AddRecordWindow, OkStoresOnlyWhatTheEngineTakesAndKeepsTheWindowOpenOtherwi
     VELMORA_REQUIRE_READERS();
     ExplorerSession s;
     const std::string file = writeDemoFile(s.folder() / "WinSTB.mdb");
-    s.startOnFile(file);
+    startOn(s, file);
     ASSERT_NO_FATAL_FAILURE(s.showTable("SETTINGS"));
-    ASSERT_TRUE(s.app().grid().setRow(s.rowOf("Volume")).isOk());
+    ASSERT_TRUE(s.app().grid().setRow(s.rowOf("Volume", 1)).isOk());
 
     s.modal().expectModal([&](Form& f) {
         WindowUser u{s, f};

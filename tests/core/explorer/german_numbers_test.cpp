@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/editing/editing_session.h"
-#include "core/explorer/explorer_session.h"
 #include "core/grid/virtual_keys.h"
+#include "support/editing_session.h"
+#include "support/explorer_session.h"
 #include "support/german_locale.h"
 
 namespace velmora::test {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/explorer/explorer_session.h"
+#include "support/explorer_session.h"
 
 namespace velmora::test {
 namespace {
@@ -95,7 +95,7 @@ TEST(PasteRows, ClipboardLinesBecomeRecordsAndGridRows) {
         SCOPED_TRACE(c.name);
         ExplorerSession s;
         const std::string file = writeDemoFile(s.folder() / "WinSTB.mdb");
-        s.startOnFile(file);
+        startOn(s, file);
         ASSERT_NO_FATAL_FAILURE(s.showTable("SETTINGS"));
         ASSERT_EQ(s.dataRows(), kSettingsRows);
         s.ports().setText(c.clip);

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/app_session.h"
 #include "core/app/main_form.h"
 #include "core/editing/grid_editing.h"
-#include "core/favourites/channel_file.h"
 #include "core/views/channel_list.h"
+#include "support/app_session.h"
+#include "support/channel_file.h"
 
 namespace velmora::test {
 namespace {

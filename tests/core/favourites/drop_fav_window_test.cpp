@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/app_session.h"
 #include "core/app/main_form.h"
-#include "core/favourites/channel_file.h"
 #include "core/favourites/drop_fav_form.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
+#include "support/app_session.h"
+#include "support/channel_file.h"
 
 namespace velmora::test {
 namespace {

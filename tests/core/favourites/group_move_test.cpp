@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/editing/editing_session.h"
-#include "core/favourites/channel_file.h"
 #include "core/favourites/drop_fav_form.h"
 #include "core/favourites/put_select_in_group.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
+#include "support/channel_file.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

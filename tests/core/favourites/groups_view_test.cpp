@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "core/editing/editing_session.h"
-#include "core/favourites/channel_file.h"
 #include "core/grid/virtual_keys.h"
-#include "core/reliability/file_rows.h"
+#include "support/channel_file.h"
+#include "support/editing_session.h"
+#include "support/file_rows.h"
 
 namespace velmora::test {
 namespace {

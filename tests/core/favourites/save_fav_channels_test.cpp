@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "core/app/app_session.h"
-#include "core/favourites/channel_file.h"
 #include "core/views/channel_list.h"
 #include "engine/jet/jet_database.h"
+#include "support/app_session.h"
+#include "support/channel_file.h"
 
 namespace velmora::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/app/app_session.h"
 #include "core/maintenance/compact_database.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

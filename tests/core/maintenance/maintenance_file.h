@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
-#include "core/favourites/channel_file.h"
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
-#include "engine/sql/winstb_fixture.h"
+#include "support/app_session.h"
+#include "support/channel_file.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::test {
 

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
 #include "core/app/settings_command.h"
 #include "core/app/settings_form.h"
 #include "core/app/user_input.h"
@@ -24,6 +23,7 @@
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
+#include "support/app_session.h"
 #include "support/shell_command.h"
 
 namespace velmora::test {

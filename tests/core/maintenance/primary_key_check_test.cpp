@@ -5,10 +5,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "core/app/app_session.h"
 #include "core/maintenance/primary_key_check.h"
 #include "engine/dao/database.h"
 #include "engine/dao/table_defs.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

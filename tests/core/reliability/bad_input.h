@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/favourites/channel_file.h"
 #include "demo/demo_schema.h"
+#include "support/channel_file.h"
 
 namespace velmora::test {
 

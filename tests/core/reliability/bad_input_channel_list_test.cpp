@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "core/db/sql_literal.h"
-#include "core/editing/editing_session.h"
 #include "core/grid/virtual_keys.h"
 #include "core/reliability/bad_input.h"
-#include "core/reliability/file_rows.h"
 #include "core/views/channel_list.h"
+#include "support/editing_session.h"
+#include "support/file_rows.h"
 
 namespace velmora::test {
 namespace {

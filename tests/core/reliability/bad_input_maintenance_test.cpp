@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/editing/editing_session.h"
 #include "core/grid/virtual_keys.h"
 #include "core/maintenance/delete_special_chars.h"
 #include "core/reliability/bad_input.h"
-#include "core/reliability/file_rows.h"
+#include "support/editing_session.h"
+#include "support/file_rows.h"
 
 namespace velmora::test {
 namespace {

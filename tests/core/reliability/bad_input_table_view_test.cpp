@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/editing/editing_session.h"
-#include "core/explorer/explorer_session.h"
 #include "core/explorer/paste_rows.h"
 #include "core/grid/virtual_keys.h"
 #include "core/reliability/bad_input.h"
-#include "core/reliability/file_rows.h"
+#include "support/editing_session.h"
+#include "support/explorer_session.h"
+#include "support/file_rows.h"
 
 namespace velmora::test {
 namespace {
@@ -136,7 +136,7 @@ TEST(BadInput, RowCommandsOfATableWithOddNames) {
         ExplorerSession s;
         const std::string file = writeOddNamesFile(s.folder() / "channels.mdb");
         const FileRows before = fileRows(file);
-        s.startOnFile(file);
+        startOn(s, file);
         ASSERT_NO_FATAL_FAILURE(s.showTable("Order Details"));
         if (!c.message.empty())
             s.ports().expectMessage(

@@ -13,10 +13,10 @@
 
 #include "core/app/file_backup.h"
 #include "core/editing/grid_editing.h"
-#include "core/favourites/channel_file.h"
 #include "core/favourites/delete_selection.h"
 #include "core/favourites/save_fav_channels.h"
 #include "engine/io/fault_env.h"
+#include "support/channel_file.h"
 
 namespace velmora::test {
 

@@ -33,8 +33,8 @@
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "engine/jet/writer_support.h"
-#include "file_rows.h"
 #include "headless/headless_program.h"
+#include "support/file_rows.h"
 
 namespace velmora::test {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/app/command_names.h"
-#include "core/favourites/channel_file.h"
 #include "core/grid/virtual_keys.h"
+#include "support/channel_file.h"
 
 namespace velmora::test {
 namespace {

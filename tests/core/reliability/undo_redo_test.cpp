@@ -17,8 +17,8 @@
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
-#include "file_rows.h"
 #include "headless/headless_program.h"
+#include "support/file_rows.h"
 
 namespace velmora::test {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <functional>
 
-#include "core/editing/editing_session.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
 #include "faulty_channel_file.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {

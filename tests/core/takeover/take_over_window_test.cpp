@@ -7,10 +7,10 @@
 #include <fstream>
 #include <random>
 
-#include "core/app/app_session.h"
 #include "core/app/user_input.h"
 #include "core/maintenance/take_over_form.h"
 #include "rescanned_file.h"
+#include "support/app_session.h"
 #include "support/shell_command.h"
 
 namespace velmora::test {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "core/app/app_session.h"
 #include "core/db/statements.h"
 #include "core/views/channel_list.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 namespace {

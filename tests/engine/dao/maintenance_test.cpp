@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/dao/workspace.h"
-#include "engine/sql/winstb_fixture.h"
 #include "engine/store/database.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::engine::dao {
 namespace {

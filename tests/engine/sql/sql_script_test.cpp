@@ -18,8 +18,8 @@
 
 #include "engine/sql/session.h"
 #include "engine/sql/value_ops.h"
-#include "engine/sql/winstb_fixture.h"
 #include "support/german_locale.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::engine::sql {
 namespace {

@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
 #include "demo/demo_generator.h"
 #include "demo/demo_populate.h"
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "engine/jet/writer_support.h"
-#include "engine/sql/winstb_fixture.h"
+#include "support/app_session.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::test {
 

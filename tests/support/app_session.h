@@ -14,9 +14,9 @@
 #include "core/app/app.h"
 #include "core/app/modal_host.h"
 #include "engine/io/file.h"
-#include "engine/sql/winstb_fixture.h"
 #include "engine/store/database.h"
 #include "support/scripted_ports.h"
+#include "support/winstb_fixture.h"
 
 namespace velmora::test {
 

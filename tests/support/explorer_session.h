@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app_session.h"
 #include "core/app/main_form.h"
-#include "core/editing/grid_edit.h"
-#include "core/favourites/channel_file.h"
+#include "support/channel_file.h"
+#include "support/editing_session.h"
 
 namespace velmora::test {
 
@@ -22,15 +21,8 @@ inline constexpr int kPopupAddNew = 1;
 inline constexpr int kPopupCopy = 2;
 inline constexpr int kPopupPaste = 3;
 
-class ExplorerSession : public AppSession {
+class ExplorerSession : public EditingSession {
 public:
-    // Starts on `file` in English.
-    void startOnFile(const std::string& file) {
-        storeSetting(core::app::SettingKey::Language, "eng");
-        storeSetting(core::app::SettingKey::WinSTBPath, file);
-        ASSERT_TRUE(start());
-    }
-
     // The user selects `table` in the explorer's list and presses "ShowTable".
     void showTable(const std::string& table) {
         const std::vector<std::string>& tables = form().control("List1").items;
@@ -55,15 +47,6 @@ public:
         e.control = core::app::control::kRowPopup;
         e.kind = core::form::EventKind::Click;
         app().dispatcher().dispatch(e);
-    }
-
-    // The grid row whose column 1 shows `key`, or -1.
-    int rowOf(const std::string& key) {
-        for (int r = 1; r < app().grid().rows(); ++r) {
-            if (cell(r, 1) == key)
-                return r;
-        }
-        return -1;
     }
 };
 

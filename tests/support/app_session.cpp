@@ -1,4 +1,4 @@
-#include "core/app/app_session.h"
+#include "support/app_session.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "core/explorer/explorer_session.h"
 #include "demo/demo_schema.h"
+#include "support/explorer_session.h"
 
 namespace velmora::test {
 namespace {
@@ -54,7 +54,7 @@ TEST(AddNewGroup, AddsTheFirstFreeNameOrStopsWithOneMessage) {
             fs::permissions(
                 file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                 fs::perm_options::remove);
-        s.startOnFile(file);
+        startOn(s, file);
         ASSERT_NO_FATAL_FAILURE(s.showGroups());
         const int before = s.dataRows();
         const auto groupsBefore = exportedRows(file, "FAVNAME");

@@ -3,13 +3,16 @@
 // grid reports the press; typing replaces the editor's text as the text box reports it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
-#include "core/app/app_session.h"
 #include "core/app/main_form.h"
 #include "core/editing/grid_edit.h"
 #include "core/editing/grid_editing.h"
 #include "core/grid/grid_types.h"
+#include "core/grid/virtual_keys.h"
+#include "support/app_session.h"
 
 namespace velmora::test {
 
@@ -51,6 +54,14 @@ public:
         e.kind = core::form::EventKind::KeyDown;
         e.keyCode = keyCode;
         app().dispatcher().dispatch(e);
+    }
+    // The user edits cell (row, col) in the text editor and presses Return.
+    void edit(int row, int col, const std::string& text) {
+        dblClick(row, col);
+        ASSERT_TRUE(visible(core::app::control::kTextEditor))
+            << "no editor at " << row << "," << col;
+        type(text);
+        key(core::app::control::kTextEditor, core::grid::vk::kReturn);
     }
     // The user picks item `index` of a list with the mouse.
     void pick(const std::string& list, int index) {
