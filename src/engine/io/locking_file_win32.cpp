@@ -36,7 +36,14 @@ void unlockRange(HANDLE h, uint64_t start, uint64_t length) {
 }  // namespace
 
 Result<std::unique_ptr<LockingFile>> LockingFile::open(const std::string& path, Open how) {
-    HANDLE h = CreateFileW(win32::widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    const std::wstring wide = win32::widen(path);
+    // A file marked read-only is refused as Windows refuses it to any other user; asked
+    // first, because a process with the rights to write anything (Wine run as root) would be
+    // let in by CreateFileW.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return Status::error(err::kNotPermitted, "Cannot open '" + path + "': it is read-only");
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            how == Open::CreateIfMissing ? OPEN_ALWAYS : OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -44,7 +44,12 @@ protected:
         m_db = (m_dir / "channels.mdb").string();
         std::ofstream(m_db) << std::string(4096, '\0');
     }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void TearDown() override {
+        // Windows removes no file marked read-only.
+        std::error_code ignored;
+        fs::permissions(m_db, fs::perms::owner_write, fs::perm_options::add, ignored);
+        fs::remove_all(m_dir);
+    }
 
     fs::path m_dir;
     std::string m_db;
