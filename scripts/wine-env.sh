@@ -8,8 +8,8 @@
 # Wine keeps one server per folder, and the program that starts it hands it its open files: a
 # server started by a test whose output goes into CTest's pipe would hold that pipe open after
 # the test ended, and CTest would wait for its end for ever. So the server is started here, its
-# output going nowhere, and ended by stop_wine; a server left behind by an interrupted run is
-# ended before a new one starts.
+# output going nowhere, and ended by stop_wine, and so are the services it runs; a server left
+# behind by an interrupted run is ended before a new one starts.
 
 use_wine_prefix() {
     export WINEPREFIX="$1"
@@ -34,6 +34,10 @@ use_wine_prefix() {
         timeout 120 wineserver -w </dev/null >/dev/null 2>&1 || stop_wine
     fi
     wineserver -p </dev/null >/dev/null 2>&1
+    # Wine's services (services.exe, the device and desktop processes) start with the first
+    # program and stay as long as the server: started by a test, they would take its output
+    # pipe with them. Started here by a program of no use, their output goes nowhere too.
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine() {
