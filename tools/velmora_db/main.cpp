@@ -1,6 +1,10 @@
 // velmora-db: inspect (and, through further subcommands, change) Jet .mdb files from the
 // command line, on the engine alone. To add a subcommand, add its source file and one line to
 // kCommands (and its declaration to command.h).
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <iostream>
 #include <string>
 
@@ -8,6 +12,7 @@
 #include "engine/base/error_codes.h"
 #include "engine/base/text_codec.h"
 #include "engine/io/console.h"
+#include "engine/io/file.h"
 
 namespace velmora::tools {
 
@@ -53,6 +58,23 @@ void printUsage(std::ostream& out) {
         out << "  " << c.name << " " << c.usage << "\n      " << c.summary << "\n";
 }
 
+// SOURCE_DATE_EPOCH (seconds since 1970, the reproducible-builds convention) stands in for
+// the clock in what the files written are stamped with, so the same commands give the same
+// bytes on every run and every platform.
+engine::Status fixTimeFromEnvironment() {
+    const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+    if (epoch == nullptr || *epoch == '\0')
+        return engine::Status::ok();
+    std::time_t seconds = 0;
+    const char* end = epoch + std::strlen(epoch);
+    const auto [stop, failed] = std::from_chars(epoch, end, seconds);
+    if (failed != std::errc() || stop != end || seconds < 0)
+        return usageError("SOURCE_DATE_EPOCH is not a number of seconds: '" + std::string(epoch) +
+                          "'");
+    engine::io::Env::real().fixTime(seconds);
+    return engine::Status::ok();
+}
+
 // The arguments after the program's name, in UTF-8.
 int run(const Args& words) {
     if (words.empty() || words[0] == "--help" || words[0] == "-h") {
@@ -61,6 +83,10 @@ int run(const Args& words) {
     }
     std::ios::sync_with_stdio(false);
     engine::io::useUtf8StandardStreams();
+    if (engine::Status s = fixTimeFromEnvironment(); !s) {
+        std::cerr << "velmora-db: " << s.toString() << "\n";
+        return 1;
+    }
     for (const auto& c : kCommands) {
         if (words[0] != c.name)
             continue;
