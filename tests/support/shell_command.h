@@ -43,10 +43,15 @@ inline ShellOutcome runShell(const std::string& command) {
 
 // The path as one shell word, whatever characters it holds.
 inline std::string shellQuoted(const std::filesystem::path& p) {
+#ifdef _WIN32
+    // cmd.exe takes a word in double quotes, which no Windows path contains.
+    return "\"" + p.string() + "\"";
+#else
     std::string out = "'";
     for (char c : p.string())
         out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
+#endif
 }
 
 }  // namespace velmora::test

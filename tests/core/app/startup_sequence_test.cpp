@@ -233,6 +233,9 @@ TEST(StartupGeometry, DefaultsAndColoursOfAFreshStart) {
 }
 
 TEST(DefaultDatabasePath, FoundUnderTheWinePrefixWhateverTheLetterCase) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Linux looks into Wine's folder; Windows' own paths ignore letter case";
+#endif
     AppSession s;
     const fs::path prefix = s.folder() / "prefix";
     const fs::path db = prefix / "drive_c" / "Programme" / "WinSTB" / "database" / "winstb.MDB";

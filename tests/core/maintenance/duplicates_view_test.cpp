@@ -45,6 +45,7 @@ ChannelFile duplicatesFile() {
 class DuplicatesViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        VELMORA_REQUIRE_READERS();
         file = writeFile(s.folder() / "WinSTB.mdb", duplicatesFile());
         favouritesBefore = storedRows(file, "FAVOURITE");
         startOn(s, file);

@@ -227,8 +227,17 @@ TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
 
     Recordset rs = db->openRecordset("SELECT * FROM Table1", RecordsetType::Snapshot);
     rs.moveLast();
-    const int count = rs.recordCount();
+    [[maybe_unused]] const int count = rs.recordCount();  // compared with mdbtools below
 
+    Recordset byName = db->openRecordset("Table1");
+    EXPECT_EQ(byName.fields().count(), rs.fields().count());
+    EXPECT_EQ(byName.field(0).type(), type_code::kText);
+    std::error_code ignored;  // Windows removes no file still open: the copy may stay
+    std::filesystem::remove(copy, ignored);
+
+#ifdef _WIN32
+    GTEST_SKIP() << "mdbtools read the file in the Linux build";
+#else
     std::string command = "mdb-export '" + file.string() + "' Table1 2>/dev/null | wc -l";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
@@ -238,11 +247,7 @@ TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
     if (lines == 0)
         GTEST_SKIP() << "mdb-export is not installed";
     EXPECT_EQ(count, lines - 1);  // mdb-export prints a header line
-
-    Recordset byName = db->openRecordset("Table1");
-    EXPECT_EQ(byName.fields().count(), rs.fields().count());
-    EXPECT_EQ(byName.field(0).type(), type_code::kText);
-    std::filesystem::remove(copy);
+#endif
 }
 
 std::string run(const std::string& command) {

@@ -132,6 +132,10 @@ inline ProcessResult runCommand(const std::string& command) {
 }
 
 inline std::string shellQuote(const std::string& s) {
+#ifdef _WIN32
+    // cmd.exe takes a word in double quotes, which no Windows path contains.
+    return "\"" + s + "\"";
+#else
     std::string out = "'";
     for (char c : s) {
         if (c == '\'')
@@ -140,6 +144,7 @@ inline std::string shellQuote(const std::string& s) {
             out += c;
     }
     return out + "'";
+#endif
 }
 
 // Whether `now` holds the state `old`: the same size and every page byte for byte, except
@@ -158,8 +163,14 @@ inline bool sameUsedPages(const std::vector<uint8_t>& now, const std::vector<uin
     return true;
 }
 
+// A Windows program reaches no POSIX tool (under Wine, cmd.exe may even report an unknown
+// command as found): the Linux build reads the files back.
 inline bool haveMdbTools() {
+#ifdef _WIN32
+    return false;
+#else
     return runCommand("command -v mdb-export >/dev/null 2>&1 && echo yes").out == "yes\n";
+#endif
 }
 
 // mdb-export of one table (CSV with header), or the tool's failure.
