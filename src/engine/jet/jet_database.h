@@ -5,7 +5,8 @@
 // then keeps these invariants:
 //   1. Every page a commit writes is either free in the file's current state (or past its
 //      end), or a page whose change the commit needs in place: the data pages of the rows it
-//      changes (table_patch.h), the pages of indexes whose entries change, table definitions,
+//      changes (table_patch.h) and the LVAL pages of the long values they add or give up
+//      (long_value_patch.h), the pages of indexes whose entries change, table definitions,
 //      index roots, usage map host pages and the map pages of reference usage maps, page 1.
 //      Nothing the current state uses is written before step 3.
 //   2. Before the first byte of the database changes, the rollback journal

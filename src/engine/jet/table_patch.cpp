@@ -12,6 +12,7 @@
 #include "engine/jet/index_builder.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/index_patch.h"
+#include "engine/jet/long_value_patch.h"
 #include "engine/jet/row_codec.h"
 #include "engine/jet/row_image.h"
 #include "engine/jet/stored_keys.h"
@@ -159,8 +160,8 @@ private:
     std::vector<uint32_t> m_newPages;
 };
 
-// A row as the file holds it now, through the pointer of a moved row.
-Result<store::Row> storedRow(JetStorage& storage, const TableSchema& schema, RowPointer where) {
+// A row's image as the file holds it now, through the pointer of a moved row.
+Result<RowBytes> storedImage(JetStorage& storage, const TableSchema& schema, RowPointer where) {
     const JetFormat& fmt = storage.format();
     VELMORA_ASSIGN_OR_RETURN(RowBytes slot, readRowSlot(storage.pager(), fmt, where));
     if (slot.slot.isPointer()) {
@@ -169,10 +170,25 @@ Result<store::Row> storedRow(JetStorage& storage, const TableSchema& schema, Row
         const RowPointer target = RowPointer::fromU32(getU32(slot.bytes, 0));
         VELMORA_ASSIGN_OR_RETURN(slot, readRowSlot(storage.pager(), fmt, target));
     }
+    return slot;
+}
+
+// How the rows' values are read from the file, long values included.
+ValueContext valueContext(JetStorage& storage) {
     ValueContext ctx;
-    ctx.fmt = &fmt;
+    ctx.fmt = &storage.format();
     ctx.codePage = storage.header().codePage;
-    Result<store::Row> row = decodeRow(schema, slot.bytes, ctx);
+    ctx.maxLongValueBytes = size_t(storage.pager().pageCount()) * storage.format().pageSize;
+    ctx.readLongRow = [&storage](RowPointer where) {
+        return readRowSlot(storage.pager(), storage.format(), where);
+    };
+    return ctx;
+}
+
+// A row as the file holds it now.
+Result<store::Row> storedRow(JetStorage& storage, const TableSchema& schema, RowPointer where) {
+    VELMORA_ASSIGN_OR_RETURN(RowBytes slot, storedImage(storage, schema, where));
+    Result<store::Row> row = decodeRow(schema, slot.bytes, valueContext(storage));
     if (!row.isOk())
         return row.status().withContext("table " + schema.name + ": ");
     return row;
@@ -242,6 +258,9 @@ public:
           m_placed(placed),
           m_keyFormat(m_fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3),
           m_pages(storage, out, m_schema, allocator),
+          m_longValues(storage, out, m_schema, allocator),
+          m_hasLongValues(std::any_of(m_schema.columns.begin(), m_schema.columns.end(),
+                                      [](const store::ColumnDef& c) { return c.isLongValue(); })),
           m_tdef(def.bytes) {}
 
     // Check keys. Index entries may change when a row was erased or added, or a value of an
@@ -280,25 +299,20 @@ public:
     // changed row in its slot, and the added rows after the others.
     Status placeRows() {
         for (uint32_t place : m_table.erasedPlaces()) {
+            VELMORA_RETURN_IF_ERROR(releaseLongValues(RowPointer::fromU32(place)));
             VELMORA_RETURN_IF_ERROR(eraseRow(m_pages, m_schema.name, RowPointer::fromU32(place)));
             m_pages.settle();
         }
-        const LongValueSink noLongValues = [&](const store::ColumnDef& c, std::vector<uint8_t>) {
-            return Result<std::vector<uint8_t>>(Status::error(
-                err::kOperationNotSupported, "column " + c.name + " holds no long values"));
-        };
         Status failure;
         m_placed.whole = false;
         m_table.forEachLive([&](store::RowId id, const store::Row& row) {
             if (!failure.isOk() || !m_table.isChanged(id))
                 return;
-            Result<std::vector<uint8_t>> image =
-                encodeRowFor(m_fmt, m_storage.header().codePage, m_schema, row, noLongValues);
+            const uint32_t place = m_table.placeOf(id);
+            Result<std::vector<uint8_t>> image = encodeChanged(row, place);
             if (!image.isOk()) {
                 failure = inTable(image.status());
-                return;
-            }
-            if (const uint32_t place = m_table.placeOf(id); place != 0) {
+            } else if (place != 0) {
                 failure = replaceRow(m_pages, m_schema.name, RowPointer::fromU32(place), *image);
             } else if (Result<RowPointer> where = m_pages.place(*image, 0); where.isOk()) {
                 m_placed.rows.emplace_back(id, where->toU32());
@@ -309,7 +323,7 @@ public:
         });
         VELMORA_RETURN_IF_ERROR(failure);
         m_pages.finish(m_maps);
-        return Status::ok();
+        return inTable(m_longValues.finish(m_maps));
     }
 
     // Write indexes: the changed entries where they sort, or a tree built anew when it cannot
@@ -351,6 +365,85 @@ public:
 
 private:
     Status inTable(const Status& s) const { return s.withContext("table " + m_schema.name + ": "); }
+
+    // The image of a changed row stored at `place` (0 for an added row). Its long values stay
+    // inline when small, unless that makes the row too large; a value the stored row holds
+    // already keeps its field as it is, and the values the row no longer holds leave their
+    // LVAL pages.
+    Result<std::vector<uint8_t>> encodeChanged(const store::Row& row, uint32_t place) {
+        const uint16_t codePage = m_storage.header().codePage;
+        if (!m_hasLongValues) {
+            const LongValueSink none = [](const store::ColumnDef& c, std::vector<uint8_t>) {
+                return Result<std::vector<uint8_t>>(Status::error(
+                    err::kOperationNotSupported, "column " + c.name + " holds no long values"));
+            };
+            return encodeRowFor(m_fmt, codePage, m_schema, row, none);
+        }
+        const bool allowInline =
+            encodeRowFor(m_fmt, codePage, m_schema, row, sizingLongValueSink()).isOk();
+        RowBytes image;
+        std::vector<RowField> stored;
+        if (place != 0) {
+            VELMORA_ASSIGN_OR_RETURN(image,
+                                     storedImage(m_storage, m_schema, RowPointer::fromU32(place)));
+            VELMORA_ASSIGN_OR_RETURN(stored, crackRow(m_fmt, m_schema, image.bytes));
+        }
+        const ValueContext ctx = valueContext(m_storage);
+        std::vector<bool> given(m_schema.columns.size(), false);
+        std::vector<std::pair<const store::ColumnDef*, Bytes>> gone;
+        const LongValueSink keepOrStore =
+            [&](const store::ColumnDef& c,
+                std::vector<uint8_t> data) -> Result<std::vector<uint8_t>> {
+            const size_t i = positionOf(c.number);
+            given[i] = true;
+            if (!stored.empty() && stored[i].present &&
+                stored[i].data.size() >= long_value::kHeaderSize) {
+                const Bytes old = stored[i].data;
+                if (allowInline || old[3] != long_value::kInline) {
+                    VELMORA_ASSIGN_OR_RETURN(
+                        std::vector<uint8_t> was,
+                        readLongValue(old, ctx.readLongRow, ctx.maxLongValueBytes));
+                    if (was == data)
+                        return std::vector<uint8_t>(old.begin(), old.end());
+                }
+                gone.emplace_back(&c, old);
+            }
+            return m_longValues.store(c, data, allowInline);
+        };
+        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> encoded,
+                                 encodeRowFor(m_fmt, codePage, m_schema, row, keepOrStore));
+        // A value set to Null reaches no sink.
+        for (size_t i = 0; i < stored.size(); ++i) {
+            if (!given[i] && m_schema.columns[i].isLongValue() && stored[i].present)
+                gone.emplace_back(&m_schema.columns[i], stored[i].data);
+        }
+        for (const auto& [column, field] : gone)
+            VELMORA_RETURN_IF_ERROR(m_longValues.release(*column, field));
+        return encoded;
+    }
+
+    // The long values of the stored row at `where` leave their LVAL pages.
+    Status releaseLongValues(RowPointer where) {
+        if (!m_hasLongValues)
+            return Status::ok();
+        VELMORA_ASSIGN_OR_RETURN(RowBytes image, storedImage(m_storage, m_schema, where));
+        VELMORA_ASSIGN_OR_RETURN(std::vector<RowField> stored,
+                                 crackRow(m_fmt, m_schema, image.bytes));
+        for (size_t i = 0; i < stored.size(); ++i) {
+            if (m_schema.columns[i].isLongValue() && stored[i].present)
+                VELMORA_RETURN_IF_ERROR(
+                    inTable(m_longValues.release(m_schema.columns[i], stored[i].data)));
+        }
+        return Status::ok();
+    }
+
+    size_t positionOf(uint16_t columnNumber) const {
+        for (size_t i = 0; i < m_schema.columns.size(); ++i) {
+            if (m_schema.columns[i].number == columnNumber)
+                return i;
+        }
+        return 0;  // the encoder hands out the schema's own columns
+    }
 
     // The entry of `row`, stored at `where`, in real index ix; none when the index leaves it
     // out.
@@ -419,6 +512,8 @@ private:
     RowPlaces& m_placed;
     const KeyFormat m_keyFormat;
     PageEdits m_pages;
+    LongValueEdits m_longValues;
+    const bool m_hasLongValues;
     std::vector<uint8_t> m_tdef;
     std::vector<MapUpdate> m_maps;
     std::vector<IndexChanges> m_indexChanges;  // by real index; empty when no entry changes
@@ -428,10 +523,17 @@ private:
 
 Result<bool> patchTable(JetStorage& storage, const store::Table& table, const TableDefinition& def,
                         PageAllocator& allocator, CommitPages& out, RowPlaces& placed) {
-    const TableSchema& schema = table.schema();
-    if (!table.placesKnown() ||
-        std::any_of(schema.columns.begin(), schema.columns.end(),
-                    [](const store::ColumnDef& c) { return c.isLongValue(); }))
+    // A long-value column without maps of its own takes back the pages of its old values
+    // only when the table is written anew (table_writer.h).
+    const store::TableSchema& schema = table.schema();
+    const bool unmappedLongValues =
+        std::any_of(schema.columns.begin(), schema.columns.end(), [&](const store::ColumnDef& c) {
+            return c.isLongValue() &&
+                   std::none_of(
+                       schema.longValueMaps.begin(), schema.longValueMaps.end(),
+                       [&](const store::LongValueMaps& m) { return m.columnNumber == c.number; });
+        });
+    if (!table.placesKnown() || unmappedLongValues)
         return false;
     TablePatch patch(storage, table, def, allocator, out, placed);
     VELMORA_RETURN_IF_ERROR(patch.checkKeys());

@@ -11,8 +11,9 @@
 // entry of it changes (a row added or erased, a value of its columns changed); the table
 // definition is written only when its counts change.
 //
-// Tables with MEMO or OLE columns, and tables whose rows have no known places (a redesigned
-// table, one created in memory), are left to the whole rewrite of table_writer.h.
+// MEMO and OLE values change on their LVAL pages (long_value_patch.h). Tables whose rows have
+// no known places (a redesigned table, one created in memory), and tables with a long-value
+// column without usage maps of its own, are left to the whole rewrite of table_writer.h.
 #pragma once
 
 #include "engine/base/status.h"

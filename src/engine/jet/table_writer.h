@@ -1,14 +1,15 @@
 // Writing one changed table back into its Jet 3 or Jet 4 file, as page images for the commit.
 //
-// A table whose rows all have known places (table.h) and no MEMO or OLE column is changed
-// where its rows are (table_patch.h): only the pages of the changed rows, of the indexes whose
-// entries change, of the maps and of the definition are written. Any other table is
-// rewritten whole: its live rows go, in their in-memory order, onto fresh
-// data pages; its long values onto fresh LVAL pages (inline when small); every index is
-// rebuilt as a B-tree from its sorted keys, with the root kept at its page. What must change
-// in place is patched, not rebuilt: the table definition (row count, next AutoNumber, the
-// per-index key counts) on its own pages, and the usage map rows (table, index and long-value
-// maps) on their host pages. The pages the table used before are released to the global map.
+// A table whose rows all have known places (table.h), and whose MEMO and OLE columns have
+// usage maps of their own, is changed where its rows are (table_patch.h): only the pages of the
+// changed rows and of their long values, of the indexes whose entries change, of the maps and
+// of the definition are written. Any other table is rewritten whole: its live rows go, in their
+// in-memory order, onto fresh data pages; its long values onto fresh LVAL pages (inline when
+// small); every index is rebuilt as a B-tree from its sorted keys, with the root kept at its page.
+// What must change in place is patched, not rebuilt: the table definition (row count, next
+// AutoNumber, the per-index key counts) on its own pages, and the usage map rows (table, index and
+// long-value maps) on their host pages. The pages the table used before are released to the global
+// map.
 //
 // Nothing is written here: the result is a set of page images that the commit writes under
 // its journal (see jet_database.h). Anything that would be written wrong is refused before

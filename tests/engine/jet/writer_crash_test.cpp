@@ -1,8 +1,8 @@
 // The commit protocol under failure, for a commit that rewrites much of a table and for commits
-// that change a few rows where they are: every write and every sync of a commit fails in turn,
-// and the power is cut at every sync point. Each time, the file that the next open sees is
-// exactly the new one, or the old one: same size, every page the old state uses byte for
-// byte equal (pages its global map marks free may hold leftovers), and no journal is left.
+// that change a few rows where they are, memos on LVAL pages included: every write and every sync
+// of a commit fails in turn, and the power is cut at every sync point. Each time, the file that the
+// next open sees is exactly the new one, or the old one: same size, every page the old state uses
+// byte for byte equal (pages its global map marks free may hold leftovers), and no journal is left.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,10 +33,36 @@ OpenOptions noOsLocks() {
 
 // The commits under test: what each changes in Table1 before it commits.
 enum class Family {
-    Mixed,     // rows changed, erased, and enough added for new data and index pages
-    OneCell,   // one text in one row, written in its slot
-    RowsMove,  // every row of the first page grown past its room: rows move behind pointers
+    Mixed,       // rows changed, erased, and enough added for new data and index pages
+    OneCell,     // one text in one row, written in its slot
+    RowsMove,    // every row of the first page grown past its room: rows move behind pointers
+    LongValues,  // memos on LVAL pages rewritten, set to Null, erased with their row, added
 };
+
+// The table each family changes; LongValues works on the memo column (0) of "test".
+const char* tableOf(Family family) {
+    return family == Family::LongValues ? "test" : "Table1";
+}
+
+// The memos LongValues starts from: rows with values in one LVAL row and in chains.
+Status addLongValues(io::Env& env) {
+    OpenOptions o;
+    o.useOsLocks = false;
+    auto db = openStoreDatabase(kPath, env, o);
+    if (!db.isOk())
+        return db.status();
+    auto t = (*db)->table("test");
+    if (!t.isOk())
+        return t.status();
+    store::RowId first = 0;
+    (*t)->forEachLive([&](store::RowId id, const store::Row&) { first = id; });
+    for (size_t length : {3000u, 9000u, 3000u, 9000u}) {
+        store::Row r = (*t)->row(first);
+        r[0] = std::string(length, char('a' + length % 7));
+        VELMORA_RETURN_IF_ERROR(store::insertRow(**t, r, (*db)->rowRules()).status());
+    }
+    return (*db)->commit();
+}
 
 Status changeRows(store::Table& table, const store::RowRules& rules, Family family) {
     std::vector<store::RowId> ids;
@@ -48,6 +74,19 @@ Status changeRows(store::Table& table, const store::RowRules& rules, Family fami
     };
     if (family == Family::OneCell)
         return setText(ids[42], "Ä");
+    if (family == Family::LongValues) {
+        const auto setMemo = [&](store::RowId id, store::Value v) {
+            store::Row r = table.row(id);
+            r[0] = std::move(v);
+            return store::updateRow(table, id, r, rules);
+        };
+        VELMORA_RETURN_IF_ERROR(setMemo(ids[1], std::string(5000, 'n')));
+        VELMORA_RETURN_IF_ERROR(setMemo(ids[2], store::Null{}));
+        VELMORA_RETURN_IF_ERROR(store::deleteRow(table, ids[3]));
+        store::Row r = table.row(ids[0]);
+        r[0] = std::string(12000, 'z');
+        return store::insertRow(table, r, rules).status();
+    }
     if (family == Family::RowsMove) {
         const uint32_t first = table.placeOf(ids[0]) >> 8;
         for (store::RowId id : ids) {
@@ -75,7 +114,7 @@ Status commitFamily(io::Env& env, Family family) {
     auto db = openStoreDatabase(kPath, env, noOsLocks());
     if (!db.isOk())
         return db.status();
-    auto t = (*db)->table("Table1");
+    auto t = (*db)->table(tableOf(family));
     if (!t.isOk())
         return t.status();
     VELMORA_RETURN_IF_ERROR(changeRows(**t, (*db)->rowRules(), family));
@@ -94,6 +133,12 @@ protected:
         if (!fs::exists(fixture))
             GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
         m_old = readFileBytes(fixture.string());
+        if (family() == Family::LongValues) {
+            FixedTimeFaultEnv prepared;
+            prepared.install(kPath, m_old);
+            ASSERT_TRUE(addLongValues(prepared).isOk());
+            m_old = prepared.contents(kPath);
+        }
         {
             FixedTimeFaultEnv probe;
             probe.install(kPath, m_old);
@@ -229,9 +274,10 @@ TEST_P(WriterCrash, SeededPowerCutsLeaveTheOldOrTheNewFile) {
 std::string crashTestName(const ::testing::TestParamInfo<std::tuple<std::string, Family>>& info) {
     const std::string& file = std::get<0>(info.param);
     const Family family = std::get<1>(info.param);
-    return file.substr(0, file.find('.')) + (family == Family::Mixed     ? "Mixed"
-                                             : family == Family::OneCell ? "OneCell"
-                                                                         : "RowsMove");
+    return file.substr(0, file.find('.')) + (family == Family::Mixed        ? "Mixed"
+                                             : family == Family::OneCell    ? "OneCell"
+                                             : family == Family::LongValues ? "LongValues"
+                                                                            : "RowsMove");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -239,6 +285,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values("compIndexTestV2000.mdb", "compIndexTestV1997.mdb"),
                        ::testing::Values(Family::Mixed, Family::OneCell, Family::RowsMove)),
     crashTestName);
+
+// Memos of an Access-made Jet 4 table changed where they are.
+INSTANTIATE_TEST_SUITE_P(LongValues, WriterCrash,
+                         ::testing::Combine(::testing::Values("fixedNumericTestV2000.mdb"),
+                                            ::testing::Values(Family::LongValues)),
+                         crashTestName);
 
 }  // namespace
 }  // namespace velmora::engine::jet

@@ -1,10 +1,16 @@
-// Long values of a memo column that has no usage maps of its own (the definition's list of
-// long-value maps may leave a column out; readers then find its LVAL pages through the rows):
-// saving new values into it again and again reuses the pages the old values held, so the file
-// stops growing, and the values, the structure and mdbtools stay right.
+// Long values of a memo column in an Access-made table, committed where they are: each change
+// writes the row's page and the LVAL pages of the values it adds or takes away, a value left
+// alone keeps its rows. And of a memo column that has no usage maps of its own (the
+// definition's list of long-value maps may leave a column out; readers then find its LVAL
+// pages through the rows): saving new values into it again and again reuses the pages the
+// old values held, so the file stops growing. Each time the values, the structure and
+// mdbtools stay right.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
+#include <set>
 
 #include "engine/base/coding.h"
 #include "engine/io/file.h"
@@ -68,6 +74,143 @@ void dropLongValueMaps(const std::string& path, const std::string& table) {
         putU16(page, 2, uint16_t(pageSize - (length - 10) - 8));
     }
     writeFileBytes(path, file);
+}
+
+// The pages one commit wrote, by kind.
+struct LongValueWrites {
+    std::set<uint32_t> data;  // the table's data pages
+    std::set<uint32_t> lval;  // LVAL pages
+    size_t all = 0;
+    uint64_t grownBy = 0;
+};
+
+struct MemoStep {
+    const char* what;
+    // Changes the table (col1 is the memo, col2 a number); `ids` are the rows, in order.
+    std::function<Status(store::Table&, const store::RowRules&, std::vector<store::RowId>&)> apply;
+    std::function<void(const LongValueWrites&)> expect;
+};
+
+Status setMemo(store::Table& t, const store::RowRules& rules, store::RowId id,
+               std::optional<std::string> text) {
+    store::Row r = t.row(id);
+    r[0] = text ? store::Value(*text) : store::Value(store::Null{});
+    return store::updateRow(t, id, r, rules);
+}
+
+TEST(WriterLongValues, MemoChangesWriteOnlyTheirRowsAndLongValuePages) {
+    if (!fs::exists(writerFixtureDir() / kFixture))
+        GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
+    TempDir dir;
+    const std::string path = dir.copyFixture(kFixture);
+    auto jet = JetDatabase::open(path, io::Env::real());
+    ASSERT_TRUE(jet.isOk()) << jet.status().toString();
+    CommitImages images;
+    (*jet)->setCommitObserver([&](CommitImages&& i) { images = std::move(i); });
+    store::Database db(std::move(jet).value());
+    store::Table& table = **db.table("test");
+    ASSERT_EQ(table.schema().columns[0].type, store::ColumnType::Memo);
+    ASSERT_FALSE(table.schema().longValueMaps.empty()) << "the memo column has maps";
+    const uint32_t tdef = table.schema().tdefPage;
+    std::vector<store::RowId> ids;
+    table.forEachLive([&](store::RowId id, const store::Row&) { ids.push_back(id); });
+
+    const std::vector<MemoStep> steps = {
+        {"rows added with values inline, in one LVAL row and in chains",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids) {
+             for (size_t length : {20u, 3000u, 9000u, 3000u, 9000u}) {
+                 store::Row r = t.row(ids[0]);
+                 r[0] = std::string(length, 'a');
+                 VELMORA_ASSIGN_OR_RETURN(store::RowId id, store::insertRow(t, r, rules));
+                 ids.push_back(id);
+             }
+             return Status::ok();
+         },
+         [](const LongValueWrites& w) {
+             EXPECT_EQ(w.data.size(), 1u);
+             EXPECT_GE(w.lval.size(), 2u);
+         }},
+        {"one value rewritten: its row's page and the LVAL pages of the old and new value",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids) {
+             return setMemo(t, rules, ids[2], std::string(3100, 'b'));
+         },
+         [](const LongValueWrites& w) {
+             EXPECT_EQ(w.data.size(), 1u);
+             EXPECT_GE(w.lval.size(), 1u);
+             EXPECT_LE(w.all, 8u) << "with the maps and page 1";
+         }},
+        {"a number beside a chain changed: the chain keeps its rows",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids) {
+             store::Row r = t.row(ids[3]);
+             r[1] = 42.0;
+             return store::updateRow(t, ids[3], r, rules);
+         },
+         [](const LongValueWrites& w) {
+             EXPECT_EQ(w.data.size(), 1u);
+             EXPECT_TRUE(w.lval.empty());
+             EXPECT_EQ(w.all, 1u);
+         }},
+        {"a chain set to Null and a row with a chain erased: their LVAL rows go, the file stays",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids) {
+             VELMORA_RETURN_IF_ERROR(setMemo(t, rules, ids[3], std::nullopt));
+             return store::deleteRow(t, ids[5]);
+         },
+         [](const LongValueWrites& w) {
+             EXPECT_FALSE(w.lval.empty());
+             EXPECT_EQ(w.grownBy, 0u);
+         }},
+        {"a long value made short goes inline",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids) {
+             return setMemo(t, rules, ids[4], std::string("kurz"));
+         },
+         [](const LongValueWrites& w) {
+             EXPECT_EQ(w.data.size(), 1u);
+             EXPECT_FALSE(w.lval.empty()) << "the old value's pages";
+             EXPECT_EQ(w.grownBy, 0u);
+         }},
+    };
+    for (const MemoStep& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.apply(table, db.rowRules(), ids).isOk());
+        std::vector<store::Row> expected;
+        table.forEachLive([&](store::RowId, const store::Row& r) { expected.push_back(r); });
+        images = {};
+        Status s = db.commit();
+        ASSERT_TRUE(s.isOk()) << s.toString();
+        LongValueWrites w;
+        w.all = images.pages.size();
+        w.grownBy = images.sizeAfter - images.sizeBefore;
+        for (const CommittedPage& p : images.pages) {
+            if (p.after[0] == 0x01 && getU32(p.after, 4) == tdef)
+                w.data.insert(p.number);
+            else if (p.after[0] == 0x01 && getU32(p.after, 4) == kLongValueOwner)
+                w.lval.insert(p.number);
+        }
+        step.expect(w);
+
+        auto reread = openStoreDatabase(path, io::Env::real());
+        ASSERT_TRUE(reread.isOk()) << reread.status().toString();
+        std::vector<store::Row> got;
+        (*(*reread)->table("test"))->forEachLive([&](store::RowId, const store::Row& r) {
+            got.push_back(r);
+        });
+        EXPECT_EQ(got, expected);
+        ProcessResult check = velmoraCheck(path);
+        EXPECT_EQ(check.status, 0) << check.out;
+        if (haveMdbTools()) {
+            ProcessResult csv = mdbExport(path, "test");
+            ASSERT_EQ(csv.status, 0) << csv.out;
+            EXPECT_EQ(size_t(std::count(csv.out.begin(), csv.out.end(), '\n')),
+                      expected.size() + 1);
+            // mdbtools reads every value on LVAL pages, chains included.
+            for (const store::Row& r : expected) {
+                const auto* text = std::get_if<std::string>(&r[0]);
+                if (text != nullptr && text->size() > 64) {
+                    EXPECT_NE(csv.out.find(*text), std::string::npos) << text->size();
+                }
+            }
+        }
+    }
 }
 
 TEST(WriterLongValues, RepeatedSavesOfAMemoWithoutMapsReusePagesAndKeepTheFileBounded) {
