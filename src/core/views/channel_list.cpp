@@ -184,7 +184,7 @@ void showChannelListControls(app::App& app, bool channelList) {
 }
 
 bool channelListShown(const app::App& app) {
-    return app.state().CurrentView == app::kViewChannelList;
+    return currentView(app).showsChannelListControls;
 }
 
 void LoadChannelList(app::App& app) {

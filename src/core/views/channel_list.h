@@ -52,8 +52,10 @@ void installChannelList(app::App& app);
 
 void LoadChannelList(app::App& app);
 
-// Whether the grid shows the channel list now. The commands that work on its columns (Put
-// Select in group..., ReNumber, the drops of the drag and drop window) do nothing elsewhere.
+// Whether the grid shows the channel list now: the current view is one that shows its
+// controls (view_description.h), whatever its name. The commands that work on its columns
+// (Put Select in group..., ReNumber, the drops of the drag and drop window) do nothing
+// elsewhere.
 bool channelListShown(const app::App& app);
 void UndoFilterClick(app::App& app);
 // The Click handler of one filter box (kCheckTv ...).
