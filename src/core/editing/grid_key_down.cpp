@@ -18,7 +18,7 @@ constexpr int kF10 = grid::vk::kF1 + 9;
 void gridKeyDown(app::App& app, int keyCode, int shift) {
     if (keyCode == grid::vk::kLetterC && (shift & form::kCtrlMask) != 0) {
         // On the press: which of Ctrl and C the user lets go first must not matter.
-        copyCells(app);
+        copyCells(app.grid(), app.ports());
     } else if (keyCode == kF2 && shift == 0) {
         gridDoubleClick(app);
     } else if ((keyCode == grid::vk::kApps && shift == 0) ||

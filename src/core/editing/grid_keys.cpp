@@ -10,11 +10,10 @@
 
 namespace velmora::core::editing {
 
-void copyCells(app::App& app) {
-    ports::WaitCursor busy(app.ports().cursor);
-    ports::ClipboardPort& clipboard = app.ports().clipboard;
-    clipboard.clear();
-    clipboard.setText(app.grid().clip());
+void copyCells(const grid::GridModel& grid, ports::Ports& ports) {
+    ports::WaitCursor busy(ports.cursor);
+    ports.clipboard.clear();
+    ports.clipboard.setText(grid.clip());
 }
 
 void addNewRestricted(app::App& app) {
@@ -47,7 +46,8 @@ void runRowCommand(app::App& app, int position) {
 }
 
 void installRowCommandBasics(app::App& app) {
-    app.commands().install(app::command::kCopyCells, [&app] { copyCells(app); });
+    app.commands().install(app::command::kCopyCells,
+                           [&app] { copyCells(app.grid(), app.ports()); });
     app.commands().install(app::command::kAddNewRestricted, [&app] { addNewRestricted(app); });
 }
 

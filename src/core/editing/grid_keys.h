@@ -12,13 +12,21 @@ namespace velmora::core::app {
 class App;
 }
 
+namespace velmora::core::grid {
+class GridModel;
+}
+
+namespace velmora::core::ports {
+struct Ports;
+}
+
 namespace velmora::core::editing {
 
 void gridKeyUp(app::App& app, int keyCode, int shift);
 
 // The selected block of the grid onto the clipboard as text, tab between cells and carriage
 // return between rows (Ctrl+C and the popup's Copy).
-void copyCells(app::App& app);
+void copyCells(const grid::GridModel& grid, ports::Ports& ports);
 
 // The popup's AddNew in the views that add no rows: says where adding is offered.
 void addNewRestricted(app::App& app);

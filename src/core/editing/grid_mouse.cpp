@@ -8,8 +8,8 @@
 
 namespace velmora::core::editing {
 
-void sortGrid(app::App& app) {
-    app.grid().sortGenericAscending();
+void sortGrid(grid::GridModel& grid) {
+    grid.sortGenericAscending();
 }
 
 namespace {
@@ -17,8 +17,7 @@ namespace {
 // A right press on the row markers of a row outside the selected rows makes that row the
 // selected one first, as a left press there would: the popup's commands act on the row the
 // user pressed, never on one he may not even see.
-void selectPressedRow(app::App& app) {
-    grid::GridModel& g = app.grid();
+void selectPressedRow(grid::GridModel& g) {
     const int pressed = g.mouseRow();
     if (pressed < g.fixedRows())
         return;
@@ -37,12 +36,12 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
     const bool inMarkerCol = xTwips < g.colWidth(0);
     if (button == form::kRightButton) {
         if (inHeaderRow) {
-            sortGrid(app);
+            sortGrid(app.grid());
             return;
         }
         if (inMarkerCol) {
             if (view.popupOnRightPress) {
-                selectPressedRow(app);
+                selectPressedRow(app.grid());
                 ListEdit2At(app, xTwips, yTwips);
             }
             return;
@@ -54,7 +53,7 @@ void gridMouseDown(app::App& app, int button, int /*shift*/, int xTwips, int yTw
             ListEdit2At(app, xTwips, yTwips);
     } else if (button == form::kLeftButton) {
         if (inHeaderRow)
-            sortGrid(app);
+            sortGrid(app.grid());
         if (app.state().DragDropOpen)
             app.commands().runIfInstalled(app::command::kStartGridDrag);
     }

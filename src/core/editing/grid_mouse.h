@@ -16,6 +16,10 @@ namespace velmora::core::app {
 class App;
 }
 
+namespace velmora::core::grid {
+class GridModel;
+}
+
 namespace velmora::core::editing {
 
 void gridMouseDown(app::App& app, int button, int shift, int xTwips, int yTwips);
@@ -25,6 +29,6 @@ void gridMouseDown(app::App& app, int button, int shift, int xTwips, int yTwips)
 void openRowPopupFromKeyboard(app::App& app);
 
 // The data rows sorted ascending on the selected columns, numbers as numbers.
-void sortGrid(app::App& app);
+void sortGrid(grid::GridModel& grid);
 
 }  // namespace velmora::core::editing

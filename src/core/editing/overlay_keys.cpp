@@ -12,8 +12,7 @@ namespace velmora::core::editing {
 
 namespace vk = grid::vk;
 
-void focusGrid(app::App& app) {
-    form::Dispatcher& d = app.dispatcher();
+void focusGrid(form::Dispatcher& d) {
     if (d.focusForm() == app::kMainFormName && d.focusControl() == kMainGrid) {
         // The record says the grid has the focus while an overlay is open: an abandoned
         // command dropped the focus events it had queued. Finish as the focus return would.
@@ -32,19 +31,19 @@ void textEditorKeyDown(app::App& app, int keyCode) {
     switch (keyCode) {
         case vk::kEscape:
             app.mainForm().setVisible(kTextEditor, false);
-            focusGrid(app);
+            focusGrid(app.dispatcher());
             break;
         case vk::kReturn:
-            focusGrid(app);
+            focusGrid(app.dispatcher());
             break;
         case vk::kDown:
-            focusGrid(app);
+            focusGrid(app.dispatcher());
             app.runPendingEvents();
             if (g.row() < g.rows() - 1)
                 (void)g.setRow(g.row() + 1);
             break;
         case vk::kUp:
-            focusGrid(app);
+            focusGrid(app.dispatcher());
             app.runPendingEvents();
             if (g.row() > g.fixedRows())
                 (void)g.setRow(g.row() - 1);
@@ -55,15 +54,15 @@ void textEditorKeyDown(app::App& app, int keyCode) {
 }
 
 void groupListClick(app::App& app) {
-    focusGrid(app);
+    focusGrid(app.dispatcher());
 }
 
 void groupListKeyDown(app::App& app, int keyCode) {
     if (keyCode == vk::kEscape) {
         app.mainForm().setVisible(kGroupList, false);
-        focusGrid(app);
+        focusGrid(app.dispatcher());
     } else if (keyCode == vk::kReturn) {
-        focusGrid(app);
+        focusGrid(app.dispatcher());
     }
 }
 
@@ -81,11 +80,11 @@ void runPopupEntry(app::App& app) {
         // would stay open over a grid that believes it has the focus.
         f.setListIndex(kRowPopup, -1);
         f.setVisible(kRowPopup, false);
-        focusGrid(app);
+        focusGrid(app.dispatcher());
         throw;
     }
     f.setListIndex(kRowPopup, -1);
-    focusGrid(app);
+    focusGrid(app.dispatcher());
 }
 
 }  // namespace
@@ -97,7 +96,7 @@ void popupClick(app::App& app) {
 void popupKeyDown(app::App& app, int keyCode) {
     if (keyCode == vk::kEscape) {
         app.mainForm().setVisible(kRowPopup, false);
-        focusGrid(app);
+        focusGrid(app.dispatcher());
     } else if (keyCode == vk::kReturn) {
         runPopupEntry(app);
     }
@@ -107,7 +106,7 @@ void overlayLostFocus(app::App& app) {
     const form::Dispatcher& d = app.dispatcher();
     if (d.focusForm() != app::kMainFormName || d.focusControl() == kMainGrid)
         return;
-    focusGrid(app);
+    focusGrid(app.dispatcher());
 }
 
 }  // namespace velmora::core::editing

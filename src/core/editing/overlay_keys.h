@@ -19,6 +19,10 @@ namespace velmora::core::app {
 class App;
 }
 
+namespace velmora::core::form {
+class Dispatcher;
+}
+
 namespace velmora::core::editing {
 
 void textEditorKeyDown(app::App& app, int keyCode);
@@ -32,6 +36,6 @@ void popupKeyDown(app::App& app, int keyCode);
 void overlayLostFocus(app::App& app);
 
 // Gives the grid the focus (the focus events run after the current handler).
-void focusGrid(app::App& app);
+void focusGrid(form::Dispatcher& dispatcher);
 
 }  // namespace velmora::core::editing
