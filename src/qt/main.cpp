@@ -2,8 +2,8 @@
 #include <QApplication>
 
 #include <chrono>
+#include <memory>
 
-#include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/program/install_program.h"
 #include "qt/form_dialog.h"
@@ -23,11 +23,12 @@ int main(int argc, char* argv[]) {
     velmora::core::ports::Ports bundle{ports, ports, ports, ports, ports,
                                        ports, ports, ports, ports, settings};
     velmora::qt::QtModalHost modal;
-    velmora::core::app::App core(bundle, modal, velmora::core::app::AppConfig{});
+    const std::unique_ptr<velmora::core::app::App> program =
+        velmora::core::program::installProgram(bundle, modal, velmora::core::app::AppConfig{});
+    velmora::core::app::App& core = *program;
     modal.setDispatcher(core.dispatcher());
     modal.setWindowRegistry(
         [&ports](const std::string& name, QWidget* window) { ports.registerWindow(name, window); });
-    velmora::core::program::installProgram(core);
 
     velmora::qt::MainWindow window(core);
     velmora::qt::installFrontEnd(window, core);

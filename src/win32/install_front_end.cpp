@@ -8,19 +8,19 @@
 namespace velmora::win32 {
 
 // The ports and the modal host are made before the core, which takes them; the loop needs the
-// core's dispatcher, so they are given it once it exists, before anything runs.
+// core's dispatcher, so they are given it once the program is put together, before anything
+// runs.
 FrontEnd::FrontEnd(FrontEndOptions options)
     : m_settings(std::move(options.settingsRoot)),
       m_ports(m_directory),
       m_modal(m_directory, m_ports) {
     core::ports::Ports bundle{m_ports, m_ports, m_ports, m_ports, m_ports,
                               m_ports, m_ports, m_ports, m_ports, m_settings};
-    m_app = std::make_unique<core::app::App>(bundle, m_modal, std::move(options.config));
+    m_app = core::program::installProgram(bundle, m_modal, std::move(options.config));
     m_loop = std::make_unique<EventLoop>(m_app->dispatcher(), m_directory);
     m_ports.setEventLoop(m_loop.get());
     m_modal.setEventLoop(m_loop.get());
     m_modal.setDispatcher(m_app->dispatcher());
-    core::program::installProgram(*m_app);
     m_mainWindow =
         std::make_unique<MainWindow>(*m_app, m_directory, [this] { return m_ports.waitCursor(); });
 }

@@ -80,9 +80,8 @@ public:
         });
         core::app::AppConfig config;
         config.environment = core::app::PathEnvironment{folder.string(), ""};
-        app = std::make_unique<core::app::App>(*m_ports, modal, std::move(config));
+        app = core::program::installProgram(*m_ports, modal, std::move(config));
         modal.setDispatcher(app->dispatcher());
-        core::program::installProgram(*app);
     }
 
     // Builds the main window with its keys as the program's entry point does, starts the

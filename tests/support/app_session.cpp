@@ -145,9 +145,8 @@ core::app::App& AppSession::app() {
         };
         m_modal.setPorts(m_ports);
         m_ports.declareWindow(core::app::kMainFormName);
-        m_app = std::make_unique<core::app::App>(m_ports.ports(), m_modal, std::move(config));
+        m_app = core::program::installProgram(m_ports.ports(), m_modal, std::move(config));
         m_ports.setPendingEventsHandler([this] { m_app->dispatcher().runPending(); });
-        core::program::installProgram(*m_app);
     }
     return *m_app;
 }

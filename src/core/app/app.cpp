@@ -5,7 +5,6 @@
 #include "core/app/failure_text.h"
 
 #include "core/app/main_form.h"
-#include "core/app/main_shortcuts.h"
 #include "core/app/main_window_events.h"
 #include "core/app/startup.h"
 #include "engine/base/error_codes.h"
@@ -24,8 +23,6 @@ App::App(ports::Ports ports, ModalHost& modalHost, AppConfig config)
     m_dispatcher.setBeforeCommand([this] { settle(); });
     m_dispatcher.setAfterCommand([this] { afterCommand(); });
     m_dispatcher.setAbandonHook([this](const std::exception_ptr& error) { abandon(error); });
-    installMainWindowEvents(*this);
-    installMainShortcuts(*this);
 }
 
 App::~App() = default;

@@ -7,7 +7,8 @@
 // its own folder (views::installChannelList(app), ...) and reaches the shared parts through
 // the accessors below; the shell runs the ones it needs by name (command_registry.h). What
 // the App itself handles is the window: start-up, the first paint, resizing and closing
-// (main_window_events.cpp, startup.cpp).
+// (main_window_events.cpp, startup.cpp). The constructor installs none of it:
+// program::installProgram makes the App and installs the window's events and every subsystem.
 //
 // Every event reaches the core through dispatcher(); after each top-level event the open
 // database is committed, and an unguarded failure abandons the command, rolls the database

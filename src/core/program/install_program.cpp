@@ -1,6 +1,7 @@
 #include "core/program/install_program.h"
 
-#include "core/app/app.h"
+#include "core/app/main_shortcuts.h"
+#include "core/app/main_window_events.h"
 #include "core/app/settings_command.h"
 #include "core/app/undo_command.h"
 #include "core/editing/find_channel.h"
@@ -29,8 +30,14 @@
 
 namespace velmora::core::program {
 
-void installProgram(app::App& app) {
-    // The grid's handlers hold the view registry, and the row commands every view may name.
+namespace {
+
+void installSubsystems(app::App& app) {
+    // The main window's start-up, paint, resize and close, and its keys.
+    app::installMainWindowEvents(app);
+    app::installMainShortcuts(app);
+
+    // The grid's handlers, and the row commands every view may name.
     editing::installGridEditing(app);
 
     // Commands.
@@ -60,6 +67,15 @@ void installProgram(app::App& app) {
     maintenance::installDuplicatesView(app);
     favourites::installGroupsView(app);
     explorer::installTableView(app);
+}
+
+}  // namespace
+
+std::unique_ptr<app::App> installProgram(ports::Ports ports, app::ModalHost& modalHost,
+                                         app::AppConfig config) {
+    auto app = std::make_unique<app::App>(ports, modalHost, std::move(config));
+    installSubsystems(*app);
+    return app;
 }
 
 }  // namespace velmora::core::program

@@ -1,17 +1,20 @@
-// Puts the whole program together: every subsystem installs its commands, its handlers and
-// its views into the App, in the order their dependencies need (a view checks the commands
-// it names when it registers, so the commands come first).
+// Puts the whole program together: the App over the front end's ports, the main window's
+// own events and keys, then every subsystem with its commands, its handlers and its views, in
+// the order their dependencies need (a view checks the commands it names when it registers,
+// so the commands come first).
 //
-// The Qt front end calls it before start-up; so do the tests that run the complete program
-// headless. A command a view names that nobody installed throws std::logic_error here.
+// Every front end's entry point calls it, and so does every test that runs the complete
+// program, so they all run the same program. A command a view names that nobody installed
+// throws std::logic_error here.
 #pragma once
 
-namespace velmora::core::app {
-class App;
-}
+#include <memory>
+
+#include "core/app/app.h"
 
 namespace velmora::core::program {
 
-void installProgram(app::App& app);
+std::unique_ptr<app::App> installProgram(ports::Ports ports, app::ModalHost& modalHost,
+                                         app::AppConfig config);
 
 }  // namespace velmora::core::program

@@ -165,9 +165,8 @@ struct HeadlessProgram::Parts {
         };
         ports::Ports bundle{answering, answering, answering, answering, answering,
                             answering, answering, answering, answering, settings};
-        program = std::make_unique<app::App>(bundle, modal, std::move(config));
+        program = core::program::installProgram(bundle, modal, std::move(config));
         answering.attach(*program);
-        core::program::installProgram(*program);
         this->env = &env;
     }
 
