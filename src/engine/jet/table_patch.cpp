@@ -200,18 +200,30 @@ std::vector<uint8_t> pointerTo(RowPointer where) {
     return bytes;
 }
 
+// The slot a pointer slot names: where the row at `where` was moved to when it outgrew its
+// page. A pointer that is too short or names no slot is damage.
+struct MovedRow {
+    DataPageEdit* page;
+    uint8_t row;
+};
+Result<MovedRow> movedRow(PageEdits& pages, const std::string& table, DataPageEdit& edit,
+                          RowPointer where) {
+    const Bytes pointer = edit.row(where.row);
+    if (pointer.size() < 4)
+        return damaged(table, where, "is a pointer of under 4 bytes");
+    const RowPointer target = RowPointer::fromU32(getU32(pointer, 0));
+    VELMORA_ASSIGN_OR_RETURN(DataPageEdit * moved, pages.page(target.page));
+    if (target.row >= moved->slotCount())
+        return damaged(table, where, "points to a row that is not there");
+    return MovedRow{moved, target.row};
+}
+
 // An erased row: its slot, and the image it points to when it was moved.
 Status eraseRow(PageEdits& pages, const std::string& table, RowPointer where) {
     VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, pages.liveSlot(where));
     if ((edit->flags(where.row) & row_slot::kPointer) != 0) {
-        const Bytes pointer = edit->row(where.row);
-        if (pointer.size() < 4)
-            return damaged(table, where, "is a pointer of under 4 bytes");
-        const RowPointer target = RowPointer::fromU32(getU32(pointer, 0));
-        VELMORA_ASSIGN_OR_RETURN(DataPageEdit * moved, pages.page(target.page));
-        if (target.row >= moved->slotCount())
-            return damaged(table, where, "points to a row that is not there");
-        moved->erase(target.row);
+        VELMORA_ASSIGN_OR_RETURN(MovedRow moved, movedRow(pages, table, *edit, where));
+        moved.page->erase(moved.row);
     }
     edit->erase(where.row);
     return Status::ok();
@@ -225,16 +237,10 @@ Status replaceRow(PageEdits& pages, const std::string& table, RowPointer where, 
         if (edit->replace(where.row, image, edit->flags(where.row)))
             return Status::ok();
     } else {
-        const Bytes pointer = edit->row(where.row);
-        if (pointer.size() < 4)
-            return damaged(table, where, "is a pointer of under 4 bytes");
-        const RowPointer target = RowPointer::fromU32(getU32(pointer, 0));
-        VELMORA_ASSIGN_OR_RETURN(DataPageEdit * moved, pages.page(target.page));
-        if (target.row >= moved->slotCount())
-            return damaged(table, where, "points to a row that is not there");
-        if (moved->replace(target.row, image, moved->flags(target.row)))
+        VELMORA_ASSIGN_OR_RETURN(MovedRow moved, movedRow(pages, table, *edit, where));
+        if (moved.page->replace(moved.row, image, moved.page->flags(moved.row)))
             return Status::ok();
-        moved->erase(target.row);
+        moved.page->erase(moved.row);
     }
     VELMORA_ASSIGN_OR_RETURN(RowPointer target, pages.place(image, row_slot::kDeleted));
     const std::vector<uint8_t> pointer = pointerTo(target);
