@@ -2,6 +2,7 @@
 // written out by hand, and the writer's maps decoded again into the pages they were given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -23,6 +24,20 @@ MapPageReader readerOf(const Images& images) {
             return Status::error(err::kNotADatabase, "no page " + std::to_string(page));
         return io::PageRef(std::make_shared<const std::vector<uint8_t>>(it->second));
     };
+}
+
+// The map that a writer's row and the map pages it wrote decode to.
+Result<UsageMap> decodeWritten(const JetFormat& fmt, const std::vector<uint8_t>& row,
+                               const std::vector<PageImage>& written, uint32_t pageLimit) {
+    Images images;
+    for (const PageImage& p : written)
+        images[p.number] = p.bytes;
+    return decodeUsageMap(fmt, row, readerOf(images), pageLimit);
+}
+
+// The first `count` map pages a row points at (all of them when it has fewer).
+Pages leading(const Pages& mapPages, size_t count) {
+    return Pages(mapPages.begin(), mapPages.begin() + long(std::min(mapPages.size(), count)));
 }
 
 std::vector<uint8_t> bytesOf(std::initializer_list<int> head, size_t size) {
@@ -133,10 +148,7 @@ TEST(UsageMapCodec, DecodesRowsAndMapPagesOfBothVersions) {
         EXPECT_EQ(m->type, c.type);
         EXPECT_EQ(m->pages, c.pages);
         if (c.type == usage_map_type::kReference) {
-            const Pages stored(
-                m->mapPages.begin(),
-                m->mapPages.begin() + long(std::min(m->mapPages.size(), c.mapPages.size())));
-            EXPECT_EQ(stored, c.mapPages);
+            EXPECT_EQ(leading(m->mapPages, c.mapPages.size()), c.mapPages);
             EXPECT_EQ(m->bitmapBits, referenceSlots(c.row.size()) * pagesPerMapPage(c.fmt));
         }
     }
@@ -271,20 +283,14 @@ TEST(UsageMapCodec, WriterMapsDecodeToTheirPagesAndReuseTheirMapPages) {
             encodeUsageMapRow(c.fmt, c.rowLength, c.old, c.pages, allocator, written);
         ASSERT_TRUE(row.isOk()) << row.status().toString();
         ASSERT_EQ(row->size(), c.rowLength);
-        Images images;
-        for (const PageImage& p : written)
-            images[p.number] = p.bytes;
-        Result<UsageMap> back = decodeUsageMap(c.fmt, *row, readerOf(images), UINT32_MAX);
+        Result<UsageMap> back = decodeWritten(c.fmt, *row, written, UINT32_MAX);
         ASSERT_TRUE(back.isOk()) << back.status().toString();
         EXPECT_EQ(back->type, c.type);
         EXPECT_EQ(back->pages, c.pages);
         if (c.start) {
             EXPECT_EQ(back->startPage, *c.start);
         }
-        EXPECT_EQ(Pages(back->mapPages.begin(),
-                        back->mapPages.begin() +
-                            long(std::min(back->mapPages.size(), c.mapPages.size()))),
-                  c.mapPages);
+        EXPECT_EQ(leading(back->mapPages, c.mapPages.size()), c.mapPages);
         // Every map page written is one the row points at, and nothing else was taken.
         for (const PageImage& p : written) {
             EXPECT_NE(std::find(back->mapPages.begin(), back->mapPages.end(), p.number),
@@ -474,19 +480,13 @@ TEST(UsageMapCodec, GlobalMapMarksFreePagesAndThePagesPastTheEnd) {
         ASSERT_TRUE(row.isOk()) << row.status().toString();
         EXPECT_EQ(row->size(), c.length);
         EXPECT_EQ(allocator.newPageCount(), c.pageCount);
-        Images images;
-        for (const PageImage& p : written)
-            images[p.number] = p.bytes;
-        Result<UsageMap> inFile = decodeUsageMap(c.fmt, *row, readerOf(images), c.pageCount);
+        Result<UsageMap> inFile = decodeWritten(c.fmt, *row, written, c.pageCount);
         ASSERT_TRUE(inFile.isOk()) << inFile.status().toString();
         EXPECT_EQ(inFile->type, c.type);
         EXPECT_EQ(inFile->pages, c.freeInFile);
-        EXPECT_EQ(Pages(inFile->mapPages.begin(),
-                        inFile->mapPages.begin() +
-                            long(std::min(inFile->mapPages.size(), c.mapPages.size()))),
-                  c.mapPages);
+        EXPECT_EQ(leading(inFile->mapPages, c.mapPages.size()), c.mapPages);
         // Past the end every page the map covers is free, up to its last bit.
-        Result<UsageMap> all = decodeUsageMap(c.fmt, *row, readerOf(images), UINT32_MAX);
+        Result<UsageMap> all = decodeWritten(c.fmt, *row, written, UINT32_MAX);
         ASSERT_TRUE(all.isOk());
         const size_t covered =
             c.type == 0 ? (c.length - 5) * 8 : written.size() * size_t(pagesPerMapPage(c.fmt));
