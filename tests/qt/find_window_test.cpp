@@ -14,15 +14,10 @@
 
 #include "core/editing/find_channel.h"
 #include "core/views/channel_list.h"
-#include "qt/form_dialog.h"
-#include "qt/form_widgets.h"
+#include "qt/editing_window.h"
 #include "qt/grid_table_model.h"
 #include "qt/grid_view.h"
-#include "qt/main_shortcuts.h"
-#include "qt/main_window.h"
-#include "qt/overlay_editing.h"
 #include "qt/ports_qt_app.h"
-#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {
@@ -30,29 +25,13 @@ namespace {
 namespace col = core::views::channel_col;
 
 TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
-    qtTestApp();
-    EditingSession s;
-    s.storeSetting(core::app::SettingKey::Language, "eng");
-    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::editing::installGridEditing(s.app());
-    core::editing::installFindChannel(s.app());
-    qt::MainWindow window(s.app());
-    qt::installOverlayEditing(window, s.app());
-    qt::installMainShortcuts(window, s.app());
-    // The session's modal host hands the window to the real Qt one.
-    qt::QtModalHost host;
-    host.setDispatcher(s.app().dispatcher());
-    host.setParent(&window);
-    s.modal().expectModal([&](core::form::Form& f) { host.showModal(f, {}); });
-    ASSERT_TRUE(s.app().start());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    ASSERT_FALSE(s.app().state().FirstPaintPending);
-
-    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    EditingWindow w(core::editing::installFindChannel);
+    w.showModalsInQt();
+    ASSERT_TRUE(w.start());
+    EditingSession& s = w.s;
+    qt::GridView* grid = w.grid();
     ASSERT_NE(grid, nullptr);
+
     grid->setFocus();
     s.grid().userSelectCell(s.rowOf("ORF1"), col::kNum, false);
     std::vector<int> rows;
@@ -98,32 +77,17 @@ TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
     // The view shows the model's current cell.
     EXPECT_EQ(grid->currentIndex(), grid->tableModel()->indexForCell(sport1, col::kName));
     EXPECT_FALSE(s.app().state().FavDirty);
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(w.window->close());
 }
 
 // Wherever the found row lies, at the top of the list, in its middle or at its end, the
 // find window is moved off it, so the user sees what was found.
 TEST(FindWindowQt, NeverCoversTheFoundRow) {
-    qtTestApp();
-    EditingSession s;
-    s.storeSetting(core::app::SettingKey::Language, "eng");
-    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::editing::installGridEditing(s.app());
-    core::editing::installFindChannel(s.app());
-    qt::MainWindow window(s.app());
-    qt::installOverlayEditing(window, s.app());
-    qt::installMainShortcuts(window, s.app());
-    qt::QtModalHost host;
-    host.setDispatcher(s.app().dispatcher());
-    host.setParent(&window);
-    s.modal().expectModal([&](core::form::Form& f) { host.showModal(f, {}); });
-    ASSERT_TRUE(s.app().start());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    ASSERT_FALSE(s.app().state().FirstPaintPending);
-    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    EditingWindow w(core::editing::installFindChannel);
+    w.showModalsInQt();
+    ASSERT_TRUE(w.start());
+    EditingSession& s = w.s;
+    qt::GridView* grid = w.grid();
     ASSERT_NE(grid, nullptr);
     grid->setFocus();
     const int last = s.grid().rows() - 1;
@@ -170,7 +134,7 @@ TEST(FindWindowQt, NeverCoversTheFoundRow) {
                     QTest::keyClick(edit, Qt::Key_Escape);
                 });
     EXPECT_EQ(checked, static_cast<int>(names.size()));
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(w.window->close());
 }
 
 }  // namespace

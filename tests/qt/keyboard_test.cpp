@@ -3,7 +3,6 @@
 // "Save Fav. Channels" and F5 reloads the channel list from the file, without the mouse.
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
 #include <QTest>
 
 #include <vector>
@@ -12,13 +11,9 @@
 #include "core/favourites/save_fav_channels.h"
 #include "core/grid/virtual_keys.h"
 #include "core/views/channel_list.h"
-#include "qt/form_widgets.h"
+#include "qt/editing_window.h"
 #include "qt/grid_view.h"
 #include "qt/main_shortcuts.h"
-#include "qt/main_window.h"
-#include "qt/overlay_editing.h"
-#include "qt/ports_qt_app.h"
-#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {
@@ -37,24 +32,11 @@ TEST(Keyboard, EveryShortcutHasItsQtKeySequence) {
 }
 
 TEST(Keyboard, FindEditAndSaveAChannelWithoutTheMouse) {
-    qtTestApp();
-    EditingSession s;
-    s.storeSetting(core::app::SettingKey::Language, "eng");
-    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::editing::installGridEditing(s.app());
-    core::favourites::installSaveFavChannels(s.app());
-    qt::MainWindow window(s.app());
-    qt::installOverlayEditing(window, s.app());
-    qt::installMainShortcuts(window, s.app());
-    ASSERT_TRUE(s.app().start());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    ASSERT_FALSE(s.app().state().FirstPaintPending);
-
-    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
-    auto* edit = qobject_cast<QLineEdit*>(window.widgets().widget("Text1"));
+    EditingWindow w(core::favourites::installSaveFavChannels);
+    ASSERT_TRUE(w.start());
+    EditingSession& s = w.s;
+    qt::GridView* grid = w.grid();
+    QLineEdit* edit = w.textEditor();
     ASSERT_NE(grid, nullptr);
     ASSERT_NE(edit, nullptr);
     grid->setFocus();
@@ -80,27 +62,16 @@ TEST(Keyboard, FindEditAndSaveAChannelWithoutTheMouse) {
     QTest::keyClick(grid, Qt::Key_F5);
     EXPECT_GT(s.rowOf("ORF 2 HD"), 0);
     EXPECT_EQ(s.rowOf("ORF2"), -1);
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(w.window->close());
 }
 
 // Ctrl+C copies when C goes down with Ctrl held, once, whichever of the two keys the user
 // lets go first; C alone copies nothing.
 TEST(Keyboard, CtrlCCopiesOnThePressWhicheverKeyIsReleasedFirst) {
-    qtTestApp();
-    EditingSession s;
-    s.storeSetting(core::app::SettingKey::Language, "eng");
-    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::editing::installGridEditing(s.app());
-    qt::MainWindow window(s.app());
-    qt::installOverlayEditing(window, s.app());
-    qt::installMainShortcuts(window, s.app());
-    ASSERT_TRUE(s.app().start());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    ASSERT_FALSE(s.app().state().FirstPaintPending);
-    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
+    EditingWindow w;
+    ASSERT_TRUE(w.start());
+    EditingSession& s = w.s;
+    qt::GridView* grid = w.grid();
     ASSERT_NE(grid, nullptr);
     grid->setFocus();
     const int row = s.rowOf("ORF2");
@@ -149,7 +120,7 @@ TEST(Keyboard, CtrlCCopiesOnThePressWhicheverKeyIsReleasedFirst) {
         EXPECT_EQ(copiedOnPress, c.copies);
         EXPECT_FALSE(s.ports().clipboardText().has_value()) << "copied again on a release";
     }
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(w.window->close());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "demo/demo_generator.h"
 #include "demo/demo_populate.h"
+#include "qt/first_paint.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
 #include "qt/grid_view.h"
@@ -25,13 +26,6 @@ namespace velmora::test {
 namespace {
 
 using core::app::SettingKey;
-
-// Waits (running the event loop) until the first paint has loaded the lists.
-bool waitForFirstPaint(core::app::App& app) {
-    for (int i = 0; i < 200 && app.state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    return !app.state().FirstPaintPending;
-}
 
 struct Window {
     explicit Window(AppSession& s) : window(s.app()) {}

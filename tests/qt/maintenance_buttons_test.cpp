@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/views/channel_list.h"
+#include "qt/first_paint.h"
 #include "qt/form_widgets.h"
 #include "qt/grid_table_model.h"
 #include "qt/grid_view.h"
@@ -47,9 +48,7 @@ TEST(MaintenanceButtons, EachButtonDoesItsWorkOnTheDemoDatabase) {
     qt::MainWindow window(s.app());
     ASSERT_TRUE(s.app().start());
     window.show();
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    ASSERT_FALSE(s.app().state().FirstPaintPending);
+    ASSERT_TRUE(waitForFirstPaint(s.app()));
     auto button = [&](const char* name) {
         auto* b = qobject_cast<QPushButton*>(window.widgets().widget(name));
         EXPECT_NE(b, nullptr) << name;

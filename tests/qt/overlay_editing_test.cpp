@@ -4,17 +4,12 @@
 // cell.
 #include <gtest/gtest.h>
 
-#include <QLineEdit>
 #include <QTest>
 
 #include "core/views/channel_list.h"
-#include "qt/form_widgets.h"
+#include "qt/editing_window.h"
 #include "qt/grid_table_model.h"
 #include "qt/grid_view.h"
-#include "qt/main_window.h"
-#include "qt/overlay_editing.h"
-#include "qt/ports_qt_app.h"
-#include "support/editing_session.h"
 
 namespace velmora::test {
 namespace {
@@ -22,28 +17,17 @@ namespace {
 namespace col = core::views::channel_col;
 
 TEST(OverlayEditing, TextEditorOpensOverTheDoubleClickedCellAndEscapeClosesIt) {
-    qtTestApp();
-    EditingSession s;
-    s.storeSetting(core::app::SettingKey::Language, "eng");
-    s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-    core::editing::installGridEditing(s.app());
-    qt::MainWindow window(s.app());
-    qt::installOverlayEditing(window, s.app());
-    ASSERT_TRUE(s.app().start());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
-    ASSERT_FALSE(s.app().state().FirstPaintPending);
-
-    auto* grid = qobject_cast<qt::GridView*>(window.widgets().widget("MSFlexGrid1"));
-    auto* edit = qobject_cast<QLineEdit*>(window.widgets().widget("Text1"));
+    EditingWindow w;
+    ASSERT_TRUE(w.start());
+    EditingSession& s = w.s;
+    qt::GridView* grid = w.grid();
+    QLineEdit* edit = w.textEditor();
     ASSERT_NE(grid, nullptr);
     ASSERT_NE(edit, nullptr);
     const int row = s.rowOf("ORF2");
     const QModelIndex index = grid->tableModel()->indexForCell(row, col::kName);
     const QPoint center = grid->visualRect(index).center();
-    const QPoint inWindow = grid->viewport()->mapTo(&window, center);
+    const QPoint inWindow = grid->viewport()->mapTo(w.window.get(), center);
 
     // A double click: the first press picks the cell, the second is the double click.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, center);
@@ -73,7 +57,7 @@ TEST(OverlayEditing, TextEditorOpensOverTheDoubleClickedCellAndEscapeClosesIt) {
     EXPECT_EQ(grid->tableModel()->data(index).toString(), "ZDF");
 
     s.ports().expectMessage(core::ports::MessageAnswer::No);  // the save question on closing
-    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(w.window->close());
 }
 
 }  // namespace

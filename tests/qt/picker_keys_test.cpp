@@ -9,6 +9,7 @@
 
 #include "core/favourites/put_select_in_group.h"
 #include "core/views/channel_list.h"
+#include "qt/first_paint.h"
 #include "qt/form_widgets.h"
 #include "qt/main_window.h"
 #include "qt/overlay_editing.h"
@@ -34,8 +35,7 @@ TEST(GroupPickerKeys, ButtonShowsThePickerAndADownKeyAppliesTheFirstGroup) {
     ASSERT_TRUE(s.app().start());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    for (int i = 0; i < 200 && s.app().state().FirstPaintPending; ++i)
-        QTest::qWait(10);
+    ASSERT_TRUE(waitForFirstPaint(s.app()));
     ASSERT_EQ(s.app().state().CurrentView, "Favkanal");
 
     // Ö1 (num 3) has no group.

@@ -18,6 +18,7 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/program/install_program.h"
+#include "first_paint.h"
 #include "ports_qt_app.h"
 #include "qt/form_dialog.h"
 #include "qt/form_widgets.h"
@@ -97,13 +98,7 @@ public:
         return waitForPaint();
     }
 
-    ::testing::AssertionResult waitForPaint() {
-        for (int i = 0; i < 300 && app->state().FirstPaintPending; ++i)
-            QTest::qWait(10);
-        if (app->state().FirstPaintPending)
-            return ::testing::AssertionFailure() << "the channel list was never painted";
-        return ::testing::AssertionSuccess();
-    }
+    ::testing::AssertionResult waitForPaint() { return waitForFirstPaint(*app); }
 
     void store(core::app::SettingKey key, const std::string& value) {
         ASSERT_TRUE(scripted.settings()

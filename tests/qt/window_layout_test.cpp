@@ -23,6 +23,7 @@
 #include "core/favourites/drop_fav_form.h"
 #include "demo/demo_generator.h"
 #include "demo/demo_populate.h"
+#include "qt/first_paint.h"
 #include "qt/form_dialog.h"
 #include "qt/main_window.h"
 #include "qt/modeless_window.h"
@@ -119,9 +120,7 @@ TEST(WindowLayoutQt, EveryCaptionWholeAndEveryControlInsideItsWindowInBothLangua
         host.setParent(&window);
         ASSERT_TRUE(s.app().start());
         window.show();
-        for (int i = 0; i < 300 && s.app().state().FirstPaintPending; ++i)
-            QTest::qWait(10);
-        ASSERT_FALSE(s.app().state().FirstPaintPending);
+        ASSERT_TRUE(waitForFirstPaint(s.app()));
         std::vector<std::string> faults = cutOff(&window);
 
         const auto inDialog = [&](const std::function<void()>& open) {
