@@ -84,9 +84,9 @@ private:
 #define VELMORA_CONCAT(a, b) VELMORA_CONCAT_INNER(a, b)
 
 // VELMORA_ASSIGN_OR_RETURN(auto page, pager.read(n)); declares `page` from a Result, or
-// returns its Status from the enclosing function.
+// returns its Status from the enclosing function. A declaration takes no parentheses: NOLINT.
 #define VELMORA_ASSIGN_OR_RETURN(decl, expr)                      \
     auto VELMORA_CONCAT(velmoraResult_, __LINE__) = (expr);       \
     if (!VELMORA_CONCAT(velmoraResult_, __LINE__).isOk())         \
         return VELMORA_CONCAT(velmoraResult_, __LINE__).status(); \
-    decl = std::move(VELMORA_CONCAT(velmoraResult_, __LINE__)).value()
+    decl = std::move(VELMORA_CONCAT(velmoraResult_, __LINE__)).value()  // NOLINT

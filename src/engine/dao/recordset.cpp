@@ -161,7 +161,7 @@ void Recordset::update() {
         for (const auto& c : d.result.columns)
             shown.push_back(c.baseColumn >= 0 ? table.value(id, static_cast<size_t>(c.baseColumn))
                                               : store::Null{});
-        d.result.rows.push_back(std::move(shown));
+        d.result.rows.push_back(shown);
         d.result.baseRows.push_back(id);
         d.deletedAt.push_back(false);
         if (d.position == oldSize)

@@ -33,18 +33,16 @@ Status inUse(const std::string& path, const std::string& why) {
 
 // Who holds the first taken user lock of the .ldb, from that user's record.
 std::string holderOf(LockingFile& ldb) {
-    for (int n = 0; n < kMaxUsers; ++n) {
-        if (!ldb.lockedByOthers(kUserLockBase + uint64_t(n), 1))
-            continue;
-        std::array<char, kRecordSize> rec{};
-        if (ldb.readAt(uint64_t(n) * kRecordSize, rec)) {
-            // Jet pads the two names with blanks or zeros.
-            const std::string computer = trimBlanks({rec.data(), strnlen(rec.data(), 32)});
-            const std::string user = trimBlanks({rec.data() + 32, strnlen(rec.data() + 32, 32)});
-            if (!computer.empty())
-                return "opened by " + user + " on " + computer;
-        }
-        break;
+    int n = 0;
+    while (n < kMaxUsers && !ldb.lockedByOthers(kUserLockBase + uint64_t(n), 1))
+        ++n;
+    std::array<char, kRecordSize> rec{};
+    if (n < kMaxUsers && ldb.readAt(uint64_t(n) * kRecordSize, rec)) {
+        // Jet pads the two names with blanks or zeros.
+        const std::string computer = trimBlanks({rec.data(), strnlen(rec.data(), 32)});
+        const std::string user = trimBlanks({rec.data() + 32, strnlen(rec.data() + 32, 32)});
+        if (!computer.empty())
+            return "opened by " + user + " on " + computer;
     }
     return "a running program holds its lock file";
 }

@@ -275,7 +275,7 @@ void FaultEnv::crash() {
     for (const FolderChange& c : m_folderChanges)
         settle(c.node);
     if (m_random) {
-        const size_t kept = size_t((*m_random)() % (m_folderChanges.size() + 1));
+        const auto kept = size_t((*m_random)() % (m_folderChanges.size() + 1));
         for (size_t i = 0; i < kept; ++i)
             applyToDisk(m_folderChanges[i]);
     }

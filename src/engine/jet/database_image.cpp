@@ -388,7 +388,7 @@ Result<std::vector<uint8_t>> DatabaseImageBuilder::finish() {
     const uint32_t pageCount = m_allocator.newPageCount();
     std::vector<std::vector<uint8_t>> globalRows;
     globalRows.push_back(encodeGlobalMapRow({}, pageCount, mapRowSize));
-    globalRows.push_back(std::vector<uint8_t>(mapRowSize, 0));
+    globalRows.emplace_back(mapRowSize, 0);
     images.push_back({1, packRowsOnPage(fmt, 1, globalRows)});
 
     std::vector<uint8_t> file(size_t(pageCount) * fmt.pageSize, 0);

@@ -37,7 +37,7 @@ void appendInverted(KeyBytes& out, size_t from, bool ascending) {
 // Big-endian two's complement with the sign bit flipped, so that unsigned byte order is
 // numeric order.
 void appendSigned(KeyBytes& out, int64_t v, int bytes) {
-    uint64_t u = static_cast<uint64_t>(v);
+    auto u = static_cast<uint64_t>(v);
     size_t start = out.size();
     for (int i = bytes - 1; i >= 0; --i)
         out.push_back(static_cast<uint8_t>(u >> (8 * i)));
@@ -316,7 +316,7 @@ Status JetRowRules::checkRowFits(const store::TableSchema& schema, const store::
     if (encodeRowFor(fmt, m_codePage, schema, row, sizingLongValueSink()).isOk())
         return Status::ok();
     LongValueSink outOfRow = [](const store::ColumnDef&,
-                                std::vector<uint8_t>) -> Result<std::vector<uint8_t>> {
+                                const std::vector<uint8_t>&) -> Result<std::vector<uint8_t>> {
         return std::vector<uint8_t>(12, 0);
     };
     Result<std::vector<uint8_t>> image = encodeRowFor(fmt, m_codePage, schema, row, outOfRow);

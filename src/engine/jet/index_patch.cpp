@@ -180,15 +180,14 @@ private:
             if (entries.empty())
                 return true;
             const IndexEntry& last = entries.back();
-            for (auto step = path.rbegin(); step != path.rend(); ++step) {
-                if (!step->entry)
-                    continue;
-                IndexEntry& held = m_pages.at(step->page).entries[*step->entry];
+            const auto holder = std::find_if(path.rbegin(), path.rend(),
+                                             [](const auto& step) { return bool(step.entry); });
+            if (holder != path.rend()) {
+                IndexEntry& held = m_pages.at(holder->page).entries[*holder->entry];
                 held.key = last.key;
                 held.dataPage = last.dataPage;
                 held.dataRow = last.dataRow;
-                m_changed.insert(step->page);
-                break;
+                m_changed.insert(holder->page);
             }
         }
         return true;

@@ -22,7 +22,7 @@ void appendJet4Text(std::vector<uint8_t>& out, const ColumnDef& column, const st
     const bool compress = (column.extendedFlags & 0x01) != 0;
     bool ascii = true;
     for (char ch : utf8) {
-        uint8_t u = uint8_t(ch);
+        auto u = uint8_t(ch);
         ascii = ascii && u != 0 && u < 0x80;
     }
     if (ascii) {
@@ -177,7 +177,7 @@ Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, con
                     appendVariable(out, schema.columns[value], row[value], longValues));
             }
         }
-        const uint16_t end = uint16_t(out.size());
+        const auto end = uint16_t(out.size());
         size_t trailer = out.size();
         out.resize(trailer + 2 + 2 * slots + 2);
         putU16(out, trailer, end);

@@ -219,7 +219,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     return Status::ok();
 }
 
-Status JetDatabase::abandonWrite(Status failure, const std::string& journal) {
+Status JetDatabase::abandonWrite(const Status& failure, const std::string& journal) {
     io::Pager& pager = m_reader->pager();
     // Invariant 6: undo now, or leave the journal for the next open.
     Result<bool> undone = io::RollbackJournal::recover(*m_env, journal, pager.file());

@@ -117,7 +117,7 @@ private:
     // Refuses a write to a file that was moved away or made read-only while open.
     Status checkStillWritable() const;
     // After a failed write: rolls back from the journal (invariant 6).
-    Status abandonWrite(Status failure, const std::string& journal);
+    Status abandonWrite(const Status& failure, const std::string& journal);
 
     std::string m_path;
     io::Env* m_env = nullptr;

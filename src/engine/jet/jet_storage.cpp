@@ -82,8 +82,8 @@ Status JetStorage::loadCatalog() {
     if (!rows)
         return inTable("MSysObjects", rows.status());
     store::Table table(def->schema);
-    for (auto& r : rows->rows)
-        table.append(std::move(r));
+    for (const auto& r : rows->rows)
+        table.append(r);
     VELMORA_ASSIGN_OR_RETURN(m_catalog, catalogFromTable(table));
     return Status::ok();
 }

@@ -196,7 +196,7 @@ std::vector<uint8_t> jet4HeaderPage(const NewDatabaseOptions& options) {
     putU32(page, 0x3E, 0);  // pages are not encoded
     const double created = options.creationDate;
     // No password: the 40 password bytes are the date mask alone.
-    uint32_t mask = uint32_t(int32_t(created));
+    auto mask = uint32_t(int32_t(created));
     for (size_t i = 0; i < 40; i += 4)
         putU32(page, 0x42 + i, mask);
     // Unexplained field beside the password; this is the value the Jet engine wrote into a

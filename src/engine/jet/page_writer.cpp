@@ -94,7 +94,7 @@ RowPointer DataPageBuilder::add(Bytes row) {
     if (roomOnCurrentPage() < row.size() + 2)
         startPage();
     PageImage& img = m_pages.back();
-    uint16_t offset = uint16_t(m_lowest - row.size());
+    auto offset = uint16_t(m_lowest - row.size());
     std::copy(row.begin(), row.end(), img.bytes.begin() + offset);
     putU16(img.bytes, m_fmt.dataRowTable + 2 * size_t(m_slots), offset);
     ++m_slots;

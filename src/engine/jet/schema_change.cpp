@@ -359,14 +359,14 @@ Status writeSchemaChanges(JetStorage& storage, const store::TableStorage::Change
         r[oUpdate] = stamp;
         r[oOwner] = owner;
         r[oFlags] = int64_t(0);
-        objects->append(std::move(r));
+        objects->append(r);
         for (const auto& [sid, acm] : inherited) {
             store::Row a(as.columns.size(), store::Value(store::Null{}));
             a[aObject] = int64_t(id);
             a[aSid] = sid;
             a[aAcm] = acm;
             a[aInherit] = false;
-            aces->append(std::move(a));
+            aces->append(a);
         }
     }
     // The catalog tables are read again after the commit: where their rows went is not kept.

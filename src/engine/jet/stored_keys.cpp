@@ -95,7 +95,7 @@ Status checkStoredKeys(JetStorage& storage, const std::string& table,
                        std::span<const uint8_t> key) {
         Checked& c = stored[ix];
         for (auto i = first; i != c.byRow.end() && *i >> 32 == at; ++i) {
-            const size_t position = size_t(*i & 0xFFFFFFFF);
+            const auto position = size_t(*i & 0xFFFFFFFF);
             if (!std::ranges::equal(c.entries[position].key, key))
                 c.firstMismatch = std::min(c.firstMismatch, position);
         }

@@ -91,7 +91,7 @@ public:
     // The row field of one value: inline when allowed and small, else LVAL rows.
     Result<std::vector<uint8_t>> store(const ColumnDef& c, std::vector<uint8_t> data,
                                        bool allowInline) {
-        uint32_t length = uint32_t(data.size());
+        auto length = uint32_t(data.size());
         if (allowInline && data.size() <= kMaxInlineLongValue) {
             std::vector<uint8_t> field = longValueHeader(length, long_value::kInline, {});
             field.insert(field.end(), data.begin(), data.end());
@@ -133,6 +133,7 @@ private:
 
 std::vector<uint32_t> pageNumbers(const std::vector<PageImage>& pages) {
     std::vector<uint32_t> out;
+    out.reserve(pages.size());
     for (const PageImage& p : pages)
         out.push_back(p.number);
     return out;

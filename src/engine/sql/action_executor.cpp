@@ -91,8 +91,6 @@ store::TableSchema schemaFor(const std::string& name, const std::vector<ResultCo
                 col.length = 0;
                 break;
             case store::ColumnType::Boolean:
-                col.length = 1;
-                break;
             case store::ColumnType::Byte:
                 col.length = 1;
                 break;

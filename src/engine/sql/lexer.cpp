@@ -123,7 +123,7 @@ std::span<const RawToken> scanTokens(std::string_view s, std::vector<RawToken>& 
         return std::span<const RawToken>(out.data(), count);
     };
     while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const auto c = static_cast<unsigned char>(s[i]);
         const size_t start = i;
         if (isSpace(c)) {
             ++i;

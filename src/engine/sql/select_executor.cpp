@@ -142,7 +142,7 @@ private:
     void planLookup();
     Status evalFrom(const FromNode& node, Tuples& out);
     Status evalLeaf(int slot, Tuples& out);
-    Status join(const FromNode& node, Tuples left, Tuples right, Tuples& out);
+    Status join(const FromNode& node, const Tuples& left, const Tuples& right, Tuples& out);
     std::vector<RowId> equalityCandidates(bool& used);
     Status checkGrouped(const Expr& e) const;
     Status bindItems(Binder& binder);
@@ -301,7 +301,8 @@ Status SelectRunner::evalLeaf(int slot, Tuples& out) {
     return Status::ok();
 }
 
-Status SelectRunner::join(const FromNode& node, Tuples left, Tuples right, Tuples& out) {
+Status SelectRunner::join(const FromNode& node, const Tuples& left, const Tuples& right,
+                          Tuples& out) {
     std::vector<int> leftSlots, rightSlots;
     leafSlots(*node.left, m_b->slotOf, leftSlots);
     leafSlots(*node.right, m_b->slotOf, rightSlots);
@@ -429,7 +430,7 @@ Status SelectRunner::evalFrom(const FromNode& node, Tuples& out) {
     Tuples left, right;
     VELMORA_RETURN_IF_ERROR(evalFrom(*node.left, left));
     VELMORA_RETURN_IF_ERROR(evalFrom(*node.right, right));
-    return join(node, std::move(left), std::move(right), out);
+    return join(node, left, right, out);
 }
 
 // In a grouped query every column outside an aggregate must be one of the GROUP BY columns.

@@ -250,7 +250,7 @@ Result<Value> arithmetic(Op op, const Value& a, const Value& b) {
             const double px = roundHalfEven(*x), qy = roundHalfEven(*y);
             if (!(std::fabs(px) < 9.2e18) || !(std::fabs(qy) < 9.2e18))
                 return Status::error(err::kNumericOverflow, "Overflow.");
-            const int64_t p = int64_t(px), q = int64_t(qy);
+            const auto p = int64_t(px), q = int64_t(qy);
             if (q == 0)
                 return jetError(err::kDivisionByZero);
             return Value(op == Op::IntDivide ? p / q : p % q);

@@ -59,7 +59,7 @@ public:
             } else if (auto* g = std::get_if<Guid>(v)) {
                 part.assign(g->bytes.begin(), g->bytes.end());
             }
-            uint32_t len = static_cast<uint32_t>(part.size());
+            auto len = static_cast<uint32_t>(part.size());
             key.insert(key.end(), reinterpret_cast<const uint8_t*>(&len),
                        reinterpret_cast<const uint8_t*>(&len) + 4);
             key.insert(key.end(), part.begin(), part.end());
@@ -319,7 +319,7 @@ Result<RowId> insertRow(Table& table, Row row, const RowRules& rules) {
     VELMORA_RETURN_IF_ERROR(checkUnique(table, row, std::nullopt, rules, *cache, newKeys));
     if (nextAuto)
         table.mutableSchema().nextAutoNumber = *nextAuto;
-    RowId id = table.append(std::move(row));
+    RowId id = table.append(row);
     for (const auto& [ix, key] : newKeys)
         cache->keys[ix].insert(bytesOf(key), id);
     cache->changeCount = table.changeCount();

@@ -52,7 +52,7 @@ uint32_t stepped(uint32_t bytes, uint32_t distance) {
 Code decode(const gl::CodeRun& run, char16_t c) {
     Code code;
     code.kind = run.form & gl::kKindMask;
-    const uint8_t length = static_cast<uint8_t>(((run.form >> gl::kBytesShift) & 0x03) + 1);
+    const auto length = static_cast<uint8_t>(((run.form >> gl::kBytesShift) & 0x03) + 1);
     uint32_t bytes = run.bytes;
     if ((run.form & gl::kStep) != 0)
         bytes = stepped(bytes, static_cast<uint32_t>(c - run.first));
@@ -145,7 +145,7 @@ struct FixedBytes {
 struct StackParts {
     FixedBytes<2 * 255 + 1> accents;
     FixedBytes<255> kana;
-    FixedBytes<4 * 255> trailer;
+    FixedBytes<size_t{4} * 255> trailer;
 };
 // The same for texts of any length (comparison keys look at the whole text).
 struct GrowingParts {
@@ -225,7 +225,7 @@ Status appendLegacyKey(KeyBytes& out, std::u16string_view text, bool ascending, 
             const size_t place = parts.accents.size() > 0
                                      ? parts.accents.size() + (position - accentChars) - markPrefix
                                      : position;
-            const uint16_t entry = static_cast<uint16_t>(0x8000 | (7 + 4 * place));
+            const auto entry = static_cast<uint16_t>(0x8000 | (7 + 4 * place));
             parts.trailer.push_back(static_cast<uint8_t>(entry >> 8));
             parts.trailer.push_back(static_cast<uint8_t>(entry));
             parts.trailer.push_back(0x06);

@@ -165,14 +165,13 @@ char* encodeTo(char* out, const Value& v) {
             tag(kDateTime);
             return put(out, std::get<DateTime>(v).days);
         case 7: {
-            const std::string& s = std::get<std::string>(v);
+            const auto& s = std::get<std::string>(v);
             tag(kText);
             out = putLength(out, s.size());
-            std::memcpy(out, s.data(), s.size());
-            return out + s.size();
+            return std::copy(s.begin(), s.end(), out);
         }
         case 8: {
-            const Blob& b = std::get<Blob>(v);
+            const auto& b = std::get<Blob>(v);
             tag(kBlob);
             out = putLength(out, b.size());
             if (!b.empty())
@@ -183,7 +182,7 @@ char* encodeTo(char* out, const Value& v) {
             tag(kGuid);
             return put(out, std::get<Guid>(v).bytes);
         default: {
-            const Decimal& d = std::get<Decimal>(v);
+            const auto& d = std::get<Decimal>(v);
             tag(kDecimal);
             out = put(out, d.negative);
             out = put(out, d.scale);
@@ -318,7 +317,7 @@ void skip(const char*& p) {
 // more per row; a longer row gets a block of its own size. The first block of a set is small
 // and each next one twice the last, up to kBlockBytes: most query results hold a row or
 // two, and taking and giving back 64 KiB for each of them costs more than the statement.
-constexpr size_t kBlockBytes = 64 * 1024;
+constexpr size_t kBlockBytes = size_t{64} * 1024;
 constexpr size_t kFirstBlockBytes = 512;
 
 size_t PackedRows::nextBlockBytes() const {
