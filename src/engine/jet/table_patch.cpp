@@ -379,7 +379,7 @@ private:
     Result<std::vector<uint8_t>> encodeChanged(const store::Row& row, uint32_t place) {
         const uint16_t codePage = m_storage.header().codePage;
         if (!m_hasLongValues) {
-            const LongValueSink none = [](const store::ColumnDef& c, std::vector<uint8_t>) {
+            const LongValueSink none = [](const store::ColumnDef& c, const std::vector<uint8_t>&) {
                 return Result<std::vector<uint8_t>>(Status::error(
                     err::kOperationNotSupported, "column " + c.name + " holds no long values"));
             };
