@@ -78,7 +78,7 @@ Result<RowPointer> LongValueEdits::add(uint16_t column, Bytes row) {
 Result<std::vector<uint8_t>> LongValueEdits::store(const store::ColumnDef& c, Bytes data,
                                                    bool allowInline) {
     const JetFormat& fmt = m_storage.format();
-    const uint32_t length = uint32_t(data.size());
+    const auto length = uint32_t(data.size());
     if (allowInline && data.size() <= kMaxInlineLongValue) {
         std::vector<uint8_t> field = header(length, long_value::kInline, {});
         field.insert(field.end(), data.begin(), data.end());
