@@ -68,14 +68,20 @@ inline std::string writeDemoFile(const std::filesystem::path& path,
     return path.string();
 }
 
-// The table as mdb-export prints it, header first, data lines sorted.
-inline std::vector<std::string> exportedRows(const std::string& file, const std::string& table) {
+// The table as mdb-export prints it, header first, in stored order.
+inline std::vector<std::string> storedRows(const std::string& file, const std::string& table) {
     const jet_testing::ProcessResult r = jet_testing::mdbExport(file, table);
     EXPECT_EQ(r.status, 0) << r.out;
     std::vector<std::string> lines;
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
+    return lines;
+}
+
+// The table as mdb-export prints it, header first, data lines sorted.
+inline std::vector<std::string> exportedRows(const std::string& file, const std::string& table) {
+    std::vector<std::string> lines = storedRows(file, table);
     if (!lines.empty())
         std::sort(lines.begin() + 1, lines.end());
     return lines;

@@ -79,17 +79,6 @@ inline std::string writeFile(const std::filesystem::path& path, const ChannelFil
     return path.string();
 }
 
-// The table as mdb-export prints it, header first, in stored order.
-inline std::vector<std::string> storedRows(const std::string& file, const std::string& table) {
-    const jet_testing::ProcessResult r = jet_testing::mdbExport(file, table);
-    EXPECT_EQ(r.status, 0) << r.out;
-    std::vector<std::string> lines;
-    std::istringstream in(r.out);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // The CHANNELS column `col` (0-based, in stored order) of every stored row, as printed.
 inline std::vector<std::string> storedColumn(const std::string& file, int col) {
     std::vector<std::string> values;

@@ -24,6 +24,7 @@
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "support/app_session.h"
+#include "support/channel_file.h"
 #include "support/shell_command.h"
 
 namespace velmora::test {
@@ -59,18 +60,7 @@ protected:
     // A Jet 4 file with the demo content; `shape` may change the tables first.
     fs::path demoFile(const std::string& name,
                       const std::function<void(demo::DemoDatabase&)>& shape = {}) {
-        const fs::path path = m_dir / name;
-        auto content = demo::generateDemoDatabase({.channels = 60, .seed = 7});
-        EXPECT_TRUE(content.isOk());
-        if (shape)
-            shape(*content);
-        engine::io::Env& env = engine::io::Env::real();
-        EXPECT_TRUE(engine::jet::createDatabase(env, path.string()).isOk());
-        auto db = engine::jet::openStoreDatabase(path.string(), env);
-        EXPECT_TRUE(db.isOk());
-        EXPECT_TRUE(demo::addDemoTables(**db, *content).isOk());
-        EXPECT_TRUE((*db)->commit().isOk());
-        return path;
+        return writeDemoFile(m_dir / name, shape);
     }
 
     // A session over the file, started and painted, with the commands installed.
