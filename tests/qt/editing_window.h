@@ -32,14 +32,9 @@ struct WithQtTestApp {
 
 class EditingWindow : private WithQtTestApp {
 public:
-    // `installCommands` installs the core commands the test needs besides the grid editing,
-    // before the window is built on them.
-    explicit EditingWindow(const std::function<void(core::app::App&)>& installCommands = {}) {
+    EditingWindow() {
         s.storeSetting(core::app::SettingKey::Language, "eng");
         s.storeSetting(core::app::SettingKey::WinSTBPath, s.addDatabase("WinSTB.mdb"));
-        core::editing::installGridEditing(s.app());
-        if (installCommands)
-            installCommands(s.app());
         window = std::make_unique<qt::MainWindow>(s.app());
         qt::installOverlayEditing(*window, s.app());
         qt::installMainShortcuts(*window, s.app());

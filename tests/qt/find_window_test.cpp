@@ -25,7 +25,7 @@ namespace {
 namespace col = core::views::channel_col;
 
 TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
-    EditingWindow w(core::editing::installFindChannel);
+    EditingWindow w;
     w.showModalsInQt();
     ASSERT_TRUE(w.start());
     EditingSession& s = w.s;
@@ -83,7 +83,7 @@ TEST(FindWindowQt, CtrlFThenTypingEnterF3ShiftF3AndEscape) {
 // Wherever the found row lies, at the top of the list, in its middle or at its end, the
 // find window is moved off it, so the user sees what was found.
 TEST(FindWindowQt, NeverCoversTheFoundRow) {
-    EditingWindow w(core::editing::installFindChannel);
+    EditingWindow w;
     w.showModalsInQt();
     ASSERT_TRUE(w.start());
     EditingSession& s = w.s;

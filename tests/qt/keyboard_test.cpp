@@ -32,7 +32,7 @@ TEST(Keyboard, EveryShortcutHasItsQtKeySequence) {
 }
 
 TEST(Keyboard, FindEditAndSaveAChannelWithoutTheMouse) {
-    EditingWindow w(core::favourites::installSaveFavChannels);
+    EditingWindow w;
     ASSERT_TRUE(w.start());
     EditingSession& s = w.s;
     qt::GridView* grid = w.grid();

@@ -22,7 +22,6 @@ public:
     bool startOn(const std::string& path) {
         storeSetting(core::app::SettingKey::Language, "eng");
         storeSetting(core::app::SettingKey::WinSTBPath, path);
-        core::editing::installGridEditing(app());
         return start();
     }
 

@@ -94,9 +94,6 @@ void GridEditing::gridColumnResized(int col, int twips) {
 }
 
 void installGridEditing(app::App& app) {
-    // The main grid reports to one listener: once it has one, the editing is installed.
-    if (app.grid().eventListener() != nullptr)
-        return;
     installRowCommandBasics(app);
     views::installViewRebuild(app);
     views::installColumnFitting(app);

@@ -33,8 +33,6 @@ protected:
     void SetUp() override {
         file = writeChannelFile(s.folder() / "WinSTB.mdb");
         startOn(s, file);
-        core::editing::installGridEditing(s.app());
-        core::favourites::installDeleteSelection(s.app());
     }
     void select(int from, int to) {
         ASSERT_GT(from, 0);

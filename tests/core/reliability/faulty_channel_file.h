@@ -25,13 +25,6 @@ inline core::app::LocalTime fixedTime() {
     return {2026, 12, 8, 10, 15, 0};
 }
 
-// Installs the commands the reliability sessions drive.
-inline void installCommands(AppSession& s) {
-    core::editing::installGridEditing(s.app());
-    core::favourites::installSaveFavChannels(s.app());
-    core::favourites::installDeleteSelection(s.app());
-}
-
 // Selects one grid row and presses "Delete Selection" (Command9).
 inline void deleteRow(AppSession& s, int row) {
     ASSERT_GT(row, 0);
@@ -51,7 +44,6 @@ public:
         s.openJetFilesThrough(env, /*useOsLocks=*/false);  // the file lives in memory
         s.setClock(fixedTime);
         startOn(s, path);
-        installCommands(s);
     }
 
     // The program's first write of the run, so its backup is made and later writes are the

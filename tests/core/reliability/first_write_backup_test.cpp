@@ -47,7 +47,6 @@ TEST(FirstWriteBackup, OnePerRunAndFileNamedByTheClockNewestFiveKept) {
     LocalTime now{2026, 12, 8, 10, 15, 0};
     s.setClock([&] { return now; });
     startOn(s, file);
-    installCommands(s);
 
     deleteRow(s, gridRow(s, "ORF1", "Kids"));
     const std::string first = backupPath(file, now);
@@ -85,7 +84,6 @@ TEST(FirstWriteBackup, OnePerRunAndFileNamedByTheClockNewestFiveKept) {
     AppSession next;
     next.setClock([] { return LocalTime{2026, 12, 9, 7, 5, 9}; });
     startOn(next, file);
-    installCommands(next);
     next.ports().expectMessage(MessageAnswer::Ok);
     deleteRow(next, gridRow(next, "ORF1", "News"));
     EXPECT_EQ(gridRow(next, "ORF1", "News"), -1);

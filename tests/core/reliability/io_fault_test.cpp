@@ -33,7 +33,6 @@ void startOnRealFile(AppSession& s, const fs::path& path) {
     writeChannelFile(path);
     s.setClock(fixedTime);
     startOn(s, path.string());
-    installCommands(s);
     s.app().runModalCommand([&s] { s.app().db().execute("UPDATE FAVNAME SET FAVNAME = FAVNAME"); });
     ASSERT_TRUE(fs::exists(core::app::backupPath(path.string(), fixedTime())));
 }
