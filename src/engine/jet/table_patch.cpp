@@ -293,10 +293,14 @@ public:
             return Status::ok();
         for (uint32_t place : m_table.erasedPlaces())
             VELMORA_RETURN_IF_ERROR(takeOut(RowPointer::fromU32(place), nullptr));
+        // Only the changed rows are decoded: a commit of a few rows costs a few rows.
         Status failed;
-        m_table.forEachLive([&](store::RowId id, const store::Row& row) {
-            if (failed.isOk() && m_table.keysChanged(id) && m_table.placeOf(id) != 0)
-                failed = takeOut(RowPointer::fromU32(m_table.placeOf(id)), &row);
+        store::Row row;
+        m_table.forEachLiveId([&](store::RowId id) {
+            if (!failed.isOk() || !m_table.keysChanged(id) || m_table.placeOf(id) == 0)
+                return;
+            m_table.rowInto(id, row);
+            failed = takeOut(RowPointer::fromU32(m_table.placeOf(id)), &row);
         });
         return failed;
     }
@@ -311,9 +315,11 @@ public:
         }
         Status failure;
         m_placed.whole = false;
-        m_table.forEachLive([&](store::RowId id, const store::Row& row) {
+        store::Row row;
+        m_table.forEachLiveId([&](store::RowId id) {
             if (!failure.isOk() || !m_table.isChanged(id))
                 return;
+            m_table.rowInto(id, row);
             const uint32_t place = m_table.placeOf(id);
             Result<std::vector<uint8_t>> image = encodeChanged(row, place);
             if (!image.isOk()) {
