@@ -6,22 +6,57 @@
 
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
+#include "engine/io/page_digest.h"
 
 namespace velmora::engine::io {
 namespace {
 
-constexpr char kMagic[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '1'};
+// "VLMJRNL2" journals are checked with the page hash of page_digest.h, which takes eight bytes
+// at a time; "VLMJRNL1", whose FNV-1a over every byte cost more than the journal's writing,
+// is still rolled back when a program of before left one.
+constexpr char kMagicV1[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '1'};
+constexpr char kMagic[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '2'};
 constexpr size_t kHeaderSize = 8 + 4 + 4 + 8;
+// The header hashes as a page of a number no page has.
+constexpr uint32_t kHeaderNumber = 0xFFFFFFFFu;
 
-constexpr uint64_t kFnvStart = 1469598103934665603ull;
-
-// FNV-1a, continued from `h` (kFnvStart for a fresh one).
-uint64_t fnv1a(Bytes data, uint64_t h = kFnvStart) {
+// FNV-1a over `data`: the checksum of a VLMJRNL1 journal.
+uint64_t fnv1a(Bytes data) {
+    uint64_t h = 1469598103934665603ull;
     for (uint8_t b : data) {
         h ^= b;
         h *= 1099511628211ull;
     }
     return h;
+}
+
+// The checksum of a VLMJRNL2 journal so far, with one more page entry: it depends on every
+// entry and on their order.
+uint64_t withEntry(uint64_t checksum, uint32_t number, Bytes page) {
+    return checksum * 0x9E3779B97F4A7C15ull + pageHash(number, page);
+}
+
+// Whether `journal` is complete: of a known version, of the length its header gives, its
+// checksum matching. `pageSize` and `count` are read from the header.
+bool completeJournal(Bytes journal, uint32_t& pageSize, uint32_t& count) {
+    if (journal.size() < kHeaderSize + 8)
+        return false;
+    const bool v1 = std::memcmp(journal.data(), kMagicV1, 8) == 0;
+    if (!v1 && std::memcmp(journal.data(), kMagic, 8) != 0)
+        return false;
+    pageSize = getU32(journal, 8);
+    count = getU32(journal, 12);
+    const size_t entry = 4 + size_t(pageSize);
+    const size_t expected = kHeaderSize + size_t(count) * entry + 8;
+    if (journal.size() != expected)
+        return false;
+    const uint64_t stored = getU64(journal, expected - 8);
+    if (v1)
+        return stored == fnv1a(journal.first(expected - 8));
+    uint64_t checksum = pageHash(kHeaderNumber, journal.first(kHeaderSize));
+    for (size_t pos = kHeaderSize; pos + entry <= expected - 8; pos += entry)
+        checksum = withEntry(checksum, getU32(journal, pos), journal.subspan(pos + 4, pageSize));
+    return stored == checksum;
 }
 
 // Pages a journal takes in one write.
@@ -58,7 +93,7 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
     putU32(b, 8, pageSize);
     putU32(b, 12, uint32_t(count));
     putU64(b, 16, oldFileSize);
-    uint64_t checksum = fnv1a(Bytes(buf.data(), kHeaderSize));
+    uint64_t checksum = pageHash(kHeaderNumber, Bytes(buf.data(), kHeaderSize));
     uint64_t at = 0;
     size_t pos = kHeaderSize;
     for (size_t k = 0; k < count; ++k) {
@@ -70,7 +105,7 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
         uint32_t number = 0;
         VELMORA_RETURN_IF_ERROR(source(k, number, b.subspan(pos + 4, pageSize)));
         putU32(b, pos, number);
-        checksum = fnv1a(Bytes(buf.data() + pos, entry), checksum);
+        checksum = withEntry(checksum, number, Bytes(buf.data() + pos + 4, pageSize));
         pos += entry;
     }
     if (pos + 8 > buf.size()) {
@@ -96,12 +131,9 @@ Result<bool> RollbackJournal::recover(Env& env, const std::string& journalPath, 
             VELMORA_RETURN_IF_ERROR(file->read(0, buf));
     }
     Bytes b(buf);
-    bool complete = buf.size() >= kHeaderSize + 8 && std::memcmp(buf.data(), kMagic, 8) == 0;
-    uint32_t pageSize = complete ? getU32(b, 8) : 0;
-    uint32_t count = complete ? getU32(b, 12) : 0;
-    size_t expected = kHeaderSize + size_t(count) * (4 + size_t(pageSize)) + 8;
-    complete = complete && buf.size() == expected &&
-               getU64(b, expected - 8) == fnv1a(Bytes(buf.data(), expected - 8));
+    uint32_t pageSize = 0;
+    uint32_t count = 0;
+    const bool complete = completeJournal(b, pageSize, count);
     if (complete) {
         uint64_t oldSize = getU64(b, 16);
         size_t pos = kHeaderSize;

@@ -180,6 +180,41 @@ TEST(RollbackJournal, RestoresPagesAndSizeThenDisappears) {
     EXPECT_FALSE(*r);
 }
 
+// A journal of the first layout (FNV-1a over every byte), as a program of before leaves it
+// in a crash, is rolled back all the same; with one byte of it changed it is discarded.
+TEST(RollbackJournal, AJournalOfTheFirstLayoutIsStillRolledBack) {
+    std::vector<uint8_t> v1 = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '1'};
+    auto put = [&](uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            v1.push_back(uint8_t(v >> (8 * i)));
+    };
+    put(16, 4);  // page size
+    put(1, 4);   // pages
+    put(32, 8);  // the file's size before
+    put(1, 4);   // page 1 as it was
+    const std::vector<uint8_t> page = pages({2});
+    v1.insert(v1.end(), page.begin(), page.end());
+    uint64_t h = 1469598103934665603ull;
+    for (uint8_t b : v1)
+        h = (h ^ b) * 1099511628211ull;
+    put(h, 8);
+    for (const bool damaged : {false, true}) {
+        FaultEnv env;
+        env.install("db", pages({1, 7, 7}));
+        const std::string jp = RollbackJournal::pathFor("db");
+        std::vector<uint8_t> journal = v1;
+        journal[30] ^= damaged ? 0x40 : 0;
+        env.install(jp, journal);
+        auto f = env.open("db", OpenMode::ReadWrite);
+        ASSERT_TRUE(f.isOk());
+        Result<bool> r = RollbackJournal::recover(env, jp, **f);
+        ASSERT_TRUE(r.isOk());
+        EXPECT_EQ(*r, !damaged);
+        EXPECT_EQ(env.contents("db"), damaged ? pages({1, 7, 7}) : pages({1, 2}));
+        EXPECT_FALSE(env.exists(jp));
+    }
+}
+
 // A large journal goes in pieces of 64 pages: each size around a piece's end restores every
 // page, and a journal whose last piece never got written is discarded.
 TEST(RollbackJournal, AJournalWrittenInPiecesRestoresEveryPageOrNone) {
