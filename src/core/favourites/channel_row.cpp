@@ -88,7 +88,7 @@ std::string ChannelRow::channelForSaveSql() const {
 }
 
 std::string ChannelRow::channelForDeleteSql() const {
-    return channelSql("SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS");
+    return channelSql(kChannelNumberSelect);
 }
 
 bool isNumberText(const std::string& text) {

@@ -18,6 +18,10 @@ class GridModel;
 
 namespace velmora::core::favourites {
 
+// The fields a command reads and changes when it stores a channel's number.
+inline constexpr char kChannelNumberSelect[] =
+    "SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS";
+
 struct ChannelRow {
     std::string num;        // Num
     std::string source;     // Source (SOURCEID)

@@ -10,7 +10,7 @@
 #include "core/app/main_form.h"
 #include "core/app/read_only_notice.h"
 #include "core/db/dynaset.h"
-#include "core/favourites/channel_row.h"
+#include "core/favourites/channel_finder.h"
 #include "core/favourites/save_question.h"
 #include "core/maintenance/channel_number_limit.h"
 #include "core/ports/cursor_port.h"
@@ -68,18 +68,15 @@ std::vector<int> channelNumbers(const grid::GridModel& grid) {
 // Shows `number` in grid row `r` and stores it in the row's CHANNELS row; false when storing
 // failed. Both happen in one visit of the row, since a long list does not stay in the cache
 // between two passes over it.
-bool showAndStoreNumber(app::App& app, int r, int number) {
+bool showAndStoreNumber(app::App& app, favourites::ChannelFinder& finder, int r, int number) {
     (void)app.grid().setTextMatrix(r, col::kNum, std::to_string(number));
-    const std::optional<favourites::ChannelRow> row = favourites::ChannelRow::read(app.grid(), r);
-    if (!row)
-        return false;
     std::optional<Recordset> rs;
-    // The same statement finds the row for deleting it: number, key, and nothing else.
-    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row->channelForDeleteSql())); }) != 0)
+    // The same row as the statement that finds it for deleting it: number, key, nothing else.
+    if (guarded([&] { rs = finder.openChannel(app.grid(), r); }) != 0 || !rs)
         return false;
     const bool ok = guarded([&] {
                         rs->edit();
-                        rs->field(0).setValue(row->num);
+                        rs->field(0).setNumber(number);
                         rs->update();
                     }) == 0;
     if (!ok && rs->editMode() != engine::dao::EditMode::None)
@@ -122,12 +119,13 @@ void ReNumber(app::App& app) {
     // renumbered channel. The save agreed to above is committed first and stays.
     if (!app.commitPending())
         return;
+    favourites::ChannelFinder finder(app.db());
     std::vector<std::string> shownBefore;
     shownBefore.reserve(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         const int r = grid.fixedRows() + static_cast<int>(i);
         shownBefore.push_back(grid.textMatrix(r, col::kNum));
-        if (showAndStoreNumber(app, r, numbers[i]))
+        if (showAndStoreNumber(app, finder, r, numbers[i]))
             continue;
         // Nothing of the numbering reaches the file, and the grid shows what the file holds.
         app.db().rollback();

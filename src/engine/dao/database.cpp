@@ -36,23 +36,23 @@ Database::~Database() = default;
 Recordset Database::openRecordset(std::string_view source, RecordsetType type, int /*options*/,
                                   LockType /*locking*/) {
     m_core->checkOpen();
-    auto impl = std::make_unique<Recordset::Impl>();
-    impl->core = m_core;
     if (looksLikeSql(source)) {
         if (type == RecordsetType::Table)
             throw DaoError(jetError(err::kInvalidArgument));
-        impl->type = type == RecordsetType::Default ? RecordsetType::Dynaset : type;
-        impl->result = valueOrThrow(m_core->session->query(source));
-    } else {
-        std::string name(source);
-        // A bracketed table name is the same name.
-        if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
-            name = name.substr(1, name.size() - 2);
-        impl->type = type == RecordsetType::Default ? RecordsetType::Table : type;
-        impl->result = valueOrThrow(m_core->session->tableRows(name));
+        return recordsetOver(m_core, type == RecordsetType::Default ? RecordsetType::Dynaset : type,
+                             valueOrThrow(m_core->session->query(source)));
     }
-    impl->live = impl->type != RecordsetType::Snapshot && !impl->result.baseTable.empty();
-    return Recordset(std::move(impl));
+    std::string name(source);
+    // A bracketed table name is the same name.
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+        name = name.substr(1, name.size() - 2);
+    return recordsetOver(m_core, type == RecordsetType::Default ? RecordsetType::Table : type,
+                         valueOrThrow(m_core->session->tableRows(name)));
+}
+
+QueryDef Database::createQueryDef(std::string_view sql) {
+    m_core->checkOpen();
+    return QueryDef(m_core, valueOrThrow(sql::PreparedStatement::parse(sql)));
 }
 
 void Database::execute(std::string_view sql) {

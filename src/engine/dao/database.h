@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/dao/query_def.h"
 #include "engine/dao/recordset.h"
 #include "engine/dao/table_defs.h"
 
@@ -38,6 +39,10 @@ public:
     Recordset openRecordset(std::string_view source, RecordsetType type = RecordsetType::Default,
                             int options = recordset_option::kNone,
                             LockType locking = LockType::Default);
+
+    // A temporary query definition: the statement parsed once, to be run with new values
+    // for the parameters it declares (query_def.h). Parse errors throw as openRecordset's do.
+    QueryDef createQueryDef(std::string_view sql);
 
     // DELETE, UPDATE, INSERT INTO, SELECT ... INTO. A plain SELECT is 3065 ("Cannot execute a
     // select query"). 3027 on a read-only database.

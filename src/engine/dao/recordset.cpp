@@ -49,6 +49,16 @@ void Recordset::Impl::moved() {
         visited = std::max(visited, static_cast<size_t>(position) + 1);
 }
 
+Recordset recordsetOver(std::shared_ptr<DatabaseCore> core, RecordsetType type,
+                        sql::QueryResult result) {
+    auto impl = std::make_unique<Recordset::Impl>();
+    impl->core = std::move(core);
+    impl->type = type;
+    impl->result = std::move(result);
+    impl->live = type != RecordsetType::Snapshot && !impl->result.baseTable.empty();
+    return Recordset(std::move(impl));
+}
+
 Recordset::Recordset(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {
     m_impl->deletedAt.assign(m_impl->result.rows.size(), false);
     m_impl->position = 0;

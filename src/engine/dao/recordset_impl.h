@@ -46,4 +46,9 @@ struct Recordset::Impl {
     void moved();
 };
 
+// A record set of `type` (never Default) over a statement's or a table's rows: dynasets and
+// tables over one table's rows are live.
+Recordset recordsetOver(std::shared_ptr<DatabaseCore> core, RecordsetType type,
+                        sql::QueryResult result);
+
 }  // namespace velmora::engine::dao

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/base/access_date.h"
@@ -28,12 +30,47 @@ ExprPtr makeExpr(ExprKind kind, size_t offset) {
     return e;
 }
 
+// The type of a declared parameter by its Jet SQL name.
+std::optional<store::ColumnType> parameterType(std::string_view name) {
+    using store::ColumnType;
+    struct Named {
+        const char* name;
+        ColumnType type;
+    };
+    static constexpr std::array<Named, 17> kTypes = {{
+        {"TEXT", ColumnType::Text},
+        {"CHAR", ColumnType::Text},
+        {"VARCHAR", ColumnType::Text},
+        {"LONG", ColumnType::Long},
+        {"INTEGER", ColumnType::Long},
+        {"SHORT", ColumnType::Integer},
+        {"SMALLINT", ColumnType::Integer},
+        {"BYTE", ColumnType::Byte},
+        {"DOUBLE", ColumnType::Double},
+        {"FLOAT", ColumnType::Double},
+        {"SINGLE", ColumnType::Single},
+        {"REAL", ColumnType::Single},
+        {"CURRENCY", ColumnType::Currency},
+        {"DATETIME", ColumnType::DateTime},
+        {"DATE", ColumnType::DateTime},
+        {"BIT", ColumnType::Boolean},
+        {"YESNO", ColumnType::Boolean},
+    }};
+    for (const Named& t : kTypes) {
+        if (equalsIgnoreCase(name, t.name))
+            return t.type;
+    }
+    return std::nullopt;
+}
+
 class Parser {
 public:
     explicit Parser(std::string_view text) : m_text(text), m_tokens(tokenize(text)) {}
 
     Result<Statement> run() {
         Statement result;
+        if (peek().isKeyword("PARAMETERS") && !parseParameters())
+            return m_error;
         const Token& first = peek();
         if (first.isKeyword("SELECT")) {
             m_code = err::kSyntaxInExpression;
@@ -66,6 +103,9 @@ public:
         }
         return result;
     }
+
+    // The parameters the statement declared in front of it, once run() parsed it.
+    std::vector<ParameterDecl> takeParameters() { return std::move(m_parameters); }
 
 private:
     const Token& peek(size_t ahead = 0) const {
@@ -121,6 +161,36 @@ private:
                 return true;
         }
         return fail(err::kSyntaxInExpression, exprOffset);
+    }
+
+    // parameters := PARAMETERS name type [(size)] {, name type [(size)]} ;
+    bool parseParameters() {
+        advance();
+        auto malformed = [&] {
+            return fail(
+                Status::error(err::kInvalidSqlStatement, "Syntax error in PARAMETERS clause."));
+        };
+        do {
+            ParameterDecl d;
+            if (!isName(peek()))
+                return malformed();
+            d.name = advance().text;
+            const std::optional<store::ColumnType> type =
+                peek().kind == TokenKind::Name ? parameterType(peek().text) : std::nullopt;
+            if (!type)
+                return malformed();
+            advance();
+            d.type = *type;
+            if (accept(TokenKind::LeftParen) &&
+                (!accept(TokenKind::Integer) || !accept(TokenKind::RightParen)))
+                return malformed();
+            for (const ParameterDecl& other : m_parameters) {
+                if (equalsIgnoreCase(other.name, d.name))
+                    return malformed();
+            }
+            m_parameters.push_back(std::move(d));
+        } while (accept(TokenKind::Comma));
+        return accept(TokenKind::Semicolon) || malformed();
     }
 
     // name := Name | [Name]
@@ -805,6 +875,7 @@ private:
     int m_code = err::kSyntaxInExpression;
     bool m_failed = false;
     Status m_error;
+    std::vector<ParameterDecl> m_parameters;
 };
 
 bool parseInt(std::string_view s, size_t& i, int& out, int maxDigits) {
@@ -907,7 +978,18 @@ store::Value literalValue(const Token& t) {
 }
 
 Result<Statement> parseStatement(std::string_view text) {
-    return Parser(text).run();
+    Parser parser(text);
+    VELMORA_ASSIGN_OR_RETURN(Statement st, parser.run());
+    // Declared parameters need values, which a statement given as text cannot carry.
+    if (const size_t declared = parser.takeParameters().size(); declared > 0)
+        return namedJetError(err::kTooFewParameters, std::to_string(declared));
+    return st;
+}
+
+Result<DeclaredStatement> parseDeclaredStatement(std::string_view text) {
+    Parser parser(text);
+    VELMORA_ASSIGN_OR_RETURN(Statement st, parser.run());
+    return DeclaredStatement{parser.takeParameters(), std::move(st)};
 }
 
 }  // namespace velmora::engine::sql

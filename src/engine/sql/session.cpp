@@ -13,15 +13,32 @@ using store::Value;
 
 Result<QueryResult> Session::query(std::string_view sql) {
     VELMORA_ASSIGN_OR_RETURN(Statement * st, m_statements.prepare(sql));
-    auto* select = std::get_if<SelectStatement>(st);
+    return query(*st);
+}
+
+Status Session::execute(std::string_view sql) {
+    VELMORA_ASSIGN_OR_RETURN(Statement * st, m_statements.prepare(sql));
+    return execute(*st);
+}
+
+Result<QueryResult> Session::query(PreparedStatement& prepared) {
+    VELMORA_RETURN_IF_ERROR(prepared.checkAllSet());
+    return query(prepared.statement());
+}
+
+Status Session::execute(PreparedStatement& prepared) {
+    VELMORA_RETURN_IF_ERROR(prepared.checkAllSet());
+    return execute(prepared.statement());
+}
+
+Result<QueryResult> Session::query(Statement& st) {
+    auto* select = std::get_if<SelectStatement>(&st);
     if (!select || !select->into.empty())
         return jetError(err::kInvalidOperation);
     return runSelect(*this, *select);
 }
 
-Status Session::execute(std::string_view sql) {
-    VELMORA_ASSIGN_OR_RETURN(Statement * prepared, m_statements.prepare(sql));
-    Statement& st = *prepared;
+Status Session::execute(Statement& st) {
     if (auto* select = std::get_if<SelectStatement>(&st)) {
         if (select->into.empty())
             return jetError(err::kCannotExecuteSelect);

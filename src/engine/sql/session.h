@@ -17,6 +17,7 @@
 
 #include "engine/base/status.h"
 #include "engine/sql/lookup_cache.h"
+#include "engine/sql/prepared_statement.h"
 #include "engine/sql/result_rows.h"
 #include "engine/sql/statement_cache.h"
 #include "engine/store/database.h"
@@ -49,6 +50,10 @@ public:
     Result<QueryResult> query(std::string_view sql);
     // Runs DELETE, UPDATE, INSERT or SELECT ... INTO (3065 for a plain SELECT).
     Status execute(std::string_view sql);
+    // The same for a statement parsed once, with the values its parameters hold now (3061
+    // while one has none).
+    Result<QueryResult> query(PreparedStatement& statement);
+    Status execute(PreparedStatement& statement);
     // The rows a table holds, in stored order, as a result over every column.
     Result<QueryResult> tableRows(const std::string& table);
 
@@ -76,6 +81,8 @@ public:
     LookupCache& lookups() { return m_lookups; }
 
 private:
+    Result<QueryResult> query(Statement& statement);
+    Status execute(Statement& statement);
     Status checkWritable() const;
 
     store::Database& m_db;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "engine/sql/ast_walk.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/parser.h"
 
@@ -43,56 +44,12 @@ void shapeKey(std::string_view text, std::span<const RawToken> tokens, std::stri
 // The literal nodes of a statement by the text offset of the token they came from.
 using LiteralNodes = std::unordered_multimap<size_t, Expr*>;
 
-void collect(Expr* e, LiteralNodes& out) {
-    if (!e)
-        return;
-    if (e->kind == ExprKind::Literal)
-        out.emplace(e->offset, e);
-    collect(e->left.get(), out);
-    collect(e->right.get(), out);
-    for (auto& item : e->list)
-        collect(item.get(), out);
-}
-
-void collect(SelectStatement& s, LiteralNodes& out);
-
-void collect(FromNode* node, LiteralNodes& out) {
-    if (!node || !node->isJoin)
-        return;
-    collect(node->left.get(), out);
-    collect(node->right.get(), out);
-    collect(node->on.get(), out);
-}
-
-void collect(SelectStatement& s, LiteralNodes& out) {
-    for (auto& item : s.items)
-        collect(item.expr.get(), out);
-    for (auto& node : s.from)
-        collect(node.get(), out);
-    collect(s.where.get(), out);
-    for (auto& g : s.groupBy)
-        collect(g.get(), out);
-    collect(s.having.get(), out);
-    for (auto& o : s.orderBy)
-        collect(o.expr.get(), out);
-}
-
 void collect(Statement& st, LiteralNodes& out) {
-    if (auto* s = std::get_if<SelectStatement>(&st)) {
-        collect(*s, out);
-    } else if (auto* d = std::get_if<DeleteStatement>(&st)) {
-        collect(d->where.get(), out);
-    } else if (auto* u = std::get_if<UpdateStatement>(&st)) {
-        for (auto& a : u->assignments)
-            collect(a.value.get(), out);
-        collect(u->where.get(), out);
-    } else {
-        auto& i = std::get<InsertStatement>(st);
-        for (auto& v : i.values)
-            collect(v.get(), out);
-        if (i.select)
-            collect(*i.select, out);
-    }
+    auto literal = [&](Expr& e) {
+        if (e.kind == ExprKind::Literal)
+            out.emplace(e.offset, &e);
+    };
+    forEachExpr(st, literal);
 }
 
 }  // namespace

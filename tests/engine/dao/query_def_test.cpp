@@ -1,0 +1,119 @@
+// Query definitions: a statement parsed once and run with new parameter values must find, and
+// change, exactly what its text with the values written in finds and changes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/dao/workspace.h"
+#include "engine/store/database.h"
+#include "support/winstb_fixture.h"
+
+namespace velmora::engine::dao {
+namespace {
+
+using store::Value;
+
+std::unique_ptr<Database> openWinStb() {
+    Workspace ws = Workspace::createWorkspace();
+    auto db = ws.openDatabase(std::make_unique<store::MemoryStorage>());
+    testing::addWinStbTables(db->store(), {.primaryKey = false});
+    return db;
+}
+
+// Every row of the set, its fields as text joined by '|'.
+std::vector<std::string> rowsOf(Recordset rs) {
+    std::vector<std::string> out;
+    for (; !rs.eof(); rs.moveNext()) {
+        std::string line;
+        for (int k = 0; k < rs.fields().count(); ++k)
+            line += (k ? "|" : "") + (rs.field(k).isNull() ? "NULL" : rs.field(k).text());
+        out.push_back(line);
+    }
+    return out;
+}
+
+constexpr char kSelect[] = "SELECT CHANNELNUM, NAME FROM CHANNELS WHERE ";
+
+TEST(QueryDef, FindsWhatTheTextWithItsValuesFinds) {
+    auto db = openWinStb();
+    db->execute("UPDATE CHANNELS SET SOURCEID = 'O''Brien' WHERE CHANNELNUM = 7");
+    QueryDef q = db->createQueryDef(
+        std::string("PARAMETERS pSource Text, pSid Double, pFrequency Double; ") + kSelect +
+        "SOURCEID = pSource AND SID = pSid AND FREQUENCY = pFrequency");
+    EXPECT_EQ(q.parameterCount(), 3);
+    struct Case {
+        Value source, sid, frequency;
+        const char* literals;  // the same condition as text
+    };
+    const std::vector<Case> cases = {
+        {Value(std::string("S19E")), Value(int64_t(200)), Value(int64_t(12722)),
+         "SOURCEID = 'S19E' AND SID = 200 AND FREQUENCY = 12722"},
+        // Text compares by the collation, and a number as text converts.
+        {Value(std::string("s19e")), Value(std::string("100")), Value(11953.0),
+         "SOURCEID = 's19e' AND SID = 100 AND FREQUENCY = 11953"},
+        {Value(std::string("O'Brien")), Value(int64_t(301)), Value(int64_t(11000)),
+         "SOURCEID = 'O''Brien' AND SID = 301 AND FREQUENCY = 11000"},
+        // A value between whole numbers finds nothing, nor does Null.
+        {Value(std::string("S19E")), Value(100.5), Value(int64_t(11953)),
+         "SOURCEID = 'S19E' AND SID = 100.5 AND FREQUENCY = 11953"},
+        {Value(std::string("S19E")), Value(store::Null{}), Value(int64_t(11953)),
+         "SOURCEID = 'S19E' AND SID = Null AND FREQUENCY = 11953"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.literals);
+        q.setParameter("pSource", c.source);
+        q.setParameter("PSID", c.sid);  // names ignore letter case
+        q.setParameter("pFrequency", c.frequency);
+        const auto expected = rowsOf(db->openRecordset(std::string(kSelect) + c.literals));
+        EXPECT_EQ(rowsOf(q.openRecordset(RecordsetType::Snapshot)), expected);
+    }
+    // The last non-empty answer was not a fluke of the cases: ORF1 is found once more.
+    q.setParameter("pSource", Value(std::string("S19E")));
+    q.setParameter("pSid", Value(int64_t(100)));
+    q.setParameter("pFrequency", Value(int64_t(11953)));
+    EXPECT_EQ(rowsOf(q.openRecordset()), std::vector<std::string>{"1|ORF1"});
+}
+
+TEST(QueryDef, ChangesGoThroughItsDynasetAndActionStatements) {
+    auto db = openWinStb();
+    QueryDef find =
+        db->createQueryDef(std::string("PARAMETERS pNum Long; ") + kSelect + "CHANNELNUM = pNum");
+    for (int n : {3, 5}) {
+        find.setParameter("pNum", Value(int64_t(n)));
+        Recordset rs = find.openRecordset(RecordsetType::Dynaset);
+        ASSERT_FALSE(rs.eof());
+        rs.edit();
+        rs.field(1).setValue("Renamed " + std::to_string(n));
+        rs.update();
+    }
+    QueryDef rename = db->createQueryDef(
+        "PARAMETERS pName Text, pNum Long; UPDATE CHANNELS SET NAME = pName WHERE CHANNELNUM = "
+        "pNum");
+    rename.setParameter("pName", Value(std::string("Seven")));
+    rename.setParameter("pNum", Value(int64_t(7)));
+    rename.execute();
+    EXPECT_EQ(rowsOf(db->openRecordset(std::string(kSelect) + "CHANNELNUM IN (3, 5, 7)")),
+              (std::vector<std::string>{"3|Renamed 3", "5|Renamed 5", "7|Seven"}));
+}
+
+TEST(QueryDef, RefusesWhatDaoRefuses) {
+    auto db = openWinStb();
+    const std::string byNum = std::string("PARAMETERS pNum Long; ") + kSelect + "CHANNELNUM = pNum";
+    QueryDef q = db->createQueryDef(byNum);
+    EXPECT_EQ(guarded([&] { (void)q.openRecordset(); }), 3061);  // no value yet
+    EXPECT_EQ(guarded([&] { q.setParameter("pOther", Value(int64_t(1))); }), 3265);
+    EXPECT_EQ(guarded([&] { q.setParameter("pNum", Value(std::string("seven"))); }), 3421);
+    EXPECT_EQ(guarded([&] { (void)q.openRecordset(RecordsetType::Table); }), 3001);
+    // Declared parameters need a query definition; a malformed clause is no statement.
+    EXPECT_EQ(guarded([&] { (void)db->openRecordset(byNum); }), 3061);
+    for (const char* bad : {"PARAMETERS pNum Long SELECT * FROM CHANNELS",
+                            "PARAMETERS pNum Widget; SELECT * FROM CHANNELS",
+                            "PARAMETERS pNum Long, pnum Text; SELECT * FROM CHANNELS"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(guarded([&] { (void)db->createQueryDef(bad); }), 3129);
+    }
+}
+
+}  // namespace
+}  // namespace velmora::engine::dao
