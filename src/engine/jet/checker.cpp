@@ -173,6 +173,40 @@ private:
             checkIndex(name, schema, ix, *rows, format);
     }
 
+    // A node entry holds the key and row of the last leaf entry under its child: a seek that
+    // compares against it goes down the right way only then.
+    void checkNodeEntries(const std::string& what, const std::vector<IndexPage>& tree) {
+        std::map<uint32_t, const IndexPage*> byNumber;
+        for (const IndexPage& p : tree)
+            byNumber[p.number] = &p;
+        // The last leaf entry under a page: down the tails (the tree walk refused loops).
+        auto lastUnder = [&](uint32_t number) -> const IndexEntry* {
+            for (size_t hop = 0; hop <= tree.size(); ++hop) {
+                auto it = byNumber.find(number);
+                if (it == byNumber.end())
+                    return nullptr;
+                const IndexPage& p = *it->second;
+                if (p.isLeaf())
+                    return p.entries.empty() ? nullptr : &p.entries.back();
+                number = p.tailPage;
+            }
+            return nullptr;
+        };
+        for (const IndexPage& p : tree) {
+            if (p.isLeaf())
+                continue;
+            for (const IndexEntry& e : p.entries) {
+                const IndexEntry* last = lastUnder(e.childPage);
+                if (last == nullptr || last->key != e.key || last->dataPage != e.dataPage ||
+                    last->dataRow != e.dataRow) {
+                    problem(what + ": node page " + std::to_string(p.number) +
+                            " holds an entry for page " + std::to_string(e.childPage) +
+                            " that is not that page's last entry");
+                }
+            }
+        }
+    }
+
     void checkIndex(const std::string& table, const store::TableSchema& schema, size_t ix,
                     const TableRows& rows, KeyFormat format) {
         const store::RealIndex& index = schema.realIndexes[ix];
@@ -215,6 +249,7 @@ private:
                 break;
             }
         }
+        checkNodeEntries(what, *tree);
         std::map<uint32_t, size_t> bySlot;
         for (size_t i = 0; i < rows.locations.size(); ++i)
             bySlot[rows.locations[i].slot.toU32()] = i;
