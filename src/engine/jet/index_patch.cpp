@@ -5,6 +5,8 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <set>
+#include <vector>
 
 #include "engine/base/coding.h"
 
@@ -41,22 +43,39 @@ void putBe(uint8_t* at, uint32_t v, int bytes) {
         *at++ = uint8_t(v >> (8 * i));
 }
 
-// The page `original` with its entries replaced by `page`'s, compressed as the tree builder
-// does; none when they do not fit.
-std::optional<std::vector<uint8_t>> render(const JetFormat& fmt, Bytes original,
-                                           const IndexPage& page) {
-    const bool leaf = page.isLeaf();
-    const auto& entries = page.entries;
+// Room for entries on an index page: they end before the page end, as the tree builder
+// leaves them.
+size_t entryRoom(const JetFormat& fmt) {
+    return fmt.pageSize - fmt.ixEntries - 1;
+}
+
+// The bytes `entries` take on a page, compressed as the tree builder does.
+size_t storedBytes(std::span<const IndexEntry> entries, bool leaf) {
     const size_t prefix =
         entries.size() > 1 ? commonPrefix(entries.front().key, entries.back().key) : 0;
     size_t bytes = 0;
     for (const IndexEntry& e : entries)
         bytes += e.key.size() + (leaf ? 4 : 8);
-    bytes -= entries.empty() ? 0 : (entries.size() - 1) * prefix;
-    // Entries end before the page end, as the tree builder leaves them.
-    if (bytes > fmt.pageSize - fmt.ixEntries - 1)
+    return bytes - (entries.empty() ? 0 : (entries.size() - 1) * prefix);
+}
+
+// The page `original` with its links and entries replaced by `page`'s, compressed as the tree
+// builder does; none when they do not fit.
+std::optional<std::vector<uint8_t>> render(const JetFormat& fmt, Bytes original,
+                                           const IndexPage& page) {
+    const bool leaf = page.isLeaf();
+    const auto& entries = page.entries;
+    if (storedBytes(entries, leaf) > entryRoom(fmt))
         return std::nullopt;
+    const size_t prefix =
+        entries.size() > 1 ? commonPrefix(entries.front().key, entries.back().key) : 0;
     std::vector<uint8_t> out(original.begin(), original.end());
+    out[0] = page.type;
+    putU32(out, fmt.ixPrevPage, page.prevPage);
+    putU32(out, fmt.ixNextPage, page.nextPage);
+    putU32(out, fmt.ixTailPage, leaf ? 0 : page.tailPage);
+    if (!leaf)
+        out[fmt.ixPrefixLength + fmt.ixPrefixLengthSize] = 0x01;  // Access marks node pages here
     std::fill(out.begin() + long(fmt.ixBitmap), out.end(), 0);
     if (fmt.ixPrefixLengthSize == 1)
         out[fmt.ixPrefixLength] = uint8_t(prefix);
@@ -82,11 +101,55 @@ std::optional<std::vector<uint8_t>> render(const JetFormat& fmt, Bytes original,
     return out;
 }
 
+// The entry a parent holds for `child`: the key and row of the child's last leaf entry.
+IndexEntry entryFor(const IndexEntry& last, uint32_t child) {
+    IndexEntry e = last;
+    e.childPage = child;
+    return e;
+}
+
+// One page's share of an overflowing page: the entries it stores and, for a node that is not
+// the last share, the entry whose child becomes its tail and whose key its parent holds.
+struct Share {
+    std::vector<IndexEntry> entries;
+    std::optional<IndexEntry> promoted;
+};
+
+// `entries` dealt out evenly to the fewest pages that take them; none when no count does (a
+// node share must keep an entry besides the one it promotes).
+std::optional<std::vector<Share>> shareOut(const JetFormat& fmt,
+                                           const std::vector<IndexEntry>& entries, bool leaf) {
+    const size_t n = entries.size();
+    for (size_t pages = 2; pages <= n; ++pages) {
+        std::vector<Share> shares;
+        bool fits = true;
+        for (size_t k = 0; k < pages && fits; ++k) {
+            const size_t from = n * k / pages;
+            const size_t to = n * (k + 1) / pages;
+            Share share;
+            share.entries.assign(entries.begin() + long(from), entries.begin() + long(to));
+            if (!leaf && k + 1 < pages) {
+                share.promoted = share.entries.back();
+                share.entries.pop_back();
+            }
+            fits = !share.entries.empty() && storedBytes(share.entries, leaf) <= entryRoom(fmt);
+            shares.push_back(std::move(share));
+        }
+        if (fits)
+            return shares;
+    }
+    return std::nullopt;
+}
+
+// Numbers of the pages a split adds, until the split is known to succeed and they are taken
+// from the allocator: far above any page of a real file.
+constexpr uint32_t kFirstPlaceholder = 0xF0000000u;
+
 // The tree as the changes go, its pages decoded when first reached.
 class TreeEdit {
 public:
     TreeEdit(JetStorage& storage, const CommitPages& out, uint32_t root)
-        : m_storage(storage), m_out(out), m_root(root) {}
+        : m_storage(storage), m_fmt(storage.format()), m_out(out), m_root(root) {}
 
     // Takes out or puts in one entry; false when the tree cannot take it as it is.
     Result<bool> remove(const KeyedRow& entry) { return change(entry, false); }
@@ -97,17 +160,73 @@ public:
         return done;
     }
 
-    // The changed pages, or none when one of them no longer fits.
-    Result<std::optional<std::map<uint32_t, std::vector<uint8_t>>>> render() {
+    // Splits the pages that outgrew their room, deepest first: a page keeps the first share
+    // of its entries and new pages beside it take the rest, linked into their level, and the
+    // parent gets an entry for each new page (the root, whose number stays, moves its entries
+    // onto new pages below it). False when a page cannot be shared out.
+    Result<bool> split() {
+        for (int depth = m_deepest; depth >= 0; --depth) {
+            std::vector<uint32_t> level;
+            for (uint32_t number : m_changed) {
+                if (m_depth.at(number) == depth && !fits(m_pages.at(number)))
+                    level.push_back(number);
+            }
+            for (uint32_t number : level) {
+                VELMORA_ASSIGN_OR_RETURN(const bool done, splitPage(number));
+                if (!done)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // The new pages' numbers from the allocator (once split() succeeded), and the images of
+    // every changed page; none when one of them no longer fits.
+    Result<std::optional<std::map<uint32_t, std::vector<uint8_t>>>> render(
+        PageAllocator& allocator, std::vector<uint32_t>& added) {
+        // Every page is known to fit before a page is taken from the allocator.
+        for (uint32_t number : m_changed) {
+            if (!fits(m_pages.at(number)))
+                return std::optional<std::map<uint32_t, std::vector<uint8_t>>>();
+        }
+        std::map<uint32_t, uint32_t> numbers;
+        for (uint32_t k = 0; k < m_placeholders; ++k)
+            numbers[kFirstPlaceholder + k] = allocator.allocate();
+        auto real = [&](uint32_t n) {
+            auto it = numbers.find(n);
+            return it == numbers.end() ? n : it->second;
+        };
         std::map<uint32_t, std::vector<uint8_t>> images;
         for (uint32_t number : m_changed) {
-            VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> original,
-                                     m_out.current(m_storage.pager(), number));
-            auto image = jet::render(m_storage.format(), original, m_pages.at(number));
+            IndexPage page = m_pages.at(number);
+            page.number = real(number);
+            page.prevPage = real(page.prevPage);
+            page.nextPage = real(page.nextPage);
+            page.tailPage = real(page.tailPage);
+            for (IndexEntry& e : page.entries)
+                e.childPage = real(e.childPage);
+            std::vector<uint8_t> original;
+            if (auto base = m_bases.find(number); base != m_bases.end()) {
+                original = base->second;
+            } else {
+                VELMORA_ASSIGN_OR_RETURN(original, m_out.current(m_storage.pager(), number));
+            }
+            auto image = jet::render(m_fmt, original, page);
             if (!image)
                 return std::optional<std::map<uint32_t, std::vector<uint8_t>>>();
-            images.emplace(number, std::move(*image));
+            images.emplace(page.number, std::move(*image));
         }
+        // A neighbour whose link alone changes keeps its bytes but that link.
+        for (uint32_t number : m_linked) {
+            if (images.count(number) != 0)
+                continue;
+            VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> bytes,
+                                     m_out.current(m_storage.pager(), number));
+            putU32(bytes, m_fmt.ixPrevPage, real(m_pages.at(number).prevPage));
+            images.emplace(number, std::move(bytes));
+        }
+        for (const auto& [placeholder, number] : numbers)
+            added.push_back(number);
         return std::optional(std::move(images));
     }
 
@@ -117,15 +236,121 @@ private:
         std::optional<size_t> entry;  // none: the tail
     };
 
+    bool fits(const IndexPage& page) const {
+        return storedBytes(page.entries, page.isLeaf()) <= entryRoom(m_fmt);
+    }
+
     Result<IndexPage*> load(uint32_t number) {
         auto it = m_pages.find(number);
         if (it != m_pages.end())
             return &it->second;
         VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> bytes,
                                  m_out.current(m_storage.pager(), number));
-        VELMORA_ASSIGN_OR_RETURN(IndexPage page,
-                                 decodeIndexPage(m_storage.format(), number, bytes));
+        VELMORA_ASSIGN_OR_RETURN(IndexPage page, decodeIndexPage(m_fmt, number, bytes));
         return &m_pages.emplace(number, std::move(page)).first->second;
+    }
+
+    // A page of the same kind as `like`, not yet in the file: its bytes come from `like`.
+    Result<IndexPage*> fresh(const IndexPage& like) {
+        const uint32_t number = kFirstPlaceholder + m_placeholders++;
+        VELMORA_ASSIGN_OR_RETURN(m_bases[number], m_out.current(m_storage.pager(), like.number));
+        IndexPage page;
+        page.number = number;
+        page.type = like.type;
+        page.owner = like.owner;
+        m_depth[number] = m_depth.at(like.number);
+        m_changed.insert(number);
+        return &m_pages.emplace(number, std::move(page)).first->second;
+    }
+
+    // Shares the entries of `number` out over it and new pages after it (see split()).
+    Result<bool> splitPage(uint32_t number) {
+        if (number == m_root)
+            return splitRoot();
+        IndexPage& page = m_pages.at(number);
+        const bool leaf = page.isLeaf();
+        std::optional<std::vector<Share>> shares = shareOut(m_fmt, page.entries, leaf);
+        const auto parentAt = m_parent.find(number);
+        if (!shares || parentAt == m_parent.end())
+            return false;
+        // The pages of the shares, the first the page itself, and the entries for all but the
+        // last, which the parent's entry or tail for the page goes on naming.
+        std::vector<uint32_t> pages = {number};
+        std::vector<IndexEntry> held;
+        const uint32_t oldNext = page.nextPage;
+        const uint32_t oldTail = page.tailPage;
+        for (size_t k = 1; k < shares->size(); ++k) {
+            VELMORA_ASSIGN_OR_RETURN(IndexPage * added, fresh(m_pages.at(number)));
+            pages.push_back(added->number);
+        }
+        for (size_t k = 0; k < shares->size(); ++k) {
+            IndexPage& p = m_pages.at(pages[k]);
+            Share& share = (*shares)[k];
+            p.entries = std::move(share.entries);
+            p.prevPage = k == 0 ? m_pages.at(number).prevPage : pages[k - 1];
+            p.nextPage = k + 1 < pages.size() ? pages[k + 1] : oldNext;
+            if (!leaf)
+                p.tailPage = share.promoted ? share.promoted->childPage : oldTail;
+            if (k + 1 < pages.size())
+                held.push_back(
+                    entryFor(share.promoted ? *share.promoted : p.entries.back(), pages[k]));
+        }
+        if (oldNext != 0) {
+            VELMORA_ASSIGN_OR_RETURN(IndexPage * next, load(oldNext));
+            next->prevPage = pages.back();
+            m_linked.insert(oldNext);
+        }
+        // The parent: the page's entry (or its tail) now names the last share, and the entries
+        // of the others go before it.
+        IndexPage& parent = m_pages.at(parentAt->second);
+        auto& entries = parent.entries;
+        auto at = std::find_if(entries.begin(), entries.end(),
+                               [&](const IndexEntry& e) { return e.childPage == number; });
+        if (at != entries.end()) {
+            at->childPage = pages.back();
+        } else if (parent.tailPage == number) {
+            parent.tailPage = pages.back();
+        } else {
+            return false;  // the parent does not name the page: build anew
+        }
+        entries.insert(at, held.begin(), held.end());
+        m_changed.insert(parent.number);
+        return true;
+    }
+
+    // The root keeps its number: its entries move onto new pages of its kind below it, and it
+    // becomes a node over them.
+    Result<bool> splitRoot() {
+        IndexPage& root = m_pages.at(m_root);
+        const bool leaf = root.isLeaf();
+        std::optional<std::vector<Share>> shares = shareOut(m_fmt, root.entries, leaf);
+        if (!shares)
+            return false;
+        std::vector<uint32_t> pages;
+        for (size_t k = 0; k < shares->size(); ++k) {
+            VELMORA_ASSIGN_OR_RETURN(IndexPage * added, fresh(m_pages.at(m_root)));
+            pages.push_back(added->number);
+        }
+        IndexPage& top = m_pages.at(m_root);
+        std::vector<IndexEntry> held;
+        for (size_t k = 0; k < shares->size(); ++k) {
+            IndexPage& p = m_pages.at(pages[k]);
+            Share& share = (*shares)[k];
+            p.entries = std::move(share.entries);
+            p.prevPage = k == 0 ? 0 : pages[k - 1];
+            p.nextPage = k + 1 < pages.size() ? pages[k + 1] : 0;
+            if (!leaf)
+                p.tailPage = share.promoted ? share.promoted->childPage : top.tailPage;
+            if (k + 1 < pages.size())
+                held.push_back(
+                    entryFor(share.promoted ? *share.promoted : p.entries.back(), pages[k]));
+        }
+        top.type = page_type::kIndexNode;
+        top.entries = std::move(held);
+        top.tailPage = pages.back();
+        top.prevPage = 0;
+        top.nextPage = 0;
+        return fits(top);
     }
 
     Result<bool> change(const KeyedRow& entry, bool adding) {
@@ -136,6 +361,10 @@ private:
             if (depth > kMaxTreeDepth)
                 return false;
             VELMORA_ASSIGN_OR_RETURN(page, load(number));
+            m_depth[number] = depth;
+            m_deepest = std::max(m_deepest, depth);
+            if (!path.empty())
+                m_parent[number] = path.back().page;
             if (page->isLeaf())
                 break;
             const auto& entries = page->entries;
@@ -194,17 +423,25 @@ private:
     }
 
     JetStorage& m_storage;
+    const JetFormat& m_fmt;
     const CommitPages& m_out;
     uint32_t m_root;
     std::map<uint32_t, IndexPage> m_pages;
-    std::set<uint32_t> m_changed;
+    std::set<uint32_t> m_changed;  // pages whose entries or links change
+    std::set<uint32_t> m_linked;   // pages whose links alone change
+    std::map<uint32_t, int> m_depth;
+    std::map<uint32_t, uint32_t> m_parent;             // the node a walk reached a page through
+    std::map<uint32_t, std::vector<uint8_t>> m_bases;  // the bytes new pages start from
+    int m_deepest = 0;
+    uint32_t m_placeholders = 0;
     bool m_newKey = false;
 };
 
 }  // namespace
 
 Result<bool> patchIndex(JetStorage& storage, const store::RealIndex& index,
-                        const IndexChanges& changes, CommitPages& out, uint32_t& newKeys) {
+                        const IndexChanges& changes, PageAllocator& allocator, CommitPages& out,
+                        std::vector<MapUpdate>& maps, uint32_t& newKeys) {
     TreeEdit tree(storage, out, index.rootPage);
     for (const KeyedRow& e : changes.removed) {
         VELMORA_ASSIGN_OR_RETURN(const bool done, tree.remove(e));
@@ -219,11 +456,27 @@ Result<bool> patchIndex(JetStorage& storage, const store::RealIndex& index,
             return false;
         fresh += newKey ? 1 : 0;
     }
-    VELMORA_ASSIGN_OR_RETURN(auto images, tree.render());
+    VELMORA_ASSIGN_OR_RETURN(const bool split, tree.split());
+    if (!split)
+        return false;
+    // Nothing is taken from the allocator before every page is known to fit: a tree given up
+    // leaves no page taken for nothing.
+    std::vector<uint32_t> added;
+    VELMORA_ASSIGN_OR_RETURN(auto images, tree.render(allocator, added));
     if (!images)
         return false;
     for (auto& [number, bytes] : *images)
         out.images[number] = std::move(bytes);
+    if (!added.empty()) {
+        // The new pages join the index's usage map.
+        VELMORA_ASSIGN_OR_RETURN(UsageMap map,
+                                 storage.usageMap(RowPointer::fromU32(index.usageMapRow)));
+        std::vector<uint32_t> pages = map.pages;
+        pages.insert(pages.end(), added.begin(), added.end());
+        std::sort(pages.begin(), pages.end());
+        pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+        maps.push_back({RowPointer::fromU32(index.usageMapRow), std::move(pages)});
+    }
     newKeys = fresh;
     return true;
 }

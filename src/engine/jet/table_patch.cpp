@@ -352,9 +352,9 @@ public:
             if (changes.removed.empty() && changes.added.empty())
                 continue;
             uint32_t newKeys = 0;
-            VELMORA_ASSIGN_OR_RETURN(
-                const bool patched,
-                patchIndex(m_storage, m_schema.realIndexes[ix], changes, m_out, newKeys));
+            VELMORA_ASSIGN_OR_RETURN(const bool patched,
+                                     patchIndex(m_storage, m_schema.realIndexes[ix], changes,
+                                                m_allocator, m_out, m_maps, newKeys));
             if (patched) {
                 // Access keeps the count of distinct keys growing only.
                 const size_t at = m_fmt.tdefBlocksStart + ix * m_fmt.realIndexCountBlock + 4;

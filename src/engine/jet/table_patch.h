@@ -7,9 +7,9 @@
 // scans pass over it, and the original slot keeps a pointer to it (flag 0x4000), so that index
 // entries go on naming the slot. An erased row's slot stays, marked deleted and empty (with
 // the image it pointed to). Added rows go to the table's last page while it has room, then
-// onto new pages, which join the table's usage maps. An index is built again only when an
-// entry of it changes (a row added or erased, a value of its columns changed); the table
-// definition is written only when its counts change.
+// onto new pages, which join the table's usage maps. An index changes only when an entry of
+// it does (a row added or erased, a value of its columns changed), and then where the entries
+// sort (index_patch.h); the table definition is written only when its counts change.
 //
 // MEMO and OLE values change on their LVAL pages (long_value_patch.h). Tables whose rows have
 // no known places (a redesigned table, one created in memory), and tables with a long-value

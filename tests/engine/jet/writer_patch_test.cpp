@@ -11,6 +11,7 @@
 
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
+#include "engine/jet/new_database.h"
 #include "engine/store/constraints.h"
 #include "writer_support.h"
 
@@ -23,9 +24,10 @@ namespace fs = std::filesystem;
 constexpr size_t kText = 1;  // a TEXT column outside the index
 
 struct Written {
-    std::set<uint32_t> data;   // data pages of the table
-    std::set<uint32_t> index;  // index pages of any table
-    std::set<uint32_t> other;  // definitions, usage maps, page 1
+    std::set<uint32_t> data;      // data pages of the table
+    std::set<uint32_t> index;     // index pages of any table
+    std::set<uint32_t> other;     // definitions, usage maps, page 1
+    std::set<uint32_t> newIndex;  // index pages that were none before the commit
     uint64_t sizeBefore = 0, sizeAfter = 0;
 };
 
@@ -136,6 +138,24 @@ std::vector<Change> changes() {
              EXPECT_TRUE(w.index.empty());
              EXPECT_TRUE(w.other.empty());
          }},
+        // The descending index sorts the new keys first: its first leaf takes them all.
+        {"rows added past a leaf's room: the leaf splits, the index is not built anew",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>&) {
+             for (int n = 0; n < 400; ++n) {
+                 store::Row r = t.row(ids[1]);
+                 r[0] = int64_t(910000 + n);
+                 r[kText] = "Teil " + std::to_string(n);
+                 VELMORA_ASSIGN_OR_RETURN(store::RowId id, store::insertRow(t, r, rules));
+                 ids.push_back(id);
+             }
+             return Status::ok();
+         },
+         [](const Written& w, const std::set<uint32_t>&, uint32_t) {
+             EXPECT_FALSE(w.newIndex.empty()) << "the leaf had to split";
+             // Besides the new leaves: the leaf split, the next leaf's back link, the node.
+             EXPECT_LE(w.index.size(), w.newIndex.size() + 3);
+         }},
         // In the Jet 3 file that is some 30 pages, more than a commit keeps edited at once.
         {"every row grown: rows move onto new pages",
          [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
@@ -190,11 +210,14 @@ TEST_P(PatchedCommit, WritesOnlyThePagesItsRowsChange) {
         s = db.commit();
         ASSERT_TRUE(s.isOk()) << s.toString();
 
-        Written w{{}, {}, {}, images.sizeBefore, images.sizeAfter};
+        Written w{{}, {}, {}, {}, images.sizeBefore, images.sizeAfter};
         for (const CommittedPage& p : images.pages) {
             const uint8_t type = p.after[0];
+            const bool wasIndex = !p.before.empty() && (p.before[0] == 0x03 || p.before[0] == 0x04);
             if (type == 0x03 || type == 0x04)
                 w.index.insert(p.number);
+            if ((type == 0x03 || type == 0x04) && !wasIndex)
+                w.newIndex.insert(p.number);
             else if (type == 0x01 && getU32(p.after, 4) == tdef)
                 w.data.insert(p.number);
             else
@@ -215,6 +238,101 @@ TEST_P(PatchedCommit, WritesOnlyThePagesItsRowsChange) {
         });
         EXPECT_EQ(got, expected);
     }
+}
+
+// A table whose index is one leaf, the root, takes rows past that leaf's room: the root keeps
+// its page and becomes a node over new leaves; no other page of the index is written, since
+// there is none.
+TEST(PatchedIndex, ARootLeafSplitsUnderItself) {
+    if (!haveMdbTools())
+        GTEST_SKIP() << "mdbtools is not installed";
+    TempDir dir;
+    const std::string path = (dir.path() / "root.mdb").string();
+    ASSERT_TRUE(createDatabase(io::Env::real(), path).isOk());
+    store::TableSchema schema;
+    schema.name = "Sender";
+    for (const char* name : {"ID", "Name"}) {
+        store::ColumnDef c;
+        c.name = name;
+        c.number = uint16_t(schema.columns.size());
+        c.type = schema.columns.empty() ? store::ColumnType::Long : store::ColumnType::Text;
+        c.length = schema.columns.empty() ? 0 : 200;
+        schema.columns.push_back(c);
+    }
+    store::RealIndex byName;
+    byName.columns = {{1, true}};
+    byName.flags = store::index_flag::kUnique;
+    schema.realIndexes.push_back(byName);
+    store::LogicalIndex li;
+    li.name = "ByName";
+    schema.logicalIndexes.push_back(li);
+    auto name = [](int n) { return "Sender " + std::to_string(n) + " aus dem Programmangebot"; };
+    auto addRows = [&](int from, int to, CommitImages* images) {
+        auto jet = JetDatabase::open(path, io::Env::real());
+        ASSERT_TRUE(jet.isOk()) << jet.status().toString();
+        if (images != nullptr)
+            (*jet)->setCommitObserver([images](CommitImages&& i) { *images = std::move(i); });
+        store::Database db(std::move(jet).value());
+        if (from == 0) {
+            ASSERT_TRUE(db.createTable(schema).isOk());
+        }
+        store::Table& t = **db.table(schema.name);
+        for (int n = from; n < to; ++n) {
+            auto id = store::insertRow(t, {int64_t(n), name(n)}, db.rowRules());
+            ASSERT_TRUE(id.isOk()) << id.status().toString();
+        }
+        Status s = db.commit();
+        ASSERT_TRUE(s.isOk()) << s.toString();
+    };
+    addRows(0, 5, nullptr);
+    uint32_t root = 0;
+    {
+        auto db = openDatabase(path, io::Env::real());
+        ASSERT_TRUE(db.isOk());
+        auto def = (*db)->tableDefinition(schema.name);
+        ASSERT_TRUE(def.isOk());
+        root = def->schema.realIndexes[0].rootPage;
+        auto tree = (*db)->indexPages(def->schema.realIndexes[0]);
+        ASSERT_TRUE(tree.isOk());
+        ASSERT_EQ(tree->size(), 1u) << "the index starts as one leaf";
+    }
+    CommitImages images;
+    addRows(5, 300, &images);
+
+    std::set<uint32_t> oldIndexPages, newIndexPages;
+    for (const CommittedPage& p : images.pages) {
+        if (p.after[0] != 0x03 && p.after[0] != 0x04)
+            continue;
+        const bool wasIndex = !p.before.empty() && (p.before[0] == 0x03 || p.before[0] == 0x04);
+        (wasIndex ? oldIndexPages : newIndexPages).insert(p.number);
+    }
+    EXPECT_EQ(oldIndexPages, std::set<uint32_t>{root});
+    auto db = openDatabase(path, io::Env::real());
+    ASSERT_TRUE(db.isOk());
+    auto def = (*db)->tableDefinition(schema.name);
+    ASSERT_TRUE(def.isOk());
+    auto tree = (*db)->indexPages(def->schema.realIndexes[0]);
+    ASSERT_TRUE(tree.isOk()) << tree.status().toString();
+    ASSERT_GT(tree->size(), 2u);
+    EXPECT_EQ(tree->front().number, root);
+    EXPECT_FALSE(tree->front().isLeaf()) << "the root is a node now";
+    std::set<uint32_t> below;
+    size_t fewest = SIZE_MAX, most = 0;
+    for (size_t i = 1; i < tree->size(); ++i) {
+        below.insert((*tree)[i].number);
+        fewest = std::min(fewest, (*tree)[i].entries.size());
+        most = std::max(most, (*tree)[i].entries.size());
+    }
+    EXPECT_EQ(below, newIndexPages);
+    // The entries are shared out evenly, so that every new leaf has room for the next rows
+    // (a tree built anew fills its leaves instead).
+    EXPECT_LE(most - fewest, 1u);
+    ProcessResult check = velmoraCheck(path);
+    EXPECT_EQ(check.status, 0) << check.out;
+    ProcessResult csv = mdbExport(path, schema.name);
+    ASSERT_EQ(csv.status, 0) << csv.out;
+    EXPECT_EQ(std::count(csv.out.begin(), csv.out.end(), '\n'), 301);
+    EXPECT_NE(csv.out.find(name(299)), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothVersions, PatchedCommit,
