@@ -40,6 +40,21 @@ Status damagedStep(const std::string& path) {
 
 }  // namespace
 
+// Whether the step's pages carry the file from the digest before the step to the one after it,
+// as the commits they were taken from did (observe()): short of a 64-bit collision, a step
+// whose bytes were torn or changed since does not.
+bool UndoHistory::stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages) {
+    uint64_t digest = info.digestBefore;
+    for (const auto& [number, page] : pages) {
+        if (!page.before.empty())
+            digest -= engine::io::pageHash(number, page.before);
+        digest += engine::io::pageHash(number, page.after);
+    }
+    return digest == info.digestAfter;
+}
+
+namespace {}  // namespace
+
 Status UndoHistory::follow(engine::dao::Database& db) {
     engine::jet::JetDatabase* jet = jetFileOf(db);
     if (jet == nullptr || (jet == m_followed && jet->hasCommitObserver()))
@@ -104,6 +119,11 @@ UndoHistory::Index UndoHistory::readIndex() {
     return index;
 }
 
+// Written under a ".part" name and renamed, so that a running program never reads half a
+// file, but not synced: the history is a convenience beside the database, whose own journal
+// keeps it whole. A power cut may lose the newest steps or leave a step's bytes torn; a torn
+// step does not add up to its digests and is refused (stepAddsUp), so it is never written
+// into the file. Syncing it cost more than the rest of a large command's commit.
 Status UndoHistory::writeFileAtomically(const std::string& path,
                                         const std::vector<uint8_t>& bytes) {
     const std::string part = path + ".part";
@@ -111,10 +131,8 @@ Status UndoHistory::writeFileAtomically(const std::string& path,
         VELMORA_ASSIGN_OR_RETURN(auto file,
                                  m_files.open(part, engine::io::OpenMode::CreateOrTrunc));
         VELMORA_RETURN_IF_ERROR(file->write(0, bytes));
-        VELMORA_RETURN_IF_ERROR(file->sync());
     }
-    VELMORA_RETURN_IF_ERROR(m_files.rename(part, path));
-    return m_files.syncFolderOf(path);
+    return m_files.rename(part, path);
 }
 
 Status UndoHistory::writeIndex(const Index& index) {
@@ -257,6 +275,8 @@ UndoHistory::Result UndoHistory::apply(engine::dao::Database& db, bool redo) {
     std::map<uint32_t, Page> pages;
     if (Status read = readStep(info, pageSize, pages); !read.isOk())
         return {Outcome::Failed, read};
+    if (!stepAddsUp(info, pages))
+        return {Outcome::Failed, damagedStep(stepPath(info.number))};
     std::vector<engine::jet::PageBytes> writes;
     for (const auto& [number, page] : pages) {
         const std::vector<uint8_t>& bytes = redo ? page.after : page.before;

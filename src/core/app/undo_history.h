@@ -8,7 +8,8 @@
 //   NAME.undo       the index: how many steps are done, then one line per step (its number,
 //                   its bytes, the file's digest and size before and after it);
 //   NAME.undo.<n>   step n's pages.
-// Both are written under a ".part" name, synced and renamed, as the backups are. The index
+// Both are written under a ".part" name and renamed, without a sync (writeFileAtomically says
+// why); a step is applied only when its pages add up to its digests. The index
 // keeps the last kUndoSteps steps and at most kUndoBytes of them, dropping the oldest.
 //
 // A step is applied only to the file it describes: before an undo the file's digest must be
@@ -95,6 +96,7 @@ private:
                              std::map<uint32_t, Page>&& pages);
     engine::Status readStep(const StepInfo& info, uint32_t& pageSize,
                             std::map<uint32_t, Page>& pages);
+    static bool stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages);
 
     engine::io::Env& m_files;
     const engine::jet::JetDatabase* m_followed = nullptr;

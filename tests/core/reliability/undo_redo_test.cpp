@@ -1,8 +1,8 @@
 // Undo and redo on real files: after each family of commands that write (a save, ReNumber,
 // Delete Selection, Delete empty channels, a paste in batches, a cell edit), Ctrl+Z gives back
 // the file the command started from, byte for byte and row for row as mdbtools reads it, and
-// Ctrl+Y the file it made; also in a later run. A file another program changed in between is
-// refused and left as it is.
+// Ctrl+Y the file it made; also in a later run. A file another program changed in between, or a
+// step whose bytes were torn (the steps are not synced), is refused and the file left as it is.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -145,6 +145,40 @@ TEST_F(UndoRedo, IsRefusedWhenAnotherProgramChangedTheFileSince) {
               "The database was changed by another program since: the "
               "command cannot be undone or redone.");
     EXPECT_TRUE(bytesOf(m_file) == changed);
+}
+
+// A step torn by a power cut keeps its size but not its bytes: it no longer adds up to the
+// digests its index gives, and undo refuses it instead of writing it into the file.
+TEST_F(UndoRedo, IsRefusedWhenItsStepIsTorn) {
+    {
+        HeadlessProgram program(m_file.string(), engine::io::Env::real(), {});
+        ASSERT_EQ(program.prepare("delete-empty"), 0);
+        ASSERT_EQ(program.run(), 0);
+    }
+    const fs::path step = m_file.string() + ".undo.1";
+    ASSERT_TRUE(fs::exists(step));
+    {
+        // A sector inside the page images reads back other bytes than were written.
+        const auto at = static_cast<std::streamoff>(fs::file_size(step) / 2);
+        std::fstream torn(step, std::ios::binary | std::ios::in | std::ios::out);
+        std::vector<char> sector(512);
+        torn.seekg(at);
+        torn.read(sector.data(), static_cast<std::streamsize>(sector.size()));
+        for (char& c : sector)
+            c = static_cast<char>(~c);
+        torn.seekp(at);
+        torn.write(sector.data(), static_cast<std::streamsize>(sector.size()));
+    }
+    const std::vector<char> before = bytesOf(m_file);
+
+    HeadlessProgram later(m_file.string(), engine::io::Env::real(), {});
+    ASSERT_EQ(later.prepare("renumber"), 0);
+    later.pressKey('Z', kCtrl);
+    ASSERT_FALSE(later.messages().empty());
+    EXPECT_NE(later.messages().back().find("is damaged"), std::string::npos)
+        << later.messages().back();
+    EXPECT_TRUE(bytesOf(m_file) == before);
+    expectChecks(m_file);
 }
 
 }  // namespace
