@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/app/app.h"
@@ -16,6 +16,7 @@
 #include "core/ports/cursor_port.h"
 #include "core/views/channel_list.h"
 #include "engine/dao/dao_error.h"
+#include "engine/store/keyed_ids.h"
 
 namespace velmora::core::maintenance {
 
@@ -48,19 +49,27 @@ bool hasDuplicates(app::App& app) {
 // FREQUENCY.
 std::vector<int> channelNumbers(const grid::GridModel& grid) {
     const auto dataRows = static_cast<size_t>(std::max(0, grid.rows() - grid.fixedRows()));
-    std::unordered_map<std::string, int> numberOf;
+    // One flat table with the keys in one buffer: a node and a key of its own per channel
+    // cost more than the numbering itself.
+    engine::store::KeyedIds numberOf;
     numberOf.reserve(dataRows);
     std::vector<int> numbers;
     numbers.reserve(dataRows);
     std::string key;
+    int channels = 0;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
         key.clear();
         for (int c : {col::kSid, col::kNid, col::kSource, col::kFrequency}) {
             key += grid.textMatrix(r, c);
             key += '\t';  // only Source is text: the keys cannot run together
         }
-        const int next = static_cast<int>(numberOf.size()) + 1;
-        numbers.push_back(numberOf.try_emplace(key, next).first->second);
+        const std::span<const engine::store::RowId> known = numberOf.find(key);
+        if (!known.empty()) {
+            numbers.push_back(static_cast<int>(known.front()));
+            continue;
+        }
+        numberOf.insert(key, static_cast<engine::store::RowId>(++channels));
+        numbers.push_back(channels);
     }
     return numbers;
 }
