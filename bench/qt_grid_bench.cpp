@@ -81,7 +81,7 @@ void BM_GridViewShowsRows(benchmark::State& state) {
     // The rows as the statement's fields give them, one tab-separated line each.
     std::vector<std::string> header;
     for (int c = 0; c < grid.cols(); ++c)
-        header.push_back(grid.textMatrix(0, c));
+        header.emplace_back(grid.textMatrix(0, c));
     std::vector<std::string> lines;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
         std::string line;

@@ -52,7 +52,7 @@ QColor GridTableModel::toQColor(core::grid::Rgb color) {
     return QColor(color.red, color.green, color.blue);
 }
 
-Qt::Alignment GridTableModel::toQtAlignment(CellAlignment alignment, const std::string& text) {
+Qt::Alignment GridTableModel::toQtAlignment(CellAlignment alignment, std::string_view text) {
     const int value = static_cast<int>(alignment);
     if (alignment == CellAlignment::General)
         return (engine::readNumber(text) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
@@ -65,8 +65,10 @@ Qt::Alignment GridTableModel::toQtAlignment(CellAlignment alignment, const std::
 QVariant GridTableModel::cellData(int row, int col, int role) const {
     // While Redraw is off the grid may have fewer cells than announced; those read empty.
     switch (role) {
-        case Qt::DisplayRole:
-            return QString::fromStdString(m_grid.textMatrix(row, col));
+        case Qt::DisplayRole: {
+            const std::string_view text = m_grid.textMatrix(row, col);
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
         case Qt::BackgroundRole:
             return toQColor(m_grid.effectiveBackColor(row, col));
         case Qt::ForegroundRole:

@@ -43,8 +43,7 @@ public:
 
     static QColor toQColor(core::grid::Rgb color);
     // Qt alignment of a column alignment; General needs the text to decide.
-    static Qt::Alignment toQtAlignment(core::grid::CellAlignment alignment,
-                                       const std::string& text);
+    static Qt::Alignment toQtAlignment(core::grid::CellAlignment alignment, std::string_view text);
 
 signals:
     void gridLayoutChanged();

@@ -23,7 +23,7 @@ constexpr UINT kSyncScrollBars = WM_APP + 1;
 constexpr int kResizeGrip = 3;
 constexpr int kWheelRows = 3;
 
-UINT textFormat(CellAlignment alignment, const std::string& text) {
+UINT textFormat(CellAlignment alignment, std::string_view text) {
     UINT horizontal = DT_LEFT;
     UINT vertical = DT_VCENTER;
     if (alignment == CellAlignment::General) {
@@ -319,7 +319,7 @@ void GridControl::paint(HDC target, const RECT& client) {
             }
             SetDCBrushColor(dc, back);
             FillRect(dc, &cell, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-            const std::string& text = m_model.textMatrix(row, col);
+            const std::string_view text = m_model.textMatrix(row, col);
             if (!text.empty()) {
                 SetTextColor(dc, fore);
                 RECT inner{cell.left + padding, cell.top, cell.right - padding, cell.bottom};

@@ -187,7 +187,7 @@ std::vector<std::string> AppSession::column(int col) {
     std::vector<std::string> out;
     auto& g = app().grid();
     for (int r = g.fixedRows(); r < g.rows(); ++r) {
-        out.push_back(g.textMatrix(r, col));
+        out.emplace_back(g.textMatrix(r, col));
     }
     return out;
 }

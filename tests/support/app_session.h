@@ -110,7 +110,7 @@ public:
 
     // What the user sees.
     std::string label() { return form().control("Label1").caption; }
-    std::string cell(int row, int col) { return app().grid().textMatrix(row, col); }
+    std::string cell(int row, int col) { return std::string(app().grid().textMatrix(row, col)); }
     // The width column `col` needs to show its widest text (header included) whole, in the
     // scripted ports' measure, up to the fitting limit (core/views/column_widths.h).
     int neededWidth(int col);

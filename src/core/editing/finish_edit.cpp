@@ -19,7 +19,7 @@ void finishTextEditor(app::App& app) {
     app::AppState& s = app.state();
     if (db::trimBlanks(g.text()) != f.control(kTextEditor).text)
         s.FavDirty = true;
-    const std::string oldText = g.text();
+    const std::string oldText(g.text());
     const app::ViewDescription& view = views::currentView(app);
     if (view.edits == app::EditStore::AtOnce && s.FavDirty)
         view.cellWriter(app,
@@ -43,7 +43,7 @@ void finishGroupList(app::App& app, FinishOccasion occasion) {
     (void)g.setText(chosen);
 
     const int row = g.row();
-    const std::string position = g.textMatrix(row, views::channel_col::kFNum);
+    const std::string position(g.textMatrix(row, views::channel_col::kFNum));
     if (occasion == FinishOccasion::GotFocus && position != views::kNoPosition &&
         chosen == views::kNoGroup) {
         (void)g.setTextMatrix(row, views::channel_col::kFNum, views::kNoPosition);

@@ -85,7 +85,7 @@ std::optional<std::string> rowFindingStatement(engine::dao::Database& db, std::s
     std::string conditions;
     const int last = grid.cols() - 1;
     for (int col = 1; col <= last; ++col) {
-        const std::string header = grid.textMatrix(0, col);
+        const std::string header(grid.textMatrix(0, col));
         const FieldDef* field = findField(fields, header);
         const auto name = sqlName(header);
         if (field == nullptr || !name)
@@ -93,7 +93,7 @@ std::optional<std::string> rowFindingStatement(engine::dao::Database& db, std::s
         select += *name;
         if (col < last)
             select += " ,";
-        const std::string value = grid.textMatrix(row, col);
+        const std::string value(grid.textMatrix(row, col));
         if (value.empty())
             continue;
         std::string literal;

@@ -88,7 +88,7 @@ private:
         const bool fromCurrentRow =
             main.row() >= main.fixedRows() && main.rows() > main.fixedRows();
         for (int col = 1; col < main.cols(); ++col) {
-            const std::string& header = main.textMatrix(0, col);
+            const std::string header(main.textMatrix(0, col));
             const std::string value =
                 fromCurrentRow ? db::trimBlanks(main.textMatrix(main.row(), col)) : std::string();
             (void)m_grid.addItem((fromCurrentRow ? header : db::trimBlanks(header)) + "\t" + value,
@@ -185,7 +185,7 @@ private:
         int number = guarded([&] {
             rs.addNew();
             for (int row = 1; row < m_grid.rows(); ++row) {
-                const std::string& value = m_grid.textMatrix(row, 1);
+                const std::string_view value = m_grid.textMatrix(row, 1);
                 if (!value.empty())
                     rs.field(row - 1).setValue(value);
             }
@@ -213,7 +213,7 @@ private:
             return;
         std::string line = "\t";
         for (int row = 1; row < m_grid.rows(); ++row)
-            line += m_grid.textMatrix(row, 1) + "\t";
+            line.append(m_grid.textMatrix(row, 1)).append("\t");
         grid::GridModel& main = m_app.grid();
         (void)main.addItem(line);
         const int last = main.rows() - 1;

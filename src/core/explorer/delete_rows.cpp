@@ -59,7 +59,7 @@ void deleteSelectedRows(app::App& app, const SelectedRows& rows, app::UiKey suff
     grid::GridModel& g = app.grid();
     int at = rows.first;
     for (int i = 0; i < rows.count && at < g.rows(); ++i) {
-        const std::string firstCell = g.textMatrix(at, 1);
+        const std::string firstCell(g.textMatrix(at, 1));
         const bool deleted = DeleteTableRow(app, at);
         if (afterRow)
             afterRow(firstCell, deleted);

@@ -44,7 +44,7 @@ bool isNumberType(int type) {
 }
 
 // Puts piece `text` into `field` of the new record; a refusal leaves the field unset.
-void assignPiece(engine::dao::Field field, const std::string& text) {
+void assignPiece(engine::dao::Field field, std::string_view text) {
     (void)guarded([&] {
         const int type = field.type();
         if (type == tc::kText) {
@@ -165,7 +165,7 @@ void PasteRows(app::App& app) {
         for (int inBatch = 0; r < scratch.rows() && inBatch < kPasteRowsPerCommit; ++r, ++inBatch) {
             rs.addNew();
             for (int c = 0; c < scratch.cols(); ++c) {
-                const std::string& piece = scratch.textMatrix(r, c);
+                const std::string_view piece = scratch.textMatrix(r, c);
                 if (!piece.empty() && c < rs.fields().count())
                     assignPiece(rs.field(c), piece);
             }

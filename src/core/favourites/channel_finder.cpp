@@ -35,13 +35,13 @@ std::optional<engine::dao::Recordset> ChannelFinder::openChannel(const grid::Gri
                                                                  int row) {
     const auto sid = db::bareNumber(grid.textMatrix(row, col::kSid));
     const auto nid = db::bareNumber(grid.textMatrix(row, col::kNid));
-    const std::string& frequencyCell = grid.textMatrix(row, col::kFrequency);
+    const std::string_view frequencyCell = grid.textMatrix(row, col::kFrequency);
     const bool nullFrequency = db::trimBlanks(frequencyCell).empty();
     const auto frequency = nullFrequency ? std::nullopt : db::bareNumber(frequencyCell);
     if (!sid || !nid || (!nullFrequency && !frequency))
         return std::nullopt;
     engine::dao::QueryDef& query = nullFrequency ? m_withoutFrequency : m_withFrequency;
-    query.setParameter("pSource", Value(grid.textMatrix(row, col::kSource)));
+    query.setParameter("pSource", Value(std::string(grid.textMatrix(row, col::kSource))));
     query.setParameter("pSid", Value(*sid));
     query.setParameter("pNid", Value(*nid));
     if (frequency)

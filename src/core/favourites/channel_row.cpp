@@ -12,7 +12,7 @@ std::optional<ChannelRow> ChannelRow::read(const grid::GridModel& grid, int row)
     auto sid = db::bareNumber(grid.textMatrix(row, col::kSid));
     auto nid = db::bareNumber(grid.textMatrix(row, col::kNid));
     // FREQUENCY may be Null, which the grid shows as an empty cell.
-    const std::string& frequencyCell = grid.textMatrix(row, col::kFrequency);
+    const std::string_view frequencyCell = grid.textMatrix(row, col::kFrequency);
     auto frequency = db::trimBlanks(frequencyCell).empty() ? std::optional<std::string>("")
                                                            : db::bareNumber(frequencyCell);
     if (!sid || !nid || !frequency) {

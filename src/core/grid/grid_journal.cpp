@@ -15,6 +15,23 @@ struct Overloaded : Ts... {
 
 }  // namespace
 
+GridModel::Journal::ColumnsDropped GridModel::Journal::dropping(const GridModel& grid, int cols) {
+    ColumnsDropped dropped;
+    dropped.columns.assign(grid.m_columns.begin() + cols, grid.m_columns.end());
+    dropped.rows.reserve(grid.m_rows.size());
+    std::vector<std::string_view> texts;
+    for (const Row& row : grid.m_rows) {
+        texts.clear();
+        for (int c = cols; c < grid.m_cols; ++c)
+            texts.push_back(row.texts.at(slotOf(c)));
+        DroppedCells cells{RowTexts(texts), {}};
+        std::copy_if(row.colors.begin(), row.colors.end(), std::back_inserter(cells.colors),
+                     [cols](const ColoredCell& cell) { return cell.col >= cols; });
+        dropped.rows.push_back(std::move(cells));
+    }
+    return dropped;
+}
+
 void GridModel::startRecording() {
     m_journal = std::make_unique<Journal>();
     Journal::Position& start = m_journal->start;
@@ -38,13 +55,10 @@ void GridModel::takeBackRecorded() {
     notify(&GridObserver::aboutToReset);
     // Taken out first, so that putting things back records nothing.
     const std::unique_ptr<Journal> journal = std::move(m_journal);
-    auto cell = [this](int row, int col) -> Cell& {
-        return m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)];
-    };
     const Overloaded takeBack{
-        [&](Journal::CellText& e) { cell(e.row, e.col).text = std::move(e.old); },
-        [&](Journal::CellColor& e) { cell(e.row, e.col).color = e.old; },
-        [&](Journal::RowData& e) { m_rows[static_cast<size_t>(e.row)].data = std::move(e.old); },
+        [&](Journal::CellText& e) { rowAt(e.row).texts.set(slotOf(e.col), e.old); },
+        [&](Journal::CellColor& e) { putColor(rowAt(e.row), e.col, e.old); },
+        [&](Journal::RowData& e) { rowAt(e.row).texts.set(kRowDataSlot, e.old); },
         [&](Journal::RowHeight& e) { m_rows[static_cast<size_t>(e.row)].height = e.old; },
         [&](Journal::RowsInserted& e) {
             m_rows.erase(m_rows.begin() + e.first, m_rows.begin() + e.first + e.count);
@@ -56,19 +70,20 @@ void GridModel::takeBackRecorded() {
         [&](Journal::ColumnsAdded& e) {
             m_cols = e.oldCount;
             m_columns.resize(static_cast<size_t>(m_cols));
-            for (Row& row : m_rows)
-                row.cells.resize(static_cast<size_t>(m_cols));
+            dropCellsFrom(m_cols);
         },
         [&](Journal::ColumnsDropped& e) {
+            const int first = m_cols;
             m_cols += static_cast<int>(e.columns.size());
             m_columns.insert(m_columns.end(), e.columns.begin(), e.columns.end());
             // The rows are the ones that lost the cells: every later change is taken back.
-            for (size_t r = 0; r < m_rows.size(); ++r) {
-                std::vector<Cell>& cells = m_rows[r].cells;
-                if (r < e.cells.size())
-                    cells.insert(cells.end(), std::make_move_iterator(e.cells[r].begin()),
-                                 std::make_move_iterator(e.cells[r].end()));
-                cells.resize(static_cast<size_t>(m_cols));
+            const size_t count = std::min(m_rows.size(), e.rows.size());
+            for (size_t r = 0; r < count; ++r) {
+                Row& row = m_rows[r];
+                const Journal::DroppedCells& dropped = e.rows[r];
+                for (size_t i = 0; i < dropped.texts.count(); ++i)
+                    row.texts.set(slotOf(first + static_cast<int>(i)), dropped.texts.at(i));
+                row.colors.insert(row.colors.end(), dropped.colors.begin(), dropped.colors.end());
             }
         },
         [&](Journal::ColumnSetting& e) { m_columns[static_cast<size_t>(e.col)] = e.old; },

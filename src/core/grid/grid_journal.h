@@ -3,6 +3,7 @@
 // model's implementation.
 #pragma once
 
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -39,9 +40,13 @@ struct GridModel::Journal {
         int oldCount;
     };
     // The columns from `oldCount - columns.size()` on, with every row's cells in them.
+    struct DroppedCells {
+        RowTexts texts;  // slot i: the text of the first dropped column + i
+        std::vector<ColoredCell> colors;
+    };
     struct ColumnsDropped {
         std::vector<Column> columns;
-        std::vector<std::vector<Cell>> cells;  // per row
+        std::vector<DroppedCells> rows;
     };
     struct ColumnSetting {
         int col;
@@ -68,6 +73,9 @@ struct GridModel::Journal {
 
     Position start;
     std::vector<Entry> entries;
+
+    // What dropping the grid's columns from `cols` on is about to take away.
+    static ColumnsDropped dropping(const GridModel& grid, int cols);
 
     // Whether a change of row `row` must be kept. A row that came in with the last entry
     // goes again when that entry is taken back, so what was changed in it need not be kept:

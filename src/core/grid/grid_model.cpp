@@ -14,8 +14,6 @@
 namespace velmora::core::grid {
 namespace {
 
-const std::string kEmptyText;
-
 Status invalidIndex(const char* what, int value) {
     return Status::error(err::kInvalidIndex, std::string("Subscript out of range: ") + what + " " +
                                                  std::to_string(value));
@@ -58,7 +56,7 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 GridModel::GridModel() : m_cols(2) {
     m_columns.resize(2);
-    m_rows.resize(2, makeRow());
+    m_rows.resize(2);
 }
 
 GridModel::~GridModel() = default;
@@ -96,10 +94,33 @@ void GridModel::removeObserver(GridObserver* observer) {
                       m_observers.end());
 }
 
-GridModel::Row GridModel::makeRow() const {
-    Row row;
-    row.cells.resize(static_cast<size_t>(m_cols));
-    return row;
+void GridModel::dropCellsFrom(int cols) {
+    for (Row& row : m_rows) {
+        row.texts.truncate(slotOf(cols));
+        std::erase_if(row.colors, [cols](const ColoredCell& cell) { return cell.col >= cols; });
+    }
+}
+
+std::optional<Rgb> GridModel::colorOf(const Row& row, int col) {
+    for (const ColoredCell& cell : row.colors) {
+        if (cell.col == col)
+            return cell.color;
+    }
+    return std::nullopt;
+}
+
+void GridModel::putColor(Row& row, int col, std::optional<Rgb> color) {
+    auto at = std::find_if(row.colors.begin(), row.colors.end(),
+                           [col](const ColoredCell& cell) { return cell.col >= col; });
+    const bool has = at != row.colors.end() && at->col == col;
+    if (!color) {
+        if (has)
+            row.colors.erase(at);
+    } else if (has) {
+        at->color = *color;
+    } else {
+        row.colors.insert(at, ColoredCell{col, *color});
+    }
 }
 
 // ---- Shape ---------------------------------------------------------------------------------
@@ -114,7 +135,7 @@ Status GridModel::setRows(int rows) {
         notify(&GridObserver::rowsAboutToBeInserted, old, rows - old);
         if (m_journal)
             m_journal->rowsInserted(old, rows - old);
-        m_rows.resize(static_cast<size_t>(rows), makeRow());
+        m_rows.resize(static_cast<size_t>(rows));
         notify(&GridObserver::rowsInserted, old, rows - old);
     } else {
         notify(&GridObserver::rowsAboutToBeRemoved, rows, old - rows);
@@ -145,19 +166,13 @@ Status GridModel::setCols(int cols) {
     if (m_journal && growing) {
         m_journal->entries.emplace_back(Journal::ColumnsAdded{old});
     } else if (m_journal) {
-        Journal::ColumnsDropped dropped;
-        dropped.columns.assign(m_columns.begin() + cols, m_columns.end());
-        dropped.cells.reserve(m_rows.size());
-        for (Row& row : m_rows)
-            dropped.cells.emplace_back(std::make_move_iterator(row.cells.begin() + cols),
-                                       std::make_move_iterator(row.cells.end()));
-        m_journal->entries.emplace_back(std::move(dropped));
+        m_journal->entries.emplace_back(Journal::dropping(*this, cols));
     }
     ++m_contentVersion;
     m_cols = cols;
     m_columns.resize(static_cast<size_t>(cols));
-    for (Row& row : m_rows)
-        row.cells.resize(static_cast<size_t>(cols));
+    if (!growing)
+        dropCellsFrom(cols);
     notify(growing ? &GridObserver::columnsInserted : &GridObserver::columnsRemoved, first, count);
     normalize();
     return Status::ok();
@@ -197,14 +212,15 @@ Status GridModel::setHeader(const std::vector<std::string>& captions, CellAlignm
     if (rows() == 0)
         return invalidValue("Rows", 0);
     VELMORA_RETURN_IF_ERROR(setCols(static_cast<int>(captions.size())));
+    RowTexts& header = m_rows[0].texts;
     for (int c = 0; c < m_cols; ++c) {
-        std::string& caption = m_rows[0].cells[static_cast<size_t>(c)].text;
         Column& column = m_columns[static_cast<size_t>(c)];
         if (m_journal) {
-            m_journal->entries.emplace_back(Journal::CellText{0, c, std::move(caption)});
+            m_journal->entries.emplace_back(
+                Journal::CellText{0, c, std::string(header.at(slotOf(c)))});
             m_journal->entries.emplace_back(Journal::ColumnSetting{c, column});
         }
-        caption = captions[static_cast<size_t>(c)];
+        header.set(slotOf(c), captions[static_cast<size_t>(c)]);
         column.alignment = alignment;
     }
     ++m_contentVersion;
@@ -216,24 +232,25 @@ Status GridModel::setHeader(const std::vector<std::string>& captions, CellAlignm
 
 // ---- Cells ---------------------------------------------------------------------------------
 
-const std::string& GridModel::textMatrix(int row, int col) const {
+std::string_view GridModel::textMatrix(int row, int col) const {
     if (!validCell(row, col))
-        return kEmptyText;
-    return m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
+        return {};
+    return rowAt(row).texts.at(slotOf(col));
 }
 
-Status GridModel::setTextMatrix(int row, int col, std::string text) {
+Status GridModel::setTextMatrix(int row, int col, std::string_view text) {
     if (row < 0 || row >= rows())
         return invalidIndex("row", row);
     if (col < 0 || col >= m_cols)
         return invalidIndex("column", col);
-    std::string& cell = m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].text;
-    if (cell == text)
+    RowTexts& texts = rowAt(row).texts;
+    const std::string_view old = texts.at(slotOf(col));
+    if (old == text)
         return Status::ok();
     if (m_journal && m_journal->keeps(row))
-        m_journal->entries.emplace_back(Journal::CellText{row, col, std::move(cell)});
+        m_journal->entries.emplace_back(Journal::CellText{row, col, std::string(old)});
     ++m_contentVersion;
-    cell = std::move(text);
+    texts.set(slotOf(col), text);
     notify(&GridObserver::cellsChanged, CellRange{row, col, row, col});
     return Status::ok();
 }
@@ -241,7 +258,7 @@ Status GridModel::setTextMatrix(int row, int col, std::string text) {
 std::optional<Rgb> GridModel::cellColorAt(int row, int col) const {
     if (!validCell(row, col))
         return std::nullopt;
-    return m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].color;
+    return colorOf(rowAt(row), col);
 }
 
 Rgb GridModel::effectiveBackColor(int row, int col) const {
@@ -255,36 +272,37 @@ Status GridModel::setCellBackColorAt(int row, int col, Rgb color) {
         return invalidIndex("row", row);
     if (col < 0 || col >= m_cols)
         return invalidIndex("column", col);
-    std::optional<Rgb>& cell =
-        m_rows[static_cast<size_t>(row)].cells[static_cast<size_t>(col)].color;
-    if (cell == color)
+    Row& cells = rowAt(row);
+    const std::optional<Rgb> old = colorOf(cells, col);
+    if (old == color)
         return Status::ok();
     if (m_journal && m_journal->keeps(row))
-        m_journal->entries.emplace_back(Journal::CellColor{row, col, cell});
+        m_journal->entries.emplace_back(Journal::CellColor{row, col, old});
     ++m_contentVersion;
-    cell = color;
+    putColor(cells, col, color);
     notify(&GridObserver::cellsChanged, CellRange{row, col, row, col});
     return Status::ok();
 }
 
 // ---- Row data ------------------------------------------------------------------------------
 
-const std::string& GridModel::rowData(int row) const {
+std::string_view GridModel::rowData(int row) const {
     if (row < 0 || row >= rows())
-        return kEmptyText;
-    return m_rows[static_cast<size_t>(row)].data;
+        return {};
+    return rowAt(row).texts.at(kRowDataSlot);
 }
 
-Status GridModel::setRowData(int row, std::string data) {
+Status GridModel::setRowData(int row, std::string_view data) {
     if (row < 0 || row >= rows())
         return invalidIndex("row", row);
-    std::string& kept = m_rows[static_cast<size_t>(row)].data;
+    RowTexts& texts = rowAt(row).texts;
+    const std::string_view kept = texts.at(kRowDataSlot);
     if (kept == data)
         return Status::ok();
     if (m_journal && m_journal->keeps(row))
-        m_journal->entries.emplace_back(Journal::RowData{row, std::move(kept)});
+        m_journal->entries.emplace_back(Journal::RowData{row, std::string(kept)});
     ++m_contentVersion;
-    kept = std::move(data);
+    texts.set(kRowDataSlot, data);
     return Status::ok();
 }
 
@@ -299,11 +317,12 @@ Status GridModel::addItem(std::string_view item, int index) {
         return invalidIndex("row", index);
     if (rows() >= kMaxRows)
         return invalidValue("Rows", rows() + 1);
-    Row row = makeRow();
-    const std::vector<std::string_view> pieces = split(item, '\t');
-    const size_t n = std::min(pieces.size(), row.cells.size());
-    for (size_t c = 0; c < n; ++c)
-        row.cells[c].text.assign(pieces[c]);
+    // Slot 0 (the row data) stays empty; pieces beyond the last column are dropped.
+    std::vector<std::string_view> slots = split(item, '\t');
+    slots.resize(std::min(slots.size(), static_cast<size_t>(m_cols)));
+    slots.insert(slots.begin(), std::string_view());
+    Row row;
+    row.texts = RowTexts(slots);
     notify(&GridObserver::rowsAboutToBeInserted, index, 1);
     if (m_journal)
         m_journal->rowsInserted(index, 1);
@@ -670,9 +689,7 @@ void GridModel::sortGenericAscending() {
     for (int i = 0; i < count; ++i) {
         for (int k = 0; k < keyCount; ++k)
             numbers[static_cast<size_t>(i) * keyCount + k] =
-                engine::readNumber(m_rows[static_cast<size_t>(first + i)]
-                                       .cells[static_cast<size_t>(keyLeft + k)]
-                                       .text);
+                engine::readNumber(rowAt(first + i).texts.at(slotOf(keyLeft + k)));
     }
     auto less = [&](int a, int b) {
         for (int k = 0; k < keyCount; ++k) {
@@ -682,10 +699,8 @@ void GridModel::sortGenericAscending() {
             if (x && y) {
                 order = *x < *y ? -1 : (*y < *x ? 1 : 0);
             } else {
-                const auto& cellsA = m_rows[static_cast<size_t>(first + a)].cells;
-                const auto& cellsB = m_rows[static_cast<size_t>(first + b)].cells;
-                order = compareText(cellsA[static_cast<size_t>(keyLeft + k)].text,
-                                    cellsB[static_cast<size_t>(keyLeft + k)].text);
+                order = compareText(rowAt(first + a).texts.at(slotOf(keyLeft + k)),
+                                    rowAt(first + b).texts.at(slotOf(keyLeft + k)));
             }
             if (order != 0)
                 return order < 0;
@@ -745,12 +760,13 @@ Status GridModel::setClip(std::string_view text) {
         const std::vector<std::string_view> pieces = split(lines[static_cast<size_t>(i)], '\t');
         const int pieceCount = std::min(static_cast<int>(pieces.size()), block.colCount());
         const int row = block.top + i;
-        auto& cells = m_rows[static_cast<size_t>(row)].cells;
+        RowTexts& texts = rowAt(row).texts;
         for (int j = 0; j < pieceCount; ++j) {
-            std::string& cell = cells[static_cast<size_t>(block.left + j)].text;
+            const int col = block.left + j;
             if (m_journal && m_journal->keeps(row))
-                m_journal->entries.emplace_back(Journal::CellText{row, block.left + j, cell});
-            cell.assign(pieces[static_cast<size_t>(j)]);
+                m_journal->entries.emplace_back(
+                    Journal::CellText{row, col, std::string(texts.at(slotOf(col)))});
+            texts.set(slotOf(col), pieces[static_cast<size_t>(j)]);
         }
         right = std::max(right, block.left + pieceCount - 1);
     }

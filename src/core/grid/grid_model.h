@@ -31,6 +31,7 @@
 
 #include "core/grid/grid_listeners.h"
 #include "core/grid/grid_types.h"
+#include "core/grid/row_texts.h"
 #include "engine/base/status.h"
 
 namespace velmora::core::grid {
@@ -82,11 +83,14 @@ public:
     Status setHeader(const std::vector<std::string>& captions, CellAlignment alignment);
 
     // --- Cells (TextMatrix, Text, CellBackColor) --------------------------------------------
-    const std::string& textMatrix(int row, int col) const;
-    Status setTextMatrix(int row, int col, std::string text);
+    // A cell's text is a view into the grid's own storage: it stays valid until that row
+    // changes (any text, colour or row data of it) or leaves the grid; copy it to keep it
+    // longer. The text given to setTextMatrix may be a view into the grid.
+    std::string_view textMatrix(int row, int col) const;
+    Status setTextMatrix(int row, int col, std::string_view text);
     // The current cell's text (Text).
-    const std::string& text() const { return textMatrix(m_row, m_col); }
-    Status setText(std::string text) { return setTextMatrix(m_row, m_col, std::move(text)); }
+    std::string_view text() const { return textMatrix(m_row, m_col); }
+    Status setText(std::string_view text) { return setTextMatrix(m_row, m_col, text); }
 
     // The colour a cell was given, if any; cells without one show backColor() (scrollable
     // cells) or backColorFixed() (fixed cells).
@@ -101,8 +105,9 @@ public:
     // A text the program keeps with each row and the user never sees. It moves with its row
     // (sort, insertion, removal); a new row has none (empty text). Setting it tells no
     // observer: nothing shown changes.
-    const std::string& rowData(int row) const;
-    Status setRowData(int row, std::string data);
+    // The view stays valid as a cell's text does.
+    std::string_view rowData(int row) const;
+    Status setRowData(int row, std::string_view data);
 
     // --- Rows (AddItem, RemoveItem) -----------------------------------------------------------
     // Adds a row from tab-separated text: the first piece goes to column 0, the next to
@@ -253,15 +258,19 @@ public:
     void raiseLostFocus();
 
 private:
-    struct Cell {
-        std::string text;
-        std::optional<Rgb> color;
+    // Colours are rare (the radio rows of the channel list), so a row lists only the cells
+    // that have one, by column.
+    struct ColoredCell {
+        int col;
+        Rgb color;
     };
     struct Row {
-        std::vector<Cell> cells;
+        RowTexts texts;  // slot 0: the row data; slot 1 + c: the text of column c
+        std::vector<ColoredCell> colors;
         int height = -1;  // -1: the default row height
-        std::string data;
     };
+    static std::size_t slotOf(int col) { return static_cast<std::size_t>(col) + 1; }
+    static constexpr std::size_t kRowDataSlot = 0;
     struct Column {
         int width = -1;  // -1: kDefaultColWidth
         CellAlignment alignment = CellAlignment::General;
@@ -270,7 +279,13 @@ private:
     bool validCell(int row, int col) const {
         return row >= 0 && row < rows() && col >= 0 && col < m_cols;
     }
-    Row makeRow() const;
+    Row& rowAt(int row) { return m_rows[static_cast<std::size_t>(row)]; }
+    const Row& rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+    // Drops the texts and colours of the columns from `cols` on from every row.
+    void dropCellsFrom(int cols);
+    static std::optional<Rgb> colorOf(const Row& row, int col);
+    // No colour (nullopt) takes the cell's colour away.
+    static void putColor(Row& row, int col, std::optional<Rgb> color);
     // Raises "leave cell" (once, not from inside its own handler) and moves the current cell,
     // collapsing the selection.
     void moveCurrent(int row, int col);

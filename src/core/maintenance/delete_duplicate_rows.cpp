@@ -24,7 +24,7 @@ constexpr int kColFrequency = 6;
 std::optional<std::string> duplicateRowStatement(const grid::GridModel& grid, int row) {
     const auto sid = db::bareNumber(grid.textMatrix(row, kColSid));
     const auto nid = db::bareNumber(grid.textMatrix(row, kColNid));
-    const std::string frequencyCell = grid.textMatrix(row, kColFrequency);
+    const std::string frequencyCell(grid.textMatrix(row, kColFrequency));
     const auto frequency = db::bareNumber(frequencyCell);
     if (!sid || !nid || (!frequency && !frequencyCell.empty()))
         return std::nullopt;

@@ -133,7 +133,7 @@ void ReNumber(app::App& app) {
     shownBefore.reserve(numbers.size());
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         const int r = grid.fixedRows() + static_cast<int>(i);
-        shownBefore.push_back(grid.textMatrix(r, col::kNum));
+        shownBefore.emplace_back(grid.textMatrix(r, col::kNum));
         if (showAndStoreNumber(app, finder, r, numbers[i]))
             continue;
         // Nothing of the numbering reaches the file, and the grid shows what the file holds.

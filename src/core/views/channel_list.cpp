@@ -142,7 +142,7 @@ void showInEveryRowOfTheChannel(app::App& app, int row, int col) {
     if (col != channel_col::kNum && col != channel_col::kName)
         return;
     grid::GridModel& g = app.grid();
-    const std::string text = g.textMatrix(row, col);
+    const std::string text(g.textMatrix(row, col));
     auto sameChannel = [&](int other) {
         for (int key : {channel_col::kSource, channel_col::kSid, channel_col::kNid,
                         channel_col::kFrequency}) {

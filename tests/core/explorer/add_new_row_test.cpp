@@ -56,7 +56,7 @@ struct WindowUser {
     std::vector<std::string> column(int col) {
         std::vector<std::string> texts;
         for (int r = 0; r < grid().rows(); ++r)
-            texts.push_back(grid().textMatrix(r, col));
+            texts.emplace_back(grid().textMatrix(r, col));
         return texts;
     }
 };

@@ -44,7 +44,7 @@ void fillEdited(GridModel& g) {
               {"2", "Radio X", "ZZZZ"},
               {"4", "3sat", "Kids"}});
     for (int r = 1; r <= 4; ++r)
-        ASSERT_TRUE(g.setRowData(r, "loaded " + g.textMatrix(r, 3)).isOk());
+        ASSERT_TRUE(g.setRowData(r, "loaded " + std::string(g.textMatrix(r, 3))).isOk());
     ASSERT_TRUE(g.setCellBackColorAt(3, 1, Rgb{214, 239, 247}).isOk());
     ASSERT_TRUE(g.setColWidth(2, 2000).isOk());
     ASSERT_TRUE(g.setTextMatrix(2, 2, "ARD HD").isOk());  // typed, not saved
@@ -162,7 +162,7 @@ TEST(RowData, MovesWithItsRowAndANewRowHasNone) {
     GridModel g;
     fillGrid(g, {"Num"}, {{"3"}, {"1"}, {"2"}});
     for (int r = 1; r <= 3; ++r)
-        ASSERT_TRUE(g.setRowData(r, "of " + g.textMatrix(r, 1)).isOk());
+        ASSERT_TRUE(g.setRowData(r, "of " + std::string(g.textMatrix(r, 1))).isOk());
     const auto version = g.contentVersion();
     g.sortGenericAscending();
     ASSERT_TRUE(g.addItem("\t9", 2).isOk());
@@ -170,7 +170,7 @@ TEST(RowData, MovesWithItsRowAndANewRowHasNone) {
     EXPECT_NE(g.contentVersion(), version);
     std::vector<std::string> data;
     for (int r = 1; r < g.rows(); ++r)
-        data.push_back(g.textMatrix(r, 1) + ":" + g.rowData(r));
+        data.push_back(std::string(g.textMatrix(r, 1)) + ":" + std::string(g.rowData(r)));
     EXPECT_EQ(data, (std::vector<std::string>{"9:", "2:of 2", "3:of 3"}));
     EXPECT_EQ(g.setRowData(9, "x").code(), err::kInvalidIndex);
     EXPECT_EQ(g.rowData(9), "");

@@ -135,10 +135,15 @@ TEST(GridModelTest, ShrinkingColumnsMovesTheCurrentCellAndDropsCells) {
     GridModel grid;
     fillGrid(grid, {"A", "B", "C"}, {{"1", "2", "3"}});
     ASSERT_TRUE(grid.setCurrentCell(1, 3).isOk());
+    ASSERT_TRUE(grid.setCellBackColorAt(1, 1, {1, 2, 3}).isOk());
+    ASSERT_TRUE(grid.setCellBackColorAt(1, 2, {4, 5, 6}).isOk());
     ASSERT_TRUE(grid.setCols(2).isOk());
     EXPECT_EQ(grid.col(), 1);
     ASSERT_TRUE(grid.setCols(4).isOk());
     EXPECT_EQ(grid.textMatrix(1, 2), "") << "a dropped column comes back empty";
+    EXPECT_EQ(grid.cellColorAt(1, 2), std::nullopt) << "and without its colour";
+    EXPECT_EQ(grid.cellColorAt(1, 1), (Rgb{1, 2, 3}));
+    EXPECT_EQ(grid.textMatrix(1, 1), "1");
     EXPECT_EQ(grid.colWidth(3), GridModel::kDefaultColWidth);
 }
 

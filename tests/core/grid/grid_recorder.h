@@ -30,7 +30,7 @@ inline void fillGrid(GridModel& grid, const std::vector<std::string>& header,
 inline std::vector<std::string> columnTexts(const GridModel& grid, int col) {
     std::vector<std::string> texts;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r)
-        texts.push_back(grid.textMatrix(r, col));
+        texts.emplace_back(grid.textMatrix(r, col));
     return texts;
 }
 

@@ -24,7 +24,7 @@ std::vector<std::string> gridRows(AppSession& s) {
     for (int r = 0; r < g.rows(); ++r) {
         std::string line;
         for (int c = 0; c < g.cols(); ++c)
-            line += g.textMatrix(r, c) + "\t";
+            line += std::string(g.textMatrix(r, c)) + "\t";
         rows.push_back(line);
     }
     return rows;

@@ -225,7 +225,8 @@ int HeadlessProgram::run() {
     constexpr int kPopupPaste = 3;
     if (command == "save") {
         for (int r = grid.fixedRows(); r < grid.rows(); ++r)
-            (void)grid.setTextMatrix(r, col::kName, grid.textMatrix(r, col::kName) + " *");
+            (void)grid.setTextMatrix(r, col::kName,
+                                     std::string(grid.textMatrix(r, col::kName)) + " *");
         program.state().FavDirty = true;
         click(program, "Command7");
     } else if (command == "delete-selection") {

@@ -1,0 +1,91 @@
+// Laying out and reading one row's packed texts (row_texts.h has the block's layout).
+#include "core/grid/row_texts.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+namespace velmora::core::grid {
+namespace {
+
+constexpr std::size_t kWord = sizeof(std::uint32_t);
+
+std::uint32_t readWord(const char* at) {
+    std::uint32_t value;
+    std::memcpy(&value, at, kWord);
+    return value;
+}
+
+void writeWord(char* at, std::size_t value) {
+    const auto word = static_cast<std::uint32_t>(value);
+    std::memcpy(at, &word, kWord);
+}
+
+// A block holding slots 0 .. count-1 with the texts textOf(i), or null when all of them are
+// empty. Trailing empty slots are left out. textOf may read the block being replaced: the new
+// one is complete before the caller lets the old one go.
+template <class TextOf>
+std::unique_ptr<char[]> layOut(std::size_t count, TextOf textOf) {
+    while (count > 0 && textOf(count - 1).empty())
+        --count;
+    if (count == 0)
+        return nullptr;
+    std::size_t letters = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        letters += textOf(i).size();
+    if (letters > std::numeric_limits<std::uint32_t>::max() ||
+        count > std::numeric_limits<std::uint32_t>::max() / kWord)
+        throw std::length_error("a grid row's texts are too long");
+    const std::size_t header = kWord * (1 + count);
+    auto block = std::make_unique_for_overwrite<char[]>(header + letters);
+    writeWord(block.get(), count);
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view text = textOf(i);
+        if (!text.empty())
+            std::memcpy(block.get() + header + end, text.data(), text.size());
+        end += text.size();
+        writeWord(block.get() + kWord * (1 + i), end);
+    }
+    return block;
+}
+
+}  // namespace
+
+RowTexts::RowTexts(std::span<const std::string_view> texts)
+    : m_block(layOut(texts.size(), [&](std::size_t i) { return texts[i]; })) {}
+
+std::size_t RowTexts::count() const {
+    return m_block ? readWord(m_block.get()) : 0;
+}
+
+std::size_t RowTexts::end(std::size_t slot) const {
+    return readWord(m_block.get() + kWord * (1 + slot));
+}
+
+const char* RowTexts::letters() const {
+    return m_block.get() + kWord * (1 + count());
+}
+
+std::string_view RowTexts::at(std::size_t slot) const {
+    if (slot >= count())
+        return {};
+    const std::size_t begin = slot == 0 ? 0 : end(slot - 1);
+    return {letters() + begin, end(slot) - begin};
+}
+
+void RowTexts::set(std::size_t slot, std::string_view text) {
+    if (at(slot) == text)
+        return;
+    const std::size_t count = std::max(this->count(), slot + 1);
+    m_block = layOut(count, [&](std::size_t i) { return i == slot ? text : at(i); });
+}
+
+void RowTexts::truncate(std::size_t count) {
+    if (count < this->count())
+        m_block = layOut(count, [&](std::size_t i) { return at(i); });
+}
+
+}  // namespace velmora::core::grid
