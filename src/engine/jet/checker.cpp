@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -16,7 +17,17 @@ namespace {
 
 class Checker {
 public:
-    explicit Checker(JetStorage& db) : m_db(db), m_fmt(db.format()) {}
+    explicit Checker(JetStorage& db)
+        : m_db(db),
+          m_fmt(db.format()),
+          m_keyFormat(m_fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3) {
+        m_values.fmt = &m_fmt;
+        m_values.codePage = db.header().codePage;
+        m_values.maxLongValueBytes = size_t(db.pager().pageCount()) * m_fmt.pageSize;
+        m_values.readLongRow = [this](RowPointer where) {
+            return readRowSlot(m_db.pager(), m_fmt, where);
+        };
+    }
 
     Result<CheckReport> run() {
         io::Pager& pager = m_db.pager();
@@ -152,153 +163,244 @@ private:
                 }
             }
         }
-        Result<TableRows> rows = m_db.tableRows(name);
-        if (!rows.isOk()) {
-            problem(name + ": " + rows.status().message());
+        std::optional<RowScan> scan = scanRows(*def);
+        if (!scan)
             return;
-        }
-        m_report.rowsChecked += rows->rows.size();
-        if (def->rowCount != rows->rows.size()) {
+        m_report.rowsChecked += scan->rows.size();
+        if (def->rowCount != scan->rows.size()) {
             // Access itself leaves such counts (an MSysQueries counting 82 of 90 rows, a user
             // table counting 274 of 275); readers go by the rows, and our writer stores the
             // true count whenever it writes the table.
             m_report.notes.push_back(name + ": the table definition counts " +
                                      std::to_string(def->rowCount) + " rows, " +
-                                     std::to_string(rows->rows.size()) +
+                                     std::to_string(scan->rows.size()) +
                                      " were found (Access leaves such counts; the next write of "
                                      "the table stores the true one)");
         }
-        KeyFormat format = m_fmt.isJet4() ? KeyFormat::Jet4 : KeyFormat::Jet3;
         for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix)
-            checkIndex(name, schema, ix, *rows, format);
+            checkIndex(*def, ix, *scan);
     }
 
-    // A node entry holds the key and row of the last leaf entry under its child: a seek that
-    // compares against it goes down the right way only then.
-    void checkNodeEntries(const std::string& what, const std::vector<IndexPage>& tree) {
-        std::map<uint32_t, const IndexPage*> byNumber;
-        for (const IndexPage& p : tree)
-            byNumber[p.number] = &p;
-        // The last leaf entry under a page: down the tails (the tree walk refused loops).
-        auto lastUnder = [&](uint32_t number) -> const IndexEntry* {
-            for (size_t hop = 0; hop <= tree.size(); ++hop) {
-                auto it = byNumber.find(number);
-                if (it == byNumber.end())
-                    return nullptr;
-                const IndexPage& p = *it->second;
-                if (p.isLeaf())
-                    return p.entries.empty() ? nullptr : &p.entries.back();
-                number = p.tailPage;
+    // One pass over the rows of a table: where each live row lies, sorted by the slot that
+    // index entries point at, and how many rows each real index must hold. The rows
+    // themselves are not kept; an index check reads again the row each entry points at.
+    struct RowScan {
+        std::vector<RowLocation> rows;
+        std::vector<size_t> indexed;  // per real index
+    };
+
+    std::optional<RowScan> scanRows(const TableDefinition& def) {
+        const store::TableSchema& schema = def.schema;
+        RowScan scan;
+        scan.indexed.assign(schema.realIndexes.size(), 0);
+        const Status scanned = m_db.scanRows(def, [&](store::Row&& row, const RowLocation& where) {
+            scan.rows.push_back(where);
+            for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
+                const store::RealIndex& index = schema.realIndexes[ix];
+                if (!(index.ignoresNulls() && allKeyColumnsNull(schema, index, row)))
+                    ++scan.indexed[ix];
             }
-            return nullptr;
-        };
-        for (const IndexPage& p : tree) {
-            if (p.isLeaf())
-                continue;
-            for (const IndexEntry& e : p.entries) {
-                const IndexEntry* last = lastUnder(e.childPage);
-                if (last == nullptr || last->key != e.key || last->dataPage != e.dataPage ||
-                    last->dataRow != e.dataRow) {
-                    problem(what + ": node page " + std::to_string(p.number) +
-                            " holds an entry for page " + std::to_string(e.childPage) +
-                            " that is not that page's last entry");
-                }
-            }
+            return Status::ok();
+        });
+        if (!scanned.isOk()) {
+            problem(schema.name + ": " + scanned.message());
+            return std::nullopt;
         }
+        std::sort(scan.rows.begin(), scan.rows.end(),
+                  [](const RowLocation& a, const RowLocation& b) {
+                      return a.slot.toU32() < b.slot.toU32();
+                  });
+        return scan;
     }
 
-    void checkIndex(const std::string& table, const store::TableSchema& schema, size_t ix,
-                    const TableRows& rows, KeyFormat format) {
+    // The live row whose slot an index entry names, or null.
+    static const RowLocation* rowAtSlot(const RowScan& scan, RowPointer slot) {
+        auto it = std::lower_bound(
+            scan.rows.begin(), scan.rows.end(), slot.toU32(),
+            [](const RowLocation& row, uint32_t wanted) { return row.slot.toU32() < wanted; });
+        return it != scan.rows.end() && it->slot == slot ? &*it : nullptr;
+    }
+
+    Result<store::Row> readRow(const TableDefinition& def, const RowLocation& where) {
+        VELMORA_ASSIGN_OR_RETURN(RowBytes image, readRowSlot(m_db.pager(), m_fmt, where.stored));
+        return decodeRow(def.schema, image.bytes, m_values);
+    }
+
+    // An index of a table, one page of its tree at a time: the pages' own fields, the order of
+    // the leaves and of their entries, and each entry against the row it points at.
+    void checkIndex(const TableDefinition& def, size_t ix, const RowScan& scan) {
+        const store::TableSchema& schema = def.schema;
         const store::RealIndex& index = schema.realIndexes[ix];
-        std::string what = table + " index " + std::to_string(ix);
-        for (const auto& li : schema.logicalIndexes) {
-            if (li.realIndex == ix) {
-                what = table + " index '" + li.name + "'";
-                break;
-            }
-        }
-        claimMap(RowPointer::fromU32(index.usageMapRow), table);
-        Result<std::vector<IndexPage>> tree = m_db.indexPages(index);
-        if (!tree.isOk()) {
-            problem(what + ": " + tree.status().message());
+        const std::string what = indexName(schema, ix);
+        claimMap(RowPointer::fromU32(index.usageMapRow), schema.name);
+        IndexEntryCheck entries(def, index, what, scan);
+        std::vector<LeafLinks> leaves;
+        NodeEntries nodes;
+        const Status walked =
+            visitIndexTree(m_db.pager(), m_fmt, index.rootPage, [&](IndexPage&& p) {
+                checkIndexPage(what, schema, p);
+                nodes.note(p);
+                if (p.isLeaf()) {
+                    leaves.push_back({p.number, p.prevPage, p.nextPage});
+                    for (const IndexEntry& e : p.entries)
+                        checkEntry(entries, p.number, e);
+                }
+                return Status::ok();
+            });
+        if (!walked.isOk()) {
+            problem(what + ": " + walked.message());
             return;
-        }
-        std::vector<const IndexPage*> leaves;
-        for (const IndexPage& p : *tree) {
-            claim(p.number, "pages of " + what);
-            size_t used = m_fmt.ixEntries + p.usedBytes;
-            if (p.freeSpace != m_fmt.pageSize - used) {
-                problem(what + ": page " + std::to_string(p.number) + " says " +
-                        std::to_string(p.freeSpace) + " free bytes, its entries leave " +
-                        std::to_string(m_fmt.pageSize - used));
-            }
-            if (p.owner != schema.tdefPage) {
-                problem(what + ": page " + std::to_string(p.number) + " names owner " +
-                        std::to_string(p.owner));
-            }
-            if (p.isLeaf())
-                leaves.push_back(&p);
         }
         // Leaves in tree order must be linked in that order.
         for (size_t i = 0; i < leaves.size(); ++i) {
-            uint32_t prev = i > 0 ? leaves[i - 1]->number : 0;
-            uint32_t next = i + 1 < leaves.size() ? leaves[i + 1]->number : 0;
-            if (leaves[i]->prevPage != prev || leaves[i]->nextPage != next) {
-                problem(what + ": leaf page " + std::to_string(leaves[i]->number) +
+            const uint32_t prev = i > 0 ? leaves[i - 1].number : 0;
+            const uint32_t next = i + 1 < leaves.size() ? leaves[i + 1].number : 0;
+            if (leaves[i].prev != prev || leaves[i].next != next) {
+                problem(what + ": leaf page " + std::to_string(leaves[i].number) +
                         " is not linked to its neighbours");
                 break;
             }
         }
-        checkNodeEntries(what, *tree);
-        std::map<uint32_t, size_t> bySlot;
-        for (size_t i = 0; i < rows.locations.size(); ++i)
-            bySlot[rows.locations[i].slot.toU32()] = i;
-        size_t expected = 0;
-        for (const store::Row& r : rows.rows) {
-            if (!(index.ignoresNulls() && allKeyColumnsNull(schema, index, r)))
-                ++expected;
+        checkNodeEntries(what, nodes);
+        if (entries.count != scan.indexed[ix]) {
+            problem(what + ": " + std::to_string(entries.count) + " entries for " +
+                    std::to_string(scan.indexed[ix]) + " rows");
         }
-        size_t count = 0;
-        size_t uncovered = 0;
-        const LeafEntry* prevEntry = nullptr;
-        LeafEntry prevStore;
-        for (const IndexPage* leaf : leaves) {
-            for (const IndexEntry& e : leaf->entries) {
-                ++count;
-                LeafEntry le{e.key, e.dataPage, e.dataRow};
-                if (prevEntry && !entryLess(*prevEntry, le)) {
-                    problem(what + ": entries out of order on page " +
-                            std::to_string(leaf->number));
-                }
-                prevStore = le;
-                prevEntry = &prevStore;
-                auto it = bySlot.find(RowPointer{e.dataPage, e.dataRow}.toU32());
-                if (it == bySlot.end()) {
-                    problem(what + ": an entry points at page " + std::to_string(e.dataPage) +
-                            " row " + std::to_string(e.dataRow) + ", where no row lives");
-                    continue;
-                }
-                Result<KeyBytes> key = encodeIndexKey(schema, index, rows.rows[it->second], format);
-                if (!key.isOk()) {
-                    ++uncovered;
-                    continue;
-                }
-                ++m_report.indexEntriesChecked;
-                if (*key != e.key) {
-                    problem(what + ": the entry for page " + std::to_string(e.dataPage) + " row " +
-                            std::to_string(e.dataRow) + " differs from the key of its row");
-                }
-            }
-        }
-        if (count != expected) {
-            problem(what + ": " + std::to_string(count) + " entries for " +
-                    std::to_string(expected) + " rows");
-        }
-        if (uncovered > 0) {
-            m_report.notes.push_back(what + ": " + std::to_string(uncovered) +
+        if (entries.uncovered > 0) {
+            m_report.notes.push_back(what + ": " + std::to_string(entries.uncovered) +
                                      " keys not compared (sort order or characters outside "
                                      "our tables)");
         }
+    }
+
+    static std::string indexName(const store::TableSchema& schema, size_t ix) {
+        for (const auto& li : schema.logicalIndexes) {
+            if (li.realIndex == ix)
+                return schema.name + " index '" + li.name + "'";
+        }
+        return schema.name + " index " + std::to_string(ix);
+    }
+
+    void checkIndexPage(const std::string& what, const store::TableSchema& schema,
+                        const IndexPage& p) {
+        claim(p.number, "pages of " + what);
+        const size_t used = m_fmt.ixEntries + p.usedBytes;
+        if (p.freeSpace != m_fmt.pageSize - used) {
+            problem(what + ": page " + std::to_string(p.number) + " says " +
+                    std::to_string(p.freeSpace) + " free bytes, its entries leave " +
+                    std::to_string(m_fmt.pageSize - used));
+        }
+        if (p.owner != schema.tdefPage) {
+            problem(what + ": page " + std::to_string(p.number) + " names owner " +
+                    std::to_string(p.owner));
+        }
+    }
+
+    struct LeafLinks {
+        uint32_t number, prev, next;
+    };
+
+    // What the node entries of one index are checked against, kept per page rather than per
+    // entry: every node entry, each node page's tail and each leaf's last entry.
+    struct NodeEntries {
+        struct Entry {
+            uint32_t node;
+            IndexEntry entry;
+        };
+        std::vector<Entry> entries;                 // in tree order
+        std::map<uint32_t, uint32_t> tails;         // node page -> its tail page
+        std::map<uint32_t, IndexEntry> lastOfLeaf;  // leaf page with entries -> its last one
+
+        void note(const IndexPage& p) {
+            if (p.isLeaf()) {
+                if (!p.entries.empty())
+                    lastOfLeaf[p.number] = p.entries.back();
+                return;
+            }
+            tails[p.number] = p.tailPage;
+            for (const IndexEntry& e : p.entries)
+                entries.push_back({p.number, e});
+        }
+        // The last leaf entry under a page: down the tails (the tree walk refused loops).
+        const IndexEntry* lastUnder(uint32_t number) const {
+            for (size_t hop = 0; hop <= tails.size(); ++hop) {
+                if (auto leaf = lastOfLeaf.find(number); leaf != lastOfLeaf.end())
+                    return &leaf->second;
+                auto node = tails.find(number);
+                if (node == tails.end())
+                    return nullptr;  // an empty leaf, or no page of this tree
+                number = node->second;
+            }
+            return nullptr;
+        }
+    };
+
+    // A node entry holds the key and row of the last leaf entry under its child: a seek that
+    // compares against it goes down the right way only then.
+    void checkNodeEntries(const std::string& what, const NodeEntries& nodes) {
+        for (const NodeEntries::Entry& n : nodes.entries) {
+            const IndexEntry& e = n.entry;
+            const IndexEntry* last = nodes.lastUnder(e.childPage);
+            if (last == nullptr || last->key != e.key || last->dataPage != e.dataPage ||
+                last->dataRow != e.dataRow) {
+                problem(what + ": node page " + std::to_string(n.node) +
+                        " holds an entry for page " + std::to_string(e.childPage) +
+                        " that is not that page's last entry");
+            }
+        }
+    }
+
+    // The walk over one index's leaf entries, in tree order.
+    struct IndexEntryCheck {
+        IndexEntryCheck(const TableDefinition& d, const store::RealIndex& i, const std::string& w,
+                        const RowScan& s)
+            : def(d), index(i), what(w), scan(s) {}
+        const TableDefinition& def;
+        const store::RealIndex& index;
+        const std::string& what;
+        const RowScan& scan;
+        size_t count = 0;
+        size_t uncovered = 0;
+        // The previous entry, copied: its page has gone by the time the next page is read.
+        bool hasPrevious = false;
+        std::vector<uint8_t> previousKey;
+        uint32_t previousPage = 0;
+        uint8_t previousRow = 0;
+    };
+
+    void checkEntry(IndexEntryCheck& walk, uint32_t leafPage, const IndexEntry& e) {
+        ++walk.count;
+        const LeafEntry entry{e.key, e.dataPage, e.dataRow};
+        if (walk.hasPrevious &&
+            !entryLess(LeafEntry{walk.previousKey, walk.previousPage, walk.previousRow}, entry))
+            problem(walk.what + ": entries out of order on page " + std::to_string(leafPage));
+        walk.hasPrevious = true;
+        walk.previousKey = e.key;
+        walk.previousPage = e.dataPage;
+        walk.previousRow = e.dataRow;
+
+        const std::string entryName =
+            "page " + std::to_string(e.dataPage) + " row " + std::to_string(e.dataRow);
+        const RowLocation* where = rowAtSlot(walk.scan, RowPointer{e.dataPage, e.dataRow});
+        if (!where) {
+            problem(walk.what + ": an entry points at " + entryName + ", where no row lives");
+            return;
+        }
+        Result<store::Row> row = readRow(walk.def, *where);
+        if (!row.isOk()) {
+            problem(walk.what + ": the row of the entry for " + entryName + ": " +
+                    row.status().message());
+            return;
+        }
+        Result<KeyBytes> key = encodeIndexKey(walk.def.schema, walk.index, *row, m_keyFormat);
+        if (!key.isOk()) {
+            ++walk.uncovered;
+            return;
+        }
+        ++m_report.indexEntriesChecked;
+        if (*key != e.key)
+            problem(walk.what + ": the entry for " + entryName +
+                    " differs from the key of its row");
     }
 
     void finishPages() {
@@ -336,6 +438,8 @@ private:
 
     JetStorage& m_db;
     const JetFormat& m_fmt;
+    const KeyFormat m_keyFormat;
+    ValueContext m_values;  // decodes the rows index entries point at
     CheckReport m_report;
     std::map<uint32_t, std::set<std::string>> m_owners;
     std::map<uint32_t, std::set<std::string>> m_lvalPages;

@@ -25,7 +25,7 @@ uint32_t getBe32(Bytes b, size_t off) {
 }
 
 Status walk(io::Pager& pager, const JetFormat& fmt, uint32_t pageNo, int depth,
-            std::set<uint32_t>& seen, std::vector<IndexPage>& out) {
+            std::set<uint32_t>& seen, const IndexPageVisitor& visit) {
     if (depth > kMaxTreeDepth)
         return damaged(pageNo, "the index tree is deeper than any real one");
     if (!seen.insert(pageNo).second)
@@ -39,9 +39,9 @@ Status walk(io::Pager& pager, const JetFormat& fmt, uint32_t pageNo, int depth,
         if (page.tailPage != 0)
             children.push_back(page.tailPage);
     }
-    out.push_back(std::move(page));
+    VELMORA_RETURN_IF_ERROR(visit(std::move(page)));
     for (uint32_t child : children)
-        VELMORA_RETURN_IF_ERROR(walk(pager, fmt, child, depth + 1, seen, out));
+        VELMORA_RETURN_IF_ERROR(walk(pager, fmt, child, depth + 1, seen, visit));
     return Status::ok();
 }
 
@@ -114,9 +114,17 @@ Result<IndexPage> decodeIndexPage(const JetFormat& fmt, uint32_t number, Bytes p
 Result<std::vector<IndexPage>> readIndexTree(io::Pager& pager, const JetFormat& fmt,
                                              uint32_t rootPage) {
     std::vector<IndexPage> out;
-    std::set<uint32_t> seen;
-    VELMORA_RETURN_IF_ERROR(walk(pager, fmt, rootPage, 0, seen, out));
+    VELMORA_RETURN_IF_ERROR(visitIndexTree(pager, fmt, rootPage, [&](IndexPage&& page) {
+        out.push_back(std::move(page));
+        return Status::ok();
+    }));
     return out;
+}
+
+Status visitIndexTree(io::Pager& pager, const JetFormat& fmt, uint32_t rootPage,
+                      const IndexPageVisitor& visit) {
+    std::set<uint32_t> seen;
+    return walk(pager, fmt, rootPage, 0, seen, visit);
 }
 
 Result<std::vector<IndexEntry>> readIndexLeafEntries(io::Pager& pager, const JetFormat& fmt,

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/base/coding.h"
@@ -56,6 +57,13 @@ Result<IndexPage> decodeIndexPage(const JetFormat& fmt, uint32_t number, Bytes p
 // reported as damage.
 Result<std::vector<IndexPage>> readIndexTree(io::Pager& pager, const JetFormat& fmt,
                                              uint32_t rootPage);
+
+// The same pages in the same order, handed to `visit` one at a time, so that a caller that
+// looks at each page once never holds the whole tree decoded. A failing visit ends the walk
+// with its status.
+using IndexPageVisitor = std::function<Status(IndexPage&& page)>;
+Status visitIndexTree(io::Pager& pager, const JetFormat& fmt, uint32_t rootPage,
+                      const IndexPageVisitor& visit);
 
 // The leaf entries of the tree under `rootPage`, in tree order; with `pageNumbers`, also the
 // number of every page of the tree, in the order of readIndexTree().

@@ -1,9 +1,11 @@
 // The structural check tells what Access itself leaves in a file from damage. A table
 // definition whose row count is off (Access left 274 over 275 live rows in a Jet 4 file) is a
 // note and the check passes; our writer then stores the true count. A wrong free-space field
-// on a data page stays a problem. Runs in memory over copies of real fixtures.
+// on a data page stays a problem, and so does an index entry that points where no row lives
+// or holds another key than its row's. Runs in memory over copies of real fixtures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -33,7 +35,9 @@ Result<CheckReport> checkFile(io::Env& env) {
 struct Damage {
     const char* fixture;
     const char* table;
-    enum { RowCount, FreeSpace } field;
+    // The first entry of the first index's first leaf: its row number, or the last byte of
+    // its key (the first entry is stored whole; the bytes after the shared prefix are its own).
+    enum { RowCount, FreeSpace, EntryRow, EntryKey } field;
     int delta;
     bool isProblem;
 };
@@ -62,6 +66,19 @@ TEST_P(CheckerFindings, QuirksAreNotesAndDamageIsAProblem) {
         if (d.field == Damage::RowCount) {
             at = size_t(entry->id) * fmt.pageSize + fmt.tdefRowCount;
             putU32(bytes, at, uint32_t(int64_t(getU32(bytes, at)) + d.delta));
+        } else if (d.field == Damage::EntryRow || d.field == Damage::EntryKey) {
+            auto def = (*db)->tableDefinition(d.table);
+            ASSERT_TRUE(def.isOk() && !def->schema.realIndexes.empty());
+            auto tree = (*db)->indexPages(def->schema.realIndexes[0]);
+            ASSERT_TRUE(tree.isOk());
+            auto leaf = std::find_if(tree->begin(), tree->end(),
+                                     [](const IndexPage& p) { return p.isLeaf(); });
+            ASSERT_TRUE(leaf != tree->end() && !leaf->entries.empty());
+            const size_t keySize = leaf->entries.front().key.size();
+            ASSERT_LT(leaf->prefixLength, keySize) << "the key's last byte is the entry's own";
+            at = size_t(leaf->number) * fmt.pageSize + fmt.ixEntries +
+                 (d.field == Damage::EntryRow ? keySize + 3 : keySize - 1);
+            bytes[at] = uint8_t(bytes[at] + d.delta);
         } else {
             auto pages = (*db)->tableDataPages(d.table);
             ASSERT_TRUE(pages.isOk() && !pages->empty());
@@ -110,7 +127,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Damage{"compIndexTestV2000.mdb", "Table1", Damage::RowCount, -1, false},
                       Damage{"compIndexTestV1997.mdb", "Table1", Damage::RowCount, +2, false},
                       Damage{"compIndexTestV2000.mdb", "Table1", Damage::FreeSpace, -4, true},
-                      Damage{"compIndexTestV1997.mdb", "Table1", Damage::FreeSpace, +4, true}));
+                      Damage{"compIndexTestV1997.mdb", "Table1", Damage::FreeSpace, +4, true},
+                      Damage{"compIndexTestV2000.mdb", "Table1", Damage::EntryRow, +100, true},
+                      Damage{"compIndexTestV1997.mdb", "Table1", Damage::EntryRow, +100, true},
+                      Damage{"compIndexTestV2000.mdb", "Table1", Damage::EntryKey, -1, true},
+                      Damage{"compIndexTestV1997.mdb", "Table1", Damage::EntryKey, -1, true}));
 
 }  // namespace
 }  // namespace velmora::engine::jet
