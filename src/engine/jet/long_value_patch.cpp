@@ -40,7 +40,8 @@ Result<DataPageEdit*> LongValueEdits::page(uint32_t number) {
                                                      std::to_string(number) +
                                                      " holds none of its long values");
     }
-    VELMORA_ASSIGN_OR_RETURN(DataPageEdit edit, DataPageEdit::decode(fmt, number, bytes));
+    VELMORA_ASSIGN_OR_RETURN(DataPageEdit edit,
+                             DataPageEdit::decode(fmt, number, std::move(bytes)));
     return &m_pages.emplace(number, std::move(edit)).first->second;
 }
 

@@ -105,82 +105,95 @@ RowPointer DataPageBuilder::add(Bytes row) {
     return RowPointer{img.number, uint8_t(m_slots - 1)};
 }
 
-Result<DataPageEdit> DataPageEdit::decode(const JetFormat& fmt, uint32_t number, Bytes page) {
+Result<DataPageEdit> DataPageEdit::decode(const JetFormat& fmt, uint32_t number,
+                                          std::vector<uint8_t> page) {
     VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, number, page));
     DataPageEdit e(fmt);
     e.m_number = number;
-    e.m_header.assign(page.begin(), page.begin() + long(fmt.dataRowTable));
+    e.m_slots.reserve(dp.slots.size());
     for (const RowSlot& s : dp.slots) {
-        e.m_flags.push_back(s.raw & uint16_t(~row_slot::kOffsetMask));
-        const Bytes content = page.subspan(s.offset, s.length());
-        e.m_rows.emplace_back(content.begin(), content.end());
+        Slot slot;
+        slot.flags = s.raw & uint16_t(~row_slot::kOffsetMask);
+        slot.from = s.offset;
+        slot.length = s.length();
+        e.m_rowBytes += slot.length;
+        e.m_slots.push_back(slot);
     }
+    e.m_page = std::move(page);
     return e;
 }
 
 DataPageEdit DataPageEdit::fresh(const JetFormat& fmt, uint32_t number, uint32_t owner) {
     DataPageEdit e(fmt);
     e.m_number = number;
-    e.m_header.assign(fmt.dataRowTable, 0);
-    e.m_header[0] = page_type::kData;
-    e.m_header[1] = 0x01;
-    putU32(e.m_header, fmt.dataOwner, owner);
+    e.m_page.assign(fmt.dataRowTable, 0);
+    e.m_page[0] = page_type::kData;
+    e.m_page[1] = 0x01;
+    putU32(e.m_page, fmt.dataOwner, owner);
     e.m_changed = true;
     return e;
 }
 
-size_t DataPageEdit::usedBytes() const {
-    size_t n = m_fmt->dataRowTable + 2 * m_rows.size();
-    for (const auto& r : m_rows)
-        n += r.size();
-    return n;
+Bytes DataPageEdit::row(size_t slot) const {
+    const Slot& s = m_slots[slot];
+    return Bytes(s.held ? m_held : m_page).subspan(s.from, s.length);
+}
+
+void DataPageEdit::hold(Slot& slot, Bytes row) {
+    m_rowBytes = m_rowBytes - slot.length + row.size();
+    slot.held = true;
+    slot.from = uint32_t(m_held.size());
+    slot.length = uint32_t(row.size());
+    m_held.insert(m_held.end(), row.begin(), row.end());
 }
 
 size_t DataPageEdit::room() const {
-    const size_t used = usedBytes();
+    const size_t used = m_fmt->dataRowTable + 2 * m_slots.size() + m_rowBytes;
     return used < m_fmt->pageSize ? m_fmt->pageSize - used : 0;
 }
 
 bool DataPageEdit::replace(size_t slot, Bytes row, uint16_t flags) {
     // A row set to the values it has leaves its page as it is.
-    if (flags == m_flags[slot] && std::ranges::equal(row, m_rows[slot]))
+    if (flags == m_slots[slot].flags && std::ranges::equal(row, this->row(slot)))
         return true;
-    const size_t old = m_rows[slot].size();
+    const size_t old = m_slots[slot].length;
     if (row.size() > old && row.size() - old > room())
         return false;
-    m_rows[slot].assign(row.begin(), row.end());
-    m_flags[slot] = flags;
+    hold(m_slots[slot], row);
+    m_slots[slot].flags = flags;
     m_changed = true;
     return true;
 }
 
 void DataPageEdit::erase(size_t slot) {
-    m_rows[slot].clear();
-    m_flags[slot] = row_slot::kDeleted;
+    hold(m_slots[slot], {});
+    m_slots[slot].flags = row_slot::kDeleted;
     m_changed = true;
 }
 
 std::optional<uint8_t> DataPageEdit::add(Bytes row, uint16_t flags) {
-    if (m_rows.size() >= kMaxSlotsPerPage || row.size() + 2 > room())
+    if (m_slots.size() >= kMaxSlotsPerPage || row.size() + 2 > room())
         return std::nullopt;
-    m_rows.emplace_back(row.begin(), row.end());
-    m_flags.push_back(flags);
+    Slot& slot = m_slots.emplace_back();
+    slot.flags = flags;
+    hold(slot, row);
     m_changed = true;
-    return uint8_t(m_rows.size() - 1);
+    return uint8_t(m_slots.size() - 1);
 }
 
 std::vector<uint8_t> DataPageEdit::render() const {
     std::vector<uint8_t> out(m_fmt->pageSize, 0);
-    std::copy(m_header.begin(), m_header.end(), out.begin());
-    const size_t tableEnd = m_fmt->dataRowTable + 2 * m_rows.size();
+    std::copy_n(m_page.begin(), m_fmt->dataRowTable, out.begin());
+    const size_t tableEnd = m_fmt->dataRowTable + 2 * m_slots.size();
     size_t end = m_fmt->pageSize;
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const size_t start = end - m_rows[i].size();
-        std::copy(m_rows[i].begin(), m_rows[i].end(), out.begin() + long(start));
-        putU16(out, m_fmt->dataRowTable + 2 * i, uint16_t(m_flags[i] | start));
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        const Bytes bytes = row(i);
+        const size_t start = end - bytes.size();
+        std::copy(bytes.begin(), bytes.end(), out.begin() + long(start));
+        putU16(out, m_fmt->dataRowTable + 2 * i, uint16_t(m_slots[i].flags | start));
         end = start;
     }
-    putU16(out, m_fmt->dataRowCount, uint16_t(m_rows.size()));
+    putU16(out, m_fmt->dataRowCount, uint16_t(m_slots.size()));
     putU16(out, m_fmt->dataFreeSpace, uint16_t(end - tableEnd));
     return out;
 }

@@ -96,14 +96,18 @@ private:
 // rows again from the page end.
 class DataPageEdit {
 public:
-    static Result<DataPageEdit> decode(const JetFormat& fmt, uint32_t number, Bytes page);
+    // The edit keeps `page` as it is and its rows where they are; a row it changes is held
+    // beside them, so decoding a page costs one copy of it, not one allocation per row.
+    static Result<DataPageEdit> decode(const JetFormat& fmt, uint32_t number,
+                                       std::vector<uint8_t> page);
     // An empty data page of `owner`.
     static DataPageEdit fresh(const JetFormat& fmt, uint32_t number, uint32_t owner);
 
     uint32_t number() const { return m_number; }
-    size_t slotCount() const { return m_rows.size(); }
-    uint16_t flags(size_t slot) const { return m_flags[slot]; }
-    Bytes row(size_t slot) const { return m_rows[slot]; }
+    size_t slotCount() const { return m_slots.size(); }
+    uint16_t flags(size_t slot) const { return m_slots[slot].flags; }
+    // Valid until the page is changed again.
+    Bytes row(size_t slot) const;
     // Free bytes once rendered.
     size_t room() const;
     // False, changing nothing, when the page cannot take the row.
@@ -117,14 +121,24 @@ public:
     bool changed() const { return m_changed; }
 
 private:
+    // A row: `length` bytes at `from` in the page as decoded, or in the rows held beside it.
+    struct Slot {
+        uint16_t flags = 0;
+        bool held = false;
+        uint32_t from = 0;
+        uint32_t length = 0;
+    };
+
     DataPageEdit(const JetFormat& fmt) : m_fmt(&fmt) {}
-    size_t usedBytes() const;
+    // Puts `row` into `slot` from the rows held beside the page.
+    void hold(Slot& slot, Bytes row);
 
     const JetFormat* m_fmt;
     uint32_t m_number = 0;
-    std::vector<uint8_t> m_header;  // the page up to its slot table
-    std::vector<uint16_t> m_flags;
-    std::vector<std::vector<uint8_t>> m_rows;
+    std::vector<uint8_t> m_page;  // as decoded; its header up to the slot table is kept
+    std::vector<uint8_t> m_held;  // the bytes of rows changed since
+    std::vector<Slot> m_slots;
+    size_t m_rowBytes = 0;  // of every slot's row
     bool m_changed = false;
 };
 

@@ -48,7 +48,8 @@ public:
                                                          std::to_string(number) +
                                                          " holds none of its rows");
         }
-        VELMORA_ASSIGN_OR_RETURN(DataPageEdit edit, DataPageEdit::decode(fmt, number, bytes));
+        VELMORA_ASSIGN_OR_RETURN(DataPageEdit edit,
+                                 DataPageEdit::decode(fmt, number, std::move(bytes)));
         return &m_pages.emplace(number, std::move(edit)).first->second;
     }
 
