@@ -19,35 +19,46 @@ Status atPage(uint32_t page, const Status& s) {
     return s.withContext("page " + std::to_string(page) + ": ");
 }
 
-}  // namespace
-
-Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetFormat& fmt,
-                                                 const TableDefinition& def) {
+// f(page, bytes) for every data page of the table in the order its usage map lists them,
+// each page read once.
+template <class F>
+Status forEachDataPage(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def, F&& f) {
     RowPointer mapRow = RowPointer::fromU32(def.schema.usedPagesRow);
     VELMORA_ASSIGN_OR_RETURN(UsageMap map, readUsageMap(pager, fmt, mapRow, pager.pageCount()));
-    std::vector<DataPage> pages;
     for (uint32_t number : map.pages) {
         VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(number));
         // Maps may still list pages that were freed or handed to another table.
         if ((*page)[0] != page_type::kData || getU32(*page, fmt.dataOwner) != def.schema.tdefPage)
             continue;
         VELMORA_ASSIGN_OR_RETURN(DataPage dp, decodeDataPage(fmt, number, *page));
-        pages.push_back(std::move(dp));
+        VELMORA_RETURN_IF_ERROR(f(std::move(dp), page));
     }
+    return Status::ok();
+}
+
+}  // namespace
+
+Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetFormat& fmt,
+                                                 const TableDefinition& def) {
+    std::vector<DataPage> pages;
+    VELMORA_RETURN_IF_ERROR(
+        forEachDataPage(pager, fmt, def, [&](DataPage&& dp, const io::PageRef&) {
+            pages.push_back(std::move(dp));
+            return Status::ok();
+        }));
     return pages;
 }
 
 Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
                      uint16_t codePage, const RowSink& sink, std::span<const uint32_t> passOver) {
-    VELMORA_ASSIGN_OR_RETURN(auto pages, readTableDataPages(pager, fmt, def));
     ValueContext ctx;
     ctx.fmt = &fmt;
     ctx.codePage = codePage;
     ctx.maxLongValueBytes = size_t(pager.pageCount()) * fmt.pageSize;
     ctx.readLongRow = [&](RowPointer where) { return readRowSlot(pager, fmt, where); };
 
-    for (const DataPage& dp : pages) {
-        VELMORA_ASSIGN_OR_RETURN(io::PageRef page, pager.read(dp.number));
+    // Page by page as the map lists them: a table larger than the page cache is read once.
+    return forEachDataPage(pager, fmt, def, [&](DataPage&& dp, const io::PageRef& page) -> Status {
         for (size_t i = 0; i < dp.slots.size(); ++i) {
             const RowSlot& s = dp.slots[i];
             if (s.isDeleted())
@@ -82,8 +93,8 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
             }
             VELMORA_RETURN_IF_ERROR(sink(std::move(row).value(), loc));
         }
-    }
-    return Status::ok();
+        return Status::ok();
+    });
 }
 
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
