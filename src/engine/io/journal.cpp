@@ -113,6 +113,9 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
         at += pos;
         pos = 0;
     }
+    // Invariant 2 of the commit (jet_database.h): the checksum covers every entry in order, so
+    // a journal cut short or torn anywhere is never played back; the journal and its folder
+    // entry are synced before the caller touches the database.
     putU64(b, pos, checksum);
     VELMORA_RETURN_IF_ERROR(file->write(at, Bytes(buf.data(), pos + 8)));
     VELMORA_RETURN_IF_ERROR(file->sync());

@@ -69,6 +69,8 @@ public:
         return Status::ok();
     }
 
+    // The sync of invariants 2, 3 and 5 (jet_database.h): the bytes written and the file's size
+    // are on the disk when it returns.
     Status sync() override {
 #if defined(__linux__)
         if (::fdatasync(m_fd) != 0)

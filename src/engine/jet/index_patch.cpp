@@ -459,8 +459,10 @@ Result<bool> patchIndex(JetStorage& storage, const store::RealIndex& index,
     VELMORA_ASSIGN_OR_RETURN(const bool split, tree.split());
     if (!split)
         return false;
-    // Nothing is taken from the allocator before every page is known to fit: a tree given up
-    // leaves no page taken for nothing.
+    // Invariant 1 (jet_database.h): a split's new pages come from the allocator, free in the
+    // file's current state or past its end; the pages changed in place are the tree's own and
+    // its usage map's host. Nothing is taken before every page is known to fit: a tree given
+    // up leaves no page taken for nothing.
     std::vector<uint32_t> added;
     VELMORA_ASSIGN_OR_RETURN(auto images, tree.render(allocator, added));
     if (!images)
