@@ -73,14 +73,24 @@ inline std::filesystem::path writerFixtureDir() {
 // A temporary folder removed with the object.
 class TempDir {
 public:
+    // A folder no one else has: process ids come round again (under Wine within minutes), and
+    // a folder a killed run left behind must not hand its files to a later test.
     TempDir() {
         static int counter = 0;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("velmora-writer-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::create_directories(m_path);
+        const auto base = std::filesystem::temp_directory_path();
+        std::filesystem::create_directories(base);
+        do {
+            m_path = base / ("velmora-writer-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(counter++));
+        } while (!std::filesystem::create_directory(m_path));
     }
+    // Files a test marked read-only are made writable first: Windows removes no such file.
     ~TempDir() {
         std::error_code ec;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path, ec)) {
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
+        }
         std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
