@@ -25,8 +25,9 @@ GridModel::Journal::ColumnsDropped GridModel::Journal::dropping(const GridModel&
         for (int c = cols; c < grid.m_cols; ++c)
             texts.push_back(row.texts.at(slotOf(c)));
         DroppedCells cells{RowTexts(texts), {}};
-        std::copy_if(row.colors.begin(), row.colors.end(), std::back_inserter(cells.colors),
-                     [cols](const ColoredCell& cell) { return cell.col >= cols; });
+        if (row.colors)
+            std::copy_if(row.colors->begin(), row.colors->end(), std::back_inserter(cells.colors),
+                         [cols](const ColoredCell& cell) { return cell.col >= cols; });
         dropped.rows.push_back(std::move(cells));
     }
     return dropped;
@@ -83,7 +84,8 @@ void GridModel::takeBackRecorded() {
                 const Journal::DroppedCells& dropped = e.rows[r];
                 for (size_t i = 0; i < dropped.texts.count(); ++i)
                     row.texts.set(slotOf(first + static_cast<int>(i)), dropped.texts.at(i));
-                row.colors.insert(row.colors.end(), dropped.colors.begin(), dropped.colors.end());
+                for (const ColoredCell& cell : dropped.colors)
+                    putColor(row, cell.col, cell.color);
             }
         },
         [&](Journal::ColumnSetting& e) { m_columns[static_cast<size_t>(e.col)] = e.old; },

@@ -97,12 +97,19 @@ void GridModel::removeObserver(GridObserver* observer) {
 void GridModel::dropCellsFrom(int cols) {
     for (Row& row : m_rows) {
         row.texts.truncate(slotOf(cols));
-        std::erase_if(row.colors, [cols](const ColoredCell& cell) { return cell.col >= cols; });
+        if (row.colors) {
+            std::erase_if(*row.colors,
+                          [cols](const ColoredCell& cell) { return cell.col >= cols; });
+            if (row.colors->empty())
+                row.colors.reset();
+        }
     }
 }
 
 std::optional<Rgb> GridModel::colorOf(const Row& row, int col) {
-    for (const ColoredCell& cell : row.colors) {
+    if (!row.colors)
+        return std::nullopt;
+    for (const ColoredCell& cell : *row.colors) {
         if (cell.col == col)
             return cell.color;
     }
@@ -110,17 +117,29 @@ std::optional<Rgb> GridModel::colorOf(const Row& row, int col) {
 }
 
 void GridModel::putColor(Row& row, int col, std::optional<Rgb> color) {
-    auto at = std::find_if(row.colors.begin(), row.colors.end(),
-                           [col](const ColoredCell& cell) { return cell.col >= col; });
-    const bool has = at != row.colors.end() && at->col == col;
-    if (!color) {
-        if (has)
-            row.colors.erase(at);
-    } else if (has) {
-        at->color = *color;
-    } else {
-        row.colors.insert(at, ColoredCell{col, *color});
+    if (!row.colors) {
+        if (!color)
+            return;
+        row.colors = std::make_unique<std::vector<ColoredCell>>();
     }
+    std::vector<ColoredCell>& colors = *row.colors;
+    auto at = std::find_if(colors.begin(), colors.end(),
+                           [col](const ColoredCell& cell) { return cell.col >= col; });
+    const bool has = at != colors.end() && at->col == col;
+    if (color && has) {
+        at->color = *color;
+    } else if (color) {
+        colors.insert(at, ColoredCell{col, *color});
+    } else if (has) {
+        colors.erase(at);
+    }
+    if (colors.empty())
+        row.colors.reset();
+}
+
+void GridModel::reserveRows(int rows) {
+    if (rows > this->rows() && rows <= kMaxRows)
+        m_rows.reserve(static_cast<size_t>(rows));
 }
 
 // ---- Shape ---------------------------------------------------------------------------------

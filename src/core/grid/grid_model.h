@@ -119,6 +119,10 @@ public:
     // Removes a scrollable row; the rows below move up. Removing the only data row leaves
     // the fixed rows alone.
     Status removeItem(int row);
+    // Room for this many rows in all, so that a list filled row by row, whose length the
+    // caller knows, is not copied into ever larger storage on the way (nor left with up to
+    // twice the room it needs). Changes nothing the grid shows.
+    void reserveRows(int rows);
 
     // --- Current cell and selection (Row, Col, RowSel, ColSel, SelectionMode) ---------------
     int row() const { return m_row; }
@@ -259,15 +263,16 @@ public:
 
 private:
     // Colours are rare (the radio rows of the channel list), so a row lists only the cells
-    // that have one, by column.
+    // that have one, by column, and a row without any costs one null pointer: a long list
+    // holds 24 bytes a row beside its texts.
     struct ColoredCell {
         int col;
         Rgb color;
     };
     struct Row {
         RowTexts texts;  // slot 0: the row data; slot 1 + c: the text of column c
-        std::vector<ColoredCell> colors;
-        int height = -1;  // -1: the default row height
+        std::unique_ptr<std::vector<ColoredCell>> colors;  // null: no colour; else never empty
+        int height = -1;                                   // -1: the default row height
     };
     static std::size_t slotOf(int col) { return static_cast<std::size_t>(col) + 1; }
     static constexpr std::size_t kRowDataSlot = 0;

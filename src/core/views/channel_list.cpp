@@ -226,6 +226,7 @@ void LoadChannelList(app::App& app) {
         rs.moveLast();
         f.setCaption("Label1",
                      std::to_string(rs.recordCount()) + app.text(app::UiKey::txtChannels));
+        g.reserveRows(g.rows() + rs.recordCount());
         fillRows(app, rs);
         (void)g.setCol(channel_col::kNum);
         g.sortGenericAscending();

@@ -31,6 +31,7 @@ int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix) {
     grid::GridModel& g = app.grid();
     rs.moveLast();
     const int count = rs.recordCount();
+    g.reserveRows(g.rows() + count);
     app.mainForm().setCaption("Label1", std::to_string(count) + app.text(suffix));
     rs.moveFirst();
     const int n = rs.fields().count();
