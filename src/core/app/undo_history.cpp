@@ -53,8 +53,6 @@ bool UndoHistory::stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page
     return digest == info.digestAfter;
 }
 
-namespace {}  // namespace
-
 Status UndoHistory::follow(engine::dao::Database& db) {
     engine::jet::JetDatabase* jet = jetFileOf(db);
     if (jet == nullptr || (jet == m_followed && jet->hasCommitObserver()))
