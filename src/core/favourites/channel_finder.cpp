@@ -1,9 +1,6 @@
 #include "core/favourites/channel_finder.h"
 
-#include <string>
-
 #include "core/db/sql_literal.h"
-#include "core/favourites/channel_row.h"
 #include "core/grid/grid_model.h"
 #include "core/views/channel_list.h"
 
@@ -12,27 +9,39 @@ namespace velmora::core::favourites {
 namespace {
 
 namespace col = views::channel_col;
+using engine::dao::Recordset;
 using engine::store::Value;
 
 // Numbers are compared by value, as the bare numbers of the text statement are: declared as
 // Double, a SID of 1.5 finds no row rather than the row of 2.
-std::string channelQuery(bool withFrequency) {
+std::string channelQuery(std::string_view select, bool withFrequency) {
     std::string sql = "PARAMETERS pSource Text, pSid Double, pNid Double";
     sql += withFrequency ? ", pFrequency Double; " : "; ";
-    sql += kChannelNumberSelect;
+    sql += select;
     sql += " WHERE SOURCEID = pSource AND SID = pSid AND NID = pNid AND FREQUENCY ";
     sql += withFrequency ? "= pFrequency" : "Is Null";
     return sql;
 }
 
+constexpr char kAssignmentQuery[] =
+    "PARAMETERS pSource Text, pGroup Text, pSid Double, pNid Double; "
+    "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE "
+    "WHERE SOURCEID = pSource AND FAVNAME = pGroup AND SID = pSid AND NID = pNid";
+
+// Every writing command opens its rows so (core/db/dynaset.h).
+Recordset openDynaset(engine::dao::QueryDef& query) {
+    return query.openRecordset(engine::dao::RecordsetType::Dynaset,
+                               engine::dao::recordset_option::kInconsistent,
+                               engine::dao::LockType::Optimistic);
+}
+
 }  // namespace
 
-ChannelFinder::ChannelFinder(engine::dao::Database& db)
-    : m_withFrequency(db.createQueryDef(channelQuery(true))),
-      m_withoutFrequency(db.createQueryDef(channelQuery(false))) {}
+ChannelFinder::ChannelFinder(engine::dao::Database& db, std::string_view select)
+    : m_withFrequency(db.createQueryDef(channelQuery(select, true))),
+      m_withoutFrequency(db.createQueryDef(channelQuery(select, false))) {}
 
-std::optional<engine::dao::Recordset> ChannelFinder::openChannel(const grid::GridModel& grid,
-                                                                 int row) {
+std::optional<Recordset> ChannelFinder::openChannel(const grid::GridModel& grid, int row) {
     const auto sid = db::bareNumber(grid.textMatrix(row, col::kSid));
     const auto nid = db::bareNumber(grid.textMatrix(row, col::kNid));
     const std::string_view frequencyCell = grid.textMatrix(row, col::kFrequency);
@@ -40,15 +49,34 @@ std::optional<engine::dao::Recordset> ChannelFinder::openChannel(const grid::Gri
     const auto frequency = nullFrequency ? std::nullopt : db::bareNumber(frequencyCell);
     if (!sid || !nid || (!nullFrequency && !frequency))
         return std::nullopt;
-    engine::dao::QueryDef& query = nullFrequency ? m_withoutFrequency : m_withFrequency;
-    query.setParameter("pSource", Value(std::string(grid.textMatrix(row, col::kSource))));
-    query.setParameter("pSid", Value(*sid));
-    query.setParameter("pNid", Value(*nid));
+    return open(std::string(grid.textMatrix(row, col::kSource)), *sid, *nid, frequency);
+}
+
+Recordset ChannelFinder::openChannel(const ChannelRow& row) {
+    return open(row.source, row.sid, row.nid,
+                row.frequency.empty() ? std::nullopt : std::optional(row.frequency));
+}
+
+Recordset ChannelFinder::open(const std::string& source, const std::string& sid,
+                              const std::string& nid, const std::optional<std::string>& frequency) {
+    engine::dao::QueryDef& query = frequency ? m_withFrequency : m_withoutFrequency;
+    query.setParameter("pSource", Value(source));
+    query.setParameter("pSid", Value(sid));
+    query.setParameter("pNid", Value(nid));
     if (frequency)
         query.setParameter("pFrequency", Value(*frequency));
-    return query.openRecordset(engine::dao::RecordsetType::Dynaset,
-                               engine::dao::recordset_option::kInconsistent,
-                               engine::dao::LockType::Optimistic);
+    return openDynaset(query);
+}
+
+AssignmentFinder::AssignmentFinder(engine::dao::Database& db)
+    : m_query(db.createQueryDef(kAssignmentQuery)) {}
+
+Recordset AssignmentFinder::openAssignment(const ChannelRow& row, const std::string& group) {
+    m_query.setParameter("pSource", Value(row.source));
+    m_query.setParameter("pGroup", Value(group));
+    m_query.setParameter("pSid", Value(row.sid));
+    m_query.setParameter("pNid", Value(row.nid));
+    return openDynaset(m_query);
 }
 
 }  // namespace velmora::core::favourites

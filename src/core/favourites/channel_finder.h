@@ -1,12 +1,15 @@
-// Finding the CHANNELS row behind each row of the channel list, for a command that visits
-// every row of a long list (ReNumber): one query definition, parsed once, takes each row's
-// source, SID, NID and frequency as its parameters. It finds exactly the rows that the
-// statement ChannelRow::channelForDeleteSql() builds for the same row would find: the same
-// fields, the same condition, an empty frequency cell found as Null.
+// Finding the stored rows behind each row of the channel list, for a command that visits every
+// row of a long list (ReNumber, Save Fav. Channels): one query definition, parsed once, takes
+// each row's values as its parameters. A finder finds exactly the rows that the statement
+// ChannelRow builds for the same row would find: the same fields, the same condition, an
+// empty frequency found as Null.
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 
+#include "core/favourites/channel_row.h"
 #include "engine/dao/database.h"
 #include "engine/dao/query_def.h"
 #include "engine/dao/recordset.h"
@@ -17,18 +20,40 @@ class GridModel;
 
 namespace velmora::core::favourites {
 
+// The CHANNELS row of a channel list row, with the fields of `select` ("SELECT … FROM
+// CHANNELS", kChannelNumberSelect unless told).
 class ChannelFinder {
 public:
-    explicit ChannelFinder(engine::dao::Database& db);
+    explicit ChannelFinder(engine::dao::Database& db,
+                           std::string_view select = kChannelNumberSelect);
 
-    // CHANNELNUM, SOURCEID, SID, NID and FREQUENCY of the channel of grid row `row`, as an
-    // updatable dynaset; std::nullopt when its SID, NID or FREQUENCY cell is not a number
-    // (a row for which ChannelRow builds no statement). Opening throws DaoError.
+    // The channel of grid row `row`, as an updatable dynaset; std::nullopt when its SID, NID or
+    // FREQUENCY cell is not a number (a row for which ChannelRow builds no statement).
+    // Opening throws DaoError.
     std::optional<engine::dao::Recordset> openChannel(const grid::GridModel& grid, int row);
+    // The channel of a row ChannelRow::read gave (its ids are numbers). Throws DaoError.
+    engine::dao::Recordset openChannel(const ChannelRow& row);
 
 private:
+    engine::dao::Recordset open(const std::string& source, const std::string& sid,
+                                const std::string& nid,
+                                const std::optional<std::string>& frequency);
+
     engine::dao::QueryDef m_withFrequency;
     engine::dao::QueryDef m_withoutFrequency;
+};
+
+// The channel's assignment to one group in FAVOURITE, with the fields of
+// ChannelRow::assignmentInGroupSql().
+class AssignmentFinder {
+public:
+    explicit AssignmentFinder(engine::dao::Database& db);
+
+    // The assignment of the row's channel to `group`, as an updatable dynaset. Throws DaoError.
+    engine::dao::Recordset openAssignment(const ChannelRow& row, const std::string& group);
+
+private:
+    engine::dao::QueryDef m_query;
 };
 
 }  // namespace velmora::core::favourites

@@ -84,7 +84,7 @@ std::string ChannelRow::channelSql(std::string_view select) const {
 }
 
 std::string ChannelRow::channelForSaveSql() const {
-    return channelSql("SELECT CHANNELNUM, NAME, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS");
+    return channelSql(kChannelSaveSelect);
 }
 
 std::string ChannelRow::channelForDeleteSql() const {

@@ -7,8 +7,8 @@
 #include "core/app/app.h"
 #include "core/app/main_form.h"
 #include "core/app/read_only_notice.h"
-#include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
+#include "core/favourites/channel_finder.h"
 #include "core/favourites/channel_row.h"
 #include "core/favourites/save_question.h"
 #include "core/ports/cursor_port.h"
@@ -24,15 +24,28 @@ using engine::dao::guarded;
 using engine::dao::Recordset;
 using engine::dao::RecordsetType;
 
+// The rows a save looks up for each grid row, through statements parsed once per save. One
+// that could not be prepared fails its part of every row, as its statement would have.
+struct SaveFinders {
+    std::optional<ChannelFinder> channels;
+    std::optional<AssignmentFinder> assignments;
+
+    explicit SaveFinders(engine::dao::Database& db) {
+        (void)guarded([&] { channels.emplace(db, kChannelSaveSelect); });
+        (void)guarded([&] { assignments.emplace(db); });
+    }
+};
+
 // Whether the channel has an assignment to the row's own group already; nullopt when the
 // lookup failed.
-std::optional<bool> inOwnGroupAlready(app::App& app, const ChannelRow& row) {
+std::optional<bool> inOwnGroupAlready(SaveFinders& finders, const ChannelRow& row) {
     bool found = false;
-    if (guarded([&] {
-            Recordset rs = db::openDynaset(app.db(), row.assignmentInGroupSql());
-            found = !rs.eof();
-            rs.close();
-        }) != 0)
+    if (!finders.assignments || guarded([&] {
+                                    Recordset rs =
+                                        finders.assignments->openAssignment(row, row.favorite);
+                                    found = !rs.eof();
+                                    rs.close();
+                                }) != 0)
         return std::nullopt;
     return found;
 }
@@ -47,20 +60,21 @@ std::optional<bool> inOwnGroupAlready(app::App& app, const ChannelRow& row) {
 // its own group and added to it when it is not there. A row still in the group it was
 // loaded with whose assignment is gone adds nothing: the assignment is the channel's, shown
 // in the rows of each of its frequencies, and another of those rows moved or deleted it.
-bool storeAssignment(app::App& app, const ChannelRow& row, int gridRow) {
+bool storeAssignment(app::App& app, SaveFinders& finders, const ChannelRow& row, int gridRow) {
     const bool noGroup = row.favorite == views::kNoGroup;
     const bool loaded = !row.loadedGroup.empty();
     const bool moved = loaded && db::trimBlanks(row.loadedGroup) != db::trimBlanks(row.favorite);
     bool inTargetAlready = false;
     if (moved && !noGroup) {
-        const std::optional<bool> found = inOwnGroupAlready(app, row);
+        const std::optional<bool> found = inOwnGroupAlready(finders, row);
         if (!found)
             return false;
         inTargetAlready = *found;
     }
-    const std::string sql = loaded ? row.assignmentInLoadedGroupSql() : row.assignmentInGroupSql();
+    const std::string& group = loaded ? row.loadedGroup : row.favorite;
     std::optional<Recordset> rs;
-    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), sql)); }) != 0) {
+    if (!finders.assignments ||
+        guarded([&] { rs.emplace(finders.assignments->openAssignment(row, group)); }) != 0) {
         return false;
     }
     bool ok = true;
@@ -105,9 +119,10 @@ bool storeAssignment(app::App& app, const ChannelRow& row, int gridRow) {
 // is the stored one trimmed; it keeps its stored spelling (and a Null stays Null). Written
 // as shown, "(empty) " (an ordinary channel) would become "(empty)", which Delete empty
 // channels removes.
-bool storeChannel(app::App& app, const ChannelRow& row) {
+bool storeChannel(SaveFinders& finders, const ChannelRow& row) {
     std::optional<Recordset> rs;
-    if (guarded([&] { rs.emplace(db::openDynaset(app.db(), row.channelForSaveSql())); }) != 0) {
+    if (!finders.channels ||
+        guarded([&] { rs.emplace(finders.channels->openChannel(row)); }) != 0) {
         return false;
     }
     const bool ok = guarded([&] {
@@ -182,6 +197,7 @@ void SaveFavChannels(app::App& app) {
     ports::WaitCursor busy(app.ports().cursor);
     const std::map<std::string, std::string> spellings = storedGroupSpellings(app);
     const grid::GridModel& grid = app.grid();
+    SaveFinders finders(app.db());
     for (int i = grid.fixedRows(); i < grid.rows(); ++i) {
         // A row whose identity cells are not numbers gets no statement: it fails as a row.
         std::optional<ChannelRow> row = ChannelRow::read(grid, i);
@@ -189,8 +205,8 @@ void SaveFavChannels(app::App& app) {
         if (ok) {
             if (auto it = spellings.find(row->favorite); it != spellings.end())
                 row->favorite = it->second;
-            ok = storeAssignment(app, *row, i);
-            ok = storeChannel(app, *row) && ok;
+            ok = storeAssignment(app, finders, *row, i);
+            ok = storeChannel(finders, *row) && ok;
         }
         if (!ok) {
             app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
