@@ -50,6 +50,19 @@ Status setText(store::Table& t, const store::RowRules& rules, store::RowId id, s
     return store::updateRow(t, id, r, rules);
 }
 
+// Adds `count` copies of row ids[1], keyed firstKey, firstKey + 1, ... and named "`name` n".
+Status addRows(store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+               int count, int64_t firstKey, const std::string& name) {
+    for (int n = 0; n < count; ++n) {
+        store::Row r = t.row(ids[1]);
+        r[0] = firstKey + n;
+        r[kText] = name + " " + std::to_string(n);
+        VELMORA_ASSIGN_OR_RETURN(store::RowId id, store::insertRow(t, r, rules));
+        ids.push_back(id);
+    }
+    return Status::ok();
+}
+
 std::vector<Change> changes() {
     return {
         {"one row's text, shorter: its page alone",
@@ -111,14 +124,7 @@ std::vector<Change> changes() {
                  touched.insert(pageOf(t, ids[k]));
                  VELMORA_RETURN_IF_ERROR(store::deleteRow(t, ids[k]));
              }
-             for (int n = 0; n < 2; ++n) {
-                 store::Row r = t.row(ids[1]);
-                 r[0] = int64_t(900000 + n);
-                 r[kText] = "neu " + std::to_string(n);
-                 VELMORA_ASSIGN_OR_RETURN(store::RowId id, store::insertRow(t, r, rules));
-                 ids.push_back(id);
-             }
-             return Status::ok();
+             return addRows(t, rules, ids, 2, 900000, "neu");
          },
          [](const Written& w, const std::set<uint32_t>& touched, uint32_t tdef) {
              EXPECT_FALSE(w.index.empty());
@@ -141,16 +147,7 @@ std::vector<Change> changes() {
         // The descending index sorts the new keys first: its first leaf takes them all.
         {"rows added past a leaf's room: the leaf splits, the index is not built anew",
          [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
-            std::set<uint32_t>&) {
-             for (int n = 0; n < 400; ++n) {
-                 store::Row r = t.row(ids[1]);
-                 r[0] = int64_t(910000 + n);
-                 r[kText] = "Teil " + std::to_string(n);
-                 VELMORA_ASSIGN_OR_RETURN(store::RowId id, store::insertRow(t, r, rules));
-                 ids.push_back(id);
-             }
-             return Status::ok();
-         },
+            std::set<uint32_t>&) { return addRows(t, rules, ids, 400, 910000, "Teil"); },
          [](const Written& w, const std::set<uint32_t>&, uint32_t) {
              EXPECT_FALSE(w.newIndex.empty()) << "the leaf had to split";
              // Besides the new leaves: the leaf split, the next leaf's back link, the node.
