@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/dao/database.h"
+#include "engine/dao/query_def.h"
 #include "engine/dao/recordset.h"
 
 namespace velmora::core::db {
@@ -13,6 +14,13 @@ inline engine::dao::Recordset openDynaset(engine::dao::Database& db, std::string
     return db.openRecordset(sql, engine::dao::RecordsetType::Dynaset,
                             engine::dao::recordset_option::kInconsistent,
                             engine::dao::LockType::Optimistic);
+}
+
+// The same for a statement parsed once and run with the parameters it holds now.
+inline engine::dao::Recordset openDynaset(engine::dao::QueryDef& query) {
+    return query.openRecordset(engine::dao::RecordsetType::Dynaset,
+                               engine::dao::recordset_option::kInconsistent,
+                               engine::dao::LockType::Optimistic);
 }
 
 }  // namespace velmora::core::db

@@ -1,5 +1,6 @@
 #include "core/favourites/channel_finder.h"
 
+#include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/grid/grid_model.h"
 #include "core/views/channel_list.h"
@@ -23,16 +24,11 @@ std::string channelQuery(std::string_view select, bool withFrequency) {
     return sql;
 }
 
-constexpr char kAssignmentQuery[] =
-    "PARAMETERS pSource Text, pGroup Text, pSid Double, pNid Double; "
-    "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE "
-    "WHERE SOURCEID = pSource AND FAVNAME = pGroup AND SID = pSid AND NID = pNid";
-
-// Every writing command opens its rows so (core/db/dynaset.h).
-Recordset openDynaset(engine::dao::QueryDef& query) {
-    return query.openRecordset(engine::dao::RecordsetType::Dynaset,
-                               engine::dao::recordset_option::kInconsistent,
-                               engine::dao::LockType::Optimistic);
+std::string assignmentQuery() {
+    std::string sql = "PARAMETERS pSource Text, pGroup Text, pSid Double, pNid Double; ";
+    sql += kAssignmentSelect;
+    sql += " WHERE SOURCEID = pSource AND FAVNAME = pGroup AND SID = pSid AND NID = pNid";
+    return sql;
 }
 
 }  // namespace
@@ -65,18 +61,18 @@ Recordset ChannelFinder::open(const std::string& source, const std::string& sid,
     query.setParameter("pNid", Value(nid));
     if (frequency)
         query.setParameter("pFrequency", Value(*frequency));
-    return openDynaset(query);
+    return db::openDynaset(query);
 }
 
 AssignmentFinder::AssignmentFinder(engine::dao::Database& db)
-    : m_query(db.createQueryDef(kAssignmentQuery)) {}
+    : m_query(db.createQueryDef(assignmentQuery())) {}
 
 Recordset AssignmentFinder::openAssignment(const ChannelRow& row, const std::string& group) {
     m_query.setParameter("pSource", Value(row.source));
     m_query.setParameter("pGroup", Value(group));
     m_query.setParameter("pSid", Value(row.sid));
     m_query.setParameter("pNid", Value(row.nid));
-    return openDynaset(m_query);
+    return db::openDynaset(m_query);
 }
 
 }  // namespace velmora::core::favourites

@@ -48,7 +48,8 @@ std::string ChannelRow::assignmentsSql() const {
 std::string ChannelRow::assignmentSql(const std::string* group) const {
     std::string sql;
     sql.reserve(128 + source.size() + (group ? group->size() : 0) + sid.size() + nid.size());
-    sql += "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE WHERE SOURCEID = ";
+    sql += kAssignmentSelect;
+    sql += " WHERE SOURCEID = ";
     db::appendQuotedText(sql, source);
     if (group) {
         sql += " AND FAVNAME = ";

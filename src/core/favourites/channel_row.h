@@ -21,6 +21,9 @@ namespace velmora::core::favourites {
 // The fields a command reads and changes when it stores a channel's number.
 inline constexpr char kChannelNumberSelect[] =
     "SELECT CHANNELNUM, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS";
+// The fields of a channel's assignment in FAVOURITE.
+inline constexpr char kAssignmentSelect[] =
+    "SELECT FAVNAME, SOURCEID, SID, NID, NUM FROM FAVOURITE";
 // The fields the save reads and changes: the number and the name.
 inline constexpr char kChannelSaveSelect[] =
     "SELECT CHANNELNUM, NAME, SOURCEID, SID, NID, FREQUENCY FROM CHANNELS";
