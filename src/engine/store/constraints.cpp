@@ -1,6 +1,7 @@
 // Checked inserts, updates and deletes: Null and duplicate-key checks on encoded keys.
 #include "engine/store/constraints.h"
 
+#include <algorithm>
 #include <bit>
 #include <string>
 #include <string_view>
@@ -219,6 +220,10 @@ bool sameStoredValue(const Value& a, const Value& b) {
     return a == b;
 }
 
+bool sameStoredRow(const Row& a, const Row& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameStoredValue);
+}
+
 // Whether two rows hold the same values in the columns of an index. A row updated without
 // touching a key keeps that key, and its entry in the key cache stays as it is: the cache
 // could only be built because every stored key encodes.
@@ -335,6 +340,14 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     Row& before = done ? done->before : ownBefore;
     if (!done || !done->beforeGiven)
         table.rowInto(id, before);
+    // An update that stores every value as it was changes nothing, as in Jet: the row is not
+    // marked changed, so the commit neither encodes nor writes it. A save writes each grid row
+    // back, and most of them were not edited.
+    if (sameStoredRow(before, row)) {
+        if (done)
+            done->after = std::move(row);
+        return Status::ok();
+    }
     for (size_t i = 0; i < row.size(); ++i) {
         // An AutoNumber column keeps its value: Jet refuses to change it.
         if (schema.columns[i].type == ColumnType::Long && schema.columns[i].isAutoNumber() &&

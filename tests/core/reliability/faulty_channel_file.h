@@ -33,6 +33,16 @@ inline void deleteRow(AppSession& s, int row) {
     s.click("Command9");
 }
 
+// One command that writes every CHANNELS row with the values it held: each number is negated
+// and negated back, so the commit has every row to write (an update to the values a row holds
+// already writes nothing).
+inline void writeEveryChannelAgain(AppSession& s) {
+    s.app().runModalCommand([&s] {
+        s.app().db().execute("UPDATE CHANNELS SET CHANNELNUM = -CHANNELNUM");
+        s.app().db().execute("UPDATE CHANNELS SET CHANNELNUM = -CHANNELNUM");
+    });
+}
+
 class FaultyChannelFile {
 public:
     // Writes the channel file into the session's folder, puts the same bytes into the
@@ -47,10 +57,9 @@ public:
     }
 
     // The program's first write of the run, so its backup is made and later writes are the
-    // ones a test means: a change that leaves every value as it was.
+    // ones a test means.
     void writeOnce() {
-        s.app().runModalCommand(
-            [this] { s.app().db().execute("UPDATE FAVNAME SET FAVNAME = FAVNAME"); });
+        writeEveryChannelAgain(s);
         ASSERT_TRUE(env.exists(core::app::backupPath(path, fixedTime())));
         ASSERT_TRUE(s.ports().messages().empty());
     }

@@ -33,7 +33,7 @@ void startOnRealFile(AppSession& s, const fs::path& path) {
     writeChannelFile(path);
     s.setClock(fixedTime);
     startOn(s, path.string());
-    s.app().runModalCommand([&s] { s.app().db().execute("UPDATE FAVNAME SET FAVNAME = FAVNAME"); });
+    writeEveryChannelAgain(s);
     ASSERT_TRUE(fs::exists(core::app::backupPath(path.string(), fixedTime())));
 }
 
