@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "core/app/app.h"
 #include "core/app/main_form.h"
@@ -165,25 +168,36 @@ std::map<std::string, std::string> storedGroupSpellings(app::App& app) {
     return spellings;
 }
 
+// A channel's number as a number: Long as stored, any other type through its text.
+std::optional<double> channelNumber(const engine::dao::Field& field) {
+    if (field.isNull())
+        return std::nullopt;
+    const engine::store::Value value = field.value();
+    if (const auto* whole = std::get_if<int64_t>(&value))
+        return static_cast<double>(*whole);
+    return engine::readNumber(field.text());
+}
+
 }  // namespace
 
+// n channels run 1, 2, 3, ... when each of the numbers 1 to n is there once. Marking them
+// off takes one pass over the table, where sorting the numbers first would take n log n.
 bool channelNumbersSubsequent(app::App& app) {
-    Recordset rs = app.db().openRecordset("SELECT CHANNELNUM FROM CHANNELS ORDER BY CHANNELNUM",
-                                          RecordsetType::Snapshot);
+    Recordset rs =
+        app.db().openRecordset("SELECT CHANNELNUM FROM CHANNELS", RecordsetType::Snapshot);
     bool subsequent = true;
     if (!rs.eof()) {
         rs.moveLast();
         const int n = rs.recordCount();
         rs.moveFirst();
-        for (int k = 1; k <= n; ++k) {
-            engine::dao::Field field = rs.field(0);
-            const std::optional<double> number =
-                field.isNull() ? std::nullopt : engine::readNumber(field.text());
-            if (number != static_cast<double>(k)) {
-                subsequent = false;
-                break;
-            }
-            rs.moveNext();
+        std::vector<bool> seen(static_cast<size_t>(n) + 1, false);
+        for (; subsequent && !rs.eof(); rs.moveNext()) {
+            const std::optional<double> number = channelNumber(rs.field(0));
+            const bool inRange =
+                number && *number >= 1 && *number <= n && *number == std::floor(*number);
+            subsequent = inRange && !seen[static_cast<size_t>(*number)];
+            if (subsequent)
+                seen[static_cast<size_t>(*number)] = true;
         }
     }
     rs.close();
