@@ -37,15 +37,27 @@ ChannelFinder::ChannelFinder(engine::dao::Database& db, std::string_view select)
     : m_withFrequency(db.createQueryDef(channelQuery(select, true))),
       m_withoutFrequency(db.createQueryDef(channelQuery(select, false))) {}
 
-std::optional<Recordset> ChannelFinder::openChannel(const grid::GridModel& grid, int row) {
-    const auto sid = db::bareNumber(grid.textMatrix(row, col::kSid));
-    const auto nid = db::bareNumber(grid.textMatrix(row, col::kNid));
+bool ChannelFinder::canFind(const grid::GridModel& grid, int row) {
+    return keyOf(grid, row).has_value();
+}
+
+std::optional<ChannelFinder::RowKey> ChannelFinder::keyOf(const grid::GridModel& grid, int row) {
+    auto sid = db::bareNumber(grid.textMatrix(row, col::kSid));
+    auto nid = db::bareNumber(grid.textMatrix(row, col::kNid));
     const std::string_view frequencyCell = grid.textMatrix(row, col::kFrequency);
     const bool nullFrequency = db::trimBlanks(frequencyCell).empty();
-    const auto frequency = nullFrequency ? std::nullopt : db::bareNumber(frequencyCell);
+    auto frequency = nullFrequency ? std::nullopt : db::bareNumber(frequencyCell);
     if (!sid || !nid || (!nullFrequency && !frequency))
         return std::nullopt;
-    return open(std::string(grid.textMatrix(row, col::kSource)), *sid, *nid, frequency);
+    return RowKey{std::move(*sid), std::move(*nid), std::move(frequency)};
+}
+
+std::optional<Recordset> ChannelFinder::openChannel(const grid::GridModel& grid, int row) {
+    const std::optional<RowKey> key = keyOf(grid, row);
+    if (!key)
+        return std::nullopt;
+    return open(std::string(grid.textMatrix(row, col::kSource)), key->sid, key->nid,
+                key->frequency);
 }
 
 Recordset ChannelFinder::openChannel(const ChannelRow& row) {

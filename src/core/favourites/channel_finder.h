@@ -31,10 +31,20 @@ public:
     // FREQUENCY cell is not a number (a row for which ChannelRow builds no statement).
     // Opening throws DaoError.
     std::optional<engine::dao::Recordset> openChannel(const grid::GridModel& grid, int row);
+    // Whether openChannel can name the channel of grid row `row` at all.
+    static bool canFind(const grid::GridModel& grid, int row);
     // The channel of a row ChannelRow::read gave (its ids are numbers). Throws DaoError.
     engine::dao::Recordset openChannel(const ChannelRow& row);
 
 private:
+    // The row's numbers as the statement takes them; std::nullopt when one is not a number.
+    struct RowKey {
+        std::string sid;
+        std::string nid;
+        std::optional<std::string> frequency;  // none: the row has no frequency
+    };
+    static std::optional<RowKey> keyOf(const grid::GridModel& grid, int row);
+
     engine::dao::Recordset open(const std::string& source, const std::string& sid,
                                 const std::string& nid,
                                 const std::optional<std::string>& frequency);

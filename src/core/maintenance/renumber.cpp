@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/app/app.h"
@@ -32,6 +33,11 @@ constexpr char kDuplicateCheck[] =
     "From CHANNELS GROUP BY CHANNELS.SOURCEID, CHANNELS.SID, CHANNELS.NID HAVING "
     "(((Count(CHANNELS.FREQUENCY))>1));";
 
+// The fields of kChannelNumberSelect that make a channel's key, in the key's order: SID, NID,
+// SOURCEID, FREQUENCY; the grid columns of the same texts.
+constexpr int kKeyFields[] = {2, 3, 1, 4};
+constexpr int kKeyColumns[] = {col::kSid, col::kNid, col::kSource, col::kFrequency};
+
 bool allFiltersTicked(const app::App& app) {
     const views::ChannelFilter f = views::currentFilter(app);
     return f.tv && f.radio && f.encrypted && f.notEncrypted;
@@ -44,54 +50,97 @@ bool hasDuplicates(app::App& app) {
     return any;
 }
 
-// The number of every data row (index 0 for the first): 1, 2, 3, ... in the order of each
-// channel's first row, where rows of one channel agree exactly in SID, NID, Source and
-// FREQUENCY.
-std::vector<int> channelNumbers(const grid::GridModel& grid) {
-    const auto dataRows = static_cast<size_t>(std::max(0, grid.rows() - grid.fixedRows()));
+void appendKeyPart(std::string& key, std::string_view part) {
+    key += part;
+    key += '\t';  // only Source is text: the parts cannot run together
+}
+
+// The numbers of the grid's rows: 1, 2, 3, ... in the order of each channel's first row,
+// where rows of one channel agree exactly in SID, NID, Source and FREQUENCY; and each
+// channel's key with its number.
+struct Numbering {
     // One flat table with the keys in one buffer: a node and a key of its own per channel
     // cost more than the numbering itself.
     engine::store::KeyedIds numberOf;
-    numberOf.reserve(dataRows);
-    std::vector<int> numbers;
-    numbers.reserve(dataRows);
-    std::string key;
+    std::vector<int> numbers;  // of every data row, the first at index 0
     int channels = 0;
+};
+
+// std::nullopt when a row's key cells cannot name its channel (an empty SID, a frequency
+// with a decimal comma): that row could not be stored.
+std::optional<Numbering> numberRows(const grid::GridModel& grid) {
+    const auto dataRows = static_cast<size_t>(std::max(0, grid.dataRowCount()));
+    Numbering n;
+    n.numberOf.reserve(dataRows);
+    n.numbers.reserve(dataRows);
+    std::string key;
     for (int r = grid.fixedRows(); r < grid.rows(); ++r) {
+        if (!favourites::ChannelFinder::canFind(grid, r))
+            return std::nullopt;
         key.clear();
-        for (int c : {col::kSid, col::kNid, col::kSource, col::kFrequency}) {
-            key += grid.textMatrix(r, c);
-            key += '\t';  // only Source is text: the keys cannot run together
-        }
-        const std::span<const engine::store::RowId> known = numberOf.find(key);
+        for (int c : kKeyColumns)
+            appendKeyPart(key, grid.textMatrix(r, c));
+        const std::span<const engine::store::RowId> known = n.numberOf.find(key);
         if (!known.empty()) {
-            numbers.push_back(static_cast<int>(known.front()));
+            n.numbers.push_back(static_cast<int>(known.front()));
             continue;
         }
-        numberOf.insert(key, static_cast<engine::store::RowId>(++channels));
-        numbers.push_back(channels);
+        n.numberOf.insert(key, static_cast<engine::store::RowId>(++n.channels));
+        n.numbers.push_back(n.channels);
     }
-    return numbers;
+    return n;
 }
 
-// Shows `number` in grid row `r` and stores it in the row's CHANNELS row; false when storing
-// failed. Both happen in one visit of the row, since a long list does not stay in the cache
-// between two passes over it.
-bool showAndStoreNumber(app::App& app, favourites::ChannelFinder& finder, int r, int number) {
-    (void)app.grid().setTextMatrix(r, col::kNum, std::to_string(number));
-    std::optional<Recordset> rs;
-    // The same row as the statement that finds it for deleting it: number, key, nothing else.
-    if (guarded([&] { rs = finder.openChannel(app.grid(), r); }) != 0 || !rs)
-        return false;
+// Gives the record `rs` stands on the number `number`; false when storing failed. A record
+// that holds the number already is left as it is.
+bool storeNumber(Recordset& rs, int number) {
+    const std::string text = std::to_string(number);
+    if (rs.field(0).text() == text)
+        return true;
     const bool ok = guarded([&] {
-                        rs->edit();
-                        rs->field(0).setNumber(number);
-                        rs->update();
+                        rs.edit();
+                        rs.field(0).setNumber(number);
+                        rs.update();
                     }) == 0;
-    if (!ok && rs->editMode() != engine::dao::EditMode::None)
-        rs->cancelUpdate();
-    rs->close();
+    if (!ok && rs.editMode() != engine::dao::EditMode::None)
+        rs.cancelUpdate();
     return ok;
+}
+
+// Stores every channel's number in its CHANNELS row; false when one could not be found or
+// stored. The table is walked once, each record finding its number by its key as the grid
+// shows it; a grid row whose cells no longer show the key of a record (changed since the
+// list was loaded) is found on its own, by the statement that finds it for a save.
+bool storeNumbers(app::App& app, const Numbering& n) {
+    std::vector<bool> stored(static_cast<size_t>(n.channels) + 1, false);
+    Recordset rs = db::openDynaset(app.db(), favourites::kChannelNumberSelect);
+    std::string key;
+    for (; !rs.eof(); rs.moveNext()) {
+        key.clear();
+        for (int k : kKeyFields)
+            appendKeyPart(key, views::shownText(rs.field(k)));
+        const std::span<const engine::store::RowId> number = n.numberOf.find(key);
+        if (number.empty())
+            continue;  // not in the list: it keeps its number
+        if (!storeNumber(rs, static_cast<int>(number.front())))
+            return false;
+        stored[number.front()] = true;
+    }
+    rs.close();
+    const grid::GridModel& grid = app.grid();
+    favourites::ChannelFinder finder(app.db());
+    for (size_t i = 0; i < n.numbers.size(); ++i) {
+        const int number = n.numbers[i];
+        if (stored[static_cast<size_t>(number)])
+            continue;
+        std::optional<Recordset> own;
+        const int r = grid.fixedRows() + static_cast<int>(i);
+        if (guarded([&] { own = finder.openChannel(grid, r); }) != 0 || !own || own->eof() ||
+            !storeNumber(*own, number))
+            return false;
+        own->close();
+    }
+    return true;
 }
 
 }  // namespace
@@ -117,34 +166,26 @@ void ReNumber(app::App& app) {
     }
     ports::WaitCursor busy(app.ports().cursor);
     grid::GridModel& grid = app.grid();
-    const std::vector<int> numbers = channelNumbers(grid);
-    const int channels = numbers.empty() ? 0 : *std::max_element(numbers.begin(), numbers.end());
-    if (channels > kMaxChannelNumber) {
+    const std::optional<Numbering> numbering = numberRows(grid);
+    if (numbering && numbering->channels > kMaxChannelNumber) {
         busy.release();
-        app.showMessage(tooManyChannelsMessage(channels), ports::MessageButtons::Ok);
+        app.showMessage(tooManyChannelsMessage(numbering->channels), ports::MessageButtons::Ok);
         return;
     }
     // Every row is stored or none: a row left with its old number could share it with a
     // renumbered channel. The save agreed to above is committed first and stays.
     if (!app.commitPending())
         return;
-    favourites::ChannelFinder finder(app.db());
-    std::vector<std::string> shownBefore;
-    shownBefore.reserve(numbers.size());
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        const int r = grid.fixedRows() + static_cast<int>(i);
-        shownBefore.emplace_back(grid.textMatrix(r, col::kNum));
-        if (showAndStoreNumber(app, finder, r, numbers[i]))
-            continue;
-        // Nothing of the numbering reaches the file, and the grid shows what the file holds.
+    if (!numbering || !storeNumbers(app, *numbering)) {
+        // Nothing of the numbering reaches the file; the grid still shows what it holds.
         app.db().rollback();
-        for (std::size_t k = 0; k < shownBefore.size(); ++k)
-            (void)grid.setTextMatrix(grid.fixedRows() + static_cast<int>(k), col::kNum,
-                                     shownBefore[k]);
         busy.release();
         app.showMessage(app.text(app::UiKey::msgWriteError), ports::MessageButtons::Ok);
         return;
     }
+    for (size_t i = 0; i < numbering->numbers.size(); ++i)
+        (void)grid.setTextMatrix(grid.fixedRows() + static_cast<int>(i), col::kNum,
+                                 std::to_string(numbering->numbers[i]));
 }
 
 void installReNumber(app::App& app) {

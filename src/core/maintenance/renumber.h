@@ -6,11 +6,11 @@
 // two frequencies (its rows would compete for one number). A channel in several groups has
 // one grid row per group; all of them take the number of its first row.
 //
-// Every grid row is written on its own: a row whose record cannot be found or stored, or
-// whose key cells cannot form a sound statement (a SID, NID or FREQUENCY that is not a
-// number), shows "ERROR writing to database" and keeps its old number in the file; the other
-// rows go on. The grid is not rebuilt. More than 32 767 channels are refused before any
-// number changes (channel_number_limit.h).
+// Every channel is stored or none: when a row's record cannot be found or stored, or its key
+// cells cannot form a sound statement (a SID, NID or FREQUENCY that is not a number), it
+// shows "ERROR writing to database" and the file and the grid keep every old number. The
+// grid is not rebuilt. More than 32 767 channels are refused before any number changes
+// (channel_number_limit.h).
 #pragma once
 
 namespace velmora::core::app {

@@ -1,5 +1,6 @@
 #include "core/views/channel_list.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/views/recordset_grid.h"
 #include "core/views/view_entry.h"
 #include "engine/base/number_text.h"
+#include "engine/dao/field.h"
 
 namespace velmora::core::views {
 
@@ -87,7 +89,7 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
             } else if (k == kFieldPosition && field.isNull()) {
                 cell = kNoPosition;
             } else {
-                cell = db::trimBlanks(field.text());
+                cell = shownText(field);
             }
             if (k == kFieldVideoId) {
                 isRadio = isZero(field);
@@ -165,6 +167,13 @@ struct RedrawOff {
 };
 
 }  // namespace
+
+std::string shownText(const engine::dao::Field& field) {
+    std::string text = field.text();
+    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
 
 ChannelFilter currentFilter(const app::App& app) {
     const form::Form& f = app.mainForm();

@@ -14,6 +14,10 @@
 #include "core/app/main_window_controls.h"
 #include "core/views/channel_list_statement.h"
 
+namespace velmora::engine::dao {
+class Field;
+}
+
 namespace velmora::core::app {
 class App;
 }
@@ -44,6 +48,10 @@ inline constexpr int kFrequency = 11;
 // in FNum. They sort after every real name.
 inline constexpr char kNoGroup[] = "ZZZZ";
 inline constexpr char kNoPosition[] = "ZZZ";
+
+// A field's text as the list's cell shows it: Field::text() without blanks at either end.
+// Commands that find the list's rows among the stored ones compare with this.
+std::string shownText(const engine::dao::Field& field);
 
 // Installs LoadChannelList as command::kLoadChannelList, the Click handlers of
 // "Show/Edit Channels" (Command3) and the four filter boxes, and registers the view (its

@@ -147,8 +147,8 @@ TEST(ReNumber, FiltersDuplicatesAndOtherViewsLeaveEverythingAsItWas) {
 }
 
 // Every row is stored or none: one row that cannot be stored leaves every number as it was,
-// in the file and in the grid, with one message. A Null frequency and a source with a quote
-// are found like any other.
+// in the file and in the grid, with one message. A Null frequency, a source with a quote and
+// a key cell that shows its number another way than the file does are found like any other.
 TEST(ReNumber, StoresEveryRowOrNone) {
     VELMORA_REQUIRE_READERS();
     struct Case {
@@ -160,6 +160,7 @@ TEST(ReNumber, StoresEveryRowOrNone) {
     const std::vector<Case> cases = {
         {"every row found", false, nullptr, false},
         {"a Null frequency", true, nullptr, false},
+        {"a frequency shown another way than stored", false, "11000.0", false},
         {"a frequency with a decimal comma", true, "11000,5", true},
     };
     for (const Case& c : cases) {
