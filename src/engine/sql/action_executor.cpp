@@ -173,39 +173,46 @@ Status runUpdate(Session& session, UpdateStatement& s) {
     // Every new value is computed from the row as it was, before any row changes. Only the
     // assigned values are kept, new and (to undo a failure halfway) old, packed: an UPDATE of
     // every channel would otherwise hold the table twice more.
+    // Each row takes its assigned values alone: the rest of it is neither read nor written. A
+    // column assigned twice takes the last value.
+    store::ValuesUpdate update;
+    std::vector<size_t> slots;  // per assignment, its column's place in update.columns
+    for (int column : targets) {
+        slots.push_back(update.slotOf(size_t(column)));
+        if (slots.back() == update.columns.size())
+            update.columns.push_back(column);
+    }
+    update.values.resize(update.columns.size());
     store::PackedRows newValues;
     newValues.reserve(ids.size());
-    store::Row row;
     for (RowId id : ids) {
         EvalContext ctx{&sources, &id, nullptr};
-        table.rowInto(id, row);
-        newValues.startRow();
         for (size_t i = 0; i < targets.size(); ++i) {
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*s.assignments[i].value, ctx));
-            VELMORA_ASSIGN_OR_RETURN(Value converted,
+            VELMORA_ASSIGN_OR_RETURN(update.values[slots[i]],
                                      session.convertFor(table.schema().columns[targets[i]], v));
-            newValues.addValue(converted);
         }
+        newValues.startRow();
+        for (const Value& v : update.values)
+            newValues.addValue(v);
     }
-    // Row `id` with the assigned columns set to row k of `values`.
-    const auto assigned = [&](RowId id, const store::PackedRows& values, size_t k) {
-        table.rowInto(id, row);
-        for (size_t i = 0; i < targets.size(); ++i)
-            row[targets[i]] = values.value(k, i);
-        return row;
+    const auto assign = [&](size_t k, const store::PackedRows& values) {
+        for (size_t i = 0; i < update.values.size(); ++i)
+            values.valueInto(k, i, update.values[i]);
+        return session.updateValues(table, ids[k], update);
     };
     store::PackedRows oldValues;  // the assigned columns of the rows changed so far, as they were
     oldValues.reserve(ids.size());
     for (size_t k = 0; k < ids.size(); ++k) {
-        oldValues.startRow();
-        for (int column : targets)
-            oldValues.addValue(table.value(ids[k], size_t(column)));
-        Status st = session.updateRow(table, ids[k], assigned(ids[k], newValues, k));
+        Status st = assign(k, newValues);
         if (!st.isOk()) {
             for (size_t j = k; j-- > 0;)
-                (void)session.updateRow(table, ids[j], assigned(ids[j], oldValues, j));
+                (void)assign(j, oldValues);
             return st;
         }
+        oldValues.startRow();
+        for (const Value& v : update.before)
+            oldValues.addValue(v);
     }
     return Status::ok();
 }

@@ -17,15 +17,22 @@ bool sameValues(const store::Row& a, const store::Row& b, const std::vector<int>
     return true;
 }
 
-// The equality key of the columns into `key`; false when one of them is Null.
-bool keyInto(std::string& key, const store::Row& row, const std::vector<int>& columns) {
+// The equality key of the columns into `key`, the value of column c being valueAt(c); false
+// when one of them is Null.
+template <class ValueAt>
+bool keyOf(std::string& key, const std::vector<int>& columns, ValueAt&& valueAt) {
     key.clear();
     for (int c : columns) {
-        if (store::isNull(row[c]))
+        const store::Value& v = valueAt(c);
+        if (store::isNull(v))
             return false;
-        appendOrderKey(key, row[c]);
+        appendOrderKey(key, v);
     }
     return true;
+}
+
+bool keyInto(std::string& key, const store::Row& row, const std::vector<int>& columns) {
+    return keyOf(key, columns, [&](int c) -> const store::Value& { return row[size_t(c)]; });
 }
 
 }  // namespace
@@ -126,6 +133,41 @@ void LookupCache::rowUpdated(const store::Table& table, store::RowId id, const s
             if (newKey)
                 index.ids.insert(*newKey, id);
         }
+    }
+}
+
+void LookupCache::valuesUpdated(const store::Table& table, store::RowId id,
+                                const store::ValuesUpdate& update, uint64_t countBefore) {
+    std::string oldKey, newKey;
+    store::Value stored;
+    for (auto& e : m_indexes) {
+        LookupIndex& index = *e.index;
+        if (e.table != &table || index.changeCount != countBefore)
+            continue;
+        index.changeCount = table.changeCount();
+        bool touched = false;
+        for (int c : index.columns)
+            touched = touched || update.valueAt(size_t(c)) != nullptr;
+        if (!touched)
+            continue;
+        // The columns not given kept their values: the table reads them as they were.
+        const auto valueAt = [&](const std::vector<store::Value>& given) {
+            return [&](int c) -> const store::Value& {
+                const size_t k = update.slotOf(size_t(c));
+                if (k < given.size())
+                    return given[k];
+                table.valueInto(id, size_t(c), stored);
+                return stored;
+            };
+        };
+        const bool hadKey = keyOf(oldKey, index.columns, valueAt(update.before));
+        const bool hasKey = keyOf(newKey, index.columns, valueAt(update.values));
+        if (hadKey == hasKey && (!hadKey || oldKey == newKey))
+            continue;
+        if (hadKey)
+            index.ids.erase(oldKey, id);
+        if (hasKey)
+            index.ids.insert(newKey, id);
     }
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/store/constraints.h"
 #include "engine/store/keyed_ids.h"
 #include "engine/store/table.h"
 
@@ -45,6 +46,9 @@ public:
     // `after` is the row as the table now holds it.
     void rowUpdated(const store::Table& table, store::RowId id, const store::Row& before,
                     const store::Row& after, uint64_t countBefore);
+    // The same for an update of the values at update.columns alone.
+    void valuesUpdated(const store::Table& table, store::RowId id,
+                       const store::ValuesUpdate& update, uint64_t countBefore);
     void rowErased(const store::Table& table, store::RowId id, const store::Row& before,
                    uint64_t countBefore);
     void forget(const store::Table& table);

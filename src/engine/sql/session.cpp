@@ -119,6 +119,16 @@ Status Session::updateRow(store::Table& table, RowId id, store::Row row, store::
     return Status::ok();
 }
 
+Status Session::updateValues(store::Table& table, RowId id, store::ValuesUpdate& update) {
+    VELMORA_RETURN_IF_ERROR(checkWritable());
+    if (!table.isLive(id))
+        return jetError(err::kRecordDeleted);
+    const uint64_t before = table.changeCount();
+    VELMORA_RETURN_IF_ERROR(store::updateValues(table, id, update, m_db.rowRules()));
+    m_lookups.valuesUpdated(table, id, update, before);
+    return Status::ok();
+}
+
 Status Session::deleteRow(store::Table& table, RowId id) {
     VELMORA_RETURN_IF_ERROR(checkWritable());
     if (!table.isLive(id))

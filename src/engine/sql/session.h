@@ -65,6 +65,8 @@ public:
     // changed); it spares reading the row again and is used up by a successful update.
     Status updateRow(store::Table& table, store::RowId id, store::Row row,
                      store::Row* stored = nullptr);
+    // The same for some values of a row alone (store::updateValues).
+    Status updateValues(store::Table& table, store::RowId id, store::ValuesUpdate& update);
     Status deleteRow(store::Table& table, store::RowId id);
     // Converts a value for a column (3421, 3163).
     Result<store::Value> convertFor(const store::ColumnDef& column, const store::Value& value);

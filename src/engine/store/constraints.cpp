@@ -171,19 +171,13 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
     return slot.get();
 }
 
-// Converts every value and checks everything but uniqueness.
-Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
-    const TableSchema& schema = table.schema();
-    if (row.size() != schema.columns.size()) {
-        return Status::error(err::kInvalidArgument,
-                             "row has " + std::to_string(row.size()) + " values for " +
-                                 std::to_string(schema.columns.size()) + " columns");
-    }
-    for (size_t i = 0; i < row.size(); ++i)
-        VELMORA_RETURN_IF_ERROR(convertInPlace(schema.columns[i], row[i], rules));
-    for (size_t i = 0; i < row.size(); ++i) {
+// The Null checks of a row whose value at position p is Null when nullAt(p): required columns
+// (3314), then the key columns of primary keys and required indexes (3058).
+template <class NullAt>
+Status checkNulls(const TableSchema& schema, NullAt&& nullAt) {
+    for (size_t i = 0; i < schema.columns.size(); ++i) {
         const ColumnDef& c = schema.columns[i];
-        if (c.required && isNull(row[i]) && !c.isAutoNumber()) {
+        if (c.required && !c.isAutoNumber() && nullAt(i)) {
             return Status::error(err::kRequiredIsNull,
                                  "The field '" + schema.name + "." + c.name +
                                      "' cannot contain a Null value because the Required "
@@ -196,12 +190,33 @@ Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
         for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
             auto pos = positionOf(schema, ic.columnNumber);
             // AutoNumber columns are filled in after these checks.
-            if (pos && isNull(row[*pos]) && schema.columns[*pos].type != ColumnType::Boolean &&
-                !schema.columns[*pos].isAutoNumber()) {
+            if (pos && schema.columns[*pos].type != ColumnType::Boolean &&
+                !schema.columns[*pos].isAutoNumber() && nullAt(*pos)) {
                 return jetError(err::kPrimaryKeyNull);
             }
         }
     }
+    return Status::ok();
+}
+
+// Converts every value and checks everything but uniqueness.
+Status prepareRow(const Table& table, Row& row, const RowRules& rules) {
+    const TableSchema& schema = table.schema();
+    if (row.size() != schema.columns.size()) {
+        return Status::error(err::kInvalidArgument,
+                             "row has " + std::to_string(row.size()) + " values for " +
+                                 std::to_string(schema.columns.size()) + " columns");
+    }
+    for (size_t i = 0; i < row.size(); ++i)
+        VELMORA_RETURN_IF_ERROR(convertInPlace(schema.columns[i], row[i], rules));
+    return checkNulls(schema, [&](size_t pos) { return isNull(row[pos]); });
+}
+
+// 3164 when an update changes the value of an AutoNumber column: Jet refuses to.
+Status checkAutoNumberKept(const ColumnDef& column, const Value& before, const Value& after) {
+    if (column.type == ColumnType::Long && column.isAutoNumber() && after != before)
+        return Status::error(err::kFieldNotUpdatable,
+                             "Field '" + column.name + "' cannot be updated.");
     return Status::ok();
 }
 
@@ -292,6 +307,60 @@ void forgetKeys(const Table& table, RowId id, const Row& row, const RowRules& ru
     }
 }
 
+// The same for an update of the values at update.columns alone (update.before read).
+uint64_t keptIndexes(const TableSchema& schema, const ValuesUpdate& update) {
+    uint64_t kept = 0;
+    for (size_t ix = 0; ix < schema.realIndexes.size() && ix < 64; ++ix) {
+        bool same = true;
+        for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
+            const auto pos = positionOf(schema, ic.columnNumber);
+            const Value* after = pos ? update.valueAt(*pos) : nullptr;
+            if (!pos || (after && !sameStoredValue(update.before[update.slotOf(*pos)], *after))) {
+                same = false;
+                break;
+            }
+        }
+        if (same)
+            kept |= uint64_t(1) << ix;
+    }
+    return kept;
+}
+
+bool allIndexesKept(const TableSchema& schema, uint64_t kept) {
+    const size_t indexes = schema.realIndexes.size();
+    return indexes <= 64 && kept == (indexes == 64 ? ~uint64_t(0) : (uint64_t(1) << indexes) - 1);
+}
+
+// An update that changes no key: the key sets stay right as they are, and a table edited
+// outside its indexes (a renumbering, a rename) never builds them. A row read from the file
+// whose index values all stay is still what the file holds for those indexes
+// (Table::storedAt()). `replace` changes the table.
+template <class Replace>
+void replaceKeepingKeys(Table& table, Replace&& replace) {
+    const std::shared_ptr<KeyCache>& slot = table.keyCache();
+    const bool cacheValid =
+        slot && slot->owner == &table && slot->changeCount == table.changeCount();
+    replace();
+    if (cacheValid)
+        slot->changeCount = table.changeCount();
+}
+
+// An update that changes keys of the indexes not in `kept`: checked against the other rows'
+// keys, then the row replaced and its keys moved in the key sets.
+Status replaceChangingKeys(Table& table, RowId id, const Row& before, const Row& row, uint64_t kept,
+                           const RowRules& rules) {
+    VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
+    std::vector<std::pair<size_t, KeyBytes>> newKeys;
+    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, kept));
+    forgetKeys(table, id, before, rules, *cache, kept);
+    table.replace(id, row, false);
+    // The checks left each new key free or held by this row already.
+    for (const auto& [ix, key] : newKeys)
+        cache->keys[ix].insert(bytesOf(key), id);
+    cache->changeCount = table.changeCount();
+    return Status::ok();
+}
+
 }  // namespace
 
 const RowRules& memoryRowRules() {
@@ -348,46 +417,64 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
             done->after = std::move(row);
         return Status::ok();
     }
-    for (size_t i = 0; i < row.size(); ++i) {
-        // An AutoNumber column keeps its value: Jet refuses to change it.
-        if (schema.columns[i].type == ColumnType::Long && schema.columns[i].isAutoNumber() &&
-            row[i] != before[i]) {
-            return Status::error(err::kFieldNotUpdatable,
-                                 "Field '" + schema.columns[i].name + "' cannot be updated.");
-        }
-    }
+    for (size_t i = 0; i < row.size(); ++i)
+        VELMORA_RETURN_IF_ERROR(checkAutoNumberKept(schema.columns[i], before[i], row[i]));
     VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     const uint64_t kept = keptIndexes(schema, before, row);
-    // A row read from the file whose index values all stay is still what the file holds for
-    // those indexes (Table::storedAt()).
-    const size_t indexes = schema.realIndexes.size();
-    const bool allKept =
-        indexes <= 64 && kept == (indexes == 64 ? ~uint64_t(0) : (uint64_t(1) << indexes) - 1);
-    if (allKept) {
-        // No key changes: the key sets stay right as they are, and a table edited outside its
-        // indexes (a renumbering, a rename) never builds them.
-        const std::shared_ptr<KeyCache>& slot = table.keyCache();
-        const bool cacheValid =
-            slot && slot->owner == &table && slot->changeCount == table.changeCount();
-        table.replace(id, row, true);
-        if (cacheValid)
-            slot->changeCount = table.changeCount();
-        if (done)
-            done->after = std::move(row);
-        return Status::ok();
-    }
-    VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
-    std::vector<std::pair<size_t, KeyBytes>> newKeys;
-    VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, kept));
-    forgetKeys(table, id, before, rules, *cache, kept);
-    table.replace(id, row, false);
-    // The checks left each new key free or held by this row already.
-    for (const auto& [ix, key] : newKeys)
-        cache->keys[ix].insert(bytesOf(key), id);
-    cache->changeCount = table.changeCount();
+    if (allIndexesKept(schema, kept))
+        replaceKeepingKeys(table, [&] { table.replace(id, row, true); });
+    else
+        VELMORA_RETURN_IF_ERROR(replaceChangingKeys(table, id, before, row, kept, rules));
     if (done)
         done->after = std::move(row);
     return Status::ok();
+}
+
+Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules& rules) {
+    if (!table.isLive(id))
+        return jetError(err::kNoCurrentRecord);
+    const TableSchema& schema = table.schema();
+    const std::vector<int>& columns = update.columns;
+    std::vector<Value>& values = update.values;
+    for (size_t k = 0; k < columns.size(); ++k)
+        VELMORA_RETURN_IF_ERROR(
+            convertInPlace(schema.columns[size_t(columns[k])], values[k], rules));
+    VELMORA_RETURN_IF_ERROR(checkNulls(schema, [&](size_t pos) {
+        const Value* v = update.valueAt(pos);
+        return v ? isNull(*v) : table.isNullAt(id, pos);
+    }));
+    update.before.resize(columns.size());
+    for (size_t k = 0; k < columns.size(); ++k)
+        table.valueInto(id, size_t(columns[k]), update.before[k]);
+    // Values all stored as they were change nothing, as in updateRow().
+    if (std::equal(values.begin(), values.end(), update.before.begin(), update.before.end(),
+                   sameStoredValue))
+        return Status::ok();
+    bool sizeKept = true;
+    for (size_t k = 0; k < columns.size(); ++k) {
+        const ColumnDef& column = schema.columns[size_t(columns[k])];
+        VELMORA_RETURN_IF_ERROR(checkAutoNumberKept(column, update.before[k], values[k]));
+        sizeKept = sizeKept && column.isFixed();
+    }
+    // A fixed-width value takes the same room whatever it holds: a row whose fixed values
+    // alone change still fits as it did, and is not even read whole.
+    Row row;
+    if (!sizeKept) {
+        table.rowInto(id, row);
+        update.applyTo(row);
+        VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
+    }
+    const uint64_t kept = keptIndexes(schema, update);
+    if (allIndexesKept(schema, kept)) {
+        replaceKeepingKeys(table, [&] { table.replaceValues(id, columns, values, true); });
+        return Status::ok();
+    }
+    const Row before = table.row(id);
+    if (sizeKept) {
+        row = before;
+        update.applyTo(row);
+    }
+    return replaceChangingKeys(table, id, before, row, kept, rules);
 }
 
 Status deleteRow(Table& table, RowId id) {

@@ -22,8 +22,10 @@
 // then Null checks, then duplicates.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "engine/base/status.h"
 #include "engine/store/row_rules.h"
@@ -48,6 +50,32 @@ struct RowUpdate {
 // Replaces a live row after the checks above (the row's own old key is not a duplicate). With
 // `done`, a successful update leaves both versions of the row there.
 Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpdate* done = nullptr);
+// An update of some values of one row: `columns` (distinct positions) take `values`, one for
+// one. After a successful updateValues() `values` holds them converted, as the table reads
+// them back, and `before` the values they replaced.
+struct ValuesUpdate {
+    std::vector<int> columns;
+    std::vector<Value> values;
+    std::vector<Value> before;
+
+    // Where `columns` holds position pos, and the value given for it (null when none is).
+    size_t slotOf(size_t pos) const {
+        return size_t(std::find(columns.begin(), columns.end(), int(pos)) - columns.begin());
+    }
+    const Value* valueAt(size_t pos) const {
+        const size_t k = slotOf(pos);
+        return k < columns.size() ? &values[k] : nullptr;
+    }
+    // Sets the given values in a whole row.
+    void applyTo(Row& row) const {
+        for (size_t k = 0; k < columns.size(); ++k)
+            row[size_t(columns[k])] = values[k];
+    }
+};
+// The same checks and errors as updateRow() for such an update, and the same change, but only
+// the values given and the columns the checks need are read: the row's other values stand as
+// stored.
+Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules& rules);
 // Deletes a live row (3021 when there is none).
 Status deleteRow(Table& table, RowId id);
 

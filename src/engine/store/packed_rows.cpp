@@ -368,9 +368,48 @@ void PackedRows::addValue(const Value& v) {
 }
 
 void PackedRows::assign(size_t i, const Row& row) {
-    const size_t old = lengthOf(i);
     m_scratch.clear();
     encodeAll(m_scratch, row.data(), row.size());
+    replaceWithScratch(i, row.size(), lengthOf(i));
+}
+
+void PackedRows::assignValues(size_t i, std::span<const int> columns,
+                              std::span<const Value> values) {
+    // The given columns in ascending order; between them the encoded bytes are copied in runs.
+    const size_t stored = m_count[i];
+    const char* const start = bytesOf(i);
+    const char* p = start;
+    const char* runFrom = p;
+    size_t c = 0;
+    m_scratch.clear();
+    for (int previous = -1;;) {
+        size_t next = columns.size();
+        for (size_t k = 0; k < columns.size(); ++k) {
+            if (columns[k] > previous && (next == columns.size() || columns[k] < columns[next]))
+                next = k;
+        }
+        if (next == columns.size())
+            break;
+        const auto column = static_cast<size_t>(columns[next]);
+        for (; c < column && c < stored; ++c)
+            skip(p);
+        m_scratch.append(runFrom, static_cast<size_t>(p - runFrom));
+        for (; c < column; ++c)
+            m_scratch.push_back(static_cast<char>(kNull));  // beyond the row's last value
+        encodeAll(m_scratch, &values[next], 1);
+        if (c++ < stored)
+            skip(p);
+        runFrom = p;
+        previous = columns[next];
+    }
+    const size_t count = std::max(c, stored);
+    for (; c < stored; ++c)
+        skip(p);
+    m_scratch.append(runFrom, static_cast<size_t>(p - runFrom));
+    replaceWithScratch(i, count, static_cast<size_t>(p - start));
+}
+
+void PackedRows::replaceWithScratch(size_t i, size_t count, size_t old) {
     if (m_scratch.size() <= old) {
         // Most changes keep a row's size or shrink it: the new values take the old place.
         std::memcpy(m_blocks[m_refs[i].block].data() + m_refs[i].offset, m_scratch.data(),
@@ -380,8 +419,17 @@ void PackedRows::assign(size_t i, const Row& row) {
         m_unused += old;
         m_refs[i] = place(m_scratch);
     }
-    m_count[i] = static_cast<uint16_t>(row.size());
+    m_count[i] = static_cast<uint16_t>(count);
     reclaimIfWasteful();
+}
+
+bool PackedRows::isNull(size_t i, size_t column) const {
+    if (column >= m_count[i])
+        return true;
+    const char* p = bytesOf(i);
+    for (size_t c = 0; c < column; ++c)
+        skip(p);
+    return static_cast<Tag>(*p) == kNull;
 }
 
 void PackedRows::release(size_t i) {

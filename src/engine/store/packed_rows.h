@@ -39,6 +39,10 @@ public:
     void addPacked(std::string_view packed);
     // Replaces row i (its values may differ in number and type).
     void assign(size_t i, const Row& row);
+    // Replaces the values of row i at `columns` (distinct positions) with `values`, one for
+    // one; the row's other values are copied as they are encoded, never decoded. A row that
+    // ends before a column given grows with Nulls up to it.
+    void assignValues(size_t i, std::span<const int> columns, std::span<const Value> values);
     // Drops the values of row i; it reads as a row without values.
     void release(size_t i);
     // Keeps the rows at these positions, in this order; a position is left out or used once.
@@ -50,6 +54,8 @@ public:
     Value value(size_t i, size_t column) const;
     // The same into `out`, reusing the text it may hold already.
     void valueInto(size_t i, size_t column, Value& out) const;
+    // Whether that value is Null, without decoding it.
+    bool isNull(size_t i, size_t column) const;
     // The encoded bytes of every value of row i, for addPacked(), in one pass; valid until
     // the rows change.
     void packedValues(size_t i, std::vector<std::string_view>& out) const;
@@ -97,6 +103,8 @@ private:
     Ref place(std::string_view bytes);
     size_t nextBlockBytes() const;
     void write(size_t i, const Row& row);
+    // Row i, of `old` bytes, replaced by the encoded row in m_scratch of `count` values.
+    void replaceWithScratch(size_t i, size_t count, size_t old);
     void reclaimIfWasteful();
 
     std::vector<std::string> m_blocks;

@@ -53,9 +53,20 @@ void Table::setPlaces(std::span<const std::pair<RowId, uint32_t>> places, bool w
 
 void Table::replace(RowId id, const Row& row, bool keysKept) {
     assert(isLive(id) && row.size() == m_schema.columns.size());
+    m_rows.assign(id, row);
+    noteReplaced(id, keysKept);
+}
+
+void Table::replaceValues(RowId id, std::span<const int> columns, std::span<const Value> values,
+                          bool keysKept) {
+    assert(isLive(id) && columns.size() == values.size());
+    m_rows.assignValues(id, columns, values);
+    noteReplaced(id, keysKept);
+}
+
+void Table::noteReplaced(RowId id, bool keysKept) {
     if (!keysKept && id < m_storedAt.size())
         m_storedAt[id] = 0;
-    m_rows.assign(id, row);
     m_dirty = true;
     ++m_changes;
     noteChange(id, keysKept ? kChanged : uint8_t(kChanged | kKeysChanged));

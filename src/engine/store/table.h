@@ -55,6 +55,7 @@ public:
     void rowInto(RowId id, Row& out) const { m_rows.rowInto(id, out); }
     Value value(RowId id, size_t column) const { return m_rows.value(id, column); }
     void valueInto(RowId id, size_t column, Value& out) const { m_rows.valueInto(id, column, out); }
+    bool isNullAt(RowId id, size_t column) const { return m_rows.isNull(id, column); }
     // The packed bytes of each value of a row, for a result that keeps them as they are.
     void packedValues(RowId id, std::vector<std::string_view>& out) const {
         m_rows.packedValues(id, out);
@@ -75,6 +76,9 @@ public:
     RowId appendStored(const Row& row, uint32_t place);
     // `keysKept`: every value in a column of an index is the same, bit for bit, as before.
     void replace(RowId id, const Row& row, bool keysKept = false);
+    // The same for the values at `columns` alone (PackedRows::assignValues).
+    void replaceValues(RowId id, std::span<const int> columns, std::span<const Value> values,
+                       bool keysKept);
     void erase(RowId id);
 
     // Where the storage read a row whose index values are still the ones it read there: the
@@ -158,6 +162,7 @@ private:
     static constexpr uint8_t kChanged = 1;
     static constexpr uint8_t kKeysChanged = 2;
     void noteChange(RowId id, uint8_t what);
+    void noteReplaced(RowId id, bool keysKept);
     void forgetPlaces() {
         m_placesKnown = false;
         m_place.clear();

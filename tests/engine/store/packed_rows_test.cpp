@@ -100,6 +100,47 @@ TEST(PackedRows, ReplacedAndReorderedRowsKeepTheirValues) {
     EXPECT_EQ(rows.value(1, 2), Value(2.5));
 }
 
+// Replacing some values of a row gives the row that replacing all of them gives, whatever
+// order the columns come in, whether the row grows or shrinks, and past its last value.
+TEST(PackedRows, SomeValuesReplacedAsInTheWholeRow) {
+    const Row original = {Value(int64_t{5}), Value(std::string("Das Erste")), Value(Null{}),
+                          Value(2.5)};
+    struct Case {
+        const char* what;
+        std::vector<int> columns;
+        Row values;
+    };
+    const std::vector<Case> cases = {
+        {"a number, same size", {0}, {Value(int64_t{4})}},
+        {"a number, larger", {0}, {Value(int64_t{1} << 40)}},
+        {"a text, shorter", {1}, {Value(std::string("X"))}},
+        {"a text, much longer", {1}, {Value(std::string(300, 'y'))}},
+        {"Null to a value", {2}, {Value(true)}},
+        {"the last, to Null", {3}, {Value(Null{})}},
+        {"columns out of order", {3, 0, 1}, {Value(7.5), Value(int64_t{-1}), Value(Blob{1, 2})}},
+        {"past the last value", {6}, {Value(std::string("new"))}},
+    };
+    for (const Case& c : cases) {
+        PackedRows rows;
+        rows.push_back({Value(int64_t{1})});
+        rows.push_back(original);
+        rows.push_back({Value(std::string("after"))});
+        rows.assignValues(1, c.columns, c.values);
+        Row expected = original;
+        for (size_t k = 0; k < c.columns.size(); ++k) {
+            if (expected.size() <= size_t(c.columns[k]))
+                expected.resize(size_t(c.columns[k]) + 1, Value(Null{}));
+            expected[size_t(c.columns[k])] = c.values[k];
+        }
+        EXPECT_EQ(rows.row(1), expected) << c.what;
+        for (size_t col = 0; col <= expected.size(); ++col)
+            EXPECT_EQ(rows.isNull(1, col), col >= expected.size() || isNull(expected[col]))
+                << c.what << ", column " << col;
+        EXPECT_EQ(rows.row(0), Row{Value(int64_t{1})}) << c.what;
+        EXPECT_EQ(rows.row(2), Row{Value(std::string("after"))}) << c.what;
+    }
+}
+
 // A table keeps its row ids through deletes and through many rounds of replaced rows, which
 // shrink in place or grow into new space, whose old space is reclaimed, and every live row
 // reads back as last written.
