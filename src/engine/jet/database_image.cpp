@@ -277,10 +277,11 @@ Status encodeWholeTables(const JetFormat& fmt, std::vector<TableToWrite>& tables
         here.keys.resize(s.realIndexes.size());
         here.keyFailures.resize(s.realIndexes.size());
         Status failure;
+        RowEncoder encoder(fmt, codePage, s);
         e.rows([&](const store::Row& row) {
             if (!failure.isOk())
                 return;
-            auto image = encodeRowFor(fmt, codePage, s, row, sink);
+            auto image = encoder.encode(row, sink);
             if (!image) {
                 failure = image.status().withContext("table '" + s.name + "': ");
                 return;

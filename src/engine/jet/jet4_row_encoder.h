@@ -30,5 +30,9 @@ std::vector<uint8_t> encodeJet4TextValue(const store::ColumnDef& column, const s
 // its column.
 Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, const store::Row& row,
                                            const LongValueSink& longValues);
+// The same into buffers.image, reusing the buffers' storage; `fixedArea` is
+// fixedAreaSize(schema).
+Status encodeJet4RowInto(const store::TableSchema& schema, size_t fixedArea, const store::Row& row,
+                         const LongValueSink& longValues, RowBuffers& buffers);
 
 }  // namespace velmora::engine::jet

@@ -110,12 +110,34 @@ LongValueSink sizingLongValueSink() {
     };
 }
 
+const LongValueSink& refusingLongValueSink() {
+    static const LongValueSink sink = [](const ColumnDef& c, const std::vector<uint8_t>&) {
+        return Result<std::vector<uint8_t>>(Status::error(
+            err::kOperationNotSupported, "column " + c.name + " holds no long values"));
+    };
+    return sink;
+}
+
 Result<std::vector<uint8_t>> encodeRowFor(const JetFormat& fmt, uint16_t codePage,
                                           const store::TableSchema& schema, const store::Row& row,
                                           const LongValueSink& longValues) {
     if (fmt.isJet4())
         return encodeJet4Row(schema, row, longValues);
     return encodeJet3Row(schema, row, longValues, codePage);
+}
+
+RowEncoder::RowEncoder(const JetFormat& fmt, uint16_t codePage, const store::TableSchema& schema)
+    : m_fmt(fmt), m_codePage(codePage), m_schema(schema), m_fixedArea(fixedAreaSize(schema)) {}
+
+Result<Bytes> RowEncoder::encode(const store::Row& row, const LongValueSink& longValues) {
+    if (m_fmt.isJet4()) {
+        VELMORA_RETURN_IF_ERROR(
+            encodeJet4RowInto(m_schema, m_fixedArea, row, longValues, m_buffers));
+    } else {
+        VELMORA_ASSIGN_OR_RETURN(m_buffers.image,
+                                 encodeJet3Row(m_schema, row, longValues, m_codePage));
+    }
+    return Bytes(m_buffers.image);
 }
 
 size_t maxSingleLongValue(const JetFormat& fmt) {

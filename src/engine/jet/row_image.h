@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/status.h"
 #include "engine/jet/format.h"
@@ -34,6 +35,8 @@ using LongValueSink =
 // A sink that stores nothing: inline when small, else a 12-byte placeholder. Gives the row
 // size that a real sink would produce, for checks before anything is written.
 LongValueSink sizingLongValueSink();
+// A sink for a table without long values: any value handed to it is refused with 3251.
+const LongValueSink& refusingLongValueSink();
 
 // The stored bytes of a value of a fixed-size type (number, currency, date, GUID, decimal),
 // the same in both versions; `buf` takes at least 17 bytes. Returns how many were written.
@@ -73,6 +76,30 @@ inline bool putWholeNumber(uint8_t* field, const store::ColumnDef& column,
 Result<std::vector<uint8_t>> encodeRowFor(const JetFormat& fmt, uint16_t codePage,
                                           const store::TableSchema& schema, const store::Row& row,
                                           const LongValueSink& longValues);
+
+// The buffers a row image is built in, kept from one row to the next so that encoding many
+// rows allocates nothing per row.
+struct RowBuffers {
+    std::vector<uint8_t> image;
+    std::vector<uint8_t> mask;
+    std::vector<size_t> slotValues;
+};
+
+// Encodes rows of one table one after another, as encodeRowFor() does, into buffers it keeps:
+// a commit that writes thousands of rows builds each image where the last one was.
+class RowEncoder {
+public:
+    RowEncoder(const JetFormat& fmt, uint16_t codePage, const store::TableSchema& schema);
+    // The image of `row`, valid until the next call; the errors of encodeRowFor().
+    Result<Bytes> encode(const store::Row& row, const LongValueSink& longValues);
+
+private:
+    const JetFormat& m_fmt;
+    uint16_t m_codePage;
+    const store::TableSchema& m_schema;
+    size_t m_fixedArea;
+    RowBuffers m_buffers;
+};
 
 // Long values kept in one LVAL row up to this size, and the data carried by each row of a
 // chain (its first four bytes point to the next row).

@@ -268,6 +268,7 @@ public:
           m_longValues(storage, out, m_schema, allocator),
           m_hasLongValues(std::any_of(m_schema.columns.begin(), m_schema.columns.end(),
                                       [](const store::ColumnDef& c) { return c.isLongValue(); })),
+          m_encoder(m_fmt, storage.header().codePage, m_schema),
           m_tdef(def.bytes) {}
 
     // Check keys. Index entries may change when a row was erased or added, or a value of an
@@ -322,7 +323,7 @@ public:
                 return;
             m_table.rowInto(id, row);
             const uint32_t place = m_table.placeOf(id);
-            Result<std::vector<uint8_t>> image = encodeChanged(row, place);
+            Result<Bytes> image = encodeChanged(row, place);
             if (!image.isOk()) {
                 failure = inTable(image.status());
             } else if (place != 0) {
@@ -379,21 +380,16 @@ public:
 private:
     Status inTable(const Status& s) const { return s.withContext("table " + m_schema.name + ": "); }
 
-    // The image of a changed row stored at `place` (0 for an added row). Its long values stay
-    // inline when small, unless that makes the row too large; a value the stored row holds
-    // already keeps its field as it is, and the values the row no longer holds leave their
-    // LVAL pages.
-    Result<std::vector<uint8_t>> encodeChanged(const store::Row& row, uint32_t place) {
-        const uint16_t codePage = m_storage.header().codePage;
+    // The image of a changed row stored at `place` (0 for an added row), valid until the next
+    // row is encoded. Its long values stay inline when small, unless that makes the row too
+    // large; a value the stored row holds already keeps its field as it is, and the values the
+    // row no longer holds leave their LVAL pages.
+    Result<Bytes> encodeChanged(const store::Row& row, uint32_t place) {
         if (!m_hasLongValues) {
-            const LongValueSink none = [](const store::ColumnDef& c, const std::vector<uint8_t>&) {
-                return Result<std::vector<uint8_t>>(Status::error(
-                    err::kOperationNotSupported, "column " + c.name + " holds no long values"));
-            };
-            return encodeRowFor(m_fmt, codePage, m_schema, row, none);
+            return m_encoder.encode(row, refusingLongValueSink());
         }
-        const bool allowInline =
-            encodeRowFor(m_fmt, codePage, m_schema, row, sizingLongValueSink()).isOk();
+        static const LongValueSink sizing = sizingLongValueSink();
+        const bool allowInline = m_encoder.encode(row, sizing).isOk();
         RowBytes image;
         std::vector<RowField> stored;
         if (place != 0) {
@@ -423,8 +419,7 @@ private:
             }
             return m_longValues.store(c, data, allowInline);
         };
-        VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> encoded,
-                                 encodeRowFor(m_fmt, codePage, m_schema, row, keepOrStore));
+        VELMORA_ASSIGN_OR_RETURN(const Bytes encoded, m_encoder.encode(row, keepOrStore));
         // A value set to Null reaches no sink.
         for (size_t i = 0; i < stored.size(); ++i) {
             if (!given[i] && m_schema.columns[i].isLongValue() && stored[i].present)
@@ -527,6 +522,7 @@ private:
     PageEdits m_pages;
     LongValueEdits m_longValues;
     const bool m_hasLongValues;
+    RowEncoder m_encoder;
     std::vector<uint8_t> m_tdef;
     std::vector<MapUpdate> m_maps;
     std::vector<IndexChanges> m_indexChanges;  // by real index; empty when no entry changes

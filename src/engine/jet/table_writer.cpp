@@ -304,14 +304,15 @@ Status placeRows(const JetFormat& fmt, uint16_t codePage, const store::Table& ta
         return out.longValues.store(c, std::move(bytes), allowInline);
     };
     std::vector<uint32_t> rowKeys(out.keys.size());
+    RowEncoder encoder(fmt, codePage, schema);
     table.forEachLive([&](store::RowId id, const store::Row& row) {
         if (!failure.isOk())
             return;
         needsPages = false;
-        Result<std::vector<uint8_t>> image = encodeRowFor(fmt, codePage, schema, row, inlineFirst);
+        Result<Bytes> image = encoder.encode(row, inlineFirst);
         if (needsPages || !image.isOk()) {
             allowInline = image.isOk();
-            image = encodeRowFor(fmt, codePage, schema, row, toPages);
+            image = encoder.encode(row, toPages);
         }
         if (!image.isOk()) {
             failure = image.status().withContext("table " + schema.name + ": ");
