@@ -250,6 +250,55 @@ Status replaceRow(PageEdits& pages, const std::string& table, RowPointer where, 
     return Status::ok();
 }
 
+// For checkStoredKeys(): the keys of the rows whose index values are still the ones read from
+// the file (Table::storedAt()), built from the rows in memory, so that the check reads back
+// only the rows changed or erased since. Only the index columns are decoded. `lists` keeps the
+// keys' bytes. False, leaving every row to the check, when a key cannot be built here.
+bool keysOfStoredRows(const store::Table& table, KeyFormat format, std::vector<IndexKeyList>& lists,
+                      UnchangedRowKeys& out) {
+    const TableSchema& schema = table.schema();
+    std::vector<uint8_t> wanted(schema.columns.size(), 0);
+    for (const store::RealIndex& index : schema.realIndexes) {
+        for (const store::IndexColumn& ic : index.columns) {
+            for (size_t i = 0; i < schema.columns.size(); ++i)
+                wanted[i] |= uint8_t(schema.columns[i].number == ic.columnNumber);
+        }
+    }
+    lists.assign(schema.realIndexes.size(), {});
+    for (IndexKeyList& list : lists)
+        list.reserve(table.storedRowCount());
+    out.slots.reserve(table.storedRowCount());
+    bool built = true;
+    table.forEachLiveColumns(wanted, [&](store::RowId id, const store::Row& row) {
+        const uint32_t at = table.storedAt(id);
+        // A row an index leaves out has no key there to stand for its stored row's.
+        if (!built || at == 0 ||
+            std::any_of(schema.realIndexes.begin(), schema.realIndexes.end(),
+                        [&](const store::RealIndex& ix) {
+                            return ix.ignoresNulls() && allKeyColumnsNull(schema, ix, row);
+                        }))
+            return;
+        for (size_t ix = 0; ix < lists.size() && built; ++ix) {
+            built = lists[ix]
+                        .add(schema, schema.realIndexes[ix], row, format, RowPointer::fromU32(at))
+                        .isOk();
+        }
+        out.slots.push_back(at);
+    });
+    if (!built)
+        return false;
+    // Once a commit wrote the table the places read are forgotten, and with them the count of
+    // rows read: no slots then stand for no row at all.
+    out.everyStoredRow = !out.slots.empty() && out.slots.size() == table.storedRowCount();
+    out.keys.resize(lists.size());
+    for (size_t ix = 0; ix < lists.size(); ++ix) {
+        out.keys[ix].reserve(lists[ix].size());
+        for (size_t k = 0; k < lists[ix].size(); ++k)
+            out.keys[ix].push_back(lists[ix].key(k));
+    }
+    return true;
+}
+
 // One table's changes, phase by phase.
 class TablePatch {
 public:
@@ -279,8 +328,19 @@ public:
             change = m_table.isLive(id) && m_table.keysChanged(id);
         if (!change || m_schema.realIndexes.empty())
             return Status::ok();
-        if (!m_storage.keysMatchOurs(m_schema.tdefPage))
-            VELMORA_RETURN_IF_ERROR(checkStoredKeys(m_storage, m_schema.name));
+        const bool encodable =
+            std::all_of(m_schema.realIndexes.begin(), m_schema.realIndexes.end(),
+                        [&](const store::RealIndex& ix) {
+                            return checkIndexEncodable(m_schema, ix, m_keyFormat).isOk();
+                        });
+        if (!m_storage.keysMatchOurs(m_schema.tdefPage)) {
+            std::vector<IndexKeyList> lists;
+            UnchangedRowKeys unchanged;
+            const bool fromMemory =
+                encodable && keysOfStoredRows(m_table, m_keyFormat, lists, unchanged);
+            VELMORA_RETURN_IF_ERROR(
+                checkStoredKeys(m_storage, m_schema.name, fromMemory ? &unchanged : nullptr));
+        }
         for (const store::RealIndex& ix : m_schema.realIndexes)
             VELMORA_RETURN_IF_ERROR(inTable(checkIndexEncodable(m_schema, ix, m_keyFormat)));
         m_indexChanges.resize(m_schema.realIndexes.size());
