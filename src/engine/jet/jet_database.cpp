@@ -152,22 +152,37 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         }
     }
     // The old images go from the file straight into the journal; only an observer keeps them.
+    // They are read as the pages are written below, in runs of consecutive numbers of a
+    // bounded size: a commit that changes a whole table reads its old pages in a few reads.
+    constexpr uint32_t kPagesPerWrite = 64;
     std::vector<std::vector<uint8_t>> journalledBefore;
+    std::vector<uint8_t> oldRun;
+    size_t runFirst = 0, runPages = 0;  // journalled[runFirst, runFirst + runPages) in oldRun
     const std::string journal = io::RollbackJournal::pathFor(m_path);
     VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(
         *m_env, journal, pageSize, oldSize, journalled.size(),
         [&](size_t k, uint32_t& number, MutableBytes bytes) -> Status {
             number = journalled[k];
-            VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, bytes));
+            if (k < runFirst || k >= runFirst + runPages) {
+                size_t n = 1;
+                while (k + n < journalled.size() && n < kPagesPerWrite &&
+                       journalled[k + n] == number + n)
+                    ++n;
+                oldRun.resize(n * pageSize);
+                VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, oldRun));
+                runFirst = k;
+                runPages = n;
+            }
+            std::copy_n(oldRun.begin() + long((k - runFirst) * pageSize), pageSize, bytes.begin());
             if (m_commitObserver)
                 journalledBefore.emplace_back(bytes.begin(), bytes.end());
             return Status::ok();
         }));
+    oldRun = {};
 
     // Invariant 3: the pages, in runs of consecutive numbers, then one sync. A run is written
     // in pieces of a bounded size, so that a rewritten table is not held a second time as one
     // copy of all its pages.
-    constexpr uint32_t kPagesPerWrite = 64;
     auto writeAll = [&]() -> Status {
         auto it = pages.images.begin();
         std::vector<uint8_t> run;
