@@ -11,11 +11,13 @@
 namespace velmora::engine::io {
 namespace {
 
-// "VLMJRNL2" journals are checked with the page hash of page_digest.h, which takes eight bytes
-// at a time; "VLMJRNL1", whose FNV-1a over every byte cost more than the journal's writing,
-// is still rolled back when a program of before left one.
+// "VLMJRNL3" journals are checked with quickPageHash() of page_digest.h, which takes a page's
+// 64-bit words; journals a program of before left are still rolled back: "VLMJRNL2", checked
+// with pageHash(), whose byte lanes cost about as much as writing a whole-table journal, and
+// "VLMJRNL1", checked with FNV-1a over every byte.
 constexpr char kMagicV1[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '1'};
-constexpr char kMagic[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '2'};
+constexpr char kMagicV2[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '2'};
+constexpr char kMagic[8] = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '3'};
 constexpr size_t kHeaderSize = 8 + 4 + 4 + 8;
 // The header hashes as a page of a number no page has.
 constexpr uint32_t kHeaderNumber = 0xFFFFFFFFu;
@@ -30,10 +32,12 @@ uint64_t fnv1a(Bytes data) {
     return h;
 }
 
-// The checksum of a VLMJRNL2 journal so far, with one more page entry: it depends on every
-// entry and on their order.
-uint64_t withEntry(uint64_t checksum, uint32_t number, Bytes page) {
-    return checksum * 0x9E3779B97F4A7C15ull + pageHash(number, page);
+using PageHash = uint64_t (*)(uint32_t number, std::span<const uint8_t> bytes);
+
+// The checksum of a journal so far, with one more page entry: it depends on every entry and on
+// their order. `hash` is the layout's: pageHash() for VLMJRNL2, quickPageHash() for VLMJRNL3.
+uint64_t withEntry(uint64_t checksum, uint32_t number, Bytes page, PageHash hash = quickPageHash) {
+    return checksum * 0x9E3779B97F4A7C15ull + hash(number, page);
 }
 
 // Whether `journal` is complete: of a known version, of the length its header gives, its
@@ -42,7 +46,8 @@ bool completeJournal(Bytes journal, uint32_t& pageSize, uint32_t& count) {
     if (journal.size() < kHeaderSize + 8)
         return false;
     const bool v1 = std::memcmp(journal.data(), kMagicV1, 8) == 0;
-    if (!v1 && std::memcmp(journal.data(), kMagic, 8) != 0)
+    const bool v2 = std::memcmp(journal.data(), kMagicV2, 8) == 0;
+    if (!v1 && !v2 && std::memcmp(journal.data(), kMagic, 8) != 0)
         return false;
     pageSize = getU32(journal, 8);
     count = getU32(journal, 12);
@@ -53,9 +58,11 @@ bool completeJournal(Bytes journal, uint32_t& pageSize, uint32_t& count) {
     const uint64_t stored = getU64(journal, expected - 8);
     if (v1)
         return stored == fnv1a(journal.first(expected - 8));
-    uint64_t checksum = pageHash(kHeaderNumber, journal.first(kHeaderSize));
+    const PageHash hash = v2 ? pageHash : quickPageHash;
+    uint64_t checksum = hash(kHeaderNumber, journal.first(kHeaderSize));
     for (size_t pos = kHeaderSize; pos + entry <= expected - 8; pos += entry)
-        checksum = withEntry(checksum, getU32(journal, pos), journal.subspan(pos + 4, pageSize));
+        checksum =
+            withEntry(checksum, getU32(journal, pos), journal.subspan(pos + 4, pageSize), hash);
     return stored == checksum;
 }
 
@@ -93,7 +100,7 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
     putU32(b, 8, pageSize);
     putU32(b, 12, uint32_t(count));
     putU64(b, 16, oldFileSize);
-    uint64_t checksum = pageHash(kHeaderNumber, Bytes(buf.data(), kHeaderSize));
+    uint64_t checksum = quickPageHash(kHeaderNumber, Bytes(buf.data(), kHeaderSize));
     uint64_t at = 0;
     size_t pos = kHeaderSize;
     for (size_t k = 0; k < count; ++k) {

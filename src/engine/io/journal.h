@@ -2,13 +2,13 @@
 // file beside the database until the commit is complete.
 //
 // Layout (little-endian):
-//   "VLMJRNL2"  magic (8 bytes)
+//   "VLMJRNL3"  magic (8 bytes)
 //   u32 page size, u32 page count n, u64 size of the database file before the commit
 //   n × [u32 page number][page bytes]
-//   u64 checksum: c = pageHash(0xFFFFFFFF, header), then per entry
-//       c = c * 0x9E3779B97F4A7C15 + pageHash(number, bytes) (page_digest.h)
-// Journals of the first layout, "VLMJRNL1" with FNV-1a over everything before the checksum,
-// are still rolled back.
+//   u64 checksum: c = quickPageHash(0xFFFFFFFF, header), then per entry
+//       c = c * 0x9E3779B97F4A7C15 + quickPageHash(number, bytes) (page_digest.h)
+// Journals of the earlier layouts are still rolled back: "VLMJRNL2", the same with pageHash(),
+// and "VLMJRNL1" with FNV-1a over everything before the checksum.
 // A journal whose checksum does not match was never completely written; since the database
 // is only touched after the journal is durable, such a journal is simply discarded.
 #pragma once

@@ -1,5 +1,6 @@
 // The rollback journal and the fault-injecting Env it is tested with.
 #include "engine/io/journal.h"
+#include "engine/io/page_digest.h"
 
 #include <gtest/gtest.h>
 
@@ -180,38 +181,47 @@ TEST(RollbackJournal, RestoresPagesAndSizeThenDisappears) {
     EXPECT_FALSE(*r);
 }
 
-// A journal of the first layout (FNV-1a over every byte), as a program of before leaves it
-// in a crash, is rolled back all the same; with one byte of it changed it is discarded.
-TEST(RollbackJournal, AJournalOfTheFirstLayoutIsStillRolledBack) {
-    std::vector<uint8_t> v1 = {'V', 'L', 'M', 'J', 'R', 'N', 'L', '1'};
-    auto put = [&](uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            v1.push_back(uint8_t(v >> (8 * i)));
-    };
-    put(16, 4);  // page size
-    put(1, 4);   // pages
-    put(32, 8);  // the file's size before
-    put(1, 4);   // page 1 as it was
-    const std::vector<uint8_t> page = pages({2});
-    v1.insert(v1.end(), page.begin(), page.end());
-    uint64_t h = 1469598103934665603ull;
-    for (uint8_t b : v1)
-        h = (h ^ b) * 1099511628211ull;
-    put(h, 8);
-    for (const bool damaged : {false, true}) {
-        FaultEnv env;
-        env.install("db", pages({1, 7, 7}));
-        const std::string jp = RollbackJournal::pathFor("db");
-        std::vector<uint8_t> journal = v1;
-        journal[30] ^= damaged ? 0x40 : 0;
-        env.install(jp, journal);
-        auto f = env.open("db", OpenMode::ReadWrite);
-        ASSERT_TRUE(f.isOk());
-        Result<bool> r = RollbackJournal::recover(env, jp, **f);
-        ASSERT_TRUE(r.isOk());
-        EXPECT_EQ(*r, !damaged);
-        EXPECT_EQ(env.contents("db"), damaged ? pages({1, 7, 7}) : pages({1, 2}));
-        EXPECT_FALSE(env.exists(jp));
+// Journals of the earlier layouts, as a program of before leaves them in a crash, are rolled
+// back all the same: the first checked with FNV-1a over every byte, the second with pageHash()
+// over the header and each entry; with one byte of one changed it is discarded.
+TEST(RollbackJournal, JournalsOfEarlierLayoutsAreStillRolledBack) {
+    for (const char version : {'1', '2'}) {
+        SCOPED_TRACE(version);
+        std::vector<uint8_t> journal = {'V', 'L', 'M', 'J', 'R', 'N', 'L', uint8_t(version)};
+        auto put = [&](uint64_t v, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                journal.push_back(uint8_t(v >> (8 * i)));
+        };
+        put(16, 4);  // page size
+        put(1, 4);   // pages
+        put(32, 8);  // the file's size before
+        uint64_t h = pageHash(0xFFFFFFFFu, journal);
+        put(1, 4);  // page 1 as it was
+        const std::vector<uint8_t> page = pages({2});
+        journal.insert(journal.end(), page.begin(), page.end());
+        if (version == '1') {
+            h = 1469598103934665603ull;
+            for (uint8_t b : journal)
+                h = (h ^ b) * 1099511628211ull;
+        } else {
+            h = h * 0x9E3779B97F4A7C15ull + pageHash(1, page);
+        }
+        put(h, 8);
+        for (const bool damaged : {false, true}) {
+            FaultEnv env;
+            env.install("db", pages({1, 7, 7}));
+            const std::string jp = RollbackJournal::pathFor("db");
+            std::vector<uint8_t> written = journal;
+            written[30] ^= damaged ? 0x40 : 0;
+            env.install(jp, written);
+            auto f = env.open("db", OpenMode::ReadWrite);
+            ASSERT_TRUE(f.isOk());
+            Result<bool> r = RollbackJournal::recover(env, jp, **f);
+            ASSERT_TRUE(r.isOk());
+            EXPECT_EQ(*r, !damaged);
+            EXPECT_EQ(env.contents("db"), damaged ? pages({1, 7, 7}) : pages({1, 2}));
+            EXPECT_FALSE(env.exists(jp));
+        }
     }
 }
 
