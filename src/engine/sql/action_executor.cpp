@@ -49,11 +49,8 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
             columns.push_back(c);
             values.push_back(*v);
         }
-        if (auto key = valuesKey(values)) {
-            const LookupIndex& index = session.lookups().index(table, columns);
-            const std::span<const RowId> found = index.find(*key);
-            candidates.assign(found.begin(), found.end());
-        }
+        if (auto key = valuesKey(values))
+            candidates = session.lookups().find(table, columns, *key);
     } else {
         table.forEachLiveId([&](RowId id) { candidates.push_back(id); });
     }

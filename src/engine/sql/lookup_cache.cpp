@@ -35,6 +35,17 @@ bool keyInto(std::string& key, const store::Row& row, const std::vector<int>& co
     return keyOf(key, columns, [&](int c) -> const store::Value& { return row[size_t(c)]; });
 }
 
+// The positions of the columns marked, for Table::forEachLiveColumns().
+std::vector<uint8_t> positionsOf(const std::vector<int>& columns) {
+    std::vector<uint8_t> wanted;
+    for (int c : columns) {
+        if (wanted.size() <= size_t(c))
+            wanted.resize(size_t(c) + 1);
+        wanted[size_t(c)] = 1;
+    }
+    return wanted;
+}
+
 }  // namespace
 
 std::optional<std::string> rowKey(const store::Row& row, const std::vector<int>& columns) {
@@ -58,22 +69,17 @@ void LookupCache::build(const store::Table& table, LookupIndex& index) {
     index.ids.clear();
     // Only the looked-up columns of each row are decoded, and every key is built in one
     // buffer: the index takes a copy of its bytes.
-    std::vector<uint8_t> wanted;
-    for (int c : index.columns) {
-        if (wanted.size() <= size_t(c))
-            wanted.resize(size_t(c) + 1);
-        wanted[size_t(c)] = 1;
-    }
     index.ids.reserve(table.liveRowCount());
     std::string key;
-    table.forEachLiveColumns(wanted, [&](store::RowId id, const store::Row& row) {
-        if (keyInto(key, row, index.columns))
-            index.ids.insert(key, id);
-    });
+    table.forEachLiveColumns(positionsOf(index.columns),
+                             [&](store::RowId id, const store::Row& row) {
+                                 if (keyInto(key, row, index.columns))
+                                     index.ids.insert(key, id);
+                             });
     index.changeCount = table.changeCount();
 }
 
-const LookupIndex& LookupCache::index(const store::Table& table, const std::vector<int>& columns) {
+const LookupIndex* LookupCache::index(const store::Table& table, const std::vector<int>& columns) {
     // A command's statements ask for the same few indexes over and over: the one found last
     // moves to the front.
     for (size_t i = 0; i < m_indexes.size(); ++i) {
@@ -84,14 +90,38 @@ const LookupIndex& LookupCache::index(const store::Table& table, const std::vect
             Entry& front = m_indexes[0];
             if (front.index->changeCount != table.changeCount())
                 build(table, *front.index);
-            return *front.index;
+            return front.index.get();
         }
     }
+    const auto asked = std::find_if(m_askedOnce.begin(), m_askedOnce.end(), [&](const Asked& a) {
+        return a.table == &table && a.columns == columns;
+    });
+    if (asked == m_askedOnce.end()) {
+        m_askedOnce.push_back(Asked{&table, columns});
+        return nullptr;
+    }
+    m_askedOnce.erase(asked);
     auto index = std::make_unique<LookupIndex>();
     index->columns = columns;
     build(table, *index);
     m_indexes.push_back(Entry{&table, std::move(index)});
-    return *m_indexes.back().index;
+    return m_indexes.back().index.get();
+}
+
+std::vector<store::RowId> LookupCache::find(const store::Table& table,
+                                            const std::vector<int>& columns, std::string_view key) {
+    if (const LookupIndex* kept = index(table, columns)) {
+        const std::span<const store::RowId> ids = kept->find(key);
+        return {ids.begin(), ids.end()};
+    }
+    // The keys are built as build() builds them, so the scan finds what the index would.
+    std::vector<store::RowId> ids;
+    std::string rowKey;
+    table.forEachLiveColumns(positionsOf(columns), [&](store::RowId id, const store::Row& row) {
+        if (keyInto(rowKey, row, columns) && rowKey == key)
+            ids.push_back(id);
+    });
+    return ids;
 }
 
 namespace {
@@ -184,6 +214,7 @@ void LookupCache::rowErased(const store::Table& table, store::RowId id, const st
 
 void LookupCache::forget(const store::Table& table) {
     std::erase_if(m_indexes, [&](const Entry& e) { return e.table == &table; });
+    std::erase_if(m_askedOnce, [&](const Asked& a) { return a.table == &table; });
 }
 
 }  // namespace velmora::engine::sql

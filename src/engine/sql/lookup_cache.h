@@ -5,7 +5,9 @@
 // of the table for each statement would make that quadratic, so the executor keeps one index
 // per (table, column list) and every row change made through the session updates it in place.
 // An index remembers the table's change count it reflects; one whose table changed behind the
-// session's back is rebuilt on next use.
+// session's back is rebuilt on next use. A hash pays from its second use on: the first time a
+// (table, column list) is asked for, one scan compares each row's key instead, so a statement
+// run once in a process (one UPDATE ... WHERE) does not hash every row to find one.
 #pragma once
 
 #include <cstdint>
@@ -39,7 +41,9 @@ std::optional<std::string> valuesKey(const std::vector<store::Value>& values);
 
 class LookupCache {
 public:
-    const LookupIndex& index(const store::Table& table, const std::vector<int>& columns);
+    // The live rows whose equality key in `columns` is `key`, ascending (stored order).
+    std::vector<store::RowId> find(const store::Table& table, const std::vector<int>& columns,
+                                   std::string_view key);
 
     // Row changes the session made; `countBefore` is the table's change count before it.
     void rowInserted(const store::Table& table, store::RowId id, uint64_t countBefore);
@@ -52,15 +56,25 @@ public:
     void rowErased(const store::Table& table, store::RowId id, const store::Row& before,
                    uint64_t countBefore);
     void forget(const store::Table& table);
-    void clear() { m_indexes.clear(); }
+    void clear() {
+        m_indexes.clear();
+        m_askedOnce.clear();
+    }
 
 private:
     struct Entry {
         const store::Table* table;
         std::unique_ptr<LookupIndex> index;
     };
+    struct Asked {
+        const store::Table* table;
+        std::vector<int> columns;
+    };
+    // The kept index of (table, columns), or null when it is asked for the first time.
+    const LookupIndex* index(const store::Table& table, const std::vector<int>& columns);
     void build(const store::Table& table, LookupIndex& index);
     std::vector<Entry> m_indexes;
+    std::vector<Asked> m_askedOnce;  // answered by a scan, without an index yet
 };
 
 }  // namespace velmora::engine::sql

@@ -265,8 +265,8 @@ void SelectRunner::planLookup() {
     }
 }
 
-// The row ids of the one table that satisfy the WHERE's "column = literal" conjuncts, from a
-// hash lookup; `used` tells whether there were any. Equal lookup keys mean equal values
+// The row ids of the one table that satisfy the WHERE's "column = literal" conjuncts, from the
+// session's lookups; `used` tells whether there were any. Equal lookup keys mean equal values
 // (value_ops.h), so every returned row makes those conjuncts true.
 std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
     used = !m_b->lookupColumns.empty();
@@ -278,14 +278,11 @@ std::vector<RowId> SelectRunner::equalityCandidates(bool& used) {
         if (store::isNull(lit->value))
             return {};
     }
-    const LookupIndex& index =
-        m_session.lookups().index(*m_b->sources[0].table, m_b->lookupColumns);
     std::string& key = m_b->lookupKey;
     key.clear();
     for (const Expr* lit : m_b->lookupLiterals)
         appendOrderKey(key, lit->value);
-    const std::span<const RowId> ids = index.find(key);
-    return std::vector<RowId>(ids.begin(), ids.end());
+    return m_session.lookups().find(*m_b->sources[0].table, m_b->lookupColumns, key);
 }
 
 Status SelectRunner::evalLeaf(int slot, Tuples& out) {
