@@ -238,20 +238,30 @@ bool isJet4Compressed(Bytes bytes) {
 }
 
 std::string decodeJet4Text(Bytes bytes) {
-    if (!isJet4Compressed(bytes))
-        return decodeUtf16le(bytes);
+    std::string out;
+    decodeJet4TextInto(bytes, out);
+    return out;
+}
+
+void decodeJet4TextInto(Bytes bytes, std::string& out) {
+    if (!isJet4Compressed(bytes)) {
+        out = decodeUtf16le(bytes);
+        return;
+    }
     // Compressed mode: one byte per character; 0x00 switches to UTF-16LE pairs and back.
     // Most names stay in one-byte characters throughout: those go straight to UTF-8, and
     // plain ASCII is its own UTF-8.
     const auto body = bytes.subspan(2);
-    if (std::all_of(body.begin(), body.end(), [](uint8_t b) { return b != 0 && b < 0x80; }))
-        return std::string(body.begin(), body.end());
+    if (std::all_of(body.begin(), body.end(), [](uint8_t b) { return b != 0 && b < 0x80; })) {
+        out.assign(body.begin(), body.end());
+        return;
+    }
     if (std::none_of(body.begin(), body.end(), [](uint8_t b) { return b == 0; })) {
-        std::string out;
+        out.clear();
         out.reserve(bytes.size());
         for (uint8_t b : body)
             appendUtf8(out, b);
-        return out;
+        return;
     }
     std::u16string units;
     units.reserve(bytes.size());
@@ -273,7 +283,7 @@ std::string decodeJet4Text(Bytes bytes) {
             i += 2;
         }
     }
-    return utf16ToUtf8(units);
+    out = utf16ToUtf8(units);
 }
 
 std::optional<std::vector<uint8_t>> encodeJet4Compressed(std::string_view utf8) {

@@ -116,6 +116,8 @@ void appendUtf8(std::string& out, uint32_t cp);
 
 // A Jet 4 text value: compressed when it starts with FF FE, else UTF-16LE.
 std::string decodeJet4Text(Bytes bytes);
+// The same into `out`, reusing its storage.
+void decodeJet4TextInto(Bytes bytes, std::string& out);
 // Whether a Jet 4 value is stored in compressed form.
 bool isJet4Compressed(Bytes bytes);
 // The compressed form (FF FE + one byte per character) when every character is in

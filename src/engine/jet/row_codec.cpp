@@ -20,16 +20,16 @@ Status damaged(const std::string& what) {
 // Positions of the variable slots of one row: start of slot i is starts[i], and
 // starts[n] is the end of the variable data (EOD).
 struct VarLayout {
-    std::vector<uint32_t> starts;
+    std::vector<uint32_t>& starts;
     size_t trailerStart = 0;  // first byte after the data area
 };
 
-Result<VarLayout> jet4Layout(Bytes row, size_t maskSize, bool hasVariable) {
+Status jet4Layout(Bytes row, size_t maskSize, bool hasVariable, VarLayout& v) {
     const size_t L = row.size();
-    VarLayout v;
+    v.starts.clear();
     if (!hasVariable) {
         v.trailerStart = L - maskSize;
-        return v;
+        return Status::ok();
     }
     if (L < maskSize + 4 + 2)
         return damaged("row too short for its variable column table");
@@ -42,15 +42,15 @@ Result<VarLayout> jet4Layout(Bytes row, size_t maskSize, bool hasVariable) {
     for (size_t i = 0; i < n; ++i)
         v.starts[i] = getU16(row, L - maskSize - 4 - 2 * i);
     v.starts[n] = getU16(row, eodPos);
-    return v;
+    return Status::ok();
 }
 
-Result<VarLayout> jet3Layout(Bytes row, size_t maskSize, bool hasVariable) {
+Status jet3Layout(Bytes row, size_t maskSize, bool hasVariable, VarLayout& v) {
     const size_t L = row.size();
-    VarLayout v;
+    v.starts.clear();
     if (!hasVariable) {
         v.trailerStart = L - maskSize;
-        return v;
+        return Status::ok();
     }
     if (L < maskSize + 3)
         return damaged("row too short for its variable column table");
@@ -74,22 +74,27 @@ Result<VarLayout> jet3Layout(Bytes row, size_t maskSize, bool hasVariable) {
         }
         v.starts[i] = uint32_t(row[L - 2 - maskSize - jumps - i] + 256 * high);
     }
-    return v;
+    return Status::ok();
 }
 
 size_t fixedSize(ColumnType type) {
     return store::fixedWidth(type);
 }
 
-std::string decodeText(Bytes data, const ValueContext& ctx) {
-    return ctx.fmt->isJet4() ? text::decodeJet4Text(data)
-                             : text::decodeCodePage(data, ctx.codePage);
+// A text into `out`, reusing the storage of a text it holds.
+void decodeTextInto(Bytes data, const ValueContext& ctx, Value& out) {
+    auto* text = std::get_if<std::string>(&out);
+    if (!text)
+        text = &out.emplace<std::string>();
+    if (ctx.fmt->isJet4())
+        text::decodeJet4TextInto(data, *text);
+    else
+        *text = text::decodeCodePage(data, ctx.codePage);
 }
 
-}  // namespace
-
-Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableSchema& schema,
-                                       Bytes row) {
+// crackRow() into `fields`, with `starts` for the variable slots' positions.
+Status crackRowInto(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
+                    std::vector<RowField>& fields, std::vector<uint32_t>& starts) {
     if (row.size() < fmt.rowCountSize)
         return damaged("empty row");
     size_t columnCount = fmt.isJet4() ? getU16(row, 0) : row[0];
@@ -98,14 +103,12 @@ Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableS
         return damaged("row too short for its null mask");
     Bytes mask = row.subspan(row.size() - maskSize);
     bool hasVariable = schema.variableColumns > 0;
-    auto layout = fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable)
-                               : jet3Layout(row, maskSize, hasVariable);
-    if (!layout)
-        return layout.status();
-    const VarLayout& v = *layout;
+    VarLayout v{starts};
+    VELMORA_RETURN_IF_ERROR(fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable, v)
+                                         : jet3Layout(row, maskSize, hasVariable, v));
     const size_t n = v.starts.empty() ? 0 : v.starts.size() - 1;
 
-    std::vector<RowField> fields(schema.columns.size());
+    fields.assign(schema.columns.size(), RowField{});
     for (size_t i = 0; i < schema.columns.size(); ++i) {
         const auto& c = schema.columns[i];
         RowField& f = fields[i];
@@ -131,6 +134,91 @@ Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableS
             f.data = row.subspan(start, end - start);
         }
     }
+    return Status::ok();
+}
+
+// decodeValue() into `out`, reusing the storage of a text it holds.
+Status decodeValueInto(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx,
+                       Value& out) {
+    if (c.type == ColumnType::Boolean) {
+        out = f.present;
+        return Status::ok();
+    }
+    if (!f.present) {
+        out = store::Null{};
+        return Status::ok();
+    }
+    Bytes d = f.data;
+    size_t need = fixedSize(c.type);
+    if (need && d.size() < need) {
+        return damaged("column '" + c.name + "' holds " + std::to_string(d.size()) +
+                       " bytes, its type needs " + std::to_string(need));
+    }
+    switch (c.type) {
+        case ColumnType::Byte:
+            out = int64_t(d[0]);
+            break;
+        case ColumnType::Integer:
+            out = int64_t(getI16(d, 0));
+            break;
+        case ColumnType::Long:
+            out = int64_t(getI32(d, 0));
+            break;
+        case ColumnType::Currency:
+            out = store::Currency{getI64(d, 0)};
+            break;
+        case ColumnType::Single:
+            out = getF32(d, 0);
+            break;
+        case ColumnType::Double:
+            out = getF64(d, 0);
+            break;
+        case ColumnType::DateTime:
+            out = store::DateTime{getF64(d, 0)};
+            break;
+        case ColumnType::Guid: {
+            store::Guid g;
+            std::copy(d.begin(), d.begin() + 16, g.bytes.begin());
+            out = g;
+            break;
+        }
+        case ColumnType::Numeric: {
+            store::Decimal dec;
+            dec.negative = (d[0] & 0x80) != 0;
+            dec.scale = c.scale;
+            for (int w = 0; w < 4; ++w)
+                dec.magnitude = (dec.magnitude << 32) | getU32(d, 1 + 4 * size_t(w));
+            out = dec;
+            break;
+        }
+        case ColumnType::Text:
+            decodeTextInto(d, ctx, out);
+            break;
+        case ColumnType::Memo:
+        case ColumnType::Ole: {
+            auto bytes = readLongValue(d, ctx.readLongRow, ctx.maxLongValueBytes);
+            if (!bytes)
+                return bytes.status().withContext("column '" + c.name + "': ");
+            if (c.type == ColumnType::Memo)
+                decodeTextInto(*bytes, ctx, out);
+            else
+                out = std::move(bytes).value();
+            break;
+        }
+        default:
+            out = store::Blob(d.begin(), d.end());
+            break;
+    }
+    return Status::ok();
+}
+
+}  // namespace
+
+Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableSchema& schema,
+                                       Bytes row) {
+    std::vector<RowField> fields;
+    std::vector<uint32_t> starts;
+    VELMORA_RETURN_IF_ERROR(crackRowInto(fmt, schema, row, fields, starts));
     return fields;
 }
 
@@ -185,69 +273,23 @@ Result<std::vector<uint8_t>> readLongValue(Bytes field, const LongValueRowReader
 }
 
 Result<Value> decodeValue(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx) {
-    if (c.type == ColumnType::Boolean)
-        return Value(f.present);
-    if (!f.present)
-        return Value(store::Null{});
-    Bytes d = f.data;
-    size_t need = fixedSize(c.type);
-    if (need && d.size() < need) {
-        return damaged("column '" + c.name + "' holds " + std::to_string(d.size()) +
-                       " bytes, its type needs " + std::to_string(need));
-    }
-    switch (c.type) {
-        case ColumnType::Byte:
-            return Value(int64_t(d[0]));
-        case ColumnType::Integer:
-            return Value(int64_t(getI16(d, 0)));
-        case ColumnType::Long:
-            return Value(int64_t(getI32(d, 0)));
-        case ColumnType::Currency:
-            return Value(store::Currency{getI64(d, 0)});
-        case ColumnType::Single:
-            return Value(getF32(d, 0));
-        case ColumnType::Double:
-            return Value(getF64(d, 0));
-        case ColumnType::DateTime:
-            return Value(store::DateTime{getF64(d, 0)});
-        case ColumnType::Guid: {
-            store::Guid g;
-            std::copy(d.begin(), d.begin() + 16, g.bytes.begin());
-            return Value(g);
-        }
-        case ColumnType::Numeric: {
-            store::Decimal dec;
-            dec.negative = (d[0] & 0x80) != 0;
-            dec.scale = c.scale;
-            for (int w = 0; w < 4; ++w)
-                dec.magnitude = (dec.magnitude << 32) | getU32(d, 1 + 4 * size_t(w));
-            return Value(dec);
-        }
-        case ColumnType::Text:
-            return Value(decodeText(d, ctx));
-        case ColumnType::Memo:
-        case ColumnType::Ole: {
-            auto bytes = readLongValue(d, ctx.readLongRow, ctx.maxLongValueBytes);
-            if (!bytes)
-                return bytes.status().withContext("column '" + c.name + "': ");
-            if (c.type == ColumnType::Memo)
-                return Value(decodeText(*bytes, ctx));
-            return Value(std::move(bytes).value());
-        }
-        default:
-            return Value(store::Blob(d.begin(), d.end()));
-    }
+    Value v;
+    VELMORA_RETURN_IF_ERROR(decodeValueInto(c, f, ctx, v));
+    return v;
 }
 
 Result<store::Row> decodeRow(const store::TableSchema& schema, Bytes row, const ValueContext& ctx) {
-    VELMORA_ASSIGN_OR_RETURN(auto fields, crackRow(*ctx.fmt, schema, row));
     store::Row out;
-    out.reserve(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) {
-        VELMORA_ASSIGN_OR_RETURN(Value v, decodeValue(schema.columns[i], fields[i], ctx));
-        out.push_back(std::move(v));
-    }
+    VELMORA_RETURN_IF_ERROR(RowDecoder(ctx).decode(schema, row, out));
     return out;
+}
+
+Status RowDecoder::decode(const store::TableSchema& schema, Bytes row, store::Row& out) {
+    VELMORA_RETURN_IF_ERROR(crackRowInto(*m_ctx.fmt, schema, row, m_fields, m_starts));
+    out.resize(m_fields.size());
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        VELMORA_RETURN_IF_ERROR(decodeValueInto(schema.columns[i], m_fields[i], m_ctx, out[i]));
+    return Status::ok();
 }
 
 }  // namespace velmora::engine::jet

@@ -57,4 +57,18 @@ Result<store::Value> decodeValue(const store::ColumnDef& column, const RowField&
 // Decodes a whole row image into values in schema.columns order.
 Result<store::Row> decodeRow(const store::TableSchema& schema, Bytes row, const ValueContext& ctx);
 
+// Decodes the rows of a scan one after the other, reusing the last row's buffers: a table of
+// 32 767 channels is read without an allocation per row and per text.
+class RowDecoder {
+public:
+    explicit RowDecoder(const ValueContext& ctx) : m_ctx(ctx) {}
+    // decodeRow() into `out`, reusing the storage of the values it holds.
+    Status decode(const store::TableSchema& schema, Bytes row, store::Row& out);
+
+private:
+    const ValueContext& m_ctx;
+    std::vector<RowField> m_fields;
+    std::vector<uint32_t> m_starts;  // of the variable slots
+};
+
 }  // namespace velmora::engine::jet

@@ -58,6 +58,9 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
     ctx.readLongRow = [&](RowPointer where) { return readRowSlot(pager, fmt, where); };
 
     // Page by page as the map lists them: a table larger than the page cache is read once.
+    // Every row is decoded into the same values, which a sink that keeps them moves away.
+    RowDecoder decoder(ctx);
+    store::Row row;
     return forEachDataPage(pager, fmt, def, [&](DataPage&& dp, const io::PageRef& page) -> Status {
         for (size_t i = 0; i < dp.slots.size(); ++i) {
             const RowSlot& s = dp.slots[i];
@@ -86,12 +89,12 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
                                                 "a moved row points on to another pointer"));
                 image = target.bytes;
             }
-            auto row = decodeRow(def.schema, image, ctx);
-            if (!row) {
-                return atPage(loc.stored.page, row.status().withContext(
-                                                   "row " + std::to_string(loc.stored.row) + ": "));
+            const Status decoded = decoder.decode(def.schema, image, row);
+            if (!decoded.isOk()) {
+                return atPage(loc.stored.page,
+                              decoded.withContext("row " + std::to_string(loc.stored.row) + ": "));
             }
-            VELMORA_RETURN_IF_ERROR(sink(std::move(row).value(), loc));
+            VELMORA_RETURN_IF_ERROR(sink(std::move(row), loc));
         }
         return Status::ok();
     });
