@@ -52,6 +52,27 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     }
 }
 
+// Whether a sort would leave every row where it is, found with one comparison a row: a
+// list reloaded in the order of its sort column (the channel list by number) needs no merging.
+// Only when every key column holds numbers alone or text alone is the generic comparison an
+// ordering, under which rows in order stay put; with a mix the sort itself decides.
+template <class Less>
+bool inOrderAlready(const std::vector<std::optional<double>>& numbers, int keyCount, Less less) {
+    const size_t count = numbers.size() / static_cast<size_t>(keyCount);
+    for (int k = 0; k < keyCount; ++k) {
+        size_t numeric = 0;
+        for (size_t i = 0; i < count; ++i)
+            numeric += numbers[i * static_cast<size_t>(keyCount) + k].has_value() ? 1 : 0;
+        if (numeric != 0 && numeric != count)
+            return false;
+    }
+    for (size_t i = 1; i < count; ++i) {
+        if (less(static_cast<int>(i), static_cast<int>(i - 1)))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 GridModel::GridModel() : m_cols(2) {
@@ -342,6 +363,32 @@ Status GridModel::addItem(std::string_view item, int index) {
     slots.insert(slots.begin(), std::string_view());
     Row row;
     row.texts = RowTexts(slots);
+    insertRow(index, std::move(row));
+    return Status::ok();
+}
+
+Status GridModel::addRow(std::span<const std::string_view> cells, std::string_view data) {
+    if (rows() >= kMaxRows)
+        return invalidValue("Rows", rows() + 1);
+    // A row's slots are its data and then its cells: one block laid out once.
+    constexpr size_t kOnStack = 32;
+    std::array<std::string_view, kOnStack> onStack;
+    std::vector<std::string_view> onHeap;
+    const size_t count = 1 + std::min(cells.size(), static_cast<size_t>(m_cols));
+    std::span<std::string_view> slots(onStack.data(), count);
+    if (count > kOnStack) {
+        onHeap.resize(count);
+        slots = onHeap;
+    }
+    slots[kRowDataSlot] = data;
+    std::copy_n(cells.begin(), count - 1, slots.begin() + 1);
+    Row row;
+    row.texts = RowTexts(slots);
+    insertRow(rows(), std::move(row));
+    return Status::ok();
+}
+
+void GridModel::insertRow(int index, Row row) {
     notify(&GridObserver::rowsAboutToBeInserted, index, 1);
     if (m_journal)
         m_journal->rowsInserted(index, 1);
@@ -349,7 +396,6 @@ Status GridModel::addItem(std::string_view item, int index) {
     m_rows.insert(m_rows.begin() + index, std::move(row));
     notify(&GridObserver::rowsInserted, index, 1);
     normalize();
-    return Status::ok();
 }
 
 Status GridModel::removeItem(int row) {
@@ -728,7 +774,8 @@ void GridModel::sortGenericAscending() {
     };
     std::vector<int> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 0);
-    mergeSortStable(order, less);
+    if (!inOrderAlready(numbers, keyCount, less))
+        mergeSortStable(order, less);
 
     std::vector<Row> sorted;
     sorted.reserve(static_cast<size_t>(count));

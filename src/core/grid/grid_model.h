@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -116,6 +117,10 @@ public:
     // (fixedRows() .. rows()) and the rows below move down. Row and Col keep their numbers.
     Status addItem(std::string_view item);
     Status addItem(std::string_view item, int index);
+    // Adds a row at the end from its cells, column 0 first, each kept whole (a tab is text
+    // here), with `data` as its row data: what AddItem and then RowData would give, without
+    // the trip through tab-separated text. Cells beyond the last column are dropped.
+    Status addRow(std::span<const std::string_view> cells, std::string_view data = {});
     // Removes a scrollable row; the rows below move up. Removing the only data row leaves
     // the fixed rows alone.
     Status removeItem(int row);
@@ -286,6 +291,9 @@ private:
     }
     Row& rowAt(int row) { return m_rows[static_cast<std::size_t>(row)]; }
     const Row& rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+    // Puts a new row in at `index` (fixedRows() .. rows()), telling the observers and the
+    // journal.
+    void insertRow(int index, Row row);
     // Drops the texts and colours of the columns from `cols` on from every row.
     void dropCellsFrom(int cols);
     static std::optional<Rgb> colorOf(const Row& row, int col);

@@ -10,6 +10,7 @@
 #include "core/db/dynaset.h"
 #include "core/maintenance/channel_number_limit.h"
 #include "core/maintenance/clean_up_question.h"
+#include "core/maintenance/number_record.h"
 #include "core/ports/cursor_port.h"
 
 namespace velmora::core::maintenance {
@@ -43,9 +44,7 @@ void DeleteEmptyChannels(app::App& app) {
     // No ORDER BY: the new numbers follow the table's natural order.
     engine::dao::Recordset rs = db::openDynaset(database, "SELECT CHANNELNUM FROM CHANNELS");
     for (int n = 1; !rs.eof(); ++n) {
-        rs.edit();
-        rs.field(0).setNumber(n);
-        rs.update();
+        numberRecord(rs, 0, n);
         rs.moveNext();
     }
     rs.close();

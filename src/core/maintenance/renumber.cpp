@@ -14,6 +14,7 @@
 #include "core/favourites/channel_finder.h"
 #include "core/favourites/save_question.h"
 #include "core/maintenance/channel_number_limit.h"
+#include "core/maintenance/number_record.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/channel_list.h"
 #include "engine/dao/dao_error.h"
@@ -91,17 +92,9 @@ std::optional<Numbering> numberRows(const grid::GridModel& grid) {
     return n;
 }
 
-// Gives the record `rs` stands on the number `number`; false when storing failed. A record
-// that holds the number already is left as it is.
+// Gives the record `rs` stands on the number `number`; false when storing failed.
 bool storeNumber(Recordset& rs, int number) {
-    const std::string text = std::to_string(number);
-    if (rs.field(0).text() == text)
-        return true;
-    const bool ok = guarded([&] {
-                        rs.edit();
-                        rs.field(0).setNumber(number);
-                        rs.update();
-                    }) == 0;
+    const bool ok = guarded([&] { numberRecord(rs, 0, number); }) == 0;
     if (!ok && rs.editMode() != engine::dao::EditMode::None)
         rs.cancelUpdate();
     return ok;

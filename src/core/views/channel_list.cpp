@@ -12,7 +12,6 @@
 #include "core/db/sql_literal.h"
 #include "core/db/statements.h"
 #include "core/ports/cursor_port.h"
-#include "core/views/recordset_grid.h"
 #include "core/views/view_entry.h"
 #include "engine/base/number_text.h"
 #include "engine/dao/field.h"
@@ -75,6 +74,7 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
     const grid::Rgb radio = gridColor(app::kRadioRowColor);
     rs.moveFirst();
     std::vector<std::string> cells(static_cast<std::size_t>(n));
+    std::vector<std::string_view> row(cells.size() + 1);  // column 0: the empty row marker
     while (!rs.eof()) {
         bool isRadio = false;
         std::string loadedGroup;
@@ -95,12 +95,11 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
                 isRadio = isZero(field);
             }
         }
-        addRowOfCells(g, cells);
-        const int row = g.rows() - 1;
-        (void)g.setRowData(row, std::move(loadedGroup));
+        std::copy(cells.begin(), cells.end(), row.begin() + 1);
+        (void)g.addRow(row, loadedGroup);
         if (colour && isRadio) {
             for (int col = channel_col::kNum; col <= channel_col::kFNum; ++col) {
-                (void)g.setCellBackColorAt(row, col, radio);
+                (void)g.setCellBackColorAt(g.rows() - 1, col, radio);
             }
         }
         rs.moveNext();
@@ -237,10 +236,13 @@ void LoadChannelList(app::App& app) {
                      std::to_string(rs.recordCount()) + app.text(app::UiKey::txtChannels));
         g.reserveRows(g.rows() + rs.recordCount());
         fillRows(app, rs);
+    }
+    // The set's copy of the rows goes before the sort needs room of its own.
+    rs.close();
+    if (g.dataRowCount() > 0) {
         (void)g.setCol(channel_col::kNum);
         g.sortGenericAscending();
     }
-    rs.close();
 
     fillGroupLists(app);
     enterView(app, app::kViewChannelList);

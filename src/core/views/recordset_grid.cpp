@@ -1,5 +1,7 @@
 #include "core/views/recordset_grid.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "core/app/app.h"
@@ -49,19 +51,9 @@ int showRecords(app::App& app, engine::dao::Recordset& rs, app::UiKey suffix) {
 }
 
 void addRowOfCells(grid::GridModel& grid, const std::vector<std::string>& cells) {
-    std::string line(1, '\t');
-    std::vector<std::size_t> withTabs;
-    for (std::size_t k = 0; k < cells.size(); ++k) {
-        if (cells[k].find('\t') == std::string::npos)
-            line += cells[k];
-        else
-            withTabs.push_back(k);
-        line += '\t';
-    }
-    (void)grid.addItem(line);
-    const int row = grid.rows() - 1;
-    for (std::size_t k : withTabs)
-        (void)grid.setTextMatrix(row, static_cast<int>(k) + 1, cells[k]);
+    std::vector<std::string_view> row(cells.size() + 1);  // column 0: the empty row marker
+    std::copy(cells.begin(), cells.end(), row.begin() + 1);
+    (void)grid.addRow(row);
 }
 
 void setColumnWidths(grid::GridModel& grid, std::span<const int> widths) {

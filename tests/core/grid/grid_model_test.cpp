@@ -45,6 +45,14 @@ TEST(GridModelTest, AddItemSplitsTabsFromColumnZero) {
             EXPECT_EQ(grid.textMatrix(r, col), c.cells[col])
                 << "item '" << c.item << "' col " << col;
     }
+    // A row given as cells keeps each whole, a tab included, and takes its row data.
+    const std::vector<std::string_view> cells = {"m", "a\tb", "c", "surplus"};
+    ASSERT_TRUE(grid.addRow(cells, "Kids").isOk());
+    const int r = grid.rows() - 1;
+    EXPECT_EQ(grid.cols(), 3);
+    for (int col = 0; col < 3; ++col)
+        EXPECT_EQ(grid.textMatrix(r, col), cells[static_cast<size_t>(col)]) << "col " << col;
+    EXPECT_EQ(grid.rowData(r), "Kids");
 }
 
 TEST(GridModelTest, AddItemAtIndexMovesLowerRowsDown) {

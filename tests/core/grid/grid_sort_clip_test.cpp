@@ -48,6 +48,9 @@ TEST(GridSortTest, SortsDataRowsOnTheSelectedColumn) {
         {"markers last", {"ZZZZ", "Sport", "News", "ZZZZ"}, {"News", "Sport", "ZZZZ", "ZZZZ"}},
         {"empty cells first", {"b", "", "a"}, {"", "a", "b"}},
         {"one row", {"x"}, {"x"}},
+        {"in order already", {"1", "2", "2", "10"}, {"1", "2", "2", "10"}},
+        // No neighbours out of order, yet 2 < 10 by value: a mix is merged all the same.
+        {"a mix no neighbour of which is out of order", {"10", "1a", "2"}, {"2", "10", "1a"}},
     };
     for (const Case& c : cases) {
         GridModel grid;
