@@ -321,26 +321,21 @@ public:
           m_tdef(def.bytes) {}
 
     // Check keys. Index entries may change when a row was erased or added, or a value of an
-    // index column changed; then the keys the file holds must be ours (stored_keys.h).
+    // index column changed; before an entry of ours goes in among the file's, or an index is
+    // built anew, the keys the file holds must be ours (stored_keys.h). Entries that only go
+    // need no check first: each is taken out where our key for its stored row finds it, bit
+    // for bit, and one that Access keyed otherwise is not found there; the index is then built
+    // anew, and the check comes before that (writeIndexes()).
     Status checkKeys() {
-        bool change = !m_table.erasedPlaces().empty();
-        for (store::RowId id = 0; id < m_table.idLimit() && !change; ++id)
-            change = m_table.isLive(id) && m_table.keysChanged(id);
-        if (!change || m_schema.realIndexes.empty())
+        const bool erased = !m_table.erasedPlaces().empty();
+        bool entering = false;
+        for (store::RowId id = 0; id < m_table.idLimit() && !entering; ++id)
+            entering = m_table.isLive(id) && m_table.keysChanged(id);
+        if ((!erased && !entering) || m_schema.realIndexes.empty())
             return Status::ok();
-        const bool encodable =
-            std::all_of(m_schema.realIndexes.begin(), m_schema.realIndexes.end(),
-                        [&](const store::RealIndex& ix) {
-                            return checkIndexEncodable(m_schema, ix, m_keyFormat).isOk();
-                        });
-        if (!m_storage.keysMatchOurs(m_schema.tdefPage)) {
-            std::vector<IndexKeyList> lists;
-            UnchangedRowKeys unchanged;
-            const bool fromMemory =
-                encodable && keysOfStoredRows(m_table, m_keyFormat, lists, unchanged);
-            VELMORA_RETURN_IF_ERROR(
-                checkStoredKeys(m_storage, m_schema.name, fromMemory ? &unchanged : nullptr));
-        }
+        if (entering)
+            VELMORA_RETURN_IF_ERROR(checkStored());
+        m_checkBeforeRebuild = !entering;
         for (const store::RealIndex& ix : m_schema.realIndexes)
             VELMORA_RETURN_IF_ERROR(inTable(checkIndexEncodable(m_schema, ix, m_keyFormat)));
         m_indexChanges.resize(m_schema.realIndexes.size());
@@ -423,6 +418,10 @@ public:
                 putU32(m_tdef, at, getU32(m_tdef, at) + newKeys);
                 continue;
             }
+            if (m_checkBeforeRebuild) {
+                VELMORA_RETURN_IF_ERROR(checkStored());
+                m_checkBeforeRebuild = false;
+            }
             VELMORA_ASSIGN_OR_RETURN(IndexKeyList keys, everyKey(ix));
             VELMORA_RETURN_IF_ERROR(
                 writeIndex(m_storage, m_schema, ix, keys, {}, m_allocator, m_out, m_maps, m_tdef));
@@ -439,6 +438,23 @@ public:
 
 private:
     Status inTable(const Status& s) const { return s.withContext("table " + m_schema.name + ": "); }
+
+    // The stored keys against ours, once a session, with the keys of the rows unchanged since
+    // they were read taken from memory.
+    Status checkStored() {
+        if (m_storage.keysMatchOurs(m_schema.tdefPage))
+            return Status::ok();
+        const bool encodable =
+            std::all_of(m_schema.realIndexes.begin(), m_schema.realIndexes.end(),
+                        [&](const store::RealIndex& ix) {
+                            return checkIndexEncodable(m_schema, ix, m_keyFormat).isOk();
+                        });
+        std::vector<IndexKeyList> lists;
+        UnchangedRowKeys unchanged;
+        const bool fromMemory =
+            encodable && keysOfStoredRows(m_table, m_keyFormat, lists, unchanged);
+        return checkStoredKeys(m_storage, m_schema.name, fromMemory ? &unchanged : nullptr);
+    }
 
     // The image of a changed row stored at `place` (0 for an added row), valid until the next
     // row is encoded. Its long values stay inline when small, unless that makes the row too
@@ -586,6 +602,7 @@ private:
     std::vector<uint8_t> m_tdef;
     std::vector<MapUpdate> m_maps;
     std::vector<IndexChanges> m_indexChanges;  // by real index; empty when no entry changes
+    bool m_checkBeforeRebuild = false;         // the stored keys, unchecked, are only taken out
 };
 
 }  // namespace
