@@ -439,9 +439,16 @@ Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules
     for (size_t k = 0; k < columns.size(); ++k)
         VELMORA_RETURN_IF_ERROR(
             convertInPlace(schema.columns[size_t(columns[k])], values[k], rules));
+    // The stored values the checks ask about are read in one pass, once one is asked for.
+    std::optional<uint64_t> storedNulls;
     VELMORA_RETURN_IF_ERROR(checkNulls(schema, [&](size_t pos) {
-        const Value* v = update.valueAt(pos);
-        return v ? isNull(*v) : table.isNullAt(id, pos);
+        if (const Value* v = update.valueAt(pos))
+            return isNull(*v);
+        if (pos >= 64)
+            return table.isNullAt(id, pos);
+        if (!storedNulls)
+            storedNulls = table.nullMask(id);
+        return ((*storedNulls >> pos) & 1) != 0;
     }));
     update.before.resize(columns.size());
     for (size_t k = 0; k < columns.size(); ++k)

@@ -432,6 +432,18 @@ bool PackedRows::isNull(size_t i, size_t column) const {
     return static_cast<Tag>(*p) == kNull;
 }
 
+uint64_t PackedRows::nullMask(size_t i) const {
+    const size_t count = std::min<size_t>(m_count[i], 64);
+    uint64_t mask = count == 64 ? 0 : ~uint64_t(0) << count;  // beyond the last value: Null
+    const char* p = bytesOf(i);
+    for (size_t c = 0; c < count; ++c) {
+        if (static_cast<Tag>(*p) == kNull)
+            mask |= uint64_t(1) << c;
+        skip(p);
+    }
+    return mask;
+}
+
 void PackedRows::release(size_t i) {
     m_unused += lengthOf(i);
     m_count[i] = 0;

@@ -56,6 +56,7 @@ public:
     Value value(RowId id, size_t column) const { return m_rows.value(id, column); }
     void valueInto(RowId id, size_t column, Value& out) const { m_rows.valueInto(id, column, out); }
     bool isNullAt(RowId id, size_t column) const { return m_rows.isNull(id, column); }
+    uint64_t nullMask(RowId id) const { return m_rows.nullMask(id); }
     // The packed bytes of each value of a row, for a result that keeps them as they are.
     void packedValues(RowId id, std::vector<std::string_view>& out) const {
         m_rows.packedValues(id, out);

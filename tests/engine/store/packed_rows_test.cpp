@@ -133,9 +133,12 @@ TEST(PackedRows, SomeValuesReplacedAsInTheWholeRow) {
             expected[size_t(c.columns[k])] = c.values[k];
         }
         EXPECT_EQ(rows.row(1), expected) << c.what;
-        for (size_t col = 0; col <= expected.size(); ++col)
-            EXPECT_EQ(rows.isNull(1, col), col >= expected.size() || isNull(expected[col]))
-                << c.what << ", column " << col;
+        const uint64_t nulls = rows.nullMask(1);
+        for (size_t col = 0; col <= expected.size(); ++col) {
+            const bool null = col >= expected.size() || isNull(expected[col]);
+            EXPECT_EQ(rows.isNull(1, col), null) << c.what << ", column " << col;
+            EXPECT_EQ(((nulls >> col) & 1) != 0, null) << c.what << ", column " << col;
+        }
         EXPECT_EQ(rows.row(0), Row{Value(int64_t{1})}) << c.what;
         EXPECT_EQ(rows.row(2), Row{Value(std::string("after"))}) << c.what;
     }
