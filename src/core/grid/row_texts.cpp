@@ -77,8 +77,15 @@ std::string_view RowTexts::at(std::size_t slot) const {
 }
 
 void RowTexts::set(std::size_t slot, std::string_view text) {
-    if (at(slot) == text)
+    const std::string_view old = at(slot);
+    if (old == text)
         return;
+    if (old.size() == text.size()) {
+        // The letters change where they are (a new number of as many digits, say); the
+        // layout stays. The text may be a view into this block.
+        std::memmove(m_block.get() + (old.data() - m_block.get()), text.data(), text.size());
+        return;
+    }
     const std::size_t count = std::max(this->count(), slot + 1);
     m_block = layOut(count, [&](std::size_t i) { return i == slot ? text : at(i); });
 }

@@ -33,8 +33,12 @@ void DeleteEmptyChannels(app::App& app) {
         return;
     ports::WaitCursor busy(app.ports().cursor);
     engine::dao::Database& database = app.db();
-    const long long remaining = rowCount(database, "SELECT Count(*) FROM CHANNELS") -
-                                rowCount(database, kCountEmptyStatement);
+    // Only a table of more channels than can be numbered needs to know what the delete
+    // leaves; counting the empty ones otherwise would look NAME up once more than the
+    // delete itself does.
+    const long long stored = rowCount(database, "SELECT Count(*) FROM CHANNELS");
+    const long long remaining =
+        stored <= kMaxChannelNumber ? stored : stored - rowCount(database, kCountEmptyStatement);
     if (remaining > kMaxChannelNumber) {
         busy.release();
         app.showMessage(tooManyChannelsMessage(remaining), ports::MessageButtons::Ok);

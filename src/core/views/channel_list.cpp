@@ -52,11 +52,9 @@ engine::dao::Recordset openSnapshot(app::App& app, std::string_view sql) {
                                   LockType::Optimistic);
 }
 
-bool isZero(const engine::dao::Field& field) {
-    if (field.isNull()) {
-        return false;
-    }
-    return engine::readNumber(field.text()) == 0.0;
+// A radio channel's VIDEOID shows 0; an empty cell (Null) is no number and no radio.
+bool isRadioCell(std::string_view videoId) {
+    return engine::readNumber(videoId) == 0.0;
 }
 
 void toggle(app::App& app, const char* box) {
@@ -92,7 +90,7 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
                 cell = shownText(field);
             }
             if (k == kFieldVideoId) {
-                isRadio = isZero(field);
+                isRadio = isRadioCell(cell);
             }
         }
         std::copy(cells.begin(), cells.end(), row.begin() + 1);
