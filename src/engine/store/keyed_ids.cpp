@@ -7,21 +7,21 @@ namespace velmora::engine::store {
 
 namespace {
 
-uint64_t hashOf(std::string_view key) {
-    return std::hash<std::string_view>{}(key);
+uint32_t hashOf(std::string_view key) {
+    return static_cast<uint32_t>(std::hash<std::string_view>{}(key));
 }
 
 }  // namespace
 
-size_t KeyedIds::slotOf(std::string_view key, uint64_t hash) const {
+size_t KeyedIds::slotOf(std::string_view key, uint32_t hash) const {
     if (m_slots.empty())
         return 0;
     const size_t mask = m_slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot& s = m_slots[i];
-        if (s.state == State::Empty)
+        if (s.list == kEmpty)
             return m_slots.size();
-        if (s.state == State::Live && s.hash == hash && keyOf(s) == key)
+        if (isLive(s) && s.hash == hash && keyOf(s) == key)
             return i;
     }
 }
@@ -37,7 +37,7 @@ std::span<const RowId> KeyedIds::find(std::string_view key) const {
 }
 
 void KeyedIds::insert(std::string_view key, RowId id) {
-    const uint64_t hash = hashOf(key);
+    const uint32_t hash = hashOf(key);
     if (const size_t i = slotOf(key, hash); i < m_slots.size()) {
         Slot& s = m_slots[i];
         if (s.list == kNoList) {
@@ -56,17 +56,12 @@ void KeyedIds::insert(std::string_view key, RowId id) {
     makeRoom();
     const size_t mask = m_slots.size() - 1;
     size_t i = hash & mask;
-    while (m_slots[i].state == State::Live)
+    while (isLive(m_slots[i]))
         i = (i + 1) & mask;
-    if (m_slots[i].state == State::Gone)
+    if (m_slots[i].list == kGone)
         --m_gone;
-    Slot& s = m_slots[i];
-    s = Slot{hash,
-             static_cast<uint32_t>(m_keys.size()),
-             static_cast<uint32_t>(key.size()),
-             id,
-             kNoList,
-             State::Live};
+    m_slots[i] = Slot{hash, static_cast<uint32_t>(m_keys.size()), static_cast<uint32_t>(key.size()),
+                      kNoList, id};
     m_keys.append(key);
     ++m_live;
     m_liveKeyBytes += key.size();
@@ -94,7 +89,7 @@ void KeyedIds::erase(std::string_view key, RowId id) {
     }
     if (s.id != id)
         return;
-    s.state = State::Gone;
+    s.list = kGone;
     --m_live;
     ++m_gone;
     m_liveKeyBytes -= s.keyLength;
@@ -138,10 +133,10 @@ void KeyedIds::rebuild(size_t capacity) {
     m_keys.reserve(m_liveKeyBytes);
     const size_t mask = capacity - 1;
     for (const Slot& s : old) {
-        if (s.state != State::Live)
+        if (!isLive(s))
             continue;
         size_t i = s.hash & mask;
-        while (m_slots[i].state == State::Live)
+        while (isLive(m_slots[i]))
             i = (i + 1) & mask;
         m_slots[i] = s;
         m_slots[i].keyAt = static_cast<uint32_t>(m_keys.size());

@@ -34,20 +34,25 @@ public:
     size_t keyCount() const { return m_live; }
 
 private:
-    static constexpr uint32_t kNoList = UINT32_MAX;
-    enum class State : uint8_t { Empty, Live, Gone };
+    // A slot's `list` says what it is: empty, the mark of a gone key, a live key with its
+    // one id in the slot, or a live key whose ids are m_lists[list]. 24 bytes a slot, where a
+    // state of its own would pad it to 32: a table of 32 767 channels has 65 536 of them.
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+    static constexpr uint32_t kGone = UINT32_MAX - 1;
+    static constexpr uint32_t kNoList = UINT32_MAX - 2;
     struct Slot {
-        uint64_t hash = 0;
+        uint32_t hash = 0;  // the low half of the key's hash
         uint32_t keyAt = 0;
         uint32_t keyLength = 0;
-        RowId id = 0;             // the key's one id while `list` is kNoList
-        uint32_t list = kNoList;  // else its ids are m_lists[list]
-        State state = State::Empty;
+        uint32_t list = kEmpty;
+        RowId id = 0;  // the key's one id while `list` is kNoList
     };
+    static_assert(sizeof(Slot) == 24);
+    static bool isLive(const Slot& s) { return s.list != kEmpty && s.list != kGone; }
 
     std::string_view keyOf(const Slot& s) const { return {m_keys.data() + s.keyAt, s.keyLength}; }
     // The live slot of `key`, or m_slots.size().
-    size_t slotOf(std::string_view key, uint64_t hash) const;
+    size_t slotOf(std::string_view key, uint32_t hash) const;
     // Room for one more key: grows the table, or rebuilds it without the gone slots and
     // the bytes of gone keys, when they have piled up.
     void makeRoom();
