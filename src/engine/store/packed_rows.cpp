@@ -1,6 +1,7 @@
 #include "engine/store/packed_rows.h"
 
 #include <algorithm>
+#include <array>
 
 #include <cstring>
 #include <limits>
@@ -373,8 +374,41 @@ void PackedRows::assign(size_t i, const Row& row) {
     replaceWithScratch(i, row.size(), lengthOf(i));
 }
 
+bool PackedRows::overwriteValues(size_t i, std::span<const int> columns,
+                                 std::span<const Value> values) {
+    constexpr size_t kMost = 8;  // a statement's few assigned columns; more take the long way
+    if (columns.size() > kMost)
+        return false;
+    std::array<size_t, kMost> at{};  // where each old value starts in the row
+    const char* const start = bytesOf(i);
+    m_scratch.clear();
+    for (size_t k = 0; k < columns.size(); ++k) {
+        const auto column = static_cast<size_t>(columns[k]);
+        if (column >= m_count[i])
+            return false;
+        const char* p = start;
+        for (size_t c = 0; c < column; ++c)
+            skip(p);
+        at[k] = static_cast<size_t>(p - start);
+        skip(p);
+        const size_t encodedFrom = m_scratch.size();
+        encodeAll(m_scratch, &values[k], 1);
+        if (m_scratch.size() - encodedFrom != static_cast<size_t>(p - start) - at[k])
+            return false;
+    }
+    char* row = m_blocks[m_refs[i].block].data() + m_refs[i].offset;
+    for (size_t k = 0, from = 0; k < columns.size(); ++k) {
+        const size_t length = encodedSize(values[k]);
+        std::memcpy(row + at[k], m_scratch.data() + from, length);
+        from += length;
+    }
+    return true;
+}
+
 void PackedRows::assignValues(size_t i, std::span<const int> columns,
                               std::span<const Value> values) {
+    if (overwriteValues(i, columns, values))
+        return;
     // The given columns in ascending order; between them the encoded bytes are copied in runs.
     const size_t stored = m_count[i];
     const char* const start = bytesOf(i);

@@ -105,6 +105,9 @@ private:
     Ref place(std::string_view bytes);
     size_t nextBlockBytes() const;
     void write(size_t i, const Row& row);
+    // assignValues() when every value given encodes to as many bytes as the one it replaces:
+    // each is written over the old one where it is. False, with nothing changed, otherwise.
+    bool overwriteValues(size_t i, std::span<const int> columns, std::span<const Value> values);
     // Row i, of `old` bytes, replaced by the encoded row in m_scratch of `count` values.
     void replaceWithScratch(size_t i, size_t count, size_t old);
     void reclaimIfWasteful();

@@ -112,6 +112,7 @@ TEST(PackedRows, SomeValuesReplacedAsInTheWholeRow) {
     };
     const std::vector<Case> cases = {
         {"a number, same size", {0}, {Value(int64_t{4})}},
+        {"two values, same sizes", {3, 0}, {Value(-2.5), Value(int64_t{9})}},
         {"a number, larger", {0}, {Value(int64_t{1} << 40)}},
         {"a text, shorter", {1}, {Value(std::string("X"))}},
         {"a text, much longer", {1}, {Value(std::string(300, 'y'))}},
