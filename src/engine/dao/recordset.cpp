@@ -161,8 +161,22 @@ void Recordset::update() {
         // values of computed fields, which the edit did not touch.
         const bool unchanged =
             table.schemaStamp() == d.originalStamp && table.changeCount() == d.originalChanges;
-        throwIfError(d.core->session->updateRow(table, d.result.baseRows[d.position], d.buffer,
-                                                unchanged ? &d.original : nullptr));
+        const store::RowId id = d.result.baseRows[d.position];
+        if (unchanged) {
+            // The stored row is still the one the edit began from: only the values the edit
+            // changed go to the table, as an UPDATE statement stores its assignments, and the
+            // row's other values stand as stored.
+            store::ValuesUpdate changed;
+            for (size_t c = 0; c < d.buffer.size() && c < d.original.size(); ++c) {
+                if (d.buffer[c] == d.original[c])
+                    continue;
+                changed.columns.push_back(static_cast<int>(c));
+                changed.values.push_back(d.buffer[c]);
+            }
+            throwIfError(d.core->session->updateValues(table, id, changed));
+        } else {
+            throwIfError(d.core->session->updateRow(table, id, d.buffer, nullptr));
+        }
     } else {
         const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
         const long oldSize = d.size();
