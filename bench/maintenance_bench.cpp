@@ -77,7 +77,9 @@ public:
         : m_path(std::filesystem::temp_directory_path() /
                  ("velmora-maintenance-" + std::to_string(::getpid()) + ".mdb")) {
         std::filesystem::remove(m_path);
-        m_ok = bench::writeDemoFile(m_path.string(), content(channels, singleFrequency));
+        m_ok = bench::writeApart([&] {
+            return bench::writeDemoFile(m_path.string(), content(channels, singleFrequency));
+        });
     }
     ~DemoTemplate() { std::filesystem::remove(m_path); }
     bool copyTo(const std::string& path) const {

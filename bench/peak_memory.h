@@ -1,8 +1,9 @@
 // The peak resident memory of one stretch of a benchmark program, such as the program started
 // on a file and running a command, without what the benchmark's own set-up (generating and
-// writing the demo database) took before: the memory the set-up freed goes back to the system,
-// the kernel's high-water mark is reset (/proc/self/clear_refs), and read at the end. Linux
-// only; elsewhere the figure is 0.
+// writing the demo database) took before: the set-up runs in a child process (writeApart() in
+// demo_file.h), the memory the program freed goes back to the system, the kernel's high-water
+// mark is reset (/proc/self/clear_refs), and read at the end. Linux only; elsewhere the
+// figure is 0.
 #pragma once
 
 #include <fstream>

@@ -39,7 +39,7 @@ Program& programWith(int channels) {
     test::AppSession& s = *p.session;
     const std::string path =
         (s.folder() / ("WinSTB-" + std::to_string(channels) + ".mdb")).string();
-    if (!bench::writeDemoFile(path, channels))
+    if (!bench::writeApart([&] { return bench::writeDemoFile(path, channels); }))
         return p;
     bench::startPeakMemory();
     s.storeSetting(core::app::SettingKey::Language, "eng");
