@@ -13,7 +13,7 @@
 #include "engine/base/error_text.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
-#include "engine/store/keyed_ids.h"
+#include "engine/store/hashed_ids.h"
 #include "engine/store/value_conversion.h"
 
 namespace velmora::engine::sql {
@@ -451,20 +451,28 @@ Status SelectRunner::checkGrouped(const Expr& e) const {
     return Status::ok();
 }
 
+// One aggregate's running state in one group. Min's and Max's value so far is kept apart
+// (Groups::bests), one per group and Min or Max: a grouping of 32 767 channels by their
+// identity, with a Count, made as many groups, each paying for a value it never held.
 struct Accumulator {
     int64_t count = 0;
     double sum = 0;
     int64_t currencySum = 0;
     bool currency = false;
     bool any = false;
-    Value best;
 };
 
-// `accs` holds one accumulator per aggregate.
-Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, const EvalContext& ctx) {
+bool keepsBest(const Expr& aggregate) {
+    return aggregate.aggregate == AggregateKind::Min || aggregate.aggregate == AggregateKind::Max;
+}
+
+// `accs` holds one accumulator per aggregate, `bests` one value per Min or Max among them.
+Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, Value* bests,
+                  const EvalContext& ctx) {
     for (size_t i = 0; i < aggregates.size(); ++i) {
         const Expr& a = *aggregates[i];
         Accumulator& acc = accs[i];
+        Value* best = keepsBest(a) ? bests++ : nullptr;
         if (!a.left) {  // Count(*)
             ++acc.count;
             continue;
@@ -496,12 +504,12 @@ Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, const
             case AggregateKind::Min:
             case AggregateKind::Max: {
                 if (!acc.any) {
-                    acc.best = v;
+                    *best = std::move(v);
                 } else {
-                    const int c = orderValues(v, acc.best);
+                    const int c = orderValues(v, *best);
                     if ((a.aggregate == AggregateKind::Min && c < 0) ||
                         (a.aggregate == AggregateKind::Max && c > 0))
-                        acc.best = v;
+                        *best = std::move(v);
                 }
                 break;
             }
@@ -511,11 +519,12 @@ Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, const
     return Status::ok();
 }
 
-void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs,
+void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs, const Value* bests,
             std::vector<Value>& out) {
     out.clear();
     for (size_t i = 0; i < aggregates.size(); ++i) {
         const Accumulator& acc = accs[i];
+        const Value* best = keepsBest(*aggregates[i]) ? bests++ : nullptr;
         switch (aggregates[i]->aggregate) {
             case AggregateKind::Count:
                 out.emplace_back(acc.count);
@@ -535,7 +544,7 @@ void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs,
                     out.emplace_back(acc.sum / double(acc.count));
                 break;
             default:
-                out.push_back(acc.any ? acc.best : Value(store::Null{}));
+                out.push_back(acc.any ? *best : Value(store::Null{}));
                 break;
         }
     }
@@ -544,34 +553,34 @@ void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs,
 // Rows grouped by hashing their GROUP BY keys: a key's first row makes its group and stands
 // for its columns, and each group's accumulators (one per aggregate) follow its rows. A
 // group's first error waits until the groups are taken in key order, so that the statement
-// fails on the error the sort would have met first.
+// fails on the error the sort would have met first. Each key is kept once, here: the hash
+// table holds only the groups' numbers by the keys' hashes.
 class Groups {
 public:
-    explicit Groups(size_t perGroup) : m_perGroup(perGroup) {}
+    explicit Groups(const std::vector<Expr*>& aggregates)
+        : m_perGroup(aggregates.size()),
+          m_bestsPerGroup(size_t(std::count_if(aggregates.begin(), aggregates.end(),
+                                               [](const Expr* a) { return keepsBest(*a); }))) {}
 
     size_t size() const { return m_firstRow.size(); }
     // The group of `key`, made with `row` as its first row where the key is new.
     size_t findOrAdd(std::string_view key, size_t row) {
-        const std::span<const RowId> found = m_groupOf.find(key);
-        if (!found.empty())
-            return found.front();
-        add(key, row);
+        const uint64_t hash = store::HashedIds::hashOf(key);
+        for (const store::HashedIds::Id g : m_groupOf.find(hash)) {
+            if (this->key(g) == key)
+                return g;
+        }
+        add(key, row, hash);
         return size() - 1;
     }
-    void add(std::string_view key, size_t row) {
-        m_groupOf.insert(key, m_firstRow.size());
-        m_keys.append(key);
-        m_keyEnd.push_back(m_keys.size());
-        m_firstRow.push_back(row);
-        m_accs.resize(m_accs.size() + m_perGroup);
-        m_errorOf.push_back(kNoError);
-    }
+    void add(std::string_view key, size_t row) { add(key, row, store::HashedIds::hashOf(key)); }
     size_t firstRow(size_t g) const { return m_firstRow[g]; }
     std::string_view key(size_t g) const {
         const size_t start = g == 0 ? 0 : m_keyEnd[g - 1];
         return std::string_view(m_keys).substr(start, m_keyEnd[g] - start);
     }
     Accumulator* accumulators(size_t g) { return m_accs.data() + g * m_perGroup; }
+    Value* bests(size_t g) { return m_bests.data() + g * m_bestsPerGroup; }
     bool failed(size_t g) const { return m_errorOf[g] != kNoError; }
     void fail(size_t g, Status s) {
         m_errorOf[g] = static_cast<uint32_t>(m_errors.size());
@@ -581,12 +590,24 @@ public:
 
 private:
     static constexpr uint32_t kNoError = UINT32_MAX;
+    void add(std::string_view key, size_t row, uint64_t hash) {
+        m_groupOf.insert(hash, static_cast<store::HashedIds::Id>(m_firstRow.size()));
+        m_keys.append(key);
+        m_keyEnd.push_back(m_keys.size());
+        m_firstRow.push_back(row);
+        m_accs.resize(m_accs.size() + m_perGroup);
+        m_bests.resize(m_bests.size() + m_bestsPerGroup);
+        m_errorOf.push_back(kNoError);
+    }
+
     size_t m_perGroup;
-    store::KeyedIds m_groupOf;       // group number by key
+    size_t m_bestsPerGroup;
+    store::HashedIds m_groupOf;      // group numbers by their keys' hashes
     std::string m_keys;              // each group's key, back to back
     std::vector<size_t> m_keyEnd;    // per group: where its key ends in m_keys
     std::vector<size_t> m_firstRow;  // per group
     std::vector<Accumulator> m_accs;
+    std::vector<Value> m_bests;
     std::vector<uint32_t> m_errorOf;  // per group, an index into m_errors
     std::vector<Status> m_errors;
 };
@@ -901,7 +922,7 @@ Status SelectRunner::projectRows() {
 // the rows are grouped by hashing their keys in stored order instead (Groups), and only the
 // groups HAVING keeps are sorted by their keys.
 Status SelectRunner::projectGroups() {
-    Groups groups(m_b->aggregates.size());
+    Groups groups(m_b->aggregates);
     VELMORA_RETURN_IF_ERROR(accumulateGroups(groups));
     // Aggregates over no rows still give one row (Count 0).
     if (m_tuples.count() == 0 && m_s.groupBy.empty())
@@ -912,7 +933,7 @@ Status SelectRunner::projectGroups() {
     for (uint32_t g : kept) {
         if (groups.failed(g))
             return groups.error(g);
-        finish(m_b->aggregates, groups.accumulators(g), values);
+        finish(m_b->aggregates, groups.accumulators(g), groups.bests(g), values);
         EvalContext ctx{&m_b->sources, groupTuple(groups, g, noRow), &values};
         VELMORA_RETURN_IF_ERROR(projectRow(ctx));
     }
@@ -943,7 +964,8 @@ Status SelectRunner::accumulateGroups(Groups& groups) {
         const size_t g = groups.findOrAdd(key, i);
         if (groups.failed(g))
             continue;
-        if (Status s = accumulate(m_b->aggregates, groups.accumulators(g), ctx); !s.isOk())
+        if (Status s = accumulate(m_b->aggregates, groups.accumulators(g), groups.bests(g), ctx);
+            !s.isOk())
             groups.fail(g, std::move(s));
     }
     return Status::ok();
@@ -957,7 +979,7 @@ std::vector<uint32_t> SelectRunner::havingGroups(Groups& groups) const {
     std::vector<uint32_t> kept;
     for (size_t g = 0; g < groups.size(); ++g) {
         if (m_s.having && !groups.failed(g)) {
-            finish(m_b->aggregates, groups.accumulators(g), values);
+            finish(m_b->aggregates, groups.accumulators(g), groups.bests(g), values);
             EvalContext ctx{&m_b->sources, groupTuple(groups, g, noRow), &values};
             Result<Truth> t = evaluateCondition(*m_s.having, ctx);
             if (!t.isOk())
