@@ -80,6 +80,11 @@ Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v, const L
 
 }  // namespace
 
+Status putJet3FixedValue(uint8_t* field, const ColumnDef& column, const Value& value,
+                         uint16_t codePage) {
+    return putFixedField(field, column, value, refusingLongValueSink(), codePage);
+}
+
 Result<std::vector<uint8_t>> encodeJet3TextValue(const ColumnDef& column, const std::string& utf8,
                                                  uint16_t codePage) {
     std::optional<std::vector<uint8_t>> bytes = text::encodeCodePage(utf8, codePage);

@@ -29,6 +29,12 @@ inline constexpr size_t kJet3MaxRowSize = 2012;
 Result<std::vector<uint8_t>> encodeJet3TextValue(const store::ColumnDef& column,
                                                  const std::string& utf8, uint16_t codePage);
 
+// Writes a non-Null value of a fixed-width column into its field of the fixed area, which
+// holds zeros: the bytes the row image gives it. 3421 when the value's type does not fit or
+// its text the code page.
+Status putJet3FixedValue(uint8_t* field, const store::ColumnDef& column, const store::Value& value,
+                         uint16_t codePage);
+
 // The row image. 3047 when it exceeds kJet3MaxRowSize; 3421 when a value's type does not fit
 // its column or its text the code page.
 Result<std::vector<uint8_t>> encodeJet3Row(const store::TableSchema& schema, const store::Row& row,

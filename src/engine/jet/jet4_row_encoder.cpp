@@ -150,6 +150,10 @@ Status putFixedField(uint8_t* field, const ColumnDef& c, const Value& v,
 
 }  // namespace
 
+Status putJet4FixedValue(uint8_t* field, const ColumnDef& column, const Value& value) {
+    return putFixedField(field, column, value, refusingLongValueSink());
+}
+
 std::vector<uint8_t> encodeJet4TextValue(const ColumnDef& column, const std::string& utf8) {
     std::vector<uint8_t> out;
     appendJet4Text(out, column, utf8);

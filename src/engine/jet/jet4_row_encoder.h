@@ -26,6 +26,10 @@ inline constexpr size_t kJet4MaxRowSize = 4060;
 // and the text allows it, else UTF-16LE.
 std::vector<uint8_t> encodeJet4TextValue(const store::ColumnDef& column, const std::string& utf8);
 
+// Writes a non-Null value of a fixed-width column into its field of the fixed area, which
+// holds zeros: the bytes the row image gives it. 3421 when the value's type does not fit.
+Status putJet4FixedValue(uint8_t* field, const store::ColumnDef& column, const store::Value& value);
+
 // The row image. 3047 when it exceeds kJet4MaxRowSize; 3421 when a value's type does not fit
 // its column.
 Result<std::vector<uint8_t>> encodeJet4Row(const store::TableSchema& schema, const store::Row& row,

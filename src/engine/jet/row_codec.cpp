@@ -222,6 +222,24 @@ Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableS
     return fields;
 }
 
+Result<size_t> fixedAreaEnd(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
+                            std::vector<uint32_t>& scratch) {
+    if (row.size() < fmt.rowCountSize)
+        return damaged("empty row");
+    const size_t columnCount = fmt.isJet4() ? getU16(row, 0) : row[0];
+    const size_t maskSize = (columnCount + 7) / 8;
+    if (row.size() < fmt.rowCountSize + maskSize)
+        return damaged("row too short for its null mask");
+    VarLayout v{scratch};
+    const bool hasVariable = schema.variableColumns > 0;
+    VELMORA_RETURN_IF_ERROR(fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable, v)
+                                         : jet3Layout(row, maskSize, hasVariable, v));
+    const size_t end = v.starts.size() > 1 ? v.starts[0] : v.trailerStart;
+    if (end < fmt.rowCountSize || end > v.trailerStart)
+        return damaged("the first variable column's offset lies outside the row");
+    return end;
+}
+
 Result<std::vector<uint8_t>> readLongValue(Bytes field, const LongValueRowReader& readRow,
                                            size_t maxBytes) {
     if (field.size() < long_value::kHeaderSize)

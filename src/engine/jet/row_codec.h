@@ -35,6 +35,12 @@ struct RowField {
 Result<std::vector<RowField>> crackRow(const JetFormat& fmt, const store::TableSchema& schema,
                                        Bytes row);
 
+// Where the fixed area of a row image ends: at the first variable column's data, or at the
+// trailer in a row without variable columns. `scratch` is storage kept from one call to the
+// next. Damage as crackRow() reports it.
+Result<size_t> fixedAreaEnd(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
+                            std::vector<uint32_t>& scratch);
+
 // Reads the LVAL row a long-value header points to.
 using LongValueRowReader = std::function<Result<RowBytes>(RowPointer)>;
 

@@ -2,6 +2,7 @@
 #include "engine/jet/table_patch.h"
 
 #include <algorithm>
+#include <bit>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "engine/jet/long_value_patch.h"
 #include "engine/jet/row_codec.h"
 #include "engine/jet/row_image.h"
+#include "engine/jet/row_patch.h"
 #include "engine/jet/stored_keys.h"
 
 namespace velmora::engine::jet {
@@ -219,6 +221,15 @@ Result<MovedRow> movedRow(PageEdits& pages, const std::string& table, DataPageEd
     return MovedRow{moved, target.row};
 }
 
+// The slot that holds the image of the live row at `where`: its own, or the one its pointer
+// names.
+Result<MovedRow> imageSlot(PageEdits& pages, const std::string& table, RowPointer where) {
+    VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, pages.liveSlot(where));
+    if ((edit->flags(where.row) & row_slot::kPointer) != 0)
+        return movedRow(pages, table, *edit, where);
+    return MovedRow{edit, where.row};
+}
+
 // An erased row: its slot, and the image it points to when it was moved.
 Status eraseRow(PageEdits& pages, const std::string& table, RowPointer where) {
     VELMORA_ASSIGN_OR_RETURN(DataPageEdit * edit, pages.liveSlot(where));
@@ -318,6 +329,7 @@ public:
           m_hasLongValues(std::any_of(m_schema.columns.begin(), m_schema.columns.end(),
                                       [](const store::ColumnDef& c) { return c.isLongValue(); })),
           m_encoder(m_fmt, storage.header().codePage, m_schema),
+          m_patcher(m_fmt, storage.header().codePage, m_schema),
           m_tdef(def.bytes) {}
 
     // Check keys. Index entries may change when a row was erased or added, or a value of an
@@ -376,8 +388,16 @@ public:
         m_table.forEachLiveId([&](store::RowId id) {
             if (!failure.isOk() || !m_table.isChanged(id))
                 return;
-            m_table.rowInto(id, row);
             const uint32_t place = m_table.placeOf(id);
+            if (place != 0 && m_table.fixedValuesChanged(id) != 0) {
+                const Result<bool> patched = patchFixedValues(id, RowPointer::fromU32(place));
+                if (!patched.isOk() || *patched) {
+                    failure = patched.status();
+                    m_pages.settle();
+                    return;
+                }
+            }
+            m_table.rowInto(id, row);
             Result<Bytes> image = encodeChanged(row, place);
             if (!image.isOk()) {
                 failure = inTable(image.status());
@@ -454,6 +474,28 @@ private:
         const bool fromMemory =
             encodable && keysOfStoredRows(m_table, m_keyFormat, lists, unchanged);
         return checkStoredKeys(m_storage, m_schema.name, fromMemory ? &unchanged : nullptr);
+    }
+
+    // A row changed in fixed-width values alone, stored at `where`: those values written over
+    // its image where it is (row_patch.h; invariant 1: its page is one the commit changes in
+    // place). False, changing nothing, when the image must be encoded whole.
+    Result<bool> patchFixedValues(store::RowId id, RowPointer where) {
+        const uint64_t positions = m_table.fixedValuesChanged(id);
+        m_patchValues.resize(m_schema.columns.size());
+        for (uint64_t left = positions; left != 0; left &= left - 1) {
+            const auto c = size_t(std::countr_zero(left));
+            m_table.valueInto(id, c, m_patchValues[c]);
+        }
+        VELMORA_ASSIGN_OR_RETURN(MovedRow slot, imageSlot(m_pages, m_schema.name, where));
+        VELMORA_ASSIGN_OR_RETURN(
+            const std::optional<Bytes> image,
+            m_patcher.patch(slot.page->row(slot.row), positions, m_patchValues));
+        if (!image)
+            return false;
+        // The image keeps its length, so it stays in its slot.
+        if (!slot.page->replace(slot.row, *image, slot.page->flags(slot.row)))
+            return damaged(m_schema.name, where, "has no room for an image of its own length");
+        return true;
     }
 
     // The image of a changed row stored at `place` (0 for an added row), valid until the next
@@ -599,6 +641,8 @@ private:
     LongValueEdits m_longValues;
     const bool m_hasLongValues;
     RowEncoder m_encoder;
+    FixedValuePatcher m_patcher;
+    store::Row m_patchValues;  // the values patchFixedValues() writes, at their positions
     std::vector<uint8_t> m_tdef;
     std::vector<MapUpdate> m_maps;
     std::vector<IndexChanges> m_indexChanges;  // by real index; empty when no entry changes

@@ -2,7 +2,9 @@
 // table was loaded or last committed (store::Table keeps them, with every row's place), each
 // on the data page that holds it, and nothing else of the table but what those rows change.
 //
-// A replaced row that still fits its page stays in its slot. One that no longer fits moves as
+// A row changed in fixed-width values alone has them written over its stored image
+// (row_patch.h), which keeps its length and its slot. A replaced row that still fits its page
+// stays in its slot. One that no longer fits moves as
 // Jet moves rows: its image goes to a page with room, where its slot is marked deleted so that
 // scans pass over it, and the original slot keeps a pointer to it (flag 0x4000), so that index
 // entries go on naming the slot. An erased row's slot stays, marked deleted and empty (with

@@ -346,14 +346,15 @@ void replaceKeepingKeys(Table& table, Replace&& replace) {
 }
 
 // An update that changes keys of the indexes not in `kept`: checked against the other rows'
-// keys, then the row replaced and its keys moved in the key sets.
+// keys, then the row replaced by `replace` (into `row`) and its keys moved in the key sets.
+template <class Replace>
 Status replaceChangingKeys(Table& table, RowId id, const Row& before, const Row& row, uint64_t kept,
-                           const RowRules& rules) {
+                           const RowRules& rules, Replace&& replace) {
     VELMORA_ASSIGN_OR_RETURN(KeyCache * cache, keyCacheFor(table, rules));
     std::vector<std::pair<size_t, KeyBytes>> newKeys;
     VELMORA_RETURN_IF_ERROR(checkUnique(table, row, id, rules, *cache, newKeys, kept));
     forgetKeys(table, id, before, rules, *cache, kept);
-    table.replace(id, row, false);
+    replace();
     // The checks left each new key free or held by this row already.
     for (const auto& [ix, key] : newKeys)
         cache->keys[ix].insert(bytesOf(key), id);
@@ -424,7 +425,8 @@ Status updateRow(Table& table, RowId id, Row row, const RowRules& rules, RowUpda
     if (allIndexesKept(schema, kept))
         replaceKeepingKeys(table, [&] { table.replace(id, row, true); });
     else
-        VELMORA_RETURN_IF_ERROR(replaceChangingKeys(table, id, before, row, kept, rules));
+        VELMORA_RETURN_IF_ERROR(replaceChangingKeys(table, id, before, row, kept, rules,
+                                                    [&] { table.replace(id, row, false); }));
     if (done)
         done->after = std::move(row);
     return Status::ok();
@@ -481,7 +483,9 @@ Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules
         row = before;
         update.applyTo(row);
     }
-    return replaceChangingKeys(table, id, before, row, kept, rules);
+    // The values alone, as above: the row stays one changed in them only.
+    return replaceChangingKeys(table, id, before, row, kept, rules,
+                               [&] { table.replaceValues(id, columns, values, false); });
 }
 
 Status deleteRow(Table& table, RowId id) {

@@ -16,6 +16,24 @@ void Table::noteChange(RowId id, uint8_t what) {
     m_change[id] |= what;
 }
 
+void Table::noteValuesReplaced(RowId id, std::span<const int> columns) {
+    uint64_t positions = 0;
+    bool fixed = true;
+    for (const int c : columns) {
+        const ColumnDef& column = m_schema.columns[size_t(c)];
+        fixed = fixed && c < 64 && (column.isFixed() || column.type == ColumnType::Boolean);
+        if (fixed)
+            positions |= uint64_t(1) << c;
+    }
+    if (!fixed) {
+        m_change[id] |= kWhole;
+        return;
+    }
+    if (m_fixedChanged.size() <= id)
+        m_fixedChanged.resize(id + 1, 0);
+    m_fixedChanged[id] |= positions;
+}
+
 RowId Table::append(const Row& row) {
     assert(row.size() == m_schema.columns.size());
     m_rows.push_back(row);
@@ -24,7 +42,7 @@ RowId Table::append(const Row& row) {
     m_dirty = true;
     ++m_changes;
     const RowId id = m_rows.size() - 1;
-    noteChange(id, kChanged | kKeysChanged);
+    noteChange(id, kChanged | kKeysChanged | kWhole);
     return id;
 }
 
@@ -55,6 +73,7 @@ void Table::replace(RowId id, const Row& row, bool keysKept) {
     assert(isLive(id) && row.size() == m_schema.columns.size());
     m_rows.assign(id, row);
     noteReplaced(id, keysKept);
+    m_change[id] |= kWhole;
 }
 
 void Table::replaceValues(RowId id, std::span<const int> columns, std::span<const Value> values,
@@ -62,6 +81,7 @@ void Table::replaceValues(RowId id, std::span<const int> columns, std::span<cons
     assert(isLive(id) && columns.size() == values.size());
     m_rows.assignValues(id, columns, values);
     noteReplaced(id, keysKept);
+    noteValuesReplaced(id, columns);
 }
 
 void Table::noteReplaced(RowId id, bool keysKept) {

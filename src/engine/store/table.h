@@ -108,6 +108,15 @@ public:
     bool keysChanged(RowId id) const {
         return id < m_change.size() && (m_change[id] & kKeysChanged) != 0;
     }
+    // For a stored row changed since the last markClean() in fixed-width values alone (the
+    // Yes/No columns included), by replaceValues() only: bit c set for each position c of
+    // those values. 0 for any other row, whose image a storage encodes whole. A storage can
+    // write such a row by writing those values over its stored image.
+    uint64_t fixedValuesChanged(RowId id) const {
+        return isChanged(id) && (m_change[id] & kWhole) == 0 && id < m_fixedChanged.size()
+                   ? m_fixedChanged[id]
+                   : 0;
+    }
     // The places of the stored rows erased since the last markClean().
     const std::vector<uint32_t>& erasedPlaces() const { return m_erasedPlaces; }
     // The storage has written the table: every row it lists is now at its place, and with
@@ -119,6 +128,7 @@ public:
     void markClean() {
         m_dirty = false;
         m_change.assign(m_change.size(), 0);
+        m_fixedChanged.clear();
         m_erasedPlaces.clear();
     }
 
@@ -162,12 +172,17 @@ public:
 private:
     static constexpr uint8_t kChanged = 1;
     static constexpr uint8_t kKeysChanged = 2;
+    static constexpr uint8_t kWhole = 4;  // changed otherwise than in fixed-width values
     void noteChange(RowId id, uint8_t what);
     void noteReplaced(RowId id, bool keysKept);
+    // replaceValues() at `columns`: the positions join the row's fixed-width changes, or the
+    // row is to be written whole from now on.
+    void noteValuesReplaced(RowId id, std::span<const int> columns);
     void forgetPlaces() {
         m_placesKnown = false;
         m_place.clear();
         m_erasedPlaces.clear();
+        m_fixedChanged.clear();
     }
 
     TableSchema m_schema;
@@ -175,8 +190,9 @@ private:
     std::vector<bool> m_deleted;
     std::vector<uint32_t> m_storedAt;  // by RowId, for the rows read from the storage
     size_t m_storedRows = 0;
-    std::vector<uint32_t> m_place;  // by RowId
-    std::vector<uint8_t> m_change;  // by RowId: kChanged | kKeysChanged
+    std::vector<uint32_t> m_place;         // by RowId
+    std::vector<uint8_t> m_change;         // by RowId: kChanged | kKeysChanged | kWhole
+    std::vector<uint64_t> m_fixedChanged;  // by RowId: fixedValuesChanged() without kWhole
     std::vector<uint32_t> m_erasedPlaces;
     bool m_placesKnown = false;
     size_t m_liveCount = 0;

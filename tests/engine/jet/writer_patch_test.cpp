@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 
 #include "engine/io/file.h"
@@ -172,6 +173,32 @@ std::vector<Change> changes() {
                  std::includes(w.data.begin(), w.data.end(), touched.begin(), touched.end()));
              EXPECT_GT(w.data.size(), touched.size()) << "the grown rows had to go elsewhere";
              EXPECT_GT(w.sizeAfter, w.sizeBefore);
+         }},
+        // The fixed values are written over the stored images, the moved and the added rows'
+        // included; a row whose text changed as well is encoded whole.
+        {"every key renumbered, one row's text as well: the rows' pages and the index",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>& touched) {
+             std::optional<store::RowId> renumbered;
+             for (store::RowId id : ids) {
+                 if (!t.isLive(id))
+                     continue;
+                 const store::Value key = t.value(id, 0);
+                 if (store::isNull(key))
+                     continue;
+                 touched.insert(pageOf(t, id));
+                 store::ValuesUpdate update;
+                 update.columns = {0};
+                 update.values = {std::get<int64_t>(key) + 700000};
+                 VELMORA_RETURN_IF_ERROR(store::updateValues(t, id, update, rules));
+                 renumbered = id;
+             }
+             return setText(t, rules, renumbered.value(), "Umbenannt");
+         },
+         [](const Written& w, const std::set<uint32_t>& touched, uint32_t) {
+             EXPECT_FALSE(w.index.empty());
+             EXPECT_TRUE(
+                 std::includes(w.data.begin(), w.data.end(), touched.begin(), touched.end()));
          }},
     };
 }
