@@ -2,6 +2,8 @@
 #include "engine/base/text_codec.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace velmora::engine::text {
 namespace {
@@ -251,16 +253,39 @@ void decodeJet4TextInto(Bytes bytes, std::string& out) {
     // Compressed mode: one byte per character; 0x00 switches to UTF-16LE pairs and back.
     // Most names stay in one-byte characters throughout: those go straight to UTF-8, and
     // plain ASCII is its own UTF-8.
+    // One pass, eight letters a step, tells the two: the letters of U+0080..U+00FF take two
+    // UTF-8 bytes each, and a 0x00 switches.
     const auto body = bytes.subspan(2);
-    if (std::all_of(body.begin(), body.end(), [](uint8_t b) { return b != 0 && b < 0x80; })) {
+    size_t upper = 0;
+    bool switches = false;
+    size_t k = 0;
+    constexpr uint64_t kHigh = 0x8080808080808080;
+    for (; k + 8 <= body.size(); k += 8) {
+        uint64_t word;
+        std::memcpy(&word, body.data() + k, 8);
+        upper += size_t(std::popcount(word & kHigh));
+        // Each byte's high bit here is set unless the byte is zero; no carry crosses bytes.
+        switches |= ((((word & ~kHigh) + ~kHigh) | word) & kHigh) != kHigh;
+    }
+    for (; k < body.size(); ++k) {
+        upper += body[k] >> 7;
+        switches |= body[k] == 0;
+    }
+    if (!switches && upper == 0) {
         out.assign(body.begin(), body.end());
         return;
     }
-    if (std::none_of(body.begin(), body.end(), [](uint8_t b) { return b == 0; })) {
-        out.clear();
-        out.reserve(bytes.size());
-        for (uint8_t b : body)
-            appendUtf8(out, b);
+    if (!switches) {
+        out.resize(body.size() + upper);
+        char* to = out.data();
+        for (uint8_t b : body) {
+            if (b < 0x80) {
+                *to++ = char(b);
+            } else {
+                *to++ = char(0xC0 | (b >> 6));
+                *to++ = char(0x80 | (b & 0x3F));
+            }
+        }
         return;
     }
     std::u16string units;
