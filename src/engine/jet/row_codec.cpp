@@ -230,10 +230,26 @@ Result<size_t> fixedAreaEnd(const JetFormat& fmt, const store::TableSchema& sche
     const size_t maskSize = (columnCount + 7) / 8;
     if (row.size() < fmt.rowCountSize + maskSize)
         return damaged("row too short for its null mask");
-    VarLayout v{scratch};
     const bool hasVariable = schema.variableColumns > 0;
-    VELMORA_RETURN_IF_ERROR(fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable, v)
-                                         : jet3Layout(row, maskSize, hasVariable, v));
+    if (fmt.isJet4()) {
+        // As jet4Layout() reads the trailer, for its first offset alone: the one stored last,
+        // before the slot count; a row without slots has its data end at the trailer.
+        const size_t trailer = row.size() - maskSize;
+        if (!hasVariable)
+            return trailer;
+        if (row.size() < maskSize + 4 + 2)
+            return damaged("row too short for its variable column table");
+        const size_t n = getU16(row, trailer - 2);
+        if (2 * n + 4 + 2 + maskSize > row.size())
+            return damaged("row claims " + std::to_string(n) + " variable columns, more than fit");
+        const size_t eodPos = trailer - 4 - 2 * n;
+        const size_t end = n > 0 ? getU16(row, trailer - 4) : eodPos;
+        if (end < fmt.rowCountSize || end > eodPos)
+            return damaged("the first variable column's offset lies outside the row");
+        return end;
+    }
+    VarLayout v{scratch};
+    VELMORA_RETURN_IF_ERROR(jet3Layout(row, maskSize, hasVariable, v));
     const size_t end = v.starts.size() > 1 ? v.starts[0] : v.trailerStart;
     if (end < fmt.rowCountSize || end > v.trailerStart)
         return damaged("the first variable column's offset lies outside the row");

@@ -66,6 +66,8 @@ Status FixedValuePatcher::put(const ColumnDef& column, const Value& value, uint8
     if (store::isNull(value))
         return Status::ok();
     maskByte |= bit;
+    if (putWholeNumber(field, column, value))
+        return Status::ok();
     return m_fmt.isJet4() ? putJet4FixedValue(field, column, value)
                           : putJet3FixedValue(field, column, value, m_codePage);
 }

@@ -30,7 +30,7 @@ void Table::noteValuesReplaced(RowId id, std::span<const int> columns) {
         return;
     }
     if (m_fixedChanged.size() <= id)
-        m_fixedChanged.resize(id + 1, 0);
+        m_fixedChanged.resize(m_rows.size(), 0);  // once for a statement over every row
     m_fixedChanged[id] |= positions;
 }
 
