@@ -39,16 +39,24 @@ Result<PageRef> Pager::read(uint32_t number) {
         return it->second.page;
     }
     ++m_stats.misses;
-    auto buffer = std::make_shared<std::vector<uint8_t>>(m_pageSize);
+    // A full cache gives up its least recently used page first; a scan of a table larger
+    // than the cache reads each page into the buffer of one that no one holds any longer,
+    // neither allocating nor clearing it.
+    std::shared_ptr<std::vector<uint8_t>> buffer;
+    if (m_pages.size() >= m_capacity) {
+        auto oldest = m_pages.find(m_lru.back());
+        if (oldest->second.page.use_count() == 1 && oldest->second.page->size() == m_pageSize)
+            buffer = std::const_pointer_cast<std::vector<uint8_t>>(oldest->second.page);
+        m_pages.erase(oldest);
+        m_lru.pop_back();
+    }
+    if (!buffer)
+        buffer = std::make_shared<std::vector<uint8_t>>(m_pageSize);
     Status s = m_file->read(uint64_t(number) * m_pageSize, *buffer);
     if (!s)
         return s.withContext("page " + std::to_string(number) + ": ");
     if (m_transform)
         m_transform(number, *buffer);
-    if (m_pages.size() >= m_capacity) {
-        m_pages.erase(m_lru.back());
-        m_lru.pop_back();
-    }
     m_lru.push_front(number);
     PageRef page = std::move(buffer);
     m_pages.emplace(number, Entry{page, m_lru.begin()});
