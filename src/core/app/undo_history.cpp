@@ -123,12 +123,12 @@ UndoHistory::Index UndoHistory::readIndex() {
 // step does not add up to its digests and is refused (stepAddsUp), so it is never written
 // into the file. Syncing it cost more than the rest of a large command's commit.
 Status UndoHistory::writeFileAtomically(const std::string& path,
-                                        const std::vector<uint8_t>& bytes) {
+                                        const std::function<Status(engine::io::File&)>& write) {
     const std::string part = path + ".part";
     {
         VELMORA_ASSIGN_OR_RETURN(auto file,
                                  m_files.open(part, engine::io::OpenMode::CreateOrTrunc));
-        VELMORA_RETURN_IF_ERROR(file->write(0, bytes));
+        VELMORA_RETURN_IF_ERROR(write(*file));
     }
     return m_files.rename(part, path);
 }
@@ -141,29 +141,45 @@ Status UndoHistory::writeIndex(const Index& index) {
             << s.digestAfter << ' ' << s.sizeBefore << ' ' << s.sizeAfter << "\n";
     }
     const std::string text = out.str();
-    return writeFileAtomically(indexPath(), std::vector<uint8_t>(text.begin(), text.end()));
+    return writeFileAtomically(indexPath(), [&](engine::io::File& file) {
+        return file.write(0, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+    });
 }
 
 Status UndoHistory::writeStep(const StepInfo& info, uint32_t pageSize,
                               std::map<uint32_t, Page>&& pages) {
-    // The step's bytes are laid out once, at their final size, and each page goes as soon as
-    // it is in them: a command that changed the whole table holds its images once, not three
-    // times.
-    std::vector<uint8_t> bytes(kStepHeader);
-    bytes.reserve(kStepHeader + info.bytes);
-    std::copy(std::begin(kStepMagic), std::end(kStepMagic), bytes.begin());
-    engine::putU32(bytes, 8, pageSize);
-    engine::putU32(bytes, 12, uint32_t(pages.size()));
-    for (auto it = pages.begin(); it != pages.end(); it = pages.erase(it)) {
-        const auto& [number, page] = *it;
-        const size_t at = bytes.size();
-        bytes.resize(at + kPageHeader);
-        engine::putU32(bytes, at, number);
-        engine::putU8(bytes, at + 4, page.before.empty() ? 0 : 1);
-        bytes.insert(bytes.end(), page.before.begin(), page.before.end());
-        bytes.insert(bytes.end(), page.after.begin(), page.after.end());
-    }
-    return writeFileAtomically(stepPath(info.number), bytes);
+    // The step goes to its file in pieces of 32 KB, and each page's images go as soon as
+    // they are in a piece: a command that changed the whole table holds its images once, never
+    // the whole step laid out besides them (6 MB for 32 767 channels renumbered).
+    constexpr size_t kPieceBytes = size_t(32) << 10;
+    return writeFileAtomically(stepPath(info.number), [&](engine::io::File& file) {
+        std::vector<uint8_t> piece(kStepHeader);
+        piece.reserve(kPieceBytes + kPageHeader + 2 * size_t(pageSize));
+        std::copy(std::begin(kStepMagic), std::end(kStepMagic), piece.begin());
+        engine::putU32(piece, 8, pageSize);
+        engine::putU32(piece, 12, uint32_t(pages.size()));
+        uint64_t written = 0;
+        const auto flush = [&] {
+            if (piece.empty())
+                return Status::ok();
+            const Status s = file.write(written, piece);
+            written += piece.size();
+            piece.clear();
+            return s;
+        };
+        for (auto it = pages.begin(); it != pages.end(); it = pages.erase(it)) {
+            const auto& [number, page] = *it;
+            const size_t at = piece.size();
+            piece.resize(at + kPageHeader);
+            engine::putU32(piece, at, number);
+            engine::putU8(piece, at + 4, page.before.empty() ? 0 : 1);
+            piece.insert(piece.end(), page.before.begin(), page.before.end());
+            piece.insert(piece.end(), page.after.begin(), page.after.end());
+            if (piece.size() >= kPieceBytes)
+                VELMORA_RETURN_IF_ERROR(flush());
+        }
+        return flush();
+    });
 }
 
 Status UndoHistory::readStep(const StepInfo& info, uint32_t& pageSize,

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -91,7 +92,9 @@ private:
     std::string stepPath(uint64_t number) const;
     Index readIndex();
     engine::Status writeIndex(const Index& index);
-    engine::Status writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+    // `write` fills the file, given open and empty.
+    engine::Status writeFileAtomically(
+        const std::string& path, const std::function<engine::Status(engine::io::File&)>& write);
     engine::Status writeStep(const StepInfo& info, uint32_t pageSize,
                              std::map<uint32_t, Page>&& pages);
     engine::Status readStep(const StepInfo& info, uint32_t& pageSize,
