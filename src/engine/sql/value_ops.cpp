@@ -1,10 +1,11 @@
 #include "engine/sql/value_ops.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <unordered_map>
+#include <functional>
 
 #include "engine/base/access_date.h"
 #include "engine/base/error_codes.h"
@@ -135,15 +136,25 @@ int orderValues(const Value& a, const Value& b) {
 namespace {
 
 // The collation key of a text, remembered: the same few texts (a source, a group name) are
-// keyed over and over by lookups and grouping.
+// keyed over and over by lookups and grouping. The last keys are kept by the text's hash in
+// slots that stop allocating once they have grown, so that keying every channel's name (a
+// scan for one name, a grouping by name) holds no more than the slots: a map of every text
+// keyed held up to 65 536 of them, 2.4 MB after "Delete empty channels" over 32 767 channels.
 const std::string& cachedSortKey(const std::string& text) {
-    thread_local std::unordered_map<std::string, std::string> cache;
-    auto it = cache.find(text);
-    if (it != cache.end())
-        return it->second;
-    if (cache.size() >= 1 << 16)
-        cache.clear();
-    return cache.emplace(text, store::sortKey(text)).first->second;
+    struct Kept {
+        bool filled = false;
+        std::string text;
+        std::string key;
+    };
+    constexpr size_t kSlots = 4096;
+    thread_local std::array<Kept, kSlots> kept;
+    Kept& slot = kept[std::hash<std::string>{}(text) % kSlots];
+    if (!slot.filled || slot.text != text) {
+        slot.key = store::sortKey(text);
+        slot.text.assign(text);
+        slot.filled = true;
+    }
+    return slot.key;
 }
 
 // Bytes with 0x00 escaped as 0x00 0xFF, ended by 0x00 0x00: a prefix then sorts first.
