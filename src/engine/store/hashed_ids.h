@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <vector>
+
+#include "engine/store/id_slots.h"
 
 namespace velmora::engine::store {
 
@@ -28,36 +29,21 @@ public:
     void insert(uint64_t hash, Id id);
     // Removes `id` from under `hash`; the hash goes when it has no id left.
     void erase(uint64_t hash, Id id);
-    void clear();
+    void clear() { m_slots.clear(); }
     // Room for this many hashes without growing the table again.
-    void reserve(size_t hashes);
+    void reserve(size_t hashes) { m_slots.reserve(hashes); }
 
 private:
-    // As in KeyedIds: a slot's `list` says whether it is empty, the mark of a gone hash, a live
-    // hash with its one id in the slot, or one whose ids are m_lists[list].
-    static constexpr uint32_t kEmpty = UINT32_MAX;
-    static constexpr uint32_t kGone = UINT32_MAX - 1;
-    static constexpr uint32_t kNoList = UINT32_MAX - 2;
     struct Slot {
         uint64_t hash = 0;
-        uint32_t list = kEmpty;
-        Id id = 0;  // the hash's one id while `list` is kNoList
+        uint32_t list = id_slot::kEmpty;
+        Id id = 0;
     };
     static_assert(sizeof(Slot) == 16);
-    static bool isLive(const Slot& s) { return s.list != kEmpty && s.list != kGone; }
+    // The hash is the whole key.
+    static bool anyKey(const Slot&) { return true; }
 
-    // The live slot of `hash`, or m_slots.size().
-    size_t slotOf(uint64_t hash) const;
-    // Room for one more hash: grows the table, or rebuilds it without the gone slots.
-    void makeRoom();
-    void rebuild(size_t capacity);
-    uint32_t newList();
-
-    std::vector<Slot> m_slots;  // a power of two in size, or empty
-    std::vector<std::vector<Id>> m_lists;
-    std::vector<uint32_t> m_freeLists;
-    size_t m_live = 0;
-    size_t m_gone = 0;
+    IdSlots<Slot> m_slots;
 };
 
 }  // namespace velmora::engine::store

@@ -13,8 +13,8 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "engine/store/id_slots.h"
 #include "engine/store/table.h"
 
 namespace velmora::engine::store {
@@ -29,42 +29,30 @@ public:
     void erase(std::string_view key, RowId id);
     void clear();
     // Room for this many keys without growing the table again.
-    void reserve(size_t keys);
+    void reserve(size_t keys) { m_slots.reserve(keys); }
 
-    size_t keyCount() const { return m_live; }
+    size_t keyCount() const { return m_slots.liveCount(); }
 
 private:
-    // A slot's `list` says what it is: empty, the mark of a gone key, a live key with its
-    // one id in the slot, or a live key whose ids are m_lists[list]. 24 bytes a slot, where a
-    // state of its own would pad it to 32: a table of 32 767 channels has 65 536 of them.
-    static constexpr uint32_t kEmpty = UINT32_MAX;
-    static constexpr uint32_t kGone = UINT32_MAX - 1;
-    static constexpr uint32_t kNoList = UINT32_MAX - 2;
+    // 24 bytes a slot: the low half of the key's hash and where its bytes lie in m_keys.
     struct Slot {
-        uint32_t hash = 0;  // the low half of the key's hash
+        uint32_t hash = 0;
         uint32_t keyAt = 0;
         uint32_t keyLength = 0;
-        uint32_t list = kEmpty;
-        RowId id = 0;  // the key's one id while `list` is kNoList
+        uint32_t list = id_slot::kEmpty;
+        RowId id = 0;
     };
     static_assert(sizeof(Slot) == 24);
-    static bool isLive(const Slot& s) { return s.list != kEmpty && s.list != kGone; }
 
     std::string_view keyOf(const Slot& s) const { return {m_keys.data() + s.keyAt, s.keyLength}; }
-    // The live slot of `key`, or m_slots.size().
-    size_t slotOf(std::string_view key, uint32_t hash) const;
-    // Room for one more key: grows the table, or rebuilds it without the gone slots and
-    // the bytes of gone keys, when they have piled up.
-    void makeRoom();
-    void rebuild(size_t capacity);
-    uint32_t newList();
+    auto sameKey(std::string_view key) const {
+        return [this, key](const Slot& s) { return keyOf(s) == key; };
+    }
+    // Writes the live keys' bytes anew, without those of gone keys, once these pile up.
+    void dropGoneKeyBytes();
 
-    std::vector<Slot> m_slots;  // a power of two in size, or empty
-    std::string m_keys;         // the bytes of every key, live or gone
-    std::vector<std::vector<RowId>> m_lists;
-    std::vector<uint32_t> m_freeLists;
-    size_t m_live = 0;
-    size_t m_gone = 0;
+    IdSlots<Slot> m_slots;
+    std::string m_keys;  // the bytes of every key, live or gone
     size_t m_liveKeyBytes = 0;
 };
 
