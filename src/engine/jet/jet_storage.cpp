@@ -151,12 +151,17 @@ Result<std::unique_ptr<store::Table>> JetStorage::loadTable(const std::string& n
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
     auto table = std::make_unique<store::Table>(def.schema);
     table->reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
-    VELMORA_RETURN_IF_ERROR(scanRows(def, [&](store::Row&& row, const RowLocation& where) {
-        // Where the row was read: the stored-key check of the first commit takes the keys
-        // of rows unchanged since from the writer (stored_keys.h).
-        table->appendStored(row, where.slot.toU32());
-        return Status::ok();
-    }));
+    const Status scanned =
+        scanTablePackedRows(*m_pager, *m_format, def, m_header.codePage,
+                            [&](const store::PackedRowBuilder& row, const RowLocation& where) {
+                                // Where the row was read: the stored-key check of the first commit
+                                // takes the keys of rows unchanged since from the writer
+                                // (stored_keys.h).
+                                table->appendStored(row, where.slot.toU32());
+                                return Status::ok();
+                            });
+    if (!scanned.isOk())
+        return inTable(def.schema.name, scanned);
     table->setPlaces({}, false);  // also for a table without rows
     table->markClean();
     return table;

@@ -81,16 +81,58 @@ size_t fixedSize(ColumnType type) {
     return store::fixedWidth(type);
 }
 
-// A text into `out`, reusing the storage of a text it holds.
-void decodeTextInto(Bytes data, const ValueContext& ctx, Value& out) {
-    auto* text = std::get_if<std::string>(&out);
-    if (!text)
-        text = &out.emplace<std::string>();
+// A stored text (Text or Memo) as UTF-8 into `text`, reusing its storage.
+void decodeText(Bytes data, const ValueContext& ctx, std::string& text) {
     if (ctx.fmt->isJet4())
-        text::decodeJet4TextInto(data, *text);
+        text::decodeJet4TextInto(data, text);
     else
-        *text = text::decodeCodePage(data, ctx.codePage);
+        text = text::decodeCodePage(data, ctx.codePage);
 }
+
+// Where decodeField() puts a value: a Value, whose text storage a text reuses.
+struct ValueTarget {
+    Value& out;
+    const ValueContext& ctx;
+
+    void null() { out = store::Null{}; }
+    void boolean(bool b) { out = b; }
+    void whole(int64_t n) { out = n; }
+    void single(float f) { out = f; }
+    void real(double d) { out = d; }
+    void currency(store::Currency c) { out = c; }
+    void dateTime(store::DateTime d) { out = d; }
+    void guid(const store::Guid& g) { out = g; }
+    void decimal(const store::Decimal& d) { out = d; }
+    void text(Bytes stored) {
+        auto* s = std::get_if<std::string>(&out);
+        decodeText(stored, ctx, s ? *s : out.emplace<std::string>());
+    }
+    void blob(Bytes bytes) { out = store::Blob(bytes.begin(), bytes.end()); }
+    void blob(std::vector<uint8_t>&& bytes) { out = std::move(bytes); }
+};
+
+// The same into the packed row a scan builds; texts pass through `scratch`.
+struct PackedTarget {
+    store::PackedRowBuilder& out;
+    const ValueContext& ctx;
+    std::string& scratch;
+
+    void null() { out.addNull(); }
+    void boolean(bool b) { out.addBool(b); }
+    void whole(int64_t n) { out.addWhole(n); }
+    void single(float f) { out.addFloat(f); }
+    void real(double d) { out.addDouble(d); }
+    void currency(store::Currency c) { out.addCurrency(c); }
+    void dateTime(store::DateTime d) { out.addDateTime(d); }
+    void guid(const store::Guid& g) { out.addGuid(g); }
+    void decimal(const store::Decimal& d) { out.addDecimal(d); }
+    void text(Bytes stored) {
+        decodeText(stored, ctx, scratch);
+        out.addText(scratch);
+    }
+    void blob(Bytes bytes) { out.addBlob(bytes); }
+    void blob(const std::vector<uint8_t>& bytes) { out.addBlob(bytes); }
+};
 
 // crackRow() into `fields`, with `starts` for the variable slots' positions.
 Status crackRowInto(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
@@ -137,15 +179,16 @@ Status crackRowInto(const JetFormat& fmt, const store::TableSchema& schema, Byte
     return Status::ok();
 }
 
-// decodeValue() into `out`, reusing the storage of a text it holds.
-Status decodeValueInto(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx,
-                       Value& out) {
+// One column's value from its field into `target` (ValueTarget, PackedTarget).
+template <class Target>
+Status decodeField(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx,
+                   Target& target) {
     if (c.type == ColumnType::Boolean) {
-        out = f.present;
+        target.boolean(f.present);
         return Status::ok();
     }
     if (!f.present) {
-        out = store::Null{};
+        target.null();
         return Status::ok();
     }
     Bytes d = f.data;
@@ -156,30 +199,30 @@ Status decodeValueInto(const store::ColumnDef& c, const RowField& f, const Value
     }
     switch (c.type) {
         case ColumnType::Byte:
-            out = int64_t(d[0]);
+            target.whole(int64_t(d[0]));
             break;
         case ColumnType::Integer:
-            out = int64_t(getI16(d, 0));
+            target.whole(int64_t(getI16(d, 0)));
             break;
         case ColumnType::Long:
-            out = int64_t(getI32(d, 0));
+            target.whole(int64_t(getI32(d, 0)));
             break;
         case ColumnType::Currency:
-            out = store::Currency{getI64(d, 0)};
+            target.currency(store::Currency{getI64(d, 0)});
             break;
         case ColumnType::Single:
-            out = getF32(d, 0);
+            target.single(getF32(d, 0));
             break;
         case ColumnType::Double:
-            out = getF64(d, 0);
+            target.real(getF64(d, 0));
             break;
         case ColumnType::DateTime:
-            out = store::DateTime{getF64(d, 0)};
+            target.dateTime(store::DateTime{getF64(d, 0)});
             break;
         case ColumnType::Guid: {
             store::Guid g;
             std::copy(d.begin(), d.begin() + 16, g.bytes.begin());
-            out = g;
+            target.guid(g);
             break;
         }
         case ColumnType::Numeric: {
@@ -188,11 +231,11 @@ Status decodeValueInto(const store::ColumnDef& c, const RowField& f, const Value
             dec.scale = c.scale;
             for (int w = 0; w < 4; ++w)
                 dec.magnitude = (dec.magnitude << 32) | getU32(d, 1 + 4 * size_t(w));
-            out = dec;
+            target.decimal(dec);
             break;
         }
         case ColumnType::Text:
-            decodeTextInto(d, ctx, out);
+            target.text(d);
             break;
         case ColumnType::Memo:
         case ColumnType::Ole: {
@@ -200,13 +243,13 @@ Status decodeValueInto(const store::ColumnDef& c, const RowField& f, const Value
             if (!bytes)
                 return bytes.status().withContext("column '" + c.name + "': ");
             if (c.type == ColumnType::Memo)
-                decodeTextInto(*bytes, ctx, out);
+                target.text(*bytes);
             else
-                out = std::move(bytes).value();
+                target.blob(std::move(bytes).value());
             break;
         }
         default:
-            out = store::Blob(d.begin(), d.end());
+            target.blob(d);
             break;
     }
     return Status::ok();
@@ -308,7 +351,8 @@ Result<std::vector<uint8_t>> readLongValue(Bytes field, const LongValueRowReader
 
 Result<Value> decodeValue(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx) {
     Value v;
-    VELMORA_RETURN_IF_ERROR(decodeValueInto(c, f, ctx, v));
+    ValueTarget target{v, ctx};
+    VELMORA_RETURN_IF_ERROR(decodeField(c, f, ctx, target));
     return v;
 }
 
@@ -321,8 +365,20 @@ Result<store::Row> decodeRow(const store::TableSchema& schema, Bytes row, const 
 Status RowDecoder::decode(const store::TableSchema& schema, Bytes row, store::Row& out) {
     VELMORA_RETURN_IF_ERROR(crackRowInto(*m_ctx.fmt, schema, row, m_fields, m_starts));
     out.resize(m_fields.size());
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        ValueTarget target{out[i], m_ctx};
+        VELMORA_RETURN_IF_ERROR(decodeField(schema.columns[i], m_fields[i], m_ctx, target));
+    }
+    return Status::ok();
+}
+
+Status RowDecoder::decode(const store::TableSchema& schema, Bytes row,
+                          store::PackedRowBuilder& out) {
+    VELMORA_RETURN_IF_ERROR(crackRowInto(*m_ctx.fmt, schema, row, m_fields, m_starts));
+    out.clear();
+    PackedTarget target{out, m_ctx, m_text};
     for (size_t i = 0; i < m_fields.size(); ++i)
-        VELMORA_RETURN_IF_ERROR(decodeValueInto(schema.columns[i], m_fields[i], m_ctx, out[i]));
+        VELMORA_RETURN_IF_ERROR(decodeField(schema.columns[i], m_fields[i], m_ctx, target));
     return Status::ok();
 }
 

@@ -14,12 +14,14 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/base/coding.h"
 #include "engine/base/status.h"
 #include "engine/jet/data_page.h"
 #include "engine/jet/format.h"
+#include "engine/store/packed_rows.h"
 #include "engine/store/schema.h"
 #include "engine/store/value.h"
 
@@ -70,11 +72,14 @@ public:
     explicit RowDecoder(const ValueContext& ctx) : m_ctx(ctx) {}
     // decodeRow() into `out`, reusing the storage of the values it holds.
     Status decode(const store::TableSchema& schema, Bytes row, store::Row& out);
+    // The same values packed, as a table in memory keeps them, without a Value for each.
+    Status decode(const store::TableSchema& schema, Bytes row, store::PackedRowBuilder& out);
 
 private:
     const ValueContext& m_ctx;
     std::vector<RowField> m_fields;
     std::vector<uint32_t> m_starts;  // of the variable slots
+    std::string m_text;              // a text on its way into a packed row
 };
 
 }  // namespace velmora::engine::jet

@@ -49,18 +49,13 @@ Result<std::vector<DataPage>> readTableDataPages(io::Pager& pager, const JetForm
     return pages;
 }
 
-Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                     uint16_t codePage, const RowSink& sink, std::span<const uint32_t> passOver) {
-    ValueContext ctx;
-    ctx.fmt = &fmt;
-    ctx.codePage = codePage;
-    ctx.maxLongValueBytes = size_t(pager.pageCount()) * fmt.pageSize;
-    ctx.readLongRow = [&](RowPointer where) { return readRowSlot(pager, fmt, where); };
+namespace {
 
-    // Page by page as the map lists them: a table larger than the page cache is read once.
-    // Every row is decoded into the same values, which a sink that keeps them moves away.
-    RowDecoder decoder(ctx);
-    store::Row row;
+// f(image, location) for every live row of the table in stored order, a moved row's image
+// read through its pointer; the rows at the slots in `passOver` are left out.
+template <class F>
+Status forEachRowImage(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                       std::span<const uint32_t> passOver, F&& f) {
     return forEachDataPage(pager, fmt, def, [&](DataPage&& dp, const io::PageRef& page) -> Status {
         for (size_t i = 0; i < dp.slots.size(); ++i) {
             const RowSlot& s = dp.slots[i];
@@ -89,15 +84,50 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
                                                 "a moved row points on to another pointer"));
                 image = target.bytes;
             }
+            VELMORA_RETURN_IF_ERROR(f(image, loc));
+        }
+        return Status::ok();
+    });
+}
+
+// Decodes every live row with `decoder` into `row` and hands it to `sink`.
+template <class Row, class Sink>
+Status decodeRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                  uint16_t codePage, std::span<const uint32_t> passOver, Row& row, Sink&& sink) {
+    ValueContext ctx;
+    ctx.fmt = &fmt;
+    ctx.codePage = codePage;
+    ctx.maxLongValueBytes = size_t(pager.pageCount()) * fmt.pageSize;
+    ctx.readLongRow = [&](RowPointer where) { return readRowSlot(pager, fmt, where); };
+    // Page by page as the map lists them: a table larger than the page cache is read once.
+    // Every row is decoded into the same storage.
+    RowDecoder decoder(ctx);
+    return forEachRowImage(
+        pager, fmt, def, passOver, [&](Bytes image, const RowLocation& loc) -> Status {
             const Status decoded = decoder.decode(def.schema, image, row);
             if (!decoded.isOk()) {
                 return atPage(loc.stored.page,
                               decoded.withContext("row " + std::to_string(loc.stored.row) + ": "));
             }
-            VELMORA_RETURN_IF_ERROR(sink(std::move(row), loc));
-        }
-        return Status::ok();
-    });
+            return sink(loc);
+        });
+}
+
+}  // namespace
+
+Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                     uint16_t codePage, const RowSink& sink, std::span<const uint32_t> passOver) {
+    // A sink that keeps the values moves them away.
+    store::Row row;
+    return decodeRows(pager, fmt, def, codePage, passOver, row,
+                      [&](const RowLocation& loc) { return sink(std::move(row), loc); });
+}
+
+Status scanTablePackedRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                           uint16_t codePage, const PackedRowSink& sink) {
+    store::PackedRowBuilder row;
+    return decodeRows(pager, fmt, def, codePage, {}, row,
+                      [&](const RowLocation& loc) { return sink(row, loc); });
 }
 
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,

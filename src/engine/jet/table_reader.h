@@ -14,6 +14,7 @@
 #include "engine/jet/data_page.h"
 #include "engine/jet/format.h"
 #include "engine/jet/table_definition.h"
+#include "engine/store/packed_rows.h"
 #include "engine/store/value.h"
 
 namespace velmora::engine::jet {
@@ -42,6 +43,13 @@ using RowSink = std::function<Status(store::Row&& row, const RowLocation& where)
 Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
                      uint16_t codePage, const RowSink& sink,
                      std::span<const uint32_t> passOver = {});
+
+// The same for a caller that keeps the rows packed (a table in memory): each row is decoded
+// straight into its packed form, valid during the call.
+using PackedRowSink =
+    std::function<Status(const store::PackedRowBuilder& row, const RowLocation& where)>;
+Status scanTablePackedRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
+                           uint16_t codePage, const PackedRowSink& sink);
 
 // Every live row of the table.
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,

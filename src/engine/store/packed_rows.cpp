@@ -85,24 +85,72 @@ Tag wholeNumberTag(int64_t n) {
     return kInt64;
 }
 
+// The encodings of each kind of value, at `out` with room for them; each returns where it
+// ends. Values and PackedRowBuilder both write through these.
+size_t wholeSize(int64_t n) {
+    switch (wholeNumberTag(n)) {
+        case kInt8:
+            return 2;
+        case kInt16:
+            return 3;
+        case kInt32:
+            return 5;
+        default:
+            return 9;
+    }
+}
+
+char* putWhole(char* out, int64_t n) {
+    const Tag t = wholeNumberTag(n);
+    *out++ = static_cast<char>(t);
+    switch (t) {
+        case kInt8:
+            return put(out, static_cast<int8_t>(n));
+        case kInt16:
+            return put(out, static_cast<int16_t>(n));
+        case kInt32:
+            return put(out, static_cast<int32_t>(n));
+        default:
+            return put(out, n);
+    }
+}
+
+template <class T>
+char* putTagged(char* out, Tag t, const T& v) {
+    *out++ = static_cast<char>(t);
+    return put(out, v);
+}
+
+// A text or blob: its tag, its length, its bytes.
+size_t sizedBytesSize(size_t n) {
+    return 1 + lengthSize(n) + n;
+}
+
+char* putSizedBytes(char* out, Tag t, const void* data, size_t n) {
+    *out++ = static_cast<char>(t);
+    out = putLength(out, n);
+    if (n != 0)
+        std::memcpy(out, data, n);
+    return out + n;
+}
+
+constexpr size_t kDecimalSize = 1 + 2 + sizeof(unsigned __int128);
+
+char* putDecimal(char* out, const Decimal& d) {
+    *out++ = static_cast<char>(kDecimal);
+    out = put(out, d.negative);
+    out = put(out, d.scale);
+    return put(out, d.magnitude);
+}
+
 // Bytes the encoding of a value takes, its type byte included.
 size_t encodedSize(const Value& v) {
-    if (auto* n = std::get_if<int64_t>(&v)) {
-        switch (wholeNumberTag(*n)) {
-            case kInt8:
-                return 2;
-            case kInt16:
-                return 3;
-            case kInt32:
-                return 5;
-            default:
-                return 9;
-        }
-    }
+    if (auto* n = std::get_if<int64_t>(&v))
+        return wholeSize(*n);
     if (auto* s = std::get_if<std::string>(&v))
-        return 1 + lengthSize(s->size()) + s->size();
+        return sizedBytesSize(s->size());
     if (auto* b = std::get_if<Blob>(&v))
-        return 1 + lengthSize(b->size()) + b->size();
+        return sizedBytesSize(b->size());
     if (std::holds_alternative<Null>(v) || std::holds_alternative<bool>(v))
         return 1;
     if (std::holds_alternative<float>(v))
@@ -110,7 +158,7 @@ size_t encodedSize(const Value& v) {
     if (std::holds_alternative<Guid>(v))
         return 1 + 16;
     if (std::holds_alternative<Decimal>(v))
-        return 1 + 2 + sizeof(unsigned __int128);
+        return kDecimalSize;
     return 1 + 8;  // double, Currency, DateTime
 }
 
@@ -130,65 +178,35 @@ static_assert(std::is_same_v<std::variant_alternative_t<0, Value>, Null> &&
 // Writes the encoding of a value at `out`, which has room for encodedSize(v) bytes; returns
 // where it ends.
 char* encodeTo(char* out, const Value& v) {
-    auto tag = [&](Tag t) { *out++ = static_cast<char>(t); };
     switch (v.index()) {
         case 0:
-            tag(kNull);
+            *out++ = static_cast<char>(kNull);
             return out;
         case 1:
-            tag(std::get<bool>(v) ? kTrue : kFalse);
+            *out++ = static_cast<char>(std::get<bool>(v) ? kTrue : kFalse);
             return out;
-        case 2: {
-            const int64_t n = std::get<int64_t>(v);
-            const Tag t = wholeNumberTag(n);
-            tag(t);
-            switch (t) {
-                case kInt8:
-                    return put(out, static_cast<int8_t>(n));
-                case kInt16:
-                    return put(out, static_cast<int16_t>(n));
-                case kInt32:
-                    return put(out, static_cast<int32_t>(n));
-                default:
-                    return put(out, n);
-            }
-        }
+        case 2:
+            return putWhole(out, std::get<int64_t>(v));
         case 3:
-            tag(kFloat);
-            return put(out, std::get<float>(v));
+            return putTagged(out, kFloat, std::get<float>(v));
         case 4:
-            tag(kDouble);
-            return put(out, std::get<double>(v));
+            return putTagged(out, kDouble, std::get<double>(v));
         case 5:
-            tag(kCurrency);
-            return put(out, std::get<Currency>(v).scaled);
+            return putTagged(out, kCurrency, std::get<Currency>(v).scaled);
         case 6:
-            tag(kDateTime);
-            return put(out, std::get<DateTime>(v).days);
+            return putTagged(out, kDateTime, std::get<DateTime>(v).days);
         case 7: {
             const auto& s = std::get<std::string>(v);
-            tag(kText);
-            out = putLength(out, s.size());
-            return std::copy(s.begin(), s.end(), out);
+            return putSizedBytes(out, kText, s.data(), s.size());
         }
         case 8: {
             const auto& b = std::get<Blob>(v);
-            tag(kBlob);
-            out = putLength(out, b.size());
-            if (!b.empty())
-                std::memcpy(out, b.data(), b.size());
-            return out + b.size();
+            return putSizedBytes(out, kBlob, b.data(), b.size());
         }
         case 9:
-            tag(kGuid);
-            return put(out, std::get<Guid>(v).bytes);
-        default: {
-            const auto& d = std::get<Decimal>(v);
-            tag(kDecimal);
-            out = put(out, d.negative);
-            out = put(out, d.scale);
-            return put(out, d.magnitude);
-        }
+            return putTagged(out, kGuid, std::get<Guid>(v).bytes);
+        default:
+            return putDecimal(out, std::get<Decimal>(v));
     }
 }
 
@@ -330,6 +348,62 @@ void PackedRows::push_back(const Row& row) {
     m_refs.emplace_back();
     m_count.push_back(0);
     write(m_refs.size() - 1, row);
+}
+
+char* PackedRowBuilder::grow(size_t n) {
+    const size_t at = m_bytes.size();
+    m_bytes.resize(at + n);
+    ++m_count;
+    return m_bytes.data() + at;
+}
+
+void PackedRowBuilder::addNull() {
+    *grow(1) = static_cast<char>(kNull);
+}
+
+void PackedRowBuilder::addBool(bool b) {
+    *grow(1) = static_cast<char>(b ? kTrue : kFalse);
+}
+
+void PackedRowBuilder::addWhole(int64_t n) {
+    putWhole(grow(wholeSize(n)), n);
+}
+
+void PackedRowBuilder::addFloat(float f) {
+    putTagged(grow(1 + sizeof f), kFloat, f);
+}
+
+void PackedRowBuilder::addDouble(double d) {
+    putTagged(grow(1 + sizeof d), kDouble, d);
+}
+
+void PackedRowBuilder::addCurrency(Currency c) {
+    putTagged(grow(1 + sizeof c.scaled), kCurrency, c.scaled);
+}
+
+void PackedRowBuilder::addDateTime(DateTime d) {
+    putTagged(grow(1 + sizeof d.days), kDateTime, d.days);
+}
+
+void PackedRowBuilder::addText(std::string_view utf8) {
+    putSizedBytes(grow(sizedBytesSize(utf8.size())), kText, utf8.data(), utf8.size());
+}
+
+void PackedRowBuilder::addBlob(std::span<const uint8_t> bytes) {
+    putSizedBytes(grow(sizedBytesSize(bytes.size())), kBlob, bytes.data(), bytes.size());
+}
+
+void PackedRowBuilder::addGuid(const Guid& g) {
+    putTagged(grow(1 + sizeof g.bytes), kGuid, g.bytes);
+}
+
+void PackedRowBuilder::addDecimal(const Decimal& d) {
+    putDecimal(grow(kDecimalSize), d);
+}
+
+void PackedRows::push_back(const PackedRowBuilder& row) {
+    m_refs.push_back(place(row.m_bytes));
+    m_count.push_back(static_cast<uint16_t>(row.m_count));
 }
 
 void PackedRows::startRow() {

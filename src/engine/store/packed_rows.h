@@ -21,6 +21,38 @@
 
 namespace velmora::engine::store {
 
+// One row encoded value by value as PackedRows keeps it, for a reader that has the values in
+// another form and need not build a Value for each: PackedRows::push_back() takes it whole.
+// The bytes are those push_back(Row) writes for the same values.
+class PackedRowBuilder {
+public:
+    void clear() {
+        m_bytes.clear();
+        m_count = 0;
+    }
+    size_t valueCount() const { return m_count; }
+
+    void addNull();
+    void addBool(bool b);
+    void addWhole(int64_t n);
+    void addFloat(float f);
+    void addDouble(double d);
+    void addCurrency(Currency c);
+    void addDateTime(DateTime d);
+    void addText(std::string_view utf8);
+    void addBlob(std::span<const uint8_t> bytes);
+    void addGuid(const Guid& g);
+    void addDecimal(const Decimal& d);
+
+private:
+    friend class PackedRows;
+    // Room for `n` more bytes of one value at the end; returns where they start.
+    char* grow(size_t n);
+
+    std::string m_bytes;
+    size_t m_count = 0;
+};
+
 class PackedRows {
 public:
     size_t size() const { return m_refs.size(); }
@@ -32,6 +64,7 @@ public:
         m_count.reserve(rows);
     }
     void push_back(const Row& row);
+    void push_back(const PackedRowBuilder& row);
     // A row built value by value: startRow(), then addValue() or addPacked() for each value.
     void startRow();
     void addValue(const Value& v);

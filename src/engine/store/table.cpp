@@ -11,8 +11,10 @@ uint64_t Table::nextSchemaStamp() {
 }
 
 void Table::noteChange(RowId id, uint8_t what) {
+    // A table read from the storage has no marks until its first change: they are sized
+    // once then, for every row, not one row at a time.
     if (m_change.size() <= id)
-        m_change.resize(id + 1, 0);
+        m_change.resize(m_rows.size(), 0);
     m_change[id] |= what;
 }
 
@@ -47,14 +49,30 @@ RowId Table::append(const Row& row) {
 }
 
 RowId Table::appendStored(const Row& row, uint32_t place) {
+    assert(row.size() == m_schema.columns.size());
+    m_rows.push_back(row);
+    return noteStored(place);
+}
+
+RowId Table::appendStored(const PackedRowBuilder& row, uint32_t place) {
+    assert(row.valueCount() == m_schema.columns.size());
+    m_rows.push_back(row);
+    return noteStored(place);
+}
+
+RowId Table::noteStored(uint32_t place) {
     assert(place != 0);
-    const RowId id = append(row);
-    m_storedAt.resize(id + 1, 0);
-    m_storedAt[id] = place;
+    const RowId id = m_rows.size() - 1;
+    m_deleted.push_back(false);
+    ++m_liveCount;
+    m_dirty = true;
+    ++m_changes;
+    // Unmarked: as it is stored. Rows appended before may have left the lists short.
+    m_storedAt.resize(id, 0);
+    m_storedAt.push_back(place);
     ++m_storedRows;
-    m_place.resize(id + 1, 0);
-    m_place[id] = place;
-    m_change[id] = 0;  // as it is stored
+    m_place.resize(id, 0);
+    m_place.push_back(place);
     m_placesKnown = true;
     return id;
 }

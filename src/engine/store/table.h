@@ -75,6 +75,8 @@ public:
     RowId append(const Row& row);
     // A row as the storage read it, from the place it numbers `place` (never 0).
     RowId appendStored(const Row& row, uint32_t place);
+    // The same for a row the storage decoded straight into its packed form.
+    RowId appendStored(const PackedRowBuilder& row, uint32_t place);
     // `keysKept`: every value in a column of an index is the same, bit for bit, as before.
     void replace(RowId id, const Row& row, bool keysKept = false);
     // The same for the values at `columns` alone (PackedRows::assignValues).
@@ -174,6 +176,8 @@ private:
     static constexpr uint8_t kKeysChanged = 2;
     static constexpr uint8_t kWhole = 4;  // changed otherwise than in fixed-width values
     void noteChange(RowId id, uint8_t what);
+    // The marks of the row appendStored() just added.
+    RowId noteStored(uint32_t place);
     void noteReplaced(RowId id, bool keysKept);
     // replaceValues() at `columns`: the positions join the row's fixed-width changes, or the
     // row is to be written whole from now on.
