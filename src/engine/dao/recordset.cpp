@@ -29,10 +29,16 @@ void Recordset::Impl::checkCurrent() const {
 }
 
 store::Table& Recordset::Impl::baseTable() const {
-    auto table = core->db->table(result.baseTable);
-    if (!table.isOk())
-        throw DaoError(table.status());
-    return **table;
+    store::Database& db = *core->db;
+    if (table && tableGeneration == db.generation())
+        return *table;
+    table = nullptr;
+    auto found = db.table(result.baseTable);
+    if (!found.isOk())
+        throw DaoError(found.status());
+    table = *found;
+    tableGeneration = db.generation();
+    return *table;
 }
 
 const sql::ResultColumn& Recordset::Impl::column(int pos) const {

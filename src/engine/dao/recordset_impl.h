@@ -38,9 +38,16 @@ struct Recordset::Impl {
     // The last value read from the base table of a live set (Field::current).
     store::Value liveValue;
 
+    // The base table of a live set, kept while the database's generation stays the one seen
+    // when it was looked up (baseTable()).
+    mutable store::Table* table = nullptr;
+    mutable uint64_t tableGeneration = 0;
+
     long size() const { return static_cast<long>(result.rows.size()); }
     void checkOpen() const;
     void checkCurrent() const;  // 3021 without a current record
+    // The base table, looked up by name again only after a rollback or a drop; 3078 when
+    // it is gone.
     store::Table& baseTable() const;
     const sql::ResultColumn& column(int position) const;
     void moved();

@@ -68,6 +68,7 @@ Status Database::dropTable(const std::string& name) {
     if (!it->created)
         m_dropped.push_back(it->info.name);
     m_entries.erase(it);
+    ++m_generation;
     return Status::ok();
 }
 
@@ -109,6 +110,7 @@ Status Database::commit() {
 void Database::rollback() {
     m_dropped.clear();
     m_entries.clear();
+    ++m_generation;
     for (auto& info : m_storage->listTables())
         m_entries.push_back(Entry{info, nullptr, false});
 }

@@ -3,6 +3,7 @@
 // commit. The storage (a Jet file, or memory for tests) sits behind the TableStorage interface.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -76,6 +77,11 @@ public:
     // Forgets every change since the last commit (the tables reload on next use).
     void rollback();
 
+    // Moves whenever a Table object this database handed out may be gone: rollback() and
+    // dropTable() destroy them. Whoever keeps a Table* across calls looks the table up
+    // again by name once this differs from the value it saw.
+    uint64_t generation() const { return m_generation; }
+
     TableStorage& storage() { return *m_storage; }
     // The rules every checked insert and update of this database's tables uses.
     const RowRules& rowRules() const { return m_storage->rowRules(); }
@@ -92,6 +98,7 @@ private:
     std::unique_ptr<TableStorage> m_storage;
     std::vector<Entry> m_entries;  // catalog order
     std::vector<std::string> m_dropped;
+    uint64_t m_generation = 0;
 };
 
 // Tables kept only in memory: for tests, and for building a database before it has a file.

@@ -264,6 +264,40 @@ TEST_F(RecordsetTest, TableRecordsetHasEveryColumnAndCountsAtOnce) {
         3001);
 }
 
+// A live set keeps its base table between calls; a rollback puts a new table object in its
+// place and a drop takes it away, and the set must notice both.
+TEST_F(RecordsetTest, LiveSetFollowsItsTableThroughRollbackAndDrop) {
+    struct Case {
+        const char* what;
+        void (*replace)(Database&);
+        int errorAfter;  // 0: the set reads and edits the restored table
+    };
+    const Case cases[] = {
+        {"rollback", [](Database& db) { db.rollback(); }, 0},
+        {"drop", [](Database& db) { db.tableDefs().deleteTable("CHANNELS"); }, 3078},
+    };
+    m_db->commit();
+    for (const Case& c : cases) {
+        Recordset rs = m_db->openRecordset("SELECT CHANNELNUM, NAME FROM CHANNELS WHERE SID = 100",
+                                           RecordsetType::Dynaset);
+        m_db->execute("UPDATE CHANNELS SET NAME = 'changed' WHERE SID = 100");
+        ASSERT_EQ(rs.field("NAME").text(), "changed") << c.what;
+        c.replace(*m_db);
+        if (c.errorAfter != 0) {
+            EXPECT_EQ(guarded([&] { (void)rs.field("NAME").text(); }), c.errorAfter) << c.what;
+            EXPECT_EQ(guarded([&] { rs.edit(); }), c.errorAfter) << c.what;
+            m_db->rollback();
+            continue;
+        }
+        EXPECT_EQ(rs.field("NAME").text(), "ORF1") << c.what;
+        rs.edit();
+        rs.field("NAME").setValue("ORF 1");
+        rs.update();
+        EXPECT_EQ(column("SELECT NAME FROM CHANNELS WHERE SID = 100"), Strings{"ORF 1"}) << c.what;
+        m_db->rollback();
+    }
+}
+
 TEST_F(RecordsetTest, ClosedObjectsFailWith3420) {
     Recordset rs = m_db->openRecordset("FAVNAME");
     rs.close();
