@@ -34,8 +34,12 @@ int Field::size() const {
 const store::Value& Field::current() const {
     Recordset::Impl& d = *m_owner->m_impl;
     const sql::ResultColumn& c = d.column(m_position);
-    if (d.mode != EditMode::None && c.baseColumn >= 0)
+    if (d.mode == EditMode::AddNew && c.baseColumn >= 0)
         return d.buffer[c.baseColumn];
+    if (d.mode == EditMode::Edit && c.baseColumn >= 0) {
+        if (const store::Value* assigned = d.assigned.valueAt(static_cast<size_t>(c.baseColumn)))
+            return *assigned;
+    }
     d.checkCurrent();
     if (d.live && c.baseColumn >= 0) {
         store::Table& table = d.baseTable();
@@ -77,7 +81,19 @@ void Field::setStoreValue(const store::Value& v) {
         throw DaoError(jetError(err::kFieldNotUpdatable));
     const store::ColumnDef& column = d.baseTable().schema().columns[c.baseColumn];
     // Jet converts on assignment, so a value that does not fit fails here, not at Update.
-    d.buffer[c.baseColumn] = valueOrThrow(d.core->session->convertFor(column, v));
+    store::Value converted = valueOrThrow(d.core->session->convertFor(column, v));
+    if (d.mode == EditMode::AddNew) {
+        d.buffer[c.baseColumn] = std::move(converted);
+        return;
+    }
+    store::ValuesUpdate& assigned = d.assigned;
+    const size_t slot = assigned.slotOf(static_cast<size_t>(c.baseColumn));
+    if (slot < assigned.columns.size()) {
+        assigned.values[slot] = std::move(converted);
+    } else {
+        assigned.columns.push_back(c.baseColumn);
+        assigned.values.push_back(std::move(converted));
+    }
 }
 
 void Field::setValue(std::string_view text) {

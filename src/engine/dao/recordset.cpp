@@ -50,9 +50,17 @@ const sql::ResultColumn& Recordset::Impl::column(int pos) const {
 
 void Recordset::Impl::moved() {
     // Moving drops a pending edit, as DAO does.
-    mode = EditMode::None;
+    endEdit();
     if (position >= 0 && position < size())
         visited = std::max(visited, static_cast<size_t>(position) + 1);
+}
+
+void Recordset::Impl::endEdit() {
+    mode = EditMode::None;
+    buffer.clear();
+    assigned.columns.clear();
+    assigned.values.clear();
+    assigned.before.clear();
 }
 
 Recordset recordsetOver(std::shared_ptr<DatabaseCore> core, RecordsetType type,
@@ -136,14 +144,10 @@ void Recordset::edit() {
     m_impl->checkCurrent();
     if (!isUpdatable())
         throw DaoError(jetError(err::kReadOnlyDatabase));
-    store::Table& table = m_impl->baseTable();
-    const store::RowId id = m_impl->result.baseRows[m_impl->position];
-    if (!table.isLive(id))
+    const store::Table& table = m_impl->baseTable();
+    if (!table.isLive(m_impl->result.baseRows[m_impl->position]))
         throw DaoError(jetError(err::kRecordDeleted));
-    table.rowInto(id, m_impl->original);
-    m_impl->originalStamp = table.schemaStamp();
-    m_impl->originalChanges = table.changeCount();
-    m_impl->buffer = m_impl->original;
+    m_impl->endEdit();
     m_impl->mode = EditMode::Edit;
 }
 
@@ -152,6 +156,7 @@ void Recordset::addNew() {
     if (!isUpdatable())
         throw DaoError(jetError(err::kReadOnlyDatabase));
     store::Table& table = m_impl->baseTable();
+    m_impl->endEdit();
     m_impl->buffer.assign(table.schema().columns.size(), store::Null{});
     m_impl->mode = EditMode::AddNew;
 }
@@ -163,26 +168,11 @@ void Recordset::update() {
         throw DaoError(jetError(err::kUpdateWithoutEdit));
     store::Table& table = d.baseTable();
     if (d.mode == EditMode::Edit) {
-        // The set's fields of base columns read the table itself; its own row keeps the
-        // values of computed fields, which the edit did not touch.
-        const bool unchanged =
-            table.schemaStamp() == d.originalStamp && table.changeCount() == d.originalChanges;
-        const store::RowId id = d.result.baseRows[d.position];
-        if (unchanged) {
-            // The stored row is still the one the edit began from: only the values the edit
-            // changed go to the table, as an UPDATE statement stores its assignments, and the
-            // row's other values stand as stored.
-            store::ValuesUpdate changed;
-            for (size_t c = 0; c < d.buffer.size() && c < d.original.size(); ++c) {
-                if (d.buffer[c] == d.original[c])
-                    continue;
-                changed.columns.push_back(static_cast<int>(c));
-                changed.values.push_back(d.buffer[c]);
-            }
-            throwIfError(d.core->session->updateValues(table, id, changed));
-        } else {
-            throwIfError(d.core->session->updateRow(table, id, d.buffer, nullptr));
-        }
+        // Only the assigned values go to the table, as an UPDATE statement stores its
+        // assignments: the row's other values stand as stored, and the set's computed
+        // fields keep the values of its own row.
+        throwIfError(
+            d.core->session->updateValues(table, d.result.baseRows[d.position], d.assigned));
     } else {
         const store::RowId id = valueOrThrow(d.core->session->insertRow(table, d.buffer));
         const long oldSize = d.size();
@@ -199,14 +189,12 @@ void Recordset::update() {
         if (d.type != RecordsetType::Table)
             ++d.visited;
     }
-    d.mode = EditMode::None;
-    d.buffer.clear();
+    d.endEdit();
 }
 
 void Recordset::cancelUpdate() {
     m_impl->checkOpen();
-    m_impl->mode = EditMode::None;
-    m_impl->buffer.clear();
+    m_impl->endEdit();
 }
 
 EditMode Recordset::editMode() const {
@@ -223,7 +211,7 @@ void Recordset::deleteCurrent() {
     throwIfError(d.core->session->deleteRow(d.baseTable(), d.result.baseRows[d.position]));
     d.deletedAt[d.position] = true;
     ++d.deleted;
-    d.mode = EditMode::None;
+    d.endEdit();
 }
 
 void Recordset::close() {

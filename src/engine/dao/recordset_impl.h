@@ -25,12 +25,10 @@ struct Recordset::Impl {
     std::vector<bool> deletedAt;
 
     EditMode mode = EditMode::None;
-    store::Row buffer;  // the base row being edited or added
-    // The base row as Edit read it, and the table's schema stamp and change count then: while
-    // both hold, Update hands it on instead of having the row read again.
-    store::Row original;
-    uint64_t originalStamp = 0;
-    uint64_t originalChanges = 0;
+    store::Row buffer;  // the base row being added
+    // The values assigned since Edit, by base column: Update stores them over the row as the
+    // table holds it then, and a field not assigned reads the table.
+    store::ValuesUpdate assigned;
     // The set's own rows are kept encoded; the row of the last field read is decoded whole
     // once (Field::current), `decodedAt` saying which (-1: none).
     store::Row decodedRow;
@@ -51,6 +49,8 @@ struct Recordset::Impl {
     store::Table& baseTable() const;
     const sql::ResultColumn& column(int position) const;
     void moved();
+    // Leaves Edit or AddNew with nothing pending.
+    void endEdit();
 };
 
 // A record set of `type` (never Default) over a statement's or a table's rows: dynasets and

@@ -84,7 +84,8 @@ TEST(DeleteEmptyChannels, AnEmptyTableIsNoFaultAndAFailingNumberLeavesTheFileAsI
         // Every channel marked: the table ends empty, nothing to number, no message.
         AppSession s;
         ChannelFile layout;
-        layout.channels = {{1, "(empty)", "S19E", 100, 1, 11953}, {2, "(empty)", "S19E", 101, 1, 1}};
+        layout.channels = {{1, "(empty)", "S19E", 100, 1, 11953},
+                           {2, "(empty)", "S19E", 101, 1, 1}};
         const std::string file = writeFile(s.folder() / "WinSTB.mdb", layout);
         startOn(s, file);
         s.ports().expectMessage(kEmptyInfo, MessageButtons::OkCancel, MessageIcon::None,
@@ -170,6 +171,23 @@ TEST(ChannelNumberLimit, MoreThan32767ChannelsAreRefusedBeforeAnythingChanges) {
     auto rs = s.app().db().openRecordset("SELECT CHANNELNUM FROM CHANNELS WHERE SID = 1");
     ASSERT_FALSE(rs.eof());
     EXPECT_EQ(rs.field(0).text(), "32768");
+    rs.close();
+
+    // One of the 32 768 marked empty: the delete leaves exactly as many as can be numbered,
+    // numbered in stored order (SID k is the k-th row left after SID 1).
+    s.app().db().execute("UPDATE CHANNELS SET NAME = '(empty)' WHERE SID = 1");
+    s.app().db().commit();
+    s.ports().expectMessage(kEmptyInfo, MessageButtons::OkCancel, MessageIcon::None,
+                            MessageAnswer::Ok);
+    s.click("Command4");
+    s.ports().verify();
+    auto count = [&](const char* sql) {
+        auto counted = s.app().db().openRecordset(sql, engine::dao::RecordsetType::Snapshot);
+        return counted.field(0).text();
+    };
+    EXPECT_EQ(count("SELECT Count(*) FROM CHANNELS"), "32767");
+    EXPECT_EQ(count("SELECT Count(*) FROM CHANNELS WHERE CHANNELNUM <> SID - 1"), "0");
+    EXPECT_EQ(count("SELECT Max(CHANNELNUM) FROM CHANNELS"), "32767");
 }
 
 TEST(DeleteSpecialChars, CleansEveryNameLeavesNullAndTheFavouritesAlone) {
