@@ -11,14 +11,27 @@ namespace velmora::core::grid {
 namespace {
 
 constexpr std::size_t kWord = sizeof(std::uint32_t);
+constexpr std::size_t kNarrow = sizeof(std::uint16_t);
+// The most letters a row with 2-byte ends holds.
+constexpr std::size_t kNarrowLetters = std::numeric_limits<std::uint16_t>::max();
 
-std::uint32_t readWord(const char* at) {
+std::size_t readNumber(const char* at, std::size_t bytes) {
+    if (bytes == kNarrow) {
+        std::uint16_t value;
+        std::memcpy(&value, at, kNarrow);
+        return value;
+    }
     std::uint32_t value;
     std::memcpy(&value, at, kWord);
     return value;
 }
 
-void writeWord(char* at, std::size_t value) {
+void writeNumber(char* at, std::size_t bytes, std::size_t value) {
+    if (bytes == kNarrow) {
+        const auto half = static_cast<std::uint16_t>(value);
+        std::memcpy(at, &half, kNarrow);
+        return;
+    }
     const auto word = static_cast<std::uint32_t>(value);
     std::memcpy(at, &word, kWord);
 }
@@ -36,18 +49,20 @@ std::unique_ptr<char[]> layOut(std::size_t count, TextOf textOf) {
     for (std::size_t i = 0; i < count; ++i)
         letters += textOf(i).size();
     if (letters > std::numeric_limits<std::uint32_t>::max() ||
-        count > std::numeric_limits<std::uint32_t>::max() / kWord)
+        count > std::numeric_limits<std::uint32_t>::max() / (2 * kWord))
         throw std::length_error("a grid row's texts are too long");
-    const std::size_t header = kWord * (1 + count);
+    const bool wide = letters > kNarrowLetters;
+    const std::size_t endBytes = wide ? kWord : kNarrow;
+    const std::size_t header = kWord + endBytes * count;
     auto block = std::make_unique_for_overwrite<char[]>(header + letters);
-    writeWord(block.get(), count);
+    writeNumber(block.get(), kWord, 2 * count + (wide ? 1 : 0));
     std::size_t end = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::string_view text = textOf(i);
         if (!text.empty())
             std::memcpy(block.get() + header + end, text.data(), text.size());
         end += text.size();
-        writeWord(block.get() + kWord * (1 + i), end);
+        writeNumber(block.get() + kWord + endBytes * i, endBytes, end);
     }
     return block;
 }
@@ -58,22 +73,21 @@ RowTexts::RowTexts(std::span<const std::string_view> texts)
     : m_block(layOut(texts.size(), [&](std::size_t i) { return texts[i]; })) {}
 
 std::size_t RowTexts::count() const {
-    return m_block ? readWord(m_block.get()) : 0;
-}
-
-std::size_t RowTexts::end(std::size_t slot) const {
-    return readWord(m_block.get() + kWord * (1 + slot));
-}
-
-const char* RowTexts::letters() const {
-    return m_block.get() + kWord * (1 + count());
+    return m_block ? readNumber(m_block.get(), kWord) / 2 : 0;
 }
 
 std::string_view RowTexts::at(std::size_t slot) const {
-    if (slot >= count())
+    if (!m_block)
         return {};
-    const std::size_t begin = slot == 0 ? 0 : end(slot - 1);
-    return {letters() + begin, end(slot) - begin};
+    // The header word read once: a cell's text is read on every paint and compare.
+    const std::size_t head = readNumber(m_block.get(), kWord);
+    const std::size_t count = head / 2;
+    if (slot >= count)
+        return {};
+    const std::size_t bytes = (head & 1) != 0 ? kWord : kNarrow;
+    const char* ends = m_block.get() + kWord;
+    const std::size_t begin = slot == 0 ? 0 : readNumber(ends + bytes * (slot - 1), bytes);
+    return {ends + bytes * count + begin, readNumber(ends + bytes * slot, bytes) - begin};
 }
 
 void RowTexts::set(std::size_t slot, std::string_view text) {

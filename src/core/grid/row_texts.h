@@ -2,12 +2,13 @@
 //
 // A list of 32 767 channels has about 400 000 cells of a few letters each; a string object
 // per cell costs several times the letters themselves. Here a row costs one allocation that
-// holds its letters and four bytes per slot:
+// holds its letters and two bytes per slot (four in a row of more than 65 535 letters):
 //
 //   offset         size         meaning
-//   0              4            count: the number of slots the block holds
-//   4 + 4*i        4            end of slot i's text, counted from the first text byte
-//   4 + 4*count    end[count-1] the texts of slots 0 .. count-1, one after the other
+//   0              4            2 * count + wide: count is the number of slots the block
+//                               holds; wide (1) says the ends are 4 bytes, else 2
+//   4 + w*i        w            end of slot i's text, counted from the first text byte
+//   4 + w*count    end[count-1] the texts of slots 0 .. count-1, one after the other
 //
 // (native byte order, read and written through memcpy, so the block needs no alignment).
 // A slot at or beyond count reads as empty text: a row with no text needs no block at all,
@@ -40,9 +41,6 @@ public:
     void truncate(std::size_t count);
 
 private:
-    std::size_t end(std::size_t slot) const;
-    const char* letters() const;
-
     std::unique_ptr<char[]> m_block;  // null: every slot empty
 };
 
