@@ -2,7 +2,6 @@
 #include "engine/base/text_codec.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace velmora::engine::text {
@@ -263,7 +262,10 @@ void decodeJet4TextInto(Bytes bytes, std::string& out) {
     for (; k + 8 <= body.size(); k += 8) {
         uint64_t word;
         std::memcpy(&word, body.data() + k, 8);
-        upper += size_t(std::popcount(word & kHigh));
+        // The high bits, moved to the bytes' low bits, summed into the top byte by one
+        // multiplication (at most 8, no byte overflows): without a popcount instruction in
+        // the baseline instruction set, std::popcount is a library call.
+        upper += size_t((((word & kHigh) >> 7) * 0x0101010101010101) >> 56);
         // Each byte's high bit here is set unless the byte is zero; no carry crosses bytes.
         switches |= ((((word & ~kHigh) + ~kHigh) | word) & kHigh) != kHigh;
     }

@@ -18,6 +18,9 @@ TEST(Jet4Text, CompressedTextsOfEveryShapeDecode) {
     const std::vector<Letter> letters = {
         {"a Latin-1 letter", {0xE4}, "\xC3\xA4"},
         {"a switch to UTF-16 and back", {0x00, 0xB1, 0x03, 0x00}, "\xCE\xB1"},
+        // Counted eight bytes at a time: a whole word of them.
+        {"nine Latin-1 letters", std::vector<uint8_t>(9, 0xFC),
+         "\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC"},
     };
     for (size_t length = 0; length <= 19; ++length) {
         std::vector<uint8_t> plain = {0xFF, 0xFE};
