@@ -15,7 +15,8 @@ namespace {
 
 using engine::Status;
 
-constexpr char kIndexHeader[] = "velmora-undo 1";
+constexpr char kIndexHeader[] = "velmora-undo 2";
+constexpr char kFirstIndexHeader[] = "velmora-undo 1";  // digests by pageHash
 // A step file: the magic, the page size and the page count, then per page its number, a flag
 // (1: its bytes before follow) and the bytes before and after, one page each.
 constexpr uint8_t kStepMagic[8] = {'V', 'U', 'N', 'D', 'O', '1', 0, 0};
@@ -38,19 +39,27 @@ Status damagedStep(const std::string& path) {
     return Status::error(engine::err::kNotADatabase, "the undo step '" + path + "' is damaged");
 }
 
+// The digest of the file once a step's pages are written over it: forward its pages after over
+// its pages before, or back the other way. A page with nothing before lies past the file's end
+// on the step's near side.
+template <class Pages>
+uint64_t digestMoved(uint64_t digest, const Pages& pages, bool forward, engine::io::PageHash hash) {
+    for (const auto& [number, page] : pages) {
+        const uint64_t before = page.before.empty() ? 0 : hash(number, page.before);
+        const uint64_t after = hash(number, page.after);
+        digest += forward ? after - before : before - after;
+    }
+    return digest;
+}
+
 }  // namespace
 
 // Whether the step's pages carry the file from the digest before the step to the one after it,
 // as the commits they were taken from did (observe()): short of a 64-bit collision, a step
 // whose bytes were torn or changed since does not.
-bool UndoHistory::stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages) {
-    uint64_t digest = info.digestBefore;
-    for (const auto& [number, page] : pages) {
-        if (!page.before.empty())
-            digest -= engine::io::pageHash(number, page.before);
-        digest += engine::io::pageHash(number, page.after);
-    }
-    return digest == info.digestAfter;
+bool UndoHistory::stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages,
+                             engine::io::PageHash hash) {
+    return digestMoved(info.digestBefore, pages, true, hash) == info.digestAfter;
 }
 
 Status UndoHistory::follow(engine::dao::Database& db) {
@@ -65,7 +74,63 @@ Status UndoHistory::follow(engine::dao::Database& db) {
     m_followed = jet;
     jet->setCommitObserver(
         [this](engine::jet::CommitImages&& images) { observe(std::move(images)); });
-    return Status::ok();
+    return takeOverFirstLayout(*jet);
+}
+
+Status UndoHistory::takeOverFirstLayout(engine::jet::JetDatabase& jet) {
+    std::optional<Index> index = parseIndex(kFirstIndexHeader);
+    if (!index)
+        return Status::ok();
+    const Index old = *index;
+    if (rehashFirstLayout(jet, *index))
+        return writeIndex(*index);
+    // A step file left behind is only space: without the index nothing reads it, and a new
+    // step of the same number writes over it.
+    for (const StepInfo& s : old.steps) {
+        if (m_files.exists(stepPath(s.number)))
+            (void)m_files.remove(stepPath(s.number));
+    }
+    return m_files.remove(indexPath());
+}
+
+// Whether the index of the first layout describes the file and its steps are whole, each step's
+// digests then taken anew by quickPageHash: back from the file's digest over the done steps,
+// forward over the undone ones.
+bool UndoHistory::rehashFirstLayout(engine::jet::JetDatabase& jet, Index& index) {
+    std::vector<StepInfo>& steps = index.steps;
+    if (steps.empty())
+        return true;
+    for (size_t i = 1; i < steps.size(); ++i) {
+        if (steps[i - 1].digestAfter != steps[i].digestBefore)
+            return false;
+    }
+    const uint64_t doneState =
+        index.done > 0 ? steps[index.done - 1].digestAfter : steps.front().digestBefore;
+    const auto byFirstHash = jet.fileDigest(engine::io::pageHash);
+    if (!byFirstHash.isOk() || *byFirstHash != doneState)
+        return false;
+    const auto rehash = [&](StepInfo& step, uint64_t& digest, bool forward) {
+        uint32_t pageSize = 0;
+        std::map<uint32_t, Page> pages;
+        if (!readStep(step, pageSize, pages).isOk() ||
+            !stepAddsUp(step, pages, engine::io::pageHash))
+            return false;
+        (forward ? step.digestBefore : step.digestAfter) = digest;
+        digest = digestMoved(digest, pages, forward, engine::io::quickPageHash);
+        (forward ? step.digestAfter : step.digestBefore) = digest;
+        return true;
+    };
+    uint64_t digest = m_digest;
+    for (size_t i = index.done; i-- > 0;) {
+        if (!rehash(steps[i], digest, false))
+            return false;
+    }
+    digest = m_digest;
+    for (size_t i = index.done; i < steps.size(); ++i) {
+        if (!rehash(steps[i], digest, true))
+            return false;
+    }
+    return true;
 }
 
 void UndoHistory::observe(engine::jet::CommitImages&& images) {
@@ -79,8 +144,8 @@ void UndoHistory::observe(engine::jet::CommitImages&& images) {
     m_stepSizeAfter = images.sizeAfter;
     for (engine::jet::CommittedPage& p : images.pages) {
         if (!p.before.empty())
-            m_digest -= engine::io::pageHash(p.number, p.before);
-        m_digest += engine::io::pageHash(p.number, p.after);
+            m_digest -= engine::io::quickPageHash(p.number, p.before);
+        m_digest += engine::io::quickPageHash(p.number, p.after);
         // The first commit of the step that wrote a page knows its bytes before the step.
         auto [it, first] = m_pages.try_emplace(p.number);
         if (first)
@@ -94,17 +159,22 @@ std::string UndoHistory::stepPath(uint64_t number) const {
 }
 
 UndoHistory::Index UndoHistory::readIndex() {
-    Index index;
+    return parseIndex(kIndexHeader).value_or(Index{});
+}
+
+std::optional<UndoHistory::Index> UndoHistory::parseIndex(const char* header) {
     if (!m_files.exists(indexPath()))
-        return index;
+        return std::nullopt;
     auto bytes = readWholeFile(m_files, indexPath());
     if (!bytes.isOk())
-        return index;
+        return std::nullopt;
     std::istringstream in(std::string(bytes->begin(), bytes->end()));
-    std::string header, word;
+    std::string first, word;
     size_t done = 0;
-    if (!std::getline(in, header) || header != kIndexHeader || !(in >> word >> done) ||
-        word != "done")
+    if (!std::getline(in, first) || first != header)
+        return std::nullopt;
+    Index index;
+    if (!(in >> word >> done) || word != "done")
         return index;
     StepInfo s;
     while (in >> word >> s.number >> s.bytes >> s.digestBefore >> s.digestAfter >> s.sizeBefore >>

@@ -13,20 +13,27 @@
 // keeps the last kUndoSteps steps and at most kUndoBytes of them, dropping the oldest.
 //
 // A step is applied only to the file it describes: before an undo the file's digest must be
-// the one after the step, before a redo the one before it (io/page_digest.h). Anything else
-// means another program changed the file since, and the step is refused; the file is not
-// touched. A crash between writing the pages and the index leaves a file the index does not
-// describe, which is refused the same way, never written wrongly.
+// the one after the step, before a redo the one before it (io/page_digest.h, by
+// quickPageHash). Anything else means another program changed the file since, and the step is
+// refused; the file is not touched. A crash between writing the pages and the index leaves a file
+// the index does not describe, which is refused the same way, never written wrongly.
+//
+// An index of the first layout ("velmora-undo 1") gave its digests by pageHash. Following a
+// file, the history takes it over when it still describes the file (its done state's digest
+// is the file's by pageHash): every step's digests are taken again from its own pages.
+// Otherwise it starts empty and the old steps' files go.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/base/status.h"
 #include "engine/io/file.h"
+#include "engine/io/page_digest.h"
 
 namespace velmora::engine::dao {
 class Database;
@@ -91,6 +98,10 @@ private:
     std::string indexPath() const { return m_path + ".undo"; }
     std::string stepPath(uint64_t number) const;
     Index readIndex();
+    // The index at indexPath() when its first line is `header`.
+    std::optional<Index> parseIndex(const char* header);
+    engine::Status takeOverFirstLayout(engine::jet::JetDatabase& jet);
+    bool rehashFirstLayout(engine::jet::JetDatabase& jet, Index& index);
     engine::Status writeIndex(const Index& index);
     // `write` fills the file, given open and empty.
     engine::Status writeFileAtomically(
@@ -99,7 +110,8 @@ private:
                              std::map<uint32_t, Page>&& pages);
     engine::Status readStep(const StepInfo& info, uint32_t& pageSize,
                             std::map<uint32_t, Page>& pages);
-    static bool stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages);
+    static bool stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages,
+                           engine::io::PageHash hash = engine::io::quickPageHash);
 
     engine::io::Env& m_files;
     const engine::jet::JetDatabase* m_followed = nullptr;

@@ -32,8 +32,6 @@ uint64_t fnv1a(Bytes data) {
     return h;
 }
 
-using PageHash = uint64_t (*)(uint32_t number, std::span<const uint8_t> bytes);
-
 // The checksum of a journal so far, with one more page entry: it depends on every entry and on
 // their order. `hash` is the layout's: pageHash() for VLMJRNL2, quickPageHash() for VLMJRNL3.
 uint64_t withEntry(uint64_t checksum, uint32_t number, Bytes page, PageHash hash = quickPageHash) {

@@ -72,7 +72,7 @@ uint64_t quickPageHash(uint32_t number, std::span<const uint8_t> bytes) {
     return h;
 }
 
-Result<uint64_t> fileDigest(File& file, uint32_t pageSize) {
+Result<uint64_t> fileDigest(File& file, uint32_t pageSize, PageHash hash) {
     VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file.size());
     const uint64_t chunk = std::max<uint64_t>(pageSize, kReadChunk / pageSize * pageSize);
     std::vector<uint8_t> buffer(size_t(std::min(size, chunk)));
@@ -83,7 +83,7 @@ Result<uint64_t> fileDigest(File& file, uint32_t pageSize) {
         VELMORA_RETURN_IF_ERROR(file.read(offset, part));
         for (size_t at = 0; at < n; at += pageSize) {
             const size_t len = std::min<size_t>(pageSize, n - at);
-            digest += pageHash(uint32_t((offset + at) / pageSize), part.subspan(at, len));
+            digest += hash(uint32_t((offset + at) / pageSize), part.subspan(at, len));
         }
     }
     return digest;

@@ -297,9 +297,9 @@ Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) 
     return m_reader->reloadAfterPagesWritten();
 }
 
-Result<uint64_t> JetDatabase::fileDigest() {
+Result<uint64_t> JetDatabase::fileDigest(io::PageHash hash) {
     io::Pager& pager = m_reader->pager();
-    return io::fileDigest(pager.file(), pager.pageSize());
+    return io::fileDigest(pager.file(), pager.pageSize(), hash);
 }
 
 Result<std::unique_ptr<store::Database>> openStoreDatabase(const std::string& path, io::Env& env,

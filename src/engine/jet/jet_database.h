@@ -47,6 +47,7 @@
 #include "engine/base/status.h"
 #include "engine/io/database_lock.h"
 #include "engine/io/file.h"
+#include "engine/io/page_digest.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/store/database.h"
@@ -103,8 +104,8 @@ public:
     // catalog again; the tables of store::Database must be loaded anew afterwards. Refused
     // with 3027 on a read-only database.
     Status writePages(std::span<const PageBytes> pages, uint64_t size);
-    // The digest of the file as it is now (io/page_digest.h).
-    Result<uint64_t> fileDigest();
+    // The digest of the file as it is now, by `hash` (io/page_digest.h).
+    Result<uint64_t> fileDigest(io::PageHash hash = io::quickPageHash);
 
     // Whether the last open rolled back an interrupted commit.
     bool recoveredOnOpen() const { return m_recovered; }

@@ -9,12 +9,14 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <sstream>
 
 #include "core/form/event.h"
 #include "demo/demo_generator.h"
 #include "demo/demo_populate.h"
 #include "demo/demo_schema.h"
 #include "engine/io/file.h"
+#include "engine/io/page_digest.h"
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "headless/headless_program.h"
@@ -179,6 +181,96 @@ TEST_F(UndoRedo, IsRefusedWhenItsStepIsTorn) {
         << later.messages().back();
     EXPECT_TRUE(bytesOf(m_file) == before);
     expectChecks(m_file);
+}
+
+// The digest by pageHash of a file holding `bytes`, as histories of the first layout kept it.
+uint64_t firstLayoutDigest(const fs::path& scratch, const std::vector<char>& bytes) {
+    std::ofstream(scratch, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    auto file = engine::io::Env::real().open(scratch.string(), engine::io::OpenMode::ReadOnly);
+    EXPECT_TRUE(file.isOk());
+    auto digest = engine::io::fileDigest(**file, 4096, engine::io::pageHash);  // Jet 4 pages
+    EXPECT_TRUE(digest.isOk());
+    return *digest;
+}
+
+// A history of the first layout ("velmora-undo 1", digests by pageHash) of one done and one
+// undone step is taken over while the file is in its done state, and undo and redo then carry
+// the file through all three states; once another program changed the file it is dropped with
+// its step files.
+TEST_F(UndoRedo, FirstLayoutHistoryIsTakenOverWhileItDescribesTheFile) {
+    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    if (!fs::exists(tool))
+        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+    for (const bool changedOutside : {false, true}) {
+        SCOPED_TRACE(changedOutside ? "changed outside" : "unchanged");
+        const fs::path dir = m_dir / (changedOutside ? "changed" : "unchanged");
+        fs::create_directories(dir);
+        const fs::path file = dir / "WinSTB.mdb";
+        fs::copy_file(m_file, file);
+        std::vector<std::vector<char>> states = {bytesOf(file)};
+        for (const char* command : {"renumber", "delete-empty"}) {
+            HeadlessProgram program(file.string(), engine::io::Env::real(), {});
+            ASSERT_EQ(program.prepare(command), 0);
+            ASSERT_EQ(program.run(), 0);
+            states.push_back(bytesOf(file));
+            if (states.size() == 3)
+                program.pressKey('Z', kCtrl);
+        }
+        ASSERT_TRUE(bytesOf(file) == states[1]);
+
+        // The index as the first layout wrote it: the same steps, digests by pageHash.
+        const fs::path index = file.string() + ".undo";
+        const std::vector<char> written = bytesOf(index);
+        std::istringstream current(std::string(written.begin(), written.end()));
+        std::string line;
+        std::getline(current, line);
+        ASSERT_EQ(line, "velmora-undo 2");
+        std::getline(current, line);
+        ASSERT_EQ(line, "done 1");
+        std::ostringstream first;
+        first << "velmora-undo 1\ndone 1\n";
+        for (size_t step = 0; step < 2; ++step) {
+            std::string word;
+            uint64_t number, bytes, digestBefore, digestAfter, sizeBefore, sizeAfter;
+            ASSERT_TRUE(current >> word >> number >> bytes >> digestBefore >> digestAfter >>
+                        sizeBefore >> sizeAfter);
+            first << "step " << number << ' ' << bytes << ' '
+                  << firstLayoutDigest(dir / "scratch", states[step]) << ' '
+                  << firstLayoutDigest(dir / "scratch", states[step + 1]) << ' ' << sizeBefore
+                  << ' ' << sizeAfter << "\n";
+        }
+        std::ofstream(index, std::ios::binary | std::ios::trunc) << first.str();
+
+        if (changedOutside) {
+            const ShellOutcome other = runShell(shellQuoted(tool) + " sql " + shellQuoted(file) +
+                                                " \"UPDATE CHANNELS SET NAME = 'Elsewhere' WHERE "
+                                                "CHANNELNUM = 1\"");
+            ASSERT_EQ(other.status, 0) << other.out;
+        }
+        const std::vector<char> started = bytesOf(file);
+        HeadlessProgram later(file.string(), engine::io::Env::real(), {});
+        ASSERT_EQ(later.prepare("renumber"), 0);
+        // The history follows the file from the first undo or commit on.
+        later.pressKey('Z', kCtrl);
+        if (changedOutside) {
+            EXPECT_FALSE(fs::exists(index));
+            EXPECT_FALSE(fs::exists(file.string() + ".undo.1"));
+            EXPECT_FALSE(fs::exists(file.string() + ".undo.2"));
+            ASSERT_FALSE(later.messages().empty());
+            EXPECT_EQ(later.messages().back(), "There is no command to undo.");
+            EXPECT_TRUE(bytesOf(file) == started);
+            continue;
+        }
+        EXPECT_TRUE(bytesOf(file) == states[0]) << "undo";
+        std::ifstream takenOver(index);
+        ASSERT_TRUE(std::getline(takenOver, line));
+        EXPECT_EQ(line, "velmora-undo 2");
+        later.pressKey('Y', kCtrl);
+        EXPECT_TRUE(bytesOf(file) == states[1]) << "redo of the done step";
+        later.pressKey('Y', kCtrl);
+        EXPECT_TRUE(bytesOf(file) == states[2]) << "redo of the undone step";
+        expectChecks(file);
+    }
 }
 
 }  // namespace
