@@ -6,14 +6,15 @@
 
 #include "engine/io/file.h"
 #include "engine/jet/jet_storage.h"
+#include "support/test_paths.h"
 
 namespace {
 
 using namespace velmora::engine;
 
-const std::string kFile =
-    (std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testIndexCodesV1997.mdb")
-        .string();
+const std::string kFile = (std::filesystem::path(velmora::test::sharedDir()) / "fixtures" / "jet" /
+                           "testIndexCodesV1997.mdb")
+                              .string();
 
 void BM_OpenAndReadAllTables(benchmark::State& state) {
     if (!std::filesystem::exists(kFile)) {

@@ -42,10 +42,6 @@ function(velmora_test name)
         list(APPEND ARG_LABELS german)
     endif()
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_compile_definitions(${name} PRIVATE
-        VELMORA_SHARED_DIR="${VELMORA_SHARED_DIR}"
-        VELMORA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
-        VELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     velmora_warnings(${name})
     if(CMAKE_CROSSCOMPILING)
         # Under an emulator (Wine) every start of a program costs far more than on the host, so

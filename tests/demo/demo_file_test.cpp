@@ -16,6 +16,7 @@
 #include "demo/demo_generator.h"
 #include "demo/demo_schema.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::demo {
 namespace {
@@ -29,9 +30,9 @@ using test::shellQuoted;
 class DemoFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+        m_tool = fs::path(velmora::test::binDir()) / "velmora-db";
         if (!fs::exists(m_tool))
-            GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+            GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
         if (runShell("command -v mdb-export").status != 0)
             GTEST_SKIP() << "mdbtools are not installed";
         std::string templ = (fs::temp_directory_path() / "velmora-demo-XXXXXX").string();
@@ -158,7 +159,7 @@ protected:
     fs::path ini() const { return m_dir / "config" / "Velmora" / "Velmora.ini"; }
     fs::path demoFile() const { return m_dir / "data" / "Velmora" / "WinSTB.mdb"; }
     ShellOutcome prepare() {
-        const fs::path script = fs::path(VELMORA_SOURCE_DIR) / "scripts" / "demo-database";
+        const fs::path script = fs::path(velmora::test::sourceDir()) / "scripts" / "demo-database";
         // The tool's summary goes to standard error; only the printed path is compared.
         return runShell("{ XDG_CONFIG_HOME=" + shellQuoted(m_dir / "config") +
                         " XDG_DATA_HOME=" + shellQuoted(m_dir / "data") + " " +

@@ -16,6 +16,7 @@
 #include "core/app/command_names.h"
 #include "qt/grid_table_model.h"
 #include "qt_program.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -26,7 +27,7 @@ TEST(AddRecordWindowQt, EditsAValueInTheDialogsGridAndOkAppendsTheRecord) {
     TempFolder dir("velmora-addnew-qt-");
     const fs::path file = dir.path() / "WinSTB.mdb";
     if (!writeDemoDatabase(file, 40))
-        GTEST_SKIP() << "velmora-db could not write a demo database in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db could not write a demo database in " << velmora::test::binDir();
     {
         QtProgram p(dir.path(), file);
         ASSERT_TRUE(p.start());

@@ -22,6 +22,7 @@
 #include "core/views/column_widths.h"
 #include "qt/grid_table_model.h"
 #include "qt_program.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -105,7 +106,7 @@ TEST(ColumnWidthsQt, EveryViewShowsItsValuesWholeAndKeepsTheWidthsTheUserDrags) 
     const fs::path file = dir.path() / "WinSTB.mdb";
     // More than a thousand channels: four-digit numbers in the narrow Num column.
     if (!writeDemoDatabase(file, 1500))
-        GTEST_SKIP() << "velmora-db could not write a demo database in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db could not write a demo database in " << velmora::test::binDir();
     QtProgram p(dir.path(), file);
     p.scripted.setTextMeasure([&p](std::string_view text, const core::ports::FontChoice& font) {
         return p.windows.measureText(text, font);

@@ -26,6 +26,7 @@
 #include "qt/modeless_window.h"
 #include "qt_program.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -71,7 +72,7 @@ TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
     TempFolder dir("velmora-dragdrop-qt-");
     const fs::path file = dir.path() / "WinSTB.mdb";
     if (!writeDemoDatabase(file, 60, 5))
-        GTEST_SKIP() << "velmora-db could not write a demo database in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db could not write a demo database in " << velmora::test::binDir();
     std::string group, sid, nid, keyedSid, keyedNid;
     {
         QtProgram p(dir.path(), file);
@@ -162,7 +163,7 @@ TEST(DragDropWindowQt, GridRowsDraggedAndKeyedOntoGroupsAreSaved) {
         EXPECT_FALSE(app.state().FavDirty);
         EXPECT_TRUE(window.close());
     }
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    const fs::path tool = fs::path(velmora::test::binDir()) / "velmora-db";
     const ShellOutcome checked = runShell(shellQuoted(tool) + " check " + shellQuoted(file));
     EXPECT_EQ(checked.status, 0) << checked.out;
     const ShellOutcome favourites = runShell("mdb-export " + shellQuoted(file) + " FAVOURITE");

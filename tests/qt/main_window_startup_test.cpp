@@ -21,6 +21,7 @@
 #include "qt/main_window.h"
 #include "qt/ports_qt_app.h"
 #include "support/app_session.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -92,7 +93,8 @@ TEST(MainWindowStartup, ShowsTheChannelListInTheGridAndTheCount) {
 TEST(MainWindowStartup, GermanCaptionsAndTheDemoDatabase) {
     qtTestApp();
     AppSession s;
-    const std::filesystem::path tool = std::filesystem::path(VELMORA_BIN_DIR) / "velmora-db";
+    const std::filesystem::path tool =
+        std::filesystem::path(velmora::test::binDir()) / "velmora-db";
     std::string path;
     if (std::filesystem::exists(tool)) {
         const auto demo = s.folder() / "demo.mdb";

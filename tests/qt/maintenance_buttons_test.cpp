@@ -24,6 +24,7 @@
 #include "qt/ports_qt_app.h"
 #include "support/app_session.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -32,9 +33,9 @@ using core::ports::MessageAnswer;
 namespace col = core::views::channel_col;
 
 TEST(MaintenanceButtons, EachButtonDoesItsWorkOnTheDemoDatabase) {
-    const std::string tool = std::string(VELMORA_BIN_DIR) + "/velmora-db";
+    const std::string tool = std::string(velmora::test::binDir()) + "/velmora-db";
     if (!std::filesystem::exists(tool))
-        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
     if (runShell("command -v mdb-export").status != 0)
         GTEST_SKIP() << "mdbtools are not installed";
     qtTestApp();

@@ -30,6 +30,7 @@
 #include "qt/picker_keys.h"
 #include "qt/qt_ports.h"
 #include "support/scripted_ports.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 
@@ -56,7 +57,8 @@ private:
 // Writes the demo database of `channels` channels; false when velmora-db is not built or
 // fails (the test then skips).
 inline bool writeDemoDatabase(const std::filesystem::path& file, int channels, int seed = 1) {
-    const std::filesystem::path tool = std::filesystem::path(VELMORA_BIN_DIR) / "velmora-db";
+    const std::filesystem::path tool =
+        std::filesystem::path(velmora::test::binDir()) / "velmora-db";
     const std::string command = "'" + tool.string() + "' demo '" + file.string() + "' --channels " +
                                 std::to_string(channels) + " --seed " + std::to_string(seed) +
                                 " >/dev/null 2>&1";

@@ -19,6 +19,7 @@
 
 #include "qt/grid_table_model.h"
 #include "qt_program.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -106,7 +107,8 @@ TEST(RowPopupQt, OpensVisiblyAtTheCurrentCellOrThePressAndActsOnThePressedRow) {
         // A file of its own for each case: the commands change it.
         const fs::path file = dir.path() / ("WinSTB" + std::to_string(++made) + ".mdb");
         if (!writeDemoDatabase(file, 120))
-            GTEST_SKIP() << "velmora-db could not write a demo database in " << VELMORA_BIN_DIR;
+            GTEST_SKIP() << "velmora-db could not write a demo database in "
+                         << velmora::test::binDir();
         QtProgram p(dir.path(), file);
         ASSERT_TRUE(p.start());
         core::grid::GridModel& g = p.app->grid();

@@ -17,6 +17,7 @@
 
 #include "core/app/settings_command.h"
 #include "qt_program.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -36,7 +37,7 @@ TEST(SettingsWindowQt, BrowseLanguageAndColouringTakeEffectAfterOk) {
     const fs::path first = dir.path() / "WinSTB.mdb";
     const fs::path second = dir.path() / "Other.mdb";
     if (!writeDemoDatabase(first, 40) || !writeDemoDatabase(second, 200))
-        GTEST_SKIP() << "velmora-db could not write demo databases in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db could not write demo databases in " << velmora::test::binDir();
     {
         QtProgram p(dir.path(), first);
         ASSERT_TRUE(p.start());

@@ -22,6 +22,7 @@
 #include "engine/jet/new_database.h"
 #include "engine/jet/writer_support.h"
 #include "support/app_session.h"
+#include "support/test_paths.h"
 #include "support/winstb_fixture.h"
 
 namespace velmora::test {
@@ -92,12 +93,12 @@ inline bool hasRow(const std::vector<std::string>& rows, const std::string& line
 }
 
 // Skips the test, saying why, when the independent readers are not at hand.
-#define VELMORA_REQUIRE_READERS()                                                   \
-    do {                                                                            \
-        if (!jet_testing::haveMdbTools())                                           \
-            GTEST_SKIP() << "mdbtools are not installed";                           \
-        if (!std::filesystem::exists(std::string(VELMORA_BIN_DIR) + "/velmora-db")) \
-            GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;       \
+#define VELMORA_REQUIRE_READERS()                                                           \
+    do {                                                                                    \
+        if (!jet_testing::haveMdbTools())                                                   \
+            GTEST_SKIP() << "mdbtools are not installed";                                   \
+        if (!std::filesystem::exists(std::string(velmora::test::binDir()) + "/velmora-db")) \
+            GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();       \
     } while (0)
 
 inline void expectFileChecks(const std::string& file) {

@@ -1,5 +1,6 @@
 // Runs a child process with pipes for its standard output and error; see process.h.
 #include "process.h"
+#include "support/test_paths.h"
 
 #include <poll.h>
 #include <spawn.h>
@@ -70,7 +71,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv) {
 }
 
 std::string velmoraDb() {
-    return std::string(VELMORA_BIN_DIR) + "/velmora-db";
+    return std::string(velmora::test::binDir()) + "/velmora-db";
 }
 
 bool haveProgram(const std::string& name) {

@@ -14,6 +14,7 @@
 #include "support/channel_file.h"
 #include "support/editing_session.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -22,9 +23,9 @@ namespace fs = std::filesystem;
 namespace col = core::views::channel_col;
 
 TEST(SavedEdit, NameWithAnApostropheTypedInTheEditorIsInTheFile) {
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    const fs::path tool = fs::path(velmora::test::binDir()) / "velmora-db";
     if (!fs::exists(tool))
-        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
     if (runShell("command -v mdb-export").status != 0)
         GTEST_SKIP() << "mdbtools are not installed";
     EditingSession s;

@@ -26,6 +26,7 @@
 #include "support/app_session.h"
 #include "support/channel_file.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -99,9 +100,9 @@ TEST_F(RealFile, KeyCheckFromTheSettingsWindowTakesALetterCaseVariantForAnUnknow
 }
 
 TEST_F(RealFile, CompactedCopyPassesTheChecksAndASecondRunFindsIt) {
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    const fs::path tool = fs::path(velmora::test::binDir()) / "velmora-db";
     if (!fs::exists(tool))
-        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
     if (runShell("command -v mdb-export").status != 0)
         GTEST_SKIP() << "mdbtools are not installed";
     const fs::path file = demoFile("WinSTB.mdb");

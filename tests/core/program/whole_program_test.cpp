@@ -10,6 +10,7 @@
 #include "core/app/main_form.h"
 #include "support/channel_file.h"
 #include "support/editing_session.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -23,7 +24,7 @@ TEST(WholeProgram, EveryButtonWithACommandRunsOnTheDemoDatabase) {
     EditingSession s;
     const std::string file = (s.folder() / "demo.mdb").string();
     const jet_testing::ProcessResult demo =
-        jet_testing::runCommand(std::string(VELMORA_BIN_DIR) + "/velmora-db demo " +
+        jet_testing::runCommand(std::string(velmora::test::binDir()) + "/velmora-db demo " +
                                 jet_testing::shellQuote(file) + " --channels 300 --seed 3 2>&1");
     ASSERT_EQ(demo.status, 0) << demo.out;
     startOn(s, file);

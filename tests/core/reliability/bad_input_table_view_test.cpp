@@ -12,6 +12,7 @@
 #include "support/editing_session.h"
 #include "support/explorer_session.h"
 #include "support/file_rows.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -172,7 +173,7 @@ TEST(BadInput, RowCommandsOfATableWithOddNames) {
 TEST(BadInput, Jet3TextOutsideItsCodePage) {
     VELMORA_REQUIRE_READERS();
     const std::filesystem::path fixture =
-        std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+        std::filesystem::path(velmora::test::sharedDir()) / "fixtures" / "jet" / "testV1997.mdb";
     if (!std::filesystem::exists(fixture))
         GTEST_SKIP() << "the shared fixtures are not at " << fixture;
     struct Case {

@@ -35,6 +35,7 @@
 #include "engine/jet/writer_support.h"
 #include "headless/headless_program.h"
 #include "support/file_rows.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -271,8 +272,8 @@ protected:
 TEST_P(CommandCrash, EveryReopenedFileIsTheStateBeforeOrAfter) {
     const PowerLossFamily& family = GetParam();
     ASSERT_FALSE(HasFatalFailure());
-    const bool readers =
-        jet::testing::haveMdbTools() && fs::exists(std::string(VELMORA_BIN_DIR) + "/velmora-db");
+    const bool readers = jet::testing::haveMdbTools() &&
+                         fs::exists(std::string(velmora::test::binDir()) + "/velmora-db");
 
     // The sound states: before, after each partial run, after the whole command.
     std::vector<std::string> sound;

@@ -21,6 +21,7 @@
 #include "engine/jet/new_database.h"
 #include "headless/headless_program.h"
 #include "support/file_rows.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -72,7 +73,7 @@ protected:
     }
 
     static void expectChecks(const fs::path& file) {
-        const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+        const fs::path tool = fs::path(velmora::test::binDir()) / "velmora-db";
         if (!fs::exists(tool))
             return;
         const ShellOutcome check = runShell(shellQuoted(tool) + " check " + shellQuoted(file));
@@ -130,9 +131,9 @@ TEST_F(UndoRedo, IsRefusedWhenAnotherProgramChangedTheFileSince) {
         ASSERT_EQ(program.prepare("delete-empty"), 0);
         ASSERT_EQ(program.run(), 0);
     }
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    const fs::path tool = fs::path(velmora::test::binDir()) / "velmora-db";
     if (!fs::exists(tool))
-        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
     const ShellOutcome other = runShell(shellQuoted(tool) + " sql " + shellQuoted(m_file) +
                                         " \"UPDATE CHANNELS SET NAME = 'Elsewhere' WHERE "
                                         "CHANNELNUM = 1\"");
@@ -198,9 +199,9 @@ uint64_t firstLayoutDigest(const fs::path& scratch, const std::vector<char>& byt
 // the file through all three states; once another program changed the file it is dropped with
 // its step files.
 TEST_F(UndoRedo, FirstLayoutHistoryIsTakenOverWhileItDescribesTheFile) {
-    const fs::path tool = fs::path(VELMORA_BIN_DIR) / "velmora-db";
+    const fs::path tool = fs::path(velmora::test::binDir()) / "velmora-db";
     if (!fs::exists(tool))
-        GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+        GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
     for (const bool changedOutside : {false, true}) {
         SCOPED_TRACE(changedOutside ? "changed outside" : "unchanged");
         const fs::path dir = m_dir / (changedOutside ? "changed" : "unchanged");

@@ -13,6 +13,7 @@
 #include "core/takeover/take_over.h"
 #include "rescanned_file.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -30,7 +31,7 @@ protected:
         if (!jet_testing::haveMdbTools())
             GTEST_SKIP() << "mdbtools are not installed";
         if (!fs::exists(tool()))
-            GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+            GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
         std::random_device rd;
         m_dir = fs::temp_directory_path() / ("velmora-takeover-" + std::to_string(rd()));
         fs::create_directories(m_dir);
@@ -39,7 +40,7 @@ protected:
         std::error_code ec;
         fs::remove_all(m_dir, ec);
     }
-    static fs::path tool() { return fs::path(VELMORA_BIN_DIR) / "velmora-db"; }
+    static fs::path tool() { return fs::path(velmora::test::binDir()) / "velmora-db"; }
 
     fs::path m_dir;
 };

@@ -12,6 +12,7 @@
 #include "rescanned_file.h"
 #include "support/app_session.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -38,8 +39,8 @@ protected:
     void SetUp() override {
         if (!jet_testing::haveMdbTools())
             GTEST_SKIP() << "mdbtools are not installed";
-        if (!fs::exists(fs::path(VELMORA_BIN_DIR) / "velmora-db"))
-            GTEST_SKIP() << "velmora-db is not built in " << VELMORA_BIN_DIR;
+        if (!fs::exists(fs::path(velmora::test::binDir()) / "velmora-db"))
+            GTEST_SKIP() << "velmora-db is not built in " << velmora::test::binDir();
         std::random_device rd;
         m_dir = fs::temp_directory_path() / ("velmora-takeover-window-" + std::to_string(rd()));
         fs::create_directories(m_dir);
@@ -74,7 +75,7 @@ TEST_F(TakeOverWindow, AsksTheSaveQuestionThenWritesWhatTheCommandLineWrites) {
     const fs::path expected = m_dir / "expected.mdb";
     fs::copy_file(m_file, expected);
     const ShellOutcome cli =
-        runShell(shellQuoted(fs::path(VELMORA_BIN_DIR) / "velmora-db") + " takeover " +
+        runShell(shellQuoted(fs::path(velmora::test::binDir()) / "velmora-db") + " takeover " +
                  shellQuoted(expected) + " " + shellQuoted(m_newest) + " --names");
     ASSERT_EQ(cli.status, 0) << cli.out;
 

@@ -8,6 +8,7 @@
 
 #include "engine/dao/workspace.h"
 #include "engine/store/database.h"
+#include "support/test_paths.h"
 #include "support/winstb_fixture.h"
 
 namespace velmora::engine::dao {
@@ -209,7 +210,7 @@ TEST(Indexes, RepeatedKeysRefuseTheIndexAndLeaveNone) {
 // Real files written by Access, read through the default opener and compared with mdbtools.
 TEST(RealFiles, ATableReadsAsMdbtoolsReadsIt) {
     const std::filesystem::path file =
-        std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+        std::filesystem::path(velmora::test::sharedDir()) / "fixtures" / "jet" / "testV1997.mdb";
     if (!std::filesystem::exists(file))
         GTEST_SKIP() << "shared fixtures not found at " << file;
     // Opened from a copy: the opener takes a writable file for writing, with its lock file.
@@ -268,7 +269,7 @@ std::string run(const std::string& command) {
 TEST(RealFiles, CommittedChangesAreReadByMdbtools) {
     namespace fs = std::filesystem;
     const fs::path fixture =
-        fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "indexTestV2000.mdb";
+        fs::path(velmora::test::sharedDir()) / "fixtures" / "jet" / "indexTestV2000.mdb";
     if (!fs::exists(fixture))
         GTEST_SKIP() << "shared fixtures not found at " << fixture;
     if (run("command -v mdb-export").empty())
@@ -314,7 +315,7 @@ TEST(RealFiles, CommittedChangesAreReadByMdbtools) {
 TEST(RealFiles, CompactingWritesACopyAndKeepsTheSource) {
     namespace fs = std::filesystem;
     const fs::path fixture =
-        fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "indexTestV2000.mdb";
+        fs::path(velmora::test::sharedDir()) / "fixtures" / "jet" / "indexTestV2000.mdb";
     if (!fs::exists(fixture))
         GTEST_SKIP() << "shared fixtures not found at " << fixture;
     const fs::path dir =
@@ -351,7 +352,8 @@ TEST(RealFiles, CompactingWritesACopyAndKeepsTheSource) {
 // A Jet 3 (Access 97) file is changed in place like a Jet 4 one; a copy, never the fixture.
 TEST(RealFiles, Jet3FilesAreWrittenInPlace) {
     namespace fs = std::filesystem;
-    const fs::path fixture = fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet" / "testV1997.mdb";
+    const fs::path fixture =
+        fs::path(velmora::test::sharedDir()) / "fixtures" / "jet" / "testV1997.mdb";
     if (!fs::exists(fixture))
         GTEST_SKIP() << "shared fixtures not found at " << fixture;
     if (run("command -v mdb-export").empty())

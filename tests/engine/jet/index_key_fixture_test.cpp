@@ -12,6 +12,7 @@
 #include "engine/io/file.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/jet_storage.h"
+#include "support/test_paths.h"
 
 namespace velmora::engine::jet {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path fixtureDir() {
-    return fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet";
+    return fs::path(velmora::test::sharedDir()) / "fixtures" / "jet";
 }
 
 struct Tally {

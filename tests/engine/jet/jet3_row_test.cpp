@@ -13,6 +13,7 @@
 #include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/jet/row_codec.h"
+#include "support/test_paths.h"
 
 namespace velmora::engine::jet {
 namespace {
@@ -31,7 +32,7 @@ std::string hex(Bytes b) {
 }
 
 fs::path fixtureDir() {
-    return fs::path(VELMORA_SHARED_DIR) / "fixtures" / "jet";
+    return fs::path(velmora::test::sharedDir()) / "fixtures" / "jet";
 }
 
 TEST(Jet3Rows, AccessRowsAreReproduced) {

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "support/test_paths.h"
+
 namespace velmora::engine::jet::testing {
 
 inline std::filesystem::path fixtureDir() {
-    return std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet";
+    return std::filesystem::path(velmora::test::sharedDir()) / "fixtures" / "jet";
 }
 
 inline bool haveFixtures() {

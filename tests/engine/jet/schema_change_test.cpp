@@ -13,6 +13,7 @@
 #include "engine/jet/new_database.h"
 #include "engine/jet/schema_change.h"
 #include "engine/store/constraints.h"
+#include "support/test_paths.h"
 #include "writer_support.h"
 
 namespace velmora::engine::jet {
@@ -117,7 +118,7 @@ std::vector<std::string> exportLines(const std::string& file, const std::string&
 // reach its registry.
 const std::string& mdbReaderDir() {
     static const std::string dir = [] {
-        std::string d = std::string(VELMORA_BIN_DIR) + "/../npm-mdb-reader";
+        std::string d = std::string(velmora::test::binDir()) + "/../npm-mdb-reader";
         if (std::filesystem::exists(d + "/node_modules/mdb-reader/package.json"))
             return d;
         std::filesystem::create_directories(d);
@@ -132,11 +133,11 @@ const std::string& mdbReaderDir() {
 // first line listing the user tables.
 std::vector<std::string> mdbReaderColumn(const std::string& file, const std::string& table,
                                          const std::string& column) {
-    auto r = runCommand(
-        "node " +
-        shellQuote(std::string(VELMORA_SOURCE_DIR) + "/tests/engine/jet/mdb_reader_dump.mjs") +
-        " " + shellQuote(mdbReaderDir()) + " " + shellQuote(file) + " " + shellQuote(table) + " " +
-        shellQuote(column));
+    auto r = runCommand("node " +
+                        shellQuote(std::string(velmora::test::sourceDir()) +
+                                   "/tests/engine/jet/mdb_reader_dump.mjs") +
+                        " " + shellQuote(mdbReaderDir()) + " " + shellQuote(file) + " " +
+                        shellQuote(table) + " " + shellQuote(column));
     std::vector<std::string> lines;
     size_t at = 0;
     for (size_t nl; (nl = r.out.find('\n', at)) != std::string::npos; at = nl + 1)
@@ -343,8 +344,7 @@ TEST(SchemaChange, DeletingTablesOfAccessFiles) {
     EXPECT_EQ((*reread)->findTable("Table"), nullptr);
     auto global = (*reread)->globalUsageMap();
     ASSERT_TRUE(global.isOk());
-    auto before =
-        openDatabase((writerFixtureDir() / "delTestV2000.mdb").string(), io::Env::real());
+    auto before = openDatabase((writerFixtureDir() / "delTestV2000.mdb").string(), io::Env::real());
     ASSERT_TRUE(before.isOk());
     auto beforeGlobal = (*before)->globalUsageMap();
     ASSERT_TRUE(beforeGlobal.isOk());

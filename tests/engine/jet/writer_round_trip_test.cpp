@@ -21,6 +21,7 @@
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "engine/store/constraints.h"
+#include "support/test_paths.h"
 #include "writer_support.h"
 
 namespace velmora::engine::jet {
@@ -373,7 +374,7 @@ void expectMdbToolsAgree(const std::string& path, const Expected& expected) {
 // reach its registry.
 const std::string& mdbReaderDir() {
     static const std::string dir = [] {
-        std::string d = std::string(VELMORA_BIN_DIR) + "/../npm-mdb-reader";
+        std::string d = std::string(velmora::test::binDir()) + "/../npm-mdb-reader";
         if (std::filesystem::exists(d + "/node_modules/mdb-reader/package.json"))
             return d;
         if (runCommand("command -v npm >/dev/null 2>&1 && echo yes").out != "yes\n")
@@ -388,7 +389,7 @@ const std::string& mdbReaderDir() {
 
 void expectMdbReaderAgrees(const std::string& path, const Expected& expected) {
     auto r = runCommand("TZ=UTC node " +
-                        shellQuote(std::string(VELMORA_SOURCE_DIR) +
+                        shellQuote(std::string(velmora::test::sourceDir()) +
                                    "/tests/engine/jet/writer_round_trip_rows.mjs") +
                         " " + shellQuote(mdbReaderDir()) + " " + shellQuote(path) + " " +
                         shellQuote(kTable));

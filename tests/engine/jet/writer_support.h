@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/io/fault_env.h"
+#include "support/test_paths.h"
 
 namespace velmora::engine::jet::testing {
 
@@ -67,7 +68,7 @@ inline int cutPowerDuringRecovery(io::FaultEnv& env, uint64_t seed,
 }
 
 inline std::filesystem::path writerFixtureDir() {
-    return std::filesystem::path(VELMORA_SHARED_DIR) / "fixtures" / "jet";
+    return std::filesystem::path(velmora::test::sharedDir()) / "fixtures" / "jet";
 }
 
 // A temporary folder removed with the object.
@@ -189,8 +190,8 @@ inline ProcessResult mdbExport(const std::string& file, const std::string& table
 }
 
 inline ProcessResult velmoraCheck(const std::string& file) {
-    return runCommand(std::string(VELMORA_BIN_DIR) + "/velmora-db check " + shellQuote(file) +
-                      " 2>&1");
+    return runCommand(std::string(velmora::test::binDir()) + "/velmora-db check " +
+                      shellQuote(file) + " 2>&1");
 }
 
 }  // namespace velmora::engine::jet::testing

@@ -19,6 +19,7 @@
 #include "engine/sql/session.h"
 #include "engine/sql/value_ops.h"
 #include "support/german_locale.h"
+#include "support/test_paths.h"
 #include "support/winstb_fixture.h"
 
 namespace velmora::engine::sql {
@@ -27,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path scriptDir() {
-    return fs::path(VELMORA_SOURCE_DIR) / "tests" / "engine" / "sql" / "scripts";
+    return fs::path(velmora::test::sourceDir()) / "tests" / "engine" / "sql" / "scripts";
 }
 
 std::vector<std::string> scriptNames() {

@@ -34,6 +34,7 @@
 #include "engine/io/file.h"
 #include "engine/jet/jet_database.h"
 #include "support/shell_command.h"
+#include "support/test_paths.h"
 
 namespace velmora::test {
 namespace {
@@ -41,7 +42,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const std::string kBin = VELMORA_BIN_DIR;
+const std::string kBin = velmora::test::binDir();
 
 int killsPerCommand() {
     const char* n = std::getenv("VELMORA_KILLS");
