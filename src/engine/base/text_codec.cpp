@@ -244,16 +244,11 @@ std::string decodeJet4Text(Bytes bytes) {
     return out;
 }
 
-void decodeJet4TextInto(Bytes bytes, std::string& out) {
-    if (!isJet4Compressed(bytes)) {
-        out = decodeUtf16le(bytes);
-        return;
-    }
-    // Compressed mode: one byte per character; 0x00 switches to UTF-16LE pairs and back.
-    // Most names stay in one-byte characters throughout: those go straight to UTF-8, and
-    // plain ASCII is its own UTF-8.
-    // One pass, eight letters a step, tells the two: the letters of U+0080..U+00FF take two
-    // UTF-8 bytes each, and a 0x00 switches.
+std::optional<size_t> jet4OneByteUtf8Length(Bytes bytes) {
+    if (!isJet4Compressed(bytes))
+        return std::nullopt;
+    // One pass, eight letters a step: the letters of U+0080..U+00FF take two UTF-8 bytes
+    // each, and a 0x00 switches.
     const auto body = bytes.subspan(2);
     size_t upper = 0;
     bool switches = false;
@@ -273,21 +268,37 @@ void decodeJet4TextInto(Bytes bytes, std::string& out) {
         upper += body[k] >> 7;
         switches |= body[k] == 0;
     }
-    if (!switches && upper == 0) {
-        out.assign(body.begin(), body.end());
+    if (switches)
+        return std::nullopt;
+    return body.size() + upper;
+}
+
+void writeJet4OneByteUtf8(Bytes bytes, size_t utf8Length, char* out) {
+    const auto body = bytes.subspan(2);
+    if (utf8Length == body.size()) {  // plain ASCII is its own UTF-8
+        std::memcpy(out, body.data(), body.size());
         return;
     }
-    if (!switches) {
-        out.resize(body.size() + upper);
-        char* to = out.data();
-        for (uint8_t b : body) {
-            if (b < 0x80) {
-                *to++ = char(b);
-            } else {
-                *to++ = char(0xC0 | (b >> 6));
-                *to++ = char(0x80 | (b & 0x3F));
-            }
+    for (uint8_t b : body) {
+        if (b < 0x80) {
+            *out++ = char(b);
+        } else {
+            *out++ = char(0xC0 | (b >> 6));
+            *out++ = char(0x80 | (b & 0x3F));
         }
+    }
+}
+
+void decodeJet4TextInto(Bytes bytes, std::string& out) {
+    if (!isJet4Compressed(bytes)) {
+        out = decodeUtf16le(bytes);
+        return;
+    }
+    // Compressed mode: one byte per character; 0x00 switches to UTF-16LE pairs and back.
+    // Most names stay in one-byte characters throughout: those go straight to UTF-8.
+    if (const auto length = jet4OneByteUtf8Length(bytes)) {
+        out.resize(*length);
+        writeJet4OneByteUtf8(bytes, *length, out.data());
         return;
     }
     std::u16string units;

@@ -120,6 +120,12 @@ std::string decodeJet4Text(Bytes bytes);
 void decodeJet4TextInto(Bytes bytes, std::string& out);
 // Whether a Jet 4 value is stored in compressed form.
 bool isJet4Compressed(Bytes bytes);
+// For a compressed Jet 4 value that stays in one-byte letters throughout (no 0x00 switch to
+// UTF-16LE pairs), as most names are: the length of its UTF-8 form; nullopt for any other
+// value, which decodeJet4TextInto() decodes. Lets a caller decode into room of its own.
+std::optional<size_t> jet4OneByteUtf8Length(Bytes bytes);
+// Writes the UTF-8 form of such a value, of that length, at `out`.
+void writeJet4OneByteUtf8(Bytes bytes, size_t utf8Length, char* out);
 // The compressed form (FF FE + one byte per character) when every character is in
 // U+0001..U+00FF, else nullopt. The caller decides whether compression applies at all.
 std::optional<std::vector<uint8_t>> encodeJet4Compressed(std::string_view utf8);

@@ -127,6 +127,12 @@ struct PackedTarget {
     void guid(const store::Guid& g) { out.addGuid(g); }
     void decimal(const store::Decimal& d) { out.addDecimal(d); }
     void text(Bytes stored) {
+        if (ctx.fmt->isJet4()) {
+            if (const auto length = text::jet4OneByteUtf8Length(stored)) {
+                text::writeJet4OneByteUtf8(stored, *length, out.addTextOfLength(*length));
+                return;
+            }
+        }
         decodeText(stored, ctx, scratch);
         out.addText(scratch);
     }

@@ -337,10 +337,12 @@ void PackedRows::push_back(const Row& row) {
 }
 
 char* PackedRowBuilder::grow(size_t n) {
-    const size_t at = m_bytes.size();
-    m_bytes.resize(at + n);
+    if (m_size + n > m_bytes.size())
+        m_bytes.resize(std::max(2 * m_bytes.size(), m_size + n));
+    char* const at = m_bytes.data() + m_size;
+    m_size += n;
     ++m_count;
-    return m_bytes.data() + at;
+    return at;
 }
 
 void PackedRowBuilder::addNull() {
@@ -375,6 +377,12 @@ void PackedRowBuilder::addText(std::string_view utf8) {
     putSizedBytes(grow(sizedBytesSize(utf8.size())), kText, utf8.data(), utf8.size());
 }
 
+char* PackedRowBuilder::addTextOfLength(size_t utf8Length) {
+    char* out = grow(sizedBytesSize(utf8Length));
+    *out++ = static_cast<char>(kText);
+    return putLength(out, utf8Length);
+}
+
 void PackedRowBuilder::addBlob(std::span<const uint8_t> bytes) {
     putSizedBytes(grow(sizedBytesSize(bytes.size())), kBlob, bytes.data(), bytes.size());
 }
@@ -388,7 +396,7 @@ void PackedRowBuilder::addDecimal(const Decimal& d) {
 }
 
 void PackedRows::push_back(const PackedRowBuilder& row) {
-    m_refs.push_back(place(row.m_bytes));
+    m_refs.push_back(place(row.bytes()));
     m_count.push_back(static_cast<uint16_t>(row.m_count));
 }
 

@@ -27,7 +27,7 @@ namespace velmora::engine::store {
 class PackedRowBuilder {
 public:
     void clear() {
-        m_bytes.clear();
+        m_size = 0;
         m_count = 0;
     }
     size_t valueCount() const { return m_count; }
@@ -40,6 +40,9 @@ public:
     void addCurrency(Currency c);
     void addDateTime(DateTime d);
     void addText(std::string_view utf8);
+    // Adds a text of `utf8Length` bytes and returns where they go: the caller writes them
+    // there before anything else is added, decoding straight into the row.
+    char* addTextOfLength(size_t utf8Length);
     void addBlob(std::span<const uint8_t> bytes);
     void addGuid(const Guid& g);
     void addDecimal(const Decimal& d);
@@ -48,8 +51,12 @@ private:
     friend class PackedRows;
     // Room for `n` more bytes of one value at the end; returns where they start.
     char* grow(size_t n);
+    std::string_view bytes() const { return {m_bytes.data(), m_size}; }
 
+    // Sized to the longest row built so far and never cleared: a table's rows are built one
+    // after the other in it, and each byte handed out by grow() is written before it is read.
     std::string m_bytes;
+    size_t m_size = 0;  // of m_bytes, the row built
     size_t m_count = 0;
 };
 
