@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,32 @@ struct KeyCache {
 };
 
 namespace {
+
+// What updateValues() asks of each row for one set of assigned columns: worked out from the
+// schema once for a statement over many rows, not again for every row.
+struct UpdateChecks {
+    static constexpr size_t kStored = SIZE_MAX;  // a slot: the row keeps its stored value
+    uint64_t schemaStamp = 0;
+    std::vector<int> columns;
+    // A column the Null checks ask about: its position, and its slot in `columns` or kStored.
+    struct Asked {
+        size_t pos;
+        size_t slot;
+    };
+    std::vector<Asked> required;          // in column order (3314)
+    std::vector<Asked> keys;              // in index order (3058)
+    std::vector<size_t> autoNumberSlots;  // AutoNumber columns assigned (3164)
+    bool fixedOnly = true;                // every column assigned is fixed-width
+    // Real indexes below the 64th: those with no column assigned stay as they are; the
+    // others when each value assigned in them is stored as it was. An index with a column the
+    // schema lacks is never kept.
+    uint64_t untouchedIndexes = 0;
+    struct TouchedIndex {
+        uint64_t bit;
+        std::vector<size_t> slots;
+    };
+    std::vector<TouchedIndex> touchedIndexes;
+};
 
 std::string_view bytesOf(const KeyBytes& key) {
     return {reinterpret_cast<const char*>(key.data()), key.size()};
@@ -171,29 +198,38 @@ Result<KeyCache*> keyCacheFor(const Table& table, const RowRules& rules) {
     return slot.get();
 }
 
+Status requiredIsNull(const TableSchema& schema, const ColumnDef& c) {
+    return Status::error(err::kRequiredIsNull,
+                         "The field '" + schema.name + "." + c.name +
+                             "' cannot contain a Null value because the Required property for "
+                             "this field is set to True.");
+}
+
+// Whether the Null checks ask about a column: required ones (3314), and the key columns of
+// primary keys and required indexes (3058). AutoNumber columns are filled in after them.
+bool nullRefusedAsRequired(const ColumnDef& c) {
+    return c.required && !c.isAutoNumber();
+}
+bool nullRefusedAsKey(const ColumnDef& c) {
+    return c.type != ColumnType::Boolean && !c.isAutoNumber();
+}
+
 // The Null checks of a row whose value at position p is Null when nullAt(p): required columns
 // (3314), then the key columns of primary keys and required indexes (3058).
 template <class NullAt>
 Status checkNulls(const TableSchema& schema, NullAt&& nullAt) {
     for (size_t i = 0; i < schema.columns.size(); ++i) {
         const ColumnDef& c = schema.columns[i];
-        if (c.required && !c.isAutoNumber() && nullAt(i)) {
-            return Status::error(err::kRequiredIsNull,
-                                 "The field '" + schema.name + "." + c.name +
-                                     "' cannot contain a Null value because the Required "
-                                     "property for this field is set to True.");
-        }
+        if (nullRefusedAsRequired(c) && nullAt(i))
+            return requiredIsNull(schema, c);
     }
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         if (!refusesNulls(schema, ix))
             continue;
         for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
             auto pos = positionOf(schema, ic.columnNumber);
-            // AutoNumber columns are filled in after these checks.
-            if (pos && schema.columns[*pos].type != ColumnType::Boolean &&
-                !schema.columns[*pos].isAutoNumber() && nullAt(*pos)) {
+            if (pos && nullRefusedAsKey(schema.columns[*pos]) && nullAt(*pos))
                 return jetError(err::kPrimaryKeyNull);
-            }
         }
     }
     return Status::ok();
@@ -307,21 +343,15 @@ void forgetKeys(const Table& table, RowId id, const Row& row, const RowRules& ru
     }
 }
 
-// The same for an update of the values at update.columns alone (update.before read).
-uint64_t keptIndexes(const TableSchema& schema, const ValuesUpdate& update) {
-    uint64_t kept = 0;
-    for (size_t ix = 0; ix < schema.realIndexes.size() && ix < 64; ++ix) {
-        bool same = true;
-        for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
-            const auto pos = positionOf(schema, ic.columnNumber);
-            const Value* after = pos ? update.valueAt(*pos) : nullptr;
-            if (!pos || (after && !sameStoredValue(update.before[update.slotOf(*pos)], *after))) {
-                same = false;
-                break;
-            }
-        }
-        if (same)
-            kept |= uint64_t(1) << ix;
+// The indexes an update of the values at update.columns alone leaves as they were
+// (update.before read), as keptIndexes() above tells for whole rows.
+uint64_t keptIndexes(const UpdateChecks& checks, const ValuesUpdate& update) {
+    uint64_t kept = checks.untouchedIndexes;
+    for (const UpdateChecks::TouchedIndex& index : checks.touchedIndexes) {
+        if (std::all_of(index.slots.begin(), index.slots.end(), [&](size_t k) {
+                return sameStoredValue(update.before[k], update.values[k]);
+            }))
+            kept |= index.bit;
     }
     return kept;
 }
@@ -359,6 +389,86 @@ Status replaceChangingKeys(Table& table, RowId id, const Row& before, const Row&
     for (const auto& [ix, key] : newKeys)
         cache->keys[ix].insert(bytesOf(key), id);
     cache->changeCount = table.changeCount();
+    return Status::ok();
+}
+
+// The checks of an update of `columns` of `table`. A statement updates its rows one by one
+// with the same columns: the last checks worked out are kept, for the table's schema stamp,
+// which names one table with one set of columns, and the columns. Per thread, as the tables
+// a thread changes are its own while it changes them.
+const UpdateChecks& checksFor(const Table& table, const std::vector<int>& columns) {
+    thread_local std::unique_ptr<UpdateChecks> last;
+    if (last && last->schemaStamp == table.schemaStamp() && last->columns == columns)
+        return *last;
+    const TableSchema& schema = table.schema();
+    auto checks = std::make_unique<UpdateChecks>();
+    checks->schemaStamp = table.schemaStamp();
+    checks->columns = columns;
+    const auto slotOf = [&](size_t pos) {
+        const auto at = std::find(columns.begin(), columns.end(), int(pos));
+        return at == columns.end() ? UpdateChecks::kStored : size_t(at - columns.begin());
+    };
+    for (size_t i = 0; i < schema.columns.size(); ++i) {
+        if (nullRefusedAsRequired(schema.columns[i]))
+            checks->required.push_back({i, slotOf(i)});
+    }
+    for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
+        if (!refusesNulls(schema, ix))
+            continue;
+        for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
+            const auto pos = positionOf(schema, ic.columnNumber);
+            if (pos && nullRefusedAsKey(schema.columns[*pos]))
+                checks->keys.push_back({*pos, slotOf(*pos)});
+        }
+    }
+    for (size_t k = 0; k < columns.size(); ++k) {
+        const ColumnDef& column = schema.columns[size_t(columns[k])];
+        if (column.type == ColumnType::Long && column.isAutoNumber())
+            checks->autoNumberSlots.push_back(k);
+        checks->fixedOnly = checks->fixedOnly && column.isFixed();
+    }
+    for (size_t ix = 0; ix < schema.realIndexes.size() && ix < 64; ++ix) {
+        UpdateChecks::TouchedIndex index{uint64_t(1) << ix, {}};
+        bool found = true;
+        for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
+            const auto pos = positionOf(schema, ic.columnNumber);
+            found = found && pos.has_value();
+            if (pos && slotOf(*pos) != UpdateChecks::kStored)
+                index.slots.push_back(slotOf(*pos));
+        }
+        if (!found)
+            continue;
+        if (index.slots.empty())
+            checks->untouchedIndexes |= index.bit;
+        else
+            checks->touchedIndexes.push_back(std::move(index));
+    }
+    last = std::move(checks);
+    return *last;
+}
+
+// The Null checks of checkNulls() for an update by its checks: the stored values asked about
+// are read in one pass, once one is asked for.
+Status checkNulls(const Table& table, RowId id, const ValuesUpdate& update,
+                  const UpdateChecks& checks) {
+    std::optional<uint64_t> storedNulls;
+    const auto nullAt = [&](const UpdateChecks::Asked& asked) {
+        if (asked.slot != UpdateChecks::kStored)
+            return isNull(update.values[asked.slot]);
+        if (asked.pos >= 64)
+            return table.isNullAt(id, asked.pos);
+        if (!storedNulls)
+            storedNulls = table.nullMask(id);
+        return ((*storedNulls >> asked.pos) & 1) != 0;
+    };
+    for (const UpdateChecks::Asked& asked : checks.required) {
+        if (nullAt(asked))
+            return requiredIsNull(table.schema(), table.schema().columns[asked.pos]);
+    }
+    for (const UpdateChecks::Asked& asked : checks.keys) {
+        if (nullAt(asked))
+            return jetError(err::kPrimaryKeyNull);
+    }
     return Status::ok();
 }
 
@@ -438,20 +548,11 @@ Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules
     const TableSchema& schema = table.schema();
     const std::vector<int>& columns = update.columns;
     std::vector<Value>& values = update.values;
+    const UpdateChecks& checks = checksFor(table, columns);
     for (size_t k = 0; k < columns.size(); ++k)
         VELMORA_RETURN_IF_ERROR(
             convertInPlace(schema.columns[size_t(columns[k])], values[k], rules));
-    // The stored values the checks ask about are read in one pass, once one is asked for.
-    std::optional<uint64_t> storedNulls;
-    VELMORA_RETURN_IF_ERROR(checkNulls(schema, [&](size_t pos) {
-        if (const Value* v = update.valueAt(pos))
-            return isNull(*v);
-        if (pos >= 64)
-            return table.isNullAt(id, pos);
-        if (!storedNulls)
-            storedNulls = table.nullMask(id);
-        return ((*storedNulls >> pos) & 1) != 0;
-    }));
+    VELMORA_RETURN_IF_ERROR(checkNulls(table, id, update, checks));
     update.before.resize(columns.size());
     for (size_t k = 0; k < columns.size(); ++k)
         table.valueInto(id, size_t(columns[k]), update.before[k]);
@@ -459,27 +560,25 @@ Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules
     if (std::equal(values.begin(), values.end(), update.before.begin(), update.before.end(),
                    sameStoredValue))
         return Status::ok();
-    bool sizeKept = true;
-    for (size_t k = 0; k < columns.size(); ++k) {
-        const ColumnDef& column = schema.columns[size_t(columns[k])];
-        VELMORA_RETURN_IF_ERROR(checkAutoNumberKept(column, update.before[k], values[k]));
-        sizeKept = sizeKept && column.isFixed();
+    for (size_t k : checks.autoNumberSlots) {
+        VELMORA_RETURN_IF_ERROR(
+            checkAutoNumberKept(schema.columns[size_t(columns[k])], update.before[k], values[k]));
     }
     // A fixed-width value takes the same room whatever it holds: a row whose fixed values
     // alone change still fits as it did, and is not even read whole.
     Row row;
-    if (!sizeKept) {
+    if (!checks.fixedOnly) {
         table.rowInto(id, row);
         update.applyTo(row);
         VELMORA_RETURN_IF_ERROR(rules.checkRowFits(schema, row));
     }
-    const uint64_t kept = keptIndexes(schema, update);
+    const uint64_t kept = keptIndexes(checks, update);
     if (allIndexesKept(schema, kept)) {
         replaceKeepingKeys(table, [&] { table.replaceValues(id, columns, values, true); });
         return Status::ok();
     }
     const Row before = table.row(id);
-    if (sizeKept) {
+    if (checks.fixedOnly) {
         row = before;
         update.applyTo(row);
     }
