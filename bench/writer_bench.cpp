@@ -118,10 +118,11 @@ void BM_OneRowUpdate(benchmark::State& state) {
         return;
     }
     size_t pages = 0, commits = 0;
-    (*jet)->setCommitObserver([&](jet::CommitImages&& images) {
-        pages += images.pages.size();
-        ++commits;
-    });
+    (*jet)->setCommitObserver({[&](const jet::CommitImages& images) {
+                                   pages += images.pageCount;
+                                   ++commits;
+                               },
+                               {}});
     auto ws = dao::Workspace::createWorkspace();
     auto db = ws.openDatabase(std::move(jet).value());
     const auto sizeBefore = std::filesystem::file_size(path);

@@ -1,6 +1,7 @@
 #include "core/app/undo_history.h"
 
 #include <sstream>
+#include <utility>
 
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
@@ -55,7 +56,7 @@ uint64_t digestMoved(uint64_t digest, const Pages& pages, bool forward, engine::
 }  // namespace
 
 // Whether the step's pages carry the file from the digest before the step to the one after it,
-// as the commits they were taken from did (observe()): short of a 64-bit collision, a step
+// as the commits they were taken from did (written()): short of a 64-bit collision, a step
 // whose bytes were torn or changed since does not.
 bool UndoHistory::stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages,
                              engine::io::PageHash hash) {
@@ -69,11 +70,13 @@ Status UndoHistory::follow(engine::dao::Database& db) {
     m_followed = nullptr;
     m_open = false;
     m_pages.clear();
+    dropGathered();
+    m_gatherFailure = Status::ok();
     VELMORA_ASSIGN_OR_RETURN(m_digest, jet->fileDigest());
     m_path = db.path();
     m_followed = jet;
-    jet->setCommitObserver(
-        [this](engine::jet::CommitImages&& images) { observe(std::move(images)); });
+    jet->setCommitObserver({[this](const engine::jet::CommitImages& images) { written(images); },
+                            [this](bool committed) { settled(committed); }});
     return takeOverFirstLayout(*jet);
 }
 
@@ -133,25 +136,110 @@ bool UndoHistory::rehashFirstLayout(engine::jet::JetDatabase& jet, Index& index)
     return true;
 }
 
-void UndoHistory::observe(engine::jet::CommitImages&& images) {
+void UndoHistory::written(const engine::jet::CommitImages& images) {
+    m_pending = Pending{};
+    m_pending.told = true;
+    m_pending.pageSize = images.pageSize;
+    m_pending.sizeBefore = images.sizeBefore;
+    m_pending.sizeAfter = images.sizeAfter;
+    if (Status gathered = gather(images); !gathered.isOk() && m_gatherFailure.isOk())
+        m_gatherFailure = gathered;
+}
+
+Status UndoHistory::gather(const engine::jet::CommitImages& images) {
+    // The entries go to the gathered step in pieces of 32 KB, as the engine reads the images
+    // before from its journal: a command that changed the whole table never holds them.
+    constexpr size_t kPieceBytes = size_t(32) << 10;
+    Status failure = m_gatherFailure;
+    if (failure.isOk() && m_open && images.pageSize != m_pageSize)
+        failure = Status::error(engine::err::kInvalidArgument, "the page size changed");
+    if (failure.isOk() && !m_gathered) {
+        auto file = m_files.open(gatheredPath(), engine::io::OpenMode::CreateOrTrunc);
+        if (file.isOk()) {
+            m_gathered = std::move(file).value();
+            m_gatheredEnd = kStepHeader;
+        } else {
+            failure = file.status();
+        }
+    }
+    uint64_t at = m_gatheredEnd;
+    std::vector<uint8_t> piece;
+    const auto flush = [&] {
+        if (failure.isOk() && !piece.empty())
+            failure = m_gathered->write(at, piece);
+        at += piece.size();
+        piece.clear();
+    };
+    // The digest follows every page even when the step is lost already: the next step starts
+    // from it.
+    const Status visited =
+        images.forEachPage([&](uint32_t number, engine::Bytes before, engine::Bytes after) {
+            if (!before.empty())
+                m_pending.digestChange -= engine::io::quickPageHash(number, before);
+            m_pending.digestChange += engine::io::quickPageHash(number, after);
+            if (!failure.isOk())
+                return Status::ok();
+            const uint64_t entry = at + piece.size();
+            m_pending.pages.push_back({number, {entry, entry, !before.empty(), !before.empty()}});
+            const size_t header = piece.size();
+            piece.resize(header + kPageHeader);
+            engine::putU32(piece, header, number);
+            engine::putU8(piece, header + 4, before.empty() ? 0 : 1);
+            piece.insert(piece.end(), before.begin(), before.end());
+            piece.insert(piece.end(), after.begin(), after.end());
+            if (piece.size() >= kPieceBytes)
+                flush();
+            return Status::ok();
+        });
+    flush();
+    m_pending.end = at;
+    if (!visited.isOk()) {
+        m_pending.digestKnown = false;
+        return visited;
+    }
+    return failure;
+}
+
+void UndoHistory::settled(bool committed) {
+    Pending pending = std::exchange(m_pending, Pending{});
+    if (!pending.told)
+        return;
+    // Rolled back: the file is as before, and so is the gathered step; the entries this commit
+    // appended past its end are written over by the next commit or cut off when it is stored.
+    if (!committed)
+        return;
     if (!m_open) {
         m_open = true;
-        m_pageSize = images.pageSize;
+        m_pageSize = pending.pageSize;
         m_stepDigestBefore = m_digest;
-        m_stepSizeBefore = images.sizeBefore;
-        m_pages.clear();
+        m_stepSizeBefore = pending.sizeBefore;
     }
-    m_stepSizeAfter = images.sizeAfter;
-    for (engine::jet::CommittedPage& p : images.pages) {
-        if (!p.before.empty())
-            m_digest -= engine::io::quickPageHash(p.number, p.before);
-        m_digest += engine::io::quickPageHash(p.number, p.after);
-        // The first commit of the step that wrote a page knows its bytes before the step.
-        auto [it, first] = m_pages.try_emplace(p.number);
-        if (first)
-            it->second.before = std::move(p.before);
-        it->second.after = std::move(p.after);
+    m_stepSizeAfter = pending.sizeAfter;
+    if (pending.digestKnown) {
+        m_digest += pending.digestChange;
+    } else if (auto digest = m_followed->fileDigest(); digest.isOk()) {
+        m_digest = *digest;
+    } else if (m_gatherFailure.isOk()) {
+        m_gatherFailure = digest.status();
     }
+    m_gatheredEnd = pending.end;
+    for (const auto& [number, entry] : pending.pages) {
+        auto [it, first] = m_pages.try_emplace(number, entry);
+        if (!first) {
+            it->second.last = entry.last;
+            it->second.lastHasBefore = entry.lastHasBefore;
+            m_pageWrittenTwice = true;
+        }
+    }
+}
+
+void UndoHistory::dropGathered() {
+    const bool had = m_gathered != nullptr;
+    m_gathered.reset();
+    m_pageWrittenTwice = false;
+    m_gatheredEnd = 0;
+    if (had && m_files.exists(gatheredPath()))
+        (void)m_files.remove(gatheredPath());
 }
 
 std::string UndoHistory::stepPath(uint64_t number) const {
@@ -216,40 +304,62 @@ Status UndoHistory::writeIndex(const Index& index) {
     });
 }
 
-Status UndoHistory::writeStep(const StepInfo& info, uint32_t pageSize,
-                              std::map<uint32_t, Page>&& pages) {
-    // The step goes to its file in pieces of 32 KB, and each page's images go as soon as
-    // they are in a piece: a command that changed the whole table holds its images once, never
-    // the whole step laid out besides them (6 MB for 32 767 channels renumbered).
+Status UndoHistory::writeStep(const StepInfo& info) {
+    std::vector<uint8_t> header(kStepHeader);
+    std::copy(std::begin(kStepMagic), std::end(kStepMagic), header.begin());
+    engine::putU32(header, 8, m_pageSize);
+    engine::putU32(header, 12, uint32_t(m_pages.size()));
+    Status stored = Status::ok();
+    if (!m_pageWrittenTwice && m_gatheredEnd == info.bytes + kStepHeader) {
+        // Every entry is a page's only one: the gathered step is the step's file.
+        stored = m_gathered->truncate(m_gatheredEnd);
+        if (stored.isOk())
+            stored = m_gathered->write(0, header);
+        m_gathered.reset();
+        if (stored.isOk())
+            stored = m_files.rename(gatheredPath(), stepPath(info.number));
+        if (!stored.isOk() && m_files.exists(gatheredPath()))
+            (void)m_files.remove(gatheredPath());
+    } else {
+        stored = writeFileAtomically(stepPath(info.number), [&](engine::io::File& file) {
+            VELMORA_RETURN_IF_ERROR(file.write(0, header));
+            return mergeStep(file);
+        });
+    }
+    dropGathered();
+    return stored;
+}
+
+// Writes each page's first bytes before and last bytes after from the gathered step, in
+// pieces of 32 KB.
+Status UndoHistory::mergeStep(engine::io::File& out) {
     constexpr size_t kPieceBytes = size_t(32) << 10;
-    return writeFileAtomically(stepPath(info.number), [&](engine::io::File& file) {
-        std::vector<uint8_t> piece(kStepHeader);
-        piece.reserve(kPieceBytes + kPageHeader + 2 * size_t(pageSize));
-        std::copy(std::begin(kStepMagic), std::end(kStepMagic), piece.begin());
-        engine::putU32(piece, 8, pageSize);
-        engine::putU32(piece, 12, uint32_t(pages.size()));
-        uint64_t written = 0;
-        const auto flush = [&] {
-            if (piece.empty())
-                return Status::ok();
-            const Status s = file.write(written, piece);
-            written += piece.size();
-            piece.clear();
-            return s;
-        };
-        for (auto it = pages.begin(); it != pages.end(); it = pages.erase(it)) {
-            const auto& [number, page] = *it;
-            const size_t at = piece.size();
-            piece.resize(at + kPageHeader);
-            engine::putU32(piece, at, number);
-            engine::putU8(piece, at + 4, page.before.empty() ? 0 : 1);
-            piece.insert(piece.end(), page.before.begin(), page.before.end());
-            piece.insert(piece.end(), page.after.begin(), page.after.end());
-            if (piece.size() >= kPieceBytes)
-                VELMORA_RETURN_IF_ERROR(flush());
-        }
-        return flush();
-    });
+    const size_t pageSize = m_pageSize;
+    std::vector<uint8_t> piece;
+    piece.reserve(kPieceBytes + kPageHeader + 2 * pageSize);
+    uint64_t written = kStepHeader;
+    const auto flush = [&] {
+        const Status s = out.write(written, piece);
+        written += piece.size();
+        piece.clear();
+        return s;
+    };
+    for (const auto& [number, page] : m_pages) {
+        const size_t at = piece.size();
+        piece.resize(at + kPageHeader + (page.firstHasBefore ? pageSize : 0) + pageSize);
+        engine::MutableBytes entry = engine::MutableBytes(piece).subspan(at);
+        engine::putU32(entry, 0, number);
+        engine::putU8(entry, 4, page.firstHasBefore ? 1 : 0);
+        if (page.firstHasBefore)
+            VELMORA_RETURN_IF_ERROR(
+                m_gathered->read(page.first + kPageHeader, entry.subspan(kPageHeader, pageSize)));
+        VELMORA_RETURN_IF_ERROR(
+            m_gathered->read(page.last + kPageHeader + (page.lastHasBefore ? pageSize : 0),
+                             entry.subspan(entry.size() - pageSize)));
+        if (piece.size() >= kPieceBytes)
+            VELMORA_RETURN_IF_ERROR(flush());
+    }
+    return piece.empty() ? Status::ok() : flush();
 }
 
 Status UndoHistory::readStep(const StepInfo& info, uint32_t& pageSize,
@@ -283,8 +393,11 @@ Status UndoHistory::readStep(const StepInfo& info, uint32_t& pageSize,
 }
 
 Status UndoHistory::closeStep() {
-    if (!m_open)
+    const Status gathered = std::exchange(m_gatherFailure, Status::ok());
+    if (!m_open) {
+        dropGathered();
         return Status::ok();
+    }
     m_open = false;
     StepInfo info;
     info.digestBefore = m_stepDigestBefore;
@@ -292,9 +405,7 @@ Status UndoHistory::closeStep() {
     info.sizeBefore = m_stepSizeBefore;
     info.sizeAfter = m_stepSizeAfter;
     for (const auto& [number, page] : m_pages)
-        info.bytes += kPageHeader + page.before.size() + page.after.size();
-    std::map<uint32_t, Page> pages = std::move(m_pages);
-    m_pages.clear();
+        info.bytes += kPageHeader + (page.firstHasBefore ? 2 : 1) * uint64_t(m_pageSize);
 
     const Index old = readIndex();
     Index index = old;
@@ -304,7 +415,10 @@ Status UndoHistory::closeStep() {
     if (!index.steps.empty() && index.steps.back().digestAfter != info.digestBefore)
         index.steps.clear();
     Status stored = Status::ok();
-    if (info.bytes > kUndoBytes) {
+    if (!gathered.isOk()) {
+        index.steps.clear();
+        stored = gathered;
+    } else if (info.bytes > kUndoBytes) {
         index.steps.clear();
         stored = Status::error(
             engine::err::kInvalidArgument,
@@ -314,7 +428,7 @@ Status UndoHistory::closeStep() {
         for (const StepInfo& s : old.steps)
             last = std::max(last, s.number);
         info.number = last + 1;
-        stored = writeStep(info, m_pageSize, std::move(pages));
+        stored = writeStep(info);
         if (stored.isOk())
             index.steps.push_back(info);
         else
@@ -327,6 +441,8 @@ Status UndoHistory::closeStep() {
             index.steps.erase(index.steps.begin());
         }
     }
+    m_pages.clear();
+    dropGathered();
     index.done = index.steps.size();
     VELMORA_RETURN_IF_ERROR(writeIndex(index));
     // Only what the index no longer names goes.

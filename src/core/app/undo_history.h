@@ -7,7 +7,11 @@
 // its commit observer, jet/jet_database.h). The steps are files beside the database:
 //   NAME.undo       the index: how many steps are done, then one line per step (its number,
 //                   its bytes, the file's digest and size before and after it);
-//   NAME.undo.<n>   step n's pages.
+//   NAME.undo.<n>   step n's pages;
+//   NAME.undo.pages the step being gathered: each commit's images go there as the engine hands
+//                   them over, so that no command holds them in memory. When no page was
+//                   written twice it becomes the step's file as it is, else the step's file is
+//                   merged from it. A commit rolled back takes its images out again.
 // Both are written under a ".part" name and renamed, without a sync (writeFileAtomically says
 // why); a step is applied only when its pages add up to its digests. The index
 // keeps the last kUndoSteps steps and at most kUndoBytes of them, dropping the oldest.
@@ -27,6 +31,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -93,7 +98,30 @@ private:
         std::vector<StepInfo> steps;
     };
 
-    void observe(engine::jet::CommitImages&& images);
+    // Where a page's images lie in the gathered step: the entry of the first commit of the
+    // step that wrote it (its bytes before) and of the last (its bytes after).
+    struct Gathered {
+        uint64_t first = 0, last = 0;
+        bool firstHasBefore = false, lastHasBefore = false;
+    };
+    // The commit the engine handed over and has not settled yet.
+    struct Pending {
+        bool told = false;
+        uint32_t pageSize = 0;
+        uint64_t sizeBefore = 0, sizeAfter = 0;
+        uint64_t digestChange = 0;  // added to the file's digest
+        bool digestKnown = true;
+        uint64_t end = 0;  // of its entries in the gathered step
+        std::vector<std::pair<uint32_t, Gathered>> pages;
+    };
+
+    void written(const engine::jet::CommitImages& images);
+    void settled(bool committed);
+    // Appends the commit's pages to the gathered step, learning how they change the digest.
+    engine::Status gather(const engine::jet::CommitImages& images);
+    std::string gatheredPath() const { return indexPath() + ".pages"; }
+    // Closes and removes the gathered step.
+    void dropGathered();
     Result apply(engine::dao::Database& db, bool redo);
     std::string indexPath() const { return m_path + ".undo"; }
     std::string stepPath(uint64_t number) const;
@@ -106,15 +134,16 @@ private:
     // `write` fills the file, given open and empty.
     engine::Status writeFileAtomically(
         const std::string& path, const std::function<engine::Status(engine::io::File&)>& write);
-    engine::Status writeStep(const StepInfo& info, uint32_t pageSize,
-                             std::map<uint32_t, Page>&& pages);
+    // The gathered step becomes step `info.number`'s file.
+    engine::Status writeStep(const StepInfo& info);
+    engine::Status mergeStep(engine::io::File& out);
     engine::Status readStep(const StepInfo& info, uint32_t& pageSize,
                             std::map<uint32_t, Page>& pages);
     static bool stepAddsUp(const StepInfo& info, const std::map<uint32_t, Page>& pages,
                            engine::io::PageHash hash = engine::io::quickPageHash);
 
     engine::io::Env& m_files;
-    const engine::jet::JetDatabase* m_followed = nullptr;
+    engine::jet::JetDatabase* m_followed = nullptr;
     std::string m_path;
     uint64_t m_digest = 0;  // of the file as the last commit left it
 
@@ -122,7 +151,12 @@ private:
     bool m_open = false;
     uint32_t m_pageSize = 0;
     uint64_t m_stepDigestBefore = 0, m_stepSizeBefore = 0, m_stepSizeAfter = 0;
-    std::map<uint32_t, Page> m_pages;
+    std::map<uint32_t, Gathered> m_pages;
+    std::unique_ptr<engine::io::File> m_gathered;
+    uint64_t m_gatheredEnd = 0;
+    bool m_pageWrittenTwice = false;
+    engine::Status m_gatherFailure;  // the step cannot be stored
+    Pending m_pending;
 };
 
 }  // namespace velmora::core::app

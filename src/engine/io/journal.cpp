@@ -127,6 +127,33 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
     return env.syncFolderOf(journalPath);
 }
 
+Status RollbackJournal::readPages(Env& env, const std::string& journalPath,
+                                  const PageVisitor& visit) {
+    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(journalPath, OpenMode::ReadOnly));
+    VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
+    std::vector<uint8_t> header(kHeaderSize);
+    if (size >= kHeaderSize)
+        VELMORA_RETURN_IF_ERROR(file->read(0, header));
+    const uint32_t pageSize = getU32(header, 8);
+    const uint32_t count = getU32(header, 12);
+    const size_t entry = 4 + size_t(pageSize);
+    if (size < kHeaderSize || std::memcmp(header.data(), kMagic, 8) != 0 || pageSize == 0 ||
+        size != kHeaderSize + uint64_t(count) * entry + 8)
+        return Status::error(err::kNotADatabase, "the journal '" + journalPath + "' is damaged");
+    std::vector<uint8_t> piece;
+    for (uint32_t k = 0; k < count;) {
+        const uint32_t n = uint32_t(std::min<size_t>(count - k, kPagesPerWrite));
+        piece.resize(n * entry);
+        VELMORA_RETURN_IF_ERROR(file->read(kHeaderSize + uint64_t(k) * entry, piece));
+        for (uint32_t i = 0; i < n; ++i) {
+            const Bytes at = Bytes(piece).subspan(i * entry, entry);
+            VELMORA_RETURN_IF_ERROR(visit(getU32(at, 0), at.subspan(4)));
+        }
+        k += n;
+    }
+    return Status::ok();
+}
+
 Result<bool> RollbackJournal::recover(Env& env, const std::string& journalPath, File& database) {
     if (!env.exists(journalPath))
         return false;

@@ -46,6 +46,12 @@ public:
     static Status write(Env& env, const std::string& journalPath, uint32_t pageSize,
                         uint64_t oldFileSize, size_t count, const PageSource& source);
 
+    // Hands the pages of a journal of the current layout to `visit` in the order they were
+    // written, read in pieces of a few pages: the commit gives its observer the old images
+    // from the journal it just wrote, never holding them all in memory.
+    using PageVisitor = std::function<Status(uint32_t number, Bytes bytes)>;
+    static Status readPages(Env& env, const std::string& journalPath, const PageVisitor& visit);
+
     // Puts the journaled pages back into `database`, cuts it to its old size and syncs it.
     // Then removes the journal. Returns true when a rollback happened, false when there was
     // no journal or only an incomplete one (which is removed too).

@@ -133,29 +133,20 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         VELMORA_RETURN_IF_ERROR(writeTable(*m_reader, *inPlace[i], allocator, pages, placed[i]));
     VELMORA_RETURN_IF_ERROR(writeGlobalMap(*m_reader, allocator, pages));
 
-    // Invariant 2: the journal first.
+    // Invariant 2: the journal first. Pages past the end are cut off by a rollback; pages the
+    // old state marks free hold nothing it reads, so their old bytes need not come back, but
+    // an observer is given them too, and takes them from the journal with the others.
     VELMORA_ASSIGN_OR_RETURN(uint64_t oldSize, file.size());
     std::vector<uint32_t> journalled;
-    // An observer is also given the old bytes of the free pages the commit takes.
-    std::map<uint32_t, std::vector<uint8_t>> freeBefore;
     for (const auto& [number, image] : pages.images) {
-        // Pages past the end are cut off by a rollback; pages the old state marks free hold
-        // nothing it reads, so their old bytes need not come back.
-        if (uint64_t(number + 1) * pageSize > oldSize)
-            continue;
-        if (!allocator.wasFree(number)) {
+        if (uint64_t(number + 1) * pageSize <= oldSize &&
+            (hasCommitObserver() || !allocator.wasFree(number)))
             journalled.push_back(number);
-        } else if (m_commitObserver) {
-            std::vector<uint8_t>& bytes = freeBefore[number];
-            bytes.resize(pageSize);
-            VELMORA_RETURN_IF_ERROR(file.read(uint64_t(number) * pageSize, bytes));
-        }
     }
-    // The old images go from the file straight into the journal; only an observer keeps them.
-    // They are read as the pages are written below, in runs of consecutive numbers of a
-    // bounded size: a commit that changes a whole table reads its old pages in a few reads.
+    // The old images go from the file straight into the journal, read as the pages are
+    // written below, in runs of consecutive numbers of a bounded size: a commit that changes a
+    // whole table reads its old pages in a few reads.
     constexpr uint32_t kPagesPerWrite = 64;
-    std::vector<std::vector<uint8_t>> journalledBefore;
     std::vector<uint8_t> oldRun;
     size_t runFirst = 0, runPages = 0;  // journalled[runFirst, runFirst + runPages) in oldRun
     const std::string journal = io::RollbackJournal::pathFor(m_path);
@@ -174,8 +165,6 @@ Status JetDatabase::writeCommit(const Changes& changes) {
                 runPages = n;
             }
             std::copy_n(oldRun.begin() + long((k - runFirst) * pageSize), pageSize, bytes.begin());
-            if (m_commitObserver)
-                journalledBefore.emplace_back(bytes.begin(), bytes.end());
             return Status::ok();
         }));
     oldRun = {};
@@ -201,37 +190,64 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         return file.sync();
     };
     Status written = writeAll();
+    const bool observed = written.isOk() && hasCommitObserver();
+    if (observed)
+        tellObserverWritten(pages.images, journalled, journal, oldSize);
     // Invariant 4: the commit point.
     if (written.isOk())
         written = io::RollbackJournal::remove(*m_env, journal);
+    if (observed && m_commitObserver.settled)
+        m_commitObserver.settled(written.isOk());
     if (!written.isOk())
         return abandonWrite(written, journal);
     // The tables learn where this commit put their rows, so that the next one finds them.
     for (size_t i = 0; i < inPlace.size(); ++i)
         inPlace[i]->setPlaces(placed[i].rows, placed[i].whole);
     placed.clear();
+    pages.images.clear();
     pager.clear();
     VELMORA_RETURN_IF_ERROR(pager.refreshSize());
-    if (m_commitObserver) {
-        CommitImages images;
-        images.pageSize = pageSize;
-        images.sizeBefore = oldSize;
-        VELMORA_ASSIGN_OR_RETURN(images.sizeAfter, file.size());
-        size_t k = 0;
-        for (auto& [number, image] : pages.images) {
-            CommittedPage& p = images.pages.emplace_back();
-            p.number = number;
-            p.after = std::move(image);
-            if (k < journalled.size() && journalled[k] == number)
-                p.before = std::move(journalledBefore[k++]);
-            else if (auto it = freeBefore.find(number); it != freeBefore.end())
-                p.before = std::move(it->second);
-        }
-        m_commitObserver(std::move(images));
-    }
     if (!changes.created.empty() || !changes.dropped.empty())
         return m_reader->reloadCatalog();
     return Status::ok();
+}
+
+void JetDatabase::tellObserverWritten(const std::map<uint32_t, std::vector<uint8_t>>& images,
+                                      const std::vector<uint32_t>& journalled,
+                                      const std::string& journal, uint64_t sizeBefore) {
+    CommitImages told;
+    told.pageSize = m_reader->pager().pageSize();
+    told.sizeBefore = sizeBefore;
+    told.pageCount = images.size();
+    // The pages are written, so the file's size is the new one.
+    Result<uint64_t> sizeAfter = m_reader->pager().file().size();
+    told.forEachPage = [&](const CommitImages::PageVisitor& visit) -> Status {
+        VELMORA_RETURN_IF_ERROR(sizeAfter.status());
+        // The journal holds the pages inside the old file in page order; the others lie past
+        // its old end and had no bytes before.
+        auto next = images.begin();
+        size_t k = 0;
+        VELMORA_RETURN_IF_ERROR(io::RollbackJournal::readPages(
+            *m_env, journal, [&](uint32_t number, Bytes before) -> Status {
+                if (k >= journalled.size() || journalled[k++] != number)
+                    return Status::error(err::kNotADatabase,
+                                         "the journal '" + journal + "' is not this commit's");
+                for (; next->first != number; ++next)
+                    VELMORA_RETURN_IF_ERROR(visit(next->first, {}, next->second));
+                VELMORA_RETURN_IF_ERROR(visit(number, before, next->second));
+                ++next;
+                return Status::ok();
+            }));
+        if (k != journalled.size())
+            return Status::error(err::kNotADatabase,
+                                 "the journal '" + journal + "' is not this commit's");
+        for (; next != images.end(); ++next)
+            VELMORA_RETURN_IF_ERROR(visit(next->first, {}, next->second));
+        return Status::ok();
+    };
+    if (sizeAfter.isOk())
+        told.sizeAfter = *sizeAfter;
+    m_commitObserver.written(told);
 }
 
 Status JetDatabase::abandonWrite(const Status& failure, const std::string& journal) {

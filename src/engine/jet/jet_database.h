@@ -24,13 +24,20 @@
 //      write again.
 // Page 0 and the commit-byte area are never written.
 //
-// Page images. An observer set with setCommitObserver() is handed, after the commit point of
-// every commit, each page the commit wrote with the bytes it held before (also for pages that
-// were free) and the bytes it holds now, and the file's sizes. writePages() puts such images
-// back as a commit of its own, keeping invariants 2 to 6: since it may overwrite any page, the
-// journal holds the current image of every page it overwrites inside the file and of every
-// page its new size cuts off; it reports to no observer. A program takes a command back, and
-// does it again, this way.
+// Page images. An observer set with setCommitObserver() is told of every commit in two
+// steps. Once the page images are in the file and synced, and before the commit point,
+// written() is handed each page the commit wrote with the bytes it held before (also for
+// pages that were free) and the bytes it holds now, and the file's sizes. The images before
+// are read back from the journal, which for an observer also holds the old bytes of the free
+// pages the commit takes (a rollback putting them back changes nothing the old state reads):
+// no commit holds its old images in memory. settled() then says whether the commit holds
+// (the commit point was passed) or was rolled back, so that an observer keeps the images of
+// commits that happened only. The observer reads and writes nothing of the database, and a
+// crash while it runs leaves a complete journal (invariant 4). writePages() puts such images
+// back as a commit of its own, keeping invariants 2 to 6: since it may overwrite any page,
+// the journal holds the current image of every page it overwrites inside the file and of
+// every page its new size cuts off; it reports to no observer. A program takes a command
+// back, and does it again, this way.
 //
 // Read-only opening. The file opens read-only, with the reason in readOnlyReason(), when the
 // file or its folder is not writable, or when another program holds it (a lock on the .mdb
@@ -39,11 +46,13 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "engine/base/coding.h"
 #include "engine/base/status.h"
 #include "engine/io/database_lock.h"
 #include "engine/io/file.h"
@@ -54,22 +63,23 @@
 
 namespace velmora::engine::jet {
 
-// One page a commit wrote: its bytes before (empty for a page past the file's old end) and
-// after.
-struct CommittedPage {
-    uint32_t number = 0;
-    std::vector<uint8_t> before;
-    std::vector<uint8_t> after;
-};
-
+// The page images of one commit, as an observer is handed them (see "Page images" above).
 struct CommitImages {
     uint32_t pageSize = 0;
     uint64_t sizeBefore = 0;
     uint64_t sizeAfter = 0;
-    std::vector<CommittedPage> pages;  // in page order
+    size_t pageCount = 0;
+    // One page: its bytes before (empty for a page past the file's old end) and after, both
+    // valid during the call only.
+    using PageVisitor = std::function<Status(uint32_t number, Bytes before, Bytes after)>;
+    // Visits the pages in page order; fails when the journal cannot be read.
+    std::function<Status(const PageVisitor&)> forEachPage;
 };
 
-using CommitObserver = std::function<void(CommitImages&&)>;
+struct CommitObserver {
+    std::function<void(const CommitImages&)> written;
+    std::function<void(bool committed)> settled;
+};
 
 // A whole page to write; `bytes` is one page long.
 struct PageBytes {
@@ -97,9 +107,9 @@ public:
     const store::RowRules& rowRules() const override { return m_rules; }
     Status prepareNewTable(store::TableSchema& schema) const override;
 
-    // Told of every successful commit (see "Page images" above); an empty function stops it.
+    // Told of every commit (see "Page images" above); empty functions stop it.
     void setCommitObserver(CommitObserver observer) { m_commitObserver = std::move(observer); }
-    bool hasCommitObserver() const { return bool(m_commitObserver); }
+    bool hasCommitObserver() const { return bool(m_commitObserver.written); }
     // Writes whole pages and sets the file's size as one atomic commit, then reads the file's
     // catalog again; the tables of store::Database must be loaded anew afterwards. Refused
     // with 3027 on a read-only database.
@@ -115,6 +125,11 @@ public:
 private:
     JetDatabase(KeyFormat format) : m_rules(format) {}
     Status writeCommit(const Changes& changes);
+    // Hands the observer the images of a commit whose pages are written and synced, before
+    // its commit point: `journalled` the pages of the journal, in page order.
+    void tellObserverWritten(const std::map<uint32_t, std::vector<uint8_t>>& images,
+                             const std::vector<uint32_t>& journalled, const std::string& journal,
+                             uint64_t sizeBefore);
     // Refuses a write to a file that was moved away or made read-only while open.
     Status checkStillWritable() const;
     // After a failed write: rolls back from the journal (invariant 6).

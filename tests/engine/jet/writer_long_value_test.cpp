@@ -17,6 +17,7 @@
 #include "engine/jet/jet_database.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/store/constraints.h"
+#include "kept_images.h"
 #include "writer_support.h"
 
 namespace velmora::engine::jet {
@@ -105,8 +106,8 @@ TEST(WriterLongValues, MemoChangesWriteOnlyTheirRowsAndLongValuePages) {
     const std::string path = dir.copyFixture(kFixture);
     auto jet = JetDatabase::open(path, io::Env::real());
     ASSERT_TRUE(jet.isOk()) << jet.status().toString();
-    CommitImages images;
-    (*jet)->setCommitObserver([&](CommitImages&& i) { images = std::move(i); });
+    KeptImages images;
+    keepCommitImages(**jet, images);
     store::Database db(std::move(jet).value());
     store::Table& table = **db.table("test");
     ASSERT_EQ(table.schema().columns[0].type, store::ColumnType::Memo);

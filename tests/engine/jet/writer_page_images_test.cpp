@@ -10,6 +10,7 @@
 #include "engine/jet/checker.h"
 #include "engine/jet/jet_database.h"
 #include "engine/store/constraints.h"
+#include "kept_images.h"
 #include "writer_support.h"
 
 namespace velmora::engine::jet {
@@ -47,7 +48,7 @@ Status changeRows(store::Database& db) {
     return db.commit();
 }
 
-std::vector<PageBytes> sideOf(const CommitImages& images, bool after) {
+std::vector<PageBytes> sideOf(const KeptImages& images, bool after) {
     std::vector<PageBytes> out;
     for (const CommittedPage& p : images.pages) {
         const std::vector<uint8_t>& bytes = after ? p.after : p.before;
@@ -68,7 +69,7 @@ protected:
         env.install(kPath, m_old);
         auto jet = JetDatabase::open(kPath, env, noOsLocks());
         ASSERT_TRUE(jet.isOk()) << jet.status().toString();
-        (*jet)->setCommitObserver([this](CommitImages&& images) { m_images = std::move(images); });
+        keepCommitImages(**jet, m_images);
         store::Database db(std::move(jet).value());
         Status s = changeRows(db);
         ASSERT_TRUE(s.isOk()) << s.toString();
@@ -86,7 +87,7 @@ protected:
     }
 
     std::vector<uint8_t> m_old, m_new;
-    CommitImages m_images;
+    KeptImages m_images;
 };
 
 TEST_P(PageImages, DescribeTheCommitExactlyAndWriteBothStatesBack) {
@@ -135,6 +136,58 @@ TEST_P(PageImages, DescribeTheCommitExactlyAndWriteBothStatesBack) {
     ASSERT_TRUE(report.isOk());
     EXPECT_TRUE(report->problems.empty());
     EXPECT_EQ(*(*jet)->fileDigest(), digest);
+}
+
+// The observer is told of the images between the pages' sync and the commit point, and then
+// whether the commit held. A power cut at each sync of the commit: before the pages are synced
+// it is told nothing; at the commit point it read the images, but hears the commit was rolled
+// back, and the next open finds the old file.
+TEST_P(PageImages, AreSettledAsRolledBackWhenThePowerGoesAtTheCommitPoint) {
+    auto commitOnce = [&](FixedTimeFaultEnv& env, std::vector<std::string>& told) {
+        env.install(kPath, m_old);
+        auto jet = JetDatabase::open(kPath, env, noOsLocks());
+        ASSERT_TRUE(jet.isOk()) << jet.status().toString();
+        (*jet)->setCommitObserver(
+            {[&](const CommitImages& images) {
+                 size_t pages = 0;
+                 const Status read = images.forEachPage([&](uint32_t, Bytes, Bytes) {
+                     ++pages;
+                     return Status::ok();
+                 });
+                 told.push_back(read.isOk() && pages == images.pageCount ? "written" : "unread");
+             },
+             [&](bool committed) { told.push_back(committed ? "held" : "rolled back"); }});
+        store::Database db(std::move(jet).value());
+        (void)changeRows(db);
+    };
+    int syncs = 0;
+    {
+        FixedTimeFaultEnv env;
+        std::vector<std::string> told;
+        const int before = env.syncCount();
+        commitOnce(env, told);
+        syncs = env.syncCount() - before;
+        EXPECT_EQ(told, (std::vector<std::string>{"written", "held"}));
+    }
+    ASSERT_GE(syncs, 4);
+    bool rolledBackAtTheCommitPoint = false;
+    for (int i = 1; i <= syncs; ++i) {
+        FixedTimeFaultEnv env;
+        std::vector<std::string> told;
+        env.crashAtSync(i);
+        commitOnce(env, told);
+        env.revive();
+        ASSERT_TRUE(JetDatabase::open(kPath, env, noOsLocks()).isOk());
+        const std::vector<uint8_t> now = env.contents(kPath);
+        if (told.empty()) {
+            EXPECT_EQ(now, m_old) << "power cut at sync " << i;
+        } else {
+            EXPECT_EQ(told, (std::vector<std::string>{"written", "rolled back"})) << i;
+            EXPECT_EQ(now, m_old) << "power cut at sync " << i;
+            rolledBackAtTheCommitPoint = true;
+        }
+    }
+    EXPECT_TRUE(rolledBackAtTheCommitPoint);
 }
 
 // Undo cuts the file back; redo makes it grow again. Every failed write or sync and every

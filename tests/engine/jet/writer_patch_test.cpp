@@ -14,6 +14,7 @@
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "engine/store/constraints.h"
+#include "kept_images.h"
 #include "writer_support.h"
 
 namespace velmora::engine::jet {
@@ -214,8 +215,8 @@ TEST_P(PatchedCommit, WritesOnlyThePagesItsRowsChange) {
     const std::string path = dir.copyFixture(GetParam());
     auto jet = JetDatabase::open(path, io::Env::real());
     ASSERT_TRUE(jet.isOk()) << jet.status().toString();
-    CommitImages images;
-    (*jet)->setCommitObserver([&](CommitImages&& i) { images = std::move(i); });
+    KeptImages images;
+    keepCommitImages(**jet, images);
     store::Database db(std::move(jet).value());
     store::Table& table = **db.table("Table1");
     const uint32_t tdef = table.schema().tdefPage;
@@ -291,11 +292,11 @@ TEST(PatchedIndex, ARootLeafSplitsUnderItself) {
     li.name = "ByName";
     schema.logicalIndexes.push_back(li);
     auto name = [](int n) { return "Sender " + std::to_string(n) + " aus dem Programmangebot"; };
-    auto addRows = [&](int from, int to, CommitImages* images) {
+    auto addRows = [&](int from, int to, KeptImages* images) {
         auto jet = JetDatabase::open(path, io::Env::real());
         ASSERT_TRUE(jet.isOk()) << jet.status().toString();
         if (images != nullptr)
-            (*jet)->setCommitObserver([images](CommitImages&& i) { *images = std::move(i); });
+            keepCommitImages(**jet, *images);
         store::Database db(std::move(jet).value());
         if (from == 0) {
             ASSERT_TRUE(db.createTable(schema).isOk());
@@ -320,7 +321,7 @@ TEST(PatchedIndex, ARootLeafSplitsUnderItself) {
         ASSERT_TRUE(tree.isOk());
         ASSERT_EQ(tree->size(), 1u) << "the index starts as one leaf";
     }
-    CommitImages images;
+    KeptImages images;
     addRows(5, 300, &images);
 
     std::set<uint32_t> oldIndexPages, newIndexPages;
