@@ -150,7 +150,7 @@ const std::string& cachedSortKey(const std::string& text) {
     thread_local std::array<Kept, kSlots> kept;
     Kept& slot = kept[std::hash<std::string>{}(text) % kSlots];
     if (!slot.filled || slot.text != text) {
-        slot.key = store::sortKey(text);
+        store::assignSortKey(slot.key, text);
         slot.text.assign(text);
         slot.filled = true;
     }

@@ -7,23 +7,35 @@
 namespace velmora::engine::store {
 namespace {
 
-// Malformed UTF-8 must still compare: such input is read byte by byte as Latin-1.
-std::u16string decodeLenient(std::string_view utf8) {
-    std::optional<std::u16string> decoded = text::utf8ToUtf16(utf8, text::Utf8Rule::Generalised);
-    if (decoded)
-        return std::move(*decoded);
-    std::u16string out;
-    out.reserve(utf8.size());
+// The UTF-16 units of a text into `units`; malformed UTF-8 must still compare: such input is
+// read byte by byte as Latin-1.
+void decodeLenient(std::u16string& units, std::string_view utf8) {
+    units.clear();
+    if (text::forEachUtf16Unit(utf8, text::Utf8Rule::Generalised,
+                               [&](char16_t unit) { units.push_back(unit); }))
+        return;
+    units.clear();
     for (char c : utf8)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-    return out;
+        units.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
 }
 
 }  // namespace
 
+void assignSortKey(std::string& key, std::string_view utf8) {
+    // Every row of a scan or a grouping is keyed: the text's units and the key bytes are
+    // built in buffers that stop allocating once they have grown.
+    thread_local std::u16string units;
+    thread_local KeyBytes bytes;
+    decodeLenient(units, utf8);
+    bytes.clear();
+    appendGeneralLegacyCollationKey(bytes, units);
+    key.assign(bytes.begin(), bytes.end());
+}
+
 std::string sortKey(std::string_view utf8) {
-    KeyBytes key = generalLegacyCollationKey(decodeLenient(utf8));
-    return std::string(key.begin(), key.end());
+    std::string key;
+    assignSortKey(key, utf8);
+    return key;
 }
 
 int compareText(std::string_view a, std::string_view b) {

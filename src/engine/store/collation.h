@@ -21,5 +21,7 @@ inline bool textEquals(std::string_view a, std::string_view b) {
 // Bytes whose plain byte order (std::string's operator<) is the collation order of the texts;
 // equal texts give equal keys, so it can key hash maps and sorted maps.
 std::string sortKey(std::string_view utf8);
+// The same bytes into `key`, whose room is used again.
+void assignSortKey(std::string& key, std::string_view utf8);
 
 }  // namespace velmora::engine::store

@@ -45,6 +45,8 @@ Status appendGeneralLegacyTextKey(KeyBytes& out, std::string_view utf8, bool asc
 // comparing texts. Never fails: a character beyond the Basic Multilingual Plane sorts after
 // all others.
 KeyBytes generalLegacyCollationKey(std::u16string_view text);
+// The same bytes appended to `out`; allocates nothing but the room `out` grows by.
+void appendGeneralLegacyCollationKey(KeyBytes& out, std::u16string_view text);
 
 // Jet 3 General 97 key bytes of a text given in Windows-1252 bytes.
 KeyBytes general97TextKey(std::string_view cp1252, bool ascending);

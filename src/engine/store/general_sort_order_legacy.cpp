@@ -296,9 +296,17 @@ Result<KeyBytes> generalLegacyTextKey(std::u16string_view text, bool ascending) 
     return key;
 }
 
+void appendGeneralLegacyCollationKey(KeyBytes& out, std::u16string_view text) {
+    // Lenient: never fails. The parts of a text as short as a key's fit on the stack.
+    if (text.size() <= 255)
+        (void)appendLegacyKey<StackParts>(out, text, true, false);
+    else
+        (void)appendLegacyKey<GrowingParts>(out, text, true, false);
+}
+
 KeyBytes generalLegacyCollationKey(std::u16string_view text) {
     KeyBytes key;
-    (void)appendLegacyKey<GrowingParts>(key, text, true, false);  // lenient: never fails
+    appendGeneralLegacyCollationKey(key, text);
     return key;
 }
 
