@@ -238,6 +238,8 @@ void UndoHistory::dropGathered() {
     m_gathered.reset();
     m_pageWrittenTwice = false;
     m_gatheredEnd = 0;
+    // A gathered file left behind is only space: nothing reads it, and the next commit's
+    // gathering starts it anew.
     if (had && m_files.exists(gatheredPath()))
         (void)m_files.remove(gatheredPath());
 }

@@ -303,7 +303,7 @@ constexpr std::array<uint8_t, kDecimal + 1> kBytesAfterTag = [] {
     bytes[kInt32] = bytes[kFloat] = 4;
     bytes[kInt64] = bytes[kDouble] = bytes[kCurrency] = bytes[kDateTime] = 8;
     bytes[kGuid] = 16;
-    bytes[kDecimal] = 2 + sizeof(unsigned __int128);
+    bytes[kDecimal] = kDecimalSize - 1;
     return bytes;
 }();
 
