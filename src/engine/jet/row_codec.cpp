@@ -140,96 +140,125 @@ struct PackedTarget {
     void blob(const std::vector<uint8_t>& bytes) { out.addBlob(bytes); }
 };
 
+// The start of a row image: its column count, its null mask and where its variable slots lie.
+struct RowFrame {
+    size_t columnCount = 0;
+    Bytes mask;
+    VarLayout slots;
+    size_t slotCount = 0;  // variable slots the row holds
+};
+
+Status frameRow(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
+                RowFrame& frame) {
+    if (row.size() < fmt.rowCountSize)
+        return damaged("empty row");
+    frame.columnCount = fmt.isJet4() ? getU16(row, 0) : row[0];
+    const size_t maskSize = (frame.columnCount + 7) / 8;
+    if (row.size() < fmt.rowCountSize + maskSize)
+        return damaged("row too short for its null mask");
+    frame.mask = row.subspan(row.size() - maskSize);
+    const bool hasVariable = schema.variableColumns > 0;
+    VELMORA_RETURN_IF_ERROR(fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable, frame.slots)
+                                         : jet3Layout(row, maskSize, hasVariable, frame.slots));
+    frame.slotCount = frame.slots.starts.empty() ? 0 : frame.slots.starts.size() - 1;
+    return Status::ok();
+}
+
+// What locateField() found wrong with a column's place in the row.
+enum class FieldFault : uint8_t { kNone, kBeyondFixedArea, kOffsetOutsideRow };
+
+Status faultStatus(FieldFault fault, const store::ColumnDef& c) {
+    if (fault == FieldFault::kBeyondFixedArea)
+        return damaged("column '" + c.name + "' lies beyond the fixed area of the row");
+    return damaged("column '" + c.name + "' has a variable offset outside the row");
+}
+
+// Where column `c` lies in a row framed by frameRow(), into `f` (which starts out absent).
+// Called for every value a scan reads: it answers with a FieldFault, not a Status.
+inline FieldFault locateField(const JetFormat& fmt, const store::ColumnDef& c, Bytes row,
+                              const RowFrame& frame, RowField& f) {
+    if (c.number >= frame.columnCount)
+        return FieldFault::kNone;
+    f.present = (frame.mask[c.number / 8] >> (c.number % 8)) & 1;
+    if (!f.present || c.type == ColumnType::Boolean)
+        return FieldFault::kNone;
+    const size_t trailerStart = frame.slots.trailerStart;
+    if (c.isFixed()) {
+        const size_t start = fmt.rowCountSize + c.fixedOffset;
+        if (start + c.length > trailerStart)
+            return FieldFault::kBeyondFixedArea;
+        f.data = row.subspan(start, c.length);
+        return FieldFault::kNone;
+    }
+    if (c.variableSlot >= frame.slotCount) {
+        f.present = false;  // the row predates this variable column
+        return FieldFault::kNone;
+    }
+    const size_t start = frame.slots.starts[c.variableSlot];
+    const size_t end = frame.slots.starts[c.variableSlot + 1];
+    if (start < fmt.rowCountSize || start > end || end > trailerStart)
+        return FieldFault::kOffsetOutsideRow;
+    f.data = row.subspan(start, end - start);
+    return FieldFault::kNone;
+}
+
 // crackRow() into `fields`, with `starts` for the variable slots' positions.
 Status crackRowInto(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
                     std::vector<RowField>& fields, std::vector<uint32_t>& starts) {
-    if (row.size() < fmt.rowCountSize)
-        return damaged("empty row");
-    size_t columnCount = fmt.isJet4() ? getU16(row, 0) : row[0];
-    size_t maskSize = (columnCount + 7) / 8;
-    if (row.size() < fmt.rowCountSize + maskSize)
-        return damaged("row too short for its null mask");
-    Bytes mask = row.subspan(row.size() - maskSize);
-    bool hasVariable = schema.variableColumns > 0;
-    VarLayout v{starts};
-    VELMORA_RETURN_IF_ERROR(fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable, v)
-                                         : jet3Layout(row, maskSize, hasVariable, v));
-    const size_t n = v.starts.empty() ? 0 : v.starts.size() - 1;
-
+    RowFrame frame{0, {}, VarLayout{starts}, 0};
+    VELMORA_RETURN_IF_ERROR(frameRow(fmt, schema, row, frame));
     fields.assign(schema.columns.size(), RowField{});
     for (size_t i = 0; i < schema.columns.size(); ++i) {
-        const auto& c = schema.columns[i];
-        RowField& f = fields[i];
-        if (c.number >= columnCount)
-            continue;
-        f.present = (mask[c.number / 8] >> (c.number % 8)) & 1;
-        if (!f.present || c.type == ColumnType::Boolean)
-            continue;
-        if (c.isFixed()) {
-            size_t start = fmt.rowCountSize + c.fixedOffset;
-            if (start + c.length > v.trailerStart)
-                return damaged("column '" + c.name + "' lies beyond the fixed area of the row");
-            f.data = row.subspan(start, c.length);
-        } else {
-            if (c.variableSlot >= n) {
-                f.present = false;  // the row predates this variable column
-                continue;
-            }
-            size_t start = v.starts[c.variableSlot];
-            size_t end = v.starts[c.variableSlot + 1];
-            if (start < fmt.rowCountSize || start > end || end > v.trailerStart)
-                return damaged("column '" + c.name + "' has a variable offset outside the row");
-            f.data = row.subspan(start, end - start);
-        }
+        const FieldFault fault = locateField(fmt, schema.columns[i], row, frame, fields[i]);
+        if (fault != FieldFault::kNone)
+            return faultStatus(fault, schema.columns[i]);
     }
     return Status::ok();
 }
 
-// One column's value from its field into `target` (ValueTarget, PackedTarget).
+// One column's value from its field into `target` (ValueTarget, PackedTarget), for every
+// value that cannot fail: false, with nothing added, for a long value and for a field too
+// short for its type, which decodeField() takes.
 template <class Target>
-Status decodeField(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx,
-                   Target& target) {
+inline bool decodeSimpleField(const store::ColumnDef& c, const RowField& f, Target& target) {
     if (c.type == ColumnType::Boolean) {
         target.boolean(f.present);
-        return Status::ok();
+        return true;
     }
     if (!f.present) {
         target.null();
-        return Status::ok();
+        return true;
     }
-    Bytes d = f.data;
-    size_t need = fixedSize(c.type);
-    if (need && d.size() < need) {
-        return damaged("column '" + c.name + "' holds " + std::to_string(d.size()) +
-                       " bytes, its type needs " + std::to_string(need));
-    }
+    const Bytes d = f.data;
+    if (d.size() < fixedSize(c.type))
+        return false;
     switch (c.type) {
         case ColumnType::Byte:
             target.whole(int64_t(d[0]));
-            break;
+            return true;
         case ColumnType::Integer:
             target.whole(int64_t(getI16(d, 0)));
-            break;
+            return true;
         case ColumnType::Long:
             target.whole(int64_t(getI32(d, 0)));
-            break;
+            return true;
         case ColumnType::Currency:
             target.currency(store::Currency{getI64(d, 0)});
-            break;
+            return true;
         case ColumnType::Single:
             target.single(getF32(d, 0));
-            break;
+            return true;
         case ColumnType::Double:
             target.real(getF64(d, 0));
-            break;
+            return true;
         case ColumnType::DateTime:
             target.dateTime(store::DateTime{getF64(d, 0)});
-            break;
+            return true;
         case ColumnType::Guid: {
             store::Guid g;
             std::copy(d.begin(), d.begin() + 16, g.bytes.begin());
             target.guid(g);
-            break;
+            return true;
         }
         case ColumnType::Numeric: {
             store::Decimal dec;
@@ -238,26 +267,37 @@ Status decodeField(const store::ColumnDef& c, const RowField& f, const ValueCont
             for (int w = 0; w < 4; ++w)
                 dec.magnitude = (dec.magnitude << 32) | getU32(d, 1 + 4 * size_t(w));
             target.decimal(dec);
-            break;
+            return true;
         }
         case ColumnType::Text:
             target.text(d);
-            break;
+            return true;
         case ColumnType::Memo:
-        case ColumnType::Ole: {
-            auto bytes = readLongValue(d, ctx.readLongRow, ctx.maxLongValueBytes);
-            if (!bytes)
-                return bytes.status().withContext("column '" + c.name + "': ");
-            if (c.type == ColumnType::Memo)
-                target.text(*bytes);
-            else
-                target.blob(std::move(bytes).value());
-            break;
-        }
+        case ColumnType::Ole:
+            return false;
         default:
             target.blob(d);
-            break;
+            return true;
     }
+}
+
+// One column's value from its field into `target`, whatever it is.
+template <class Target>
+Status decodeField(const store::ColumnDef& c, const RowField& f, const ValueContext& ctx,
+                   Target& target) {
+    if (decodeSimpleField(c, f, target))
+        return Status::ok();
+    if (c.type != ColumnType::Memo && c.type != ColumnType::Ole) {
+        return damaged("column '" + c.name + "' holds " + std::to_string(f.data.size()) +
+                       " bytes, its type needs " + std::to_string(fixedSize(c.type)));
+    }
+    auto bytes = readLongValue(f.data, ctx.readLongRow, ctx.maxLongValueBytes);
+    if (!bytes)
+        return bytes.status().withContext("column '" + c.name + "': ");
+    if (c.type == ColumnType::Memo)
+        target.text(*bytes);
+    else
+        target.blob(std::move(bytes).value());
     return Status::ok();
 }
 
@@ -380,11 +420,21 @@ Status RowDecoder::decode(const store::TableSchema& schema, Bytes row, store::Ro
 
 Status RowDecoder::decode(const store::TableSchema& schema, Bytes row,
                           store::PackedRowBuilder& out) {
-    VELMORA_RETURN_IF_ERROR(crackRowInto(*m_ctx.fmt, schema, row, m_fields, m_starts));
+    // Each column is found and decoded in one step: a scan of 32 767 channels keeps no field
+    // list per row.
+    const JetFormat& fmt = *m_ctx.fmt;
+    RowFrame frame{0, {}, VarLayout{m_starts}, 0};
+    VELMORA_RETURN_IF_ERROR(frameRow(fmt, schema, row, frame));
     out.clear();
     PackedTarget target{out, m_ctx, m_text};
-    for (size_t i = 0; i < m_fields.size(); ++i)
-        VELMORA_RETURN_IF_ERROR(decodeField(schema.columns[i], m_fields[i], m_ctx, target));
+    for (const store::ColumnDef& c : schema.columns) {
+        RowField field;
+        const FieldFault fault = locateField(fmt, c, row, frame, field);
+        if (fault != FieldFault::kNone)
+            return faultStatus(fault, c);
+        if (!decodeSimpleField(c, field, target))
+            VELMORA_RETURN_IF_ERROR(decodeField(c, field, m_ctx, target));
+    }
     return Status::ok();
 }
 
