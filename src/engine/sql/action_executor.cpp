@@ -167,11 +167,12 @@ Status runUpdate(Session& session, UpdateStatement& s) {
     VELMORA_RETURN_IF_ERROR(binder.checkParameters());
     VELMORA_ASSIGN_OR_RETURN(auto ids, matchingRows(session, sources, s.where.get()));
 
-    // Every new value is computed from the row as it was, before any row changes. Only the
-    // assigned values are kept, new and (to undo a failure halfway) old, packed: an UPDATE of
-    // every channel would otherwise hold the table twice more.
     // Each row takes its assigned values alone: the rest of it is neither read nor written. A
-    // column assigned twice takes the last value.
+    // column assigned twice takes the last value. An expression reads the row it is computed
+    // for and nothing else (no subquery, no other row), so a row's new values are computed
+    // from it as it was just before it changes, and the rows changed before it do not enter.
+    // Only the old assigned values are kept, packed, to undo a failure halfway: an UPDATE of
+    // every channel would otherwise hold the table twice more.
     store::ValuesUpdate update;
     std::vector<size_t> slots;  // per assignment, its column's place in update.columns
     for (int column : targets) {
@@ -180,31 +181,28 @@ Status runUpdate(Session& session, UpdateStatement& s) {
             update.columns.push_back(column);
     }
     update.values.resize(update.columns.size());
-    store::PackedRows newValues;
-    newValues.reserve(ids.size());
-    for (RowId id : ids) {
-        EvalContext ctx{&sources, &id, nullptr};
+    store::PackedRows oldValues;  // the assigned columns of the rows changed so far, as they were
+    oldValues.reserve(ids.size());
+    const auto undo = [&](size_t changed) {
+        for (size_t j = changed; j-- > 0;) {
+            for (size_t i = 0; i < update.values.size(); ++i)
+                oldValues.valueInto(j, i, update.values[i]);
+            (void)session.updateValues(table, ids[j], update);
+        }
+    };
+    const auto change = [&](size_t k) -> Status {
+        EvalContext ctx{&sources, &ids[k], nullptr};
         for (size_t i = 0; i < targets.size(); ++i) {
             VELMORA_ASSIGN_OR_RETURN(Value v, evaluate(*s.assignments[i].value, ctx));
             VELMORA_ASSIGN_OR_RETURN(update.values[slots[i]],
                                      session.convertFor(table.schema().columns[targets[i]], v));
         }
-        newValues.startRow();
-        for (const Value& v : update.values)
-            newValues.addValue(v);
-    }
-    const auto assign = [&](size_t k, const store::PackedRows& values) {
-        for (size_t i = 0; i < update.values.size(); ++i)
-            values.valueInto(k, i, update.values[i]);
         return session.updateValues(table, ids[k], update);
     };
-    store::PackedRows oldValues;  // the assigned columns of the rows changed so far, as they were
-    oldValues.reserve(ids.size());
     for (size_t k = 0; k < ids.size(); ++k) {
-        Status st = assign(k, newValues);
+        Status st = change(k);
         if (!st.isOk()) {
-            for (size_t j = k; j-- > 0;)
-                (void)assign(j, oldValues);
+            undo(k);
             return st;
         }
         oldValues.startRow();

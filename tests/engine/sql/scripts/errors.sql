@@ -95,6 +95,22 @@ INSERT INTO FAVNAME (FAVNAME) VALUES ('A name far longer than the fifty characte
 query error 3085
 SELECT Foo(NAME) FROM CHANNELS
 
+# A row that fails halfway through an UPDATE leaves every row as it was, the rows before it
+# (changed already) too.
+statement error 11
+UPDATE CHANNELS SET CHANNELNUM = CHANNELNUM + 10 / (CHANNELNUM - 4)
+
+query
+SELECT CHANNELNUM FROM CHANNELS ORDER BY CHANNELNUM
+----
+1
+2
+3
+4
+5
+6
+7
+
 # Nothing above changed a table.
 query
 SELECT Count(*) FROM CHANNELS
