@@ -156,6 +156,8 @@ private:
     void startProjection();
     Status projectRows();
     Status projectGroups();
+    bool groupKeysFromRows() const;
+    void groupKeyOf(size_t row, std::string& key);
     Status accumulateGroups(Groups& groups);
     std::vector<uint32_t> havingGroups(Groups& groups) const;
     const RowId* groupTuple(const Groups& groups, size_t g, const std::vector<RowId>& noRow) const;
@@ -174,6 +176,9 @@ private:
     std::string m_orderArena;
     std::vector<size_t> m_orderStart;
     Value m_orderValue;
+    // The key of a group's first row, made again to compare (Groups), and a value of it.
+    std::string m_firstRowKey;
+    Value m_groupValue;
     std::vector<RowId> m_splitId;  // per source: the row m_b->split holds the values of
 };
 
@@ -451,30 +456,41 @@ Status SelectRunner::checkGrouped(const Expr& e) const {
     return Status::ok();
 }
 
-// One aggregate's running state in one group. Min's and Max's value so far is kept apart
-// (Groups::bests), one per group and Min or Max: a grouping of 32 767 channels by their
-// identity, with a Count, made as many groups, each paying for a value it never held.
-struct Accumulator {
-    int64_t count = 0;
+// The running state of the aggregates of one group, in three arrays per group: a count of
+// the values taken (rows for Count(*)) for every aggregate, a sum for each Sum or Avg, and
+// the value so far for each Min or Max. A grouping of 32 767 channels by their identity, with
+// a Count, makes as many groups: each pays 4 bytes for its Count, not a sum and a value it
+// never holds. A group has at most as many rows as a table, so a count fits 32 bits.
+struct SumSoFar {
     double sum = 0;
     int64_t currencySum = 0;
     bool currency = false;
-    bool any = false;
+};
+
+struct AggregateState {
+    uint32_t* counts;
+    SumSoFar* sums;
+    Value* bests;
 };
 
 bool keepsBest(const Expr& aggregate) {
     return aggregate.aggregate == AggregateKind::Min || aggregate.aggregate == AggregateKind::Max;
 }
 
-// `accs` holds one accumulator per aggregate, `bests` one value per Min or Max among them.
-Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, Value* bests,
+bool keepsSum(const Expr& aggregate) {
+    return aggregate.aggregate == AggregateKind::Sum || aggregate.aggregate == AggregateKind::Avg;
+}
+
+// Takes the row of `ctx` into one group's state.
+Status accumulate(const std::vector<Expr*>& aggregates, AggregateState state,
                   const EvalContext& ctx) {
     for (size_t i = 0; i < aggregates.size(); ++i) {
         const Expr& a = *aggregates[i];
-        Accumulator& acc = accs[i];
-        Value* best = keepsBest(a) ? bests++ : nullptr;
+        uint32_t& count = state.counts[i];
+        Value* best = keepsBest(a) ? state.bests++ : nullptr;
+        SumSoFar* sum = keepsSum(a) ? state.sums++ : nullptr;
         if (!a.left) {  // Count(*)
-            ++acc.count;
+            ++count;
             continue;
         }
         // A column argument is read where it stands; anything else is evaluated.
@@ -484,81 +500,80 @@ Status accumulate(const std::vector<Expr*>& aggregates, Accumulator* accs, Value
         }
         if (store::isNull(v))
             continue;
-        ++acc.count;
-        switch (a.aggregate) {
-            case AggregateKind::Count:
-                break;
-            case AggregateKind::Sum:
-            case AggregateKind::Avg: {
-                if (auto* c = std::get_if<store::Currency>(&v)) {
-                    acc.currency = true;
-                    acc.currencySum += c->scaled;
-                }
-                auto n = store::numericValue(v);
-                if (!n) {
-                    return jetError(err::kTypeMismatch);
-                }
-                acc.sum += *n;
-                break;
+        if (sum != nullptr) {
+            if (auto* c = std::get_if<store::Currency>(&v)) {
+                sum->currency = true;
+                sum->currencySum += c->scaled;
             }
-            case AggregateKind::Min:
-            case AggregateKind::Max: {
-                if (!acc.any) {
+            auto n = store::numericValue(v);
+            if (!n) {
+                return jetError(err::kTypeMismatch);
+            }
+            sum->sum += *n;
+        } else if (best != nullptr) {
+            if (count == 0) {
+                *best = std::move(v);
+            } else {
+                const int c = orderValues(v, *best);
+                if ((a.aggregate == AggregateKind::Min && c < 0) ||
+                    (a.aggregate == AggregateKind::Max && c > 0))
                     *best = std::move(v);
-                } else {
-                    const int c = orderValues(v, *best);
-                    if ((a.aggregate == AggregateKind::Min && c < 0) ||
-                        (a.aggregate == AggregateKind::Max && c > 0))
-                        *best = std::move(v);
-                }
-                break;
             }
         }
-        acc.any = true;
+        ++count;
     }
     return Status::ok();
 }
 
-void finish(const std::vector<Expr*>& aggregates, const Accumulator* accs, const Value* bests,
-            std::vector<Value>& out) {
+// The aggregates' values of one group; those that took no value are Null, Count's 0.
+void finish(const std::vector<Expr*>& aggregates, AggregateState state, std::vector<Value>& out) {
     out.clear();
     for (size_t i = 0; i < aggregates.size(); ++i) {
-        const Accumulator& acc = accs[i];
-        const Value* best = keepsBest(*aggregates[i]) ? bests++ : nullptr;
+        const uint32_t count = state.counts[i];
+        const Value* best = keepsBest(*aggregates[i]) ? state.bests++ : nullptr;
+        const SumSoFar* sum = keepsSum(*aggregates[i]) ? state.sums++ : nullptr;
         switch (aggregates[i]->aggregate) {
             case AggregateKind::Count:
-                out.emplace_back(acc.count);
+                out.emplace_back(int64_t{count});
                 break;
             case AggregateKind::Sum:
-                if (!acc.any)
+                if (count == 0)
                     out.emplace_back(store::Null{});
-                else if (acc.currency)
-                    out.emplace_back(store::Currency{acc.currencySum});
+                else if (sum->currency)
+                    out.emplace_back(store::Currency{sum->currencySum});
                 else
-                    out.emplace_back(acc.sum);
+                    out.emplace_back(sum->sum);
                 break;
             case AggregateKind::Avg:
-                if (!acc.any)
+                if (count == 0)
                     out.emplace_back(store::Null{});
                 else
-                    out.emplace_back(acc.sum / double(acc.count));
+                    out.emplace_back(sum->sum / double(count));
                 break;
             default:
-                out.push_back(acc.any ? *best : Value(store::Null{}));
+                out.push_back(count > 0 ? *best : Value(store::Null{}));
                 break;
         }
     }
 }
 
 // Rows grouped by hashing their GROUP BY keys: a key's first row makes its group and stands
-// for its columns, and each group's accumulators (one per aggregate) follow its rows. A
-// group's first error waits until the groups are taken in key order, so that the statement
-// fails on the error the sort would have met first. Each key is kept once, here: the hash
-// table holds only the groups' numbers by the keys' hashes.
+// for its columns, and each group's aggregate state follows its rows. A group's first error
+// waits until the groups are taken in key order, so that the statement fails on the error
+// the sort would have met first. The hash table holds only the groups' numbers by the keys'
+// hashes. Where every GROUP BY item is a column, a group's key is made again from its first
+// row when a row of an equal hash asks (the row gives the same key each time), so the keys
+// are not kept at all: grouping 32 767 channels by their identity kept about 1.5 MB of them.
+// Other keys (an expression could give another value the next time) are kept, back to back.
 class Groups {
 public:
-    explicit Groups(const std::vector<Expr*>& aggregates)
-        : m_perGroup(aggregates.size()),
+    using KeyOfRow = std::function<std::string_view(size_t row)>;
+
+    Groups(const std::vector<Expr*>& aggregates, KeyOfRow keyOfRow)
+        : m_keyOfRow(std::move(keyOfRow)),
+          m_perGroup(aggregates.size()),
+          m_sumsPerGroup(size_t(std::count_if(aggregates.begin(), aggregates.end(),
+                                              [](const Expr* a) { return keepsSum(*a); }))),
           m_bestsPerGroup(size_t(std::count_if(aggregates.begin(), aggregates.end(),
                                                [](const Expr* a) { return keepsBest(*a); }))) {}
 
@@ -575,41 +590,46 @@ public:
     }
     void add(std::string_view key, size_t row) { add(key, row, store::HashedIds::hashOf(key)); }
     size_t firstRow(size_t g) const { return m_firstRow[g]; }
+    // Valid until the next call.
     std::string_view key(size_t g) const {
+        if (m_keyOfRow)
+            return m_keyOfRow(m_firstRow[g]);
         const size_t start = g == 0 ? 0 : m_keyEnd[g - 1];
         return std::string_view(m_keys).substr(start, m_keyEnd[g] - start);
     }
-    Accumulator* accumulators(size_t g) { return m_accs.data() + g * m_perGroup; }
-    Value* bests(size_t g) { return m_bests.data() + g * m_bestsPerGroup; }
-    bool failed(size_t g) const { return m_errorOf[g] != kNoError; }
-    void fail(size_t g, Status s) {
-        m_errorOf[g] = static_cast<uint32_t>(m_errors.size());
-        m_errors.push_back(std::move(s));
+    AggregateState state(size_t g) {
+        return {m_counts.data() + g * m_perGroup, m_sums.data() + g * m_sumsPerGroup,
+                m_bests.data() + g * m_bestsPerGroup};
     }
-    const Status& error(size_t g) const { return m_errors[m_errorOf[g]]; }
+    bool failed(size_t g) const { return !m_errors.empty() && m_errors.contains(g); }
+    void fail(size_t g, Status s) { m_errors.emplace(g, std::move(s)); }
+    const Status& error(size_t g) const { return m_errors.at(g); }
 
 private:
-    static constexpr uint32_t kNoError = UINT32_MAX;
     void add(std::string_view key, size_t row, uint64_t hash) {
         m_groupOf.insert(hash, static_cast<store::HashedIds::Id>(m_firstRow.size()));
-        m_keys.append(key);
-        m_keyEnd.push_back(m_keys.size());
-        m_firstRow.push_back(row);
-        m_accs.resize(m_accs.size() + m_perGroup);
+        if (!m_keyOfRow) {
+            m_keys.append(key);
+            m_keyEnd.push_back(m_keys.size());
+        }
+        m_firstRow.push_back(static_cast<uint32_t>(row));
+        m_counts.resize(m_counts.size() + m_perGroup);
+        m_sums.resize(m_sums.size() + m_sumsPerGroup);
         m_bests.resize(m_bests.size() + m_bestsPerGroup);
-        m_errorOf.push_back(kNoError);
     }
 
+    KeyOfRow m_keyOfRow;  // empty where the keys are kept
     size_t m_perGroup;
+    size_t m_sumsPerGroup;
     size_t m_bestsPerGroup;
-    store::HashedIds m_groupOf;      // group numbers by their keys' hashes
-    std::string m_keys;              // each group's key, back to back
-    std::vector<size_t> m_keyEnd;    // per group: where its key ends in m_keys
-    std::vector<size_t> m_firstRow;  // per group
-    std::vector<Accumulator> m_accs;
+    store::HashedIds m_groupOf;        // group numbers by their keys' hashes
+    std::string m_keys;                // each group's key, back to back, where they are kept
+    std::vector<size_t> m_keyEnd;      // per group: where its key ends in m_keys
+    std::vector<uint32_t> m_firstRow;  // per group
+    std::vector<uint32_t> m_counts;
+    std::vector<SumSoFar> m_sums;
     std::vector<Value> m_bests;
-    std::vector<uint32_t> m_errorOf;  // per group, an index into m_errors
-    std::vector<Status> m_errors;
+    std::unordered_map<size_t, Status> m_errors;  // by group; few groups fail
 };
 
 bool SelectRunner::keptBindingHolds() {
@@ -922,7 +942,11 @@ Status SelectRunner::projectRows() {
 // the rows are grouped by hashing their keys in stored order instead (Groups), and only the
 // groups HAVING keeps are sorted by their keys.
 Status SelectRunner::projectGroups() {
-    Groups groups(m_b->aggregates);
+    Groups groups(m_b->aggregates, groupKeysFromRows() ? Groups::KeyOfRow([this](size_t row) {
+                      groupKeyOf(row, m_firstRowKey);
+                      return std::string_view(m_firstRowKey);
+                  })
+                                                       : Groups::KeyOfRow());
     VELMORA_RETURN_IF_ERROR(accumulateGroups(groups));
     // Aggregates over no rows still give one row (Count 0).
     if (m_tuples.count() == 0 && m_s.groupBy.empty())
@@ -933,11 +957,27 @@ Status SelectRunner::projectGroups() {
     for (uint32_t g : kept) {
         if (groups.failed(g))
             return groups.error(g);
-        finish(m_b->aggregates, groups.accumulators(g), groups.bests(g), values);
+        finish(m_b->aggregates, groups.state(g), values);
         EvalContext ctx{&m_b->sources, groupTuple(groups, g, noRow), &values};
         VELMORA_RETURN_IF_ERROR(projectRow(ctx));
     }
     return Status::ok();
+}
+
+// Whether every GROUP BY item is a column, whose key a row gives the same each time.
+bool SelectRunner::groupKeysFromRows() const {
+    return std::all_of(m_s.groupBy.begin(), m_s.groupBy.end(),
+                       [](const auto& g) { return g->kind == ExprKind::Column && g->slot >= 0; });
+}
+
+// The GROUP BY key of row `row` where every item is a column.
+void SelectRunner::groupKeyOf(size_t row, std::string& key) {
+    key.clear();
+    EvalContext ctx{&m_b->sources, m_tuples.at(row), nullptr};
+    for (const auto& g : m_s.groupBy) {
+        readColumn(*g, ctx, m_groupValue);
+        appendOrderKey(key, m_groupValue);
+    }
 }
 
 const RowId* SelectRunner::groupTuple(const Groups& groups, size_t g,
@@ -964,22 +1004,22 @@ Status SelectRunner::accumulateGroups(Groups& groups) {
         const size_t g = groups.findOrAdd(key, i);
         if (groups.failed(g))
             continue;
-        if (Status s = accumulate(m_b->aggregates, groups.accumulators(g), groups.bests(g), ctx);
-            !s.isOk())
+        if (Status s = accumulate(m_b->aggregates, groups.state(g), ctx); !s.isOk())
             groups.fail(g, std::move(s));
     }
     return Status::ok();
 }
 
 // The groups HAVING keeps (a group whose HAVING fails is kept with its error), in the order
-// of their keys. Keys of different groups differ, so the order is the sort's.
+// of their keys. Keys of different groups differ, so the order is the sort's. Only the kept
+// groups' keys are gathered for the sort.
 std::vector<uint32_t> SelectRunner::havingGroups(Groups& groups) const {
     const std::vector<RowId> noRow(m_b->sources.size(), kNoRow);
     std::vector<Value> values;
     std::vector<uint32_t> kept;
     for (size_t g = 0; g < groups.size(); ++g) {
         if (m_s.having && !groups.failed(g)) {
-            finish(m_b->aggregates, groups.accumulators(g), groups.bests(g), values);
+            finish(m_b->aggregates, groups.state(g), values);
             EvalContext ctx{&m_b->sources, groupTuple(groups, g, noRow), &values};
             Result<Truth> t = evaluateCondition(*m_s.having, ctx);
             if (!t.isOk())
@@ -989,9 +1029,26 @@ std::vector<uint32_t> SelectRunner::havingGroups(Groups& groups) const {
         }
         kept.push_back(static_cast<uint32_t>(g));
     }
-    std::sort(kept.begin(), kept.end(),
-              [&](uint32_t a, uint32_t b) { return groups.key(a) < groups.key(b); });
-    return kept;
+    if (kept.size() < 2)
+        return kept;
+    std::string keys;
+    std::vector<size_t> keyEnd;  // per kept group, in the order of `kept`
+    keyEnd.reserve(kept.size());
+    for (uint32_t g : kept) {
+        keys += groups.key(g);
+        keyEnd.push_back(keys.size());
+    }
+    auto keyOf = [&](size_t k) {
+        const size_t start = k == 0 ? 0 : keyEnd[k - 1];
+        return std::string_view(keys).substr(start, keyEnd[k] - start);
+    };
+    std::vector<uint32_t> order(kept.size());
+    std::iota(order.begin(), order.end(), 0U);
+    std::sort(order.begin(), order.end(),
+              [&](uint32_t a, uint32_t b) { return keyOf(a) < keyOf(b); });
+    for (uint32_t& k : order)
+        k = kept[k];
+    return order;
 }
 
 // ORDER BY, then DISTINCT. DISTINCT sorts by the whole row, as Jet does it, after the ORDER

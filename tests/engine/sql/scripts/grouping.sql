@@ -18,6 +18,23 @@ SELECT SOURCEID FROM CHANNELS GROUP BY SOURCEID HAVING Min(PROVIDERID) * 1 > 0 A
 query error 11
 SELECT SOURCEID FROM CHANNELS WHERE SOURCEID = 'S19E' GROUP BY SOURCEID HAVING Min(PROVIDERID) * 1 > 0 AND Sum(1 / (SID - 200)) > 0
 
+# A key of an expression's values: groups in the order of those values; Ö sorts as O, before R.
+query
+SELECT Count(*), Sum(CHANNELNUM), Avg(NID), Min(NAME) FROM CHANNELS GROUP BY 0 - NID
+----
+2|13|3|(empty)
+2|9|2|Sport1
+3|6|1|Ö1
+
+# A key of the outer side of a join: the channels without a favourite make the Null group,
+# which comes first.
+query
+SELECT FAVOURITE.FAVNAME, Count(*) FROM CHANNELS LEFT JOIN FAVOURITE ON (CHANNELS.SID = FAVOURITE.SID) AND (CHANNELS.NID = FAVOURITE.NID) AND (CHANNELS.SOURCEID = FAVOURITE.SOURCEID) GROUP BY FAVOURITE.FAVNAME
+----
+NULL|3
+News|2
+Sport|2
+
 # Keys equal but for letter case make one group; its first stored row stands for its column.
 statement ok
 INSERT INTO CHANNELS (CHANNELNUM, NAME, SOURCEID, PROVIDERID, SID, NID, FREQUENCY) VALUES (8, 'x', 'S13E', 'dsf', 400, 4, 10000)
