@@ -336,8 +336,10 @@ void PackedRows::push_back(const Row& row) {
     write(m_refs.size() - 1, row);
 }
 
-char* PackedRowBuilder::grow(size_t n) {
-    if (m_size + n > m_bytes.size())
+// Called for every value a scan adds: inline here, where all its callers are, with the rare
+// growth of the buffer out of the way.
+inline char* PackedRowBuilder::grow(size_t n) {
+    if (m_size + n > m_bytes.size()) [[unlikely]]
         m_bytes.resize(std::max(2 * m_bytes.size(), m_size + n));
     char* const at = m_bytes.data() + m_size;
     m_size += n;
@@ -447,9 +449,8 @@ bool PackedRows::overwriteValues(size_t i, std::span<const int> columns,
     constexpr size_t kMost = 8;  // a statement's few assigned columns; more take the long way
     if (columns.size() > kMost)
         return false;
-    std::array<size_t, kMost> at{};  // where each old value starts in the row
-    const char* const start = bytesOf(i);
-    m_scratch.clear();
+    std::array<char*, kMost> at{};  // where each old value starts in the row
+    char* const start = m_blocks[m_refs[i].block].data() + m_refs[i].offset;
     for (size_t k = 0; k < columns.size(); ++k) {
         const auto column = static_cast<size_t>(columns[k]);
         if (column >= m_count[i])
@@ -457,19 +458,14 @@ bool PackedRows::overwriteValues(size_t i, std::span<const int> columns,
         const char* p = start;
         for (size_t c = 0; c < column; ++c)
             skip(p);
-        at[k] = static_cast<size_t>(p - start);
+        at[k] = start + (p - start);
         skip(p);
-        const size_t encodedFrom = m_scratch.size();
-        encodeAll(m_scratch, &values[k], 1);
-        if (m_scratch.size() - encodedFrom != static_cast<size_t>(p - start) - at[k])
+        if (encodedSize(values[k]) != static_cast<size_t>(p - at[k]))
             return false;
     }
-    char* row = m_blocks[m_refs[i].block].data() + m_refs[i].offset;
-    for (size_t k = 0, from = 0; k < columns.size(); ++k) {
-        const size_t length = encodedSize(values[k]);
-        std::memcpy(row + at[k], m_scratch.data() + from, length);
-        from += length;
-    }
+    // Every new value takes exactly the room of the old one: none moves another.
+    for (size_t k = 0; k < columns.size(); ++k)
+        encodeTo(at[k], values[k]);
     return true;
 }
 
