@@ -17,16 +17,26 @@ Status damaged(const std::string& what) {
     return Status::error(err::kNotADatabase, what);
 }
 
-// Positions of the variable slots of one row: start of slot i is starts[i], and
-// starts[n] is the end of the variable data (EOD).
+// Positions of the variable slots of one row: start of slot i is start(row, i), and
+// start(row, n) is the end of the variable data (EOD). Jet 4 offsets are read where they are
+// stored, each when it is asked for; Jet 3 ones, whose high bytes come from the jump table,
+// are worked out once into `starts`.
 struct VarLayout {
     std::vector<uint32_t>& starts;
     size_t trailerStart = 0;  // first byte after the data area
+    size_t slotCount = 0;
+    size_t jet4OffsetsAt = 0;  // Jet 4: where slot 0's offset lies; slot i's 2 i bytes below
+
+    size_t start(Bytes row, size_t slot) const {
+        return jet4OffsetsAt != 0 ? getU16(row, jet4OffsetsAt - 2 * slot) : starts[slot];
+    }
 };
 
 Status jet4Layout(Bytes row, size_t maskSize, bool hasVariable, VarLayout& v) {
     const size_t L = row.size();
     v.starts.clear();
+    v.slotCount = 0;
+    v.jet4OffsetsAt = 0;
     if (!hasVariable) {
         v.trailerStart = L - maskSize;
         return Status::ok();
@@ -36,18 +46,18 @@ Status jet4Layout(Bytes row, size_t maskSize, bool hasVariable, VarLayout& v) {
     size_t n = getU16(row, L - maskSize - 2);
     if (2 * n + 4 + 2 + maskSize > L)
         return damaged("row claims " + std::to_string(n) + " variable columns, more than fit");
-    size_t eodPos = L - maskSize - 4 - 2 * n;
-    v.trailerStart = eodPos;
-    v.starts.resize(n + 1);
-    for (size_t i = 0; i < n; ++i)
-        v.starts[i] = getU16(row, L - maskSize - 4 - 2 * i);
-    v.starts[n] = getU16(row, eodPos);
+    // The EOD lies where slot n's offset would, below the last slot's.
+    v.trailerStart = L - maskSize - 4 - 2 * n;
+    v.slotCount = n;
+    v.jet4OffsetsAt = L - maskSize - 4;
     return Status::ok();
 }
 
 Status jet3Layout(Bytes row, size_t maskSize, bool hasVariable, VarLayout& v) {
     const size_t L = row.size();
     v.starts.clear();
+    v.slotCount = 0;
+    v.jet4OffsetsAt = 0;
     if (!hasVariable) {
         v.trailerStart = L - maskSize;
         return Status::ok();
@@ -74,6 +84,7 @@ Status jet3Layout(Bytes row, size_t maskSize, bool hasVariable, VarLayout& v) {
         }
         v.starts[i] = uint32_t(row[L - 2 - maskSize - jumps - i] + 256 * high);
     }
+    v.slotCount = n;
     return Status::ok();
 }
 
@@ -111,6 +122,18 @@ struct ValueTarget {
     void blob(std::vector<uint8_t>&& bytes) { out = std::move(bytes); }
 };
 
+// Whether a text stored as UTF-16LE holds ASCII letters alone, each its own UTF-8 byte: Jet 4
+// leaves a text of one letter uncompressed, as compressing it would make it longer.
+bool isAsciiUtf16(Bytes stored) {
+    if (stored.size() % 2 != 0 || text::isJet4Compressed(stored))
+        return false;
+    for (size_t i = 0; i < stored.size(); i += 2) {
+        if (stored[i] == 0 || stored[i] >= 0x80 || stored[i + 1] != 0)
+            return false;
+    }
+    return true;
+}
+
 // The same into the packed row a scan builds; texts pass through `scratch`.
 struct PackedTarget {
     store::PackedRowBuilder& out;
@@ -132,6 +155,12 @@ struct PackedTarget {
                 text::writeJet4OneByteUtf8(stored, *length, out.addTextOfLength(*length));
                 return;
             }
+            if (isAsciiUtf16(stored)) {
+                char* letters = out.addTextOfLength(stored.size() / 2);
+                for (size_t i = 0; i < stored.size(); i += 2)
+                    *letters++ = char(stored[i]);
+                return;
+            }
         }
         decodeText(stored, ctx, scratch);
         out.addText(scratch);
@@ -145,7 +174,6 @@ struct RowFrame {
     size_t columnCount = 0;
     Bytes mask;
     VarLayout slots;
-    size_t slotCount = 0;  // variable slots the row holds
 };
 
 Status frameRow(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
@@ -160,7 +188,6 @@ Status frameRow(const JetFormat& fmt, const store::TableSchema& schema, Bytes ro
     const bool hasVariable = schema.variableColumns > 0;
     VELMORA_RETURN_IF_ERROR(fmt.isJet4() ? jet4Layout(row, maskSize, hasVariable, frame.slots)
                                          : jet3Layout(row, maskSize, hasVariable, frame.slots));
-    frame.slotCount = frame.slots.starts.empty() ? 0 : frame.slots.starts.size() - 1;
     return Status::ok();
 }
 
@@ -190,12 +217,12 @@ inline FieldFault locateField(const JetFormat& fmt, const store::ColumnDef& c, B
         f.data = row.subspan(start, c.length);
         return FieldFault::kNone;
     }
-    if (c.variableSlot >= frame.slotCount) {
+    if (c.variableSlot >= frame.slots.slotCount) {
         f.present = false;  // the row predates this variable column
         return FieldFault::kNone;
     }
-    const size_t start = frame.slots.starts[c.variableSlot];
-    const size_t end = frame.slots.starts[c.variableSlot + 1];
+    const size_t start = frame.slots.start(row, c.variableSlot);
+    const size_t end = frame.slots.start(row, c.variableSlot + 1);
     if (start < fmt.rowCountSize || start > end || end > trailerStart)
         return FieldFault::kOffsetOutsideRow;
     f.data = row.subspan(start, end - start);
@@ -205,7 +232,7 @@ inline FieldFault locateField(const JetFormat& fmt, const store::ColumnDef& c, B
 // crackRow() into `fields`, with `starts` for the variable slots' positions.
 Status crackRowInto(const JetFormat& fmt, const store::TableSchema& schema, Bytes row,
                     std::vector<RowField>& fields, std::vector<uint32_t>& starts) {
-    RowFrame frame{0, {}, VarLayout{starts}, 0};
+    RowFrame frame{0, {}, VarLayout{starts}};
     VELMORA_RETURN_IF_ERROR(frameRow(fmt, schema, row, frame));
     fields.assign(schema.columns.size(), RowField{});
     for (size_t i = 0; i < schema.columns.size(); ++i) {
@@ -423,7 +450,7 @@ Status RowDecoder::decode(const store::TableSchema& schema, Bytes row,
     // Each column is found and decoded in one step: a scan of 32 767 channels keeps no field
     // list per row.
     const JetFormat& fmt = *m_ctx.fmt;
-    RowFrame frame{0, {}, VarLayout{m_starts}, 0};
+    RowFrame frame{0, {}, VarLayout{m_starts}};
     VELMORA_RETURN_IF_ERROR(frameRow(fmt, schema, row, frame));
     out.clear();
     PackedTarget target{out, m_ctx, m_text};
