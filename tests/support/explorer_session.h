@@ -15,6 +15,9 @@
 
 namespace velmora::test {
 
+// Rows of the demo file's SETTINGS table.
+inline constexpr int kSettingsRows = 14;
+
 // Popup positions of the table view.
 inline constexpr int kPopupDelete = 0;
 inline constexpr int kPopupAddNew = 1;

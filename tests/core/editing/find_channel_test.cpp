@@ -29,7 +29,7 @@ using core::form::EventKind;
 using editing::FindDirection;
 
 constexpr int kF3 = vk::kF1 + 2;
-constexpr int kShift = core::form::kShiftMask;
+using core::form::kShiftMask;
 
 class FindChannelTest : public ::testing::Test {
 protected:
@@ -150,7 +150,7 @@ TEST_F(FindChannelTest, TheWindowFindsByEnterF3AndButtonsAndChangesNothing) {
         rowsSeen.push_back(s.grid().row());
         findKey(kF3);
         rowsSeen.push_back(s.grid().row());
-        findKey(kF3, kShift);
+        findKey(kF3, kShiftMask);
         rowsSeen.push_back(s.grid().row());
         click(fc::kPrevious);
         rowsSeen.push_back(s.grid().row());
@@ -186,7 +186,7 @@ TEST_F(FindChannelTest, F3GoesOnWithTheLastTextOnceTheWindowIsClosed) {
     EXPECT_EQ(currentName(), "ORF1");
     mainKey(kF3);
     EXPECT_EQ(currentName(), "ORF2");
-    mainKey(kF3, kShift);
+    mainKey(kF3, kShiftMask);
     EXPECT_EQ(currentName(), "ORF1");
     // The window opens again with the last text.
     s.modal().expectModal([&](core::form::Form& f) {

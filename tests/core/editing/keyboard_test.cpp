@@ -26,7 +26,7 @@ using core::form::EventKind;
 
 constexpr int kF2 = vk::kF1 + 1;
 constexpr int kF10 = vk::kF1 + 9;
-constexpr int kShift = core::form::kShiftMask;
+using core::form::kShiftMask;
 constexpr int kCtrl = core::form::kCtrlMask;
 
 class KeyboardTest : public ::testing::Test {
@@ -96,7 +96,7 @@ TEST_F(KeyboardTest, F2OpensWhatADoubleClickOpensOverTheSameCell) {
         }
         closeOverlay();
         // With a modifier F2 is some other key.
-        pressOnGrid(3, c.col, kF2, kShift);
+        pressOnGrid(3, c.col, kF2, kShiftMask);
         EXPECT_EQ(openOverlay(), "");
     }
     s.app().state().CurrentView = core::app::kViewChannelList;
@@ -115,11 +115,11 @@ TEST_F(KeyboardTest, ContextMenuKeyAndShiftF10OpenThePopupAtTheCurrentCell) {
     };
     const Case cases[] = {
         {core::app::kViewChannelList, vk::kApps, 0, true},
-        {core::app::kViewChannelList, kF10, kShift, true},
+        {core::app::kViewChannelList, kF10, kShiftMask, true},
         {core::app::kViewChannelList, kF10, 0, false},
         {core::app::kViewChannelList, vk::kApps, kCtrl, false},
         {core::app::kViewFavorites, vk::kApps, 0, false},
-        {core::app::kViewFavorites, kF10, kShift, false},
+        {core::app::kViewFavorites, kF10, kShiftMask, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.view) + " key " + std::to_string(c.keyCode));
@@ -160,7 +160,7 @@ TEST_F(KeyboardTest, ShortcutsClickTheirButtonsOnlyWhileTheButtonTakesClicks) {
         mainKey(shortcut.keyCode, shortcut.shift);
         EXPECT_EQ(clicks[control], 1);
         EXPECT_EQ(s.app().dispatcher().focusControl(), control);
-        mainKey(shortcut.keyCode, shortcut.shift ^ kShift);  // other modifiers: another key
+        mainKey(shortcut.keyCode, shortcut.shift ^ kShiftMask);  // other modifiers: another key
         s.form().setEnabled(control, false);
         mainKey(shortcut.keyCode, shortcut.shift);
         s.form().setEnabled(control, true);

@@ -26,8 +26,6 @@ using ports::MessageIcon;
 namespace arc = core::explorer::add_record_control;
 namespace vk = core::grid::vk;
 
-constexpr int kSettingsRows = 14;
-
 // The user's hand on the open window.
 struct WindowUser {
     ExplorerSession& s;

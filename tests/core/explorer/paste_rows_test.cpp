@@ -20,8 +20,6 @@ using ports::MessageAnswer;
 using ports::MessageButtons;
 using ports::MessageIcon;
 
-constexpr int kSettingsRows = 14;  // rows of the demo SETTINGS table
-
 // Field values by name, as Field::text() gives them.
 using Values = std::map<std::string, std::string>;
 

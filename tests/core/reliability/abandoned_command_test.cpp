@@ -17,8 +17,6 @@ namespace {
 using ports::MessageAnswer;
 namespace col = core::views::channel_col;
 
-constexpr char kReloaded[] = "Nothing of it was stored; the grid shows again what the file holds.";
-
 std::vector<std::vector<std::string>> gridCells(AppSession& s) {
     std::vector<std::vector<std::string>> cells;
     for (int r = 0; r < s.app().grid().rows(); ++r) {

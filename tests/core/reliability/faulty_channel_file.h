@@ -20,6 +20,10 @@
 
 namespace velmora::test {
 
+// What the program says when a failed command stored nothing and the grid reloads the file.
+inline constexpr char kReloaded[] =
+    "Nothing of it was stored; the grid shows again what the file holds.";
+
 // The fixed moment every session's backups are named after, and the name it gives.
 inline core::app::LocalTime fixedTime() {
     return {2026, 12, 8, 10, 15, 0};

@@ -10,6 +10,7 @@
 
 #include "core/views/channel_list.h"
 #include "faulty_channel_file.h"
+#include "support/file_bytes.h"
 
 namespace velmora::test {
 namespace {
@@ -20,11 +21,6 @@ using core::app::LocalTime;
 using ports::MessageAnswer;
 using ports::MessageButtons;
 using ports::MessageIcon;
-
-std::vector<char> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void touch(const fs::path& path) {
     std::ofstream(path) << "an older backup\n";

@@ -20,8 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using ports::MessageAnswer;
 
-constexpr char kReloaded[] = "Nothing of it was stored; the grid shows again what the file holds.";
-
 std::vector<char> diskBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};

@@ -20,6 +20,7 @@
 #include "engine/jet/jet_database.h"
 #include "engine/jet/new_database.h"
 #include "headless/headless_program.h"
+#include "support/file_bytes.h"
 #include "support/file_rows.h"
 #include "support/test_paths.h"
 
@@ -28,11 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr int kCtrl = core::form::kCtrlMask;
-
-std::vector<char> bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // ReNumber refuses channels stored on several frequencies: the file keeps one row of each.
 void dropMultiFrequencyChannels(demo::DemoTable& channels) {
@@ -85,7 +81,7 @@ protected:
 };
 
 TEST_P(UndoRedo, GiveBackTheFileBeforeAndAfterTheCommand) {
-    const std::vector<char> bytesBefore = bytesOf(m_file);
+    const std::vector<char> bytesBefore = fileBytes(m_file);
     const FileRows rowsBefore = fileRows(m_file.string());
     std::vector<char> bytesAfter;
     FileRows rowsAfter;
@@ -93,17 +89,17 @@ TEST_P(UndoRedo, GiveBackTheFileBeforeAndAfterTheCommand) {
         HeadlessProgram program(m_file.string(), engine::io::Env::real(), {});
         ASSERT_EQ(program.prepare(GetParam()), 0);
         ASSERT_EQ(program.run(), 0);
-        bytesAfter = bytesOf(m_file);
+        bytesAfter = fileBytes(m_file);
         rowsAfter = fileRows(m_file.string());
         ASSERT_NE(rowsAfter, rowsBefore) << "the command changed nothing";
         for (int round = 0; round < 2; ++round) {
             program.pressKey('Z', kCtrl);
             EXPECT_EQ(fileRows(m_file.string()), rowsBefore) << "undo " << round;
-            EXPECT_TRUE(bytesOf(m_file) == bytesBefore) << "undo " << round;
+            EXPECT_TRUE(fileBytes(m_file) == bytesBefore) << "undo " << round;
             expectChecks(m_file);
             program.pressKey('Y', kCtrl);
             EXPECT_EQ(fileRows(m_file.string()), rowsAfter) << "redo " << round;
-            EXPECT_TRUE(bytesOf(m_file) == bytesAfter) << "redo " << round;
+            EXPECT_TRUE(fileBytes(m_file) == bytesAfter) << "redo " << round;
         }
         program.pressKey('Y', kCtrl);
         EXPECT_EQ(program.messages().back(), "There is no command to redo.");
@@ -112,7 +108,7 @@ TEST_P(UndoRedo, GiveBackTheFileBeforeAndAfterTheCommand) {
     HeadlessProgram later(m_file.string(), engine::io::Env::real(), {});
     ASSERT_EQ(later.prepare("renumber"), 0);
     later.pressKey('Z', kCtrl);
-    EXPECT_TRUE(bytesOf(m_file) == bytesBefore);
+    EXPECT_TRUE(fileBytes(m_file) == bytesBefore);
     EXPECT_EQ(fileRows(m_file.string()), rowsBefore);
 }
 
@@ -138,7 +134,7 @@ TEST_F(UndoRedo, IsRefusedWhenAnotherProgramChangedTheFileSince) {
                                         " \"UPDATE CHANNELS SET NAME = 'Elsewhere' WHERE "
                                         "CHANNELNUM = 1\"");
     ASSERT_EQ(other.status, 0) << other.out;
-    const std::vector<char> changed = bytesOf(m_file);
+    const std::vector<char> changed = fileBytes(m_file);
 
     HeadlessProgram later(m_file.string(), engine::io::Env::real(), {});
     ASSERT_EQ(later.prepare("renumber"), 0);
@@ -147,7 +143,7 @@ TEST_F(UndoRedo, IsRefusedWhenAnotherProgramChangedTheFileSince) {
     EXPECT_EQ(later.messages().back(),
               "The database was changed by another program since: the "
               "command cannot be undone or redone.");
-    EXPECT_TRUE(bytesOf(m_file) == changed);
+    EXPECT_TRUE(fileBytes(m_file) == changed);
 }
 
 // A step torn by a power cut keeps its size but not its bytes: it no longer adds up to the
@@ -172,7 +168,7 @@ TEST_F(UndoRedo, IsRefusedWhenItsStepIsTorn) {
         torn.seekp(at);
         torn.write(sector.data(), static_cast<std::streamsize>(sector.size()));
     }
-    const std::vector<char> before = bytesOf(m_file);
+    const std::vector<char> before = fileBytes(m_file);
 
     HeadlessProgram later(m_file.string(), engine::io::Env::real(), {});
     ASSERT_EQ(later.prepare("renumber"), 0);
@@ -180,7 +176,7 @@ TEST_F(UndoRedo, IsRefusedWhenItsStepIsTorn) {
     ASSERT_FALSE(later.messages().empty());
     EXPECT_NE(later.messages().back().find("is damaged"), std::string::npos)
         << later.messages().back();
-    EXPECT_TRUE(bytesOf(m_file) == before);
+    EXPECT_TRUE(fileBytes(m_file) == before);
     expectChecks(m_file);
 }
 
@@ -208,20 +204,20 @@ TEST_F(UndoRedo, FirstLayoutHistoryIsTakenOverWhileItDescribesTheFile) {
         fs::create_directories(dir);
         const fs::path file = dir / "WinSTB.mdb";
         fs::copy_file(m_file, file);
-        std::vector<std::vector<char>> states = {bytesOf(file)};
+        std::vector<std::vector<char>> states = {fileBytes(file)};
         for (const char* command : {"renumber", "delete-empty"}) {
             HeadlessProgram program(file.string(), engine::io::Env::real(), {});
             ASSERT_EQ(program.prepare(command), 0);
             ASSERT_EQ(program.run(), 0);
-            states.push_back(bytesOf(file));
+            states.push_back(fileBytes(file));
             if (states.size() == 3)
                 program.pressKey('Z', kCtrl);
         }
-        ASSERT_TRUE(bytesOf(file) == states[1]);
+        ASSERT_TRUE(fileBytes(file) == states[1]);
 
         // The index as the first layout wrote it: the same steps, digests by pageHash.
         const fs::path index = file.string() + ".undo";
-        const std::vector<char> written = bytesOf(index);
+        const std::vector<char> written = fileBytes(index);
         std::istringstream current(std::string(written.begin(), written.end()));
         std::string line;
         std::getline(current, line);
@@ -248,7 +244,7 @@ TEST_F(UndoRedo, FirstLayoutHistoryIsTakenOverWhileItDescribesTheFile) {
                                                 "CHANNELNUM = 1\"");
             ASSERT_EQ(other.status, 0) << other.out;
         }
-        const std::vector<char> started = bytesOf(file);
+        const std::vector<char> started = fileBytes(file);
         HeadlessProgram later(file.string(), engine::io::Env::real(), {});
         ASSERT_EQ(later.prepare("renumber"), 0);
         // The history follows the file from the first undo or commit on.
@@ -259,17 +255,17 @@ TEST_F(UndoRedo, FirstLayoutHistoryIsTakenOverWhileItDescribesTheFile) {
             EXPECT_FALSE(fs::exists(file.string() + ".undo.2"));
             ASSERT_FALSE(later.messages().empty());
             EXPECT_EQ(later.messages().back(), "There is no command to undo.");
-            EXPECT_TRUE(bytesOf(file) == started);
+            EXPECT_TRUE(fileBytes(file) == started);
             continue;
         }
-        EXPECT_TRUE(bytesOf(file) == states[0]) << "undo";
+        EXPECT_TRUE(fileBytes(file) == states[0]) << "undo";
         std::ifstream takenOver(index);
         ASSERT_TRUE(std::getline(takenOver, line));
         EXPECT_EQ(line, "velmora-undo 2");
         later.pressKey('Y', kCtrl);
-        EXPECT_TRUE(bytesOf(file) == states[1]) << "redo of the done step";
+        EXPECT_TRUE(fileBytes(file) == states[1]) << "redo of the done step";
         later.pressKey('Y', kCtrl);
-        EXPECT_TRUE(bytesOf(file) == states[2]) << "redo of the undone step";
+        EXPECT_TRUE(fileBytes(file) == states[2]) << "redo of the undone step";
         expectChecks(file);
     }
 }

@@ -12,6 +12,7 @@
 
 #include "core/takeover/take_over.h"
 #include "rescanned_file.h"
+#include "support/file_bytes.h"
 #include "support/shell_command.h"
 #include "support/test_paths.h"
 
@@ -19,11 +20,6 @@ namespace velmora::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<char> bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class TakeOver : public ::testing::TestWithParam<std::tuple<uint64_t, bool>> {
 protected:
@@ -55,7 +51,7 @@ TEST_P(TakeOver, AfterAScanEveryMatchedChannelGetsItsNumberNameAndGroupsBack) {
     const Rescan scan = rescan(file);
     const ChannelRows before = readChannels(old);
     const ChannelRows scanned = readChannels(file);
-    const std::vector<char> oldBytes = bytesOf(old);
+    const std::vector<char> oldBytes = fileBytes(old);
 
     const ShellOutcome run = runShell(shellQuoted(tool()) + " takeover " + shellQuoted(file) + " " +
                                       shellQuoted(old) + (names ? " --names" : ""));
@@ -117,7 +113,7 @@ TEST_P(TakeOver, AfterAScanEveryMatchedChannelGetsItsNumberNameAndGroupsBack) {
 
     const ShellOutcome check = runShell(shellQuoted(tool()) + " check " + shellQuoted(file));
     EXPECT_EQ(check.status, 0) << check.out;
-    EXPECT_EQ(bytesOf(old), oldBytes) << "the other file is only read";
+    EXPECT_EQ(fileBytes(old), oldBytes) << "the other file is only read";
     int backups = 0;
     for (const auto& entry : fs::directory_iterator(m_dir))
         backups += entry.path().filename().string().starts_with("WinSTB.mdb.") &&

@@ -11,6 +11,7 @@
 #include "core/maintenance/take_over_form.h"
 #include "rescanned_file.h"
 #include "support/app_session.h"
+#include "support/file_bytes.h"
 #include "support/shell_command.h"
 #include "support/test_paths.h"
 
@@ -22,11 +23,6 @@ namespace tc = core::maintenance::take_over_control;
 using ports::MessageAnswer;
 using ports::MessageButtons;
 using ports::MessageIcon;
-
-std::vector<char> bytesOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::vector<std::string>> sortedRows(const fs::path& file, const std::string& table) {
     Exported e = exportTable(file, table);
@@ -131,7 +127,7 @@ TEST_F(TakeOverWindow, CancelTheOpenFileItselfAndAFileWithoutMatchesWriteNothing
         db->execute("UPDATE CHANNELS SET SID = SID + 5000000");
         db->close();
     }
-    const std::vector<char> before = bytesOf(m_file);
+    const std::vector<char> before = fileBytes(m_file);
     AppSession s;
     startOn(s);
     ASSERT_FALSE(HasFatalFailure());
@@ -152,7 +148,7 @@ TEST_F(TakeOverWindow, CancelTheOpenFileItselfAndAFileWithoutMatchesWriteNothing
     s.ports().expectFileDialog(std::nullopt);
     s.click("Command16");
     s.ports().verify();
-    EXPECT_EQ(bytesOf(m_file), before);
+    EXPECT_EQ(fileBytes(m_file), before);
 }
 
 }  // namespace

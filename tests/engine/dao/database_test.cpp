@@ -9,7 +9,7 @@
 #include "engine/dao/workspace.h"
 #include "engine/store/database.h"
 #include "support/test_paths.h"
-#include "support/winstb_fixture.h"
+#include "winstb_database.h"
 
 namespace velmora::engine::dao {
 namespace {
@@ -20,19 +20,7 @@ void makeWritable(const std::filesystem::path& file) {
                                  std::filesystem::perm_options::add);
 }
 
-struct Opened {
-    store::MemoryStorage* storage;
-    std::unique_ptr<Database> db;
-};
-
-Opened openWinStb(testing::WinStbOptions options = {}) {
-    Workspace ws = Workspace::createWorkspace();
-    auto storage = std::make_unique<store::MemoryStorage>();
-    auto* raw = storage.get();
-    auto db = ws.openDatabase(std::move(storage));
-    testing::addWinStbTables(db->store(), options);
-    return {raw, std::move(db)};
-}
+using testing::openWinStb;
 
 int rows(Database& db, const std::string& table) {
     Recordset rs = db.openRecordset(table);

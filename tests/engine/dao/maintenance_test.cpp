@@ -4,17 +4,10 @@
 
 #include "engine/dao/workspace.h"
 #include "engine/store/database.h"
-#include "support/winstb_fixture.h"
+#include "winstb_database.h"
 
 namespace velmora::engine::dao {
 namespace {
-
-std::unique_ptr<Database> openWinStb() {
-    Workspace ws = Workspace::createWorkspace();
-    auto db = ws.openDatabase(std::make_unique<store::MemoryStorage>());
-    testing::addWinStbTables(db->store());
-    return db;
-}
 
 std::vector<std::string> texts(Database& db, const std::string& sql) {
     std::vector<std::string> out;
@@ -29,7 +22,7 @@ std::vector<std::string> texts(Database& db, const std::string& sql) {
 }
 
 TEST(Maintenance, DeleteEmptyChannelsThenNumberInNaturalOrder) {
-    auto db = openWinStb();
+    auto db = testing::openWinStb().db;
     db->execute("UPDATE CHANNELS SET CHANNELNUM = 100 - CHANNELNUM");
     db->execute("DELETE * From CHANNELS WHERE (((CHANNELS.NAME)='(empty)'))");
     Recordset rs = db->openRecordset("SELECT CHANNELNUM FROM CHANNELS", RecordsetType::Dynaset,
@@ -64,7 +57,7 @@ std::string withoutDaggers(const std::string& name) {
 }
 
 TEST(Maintenance, EveryNameIsRewritten) {
-    auto db = openWinStb();
+    auto db = testing::openWinStb().db;
     db->execute("UPDATE CHANNELS SET NAME = '  †ORF‡1 ' WHERE CHANNELNUM = 1");
     Recordset rs = db->openRecordset("SELECT NAME FROM CHANNELS", RecordsetType::Dynaset);
     rs.moveFirst();
@@ -85,7 +78,7 @@ TEST(Maintenance, EveryNameIsRewritten) {
 }
 
 TEST(Maintenance, RenumberWritesEachRowByItsIdentity) {
-    auto db = openWinStb();
+    auto db = testing::openWinStb().db;
     // Both rows of the channel on two frequencies get the same number.
     const char* rows[][5] = {{"S19E", "200", "2", "12480", "4"},
                              {"S19E", "200", "2", "12722", "4"},

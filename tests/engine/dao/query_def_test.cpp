@@ -7,19 +7,12 @@
 
 #include "engine/dao/workspace.h"
 #include "engine/store/database.h"
-#include "support/winstb_fixture.h"
+#include "winstb_database.h"
 
 namespace velmora::engine::dao {
 namespace {
 
 using store::Value;
-
-std::unique_ptr<Database> openWinStb() {
-    Workspace ws = Workspace::createWorkspace();
-    auto db = ws.openDatabase(std::make_unique<store::MemoryStorage>());
-    testing::addWinStbTables(db->store(), {.primaryKey = false});
-    return db;
-}
 
 // Every row of the set, its fields as text joined by '|'.
 std::vector<std::string> rowsOf(Recordset rs) {
@@ -36,7 +29,7 @@ std::vector<std::string> rowsOf(Recordset rs) {
 constexpr char kSelect[] = "SELECT CHANNELNUM, NAME FROM CHANNELS WHERE ";
 
 TEST(QueryDef, FindsWhatTheTextWithItsValuesFinds) {
-    auto db = openWinStb();
+    auto db = testing::openWinStb({.primaryKey = false}).db;
     db->execute("UPDATE CHANNELS SET SOURCEID = 'O''Brien' WHERE CHANNELNUM = 7");
     QueryDef q = db->createQueryDef(
         std::string("PARAMETERS pSource Text, pSid Double, pFrequency Double; ") + kSelect +
@@ -76,7 +69,7 @@ TEST(QueryDef, FindsWhatTheTextWithItsValuesFinds) {
 }
 
 TEST(QueryDef, ChangesGoThroughItsDynasetAndActionStatements) {
-    auto db = openWinStb();
+    auto db = testing::openWinStb({.primaryKey = false}).db;
     QueryDef find =
         db->createQueryDef(std::string("PARAMETERS pNum Long; ") + kSelect + "CHANNELNUM = pNum");
     for (int n : {3, 5}) {
@@ -98,7 +91,7 @@ TEST(QueryDef, ChangesGoThroughItsDynasetAndActionStatements) {
 }
 
 TEST(QueryDef, RefusesWhatDaoRefuses) {
-    auto db = openWinStb();
+    auto db = testing::openWinStb({.primaryKey = false}).db;
     const std::string byNum = std::string("PARAMETERS pNum Long; ") + kSelect + "CHANNELNUM = pNum";
     QueryDef q = db->createQueryDef(byNum);
     EXPECT_EQ(guarded([&] { (void)q.openRecordset(); }), 3061);  // no value yet

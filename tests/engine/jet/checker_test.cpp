@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "engine/base/coding.h"
 #include "engine/io/memory_env.h"
@@ -22,10 +20,7 @@ namespace {
 
 const char* const kPath = "/db.mdb";
 
-std::vector<uint8_t> readFixture(const std::string& name) {
-    std::ifstream in(testing::fixtureDir() / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::readFixture;
 
 Result<CheckReport> checkFile(io::Env& env) {
     VELMORA_ASSIGN_OR_RETURN(auto db, openDatabase(kPath, env));

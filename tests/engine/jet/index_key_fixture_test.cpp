@@ -12,16 +12,14 @@
 #include "engine/io/file.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/jet_storage.h"
-#include "support/test_paths.h"
+#include "reader_fixtures.h"
 
 namespace velmora::engine::jet {
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path fixtureDir() {
-    return fs::path(velmora::test::sharedDir()) / "fixtures" / "jet";
-}
+using testing::fixtureDir;
 
 struct Tally {
     size_t compared = 0;

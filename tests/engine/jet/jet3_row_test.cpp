@@ -13,7 +13,7 @@
 #include "engine/jet/jet3_row_encoder.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/jet/row_codec.h"
-#include "support/test_paths.h"
+#include "reader_fixtures.h"
 
 namespace velmora::engine::jet {
 namespace {
@@ -31,9 +31,7 @@ std::string hex(Bytes b) {
     return out;
 }
 
-fs::path fixtureDir() {
-    return fs::path(velmora::test::sharedDir()) / "fixtures" / "jet";
-}
+using testing::fixtureDir;
 
 TEST(Jet3Rows, AccessRowsAreReproduced) {
     if (!fs::exists(fixtureDir()))

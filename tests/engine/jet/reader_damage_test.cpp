@@ -3,8 +3,6 @@
 // never crash or hang. Runs in memory over copies of real fixtures.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "engine/base/coding.h"
@@ -15,10 +13,7 @@
 namespace velmora::engine::jet {
 namespace {
 
-std::vector<uint8_t> readFixture(const std::string& name) {
-    std::ifstream in(testing::fixtureDir() / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::readFixture;
 
 // Opens the bytes and reads every table; returns the first failure (or ok).
 Status readEverything(const std::vector<uint8_t>& bytes) {

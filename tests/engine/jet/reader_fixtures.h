@@ -1,7 +1,10 @@
 // The real Access-made files the reader tests run over, and which of them the engine refuses.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,12 @@ namespace velmora::engine::jet::testing {
 
 inline std::filesystem::path fixtureDir() {
     return std::filesystem::path(velmora::test::sharedDir()) / "fixtures" / "jet";
+}
+
+// A fixture's bytes; empty when it cannot be read.
+inline std::vector<uint8_t> readFixture(const std::string& name) {
+    std::ifstream in(fixtureDir() / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline bool haveFixtures() {

@@ -21,12 +21,6 @@ namespace {
 
 const char* const kPath = "/db/shape.mdb";
 
-OpenOptions noOsLocks() {
-    OpenOptions o;
-    o.useOsLocks = false;
-    return o;
-}
-
 store::TableSchema listSchema(const char* name) {
     store::TableSchema s;
     s.name = name;

@@ -23,13 +23,7 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-const char* const kPath = "/db/channels.mdb";
-
-OpenOptions noOsLocks() {
-    OpenOptions o;
-    o.useOsLocks = false;
-    return o;
-}
+const char* const kCrashPath = "/db/channels.mdb";
 
 // The commits under test: what each changes in Table1 before it commits.
 enum class Family {
@@ -48,7 +42,7 @@ const char* tableOf(Family family) {
 Status addLongValues(io::Env& env) {
     OpenOptions o;
     o.useOsLocks = false;
-    auto db = openStoreDatabase(kPath, env, o);
+    auto db = openStoreDatabase(kCrashPath, env, o);
     if (!db.isOk())
         return db.status();
     auto t = (*db)->table("test");
@@ -111,7 +105,7 @@ Status changeRows(store::Table& table, const store::RowRules& rules, Family fami
 
 // One commit of `family`: the status of that commit.
 Status commitFamily(io::Env& env, Family family) {
-    auto db = openStoreDatabase(kPath, env, noOsLocks());
+    auto db = openStoreDatabase(kCrashPath, env, noOsLocks());
     if (!db.isOk())
         return db.status();
     auto t = (*db)->table(tableOf(family));
@@ -135,14 +129,14 @@ protected:
         m_old = readFileBytes(fixture.string());
         if (family() == Family::LongValues) {
             FixedTimeFaultEnv prepared;
-            prepared.install(kPath, m_old);
+            prepared.install(kCrashPath, m_old);
             ASSERT_TRUE(addLongValues(prepared).isOk());
-            m_old = prepared.contents(kPath);
+            m_old = prepared.contents(kCrashPath);
         }
         {
             FixedTimeFaultEnv probe;
-            probe.install(kPath, m_old);
-            auto db = JetDatabase::open(kPath, probe, noOsLocks());
+            probe.install(kCrashPath, m_old);
+            auto db = JetDatabase::open(kCrashPath, probe, noOsLocks());
             ASSERT_TRUE(db.isOk());
             auto global = (*db)->reader().globalUsageMap();
             ASSERT_TRUE(global.isOk());
@@ -150,18 +144,18 @@ protected:
             m_pageSize = (*db)->reader().pager().pageSize();
         }
         FixedTimeFaultEnv env;
-        env.install(kPath, m_old);
+        env.install(kCrashPath, m_old);
         int writes = env.writeCount();
         int syncs = env.syncCount();
         Status s = changeAndCommit(env);
         ASSERT_TRUE(s.isOk()) << s.toString();
         m_writes = env.writeCount() - writes;
         m_syncs = env.syncCount() - syncs;
-        m_new = env.contents(kPath);
+        m_new = env.contents(kCrashPath);
         ASSERT_NE(m_new, m_old);
         std::cout << "one commit: " << m_writes << " writes, " << m_syncs << " syncs\n";
         // The new state is sound.
-        auto reopened = JetDatabase::open(kPath, env, noOsLocks());
+        auto reopened = JetDatabase::open(kCrashPath, env, noOsLocks());
         ASSERT_TRUE(reopened.isOk());
         auto report = checkDatabase((*reopened)->reader());
         ASSERT_TRUE(report.isOk());
@@ -173,10 +167,10 @@ protected:
     enum class State { Old, New, Neither };
     State reopenAndClassify(io::FaultEnv& env) {
         env.revive();
-        auto db = JetDatabase::open(kPath, env, noOsLocks());
+        auto db = JetDatabase::open(kCrashPath, env, noOsLocks());
         EXPECT_TRUE(db.isOk()) << db.status().toString();
-        EXPECT_FALSE(env.exists(io::RollbackJournal::pathFor(kPath)));
-        std::vector<uint8_t> now = env.contents(kPath);
+        EXPECT_FALSE(env.exists(io::RollbackJournal::pathFor(kCrashPath)));
+        std::vector<uint8_t> now = env.contents(kCrashPath);
         if (now == m_new)
             return State::New;
         return sameUsedPages(now, m_old, m_oldFree, m_pageSize) ? State::Old : State::Neither;
@@ -193,7 +187,7 @@ TEST_P(WriterCrash, EveryFailedWriteLeavesTheOldOrTheNewFile) {
     ASSERT_GE(m_writes, 2);
     for (int i = 1; i <= m_writes; ++i) {
         FixedTimeFaultEnv env;
-        env.install(kPath, m_old);
+        env.install(kCrashPath, m_old);
         env.failWriteAt(i);
         Status s = changeAndCommit(env);
         State st = reopenAndClassify(env);
@@ -209,7 +203,7 @@ TEST_P(WriterCrash, EveryFailedSyncLeavesTheOldOrTheNewFile) {
     ASSERT_GE(m_syncs, 4);
     for (int i = 1; i <= m_syncs; ++i) {
         FixedTimeFaultEnv env;
-        env.install(kPath, m_old);
+        env.install(kCrashPath, m_old);
         env.failSyncAt(i);
         Status s = changeAndCommit(env);
         State st = reopenAndClassify(env);
@@ -225,7 +219,7 @@ TEST_P(WriterCrash, PowerCutAtEverySyncPointLeavesTheOldOrTheNewFile) {
     int sawNew = 0;
     for (int i = 1; i <= m_syncs + 1; ++i) {
         FixedTimeFaultEnv env;
-        env.install(kPath, m_old);
+        env.install(kCrashPath, m_old);
         env.crashAtSync(i);
         (void)changeAndCommit(env);
         if (!env.crashed())
@@ -247,17 +241,17 @@ TEST_P(WriterCrash, SeededPowerCutsLeaveTheOldOrTheNewFile) {
     int recoveriesCut = 0;
     for (uint64_t seed = 1; seed <= uint64_t(powerCutsPerFamily()); ++seed) {
         FixedTimeFaultEnv env;
-        env.install(kPath, m_old);
+        env.install(kCrashPath, m_old);
         env.losePowerAtRandom(seed);
         env.crashAtSync(cutSyncOf(seed, m_syncs));
         (void)changeAndCommit(env);
         ASSERT_TRUE(env.crashed()) << "seed " << seed;
         recoveriesCut += cutPowerDuringRecovery(
-            env, seed, [&] { (void)JetDatabase::open(kPath, env, noOsLocks()); });
+            env, seed, [&] { (void)JetDatabase::open(kCrashPath, env, noOsLocks()); });
         const State st = reopenAndClassify(env);
         ++seen[int(st)];
         ASSERT_NE(st, State::Neither) << "seed " << seed;
-        auto db = JetDatabase::open(kPath, env, noOsLocks());
+        auto db = JetDatabase::open(kCrashPath, env, noOsLocks());
         ASSERT_TRUE(db.isOk()) << "seed " << seed;
         auto report = checkDatabase((*db)->reader());
         ASSERT_TRUE(report.isOk()) << "seed " << seed;

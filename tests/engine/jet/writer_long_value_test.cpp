@@ -28,13 +28,13 @@ namespace fs = std::filesystem;
 
 const char* const kFixture = "fixedNumericTestV2000.mdb";
 
-struct Target {
+struct MemoTarget {
     std::string table;
     size_t column = 0;
 };
 
 // A user table with rows and a memo column that the definition gives no usage maps.
-std::optional<Target> memoWithoutMaps(JetStorage& storage) {
+std::optional<MemoTarget> memoWithoutMaps(JetStorage& storage) {
     for (const auto& info : storage.listTables()) {
         auto def = storage.tableDefinition(info.name);
         if (info.system || !def.isOk() || def->rowCount == 0)
@@ -45,7 +45,7 @@ std::optional<Target> memoWithoutMaps(JetStorage& storage) {
             bool mapped = std::any_of(s.longValueMaps.begin(), s.longValueMaps.end(),
                                       [&](const auto& m) { return m.columnNumber == c.number; });
             if (c.type == store::ColumnType::Memo && !mapped)
-                return Target{info.name, i};
+                return MemoTarget{info.name, i};
         }
     }
     return std::nullopt;
@@ -221,7 +221,7 @@ TEST(WriterLongValues, RepeatedSavesOfAMemoWithoutMapsReusePagesAndKeepTheFileBo
     const std::string path = dir.copyFixture(kFixture);
     OpenOptions noLocks;
     noLocks.useOsLocks = false;
-    std::optional<Target> target;
+    std::optional<MemoTarget> target;
     {
         auto db = JetDatabase::open(path, io::Env::real(), noLocks);
         ASSERT_TRUE(db.isOk()) << db.status().toString();

@@ -19,13 +19,7 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-const char* const kPath = "/db/channels.mdb";
-
-OpenOptions noOsLocks() {
-    OpenOptions o;
-    o.useOsLocks = false;
-    return o;
-}
+const char* const kImagesPath = "/db/channels.mdb";
 
 // Rows changed, deleted and enough added that the file grows.
 Status changeRows(store::Database& db) {
@@ -66,20 +60,20 @@ protected:
             GTEST_SKIP() << "the shared fixtures are absent: " << writerFixtureDir();
         m_old = readFileBytes(fixture.string());
         FixedTimeFaultEnv env;
-        env.install(kPath, m_old);
-        auto jet = JetDatabase::open(kPath, env, noOsLocks());
+        env.install(kImagesPath, m_old);
+        auto jet = JetDatabase::open(kImagesPath, env, noOsLocks());
         ASSERT_TRUE(jet.isOk()) << jet.status().toString();
         keepCommitImages(**jet, m_images);
         store::Database db(std::move(jet).value());
         Status s = changeRows(db);
         ASSERT_TRUE(s.isOk()) << s.toString();
-        m_new = env.contents(kPath);
+        m_new = env.contents(kImagesPath);
         ASSERT_GT(m_new.size(), m_old.size());
     }
 
     // Opens the file, writes one side of the images back and tells how that went.
     Status writeBack(io::FaultEnv& env, bool after) {
-        auto jet = JetDatabase::open(kPath, env, noOsLocks());
+        auto jet = JetDatabase::open(kImagesPath, env, noOsLocks());
         if (!jet.isOk())
             return jet.status();
         const std::vector<PageBytes> pages = sideOf(m_images, after);
@@ -121,15 +115,15 @@ TEST_P(PageImages, DescribeTheCommitExactlyAndWriteBothStatesBack) {
     }
 
     FixedTimeFaultEnv env;
-    env.install(kPath, m_new);
+    env.install(kImagesPath, m_new);
     for (const bool after : {false, true, false}) {
         Status s = writeBack(env, after);
         ASSERT_TRUE(s.isOk()) << s.toString();
-        ASSERT_EQ(env.contents(kPath), after ? m_new : m_old) << (after ? "redo" : "undo");
-        EXPECT_FALSE(env.exists(io::RollbackJournal::pathFor(kPath)));
+        ASSERT_EQ(env.contents(kImagesPath), after ? m_new : m_old) << (after ? "redo" : "undo");
+        EXPECT_FALSE(env.exists(io::RollbackJournal::pathFor(kImagesPath)));
     }
     // The handle that wrote the pages reads the state it wrote.
-    auto jet = JetDatabase::open(kPath, env, noOsLocks());
+    auto jet = JetDatabase::open(kImagesPath, env, noOsLocks());
     ASSERT_TRUE(jet.isOk());
     ASSERT_TRUE((*jet)->writePages(sideOf(m_images, true), m_images.sizeAfter).isOk());
     auto report = checkDatabase((*jet)->reader());
@@ -144,8 +138,8 @@ TEST_P(PageImages, DescribeTheCommitExactlyAndWriteBothStatesBack) {
 // back, and the next open finds the old file.
 TEST_P(PageImages, AreSettledAsRolledBackWhenThePowerGoesAtTheCommitPoint) {
     auto commitOnce = [&](FixedTimeFaultEnv& env, std::vector<std::string>& told) {
-        env.install(kPath, m_old);
-        auto jet = JetDatabase::open(kPath, env, noOsLocks());
+        env.install(kImagesPath, m_old);
+        auto jet = JetDatabase::open(kImagesPath, env, noOsLocks());
         ASSERT_TRUE(jet.isOk()) << jet.status().toString();
         (*jet)->setCommitObserver(
             {[&](const CommitImages& images) {
@@ -177,8 +171,8 @@ TEST_P(PageImages, AreSettledAsRolledBackWhenThePowerGoesAtTheCommitPoint) {
         env.crashAtSync(i);
         commitOnce(env, told);
         env.revive();
-        ASSERT_TRUE(JetDatabase::open(kPath, env, noOsLocks()).isOk());
-        const std::vector<uint8_t> now = env.contents(kPath);
+        ASSERT_TRUE(JetDatabase::open(kImagesPath, env, noOsLocks()).isOk());
+        const std::vector<uint8_t> now = env.contents(kImagesPath);
         if (told.empty()) {
             EXPECT_EQ(now, m_old) << "power cut at sync " << i;
         } else {
@@ -199,7 +193,7 @@ TEST_P(PageImages, AFailedWriteBackLeavesOneOfTheTwoStates) {
         int writes = 0, syncs = 0;
         {
             FixedTimeFaultEnv env;
-            env.install(kPath, from);
+            env.install(kImagesPath, from);
             const int w = env.writeCount(), y = env.syncCount();
             ASSERT_TRUE(writeBack(env, after).isOk());
             writes = env.writeCount() - w;
@@ -211,7 +205,7 @@ TEST_P(PageImages, AFailedWriteBackLeavesOneOfTheTwoStates) {
             const int points = fault == Fault::Write ? writes : syncs;
             for (int i = 1; i <= points; ++i) {
                 FixedTimeFaultEnv env;
-                env.install(kPath, from);
+                env.install(kImagesPath, from);
                 if (fault == Fault::Write)
                     env.failWriteAt(i);
                 else if (fault == Fault::Sync)
@@ -220,9 +214,9 @@ TEST_P(PageImages, AFailedWriteBackLeavesOneOfTheTwoStates) {
                     env.crashAtSync(i);
                 const Status s = writeBack(env, after);
                 env.revive();
-                auto reopened = JetDatabase::open(kPath, env, noOsLocks());
+                auto reopened = JetDatabase::open(kImagesPath, env, noOsLocks());
                 ASSERT_TRUE(reopened.isOk()) << reopened.status().toString();
-                const std::vector<uint8_t> now = env.contents(kPath);
+                const std::vector<uint8_t> now = env.contents(kImagesPath);
                 const std::string where = std::string(after ? "redo" : "undo") + ", fault " +
                                           std::to_string(int(fault)) + " at " + std::to_string(i);
                 EXPECT_TRUE(now == from || now == to) << where;

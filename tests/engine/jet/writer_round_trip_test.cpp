@@ -170,12 +170,6 @@ Row rowFor(int i) {
     return r;
 }
 
-OpenOptions noLocks() {
-    OpenOptions o;
-    o.useOsLocks = false;
-    return o;
-}
-
 using Expected = std::map<int64_t, Row>;
 
 // ---- The values as mdb-reader prints them (see writer_round_trip_rows.mjs). ----
@@ -299,7 +293,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 // Our reader: the table holds exactly the expected rows, and its text index has a node level.
 void expectOurReaderAgrees(const std::string& path, const Expected& expected, const char* step) {
-    auto db = JetDatabase::open(path, io::Env::real(), noLocks());
+    auto db = JetDatabase::open(path, io::Env::real(), noOsLocks());
     ASSERT_TRUE(db.isOk()) << step << ": " << db.status().toString();
     auto table = (*db)->loadTable(kTable);
     ASSERT_TRUE(table.isOk()) << step << ": " << table.status().toString();
@@ -419,7 +413,7 @@ TEST(WriterRoundTrip, EveryTypeAndKeyThroughInsertUpdateDeleteAndEveryReader) {
     ASSERT_TRUE(createDatabase(io::Env::real(), path).isOk());
     Expected expected;
     auto edit = [&](const std::function<void(store::Table&, const store::RowRules&)>& change) {
-        auto db = openStoreDatabase(path, io::Env::real(), noLocks());
+        auto db = openStoreDatabase(path, io::Env::real(), noOsLocks());
         ASSERT_TRUE(db.isOk()) << db.status().toString();
         auto t = (*db)->table(kTable);
         ASSERT_TRUE(t.isOk()) << t.status().toString();
@@ -428,7 +422,7 @@ TEST(WriterRoundTrip, EveryTypeAndKeyThroughInsertUpdateDeleteAndEveryReader) {
         ASSERT_TRUE(s.isOk()) << s.toString();
     };
     {
-        auto db = openStoreDatabase(path, io::Env::real(), noLocks());
+        auto db = openStoreDatabase(path, io::Env::real(), noOsLocks());
         ASSERT_TRUE(db.isOk());
         ASSERT_TRUE((*db)->createTable(roundTripTable()).isOk());
         ASSERT_TRUE((*db)->commit().isOk());

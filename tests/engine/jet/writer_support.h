@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/io/fault_env.h"
+#include "engine/jet/jet_database.h"
 #include "support/test_paths.h"
 
 namespace velmora::engine::jet::testing {
@@ -26,6 +27,13 @@ namespace velmora::engine::jet::testing {
 // The writer stamps the time into what it writes (a new table's catalog dates), so tests
 // that compare whole files write at one fixed time: 2023-03-15 12:00 UTC.
 inline constexpr std::time_t kFixedWriteTime = 1678881600;
+
+// A database in a FaultEnv or a MemoryEnv, which have no operating-system locks to take.
+inline OpenOptions noOsLocks() {
+    OpenOptions o;
+    o.useOsLocks = false;
+    return o;
+}
 
 // A FaultEnv whose clock stands still at kFixedWriteTime.
 class FixedTimeFaultEnv : public io::FaultEnv {
