@@ -13,6 +13,7 @@
 #include "core/db/statements.h"
 #include "core/ports/cursor_port.h"
 #include "core/views/view_entry.h"
+#include "engine/base/blanks.h"
 #include "engine/base/number_text.h"
 #include "engine/dao/field.h"
 
@@ -62,38 +63,53 @@ void toggle(app::App& app, const char* box) {
     app::setValueFromCode(f, app.dispatcher(), box, f.control(box).value == 0 ? 1 : 0);
 }
 
+// Whether a VIDEOID cell reads as 0. A cell of digits alone is read by its digits; only
+// another text (a sign, a point, blanks) goes to the number reader.
+bool isRadioVideoId(std::string_view cell) {
+    if (!cell.empty() && cell.find_first_not_of("0123456789") == std::string_view::npos)
+        return cell.find_first_not_of('0') == std::string_view::npos;
+    return isRadioCell(cell);
+}
+
 // Fills the grid from the set. Each row keeps the group it was loaded with, as FAVOURITE
 // stores it, as its row data: the save finds the assignment by it when the row was given
-// another group.
+// another group. Each field's text is kept in one string for that field from row to row, and
+// the grid takes its cells as views of them without blanks at either end.
 void fillRows(app::App& app, engine::dao::Recordset& rs) {
     grid::GridModel& g = app.grid();
     const int n = rs.fields().count();
     const bool colour = app.state().ColorRadio;
     const grid::Rgb radio = gridColor(app::kRadioRowColor);
     rs.moveFirst();
-    std::vector<std::string> cells(static_cast<std::size_t>(n));
-    std::vector<std::string_view> row(cells.size() + 1);  // column 0: the empty row marker
+    std::vector<engine::dao::Field> fields;
+    fields.reserve(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k)
+        fields.push_back(rs.field(k));
+    std::vector<std::string> texts(static_cast<std::size_t>(n));
+    std::vector<std::string_view> row(texts.size() + 1);  // column 0: the empty row marker
     while (!rs.eof()) {
         bool isRadio = false;
-        std::string loadedGroup;
+        std::string_view loadedGroup;
         for (int k = 0; k < n; ++k) {
-            engine::dao::Field field = rs.field(k);
-            std::string& cell = cells[static_cast<std::size_t>(k)];
+            const engine::dao::Field& field = fields[static_cast<std::size_t>(k)];
+            std::string& text = texts[static_cast<std::size_t>(k)];
+            std::string_view& cell = row[static_cast<std::size_t>(k) + 1];
             if (k == kFieldGroup && field.isNull()) {
+                loadedGroup = {};
                 cell = kNoGroup;
-            } else if (k == kFieldGroup) {
-                loadedGroup = field.text();
-                cell = db::trimBlanks(loadedGroup);
-            } else if (k == kFieldPosition && field.isNull()) {
+                continue;
+            }
+            if (k == kFieldPosition && field.isNull()) {
                 cell = kNoPosition;
-            } else {
-                cell = shownText(field);
+                continue;
             }
-            if (k == kFieldVideoId) {
-                isRadio = isRadioCell(cell);
-            }
+            text = field.text();
+            cell = engine::trimmedView(text);
+            if (k == kFieldGroup)
+                loadedGroup = text;
+            if (k == kFieldVideoId)
+                isRadio = isRadioVideoId(cell);
         }
-        std::copy(cells.begin(), cells.end(), row.begin() + 1);
         (void)g.addRow(row, loadedGroup);
         if (colour && isRadio) {
             for (int col = channel_col::kNum; col <= channel_col::kFNum; ++col) {
@@ -166,10 +182,7 @@ struct RedrawOff {
 }  // namespace
 
 std::string shownText(const engine::dao::Field& field) {
-    std::string text = field.text();
-    text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
+    return engine::trimBlanks(field.text());
 }
 
 ChannelFilter currentFilter(const app::App& app) {

@@ -52,7 +52,7 @@ const store::Value& Field::current() const {
     if (d.deletedAt[d.position])
         throw DaoError(jetError(err::kRecordDeleted));
     if (d.decodedAt != d.position) {
-        d.decodedRow = d.result.rows.row(static_cast<size_t>(d.position));
+        d.result.rows.rowInto(static_cast<size_t>(d.position), d.decodedRow);
         d.decodedAt = d.position;
     }
     static const store::Value kNothing = store::Null{};
