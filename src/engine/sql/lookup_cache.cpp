@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/sql/value_ops.h"
+#include "engine/store/collation.h"
 
 namespace velmora::engine::sql {
 
@@ -114,10 +115,18 @@ std::vector<store::RowId> LookupCache::find(const store::Table& table,
         const std::span<const store::RowId> ids = kept->find(key);
         return {ids.begin(), ids.end()};
     }
-    // The keys are built as build() builds them, so the scan finds what the index would.
+    // The keys are built as build() builds them, so the scan finds what the index would. A
+    // text looked up in one column tells most rows apart by their first letters, before their
+    // keys are built.
+    const std::optional<std::string> text = columns.size() == 1 ? textSortKeyOf(key) : std::nullopt;
     std::vector<store::RowId> ids;
     std::string rowKey;
     table.forEachLiveColumns(positionsOf(columns), [&](store::RowId id, const store::Row& row) {
+        if (text) {
+            const auto* stored = std::get_if<std::string>(&row[size_t(columns[0])]);
+            if (stored && !store::sortKeyMayBe(*stored, *text))
+                return;
+        }
         if (keyInto(rowKey, row, columns) && rowKey == key)
             ids.push_back(id);
     });

@@ -216,6 +216,26 @@ std::string orderKey(const Value& v) {
     return out;
 }
 
+std::optional<std::string> textSortKeyOf(std::string_view key) {
+    if (key.empty() || key.front() != '\x03')
+        return std::nullopt;
+    // appendEscaped() backwards: a NUL of the bytes is followed by 0xFF, and two NULs end them.
+    std::string bytes;
+    for (size_t i = 1; i + 1 < key.size(); ++i) {
+        if (key[i] != '\0') {
+            bytes += key[i];
+        } else if (key[i + 1] == '\xFF') {
+            bytes += '\0';
+            ++i;
+        } else if (key[i + 1] == '\0' && i + 2 == key.size()) {
+            return bytes;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> equalityKey(const Value& v) {
     if (store::isNull(v))
         return std::nullopt;

@@ -32,6 +32,9 @@ int orderValues(const store::Value& a, const store::Value& b);
 // tuples do. Hash lookups, grouping, ORDER BY and DISTINCT all work on these keys.
 void appendOrderKey(std::string& out, const store::Value& v);
 std::string orderKey(const store::Value& v);
+// The collation key (store::sortKey()) of the text whose order key is `key` and nothing
+// more; nullopt when `key` is not one text's.
+std::optional<std::string> textSortKeyOf(std::string_view key);
 
 // The order key for equality lookups; nullopt for Null, as Null equals nothing.
 std::optional<std::string> equalityKey(const store::Value& v);

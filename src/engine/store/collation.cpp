@@ -3,6 +3,7 @@
 
 #include "engine/base/text_codec.h"
 #include "engine/store/general_sort_order.h"
+#include "engine/store/general_sort_order_match.h"
 
 namespace velmora::engine::store {
 namespace {
@@ -30,6 +31,12 @@ void assignSortKey(std::string& key, std::string_view utf8) {
     bytes.clear();
     appendGeneralLegacyCollationKey(bytes, units);
     key.assign(bytes.begin(), bytes.end());
+}
+
+bool sortKeyMayBe(std::string_view utf8, std::string_view key) {
+    thread_local std::u16string units;
+    decodeLenient(units, utf8);
+    return generalLegacyCollationKeyMayBe(units, key);
 }
 
 std::string sortKey(std::string_view utf8) {

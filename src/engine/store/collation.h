@@ -23,5 +23,8 @@ inline bool textEquals(std::string_view a, std::string_view b) {
 std::string sortKey(std::string_view utf8);
 // The same bytes into `key`, whose room is used again.
 void assignSortKey(std::string& key, std::string_view utf8);
+// False when sortKey(utf8) is certainly not `key`; true when it may be. Most texts are told
+// from a wanted one by their first letter, so a scan for one text need not key every row.
+bool sortKeyMayBe(std::string_view utf8, std::string_view key);
 
 }  // namespace velmora::engine::store

@@ -22,6 +22,7 @@
 
 #include "engine/store/general_sort_order.h"
 #include "engine/store/general_sort_order_codes.h"
+#include "engine/store/general_sort_order_match.h"
 #include "engine/store/general_sort_order_text.h"
 
 namespace velmora::engine::store {
@@ -302,6 +303,30 @@ void appendGeneralLegacyCollationKey(KeyBytes& out, std::u16string_view text) {
         (void)appendLegacyKey<StackParts>(out, text, true, false);
     else
         (void)appendLegacyKey<GrowingParts>(out, text, true, false);
+}
+
+bool generalLegacyCollationKeyMayBe(std::u16string_view text, std::string_view key) {
+    // The bytes appendLegacyKey() puts first for a comparison key, compared as they come.
+    const Tables& t = tables();
+    size_t at = 0;
+    const auto next = [&](uint8_t b) {
+        return at < key.size() && static_cast<uint8_t>(key[at++]) == b;
+    };
+    Code decoded;
+    for (const char16_t c : text) {
+        const Code& code = codeOf(t, c, decoded);
+        if (code.kind == gl::kRefused) {
+            if (!next(0xFF) || !next(static_cast<uint8_t>(c >> 8)) ||
+                !next(static_cast<uint8_t>(c)))
+                return false;
+            continue;
+        }
+        for (uint8_t k = 0; k < code.keyLength; ++k) {
+            if (!next(code.key[k]))
+                return false;
+        }
+    }
+    return next(0x01);
 }
 
 KeyBytes generalLegacyCollationKey(std::u16string_view text) {

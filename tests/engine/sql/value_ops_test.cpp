@@ -4,42 +4,48 @@
 
 #include "engine/sql/value_ops.h"
 
+#include <optional>
+
+#include "engine/store/collation.h"
+
 namespace velmora::engine::sql {
 namespace {
 
 using store::Value;
 
 std::vector<Value> sample() {
-    return {Value(store::Null{}),
-            Value(int64_t{-40000}),
-            Value(-2.5),
-            Value(int64_t{-1}),
-            Value(true),  // -1 in Jet
-            Value(int64_t{0}),
-            Value(-0.0),
-            Value(false),
-            Value(0.25f),
-            Value(int64_t{1}),
-            Value(store::Currency{15000}),  // 1.5
-            Value(store::DateTime{45000.5}),
-            Value(int64_t{1} << 40),
-            Value(std::string("")),
-            Value(std::string("(empty)")),
-            Value(std::string("abc")),
-            Value(std::string("ABC")),
-            Value(std::string("abc ")),
-            Value(std::string("Strasse")),
-            Value(std::string("Straße")),
-            Value(std::string("Öl")),
-            Value(std::string("Ol")),
-            Value(std::string("Zdf")),
-            // Binary keys escape their NUL bytes: a prefix and a NUL run must still sort first.
-            Value(store::Blob{}),
-            Value(store::Blob{0x00}),
-            Value(store::Blob{0x00, 0x00}),
-            Value(store::Blob{0x00, 0x01}),
-            Value(store::Blob{0x01, 0x00, 0x02}),
-            Value(store::Blob{0x01, 0x00, 0x02, 0x00})};
+    return {
+        Value(store::Null{}),
+        Value(int64_t{-40000}),
+        Value(-2.5),
+        Value(int64_t{-1}),
+        Value(true),  // -1 in Jet
+        Value(int64_t{0}),
+        Value(-0.0),
+        Value(false),
+        Value(0.25f),
+        Value(int64_t{1}),
+        Value(store::Currency{15000}),  // 1.5
+        Value(store::DateTime{45000.5}),
+        Value(int64_t{1} << 40),
+        Value(std::string("")),
+        Value(std::string("(empty)")),
+        Value(std::string("abc")),
+        Value(std::string("ABC")),
+        Value(std::string("abc ")),
+        Value(std::string("Strasse")),
+        Value(std::string("Straße")),
+        Value(std::string("Öl")),
+        Value(std::string("Ol")),
+        Value(std::string("Zdf")),
+        // Binary keys escape their NUL bytes: a prefix and a NUL run must still sort first.
+        Value(store::Blob{}),
+        Value(store::Blob{0x00}),
+        Value(store::Blob{0x00, 0x00}),
+        Value(store::Blob{0x00, 0x01}),
+        Value(store::Blob{0x01, 0x00, 0x02}),
+        Value(store::Blob{0x01, 0x00, 0x02, 0x00}),
+    };
 }
 
 TEST(OrderKey, AgreesWithComparisonOnEveryPair) {
@@ -97,6 +103,22 @@ TEST(DisplayText, AsTheGridShowsValues) {
     EXPECT_EQ(displayText(Value(store::DateTime{2.0})), "1900-01-01");
     EXPECT_EQ(displayText(Value(store::DateTime{45351.75})), "2024-02-29 18:00:00");
     EXPECT_EQ(displayText(Value(true)), "True");
+}
+
+TEST(OrderKey, GivesBackTheCollationKeyOfOneTextAlone) {
+    for (const Value& v : sample()) {
+        const auto* text = std::get_if<std::string>(&v);
+        const std::optional<std::string> key = textSortKeyOf(orderKey(v));
+        EXPECT_EQ(key.has_value(), text != nullptr) << displayText(v);
+        if (text && key) {
+            EXPECT_EQ(*key, store::sortKey(*text)) << *text;
+        }
+    }
+    // Two texts' key is not one text's.
+    std::string tuple;
+    appendOrderKey(tuple, Value(std::string("ab")));
+    appendOrderKey(tuple, Value(std::string("c")));
+    EXPECT_EQ(textSortKeyOf(tuple), std::nullopt);
 }
 
 }  // namespace

@@ -45,5 +45,32 @@ TEST(Collation, TotalOnUncoveredAndMalformedText) {
     EXPECT_NE(sortKey("\xFF"), sortKey("\xFE"));
 }
 
+TEST(Collation, AKeyIsRuledOutOnlyWhereItDiffers) {
+    // Equal under the collation, told apart by accents only, by a mark, a kana's size, an
+    // unprintable or uncovered character, malformed UTF-8, blanks, or a first letter.
+    const std::vector<std::string> texts = {"(empty)",  "(EMPTY)", "(empty) ", " (empty)",
+                                            "(empt",    "Sport",   "Straße",   "STRASSE",
+                                            "Müller",   "Muller",  "e\u0301",  "\u00E9",
+                                            "e",        "co-op",   "coop",     "\u30AB",
+                                            "\uFF76",   "a\x01b",  "ab",       "\xF0\x9F\x8F\x86",
+                                            "\xFF\xFE", "\u041F",  "\u043F",   ""};
+    int ruledOut = 0;
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const std::string key = sortKey(b);
+            const bool mayBe = sortKeyMayBe(a, key);
+            if (sortKey(a) == key) {
+                EXPECT_TRUE(mayBe) << a << " / " << b;
+            }
+            ruledOut += mayBe ? 0 : 1;
+        }
+    }
+    EXPECT_FALSE(sortKeyMayBe("Sport", sortKey("(empty)")));
+    EXPECT_FALSE(sortKeyMayBe("(empty) ", sortKey("(empty)")));
+    EXPECT_FALSE(sortKeyMayBe("(empt", sortKey("(empty)")));
+    EXPECT_TRUE(sortKeyMayBe("M\u00FCller", sortKey("Muller")));  // the accent comes later
+    EXPECT_GT(ruledOut, 400);
+}
+
 }  // namespace
 }  // namespace velmora::engine::store
