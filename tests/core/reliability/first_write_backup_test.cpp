@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "core/views/channel_list.h"
 #include "faulty_channel_file.h"
