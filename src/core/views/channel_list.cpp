@@ -53,22 +53,18 @@ engine::dao::Recordset openSnapshot(app::App& app, std::string_view sql) {
                                   LockType::Optimistic);
 }
 
-// A radio channel's VIDEOID shows 0; an empty cell (Null) is no number and no radio.
+// A radio channel's VIDEOID shows 0; an empty cell (Null) is no number and no radio. A cell of
+// digits alone is read by its digits; only another text (a sign, a point) goes to the number
+// reader.
 bool isRadioCell(std::string_view videoId) {
+    if (!videoId.empty() && videoId.find_first_not_of("0123456789") == std::string_view::npos)
+        return videoId.find_first_not_of('0') == std::string_view::npos;
     return engine::readNumber(videoId) == 0.0;
 }
 
 void toggle(app::App& app, const char* box) {
     form::Form& f = app.mainForm();
     app::setValueFromCode(f, app.dispatcher(), box, f.control(box).value == 0 ? 1 : 0);
-}
-
-// Whether a VIDEOID cell reads as 0. A cell of digits alone is read by its digits; only
-// another text (a sign, a point, blanks) goes to the number reader.
-bool isRadioVideoId(std::string_view cell) {
-    if (!cell.empty() && cell.find_first_not_of("0123456789") == std::string_view::npos)
-        return cell.find_first_not_of('0') == std::string_view::npos;
-    return isRadioCell(cell);
 }
 
 // Fills the grid from the set. Each row keeps the group it was loaded with, as FAVOURITE
@@ -108,7 +104,7 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
             if (k == kFieldGroup)
                 loadedGroup = text;
             if (k == kFieldVideoId)
-                isRadio = isRadioVideoId(cell);
+                isRadio = isRadioCell(cell);
         }
         (void)g.addRow(row, loadedGroup);
         if (colour && isRadio) {
