@@ -49,6 +49,11 @@ TEST(NumberText, ReadsNumbersAndNothingElse) {
         {" 42 ", 42, "42"},
         {"-3.5", -3.5, "-3.5"},
         {"+7", 7, "+7"},
+        {"007", 7, "007"},
+        {"-0", 0, "-0"},
+        {"999999999999999", 999999999999999.0, "999999999999999"},
+        {"12345678901234567890", 12345678901234567890.0, "12345678901234567890"},
+        {"+", {}, nullptr},
         {".5", 0.5, ".5"},
         {"1.", 1, "1."},
         {"1E3", 1000, "1E3"},
@@ -87,6 +92,9 @@ TEST(NumberText, ReadsNumbersAndNothingElse) {
             EXPECT_FALSE(bare) << "'" << c.text << "'";
         }
     }
+    // Zero keeps its sign, as the general parser gives it.
+    EXPECT_TRUE(std::signbit(*readNumber("-0")));
+    EXPECT_FALSE(std::signbit(*readNumber("+0")));
 }
 
 }  // namespace
