@@ -39,6 +39,12 @@ PreparedStatement::PreparedStatement(DeclaredStatement declared)
 }
 
 int PreparedStatement::find(std::string_view name) const {
+    // Callers nearly always spell a name as it was declared, and a save sets four parameters
+    // for every row of the list: the exact spelling is looked for first.
+    for (size_t i = 0; i < m_decls.size(); ++i) {
+        if (m_decls[i].name == name)
+            return static_cast<int>(i);
+    }
     for (size_t i = 0; i < m_decls.size(); ++i) {
         if (equalsIgnoreCase(m_decls[i].name, name))
             return static_cast<int>(i);
@@ -61,8 +67,13 @@ Status PreparedStatement::set(size_t position, const store::Value& value) {
         VELMORA_ASSIGN_OR_RETURN(converted,
                                  store::convertForColumn(column, value, store::memoryRowRules()));
     }
-    for (Expr* node : m_holders[position])
-        node->value = converted;
+    // A parameter stands in one place in nearly every statement: its last place takes the
+    // value itself, the others a copy.
+    const std::vector<Expr*>& holders = m_holders[position];
+    for (size_t i = 0; i + 1 < holders.size(); ++i)
+        holders[i]->value = converted;
+    if (!holders.empty())
+        holders.back()->value = std::move(converted);
     m_given[position] = true;
     return Status::ok();
 }
