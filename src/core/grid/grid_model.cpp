@@ -367,7 +367,8 @@ Status GridModel::addItem(std::string_view item, int index) {
     return Status::ok();
 }
 
-Status GridModel::addRow(std::span<const std::string_view> cells, std::string_view data) {
+Status GridModel::addRow(std::span<const std::string_view> cells, std::string_view data,
+                         const std::optional<ColumnsColor>& colored) {
     if (rows() >= kMaxRows)
         return invalidValue("Rows", rows() + 1);
     // A row's slots are its data and then its cells: one block laid out once.
@@ -384,6 +385,16 @@ Status GridModel::addRow(std::span<const std::string_view> cells, std::string_vi
     std::copy_n(cells.begin(), count - 1, slots.begin() + 1);
     Row row;
     row.texts = RowTexts(slots);
+    if (colored) {
+        const int first = std::max(colored->first, 0);
+        const int last = std::min(colored->last, m_cols - 1);
+        if (first <= last) {
+            row.colors = std::make_unique<std::vector<ColoredCell>>();
+            row.colors->reserve(static_cast<size_t>(last - first + 1));
+            for (int col = first; col <= last; ++col)
+                row.colors->push_back(ColoredCell{col, colored->color});
+        }
+    }
     insertRow(rows(), std::move(row));
     return Status::ok();
 }

@@ -120,7 +120,16 @@ public:
     // Adds a row at the end from its cells, column 0 first, each kept whole (a tab is text
     // here), with `data` as its row data: what AddItem and then RowData would give, without
     // the trip through tab-separated text. Cells beyond the last column are dropped.
-    Status addRow(std::span<const std::string_view> cells, std::string_view data = {});
+    // Columns first .. last of one row in one back colour (the channel list's radio rows).
+    struct ColumnsColor {
+        int first = 0;
+        int last = -1;
+        Rgb color{};
+    };
+    // `colored`, when given, colours the new row's cells as setCellBackColorAt would each of
+    // them, the columns beyond the grid's left out.
+    Status addRow(std::span<const std::string_view> cells, std::string_view data = {},
+                  const std::optional<ColumnsColor>& colored = std::nullopt);
     // Removes a scrollable row; the rows below move up. Removing the only data row leaves
     // the fixed rows alone.
     Status removeItem(int row);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,9 +37,9 @@ using engine::dao::LockType;
 using engine::dao::RecordsetType;
 namespace recordset_option = engine::dao::recordset_option;
 
-constexpr int kFieldGroup = 4;     // FAVORITE
-constexpr int kFieldPosition = 5;  // FNum
-constexpr int kFieldVideoId = 6;   // VIDEOID
+constexpr std::size_t kFieldGroup = 4;     // FAVORITE
+constexpr std::size_t kFieldPosition = 5;  // FNum
+constexpr std::size_t kFieldVideoId = 6;   // VIDEOID
 
 constexpr std::array<int, 12> kDesignWidths = {150, 450, 700, 1400, 2000, 1500, 500, 0, 0, 0, 0, 0};
 
@@ -69,49 +71,48 @@ void toggle(app::App& app, const char* box) {
 
 // Fills the grid from the set. Each row keeps the group it was loaded with, as FAVOURITE
 // stores it, as its row data: the save finds the assignment by it when the row was given
-// another group. Each field's text is kept in one string for that field from row to row, and
-// the grid takes its cells as views of them without blanks at either end.
+// another group. The grid takes its cells as views without blanks at either end: of a text
+// where the record holds it, of a number's text in one string for that field from row to row.
 void fillRows(app::App& app, engine::dao::Recordset& rs) {
     grid::GridModel& g = app.grid();
     const int n = rs.fields().count();
     const bool colour = app.state().ColorRadio;
-    const grid::Rgb radio = gridColor(app::kRadioRowColor);
+    const grid::GridModel::ColumnsColor radioCells{channel_col::kNum, channel_col::kFNum,
+                                                   gridColor(app::kRadioRowColor)};
     rs.moveFirst();
-    std::vector<engine::dao::Field> fields;
-    fields.reserve(static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k)
-        fields.push_back(rs.field(k));
     std::vector<std::string> texts(static_cast<std::size_t>(n));
     std::vector<std::string_view> row(texts.size() + 1);  // column 0: the empty row marker
     while (!rs.eof()) {
+        const std::span<const engine::store::Value> values = rs.currentValues();
         bool isRadio = false;
         std::string_view loadedGroup;
-        for (int k = 0; k < n; ++k) {
-            const engine::dao::Field& field = fields[static_cast<std::size_t>(k)];
-            std::string& text = texts[static_cast<std::size_t>(k)];
-            std::string_view& cell = row[static_cast<std::size_t>(k) + 1];
-            if (k == kFieldGroup && field.isNull()) {
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            const engine::store::Value& value = values[k];
+            std::string_view& cell = row[k + 1];
+            if (k == kFieldGroup && engine::store::isNull(value)) {
                 loadedGroup = {};
                 cell = kNoGroup;
                 continue;
             }
-            if (k == kFieldPosition && field.isNull()) {
+            if (k == kFieldPosition && engine::store::isNull(value)) {
                 cell = kNoPosition;
                 continue;
             }
-            text = field.text();
+            std::string_view text;
+            if (const auto* stored = std::get_if<std::string>(&value)) {
+                text = *stored;
+            } else {
+                texts[k] = engine::dao::displayText(value);
+                text = texts[k];
+            }
             cell = engine::trimmedView(text);
             if (k == kFieldGroup)
                 loadedGroup = text;
             if (k == kFieldVideoId)
                 isRadio = isRadioCell(cell);
         }
-        (void)g.addRow(row, loadedGroup);
-        if (colour && isRadio) {
-            for (int col = channel_col::kNum; col <= channel_col::kFNum; ++col) {
-                (void)g.setCellBackColorAt(g.rows() - 1, col, radio);
-            }
-        }
+        (void)g.addRow(row, loadedGroup,
+                       colour && isRadio ? std::optional(radioCells) : std::nullopt);
         rs.moveNext();
     }
 }

@@ -31,20 +31,30 @@ int characterCount(std::string_view text) {
     return count;
 }
 
-// The rows holding the longest texts of column `col`, at most kMeasuredPerColumn.
+// The rows holding the longest texts of column `col`, at most kMeasuredPerColumn. Once
+// that many are found, a text of no more bytes than the shortest of them has characters
+// (never more than bytes) has no more characters either and is passed over uncounted.
 std::vector<int> longestRows(const grid::GridModel& g, int col) {
     std::vector<std::pair<int, int>> best;  // (characters, row)
+    best.reserve(kMeasuredPerColumn);       // never grows once full: `shortest` stays valid
+    auto shortest = best.end();
     for (int row = g.fixedRows(); row < g.rows(); ++row) {
-        const int length = characterCount(g.textMatrix(row, col));
+        const std::string_view text = g.textMatrix(row, col);
+        if (best.size() == kMeasuredPerColumn && std::cmp_less_equal(text.size(), shortest->first))
+            continue;
+        const int length = characterCount(text);
         if (length == 0)
             continue;
         if (best.size() < kMeasuredPerColumn) {
             best.emplace_back(length, row);
+            if (best.size() == kMeasuredPerColumn)
+                shortest = std::min_element(best.begin(), best.end());
             continue;
         }
-        auto shortest = std::min_element(best.begin(), best.end());
-        if (length > shortest->first)
+        if (length > shortest->first) {
             *shortest = {length, row};
+            shortest = std::min_element(best.begin(), best.end());
+        }
     }
     std::vector<int> rows;
     for (const auto& [length, row] : best)

@@ -19,6 +19,10 @@ int daoTypeCode(store::ColumnType type) {
     }
 }
 
+std::string displayText(const store::Value& value) {
+    return sql::displayText(value);
+}
+
 std::string Field::name() const {
     return m_owner->m_impl->column(m_position).name;
 }
@@ -49,15 +53,10 @@ const store::Value& Field::current() const {
         table.valueInto(id, static_cast<size_t>(c.baseColumn), d.liveValue);
         return d.liveValue;
     }
-    if (d.deletedAt[d.position])
-        throw DaoError(jetError(err::kRecordDeleted));
-    if (d.decodedAt != d.position) {
-        d.result.rows.rowInto(static_cast<size_t>(d.position), d.decodedRow);
-        d.decodedAt = d.position;
-    }
+    const store::Row& row = d.decodedCurrent();
     static const store::Value kNothing = store::Null{};
     const auto at = static_cast<size_t>(m_position);
-    return at < d.decodedRow.size() ? d.decodedRow[at] : kNothing;
+    return at < row.size() ? row[at] : kNothing;
 }
 
 store::Value Field::value() const {
@@ -69,7 +68,7 @@ bool Field::isNull() const {
 }
 
 std::string Field::text() const {
-    return sql::displayText(current());
+    return displayText(current());
 }
 
 void Field::setStoreValue(const store::Value& v) {

@@ -36,6 +36,10 @@ inline constexpr int kDecimal = 20;
 // The DAO type code of a store column type.
 int daoTypeCode(store::ColumnType type);
 
+// A value's text as Field::text() gives it (see there), for values read through
+// Recordset::currentValues().
+std::string displayText(const store::Value& value);
+
 class Field {
 public:
     Field(Recordset* owner, int position) : m_owner(owner), m_position(position) {}

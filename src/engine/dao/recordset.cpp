@@ -41,6 +41,16 @@ store::Table& Recordset::Impl::baseTable() const {
     return *table;
 }
 
+const store::Row& Recordset::Impl::decodedCurrent() {
+    if (deletedAt[position])
+        throw DaoError(jetError(err::kRecordDeleted));
+    if (decodedAt != position) {
+        result.rows.rowInto(static_cast<size_t>(position), decodedRow);
+        decodedAt = position;
+    }
+    return decodedRow;
+}
+
 const sql::ResultColumn& Recordset::Impl::column(int pos) const {
     checkOpen();
     if (pos < 0 || pos >= static_cast<int>(result.columns.size()))
@@ -130,6 +140,23 @@ void Recordset::moveLast() {
         noCurrentRecord();
     m_impl->position = m_impl->size() - 1;
     m_impl->moved();
+}
+
+std::span<const store::Value> Recordset::currentValues() {
+    Impl& d = *m_impl;
+    d.checkOpen();
+    const size_t n = d.result.columns.size();
+    if (d.mode == EditMode::None && !d.live) {
+        d.checkCurrent();
+        const store::Row& row = d.decodedCurrent();
+        if (row.size() >= n)
+            return {row.data(), n};
+    }
+    // A live set reads the base table, an edit its buffer: each field as Field reads it.
+    d.valuesRead.clear();
+    for (int k = 0; k < static_cast<int>(n); ++k)
+        d.valuesRead.push_back(Field(this, k).value());
+    return d.valuesRead;
 }
 
 int Recordset::recordCount() const {

@@ -33,6 +33,8 @@ struct Recordset::Impl {
     // once (Field::current), `decodedAt` saying which (-1: none).
     store::Row decodedRow;
     long decodedAt = -1;
+    // currentValues() of a set whose values are not all in decodedRow (a live set, an edit).
+    store::Row valuesRead;
     // The last value read from the base table of a live set (Field::current).
     store::Value liveValue;
 
@@ -48,6 +50,9 @@ struct Recordset::Impl {
     // it is gone.
     store::Table& baseTable() const;
     const sql::ResultColumn& column(int position) const;
+    // The set's own copy of the current record, decoded once per record (3167 when it was
+    // deleted through this set).
+    const store::Row& decodedCurrent();
     void moved();
     // Leaves Edit or AddNew with nothing pending.
     void endEdit();

@@ -53,6 +53,14 @@ TEST(GridModelTest, AddItemSplitsTabsFromColumnZero) {
     for (int col = 0; col < 3; ++col)
         EXPECT_EQ(grid.textMatrix(r, col), cells[static_cast<size_t>(col)]) << "col " << col;
     EXPECT_EQ(grid.rowData(r), "Kids");
+    // A coloured row has its colour in the columns asked for that the grid has, and only there.
+    const Rgb radio{255, 255, 192};
+    ASSERT_TRUE(grid.addRow(cells, "", GridModel::ColumnsColor{1, 5, radio}).isOk());
+    for (int col = 0; col < 3; ++col)
+        EXPECT_EQ(grid.cellColorAt(grid.rows() - 1, col),
+                  col >= 1 ? std::optional<Rgb>(radio) : std::nullopt)
+            << "col " << col;
+    EXPECT_EQ(grid.cellColorAt(r, 1), std::nullopt);
 }
 
 TEST(GridModelTest, AddItemAtIndexMovesLowerRowsDown) {

@@ -235,6 +235,55 @@ TEST_F(RecordsetTest, DeleteLeavesAHoleAndMovesOn) {
     EXPECT_EQ(column("SELECT Count(*) FROM CHANNELS"), Strings{"6"});
 }
 
+// A reader of whole records sees what a read of each field gives: a snapshot's outer-join
+// Nulls, a dynaset's base table as it is now, an edit's assignments; no record, no values.
+TEST_F(RecordsetTest, CurrentValuesAreTheFieldsValues) {
+    struct Case {
+        const char* what;
+        RecordsetType type;
+        const char* sql;
+        void (*before)(Recordset&);
+    };
+    const Case cases[] = {
+        {"snapshot over a join", RecordsetType::Snapshot,
+         "SELECT CHANNELS.NAME, FAVOURITE.FAVNAME, FAVOURITE.NUM, CHANNELS.SID FROM CHANNELS "
+         "LEFT JOIN FAVOURITE ON CHANNELS.SID = FAVOURITE.SID",
+         nullptr},
+        {"dynaset", RecordsetType::Dynaset, "SELECT NAME, SID, CHANNELNUM + 1 AS n FROM CHANNELS",
+         nullptr},
+        {"edit", RecordsetType::Dynaset, "SELECT NAME, SID FROM CHANNELS",
+         [](Recordset& rs) {
+             rs.edit();
+             rs.field("NAME").setValue("edited");
+         }},
+    };
+    for (const Case& c : cases) {
+        Recordset rs = m_db->openRecordset(c.sql, c.type);
+        if (c.type == RecordsetType::Dynaset)
+            m_db->execute("UPDATE CHANNELS SET NAME = 'later' WHERE SID = 100");
+        int records = 0;
+        bool sawNull = false;
+        for (; !rs.eof(); rs.moveNext(), ++records) {
+            if (c.before)
+                c.before(rs);
+            const std::span<const store::Value> values = rs.currentValues();
+            ASSERT_EQ(values.size(), static_cast<size_t>(rs.fields().count())) << c.what;
+            for (int k = 0; k < rs.fields().count(); ++k) {
+                EXPECT_EQ(values[static_cast<size_t>(k)], rs.field(k).value())
+                    << c.what << ", record " << records << ", field " << k;
+                sawNull = sawNull || store::isNull(values[static_cast<size_t>(k)]);
+            }
+        }
+        EXPECT_EQ(records, 7) << c.what;
+        EXPECT_EQ(sawNull, c.type == RecordsetType::Snapshot) << c.what;
+        EXPECT_EQ(guarded([&] { (void)rs.currentValues(); }), 3021) << c.what;
+        m_db->rollback();
+    }
+    Recordset rs = m_db->openRecordset("SELECT NAME FROM CHANNELS", RecordsetType::Dynaset);
+    rs.deleteCurrent();
+    EXPECT_EQ(guarded([&] { (void)rs.currentValues(); }), 3167);
+}
+
 TEST_F(RecordsetTest, JoinsAndGroupsAreReadOnly) {
     Recordset rs = m_db->openRecordset(
         "SELECT FAVOURITE.NUM, CHANNELS.NAME FROM FAVOURITE INNER JOIN CHANNELS ON "
