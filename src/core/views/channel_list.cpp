@@ -102,7 +102,7 @@ void fillRows(app::App& app, engine::dao::Recordset& rs) {
             if (const auto* stored = std::get_if<std::string>(&value)) {
                 text = *stored;
             } else {
-                texts[k] = engine::dao::displayText(value);
+                engine::dao::displayTextInto(value, texts[k]);
                 text = texts[k];
             }
             cell = engine::trimmedView(text);

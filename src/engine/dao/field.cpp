@@ -1,5 +1,8 @@
 #include "engine/dao/field.h"
 
+#include <array>
+#include <charconv>
+
 #include "engine/base/error_text.h"
 #include "engine/dao/recordset_impl.h"
 #include "engine/sql/value_ops.h"
@@ -21,6 +24,20 @@ int daoTypeCode(store::ColumnType type) {
 
 std::string displayText(const store::Value& value) {
     return sql::displayText(value);
+}
+
+void displayTextInto(const store::Value& value, std::string& out) {
+    if (const auto* whole = std::get_if<int64_t>(&value)) {
+        std::array<char, 24> digits;
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), *whole).ptr;
+        out.assign(digits.data(), end);
+        return;
+    }
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        out = *text;
+        return;
+    }
+    out = sql::displayText(value);
 }
 
 std::string Field::name() const {

@@ -295,12 +295,35 @@ Status SelectRunner::evalLeaf(int slot, Tuples& out) {
     out.width = width;
     const store::Table& table = *m_b->sources[slot].table;
     out.ids.reserve(table.liveRowCount() * width);
+    const auto own = static_cast<size_t>(slot);
     table.forEachLiveId([&](RowId id) {
-        const size_t base = out.ids.size();
-        out.ids.resize(base + width, kNoRow);
-        out.ids[base + slot] = id;
+        for (size_t k = 0; k < width; ++k)
+            out.ids.push_back(k == own ? id : kNoRow);
     });
     return Status::ok();
+}
+
+// The key columns of one side of a join: when all come from one table, its slot and the
+// columns to decode; else slot -1.
+struct SideKeys {
+    int slot = -1;
+    std::vector<uint8_t> wanted;
+};
+
+SideKeys sideKeys(const std::vector<const Expr*>& keys) {
+    SideKeys side;
+    if (keys.empty())
+        return side;
+    for (const Expr* e : keys) {
+        if (e->slot != keys.front()->slot || e->column < 0)
+            return side;
+        const auto column = static_cast<size_t>(e->column);
+        if (side.wanted.size() <= column)
+            side.wanted.resize(column + 1, 0);
+        side.wanted[column] = 1;
+    }
+    side.slot = keys.front()->slot;
+    return side;
 }
 
 Status SelectRunner::join(const FromNode& node, const Tuples& left, const Tuples& right,
@@ -357,9 +380,28 @@ Status SelectRunner::join(const FromNode& node, const Tuples& left, const Tuples
     std::vector<RowId> merged(width);
     EvalContext ctx{&m_b->sources, merged.data(), nullptr};
     // The equality key of the key columns of a tuple, into `key`; false when one is Null.
+    // A side whose key columns all come from one table reads them in one walk over its row.
     Value v;
-    auto keyOf = [&](const RowId* tuple, const std::vector<const Expr*>& exprs, std::string& key) {
+    store::Row keyRow;
+    const SideKeys drivingSide = sideKeys(drivingKeys);
+    const SideKeys probedSide = sideKeys(probedKeys);
+    auto keyOf = [&](const RowId* tuple, const std::vector<const Expr*>& exprs,
+                     const SideKeys& side, std::string& key) {
         key.clear();
+        if (side.slot >= 0) {
+            const RowId id = tuple[side.slot];
+            if (id == kNoRow)
+                return false;
+            m_b->sources[static_cast<size_t>(side.slot)].table->columnsInto(id, side.wanted,
+                                                                            keyRow);
+            for (const Expr* e : exprs) {
+                const auto column = static_cast<size_t>(e->column);
+                if (column >= keyRow.size() || store::isNull(keyRow[column]))
+                    return false;
+                appendOrderKey(key, keyRow[column]);
+            }
+            return true;
+        }
         EvalContext c{&m_b->sources, tuple, nullptr};
         for (const Expr* e : exprs) {
             readColumn(*e, c, v);
@@ -377,7 +419,7 @@ Status SelectRunner::join(const FromNode& node, const Tuples& left, const Tuples
     if (!probedKeys.empty()) {
         chains.reserve(probed.count());
         for (size_t i = 0; i < probed.count(); ++i) {
-            if (keyOf(probed.at(i), probedKeys, key))
+            if (keyOf(probed.at(i), probedKeys, probedSide, key))
                 chains.add(key, i);
         }
         chains.link();
@@ -394,7 +436,7 @@ Status SelectRunner::join(const FromNode& node, const Tuples& left, const Tuples
         const std::vector<size_t>* matches = &all;
         if (!probedKeys.empty()) {
             matches = nullptr;
-            if (keyOf(d, drivingKeys, key)) {
+            if (keyOf(d, drivingKeys, drivingSide, key)) {
                 chains.find(key, found);
                 if (!found.empty())
                     matches = &found;

@@ -178,7 +178,9 @@ void appendOrderKey(std::string& out, const Value& v) {
             out += '\x01';
             return;
         case ValueClass::Number: {
-            double d = *store::numericValue(v);
+            // Whole numbers (most keys: ids, numbers, frequencies) without the general reading.
+            const auto* whole = std::get_if<int64_t>(&v);
+            double d = whole != nullptr ? static_cast<double>(*whole) : *store::numericValue(v);
             if (d == 0)
                 d = 0;  // -0 and 0 are one key
             uint64_t bits;

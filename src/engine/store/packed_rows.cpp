@@ -433,6 +433,12 @@ void PackedRows::addPacked(std::string_view packed) {
 }
 
 void PackedRows::addValue(const Value& v) {
+    // A Null (every column of the row an outer join did not find) is its tag byte alone.
+    if (std::holds_alternative<Null>(v)) {
+        static constexpr char kNullByte = static_cast<char>(kNull);
+        addPacked(std::string_view(&kNullByte, 1));
+        return;
+    }
     m_scratch.clear();
     encodeAll(m_scratch, &v, 1);
     addPacked(m_scratch);

@@ -56,6 +56,11 @@ public:
     Value value(RowId id, size_t column) const { return m_rows.value(id, column); }
     void valueInto(RowId id, size_t column, Value& out) const { m_rows.valueInto(id, column, out); }
     bool isNullAt(RowId id, size_t column) const { return m_rows.isNull(id, column); }
+    // The values of the columns marked in `wanted` into `out` (sized to the row; the others
+    // are left as they were), in one walk over the row.
+    void columnsInto(RowId id, std::span<const uint8_t> wanted, Row& out) const {
+        m_rows.columnsInto(id, wanted, out);
+    }
     uint64_t nullMask(RowId id) const { return m_rows.nullMask(id); }
     // The packed bytes of each value of a row, for a result that keeps them as they are.
     void packedValues(RowId id, std::vector<std::string_view>& out) const {
