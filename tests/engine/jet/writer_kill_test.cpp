@@ -22,9 +22,10 @@ using namespace testing;
 namespace fs = std::filesystem;
 
 constexpr int64_t kFirstId = 200000;
+constexpr int32_t kReady = 0;
 
-// The writer: commit k sets row 0's text to "state k" and adds the row kFirstId + k. Writes k
-// to `progress` after each commit returned. Never returns.
+// The writer: commit k sets row 0's text to "state k" and adds the row kFirstId + k. Writes
+// kReady to `progress` once the file is open, and k after each commit returned. Never returns.
 [[noreturn]] void writerLoop(const std::string& path, int progress) {
     auto db = openStoreDatabase(path, io::Env::real());
     if (!db.isOk() || (*db)->isReadOnly())
@@ -42,6 +43,8 @@ constexpr int64_t kFirstId = 200000;
     });
     while (!table.isLive(first))
         ++first;
+    if (::write(progress, &kReady, sizeof kReady) != sizeof kReady)
+        ::_exit(7);
     for (;;) {
         ++k;
         store::Row r = table.row(first);
@@ -125,6 +128,12 @@ TEST(WriterKill, KilledWriterAlwaysLeavesACommittedState) {
             writerLoop(path, pipeFds[1]);
         }
         ::close(pipeFds[1]);
+        // The delay runs from the writer's open on: on a busy machine the open alone may take
+        // longer than the longest delay, and the kills would find no commit to interrupt.
+        int32_t ready = -1;
+        ASSERT_EQ(::read(pipeFds[0], &ready, sizeof ready), ssize_t(sizeof ready))
+            << "round " << round << ": the writer ended before it opened the file";
+        ASSERT_EQ(ready, kReady);
         ::usleep(useconds_t(delayUs(rng)));
         ::kill(child, SIGKILL);
         int status = 0;
