@@ -22,10 +22,6 @@ int daoTypeCode(store::ColumnType type) {
     }
 }
 
-std::string displayText(const store::Value& value) {
-    return sql::displayText(value);
-}
-
 void displayTextInto(const store::Value& value, std::string& out) {
     if (const auto* whole = std::get_if<int64_t>(&value)) {
         std::array<char, 24> digits;
@@ -85,7 +81,7 @@ bool Field::isNull() const {
 }
 
 std::string Field::text() const {
-    return displayText(current());
+    return sql::displayText(current());
 }
 
 void Field::setStoreValue(const store::Value& v) {

@@ -36,11 +36,10 @@ inline constexpr int kDecimal = 20;
 // The DAO type code of a store column type.
 int daoTypeCode(store::ColumnType type);
 
-// A value's text as Field::text() gives it (see there), for values read through
-// Recordset::currentValues().
-std::string displayText(const store::Value& value);
-// The same text into `out`, whose storage it reuses: a reader of many records keeps one
-// string per field, and a whole number is written into it without a string of its own.
+// A value's text as Field::text() gives it, for values read through
+// Recordset::currentValues(), into `out`, whose storage it reuses: a reader of many records
+// keeps one string per field, and a whole number is written into it without a string of its
+// own.
 void displayTextInto(const store::Value& value, std::string& out);
 
 class Field {
