@@ -91,13 +91,8 @@ std::optional<double> shortWholeNumber(std::string_view body) {
 }  // namespace
 
 std::optional<std::string_view> numberText(std::string_view text) {
+    // The text is a number's when readNumber reads it, which checks its shape first.
     const std::string_view body = trimmedView(text);
-    if (!hasNumberShape(body))
-        return std::nullopt;
-    // A whole number of up to 15 digits always reads; the commands check one per key cell of
-    // every row, so these skip the conversion.
-    if (shortWholeNumber(body))
-        return body;
     if (!readNumber(body))
         return std::nullopt;
     return body;
