@@ -141,10 +141,21 @@ Bytes DataPageEdit::row(size_t slot) const {
 
 void DataPageEdit::hold(Slot& slot, Bytes row) {
     m_rowBytes = m_rowBytes - slot.length + row.size();
+    const size_t at = holdRoom(row.size());
+    std::copy(row.begin(), row.end(), m_held.begin() + long(at));
     slot.held = true;
-    slot.from = uint32_t(m_held.size());
+    slot.from = uint32_t(at);
     slot.length = uint32_t(row.size());
-    m_held.insert(m_held.end(), row.begin(), row.end());
+}
+
+size_t DataPageEdit::holdRoom(size_t n) {
+    // Room for a page's worth of rows at the first: a page whose rows all change (a whole
+    // table renumbered) then holds them without growing the buffer row by row.
+    if (m_held.capacity() == 0)
+        m_held.reserve(m_fmt->pageSize);
+    const size_t at = m_held.size();
+    m_held.resize(at + n);
+    return at;
 }
 
 size_t DataPageEdit::room() const {

@@ -8,6 +8,7 @@
 // the same commit.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -112,6 +113,12 @@ public:
     size_t room() const;
     // False, changing nothing, when the page cannot take the row.
     bool replace(size_t slot, Bytes row, uint16_t flags);
+    // The row in `slot` changed where it is, keeping its length and flags: `change` is handed
+    // its bytes, held beside the page, and writes into them (Status(MutableBytes)). A change
+    // that fails or leaves the bytes as they were leaves the page as it is. One copy of the
+    // row, where replace() takes an image built elsewhere and compares and copies it.
+    template <class Change>
+    Status rewrite(size_t slot, Change&& change);
     // The slot stays, marked deleted and empty, as Access leaves it.
     void erase(size_t slot);
     // The new row's slot, or none when the page has no room (or no slot) for it.
@@ -132,6 +139,8 @@ private:
     DataPageEdit(const JetFormat& fmt) : m_fmt(&fmt) {}
     // Puts `row` into `slot` from the rows held beside the page.
     void hold(Slot& slot, Bytes row);
+    // Room for `n` more bytes at the end of the held rows; returns where they start.
+    size_t holdRoom(size_t n);
 
     const JetFormat* m_fmt;
     uint32_t m_number = 0;
@@ -141,6 +150,26 @@ private:
     size_t m_rowBytes = 0;  // of every slot's row
     bool m_changed = false;
 };
+
+template <class Change>
+Status DataPageEdit::rewrite(size_t slot, Change&& change) {
+    Slot& s = m_slots[slot];
+    const Slot before = s;
+    const size_t heldBefore = m_held.size();
+    const size_t at = holdRoom(before.length);
+    const uint8_t* const old = (before.held ? m_held.data() : m_page.data()) + before.from;
+    std::copy_n(old, before.length, m_held.data() + at);
+    const MutableBytes bytes(m_held.data() + at, before.length);
+    Status done = change(bytes);
+    if (!done.isOk() || std::equal(bytes.begin(), bytes.end(), old)) {
+        m_held.resize(heldBefore);
+        return done;
+    }
+    s.held = true;
+    s.from = uint32_t(at);
+    m_changed = true;
+    return Status::ok();
+}
 
 // A data page with slot `slot` replaced by `row` (its flags kept) and every other row kept
 // byte for byte; rows are stacked again from the page end, slot numbers never change.

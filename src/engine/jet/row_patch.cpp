@@ -22,19 +22,18 @@ FixedValuePatcher::FixedValuePatcher(const JetFormat& fmt, uint16_t codePage,
       m_schema(schema),
       m_fixedEnd(fmt.rowCountSize + fixedAreaSize(schema)) {}
 
-Result<std::optional<Bytes>> FixedValuePatcher::patch(Bytes stored, uint64_t positions,
-                                                      const store::Row& row) {
-    const std::optional<Bytes> whole;
-    if (stored.size() < m_fmt.rowCountSize)
-        return whole;
-    const size_t columnCount = m_fmt.isJet4() ? getU16(stored, 0) : stored[0];
+Result<bool> FixedValuePatcher::patch(MutableBytes image, uint64_t positions,
+                                      const store::Row& row) {
+    if (image.size() < m_fmt.rowCountSize)
+        return false;
+    const size_t columnCount = m_fmt.isJet4() ? getU16(image, 0) : image[0];
     if (columnCount != m_schema.maxColumns)
-        return whole;
-    Result<size_t> fixedEnd = fixedAreaEnd(m_fmt, m_schema, stored, m_scratch);
+        return false;
+    Result<size_t> fixedEnd = fixedAreaEnd(m_fmt, m_schema, image, m_scratch);
     if (!fixedEnd.isOk() || *fixedEnd != m_fixedEnd)
-        return whole;
-    m_image.assign(stored.begin(), stored.end());
-    uint8_t* mask = m_image.data() + m_image.size() - (columnCount + 7) / 8;
+        return false;
+    // Every column is checked before the first is written, so that an image left to the
+    // encoder is left as it was.
     for (uint64_t left = positions; left != 0; left &= left - 1) {
         const auto c = size_t(std::countr_zero(left));
         const ColumnDef& column = m_schema.columns[c];
@@ -42,14 +41,19 @@ Result<std::optional<Bytes>> FixedValuePatcher::patch(Bytes stored, uint64_t pos
                                 (column.isFixed() && (store::fixedWidth(column.type) != 0 ||
                                                       column.type == ColumnType::Text));
         if (c >= row.size() || !fixedWidth || column.number >= columnCount)
-            return whole;
-        VELMORA_RETURN_IF_ERROR(put(column, row[c], mask));
+            return false;
     }
-    return std::optional(Bytes(m_image));
+    uint8_t* mask = image.data() + image.size() - (columnCount + 7) / 8;
+    for (uint64_t left = positions; left != 0; left &= left - 1) {
+        const auto c = size_t(std::countr_zero(left));
+        VELMORA_RETURN_IF_ERROR(put(m_schema.columns[c], row[c], image, mask));
+    }
+    return true;
 }
 
 // As the encoder does it: a Yes/No value is its mask bit; a Null leaves its field zero.
-Status FixedValuePatcher::put(const ColumnDef& column, const Value& value, uint8_t* mask) {
+Status FixedValuePatcher::put(const ColumnDef& column, const Value& value, MutableBytes image,
+                              uint8_t* mask) {
     uint8_t& maskByte = mask[column.number / 8];
     const auto bit = uint8_t(1u << (column.number % 8));
     maskByte &= uint8_t(~bit);
@@ -61,7 +65,7 @@ Status FixedValuePatcher::put(const ColumnDef& column, const Value& value, uint8
             maskByte |= bit;
         return Status::ok();
     }
-    uint8_t* field = m_image.data() + m_fmt.rowCountSize + column.fixedOffset;
+    uint8_t* field = image.data() + m_fmt.rowCountSize + column.fixedOffset;
     std::fill_n(field, column.length, 0);
     if (store::isNull(value))
         return Status::ok();

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "engine/base/coding.h"
@@ -26,21 +25,21 @@ class FixedValuePatcher {
 public:
     FixedValuePatcher(const JetFormat& fmt, uint16_t codePage, const store::TableSchema& schema);
 
-    // `stored` with the values of `row` at the positions `positions` marks (bit c for
-    // schema.columns[c]; the other values of `row` are not read) written into their fields
-    // and null-mask bits; valid until the next call. None when the stored frame differs or a
-    // column is not of a fixed width: the row is then to be encoded whole. The encoder's
-    // errors for a value of the wrong type.
-    Result<std::optional<Bytes>> patch(Bytes stored, uint64_t positions, const store::Row& row);
+    // The values of `row` at the positions `positions` marks (bit c for schema.columns[c];
+    // the other values of `row` are not read) written into their fields and null-mask bits of
+    // the stored image `image`, where it is. False, with the image unchanged, when the stored
+    // frame differs or a column is not of a fixed width: the row is then to be encoded whole.
+    // The encoder's errors for a value of the wrong type, the image then written in part.
+    Result<bool> patch(MutableBytes image, uint64_t positions, const store::Row& row);
 
 private:
-    Status put(const store::ColumnDef& column, const store::Value& value, uint8_t* mask);
+    Status put(const store::ColumnDef& column, const store::Value& value, MutableBytes image,
+               uint8_t* mask);
 
     const JetFormat& m_fmt;
     uint16_t m_codePage;
     const store::TableSchema& m_schema;
     size_t m_fixedEnd;  // where the encoder's fixed area ends
-    std::vector<uint8_t> m_image;
     std::vector<uint32_t> m_scratch;
 };
 

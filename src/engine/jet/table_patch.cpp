@@ -487,15 +487,13 @@ private:
             m_table.valueInto(id, c, m_patchValues[c]);
         }
         VELMORA_ASSIGN_OR_RETURN(MovedRow slot, imageSlot(m_pages, m_schema.name, where));
-        VELMORA_ASSIGN_OR_RETURN(
-            const std::optional<Bytes> image,
-            m_patcher.patch(slot.page->row(slot.row), positions, m_patchValues));
-        if (!image)
-            return false;
-        // The image keeps its length, so it stays in its slot.
-        if (!slot.page->replace(slot.row, *image, slot.page->flags(slot.row)))
-            return damaged(m_schema.name, where, "has no room for an image of its own length");
-        return true;
+        // The image keeps its length, so it stays in its slot, changed where it is.
+        bool patched = false;
+        VELMORA_RETURN_IF_ERROR(slot.page->rewrite(slot.row, [&](MutableBytes image) -> Status {
+            VELMORA_ASSIGN_OR_RETURN(patched, m_patcher.patch(image, positions, m_patchValues));
+            return Status::ok();
+        }));
+        return patched;
     }
 
     // The image of a changed row stored at `place` (0 for an added row), valid until the next

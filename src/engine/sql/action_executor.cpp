@@ -205,9 +205,7 @@ Status runUpdate(Session& session, UpdateStatement& s) {
             undo(k);
             return st;
         }
-        oldValues.startRow();
-        for (const Value& v : update.before)
-            oldValues.addValue(v);
+        oldValues.push_back(update.before);
     }
     return Status::ok();
 }

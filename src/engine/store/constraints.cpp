@@ -44,6 +44,9 @@ struct UpdateChecks {
     std::vector<Asked> keys;              // in index order (3058)
     std::vector<size_t> autoNumberSlots;  // AutoNumber columns assigned (3164)
     bool fixedOnly = true;                // every column assigned is fixed-width
+    // The stored values the Null checks may read lie in the columns before this one (below
+    // the 64th): a row's null mask is read that far only.
+    size_t storedNullsEnd = 0;
     // Real indexes below the 64th: those with no column assigned stay as they are; the
     // others when each value assigned in them is stored as it was. An index with a column the
     // schema lacks is never kept.
@@ -421,6 +424,12 @@ const UpdateChecks& checksFor(const Table& table, const std::vector<int>& column
                 checks->keys.push_back({*pos, slotOf(*pos)});
         }
     }
+    for (const std::vector<UpdateChecks::Asked>* asked : {&checks->required, &checks->keys}) {
+        for (const UpdateChecks::Asked& a : *asked) {
+            if (a.slot == UpdateChecks::kStored && a.pos < 64)
+                checks->storedNullsEnd = std::max(checks->storedNullsEnd, a.pos + 1);
+        }
+    }
     for (size_t k = 0; k < columns.size(); ++k) {
         const ColumnDef& column = schema.columns[size_t(columns[k])];
         if (column.type == ColumnType::Long && column.isAutoNumber())
@@ -458,7 +467,7 @@ Status checkNulls(const Table& table, RowId id, const ValuesUpdate& update,
         if (asked.pos >= 64)
             return table.isNullAt(id, asked.pos);
         if (!storedNulls)
-            storedNulls = table.nullMask(id);
+            storedNulls = table.nullMask(id, checks.storedNullsEnd);
         return ((*storedNulls >> asked.pos) & 1) != 0;
     };
     for (const UpdateChecks::Asked& asked : checks.required) {

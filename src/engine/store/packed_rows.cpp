@@ -536,9 +536,13 @@ bool PackedRows::isNull(size_t i, size_t column) const {
     return static_cast<Tag>(*p) == kNull;
 }
 
-uint64_t PackedRows::nullMask(size_t i) const {
-    const size_t count = std::min<size_t>(m_count[i], 64);
-    uint64_t mask = count == 64 ? 0 : ~uint64_t(0) << count;  // beyond the last value: Null
+uint64_t PackedRows::nullMask(size_t i, size_t columns) const {
+    columns = std::min<size_t>(columns, 64);
+    const size_t count = std::min<size_t>(m_count[i], columns);
+    // Beyond the row's last value, up to `columns`: Null.
+    uint64_t mask = count == 64 ? 0 : ~uint64_t(0) << count;
+    if (columns < 64)
+        mask &= ~(~uint64_t(0) << columns);
     const char* p = bytesOf(i);
     for (size_t c = 0; c < count; ++c) {
         if (static_cast<Tag>(*p) == kNull)

@@ -96,8 +96,9 @@ public:
     void valueInto(size_t i, size_t column, Value& out) const;
     // Whether that value is Null, without decoding it.
     bool isNull(size_t i, size_t column) const;
-    // The same for the first 64 columns in one pass: bit c is set when column c is Null.
-    uint64_t nullMask(size_t i) const;
+    // The same for the first `columns` columns (at most 64) in one pass: bit c is set when
+    // column c is Null. The values after those are not read; their bits stay clear.
+    uint64_t nullMask(size_t i, size_t columns = 64) const;
     // The encoded bytes of every value of row i, for addPacked(), in one pass; valid until
     // the rows change.
     void packedValues(size_t i, std::vector<std::string_view>& out) const;

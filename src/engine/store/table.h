@@ -61,7 +61,7 @@ public:
     void columnsInto(RowId id, std::span<const uint8_t> wanted, Row& out) const {
         m_rows.columnsInto(id, wanted, out);
     }
-    uint64_t nullMask(RowId id) const { return m_rows.nullMask(id); }
+    uint64_t nullMask(RowId id, size_t columns = 64) const { return m_rows.nullMask(id, columns); }
     // The packed bytes of each value of a row, for a result that keeps them as they are.
     void packedValues(RowId id, std::vector<std::string_view>& out) const {
         m_rows.packedValues(id, out);

@@ -146,6 +146,24 @@ std::vector<Change> changes() {
              EXPECT_TRUE(w.index.empty());
              EXPECT_TRUE(w.other.empty());
          }},
+        // A fixed value written over the stored image where it is gives the bytes it had.
+        {"a key changed and changed back: its page is not written",
+         [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,
+            std::set<uint32_t>&) {
+             const store::RowId id = ids[200];
+             const int64_t key = std::get<int64_t>(t.value(id, 0));
+             for (int64_t value : {key + 1, key}) {
+                 store::ValuesUpdate update;
+                 update.columns = {0};
+                 update.values = {value};
+                 VELMORA_RETURN_IF_ERROR(store::updateValues(t, id, update, rules));
+             }
+             return Status::ok();
+         },
+         [](const Written& w, const std::set<uint32_t>&, uint32_t) {
+             EXPECT_TRUE(w.data.empty());
+             EXPECT_EQ(w.sizeAfter, w.sizeBefore);
+         }},
         // The descending index sorts the new keys first: its first leaf takes them all.
         {"rows added past a leaf's room: the leaf splits, the index is not built anew",
          [](store::Table& t, const store::RowRules& rules, std::vector<store::RowId>& ids,

@@ -185,6 +185,11 @@ TEST(PackedRows, SomeValuesReplacedAsInTheWholeRow) {
             EXPECT_EQ(rows.isNull(1, col), null) << c.what << ", column " << col;
             EXPECT_EQ(((nulls >> col) & 1) != 0, null) << c.what << ", column " << col;
         }
+        // A mask read up to a column holds the bits before it and no others.
+        for (size_t bound = 0; bound <= expected.size() + 1; ++bound) {
+            const uint64_t below = bound == 0 ? 0 : ~uint64_t(0) >> (64 - bound);
+            EXPECT_EQ(rows.nullMask(1, bound), nulls & below) << c.what << ", up to " << bound;
+        }
         EXPECT_EQ(rows.row(0), Row{Value(int64_t{1})}) << c.what;
         EXPECT_EQ(rows.row(2), Row{Value(std::string("after"))}) << c.what;
     }
