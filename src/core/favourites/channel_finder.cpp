@@ -1,6 +1,5 @@
 #include "core/favourites/channel_finder.h"
 
-#include "core/db/dynaset.h"
 #include "core/db/sql_literal.h"
 #include "core/grid/grid_model.h"
 #include "core/views/channel_list.h"
@@ -52,39 +51,42 @@ std::optional<ChannelFinder::RowKey> ChannelFinder::keyOf(const grid::GridModel&
     return RowKey{std::move(*sid), std::move(*nid), std::move(frequency)};
 }
 
-std::optional<Recordset> ChannelFinder::openChannel(const grid::GridModel& grid, int row) {
+Recordset* ChannelFinder::openChannel(const grid::GridModel& grid, int row) {
     const std::optional<RowKey> key = keyOf(grid, row);
     if (!key)
-        return std::nullopt;
-    return open(std::string(grid.textMatrix(row, col::kSource)), key->sid, key->nid,
-                key->frequency);
+        return nullptr;
+    return &open(std::string(grid.textMatrix(row, col::kSource)), key->sid, key->nid,
+                 key->frequency);
 }
 
-Recordset ChannelFinder::openChannel(const ChannelRow& row) {
+Recordset& ChannelFinder::openChannel(const ChannelRow& row) {
     return open(row.source, row.sid, row.nid,
                 row.frequency.empty() ? std::nullopt : std::optional(row.frequency));
 }
 
-Recordset ChannelFinder::open(const std::string& source, const std::string& sid,
-                              const std::string& nid, const std::optional<std::string>& frequency) {
-    engine::dao::QueryDef& query = frequency ? m_withFrequency : m_withoutFrequency;
+Recordset& ChannelFinder::open(const std::string& source, const std::string& sid,
+                               const std::string& nid,
+                               const std::optional<std::string>& frequency) {
+    db::RequeriedDynaset& rows = frequency ? m_withFrequency : m_withoutFrequency;
+    engine::dao::QueryDef& query = rows.query();
     query.setParameter("pSource", Value(source));
     query.setParameter("pSid", Value(sid));
     query.setParameter("pNid", Value(nid));
     if (frequency)
         query.setParameter("pFrequency", Value(*frequency));
-    return db::openDynaset(query);
+    return rows.open();
 }
 
 AssignmentFinder::AssignmentFinder(engine::dao::Database& db)
     : m_query(db.createQueryDef(assignmentQuery())) {}
 
-Recordset AssignmentFinder::openAssignment(const ChannelRow& row, const std::string& group) {
-    m_query.setParameter("pSource", Value(row.source));
-    m_query.setParameter("pGroup", Value(group));
-    m_query.setParameter("pSid", Value(row.sid));
-    m_query.setParameter("pNid", Value(row.nid));
-    return db::openDynaset(m_query);
+Recordset& AssignmentFinder::openAssignment(const ChannelRow& row, const std::string& group) {
+    engine::dao::QueryDef& query = m_query.query();
+    query.setParameter("pSource", Value(row.source));
+    query.setParameter("pGroup", Value(group));
+    query.setParameter("pSid", Value(row.sid));
+    query.setParameter("pNid", Value(row.nid));
+    return m_query.open();
 }
 
 }  // namespace velmora::core::favourites

@@ -43,12 +43,9 @@ struct SaveFinders {
 // lookup failed.
 std::optional<bool> inOwnGroupAlready(SaveFinders& finders, const ChannelRow& row) {
     bool found = false;
-    if (!finders.assignments || guarded([&] {
-                                    Recordset rs =
-                                        finders.assignments->openAssignment(row, row.favorite);
-                                    found = !rs.eof();
-                                    rs.close();
-                                }) != 0)
+    if (!finders.assignments ||
+        guarded([&] { found = !finders.assignments->openAssignment(row, row.favorite).eof(); }) !=
+            0)
         return std::nullopt;
     return found;
 }
@@ -75,9 +72,9 @@ bool storeAssignment(app::App& app, SaveFinders& finders, const ChannelRow& row,
         inTargetAlready = *found;
     }
     const std::string& group = loaded ? row.loadedGroup : row.favorite;
-    std::optional<Recordset> rs;
+    Recordset* rs = nullptr;  // the finder's set, kept for the next row
     if (!finders.assignments ||
-        guarded([&] { rs.emplace(finders.assignments->openAssignment(row, group)); }) != 0) {
+        guarded([&] { rs = &finders.assignments->openAssignment(row, group); }) != 0) {
         return false;
     }
     bool ok = true;
@@ -110,7 +107,6 @@ bool storeAssignment(app::App& app, SaveFinders& finders, const ChannelRow& row,
             rs->cancelUpdate();
         }
     }
-    rs->close();
     if (ok)
         engine::dao::throwIfError(app.grid().setRowData(gridRow, noGroup ? "" : row.favorite));
     return ok;
@@ -123,9 +119,8 @@ bool storeAssignment(app::App& app, SaveFinders& finders, const ChannelRow& row,
 // as shown, "(empty) " (an ordinary channel) would become "(empty)", which Delete empty
 // channels removes.
 bool storeChannel(SaveFinders& finders, const ChannelRow& row) {
-    std::optional<Recordset> rs;
-    if (!finders.channels ||
-        guarded([&] { rs.emplace(finders.channels->openChannel(row)); }) != 0) {
+    Recordset* rs = nullptr;  // the finder's set, kept for the next row
+    if (!finders.channels || guarded([&] { rs = &finders.channels->openChannel(row); }) != 0) {
         return false;
     }
     const bool ok = guarded([&] {
@@ -139,7 +134,6 @@ bool storeChannel(SaveFinders& finders, const ChannelRow& row) {
     if (!ok && rs->editMode() != engine::dao::EditMode::None) {
         rs->cancelUpdate();
     }
-    rs->close();
     return ok;
 }
 

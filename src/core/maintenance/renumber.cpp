@@ -146,12 +146,11 @@ bool storeNumbers(app::App& app, const Numbering& n) {
         const int number = n.numbers[i];
         if (stored[static_cast<size_t>(number)])
             continue;
-        std::optional<Recordset> own;
+        Recordset* own = nullptr;  // the finder's set, kept for the next channel
         const int r = grid.fixedRows() + static_cast<int>(i);
         if (guarded([&] { own = finder.openChannel(grid, r); }) != 0 || !own || own->eof() ||
             !storeNumber(*own, number))
             return false;
-        own->close();
     }
     return true;
 }

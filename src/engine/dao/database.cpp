@@ -40,7 +40,8 @@ Recordset Database::openRecordset(std::string_view source, RecordsetType type, i
         if (type == RecordsetType::Table)
             throw DaoError(jetError(err::kInvalidArgument));
         return recordsetOver(m_core, type == RecordsetType::Default ? RecordsetType::Dynaset : type,
-                             valueOrThrow(m_core->session->query(source)));
+                             valueOrThrow(m_core->session->query(source)),
+                             RecordsetSource{nullptr, std::string(source)});
     }
     std::string name(source);
     // A bracketed table name is the same name.

@@ -29,7 +29,8 @@ Recordset QueryDef::openRecordset(RecordsetType type, int /*options*/, LockType 
     if (type == RecordsetType::Table)
         throw DaoError(jetError(err::kInvalidArgument));
     return recordsetOver(m_core, type == RecordsetType::Default ? RecordsetType::Dynaset : type,
-                         valueOrThrow(m_core->session->query(*m_statement)));
+                         valueOrThrow(m_core->session->query(*m_statement)),
+                         RecordsetSource{m_statement, {}});
 }
 
 void QueryDef::execute() {

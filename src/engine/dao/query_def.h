@@ -46,7 +46,8 @@ public:
 
 private:
     std::shared_ptr<DatabaseCore> m_core;
-    std::unique_ptr<sql::PreparedStatement> m_statement;
+    // Shared with the record sets it opens, which run it again on requery.
+    std::shared_ptr<sql::PreparedStatement> m_statement;
 };
 
 }  // namespace velmora::engine::dao

@@ -73,20 +73,28 @@ void Recordset::Impl::endEdit() {
     assigned.before.clear();
 }
 
+void Recordset::Impl::restart() {
+    live = type != RecordsetType::Snapshot && !result.baseTable.empty();
+    deletedAt.assign(result.rows.size(), false);
+    position = 0;
+    visited = 0;
+    deleted = 0;
+    decodedAt = -1;
+    moved();
+}
+
 Recordset recordsetOver(std::shared_ptr<DatabaseCore> core, RecordsetType type,
-                        sql::QueryResult result) {
+                        sql::QueryResult result, RecordsetSource source) {
     auto impl = std::make_unique<Recordset::Impl>();
     impl->core = std::move(core);
     impl->type = type;
     impl->result = std::move(result);
-    impl->live = type != RecordsetType::Snapshot && !impl->result.baseTable.empty();
+    impl->source = std::move(source);
     return Recordset(std::move(impl));
 }
 
 Recordset::Recordset(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {
-    m_impl->deletedAt.assign(m_impl->result.rows.size(), false);
-    m_impl->position = 0;
-    m_impl->moved();
+    m_impl->restart();
 }
 Recordset::Recordset(Recordset&&) noexcept = default;
 Recordset& Recordset::operator=(Recordset&&) noexcept = default;
@@ -239,6 +247,23 @@ void Recordset::deleteCurrent() {
     d.deletedAt[d.position] = true;
     ++d.deleted;
     d.endEdit();
+}
+
+void Recordset::requery() {
+    Impl& d = *m_impl;
+    d.checkOpen();
+    if (!d.source.statement && d.source.sql.empty())
+        throw DaoError(jetError(err::kOperationNotSupported));
+    sql::Session& session = *d.core->session;
+    const Status st = d.source.statement ? session.queryAgain(*d.source.statement, d.result)
+                                         : session.queryAgain(d.source.sql, d.result);
+    if (!st.isOk()) {
+        // The rows of a failed run are no answer: the set is empty until it runs again.
+        d.result.rows.clear();
+        d.result.baseRows.clear();
+    }
+    d.restart();
+    throwIfError(st);
 }
 
 void Recordset::close() {

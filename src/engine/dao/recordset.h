@@ -117,6 +117,11 @@ public:
     // Deletes the current record; the cursor stays on the deleted position, so moveNext goes on
     // with the record after it.
     void deleteCurrent();
+    // Runs the set's statement again (a query definition's with the values its parameters
+    // hold now) and stands on the first of its rows, as a set just opened does; a pending
+    // edit is dropped. The rows and column list of the last run lend their storage to this
+    // one. 3251 for a table's set; the statement's error when it fails, the set then empty.
+    void requery();
     void close();
     bool isOpen() const;
 

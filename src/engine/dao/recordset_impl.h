@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/dao/database_core.h"
@@ -11,10 +12,18 @@
 
 namespace velmora::engine::dao {
 
+// What a requery runs again: a query definition's statement, with the values its parameters
+// hold then, or a statement's text. Neither for a table's set.
+struct RecordsetSource {
+    std::shared_ptr<sql::PreparedStatement> statement;
+    std::string sql;
+};
+
 struct Recordset::Impl {
     std::shared_ptr<DatabaseCore> core;
     RecordsetType type = RecordsetType::Snapshot;
     sql::QueryResult result;
+    RecordsetSource source;
     // Dynasets and tables over one table read and write that table's rows live.
     bool live = false;
     bool open = true;
@@ -54,6 +63,8 @@ struct Recordset::Impl {
     // deleted through this set).
     const store::Row& decodedCurrent();
     void moved();
+    // The cursor on the first of rows just read, nothing visited, deleted or pending before.
+    void restart();
     // Leaves Edit or AddNew with nothing pending.
     void endEdit();
 };
@@ -61,6 +72,6 @@ struct Recordset::Impl {
 // A record set of `type` (never Default) over a statement's or a table's rows: dynasets and
 // tables over one table's rows are live.
 Recordset recordsetOver(std::shared_ptr<DatabaseCore> core, RecordsetType type,
-                        sql::QueryResult result);
+                        sql::QueryResult result, RecordsetSource source = {});
 
 }  // namespace velmora::engine::dao

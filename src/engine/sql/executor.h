@@ -9,6 +9,9 @@ namespace velmora::engine::sql {
 
 // A SELECT's rows (its INTO is ignored here; runSelectInto handles it).
 Result<QueryResult> runSelect(Session& session, SelectStatement& s);
+// The same into `result`, which may hold an earlier run's rows: they are replaced, their
+// storage kept. On failure the rows it holds are no answer.
+Status runSelectOver(Session& session, SelectStatement& s, QueryResult& result);
 Status runSelectInto(Session& session, SelectStatement& s);
 Status runDelete(Session& session, DeleteStatement& s);
 Status runUpdate(Session& session, UpdateStatement& s);

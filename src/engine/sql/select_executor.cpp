@@ -128,9 +128,10 @@ class Groups;
 
 class SelectRunner {
 public:
-    SelectRunner(Session& session, SelectStatement& s) : m_session(session), m_s(s) {}
+    SelectRunner(Session& session, SelectStatement& s, QueryResult& result)
+        : m_session(session), m_s(s), m_result(result) {}
 
-    Result<QueryResult> run();
+    Status run();
 
 private:
     // Takes the statement's kept binding when it still holds, else binds it anew.
@@ -170,7 +171,8 @@ private:
     std::shared_ptr<BoundSelect> m_b;
 
     Tuples m_tuples;
-    QueryResult m_result;
+    // Filled anew; the rows and columns an earlier run left in it lend their storage.
+    QueryResult& m_result;
     // The ORDER BY keys of every result row, back to back in one buffer: key k of row r runs
     // from m_orderStart[r * keys + k] to the next start.
     std::string m_orderArena;
@@ -831,7 +833,9 @@ Status SelectRunner::bindStatement() {
     return Status::ok();
 }
 
-Result<QueryResult> SelectRunner::run() {
+Status SelectRunner::run() {
+    m_result.rows.clear();
+    m_result.baseRows.clear();
     VELMORA_RETURN_IF_ERROR(bindStatement());
     VELMORA_RETURN_IF_ERROR(readFrom());
     VELMORA_RETURN_IF_ERROR(filterWhere());
@@ -840,7 +844,7 @@ Result<QueryResult> SelectRunner::run() {
     VELMORA_RETURN_IF_ERROR(m_b->grouped ? projectGroups() : projectRows());
     if (!m_s.orderBy.empty() || m_s.distinct)
         orderRows();
-    return std::move(m_result);
+    return Status::ok();
 }
 
 // A comma list is a cross join, in the order the tables stand.
@@ -907,6 +911,7 @@ Status SelectRunner::filterWhere() {
 // whole number beyond Long is a Double), so it is taken on each run.
 void SelectRunner::typeColumns() {
     m_result.columns = m_b->columns;
+    m_result.baseTable.clear();
     Binder binder(m_b->sources);
     for (size_t i = 0; i < m_b->items.size(); ++i) {
         const Expr& e = *m_b->items[i].expr;
@@ -1153,7 +1158,13 @@ std::vector<size_t> SelectRunner::sortedRows(const std::vector<std::string>& row
 }  // namespace
 
 Result<QueryResult> runSelect(Session& session, SelectStatement& s) {
-    return SelectRunner(session, s).run();
+    QueryResult result;
+    VELMORA_RETURN_IF_ERROR(runSelectOver(session, s, result));
+    return result;
+}
+
+Status runSelectOver(Session& session, SelectStatement& s, QueryResult& result) {
+    return SelectRunner(session, s, result).run();
 }
 
 }  // namespace velmora::engine::sql

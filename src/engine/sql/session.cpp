@@ -31,11 +31,27 @@ Status Session::execute(PreparedStatement& prepared) {
     return execute(prepared.statement());
 }
 
+Status Session::queryAgain(PreparedStatement& prepared, QueryResult& result) {
+    VELMORA_RETURN_IF_ERROR(prepared.checkAllSet());
+    return queryInto(prepared.statement(), result);
+}
+
+Status Session::queryAgain(std::string_view sql, QueryResult& result) {
+    VELMORA_ASSIGN_OR_RETURN(Statement * st, m_statements.prepare(sql));
+    return queryInto(*st, result);
+}
+
 Result<QueryResult> Session::query(Statement& st) {
+    QueryResult result;
+    VELMORA_RETURN_IF_ERROR(queryInto(st, result));
+    return result;
+}
+
+Status Session::queryInto(Statement& st, QueryResult& result) {
     auto* select = std::get_if<SelectStatement>(&st);
     if (!select || !select->into.empty())
         return jetError(err::kInvalidOperation);
-    return runSelect(*this, *select);
+    return runSelectOver(*this, *select, result);
 }
 
 Status Session::execute(Statement& st) {

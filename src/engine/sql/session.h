@@ -54,6 +54,11 @@ public:
     // while one has none).
     Result<QueryResult> query(PreparedStatement& statement);
     Status execute(PreparedStatement& statement);
+    // Runs a SELECT again into the result of its last run, whose rows it replaces and whose
+    // storage it keeps: a statement parsed once, with its parameters' values now, or a text.
+    // On failure the rows `result` holds are no answer.
+    Status queryAgain(PreparedStatement& statement, QueryResult& result);
+    Status queryAgain(std::string_view sql, QueryResult& result);
     // The rows a table holds, in stored order, as a result over every column.
     Result<QueryResult> tableRows(const std::string& table);
 
@@ -84,6 +89,7 @@ public:
 
 private:
     Result<QueryResult> query(Statement& statement);
+    Status queryInto(Statement& statement, QueryResult& result);
     Status execute(Statement& statement);
     Status checkWritable() const;
 

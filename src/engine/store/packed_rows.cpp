@@ -402,6 +402,17 @@ void PackedRows::push_back(const PackedRowBuilder& row) {
     m_count.push_back(static_cast<uint16_t>(row.m_count));
 }
 
+void PackedRows::clear() {
+    if (m_blocks.size() > 1)
+        m_blocks.resize(1);
+    if (!m_blocks.empty())
+        m_blocks.front().clear();
+    m_refs.clear();
+    m_count.clear();
+    m_written = 0;
+    m_unused = 0;
+}
+
 void PackedRows::startRow() {
     m_scratch.clear();
     m_refs.push_back(place(m_scratch));

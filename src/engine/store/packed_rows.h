@@ -70,6 +70,9 @@ public:
         m_refs.reserve(rows);
         m_count.reserve(rows);
     }
+    // Drops every row, keeping the first block and the row list's room for rows added again
+    // (a statement run once more into the result it filled before).
+    void clear();
     void push_back(const Row& row);
     void push_back(const PackedRowBuilder& row);
     // A row built value by value: startRow(), then addValue() or addPacked() for each value.

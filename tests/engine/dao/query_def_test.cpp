@@ -2,6 +2,7 @@
 // change, exactly what its text with the values written in finds and changes.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,8 @@ namespace {
 
 using store::Value;
 
-// Every row of the set, its fields as text joined by '|'.
-std::vector<std::string> rowsOf(Recordset rs) {
+// Every row of the set from where it stands, its fields as text joined by '|'.
+std::vector<std::string> rowsOf(Recordset& rs) {
     std::vector<std::string> out;
     for (; !rs.eof(); rs.moveNext()) {
         std::string line;
@@ -24,6 +25,9 @@ std::vector<std::string> rowsOf(Recordset rs) {
         out.push_back(line);
     }
     return out;
+}
+std::vector<std::string> rowsOf(Recordset&& rs) {
+    return rowsOf(rs);
 }
 
 constexpr char kSelect[] = "SELECT CHANNELNUM, NAME FROM CHANNELS WHERE ";
@@ -53,6 +57,9 @@ TEST(QueryDef, FindsWhatTheTextWithItsValuesFinds) {
         {Value(std::string("S19E")), Value(store::Null{}), Value(int64_t(11953)),
          "SOURCEID = 'S19E' AND SID = Null AND FREQUENCY = 11953"},
     };
+    // One dynaset is opened for the first case and requeried for each after it: run again
+    // over the rows and storage of the case before, it finds what a new set finds.
+    std::optional<Recordset> requeried;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.literals);
         q.setParameter("pSource", c.source);
@@ -60,12 +67,64 @@ TEST(QueryDef, FindsWhatTheTextWithItsValuesFinds) {
         q.setParameter("pFrequency", c.frequency);
         const auto expected = rowsOf(db->openRecordset(std::string(kSelect) + c.literals));
         EXPECT_EQ(rowsOf(q.openRecordset(RecordsetType::Snapshot)), expected);
+        if (requeried)
+            requeried->requery();
+        else
+            requeried.emplace(q.openRecordset(RecordsetType::Dynaset));
+        EXPECT_EQ(rowsOf(*requeried), expected);
     }
-    // The last non-empty answer was not a fluke of the cases: ORF1 is found once more.
+    // The last non-empty answer was not a fluke of the cases: ORF1 is found once more, by a
+    // new set and by the one requeried after the empty answers.
     q.setParameter("pSource", Value(std::string("S19E")));
     q.setParameter("pSid", Value(int64_t(100)));
     q.setParameter("pFrequency", Value(int64_t(11953)));
     EXPECT_EQ(rowsOf(q.openRecordset()), std::vector<std::string>{"1|ORF1"});
+    requeried->requery();
+    EXPECT_EQ(rowsOf(*requeried), std::vector<std::string>{"1|ORF1"});
+}
+
+// Requery runs the statement again as it stands: a text reads the table's rows now, a query
+// definition its parameters' values now; the set starts on its first row with no edit
+// pending, and a run that fails leaves it empty. A table's set has no statement to run.
+TEST(QueryDef, RequeryRunsTheStatementAgain) {
+    auto db = testing::openWinStb({.primaryKey = false}).db;
+    const std::string three = std::string(kSelect) + "CHANNELNUM = 3";
+    Recordset copy = db->openRecordset(three, RecordsetType::Snapshot);
+    const std::vector<std::string> before = rowsOf(db->openRecordset(three));
+    db->execute("UPDATE CHANNELS SET NAME = 'Three' WHERE CHANNELNUM = 3");
+    ASSERT_NE(before, std::vector<std::string>{"3|Three"});
+    EXPECT_EQ(rowsOf(copy), before);  // a snapshot keeps what it copied
+    copy.requery();
+    EXPECT_EQ(rowsOf(copy), std::vector<std::string>{"3|Three"});
+
+    QueryDef byNum =
+        db->createQueryDef(std::string("PARAMETERS pNum Long; ") + kSelect + "CHANNELNUM = pNum");
+    byNum.setParameter("pNum", Value(int64_t(3)));
+    Recordset rs = byNum.openRecordset(RecordsetType::Dynaset);
+    rs.edit();
+    rs.field("NAME").setValue("Never stored");
+    byNum.setParameter("pNum", Value(int64_t(5)));
+    rs.requery();
+    EXPECT_EQ(rs.editMode(), EditMode::None);
+    EXPECT_EQ(rs.field("CHANNELNUM").text(), "5");
+    EXPECT_EQ(rowsOf(db->openRecordset(three)), std::vector<std::string>{"3|Three"});
+
+    QueryDef divided =
+        db->createQueryDef("PARAMETERS pBy Long; SELECT CHANNELNUM / pBy FROM CHANNELS");
+    divided.setParameter("pBy", Value(int64_t(1)));
+    Recordset quotients = divided.openRecordset(RecordsetType::Snapshot);
+    ASSERT_FALSE(quotients.eof());
+    divided.setParameter("pBy", Value(int64_t(0)));
+    EXPECT_EQ(guarded([&] { quotients.requery(); }), 11);
+    EXPECT_TRUE(quotients.eof());
+    divided.setParameter("pBy", Value(int64_t(1)));
+    quotients.requery();
+    EXPECT_FALSE(quotients.eof());
+
+    Recordset table = db->openRecordset("CHANNELS");
+    EXPECT_EQ(guarded([&] { table.requery(); }), 3251);
+    rs.close();
+    EXPECT_EQ(guarded([&] { rs.requery(); }), 3420);
 }
 
 TEST(QueryDef, ChangesGoThroughItsDynasetAndActionStatements) {
