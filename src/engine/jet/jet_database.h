@@ -102,6 +102,13 @@ public:
     Result<std::unique_ptr<store::Table>> loadTable(const std::string& name) override {
         return m_reader->loadTable(name);
     }
+    Result<std::unique_ptr<store::Table>> loadColumns(const std::string& name,
+                                                      const ColumnChoice& choose) override {
+        return m_reader->loadColumns(name, choose);
+    }
+    Status readUnreadColumns(store::Table& table) override {
+        return m_reader->readUnreadColumns(table);
+    }
     Status commit(const Changes& changes) override;
     std::string readOnlyReason() const override { return m_readOnlyReason; }
     const store::RowRules& rowRules() const override { return m_rules; }

@@ -149,22 +149,87 @@ Result<std::vector<DataPage>> JetStorage::tableDataPages(const std::string& name
 
 Result<std::unique_ptr<store::Table>> JetStorage::loadTable(const std::string& name) {
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
+    return loadFrom(def, {});
+}
+
+Result<std::unique_ptr<store::Table>> JetStorage::loadColumns(const std::string& name,
+                                                              const ColumnChoice& choose) {
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
+    // A table with long values may be written anew by its commit (table_writer.h), which
+    // takes every value of every row: it is read whole.
+    const auto& columns = def.schema.columns;
+    if (std::any_of(columns.begin(), columns.end(),
+                    [](const store::ColumnDef& c) { return c.isLongValue(); }))
+        return loadFrom(def, {});
+    return loadFrom(def, choose(def.schema));
+}
+
+Result<std::unique_ptr<store::Table>> JetStorage::loadFrom(const TableDefinition& def,
+                                                           std::span<const uint8_t> wanted) {
     auto table = std::make_unique<store::Table>(def.schema);
     table->reserve(def.rowCount < 1'000'000 ? def.rowCount : 0);
-    const Status scanned =
-        scanTablePackedRows(*m_pager, *m_format, def, m_header.codePage,
-                            [&](const store::PackedRowBuilder& row, const RowLocation& where) {
-                                // Where the row was read: the stored-key check of the first commit
-                                // takes the keys of rows unchanged since from the writer
-                                // (stored_keys.h).
-                                table->appendStored(row, where.slot.toU32());
-                                return Status::ok();
-                            });
+    const Status scanned = scanTablePackedRows(
+        *m_pager, *m_format, def, m_header.codePage,
+        [&](const store::PackedRowBuilder& row, const RowLocation& where) {
+            // Where the row was read: the stored-key check of the first commit
+            // takes the keys of rows unchanged since from the writer
+            // (stored_keys.h).
+            table->appendStored(row, where.slot.toU32());
+            return Status::ok();
+        },
+        wanted);
     if (!scanned.isOk())
         return inTable(def.schema.name, scanned);
     table->setPlaces({}, false);  // also for a table without rows
     table->markClean();
+    if (!wanted.empty()) {
+        std::vector<int> unread;
+        for (size_t i = 0; i < def.schema.columns.size(); ++i) {
+            if (i >= wanted.size() || wanted[i] == 0)
+                unread.push_back(int(i));
+        }
+        table->setUnreadColumns(std::move(unread));
+    }
     return table;
+}
+
+Status JetStorage::readUnreadColumns(store::Table& table) {
+    if (!table.hasUnreadColumns())
+        return Status::ok();
+    const std::string& name = table.schema().name;
+    VELMORA_ASSIGN_OR_RETURN(TableDefinition def, tableDefinition(name));
+    // The live rows by the slots they were read from: nothing that moves a row or adds one
+    // runs while columns are unread (store::Database), so each is still there.
+    std::vector<std::pair<uint32_t, store::RowId>> byPlace;
+    byPlace.reserve(table.liveRowCount());
+    for (store::RowId id = 0; id < table.idLimit(); ++id) {
+        if (table.isLive(id))
+            byPlace.emplace_back(table.placeOf(id), id);
+    }
+    std::sort(byPlace.begin(), byPlace.end());
+    const std::span<const int> unread = table.unreadColumns();
+    std::vector<store::Value> values(unread.size());
+    size_t found = 0;
+    const Status scanned = scanRows(def, [&](store::Row&& row, const RowLocation& where) {
+        const uint32_t place = where.slot.toU32();
+        const auto it = std::lower_bound(byPlace.begin(), byPlace.end(),
+                                         std::pair<uint32_t, store::RowId>(place, 0));
+        if (it == byPlace.end() || it->first != place)
+            return Status::ok();  // erased since
+        for (size_t k = 0; k < unread.size(); ++k)
+            values[k] = std::move(row[size_t(unread[k])]);
+        table.fillUnread(it->second, values);
+        ++found;
+        return Status::ok();
+    });
+    VELMORA_RETURN_IF_ERROR(scanned);
+    if (found != byPlace.size()) {
+        return Status::error(err::kNotADatabase,
+                             "table " + name + ": " + std::to_string(byPlace.size() - found) +
+                                 " of its rows are no longer where they were read");
+    }
+    table.markAllRead();
+    return Status::ok();
 }
 
 Result<UsageMap> JetStorage::usageMap(RowPointer where) {

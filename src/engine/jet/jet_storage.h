@@ -41,6 +41,10 @@ public:
     // store::TableStorage
     std::vector<store::TableInfo> listTables() override;
     Result<std::unique_ptr<store::Table>> loadTable(const std::string& name) override;
+    // The columns not chosen are found in no row and decoded in none.
+    Result<std::unique_ptr<store::Table>> loadColumns(const std::string& name,
+                                                      const ColumnChoice& choose) override;
+    Status readUnreadColumns(store::Table& table) override;
     Status commit(const Changes& changes) override;
     std::string readOnlyReason() const override;
 
@@ -85,6 +89,9 @@ private:
     JetStorage() = default;
     Status loadCatalog();
     Result<TableDefinition> definitionAt(uint32_t page, const std::string& name);
+    // The table `def` describes, with the columns `wanted` marks read (all when empty).
+    Result<std::unique_ptr<store::Table>> loadFrom(const TableDefinition& def,
+                                                   std::span<const uint8_t> wanted);
 
     std::string m_path;
     DatabaseHeader m_header;

@@ -445,8 +445,8 @@ Status RowDecoder::decode(const store::TableSchema& schema, Bytes row, store::Ro
     return Status::ok();
 }
 
-Status RowDecoder::decode(const store::TableSchema& schema, Bytes row,
-                          store::PackedRowBuilder& out) {
+Status RowDecoder::decode(const store::TableSchema& schema, Bytes row, store::PackedRowBuilder& out,
+                          std::span<const uint8_t> wanted) {
     // Each column is found and decoded in one step: a scan of 32 767 channels keeps no field
     // list per row.
     const JetFormat& fmt = *m_ctx.fmt;
@@ -454,7 +454,12 @@ Status RowDecoder::decode(const store::TableSchema& schema, Bytes row,
     VELMORA_RETURN_IF_ERROR(frameRow(fmt, schema, row, frame));
     out.clear();
     PackedTarget target{out, m_ctx, m_text};
-    for (const store::ColumnDef& c : schema.columns) {
+    for (size_t i = 0; i < schema.columns.size(); ++i) {
+        const store::ColumnDef& c = schema.columns[i];
+        if (!wanted.empty() && (i >= wanted.size() || wanted[i] == 0)) {
+            out.addNull();
+            continue;
+        }
         RowField field;
         const FieldFault fault = locateField(fmt, c, row, frame, field);
         if (fault != FieldFault::kNone)

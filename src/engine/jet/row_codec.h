@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,10 @@ public:
     // decodeRow() into `out`, reusing the storage of the values it holds.
     Status decode(const store::TableSchema& schema, Bytes row, store::Row& out);
     // The same values packed, as a table in memory keeps them, without a Value for each.
-    Status decode(const store::TableSchema& schema, Bytes row, store::PackedRowBuilder& out);
+    // With `wanted` (a byte per column, non-zero to decode) the other columns are neither
+    // found nor decoded: each adds a Null.
+    Status decode(const store::TableSchema& schema, Bytes row, store::PackedRowBuilder& out,
+                  std::span<const uint8_t> wanted = {});
 
 private:
     const ValueContext& m_ctx;

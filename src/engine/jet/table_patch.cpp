@@ -398,6 +398,11 @@ public:
                 }
             }
             m_table.rowInto(id, row);
+            if (m_table.hasUnreadColumns()) {
+                failure = withStoredUnread(place, row);
+                if (!failure.isOk())
+                    return;
+            }
             Result<Bytes> image = encodeChanged(row, place);
             if (!image.isOk()) {
                 failure = inTable(image.status());
@@ -494,6 +499,19 @@ private:
             return Status::ok();
         }));
         return patched;
+    }
+
+    // `row`, read from the table, with the values of its unread columns (Table::unreadColumns())
+    // as the row stored at `place` holds them: for a row whose fixed values could not be
+    // written over its image (one stored before the table had all its columns).
+    Status withStoredUnread(uint32_t place, store::Row& row) {
+        if (place == 0)
+            return inTable(Status::error(err::kInvalidOperation, "a new row, columns unread"));
+        VELMORA_ASSIGN_OR_RETURN(store::Row stored,
+                                 storedRow(m_storage, m_schema, RowPointer::fromU32(place)));
+        for (const int c : m_table.unreadColumns())
+            row[size_t(c)] = std::move(stored[size_t(c)]);
+        return Status::ok();
     }
 
     // The image of a changed row stored at `place` (0 for an added row), valid until the next

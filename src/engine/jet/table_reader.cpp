@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 
 #include "engine/base/error_codes.h"
 #include "engine/jet/row_codec.h"
@@ -90,10 +91,12 @@ Status forEachRowImage(io::Pager& pager, const JetFormat& fmt, const TableDefini
     });
 }
 
-// Decodes every live row with `decoder` into `row` and hands it to `sink`.
+// Decodes every live row with `decoder` into `row` (the columns `wanted` marks, for a packed
+// row) and hands it to `sink`.
 template <class Row, class Sink>
 Status decodeRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                  uint16_t codePage, std::span<const uint32_t> passOver, Row& row, Sink&& sink) {
+                  uint16_t codePage, std::span<const uint32_t> passOver, Row& row, Sink&& sink,
+                  std::span<const uint8_t> wanted = {}) {
     ValueContext ctx;
     ctx.fmt = &fmt;
     ctx.codePage = codePage;
@@ -104,7 +107,11 @@ Status decodeRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition&
     RowDecoder decoder(ctx);
     return forEachRowImage(
         pager, fmt, def, passOver, [&](Bytes image, const RowLocation& loc) -> Status {
-            const Status decoded = decoder.decode(def.schema, image, row);
+            Status decoded;
+            if constexpr (std::is_same_v<Row, store::PackedRowBuilder>)
+                decoded = decoder.decode(def.schema, image, row, wanted);
+            else
+                decoded = decoder.decode(def.schema, image, row);
             if (!decoded.isOk()) {
                 return atPage(loc.stored.page,
                               decoded.withContext("row " + std::to_string(loc.stored.row) + ": "));
@@ -124,10 +131,12 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
 }
 
 Status scanTablePackedRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                           uint16_t codePage, const PackedRowSink& sink) {
+                           uint16_t codePage, const PackedRowSink& sink,
+                           std::span<const uint8_t> wanted) {
     store::PackedRowBuilder row;
-    return decodeRows(pager, fmt, def, codePage, {}, row,
-                      [&](const RowLocation& loc) { return sink(row, loc); });
+    return decodeRows(
+        pager, fmt, def, codePage, {}, row, [&](const RowLocation& loc) { return sink(row, loc); },
+        wanted);
 }
 
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,

@@ -45,11 +45,13 @@ Status scanTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefiniti
                      std::span<const uint32_t> passOver = {});
 
 // The same for a caller that keeps the rows packed (a table in memory): each row is decoded
-// straight into its packed form, valid during the call.
+// straight into its packed form, valid during the call. With `wanted` (a byte per column of
+// the schema, non-zero to decode) the other columns are handed on as Null, undecoded.
 using PackedRowSink =
     std::function<Status(const store::PackedRowBuilder& row, const RowLocation& where)>;
 Status scanTablePackedRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,
-                           uint16_t codePage, const PackedRowSink& sink);
+                           uint16_t codePage, const PackedRowSink& sink,
+                           std::span<const uint8_t> wanted = {});
 
 // Every live row of the table.
 Result<TableRows> readTableRows(io::Pager& pager, const JetFormat& fmt, const TableDefinition& def,

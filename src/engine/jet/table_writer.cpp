@@ -530,11 +530,22 @@ Status writeTable(JetStorage& storage, const store::Table& table, PageAllocator&
     const TableSchema& schema = table.schema();
     VELMORA_ASSIGN_OR_RETURN(TableDefinition def, storage.tableDefinition(schema.name));
     VELMORA_RETURN_IF_ERROR(checkSameDesign(def.schema, schema));
+    // Columns left unread (store::Table::unreadColumns()) come here only with fixed values
+    // changed in place, which the patch writes over the stored images.
+    const bool unread = table.hasUnreadColumns();
+    if (unread && !table.changedInPlaceOnly()) {
+        return Status::error(err::kInvalidOperation,
+                             "table " + schema.name + ": changes to write whole, columns unread");
+    }
     placed = {};
     VELMORA_ASSIGN_OR_RETURN(const bool patched,
                              patchTable(storage, table, def, allocator, out, placed));
     if (patched)
         return Status::ok();
+    if (unread) {
+        return Status::error(err::kInvalidOperation,
+                             "table " + schema.name + ": to be written anew, columns unread");
+    }
     return rewriteTable(storage, table, def, allocator, out, placed);
 }
 

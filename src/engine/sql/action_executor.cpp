@@ -5,8 +5,10 @@
 
 #include "engine/base/error_codes.h"
 #include "engine/base/error_text.h"
+#include "engine/sql/ast_walk.h"
 #include "engine/sql/executor.h"
 #include "engine/sql/expression.h"
+#include "engine/store/constraints.h"
 #include "engine/store/packed_rows.h"
 
 namespace velmora::engine::sql {
@@ -66,6 +68,33 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
 Result<std::vector<Source>> oneTable(Session& session, const std::string& name) {
     VELMORA_ASSIGN_OR_RETURN(store::Table * table, session.database().table(name));
     return std::vector<Source>{Source{table->schema().name, "", table}};
+}
+
+// The columns an UPDATE reads of its rows: those its assignments and WHERE name, and those
+// the checks of the values it assigns ask about (store::columnsReadByUpdate()); every column
+// when the checks read whole rows. A table loaded for the statement leaves the others unread.
+std::vector<uint8_t> columnsUpdateReads(UpdateStatement& s, const store::TableSchema& schema) {
+    std::vector<int> assigned;
+    for (const auto& a : s.assignments) {
+        const auto col = schema.findColumn(a.column);
+        if (!col)
+            return {};  // refused once the table is there
+        assigned.push_back(int(*col));
+    }
+    std::vector<uint8_t> read = store::columnsReadByUpdate(schema, assigned);
+    if (read.empty())
+        return read;
+    // A name that is no column of the table is a parameter, and reads nothing.
+    const auto mark = [&](const Expr& e) {
+        if (e.kind != ExprKind::Column)
+            return;
+        if (const auto col = schema.findColumn(e.name))
+            read[*col] = 1;
+    };
+    for (auto& a : s.assignments)
+        forEachExpr(a.value.get(), mark);
+    forEachExpr(s.where.get(), mark);
+    return read;
 }
 
 // Layout of a new table's columns: fixed columns packed in order, variable ones numbered.
@@ -147,8 +176,13 @@ Status runDelete(Session& session, DeleteStatement& s) {
 }
 
 Status runUpdate(Session& session, UpdateStatement& s) {
-    VELMORA_ASSIGN_OR_RETURN(auto sources, oneTable(session, s.table));
-    store::Table& table = *sources[0].table;
+    VELMORA_ASSIGN_OR_RETURN(
+        store::Table * read,
+        session.database().tableReading(s.table, [&](const store::TableSchema& schema) {
+            return columnsUpdateReads(s, schema);
+        }));
+    std::vector<Source> sources{Source{read->schema().name, "", read}};
+    store::Table& table = *read;
     Binder binder(sources);
     std::vector<int> targets;
     for (auto& a : s.assignments) {

@@ -596,6 +596,35 @@ Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules
                                [&] { table.replaceValues(id, columns, values, false); });
 }
 
+std::vector<uint8_t> columnsReadByUpdate(const TableSchema& schema,
+                                         const std::vector<int>& columns) {
+    std::vector<uint8_t> read(schema.columns.size(), 0);
+    for (const int c : columns) {
+        if (!schema.columns[size_t(c)].isFixed())
+            return {};
+        read[size_t(c)] = 1;
+    }
+    for (const RealIndex& index : schema.realIndexes) {
+        for (const IndexColumn& ic : index.columns) {
+            const auto pos = positionOf(schema, ic.columnNumber);
+            if (!pos || read[*pos] != 0)
+                return {};
+        }
+    }
+    // As checksFor() asks them.
+    for (size_t i = 0; i < schema.columns.size(); ++i)
+        read[i] |= uint8_t(nullRefusedAsRequired(schema.columns[i]));
+    for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
+        if (!refusesNulls(schema, ix))
+            continue;
+        for (const IndexColumn& ic : schema.realIndexes[ix].columns) {
+            if (const auto pos = positionOf(schema, ic.columnNumber))
+                read[*pos] |= uint8_t(nullRefusedAsKey(schema.columns[*pos]));
+        }
+    }
+    return read;
+}
+
 Status deleteRow(Table& table, RowId id) {
     if (!table.isLive(id))
         return jetError(err::kNoCurrentRecord);

@@ -76,6 +76,12 @@ struct ValuesUpdate {
 // the values given and the columns the checks need are read: the row's other values stand as
 // stored.
 Status updateValues(Table& table, RowId id, ValuesUpdate& update, const RowRules& rules);
+// The columns updateValues() reads of a row when it assigns `columns`, one byte per position
+// of the schema (non-zero: read): those and the ones its Null checks ask about. Empty when it
+// reads every column: a value of variable width makes it check the whole row's size, and a
+// value of an index column the keys of every row.
+std::vector<uint8_t> columnsReadByUpdate(const TableSchema& schema,
+                                         const std::vector<int>& columns);
 // Deletes a live row (3021 when there is none).
 Status deleteRow(Table& table, RowId id);
 

@@ -37,6 +37,15 @@ bool Database::hasTable(const std::string& name) const {
     return find(name) != nullptr;
 }
 
+Status TableStorage::readUnreadColumns(Table& table) {
+    // Only a storage that leaves columns unread overrides this, so a table of any other has
+    // none left to read.
+    return table.hasUnreadColumns()
+               ? Status::error(err::kInvalidOperation,
+                               "table " + table.schema().name + ": its unread columns were lost")
+               : Status::ok();
+}
+
 Result<Table*> Database::table(const std::string& name) {
     Entry* e = find(name);
     if (!e) {
@@ -44,6 +53,29 @@ Result<Table*> Database::table(const std::string& name) {
     }
     if (!e->table) {
         VELMORA_ASSIGN_OR_RETURN(e->table, m_storage->loadTable(e->info.name));
+    } else if (e->table->hasUnreadColumns()) {
+        VELMORA_RETURN_IF_ERROR(m_storage->readUnreadColumns(*e->table));
+    }
+    return e->table.get();
+}
+
+Result<Table*> Database::tableReading(const std::string& name,
+                                      const TableStorage::ColumnChoice& choose) {
+    Entry* e = find(name);
+    if (!e) {
+        return namedJetError(err::kTableNotFound, name);
+    }
+    if (!e->table) {
+        VELMORA_ASSIGN_OR_RETURN(e->table, m_storage->loadColumns(e->info.name, choose));
+        return e->table.get();
+    }
+    if (e->table->hasUnreadColumns()) {
+        const std::vector<uint8_t> wanted = choose(e->table->schema());
+        const std::span<const int> unread = e->table->unreadColumns();
+        if (wanted.empty() || std::any_of(unread.begin(), unread.end(), [&](int c) {
+                return size_t(c) >= wanted.size() || wanted[size_t(c)] != 0;
+            }))
+            VELMORA_RETURN_IF_ERROR(m_storage->readUnreadColumns(*e->table));
     }
     return e->table.get();
 }
@@ -87,6 +119,11 @@ Status Database::commit() {
     }
     TableStorage::Changes changes;
     for (auto& e : m_entries) {
+        // A storage writes fixed values over the stored rows without their other values;
+        // for anything else it reads them whole.
+        if (e.table && e.table->isDirty() && e.table->hasUnreadColumns() &&
+            !e.table->changedInPlaceOnly())
+            VELMORA_RETURN_IF_ERROR(m_storage->readUnreadColumns(*e.table));
         if (e.table && e.table->isDirty()) {
             changes.changed.push_back(e.table.get());
             if (e.created)

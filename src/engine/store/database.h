@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,19 @@ public:
     // Every table of the catalog, in catalog order.
     virtual std::vector<TableInfo> listTables() = 0;
     virtual Result<std::unique_ptr<Table>> loadTable(const std::string& name) = 0;
+    // The same for a statement that reads some columns only: `choose` marks them (one byte
+    // per position of the schema, non-zero to read; an empty answer reads all), and the
+    // storage may leave the others unread (Table::unreadColumns()). One that reads whole
+    // tables only reads every column.
+    using ColumnChoice = std::function<std::vector<uint8_t>(const TableSchema&)>;
+    virtual Result<std::unique_ptr<Table>> loadColumns(const std::string& name,
+                                                       const ColumnChoice& choose) {
+        (void)choose;
+        return loadTable(name);
+    }
+    // Reads the unread columns of a table loadColumns() gave, from the rows as stored, and
+    // marks them read.
+    virtual Status readUnreadColumns(Table& table);
 
     // Writes the changed and created tables and drops the dropped ones, as one atomic step.
     // `changed` holds every table whose isDirty() is set, including new ones.
@@ -60,6 +74,12 @@ public:
 
     // The table by name (case-insensitive), loaded on first use; 3078 when there is none.
     Result<Table*> table(const std::string& name);
+    // The same for one statement that reads only the columns `choose` marks: loaded for it,
+    // the table may leave the others unread (TableStorage::loadColumns()). Those are read
+    // before the table serves anyone else: by table(), by the next tableReading() that asks
+    // for one of them, and by commit() unless the table changed in fixed values in place
+    // alone (Table::changedInPlaceOnly()).
+    Result<Table*> tableReading(const std::string& name, const TableStorage::ColumnChoice& choose);
 
     // A new, empty table; 3010 when the name is taken.
     Result<Table*> createTable(TableSchema schema);

@@ -110,6 +110,17 @@ void Table::noteReplaced(RowId id, bool keysKept) {
     noteChange(id, keysKept ? kChanged : uint8_t(kChanged | kKeysChanged));
 }
 
+bool Table::changedInPlaceOnly() const {
+    if (!m_placesKnown || !m_erasedPlaces.empty())
+        return false;
+    for (RowId id = 0; id < m_change.size(); ++id) {
+        if (m_change[id] != 0 &&
+            (placeOf(id) == 0 || keysChanged(id) || fixedValuesChanged(id) == 0))
+            return false;
+    }
+    return true;
+}
+
 void Table::erase(RowId id) {
     assert(isLive(id));
     m_deleted[id] = true;

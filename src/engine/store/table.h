@@ -67,6 +67,26 @@ public:
         m_rows.packedValues(id, out);
     }
 
+    // The positions of the columns the storage left unread when it loaded the table for a
+    // statement that reads only the others (TableStorage::loadColumns()); none for a table
+    // read whole. Their values stand as Null here while the file holds them as they are:
+    // nothing changes an unread column, and store::Database has the storage read them
+    // (fillUnread()) before the table serves any other reader or a commit that writes more
+    // than fixed values in place.
+    std::span<const int> unreadColumns() const { return m_unread; }
+    bool hasUnreadColumns() const { return !m_unread.empty(); }
+    void setUnreadColumns(std::vector<int> positions) { m_unread = std::move(positions); }
+    // The stored values of the unread columns of row id, in unreadColumns() order: no change
+    // to the table, as they were its values all along.
+    void fillUnread(RowId id, std::span<const Value> values) {
+        m_rows.assignValues(id, m_unread, values);
+    }
+    void markAllRead() { m_unread.clear(); }
+    // Whether every change since the last markClean() is one of fixed-width values of a
+    // stored row, its index values kept: a storage writes such changes over the stored
+    // images, reading nothing else of the rows.
+    bool changedInPlaceOnly() const;
+
     // Room for this many rows (a table about to be loaded).
     void reserve(size_t rows) {
         m_rows.reserve(rows);
@@ -203,6 +223,7 @@ private:
     std::vector<uint8_t> m_change;         // by RowId: kChanged | kKeysChanged | kWhole
     std::vector<uint64_t> m_fixedChanged;  // by RowId: fixedValuesChanged() without kWhole
     std::vector<uint32_t> m_erasedPlaces;
+    std::vector<int> m_unread;  // positions, ascending
     bool m_placesKnown = false;
     size_t m_liveCount = 0;
     bool m_dirty = false;
