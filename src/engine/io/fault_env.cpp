@@ -23,8 +23,7 @@ public:
         : m_env(env), m_node(std::move(node)), m_path(std::move(path)), m_writable(writable) {}
 
     Status read(uint64_t offset, std::span<uint8_t> out) override {
-        if (m_env.crashed())
-            return Status::error(err::kDiskIo, "power is off");
+        VELMORA_RETURN_IF_ERROR(m_env.beforeRead());
         if (offset + out.size() > m_node->current.size()) {
             return Status::error(err::kNotADatabase, "unexpected end of file '" + m_path +
                                                          "' at byte " + std::to_string(offset));
@@ -100,6 +99,15 @@ Status FaultEnv::beforeSync() {
     return Status::ok();
 }
 
+Status FaultEnv::beforeRead() {
+    if (m_dead)
+        return deadError();
+    ++m_reads;
+    if (m_failReadAt > 0 && --m_failReadAt == 0)
+        return Status::error(err::kDiskIo, "injected read failure");
+    return Status::ok();
+}
+
 Status FaultEnv::beforeGrowth(const std::string& path) const {
     if (m_diskFull)
         return Status::error(err::kDiskFull, "write '" + path + "': No space left on device");
@@ -126,6 +134,17 @@ Result<std::unique_ptr<File>> FaultEnv::open(const std::string& path, OpenMode m
     }
     return std::unique_ptr<File>(
         std::make_unique<FaultFile>(*this, it->second, path, mode != OpenMode::ReadOnly));
+}
+
+Result<std::unique_ptr<File>> FaultEnv::openScratch(const std::string& beside) {
+    if (m_dead)
+        return deadError();
+    if (m_refuseScratch)
+        return Status::error(err::kNotPermitted,
+                             "no scratch file may be made beside '" + beside + "'");
+    ++m_scratchFiles;
+    return std::unique_ptr<File>(
+        std::make_unique<FaultFile>(*this, std::make_shared<Node>(), beside + " (scratch)", true));
 }
 
 bool FaultEnv::exists(const std::string& path) {

@@ -4,7 +4,9 @@
 // last sync()), and the writes and truncations made since, in order. Folder entries behave
 // the same way: making, removing or renaming a file becomes durable only with syncFolderOf()
 // of its folder. Tests use it to prove the commit protocol:
-//   - failWriteAt(n) / failSyncAt(n): the n-th write or sync from now returns an error;
+//   - failWriteAt(n) / failSyncAt(n) / failReadAt(n): the n-th write, sync or read from now
+//     returns an error;
+//   - refuseScratch(): openScratch() fails, as on a folder where no file can be made;
 //   - crashAtSync(n): when the n-th sync is requested, the power goes before that sync is
 //     done: every file falls back to what survives (below), and every later call fails
 //     until revive();
@@ -53,6 +55,8 @@ public:
     Status rename(const std::string& from, const std::string& to) override;
     Status syncFolderOf(const std::string& path) override;
     bool isWritable(const std::string& path) override;
+    // A file in no folder: writes and reads count and fail as any file's; a crash takes it.
+    Result<std::unique_ptr<File>> openScratch(const std::string& beside) override;
 
     // Puts a file in place, durable as if it had always been there.
     void install(const std::string& path, std::vector<uint8_t> bytes);
@@ -62,6 +66,8 @@ public:
     // 1-based, counted from the call; 0 disarms.
     void failWriteAt(int n);
     void failSyncAt(int n);
+    void failReadAt(int n) { m_failReadAt = n; }
+    void refuseScratch(bool refuse = true) { m_refuseScratch = refuse; }
     void crashAtSync(int n);
     void crash();
     void fillDisk(bool full = true) { m_diskFull = full; }
@@ -73,10 +79,13 @@ public:
 
     int writeCount() const { return m_writes; }
     int syncCount() const { return m_syncs; }
+    int readCount() const { return m_reads; }
+    int scratchFilesMade() const { return m_scratchFiles; }
 
     // Called by the files: counts the operation and decides its fate.
     Status beforeWrite();
     Status beforeSync();
+    Status beforeRead();
     // A write that makes a file longer: fails while the disk is full.
     Status beforeGrowth(const std::string& path) const;
 
@@ -114,6 +123,10 @@ private:
     int m_syncs = 0;
     int m_failWriteAt = 0;
     int m_failSyncAt = 0;
+    int m_reads = 0;
+    int m_failReadAt = 0;
+    int m_scratchFiles = 0;
+    bool m_refuseScratch = false;
     int m_crashAtSync = 0;
     bool m_dead = false;
     bool m_diskFull = false;

@@ -50,6 +50,10 @@ public:
     virtual Status syncFolderOf(const std::string& path) = 0;
     // Whether the process may write the file (and create files beside it).
     virtual bool isWritable(const std::string& path) = 0;
+    // A file of scratch space for this process alone, in the folder of `beside`: it has no
+    // name another program (or a later open) could find, and it is gone once its handle is
+    // closed or the process ends, however it ends. Nothing it holds is ever synced.
+    virtual Result<std::unique_ptr<File>> openScratch(const std::string& beside) = 0;
 
     // The time the writer stamps into a file (a new file's creation date, the catalog dates
     // of tables it creates): the real time, unless fixTime() set one. Tests that compare whole

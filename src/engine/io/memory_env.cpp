@@ -96,6 +96,11 @@ bool MemoryEnv::isWritable(const std::string& path) {
     return it == m_files.end() || !it->second->readOnly;
 }
 
+Result<std::unique_ptr<File>> MemoryEnv::openScratch(const std::string& beside) {
+    return std::unique_ptr<File>(std::make_unique<MemoryFile>(
+        std::make_shared<std::vector<uint8_t>>(), beside + " (scratch)", true));
+}
+
 std::vector<uint8_t>& MemoryEnv::contents(const std::string& path) {
     auto& node = m_files[path];
     if (!node)

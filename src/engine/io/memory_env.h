@@ -19,6 +19,7 @@ public:
     Status rename(const std::string& from, const std::string& to) override;
     Status syncFolderOf(const std::string&) override { return Status::ok(); }
     bool isWritable(const std::string& path) override;
+    Result<std::unique_ptr<File>> openScratch(const std::string& beside) override;
 
     // Direct access for tests: the bytes of a file (created empty when missing).
     std::vector<uint8_t>& contents(const std::string& path);

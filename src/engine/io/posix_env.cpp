@@ -28,6 +28,11 @@ Status ioError(const std::string& what, const std::string& path) {
     return Status::error(code, what + " '" + path + "': " + std::strerror(e));
 }
 
+std::string folderOf(const std::string& path) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
 class PosixFile final : public File {
 public:
     PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
@@ -143,9 +148,7 @@ public:
     }
 
     Status syncFolderOf(const std::string& path) override {
-        std::string folder = std::filesystem::path(path).parent_path().string();
-        if (folder.empty())
-            folder = ".";
+        const std::string folder = folderOf(path);
         int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return ioError("cannot open folder", folder);
@@ -156,10 +159,30 @@ public:
         return Status::ok();
     }
 
+    // Linux makes a file with no name in the folder (O_TMPFILE); elsewhere, or on a file
+    // system without that, a file is made under a fresh name beside the database and its name
+    // removed at once, so a crash can leave it behind only in that instant, under a name no
+    // open reads.
+    Result<std::unique_ptr<File>> openScratch(const std::string& beside) override {
+        const std::string what = beside + " (scratch)";
+        int fd = -1;
+#if defined(O_TMPFILE)
+        fd = ::open(folderOf(beside).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return std::unique_ptr<File>(std::make_unique<PosixFile>(fd, what));
+#endif
+        std::string name = beside + "-scratch-XXXXXX";
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0)
+            return ioError("cannot make a scratch file beside", beside);
+        auto file = std::make_unique<PosixFile>(fd, what);
+        if (::unlink(name.c_str()) != 0)
+            return ioError("cannot remove", name);
+        return std::unique_ptr<File>(std::move(file));
+    }
+
     bool isWritable(const std::string& path) override {
-        std::string folder = std::filesystem::path(path).parent_path().string();
-        if (folder.empty())
-            folder = ".";
+        const std::string folder = folderOf(path);
         if (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0)
             return false;
         // access() says yes to root for any file. A file its owner marked read-only (no

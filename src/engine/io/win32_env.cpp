@@ -2,6 +2,7 @@
 // positional reads and writes through OVERLAPPED offsets, FlushFileBuffers as every sync point
 // of the commit protocol, and MoveFileExW for the atomic replacement of a file.
 #include <algorithm>
+#include <atomic>
 
 #include "engine/base/error_codes.h"
 #include "engine/io/file.h"
@@ -164,6 +165,27 @@ public:
     // the journal back and the next open rolls the last commit back: the file is then as it
     // was before that commit, never a mixture.
     Status syncFolderOf(const std::string&) override { return Status::ok(); }
+
+    // A hidden file under a fresh name beside the database, deleted by the system when its
+    // handle closes, also when the process is killed; no other handle may open it. Only a
+    // power cut can leave it behind, under a name no open reads. Not the system's temporary
+    // folder: the database's folder is known to be writable, and on the database's disk.
+    Result<std::unique_ptr<File>> openScratch(const std::string& beside) override {
+        static std::atomic<unsigned> made{0};
+        for (int attempt = 0;; ++attempt) {
+            const std::string path = beside + "-scratch-" + std::to_string(GetCurrentProcessId()) +
+                                     "-" + std::to_string(made++);
+            HANDLE h = CreateFileW(
+                widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                nullptr);
+            if (h != INVALID_HANDLE_VALUE)
+                return std::unique_ptr<File>(std::make_unique<Win32File>(h, path));
+            const DWORD e = GetLastError();
+            if ((e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) || attempt == 8)
+                return fileError("cannot make the scratch file", path, e);
+        }
+    }
 
     bool isWritable(const std::string& path) override {
         const std::wstring wide = widen(path);

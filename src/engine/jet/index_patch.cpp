@@ -468,7 +468,7 @@ Result<bool> patchIndex(JetStorage& storage, const store::RealIndex& index,
     if (!images)
         return false;
     for (auto& [number, bytes] : *images)
-        out.images[number] = std::move(bytes);
+        VELMORA_RETURN_IF_ERROR(out.put(number, std::move(bytes)));
     if (!added.empty()) {
         // The new pages join the index's usage map.
         VELMORA_ASSIGN_OR_RETURN(UsageMap map,

@@ -32,6 +32,7 @@ Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, 
         new JetDatabase(kind == FileKind::Jet3 ? KeyFormat::Jet3 : KeyFormat::Jet4));
     db->m_path = path;
     db->m_env = &env;
+    db->m_commitImageBudget = options.commitImageBudget;
 
     bool lockedOut = false;
     if (options.readOnly) {
@@ -123,7 +124,9 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     // Plan every page image before anything is written.
     VELMORA_ASSIGN_OR_RETURN(UsageMap global, m_reader->globalUsageMap());
     PageAllocator allocator = PageAllocator::forGlobalMap(pager.pageCount(), global);
-    CommitPages pages;
+    // The images wait in memory, and past its budget in a scratch file (commit_pages.h), until
+    // the journal is synced.
+    CommitPages pages(pageSize, m_env, m_path, m_commitImageBudget);
     // Created, deleted and redesigned tables first (schema_change.h); the rest in place.
     std::vector<store::Table*> inPlace;
     VELMORA_RETURN_IF_ERROR(writeSchemaChanges(
@@ -138,7 +141,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     // an observer is given them too, and takes them from the journal with the others.
     VELMORA_ASSIGN_OR_RETURN(uint64_t oldSize, file.size());
     std::vector<uint32_t> journalled;
-    for (const auto& [number, image] : pages.images) {
+    for (const uint32_t number : pages.pageNumbers()) {
         if (uint64_t(number + 1) * pageSize <= oldSize &&
             (hasCommitObserver() || !allocator.wasFree(number)))
             journalled.push_back(number);
@@ -171,28 +174,19 @@ Status JetDatabase::writeCommit(const Changes& changes) {
 
     // Invariant 3: the pages, in runs of consecutive numbers, then one sync. A run is written
     // in pieces of a bounded size, so that a rewritten table is not held a second time as one
-    // copy of all its pages.
+    // copy of all its pages. An image that cannot be read back from the scratch file fails the
+    // commit here, and invariant 6 rolls back what was written.
     auto writeAll = [&]() -> Status {
-        auto it = pages.images.begin();
-        std::vector<uint8_t> run;
-        run.reserve(size_t(kPagesPerWrite) * pageSize);
-        while (it != pages.images.end()) {
-            uint32_t first = it->first;
-            run.clear();
-            uint32_t next = first;
-            while (it != pages.images.end() && it->first == next && next - first < kPagesPerWrite) {
-                run.insert(run.end(), it->second.begin(), it->second.end());
-                ++it;
-                ++next;
-            }
-            VELMORA_RETURN_IF_ERROR(file.write(uint64_t(first) * pageSize, run));
-        }
+        VELMORA_RETURN_IF_ERROR(
+            pages.forEachRun(kPagesPerWrite, [&](uint32_t first, Bytes run) -> Status {
+                return file.write(uint64_t(first) * pageSize, run);
+            }));
         return file.sync();
     };
     Status written = writeAll();
     const bool observed = written.isOk() && hasCommitObserver();
     if (observed)
-        tellObserverWritten(pages.images, journalled, journal, oldSize);
+        tellObserverWritten(pages, journalled, journal, oldSize);
     // Invariant 4: the commit point.
     if (written.isOk())
         written = io::RollbackJournal::remove(*m_env, journal);
@@ -204,7 +198,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     for (size_t i = 0; i < inPlace.size(); ++i)
         inPlace[i]->setPlaces(placed[i].rows, placed[i].whole);
     placed.clear();
-    pages.images.clear();
+    pages = CommitPages(pageSize);  // the images, and the scratch file, go before the reload
     pager.clear();
     VELMORA_RETURN_IF_ERROR(pager.refreshSize());
     if (!changes.created.empty() || !changes.dropped.empty())
@@ -212,37 +206,42 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     return Status::ok();
 }
 
-void JetDatabase::tellObserverWritten(const std::map<uint32_t, std::vector<uint8_t>>& images,
+void JetDatabase::tellObserverWritten(const CommitPages& pages,
                                       const std::vector<uint32_t>& journalled,
                                       const std::string& journal, uint64_t sizeBefore) {
     CommitImages told;
     told.pageSize = m_reader->pager().pageSize();
     told.sizeBefore = sizeBefore;
-    told.pageCount = images.size();
+    told.pageCount = pages.size();
     // The pages are written, so the file's size is the new one.
     Result<uint64_t> sizeAfter = m_reader->pager().file().size();
     told.forEachPage = [&](const CommitImages::PageVisitor& visit) -> Status {
         VELMORA_RETURN_IF_ERROR(sizeAfter.status());
         // The journal holds the pages inside the old file in page order; the others lie past
-        // its old end and had no bytes before.
-        auto next = images.begin();
+        // its old end and had no bytes before. The images after come from the commit's pages,
+        // a spilled one read back from the scratch file.
+        const std::vector<uint32_t> numbers = pages.pageNumbers();
+        auto next = numbers.begin();
+        std::vector<uint8_t> after;
+        auto visitNext = [&](Bytes before) -> Status {
+            VELMORA_RETURN_IF_ERROR(pages.find(*next, after).status());
+            return visit(*next++, before, after);
+        };
         size_t k = 0;
         VELMORA_RETURN_IF_ERROR(io::RollbackJournal::readPages(
             *m_env, journal, [&](uint32_t number, Bytes before) -> Status {
                 if (k >= journalled.size() || journalled[k++] != number)
                     return Status::error(err::kNotADatabase,
                                          "the journal '" + journal + "' is not this commit's");
-                for (; next->first != number; ++next)
-                    VELMORA_RETURN_IF_ERROR(visit(next->first, {}, next->second));
-                VELMORA_RETURN_IF_ERROR(visit(number, before, next->second));
-                ++next;
-                return Status::ok();
+                while (*next != number)
+                    VELMORA_RETURN_IF_ERROR(visitNext({}));
+                return visitNext(before);
             }));
         if (k != journalled.size())
             return Status::error(err::kNotADatabase,
                                  "the journal '" + journal + "' is not this commit's");
-        for (; next != images.end(); ++next)
-            VELMORA_RETURN_IF_ERROR(visit(next->first, {}, next->second));
+        while (next != numbers.end())
+            VELMORA_RETURN_IF_ERROR(visitNext({}));
         return Status::ok();
     };
     if (sizeAfter.isOk())

@@ -57,6 +57,7 @@
 #include "engine/io/database_lock.h"
 #include "engine/io/file.h"
 #include "engine/io/page_digest.h"
+#include "engine/jet/commit_pages.h"
 #include "engine/jet/index_key.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/store/database.h"
@@ -91,6 +92,9 @@ struct OpenOptions {
     bool readOnly = false;   // never write, even when we could
     bool useOsLocks = true;  // real files: the .mdb lock and the .ldb (POSIX Env only)
     std::string userName = "Admin";
+    // Bytes of new page images a commit holds in memory; past them it keeps them in a scratch
+    // file until it writes them (commit_pages.h).
+    size_t commitImageBudget = CommitPages::kDefaultBudget;
 };
 
 class JetDatabase : public store::TableStorage {
@@ -134,9 +138,8 @@ private:
     Status writeCommit(const Changes& changes);
     // Hands the observer the images of a commit whose pages are written and synced, before
     // its commit point: `journalled` the pages of the journal, in page order.
-    void tellObserverWritten(const std::map<uint32_t, std::vector<uint8_t>>& images,
-                             const std::vector<uint32_t>& journalled, const std::string& journal,
-                             uint64_t sizeBefore);
+    void tellObserverWritten(const CommitPages& pages, const std::vector<uint32_t>& journalled,
+                             const std::string& journal, uint64_t sizeBefore);
     // Refuses a write to a file that was moved away or made read-only while open.
     Status checkStillWritable() const;
     // After a failed write: rolls back from the journal (invariant 6).
@@ -149,6 +152,7 @@ private:
     std::string m_readOnlyReason;
     JetRowRules m_rules;
     bool m_recovered = false;
+    size_t m_commitImageBudget = CommitPages::kDefaultBudget;
     CommitObserver m_commitObserver;
 };
 

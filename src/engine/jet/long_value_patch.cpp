@@ -144,7 +144,7 @@ Status LongValueEdits::finish(std::vector<MapUpdate>& maps) {
     const JetFormat& fmt = m_storage.format();
     for (auto it = m_pages.begin(); it != m_pages.end(); it = m_pages.erase(it)) {
         if (it->second.changed())
-            m_out.images[it->first] = it->second.render();
+            VELMORA_RETURN_IF_ERROR(m_out.put(it->first, it->second.render()));
     }
     for (const store::LongValueMaps& m : m_schema.longValueMaps) {
         const auto added = m_newPages.find(m.columnNumber);
@@ -168,8 +168,10 @@ Status LongValueEdits::finish(std::vector<MapUpdate>& maps) {
         VELMORA_ASSIGN_OR_RETURN(UsageMap free,
                                  m_storage.usageMap(RowPointer::fromU32(m.freeSpaceRow)));
         std::vector<uint32_t> roomy = free.pages;
+        std::vector<uint8_t> image;
         for (uint32_t number : touched) {
-            if (getU16(m_out.images.at(number), fmt.dataFreeSpace) >= kFreeMapThreshold)
+            VELMORA_ASSIGN_OR_RETURN(const bool put, m_out.find(number, image));
+            if (put && getU16(image, fmt.dataFreeSpace) >= kFreeMapThreshold)
                 roomy.push_back(number);
         }
         std::sort(roomy.begin(), roomy.end());

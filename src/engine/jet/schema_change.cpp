@@ -178,7 +178,7 @@ Result<uint32_t> writeWhole(JetStorage& storage, Table& table, uint32_t firstPag
     std::vector<PageImage> images;
     VELMORA_RETURN_IF_ERROR(encodeWholeTables(fmt, one, allocator, images, codePage));
     for (auto& img : images)
-        out.images[img.number] = std::move(img.bytes);
+        VELMORA_RETURN_IF_ERROR(out.put(img.number, std::move(img.bytes)));
     table.mutableSchema() = std::move(s);
     return tdefPages.front();
 }

@@ -104,26 +104,27 @@ public:
     // go into the commit: a table changed throughout is then held once, as images, and a page
     // edited again is read back from its image. Only between rows, as it ends the edits
     // page() handed out.
-    void settle() {
+    Status settle() {
         constexpr size_t kPagesHeld = 16;
         if (m_pages.size() <= kPagesHeld)
-            return;
+            return Status::ok();
         for (auto it = m_pages.begin(); it != m_pages.end();) {
             if (m_target && it->first == *m_target) {
                 ++it;
                 continue;
             }
             if (it->second.changed())
-                m_out.images[it->first] = it->second.render();
+                VELMORA_RETURN_IF_ERROR(m_out.put(it->first, it->second.render()));
             it = m_pages.erase(it);
         }
+        return Status::ok();
     }
 
     // The pages into the commit, and the new ones into the table's usage maps.
-    void finish(std::vector<MapUpdate>& maps) {
+    Status finish(std::vector<MapUpdate>& maps) {
         for (auto it = m_pages.begin(); it != m_pages.end(); it = m_pages.erase(it)) {
             if (it->second.changed())
-                m_out.images[it->first] = it->second.render();
+                VELMORA_RETURN_IF_ERROR(m_out.put(it->first, it->second.render()));
         }
         if (!m_newPages.empty()) {
             std::vector<uint32_t> used = m_usedBefore;
@@ -132,9 +133,10 @@ public:
             maps.push_back({RowPointer::fromU32(m_schema.usedPagesRow), std::move(used)});
         }
         std::vector<uint32_t> roomy;
+        std::vector<uint8_t> image;
         for (uint32_t number : m_newPages) {
-            const std::vector<uint8_t>& image = m_out.images.at(number);
-            if (getU16(image, m_storage.format().dataFreeSpace) >= kFreeMapThreshold)
+            VELMORA_ASSIGN_OR_RETURN(const bool put, m_out.find(number, image));
+            if (put && getU16(image, m_storage.format().dataFreeSpace) >= kFreeMapThreshold)
                 roomy.push_back(number);
         }
         if (!roomy.empty()) {
@@ -148,6 +150,7 @@ public:
                 maps.push_back({RowPointer::fromU32(m_schema.freePagesRow), std::move(roomy)});
             }
         }
+        return Status::ok();
     }
 
 private:
@@ -380,7 +383,7 @@ public:
         for (uint32_t place : m_table.erasedPlaces()) {
             VELMORA_RETURN_IF_ERROR(releaseLongValues(RowPointer::fromU32(place)));
             VELMORA_RETURN_IF_ERROR(eraseRow(m_pages, m_schema.name, RowPointer::fromU32(place)));
-            m_pages.settle();
+            VELMORA_RETURN_IF_ERROR(m_pages.settle());
         }
         Status failure;
         m_placed.whole = false;
@@ -392,8 +395,7 @@ public:
             if (place != 0 && m_table.fixedValuesChanged(id) != 0) {
                 const Result<bool> patched = patchFixedValues(id, RowPointer::fromU32(place));
                 if (!patched.isOk() || *patched) {
-                    failure = patched.status();
-                    m_pages.settle();
+                    failure = patched.isOk() ? m_pages.settle() : patched.status();
                     return;
                 }
             }
@@ -413,10 +415,11 @@ public:
             } else {
                 failure = where.status();
             }
-            m_pages.settle();
+            if (failure.isOk())
+                failure = m_pages.settle();
         });
         VELMORA_RETURN_IF_ERROR(failure);
-        m_pages.finish(m_maps);
+        VELMORA_RETURN_IF_ERROR(m_pages.finish(m_maps));
         return inTable(m_longValues.finish(m_maps));
     }
 

@@ -141,16 +141,6 @@ std::vector<uint32_t> pageNumbers(const std::vector<PageImage>& pages) {
 
 }  // namespace
 
-Result<std::vector<uint8_t>> CommitPages::current(io::Pager& pager, uint32_t page) const {
-    auto it = images.find(page);
-    if (it != images.end())
-        return it->second;
-    if (page >= pager.pageCount())
-        return std::vector<uint8_t>(pager.pageSize(), 0);
-    VELMORA_ASSIGN_OR_RETURN(io::PageRef ref, pager.read(page));
-    return *ref;
-}
-
 Status releaseUnmappedLongValuePages(JetStorage& storage, const TableSchema& stored,
                                      const std::vector<DataPage>& data, PageAllocator& allocator) {
     const JetFormat& fmt = storage.format();
@@ -370,8 +360,8 @@ Status finishKeyCheck(JetStorage& storage, const store::Table& table, const Stat
 
 // The data and long-value pages move to the commit (each page is held once), with the maps
 // that list them.
-void takeRowPages(const JetFormat& fmt, const TableSchema& schema, PlacedRows& rows,
-                  CommitPages& out, std::vector<MapUpdate>& maps) {
+Status takeRowPages(const JetFormat& fmt, const TableSchema& schema, PlacedRows& rows,
+                    CommitPages& out, std::vector<MapUpdate>& maps) {
     std::vector<uint32_t> roomy;
     for (const PageImage& img : rows.data.pages()) {
         if (getU16(img.bytes, fmt.dataFreeSpace) >= kFreeMapThreshold)
@@ -380,12 +370,12 @@ void takeRowPages(const JetFormat& fmt, const TableSchema& schema, PlacedRows& r
     maps.push_back({RowPointer::fromU32(schema.usedPagesRow), pageNumbers(rows.data.pages())});
     maps.push_back({RowPointer::fromU32(schema.freePagesRow), roomy});
     for (PageImage& img : rows.data.pages())
-        out.images[img.number] = std::move(img.bytes);
+        VELMORA_RETURN_IF_ERROR(out.put(img.number, std::move(img.bytes)));
 
     // LVAL pages of a column without maps belong to no map.
     for (auto& [column, builder] : rows.longValues.builders()) {
         for (PageImage& img : builder->pages())
-            out.images[img.number] = std::move(img.bytes);
+            VELMORA_RETURN_IF_ERROR(out.put(img.number, std::move(img.bytes)));
     }
     for (const store::LongValueMaps& m : schema.longValueMaps) {
         auto it = rows.longValues.builders().find(m.columnNumber);
@@ -399,6 +389,7 @@ void takeRowPages(const JetFormat& fmt, const TableSchema& schema, PlacedRows& r
         maps.push_back({RowPointer::fromU32(m.ownedPagesRow), std::move(owned)});
         maps.push_back({RowPointer::fromU32(m.freeSpaceRow), std::move(lvRoomy)});
     }
+    return Status::ok();
 }
 
 // The whole table onto fresh pages, its indexes built again.
@@ -420,7 +411,7 @@ Status rewriteTable(JetStorage& storage, const store::Table& table, const TableD
     VELMORA_RETURN_IF_ERROR(done);
 
     std::vector<MapUpdate> maps;
-    takeRowPages(fmt, schema, rows, out, maps);
+    VELMORA_RETURN_IF_ERROR(takeRowPages(fmt, schema, rows, out, maps));
     std::vector<uint8_t> tdef = def.bytes;
     for (size_t ix = 0; ix < schema.realIndexes.size(); ++ix) {
         VELMORA_RETURN_IF_ERROR(rows.keyFailures[ix]);
@@ -458,10 +449,10 @@ Status applyMapUpdates(JetStorage& storage, const std::vector<MapUpdate>& update
             std::vector<uint8_t> row,
             encodeUsageMapRow(fmt, rowLength, old, u.pages, allocator, bitmapPages));
         for (PageImage& img : bitmapPages)
-            out.images[img.number] = std::move(img.bytes);
+            VELMORA_RETURN_IF_ERROR(out.put(img.number, std::move(img.bytes)));
         VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page,
                                  replaceRowOnPage(fmt, host, u.where.page, u.where.row, row));
-        out.images[u.where.page] = std::move(page);
+        VELMORA_RETURN_IF_ERROR(out.put(u.where.page, std::move(page)));
     }
     return Status::ok();
 }
@@ -493,7 +484,7 @@ Status writeIndex(JetStorage& storage, const TableSchema& schema, size_t ix,
     std::vector<uint32_t> treePages;
     for (PageImage& img : built.pages) {
         treePages.push_back(img.number);
-        out.images[img.number] = std::move(img.bytes);
+        VELMORA_RETURN_IF_ERROR(out.put(img.number, std::move(img.bytes)));
     }
     std::sort(treePages.begin(), treePages.end());
     maps.push_back({RowPointer::fromU32(index.usageMapRow), treePages});
@@ -520,7 +511,7 @@ Status writeDefinition(JetStorage& storage, const TableDefinition& def, std::vec
         if (std::equal(source, source + long(n), page.begin() + long(from)))
             continue;
         std::copy_n(source, n, page.begin() + long(from));
-        out.images[def.pages[k]] = std::move(page);
+        VELMORA_RETURN_IF_ERROR(out.put(def.pages[k], std::move(page)));
     }
     return Status::ok();
 }
@@ -568,9 +559,9 @@ Status writeGlobalMap(JetStorage& storage, PageAllocator& allocator, CommitPages
         std::vector<uint8_t> row,
         encodeGlobalMap(fmt, old, rowLength, maxRowLength, allocator, mapPages));
     for (PageImage& img : mapPages)
-        out.images[img.number] = std::move(img.bytes);
+        VELMORA_RETURN_IF_ERROR(out.put(img.number, std::move(img.bytes)));
     VELMORA_ASSIGN_OR_RETURN(std::vector<uint8_t> page, replaceRowOnPage(fmt, page1, 1, 0, row));
-    out.images[1] = std::move(page);
+    VELMORA_RETURN_IF_ERROR(out.put(1, std::move(page)));
     return Status::ok();
 }
 

@@ -23,19 +23,13 @@
 #include <vector>
 
 #include "engine/base/status.h"
+#include "engine/jet/commit_pages.h"
 #include "engine/jet/index_builder.h"
 #include "engine/jet/jet_storage.h"
 #include "engine/jet/page_writer.h"
 #include "engine/store/table.h"
 
 namespace velmora::engine::jet {
-
-// Page images of one commit, by page number; later changes to a page replace earlier ones.
-struct CommitPages {
-    std::map<uint32_t, std::vector<uint8_t>> images;
-    // The current image of a page: a pending one, else the one in the file.
-    Result<std::vector<uint8_t>> current(io::Pager& pager, uint32_t page) const;
-};
 
 // Where a commit put rows of a table: once the commit is done the table takes them
 // (Table::setPlaces). `whole`: the table was written anew, rows not listed are stored nowhere.

@@ -1,8 +1,11 @@
 // The commit protocol under failure, for a commit that rewrites much of a table and for commits
-// that change a few rows where they are, memos on LVAL pages included: every write and every sync
+// that change a few rows where they are, memos on LVAL pages included: every write, read and sync
 // of a commit fails in turn, and the power is cut at every sync point. Each time, the file that the
 // next open sees is exactly the new one, or the old one: same size, every page the old state uses
 // byte for byte equal (pages its global map marks free may hold leftovers), and no journal is left.
+// The commits keep two pages' images in memory at most and the others in a scratch file, so that
+// every failure also meets images read back from there; they write what a commit holding every
+// image in memory writes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -103,9 +106,14 @@ Status changeRows(store::Table& table, const store::RowRules& rules, Family fami
     return Status::ok();
 }
 
+// Two Jet 3 pages, one Jet 4 page.
+constexpr size_t kSpillingBudget = 4096;
+
 // One commit of `family`: the status of that commit.
-Status commitFamily(io::Env& env, Family family) {
-    auto db = openStoreDatabase(kCrashPath, env, noOsLocks());
+Status commitFamily(io::Env& env, Family family, size_t budget = kSpillingBudget) {
+    OpenOptions options = noOsLocks();
+    options.commitImageBudget = budget;
+    auto db = openStoreDatabase(kCrashPath, env, options);
     if (!db.isOk())
         return db.status();
     auto t = (*db)->table(tableOf(family));
@@ -147,13 +155,25 @@ protected:
         env.install(kCrashPath, m_old);
         int writes = env.writeCount();
         int syncs = env.syncCount();
+        int reads = env.readCount();
         Status s = changeAndCommit(env);
         ASSERT_TRUE(s.isOk()) << s.toString();
         m_writes = env.writeCount() - writes;
         m_syncs = env.syncCount() - syncs;
         m_new = env.contents(kCrashPath);
         ASSERT_NE(m_new, m_old);
-        std::cout << "one commit: " << m_writes << " writes, " << m_syncs << " syncs\n";
+        m_reads = env.readCount() - reads;
+        std::cout << "one commit: " << m_writes << " writes, " << m_syncs << " syncs, " << m_reads
+                  << " reads\n";
+        if (family() != Family::OneCell) {
+            EXPECT_EQ(env.scratchFilesMade(), 1);
+        }
+        // Images held in memory give the same file.
+        FixedTimeFaultEnv inMemory;
+        inMemory.install(kCrashPath, m_old);
+        ASSERT_TRUE(commitFamily(inMemory, family(), CommitPages::kDefaultBudget).isOk());
+        EXPECT_EQ(inMemory.scratchFilesMade(), 0);
+        EXPECT_TRUE(inMemory.contents(kCrashPath) == m_new);
         // The new state is sound.
         auto reopened = JetDatabase::open(kCrashPath, env, noOsLocks());
         ASSERT_TRUE(reopened.isOk());
@@ -181,6 +201,7 @@ protected:
     size_t m_pageSize = 4096;
     int m_writes = 0;
     int m_syncs = 0;
+    int m_reads = 0;
 };
 
 TEST_P(WriterCrash, EveryFailedWriteLeavesTheOldOrTheNewFile) {
@@ -195,6 +216,23 @@ TEST_P(WriterCrash, EveryFailedWriteLeavesTheOldOrTheNewFile) {
         // A commit that reported failure did not take effect.
         if (!s.isOk()) {
             EXPECT_EQ(st, State::Old) << "write " << i << ": " << s.toString();
+        }
+    }
+}
+
+// Reads of the file and of the scratch file, opening included: a commit that cannot read what
+// it writes fails and leaves the old file.
+TEST_P(WriterCrash, EveryFailedReadLeavesTheOldFile) {
+    for (int i = 1; i <= m_reads; ++i) {
+        FixedTimeFaultEnv env;
+        env.install(kCrashPath, m_old);
+        env.failReadAt(i);
+        Status s = changeAndCommit(env);
+        env.failReadAt(0);
+        State st = reopenAndClassify(env);
+        EXPECT_NE(st, State::Neither) << "read " << i;
+        if (!s.isOk()) {
+            EXPECT_EQ(st, State::Old) << "read " << i << ": " << s.toString();
         }
     }
 }

@@ -1,0 +1,135 @@
+// The page images of one commit, in memory up to a budget and in a scratch file past it; see
+// commit_pages.h.
+#include "engine/jet/commit_pages.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/base/error_codes.h"
+
+namespace velmora::engine::jet {
+
+CommitPages::CommitPages(uint32_t pageSize, io::Env* env, std::string databasePath, size_t budget)
+    : m_pageSize(pageSize), m_env(env), m_databasePath(std::move(databasePath)), m_budget(budget) {}
+
+Status CommitPages::put(uint32_t page, std::vector<uint8_t> image) {
+    if (image.size() != m_pageSize)
+        return Status::error(err::kInvalidArgument, "a page image of " +
+                                                        std::to_string(image.size()) +
+                                                        " bytes for page " + std::to_string(page));
+    auto [it, added] = m_images.try_emplace(page);
+    Image& held = it->second;
+    if (held.slot)
+        return m_scratch->write(*held.slot * m_pageSize, image);
+    if (added)
+        m_inMemory.push_back(page);
+    else
+        m_bytesInMemory -= held.bytes.size();
+    held.bytes = std::move(image);
+    m_bytesInMemory += held.bytes.size();
+    return m_bytesInMemory > m_budget ? spill() : Status::ok();
+}
+
+Status CommitPages::spill() {
+    if (!m_scratch && !m_noScratch) {
+        // Without one the commit holds its images in memory, as it would with a larger budget.
+        m_noScratch = true;
+        if (m_env != nullptr) {
+            Result<std::unique_ptr<io::File>> made = m_env->openScratch(m_databasePath);
+            if (made.isOk()) {
+                m_scratch = std::move(made).value();
+                m_noScratch = false;
+            }
+        }
+    }
+    if (!m_scratch)
+        return Status::ok();
+    while (m_bytesInMemory > m_budget && !m_inMemory.empty()) {
+        Image& held = m_images.at(m_inMemory.front());
+        const uint64_t slot = m_slots;
+        VELMORA_RETURN_IF_ERROR(m_scratch->write(slot * m_pageSize, held.bytes));
+        ++m_slots;
+        m_inMemory.pop_front();
+        m_bytesInMemory -= held.bytes.size();
+        held.bytes = std::vector<uint8_t>();
+        held.slot = slot;
+    }
+    return Status::ok();
+}
+
+Status CommitPages::readSlot(uint64_t slot, size_t count, MutableBytes out) const {
+    Status read = m_scratch->read(slot * m_pageSize, out.first(count * m_pageSize));
+    return read.isOk() ? read : read.withContext("a page image of the commit: ");
+}
+
+Result<bool> CommitPages::find(uint32_t page, std::vector<uint8_t>& out) const {
+    auto it = m_images.find(page);
+    if (it == m_images.end())
+        return false;
+    if (!it->second.slot) {
+        out = it->second.bytes;
+        return true;
+    }
+    out.resize(m_pageSize);
+    VELMORA_RETURN_IF_ERROR(readSlot(*it->second.slot, 1, out));
+    return true;
+}
+
+Result<std::vector<uint8_t>> CommitPages::current(io::Pager& pager, uint32_t page) const {
+    std::vector<uint8_t> image;
+    VELMORA_ASSIGN_OR_RETURN(bool pending, find(page, image));
+    if (pending)
+        return image;
+    if (page >= pager.pageCount())
+        return std::vector<uint8_t>(pager.pageSize(), 0);
+    VELMORA_ASSIGN_OR_RETURN(io::PageRef ref, pager.read(page));
+    return *ref;
+}
+
+std::vector<uint32_t> CommitPages::pageNumbers() const {
+    std::vector<uint32_t> numbers;
+    numbers.reserve(m_images.size());
+    for (const auto& entry : m_images)
+        numbers.push_back(entry.first);
+    return numbers;
+}
+
+Status CommitPages::forEachRun(uint32_t maxPages, const RunVisitor& visit) const {
+    std::vector<uint8_t> run;
+    run.reserve(size_t(std::min<size_t>(maxPages, m_images.size())) * m_pageSize);
+    // Images of the run in consecutive slots come back in one read.
+    size_t readAt = 0, readCount = 0;
+    uint64_t readFrom = 0;
+    auto readPending = [&]() -> Status {
+        if (readCount == 0)
+            return Status::ok();
+        const size_t count = std::exchange(readCount, 0);
+        return readSlot(readFrom, count, MutableBytes(run).subspan(readAt));
+    };
+    for (auto it = m_images.begin(); it != m_images.end();) {
+        const uint32_t first = it->first;
+        run.clear();
+        for (uint32_t next = first;
+             it != m_images.end() && it->first == next && next - first < maxPages; ++it, ++next) {
+            const Image& held = it->second;
+            if (!held.slot) {
+                VELMORA_RETURN_IF_ERROR(readPending());
+                run.insert(run.end(), held.bytes.begin(), held.bytes.end());
+                continue;
+            }
+            if (readCount != 0 && *held.slot != readFrom + readCount)
+                VELMORA_RETURN_IF_ERROR(readPending());
+            if (readCount == 0) {
+                readFrom = *held.slot;
+                readAt = run.size();
+            }
+            ++readCount;
+            run.resize(run.size() + m_pageSize);
+        }
+        VELMORA_RETURN_IF_ERROR(readPending());
+        VELMORA_RETURN_IF_ERROR(visit(first, run));
+    }
+    return Status::ok();
+}
+
+}  // namespace velmora::engine::jet

@@ -1,0 +1,91 @@
+// The page images of one commit, by page number: what planning puts and reads back, and what
+// the commit writes (jet_database.h).
+//
+// Invariant 2 keeps every new image away from the database until the journal is synced, so a
+// commit that changes a whole table has all of that table's new pages at once. Only `budget`
+// bytes of them stay in memory: past it, the images put longest ago go into a scratch file,
+// each into a slot of its own that a later image of the same page overwrites, and come back
+// from there when planning reads them (find(), current()) and when the commit writes them
+// (forEachRun(), page-ordered runs in one buffer of bounded size).
+//
+// The budget, 256 KiB (64 Jet 4 pages, 128 Jet 3 ones), is one run of the commit's writes: a
+// commit of a few rows, with its index, map and definition pages, stays well under it and
+// never touches the scratch file; a commit that rewrites a table holds about one write run of
+// images besides the buffer it writes from, however large the table.
+//
+// The scratch file is Env::openScratch() beside the database, made the first time the budget
+// is crossed: it has no name the next open could find (and none like the journal's), and it is
+// gone when the commit ends, a crash included. It is never synced: nothing durable is in it.
+// When it cannot be made the images stay in memory, as they would without it, and the commit
+// goes on. A write to it or a read from it that fails fails the commit: during planning nothing
+// was written yet; while the pages are written, invariant 6 rolls back.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/base/coding.h"
+#include "engine/base/status.h"
+#include "engine/io/file.h"
+#include "engine/io/pager.h"
+
+namespace velmora::engine::jet {
+
+class CommitPages {
+public:
+    static constexpr size_t kDefaultBudget = size_t(256) << 10;
+
+    // Images of `pageSize` bytes; past `budget` bytes in memory they go to a scratch file
+    // beside `databasePath` in `env`. Without an Env every image stays in memory.
+    CommitPages(uint32_t pageSize, io::Env* env = nullptr, std::string databasePath = {},
+                size_t budget = kDefaultBudget);
+
+    // The image of `page` (pageSize bytes) from now on, in place of one put before.
+    Status put(uint32_t page, std::vector<uint8_t> image);
+    // The image put for `page` into `out`; false, with `out` untouched, when none was put.
+    Result<bool> find(uint32_t page, std::vector<uint8_t>& out) const;
+    // The current image of a page: the one put, else the one in the file.
+    Result<std::vector<uint8_t>> current(io::Pager& pager, uint32_t page) const;
+
+    size_t size() const { return m_images.size(); }
+    bool empty() const { return m_images.empty(); }
+    // The pages put, in page order.
+    std::vector<uint32_t> pageNumbers() const;
+    // The images in page order, in runs of consecutive page numbers of at most `maxPages`;
+    // `run` is valid during the call only.
+    using RunVisitor = std::function<Status(uint32_t first, Bytes run)>;
+    Status forEachRun(uint32_t maxPages, const RunVisitor& visit) const;
+
+    // Bytes of images in memory now; whether some are in the scratch file.
+    size_t bytesInMemory() const { return m_bytesInMemory; }
+    bool usesScratchFile() const { return m_scratch != nullptr; }
+
+private:
+    // An image in memory (`bytes`), or in the scratch file at slot `slot` (bytes empty).
+    struct Image {
+        std::vector<uint8_t> bytes;
+        std::optional<uint64_t> slot;
+    };
+    // Moves the images put longest ago to the scratch file until the budget holds again.
+    Status spill();
+    Status readSlot(uint64_t slot, size_t count, MutableBytes out) const;
+
+    uint32_t m_pageSize;
+    io::Env* m_env;
+    std::string m_databasePath;
+    size_t m_budget;
+    std::map<uint32_t, Image> m_images;
+    std::deque<uint32_t> m_inMemory;  // pages whose image is in memory, oldest first
+    size_t m_bytesInMemory = 0;
+    std::unique_ptr<io::File> m_scratch;
+    bool m_noScratch = false;  // it could not be made: everything stays in memory
+    uint64_t m_slots = 0;
+};
+
+}  // namespace velmora::engine::jet
