@@ -3,6 +3,7 @@
 #include "engine/jet/commit_pages.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "engine/base/error_codes.h"
@@ -44,15 +45,24 @@ Status CommitPages::spill() {
     }
     if (!m_scratch)
         return Status::ok();
-    while (m_bytesInMemory > m_budget && !m_inMemory.empty()) {
-        Image& held = m_images.at(m_inMemory.front());
-        const uint64_t slot = m_slots;
-        VELMORA_RETURN_IF_ERROR(m_scratch->write(slot * m_pageSize, held.bytes));
-        ++m_slots;
-        m_inMemory.pop_front();
-        m_bytesInMemory -= held.bytes.size();
-        held.bytes = std::vector<uint8_t>();
-        held.slot = slot;
+    // Once over the budget, a batch of images goes in one write, into consecutive slots, so
+    // that the next puts need none.
+    const size_t batchBytes = kPagesPerSpill * m_pageSize;
+    const size_t keep = m_budget > batchBytes ? m_budget - batchBytes : 0;
+    std::vector<uint8_t> batch;
+    batch.reserve(batchBytes);
+    while (m_bytesInMemory > keep && !m_inMemory.empty()) {
+        batch.clear();
+        const uint64_t firstSlot = m_slots;
+        while (m_bytesInMemory > keep && !m_inMemory.empty() && batch.size() < batchBytes) {
+            Image& held = m_images.at(m_inMemory.front());
+            m_inMemory.pop_front();
+            batch.insert(batch.end(), held.bytes.begin(), held.bytes.end());
+            m_bytesInMemory -= held.bytes.size();
+            held.bytes = std::vector<uint8_t>();
+            held.slot = m_slots++;
+        }
+        VELMORA_RETURN_IF_ERROR(m_scratch->write(firstSlot * m_pageSize, batch));
     }
     return Status::ok();
 }
@@ -95,8 +105,10 @@ std::vector<uint32_t> CommitPages::pageNumbers() const {
 }
 
 Status CommitPages::forEachRun(uint32_t maxPages, const RunVisitor& visit) const {
-    std::vector<uint8_t> run;
-    run.reserve(size_t(std::min<size_t>(maxPages, m_images.size())) * m_pageSize);
+    // Not zeroed first: every byte of a run is copied or read into it before it is visited.
+    const size_t capacity = std::min<size_t>(maxPages, m_images.size()) * m_pageSize;
+    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    const MutableBytes run(buffer.get(), capacity);
     // Images of the run in consecutive slots come back in one read.
     size_t readAt = 0, readCount = 0;
     uint64_t readFrom = 0;
@@ -104,30 +116,30 @@ Status CommitPages::forEachRun(uint32_t maxPages, const RunVisitor& visit) const
         if (readCount == 0)
             return Status::ok();
         const size_t count = std::exchange(readCount, 0);
-        return readSlot(readFrom, count, MutableBytes(run).subspan(readAt));
+        return readSlot(readFrom, count, run.subspan(readAt));
     };
     for (auto it = m_images.begin(); it != m_images.end();) {
         const uint32_t first = it->first;
-        run.clear();
+        size_t length = 0;
         for (uint32_t next = first;
              it != m_images.end() && it->first == next && next - first < maxPages; ++it, ++next) {
             const Image& held = it->second;
             if (!held.slot) {
                 VELMORA_RETURN_IF_ERROR(readPending());
-                run.insert(run.end(), held.bytes.begin(), held.bytes.end());
-                continue;
+                std::copy(held.bytes.begin(), held.bytes.end(), run.begin() + long(length));
+            } else {
+                if (readCount != 0 && *held.slot != readFrom + readCount)
+                    VELMORA_RETURN_IF_ERROR(readPending());
+                if (readCount == 0) {
+                    readFrom = *held.slot;
+                    readAt = length;
+                }
+                ++readCount;
             }
-            if (readCount != 0 && *held.slot != readFrom + readCount)
-                VELMORA_RETURN_IF_ERROR(readPending());
-            if (readCount == 0) {
-                readFrom = *held.slot;
-                readAt = run.size();
-            }
-            ++readCount;
-            run.resize(run.size() + m_pageSize);
+            length += m_pageSize;
         }
         VELMORA_RETURN_IF_ERROR(readPending());
-        VELMORA_RETURN_IF_ERROR(visit(first, run));
+        VELMORA_RETURN_IF_ERROR(visit(first, run.first(length)));
     }
     return Status::ok();
 }

@@ -1,17 +1,19 @@
 // The page images of one commit, by page number: what planning puts and reads back, and what
-// the commit writes (jet_database.h).
+// the commit writes and hands its observer (jet_database.h).
 //
 // Invariant 2 keeps every new image away from the database until the journal is synced, so a
 // commit that changes a whole table has all of that table's new pages at once. Only `budget`
-// bytes of them stay in memory: past it, the images put longest ago go into a scratch file,
-// each into a slot of its own that a later image of the same page overwrites, and come back
-// from there when planning reads them (find(), current()) and when the commit writes them
-// (forEachRun(), page-ordered runs in one buffer of bounded size).
+// bytes of them stay in memory: past it, the images put longest ago go into a scratch file, 16
+// at a time in one write, each into a slot of its own that a later image of the same page
+// overwrites. They come back from there when planning reads them (find(), current()), and
+// when the commit writes them and tells its observer (forEachRun(): page-ordered runs in one
+// buffer of bounded size, consecutive slots in one read).
 //
-// The budget, 256 KiB (64 Jet 4 pages, 128 Jet 3 ones), is one run of the commit's writes: a
-// commit of a few rows, with its index, map and definition pages, stays well under it and
-// never touches the scratch file; a commit that rewrites a table holds about one write run of
-// images besides the buffer it writes from, however large the table.
+// The budget, 256 KiB (64 Jet 4 pages, 128 Jet 3 ones), is the size of the commit's largest
+// write run: a commit of a few rows, with its index, map and definition pages, stays well under
+// it and never touches the scratch file; one that changes a whole table holds about one run of
+// images besides the run it writes from (and one batch while it spills), however large the
+// table. Smaller would buy little and cost more reads back during planning.
 //
 // The scratch file is Env::openScratch() beside the database, made the first time the budget
 // is crossed: it has no name the next open could find (and none like the journal's), and it is
@@ -72,8 +74,11 @@ private:
         std::vector<uint8_t> bytes;
         std::optional<uint64_t> slot;
     };
-    // Moves the images put longest ago to the scratch file until the budget holds again.
+    // Moves the images put longest ago to the scratch file, a batch at a time, until the
+    // budget holds again with room for a batch. After a failed write the images are lost: the
+    // commit fails.
     Status spill();
+    static constexpr size_t kPagesPerSpill = 16;
     Status readSlot(uint64_t slot, size_t count, MutableBytes out) const;
 
     uint32_t m_pageSize;
