@@ -22,7 +22,9 @@
 //   6. A failed commit (an I/O error) rolls back at once from the journal it just wrote; if
 //      even that fails, the journal stays for the next open and this handle refuses to
 //      write again.
-// Page 0 and the commit-byte area are never written.
+// Page 0 and the commit-byte area are never written. Until step 3 the new images wait in
+// memory and, past a budget, in a scratch file that is no part of the database and that no
+// open reads (commit_pages.h).
 //
 // Page images. An observer set with setCommitObserver() is told of every commit in two
 // steps. Once the page images are in the file and synced, and before the commit point,
