@@ -67,6 +67,16 @@ bool completeJournal(Bytes journal, uint32_t& pageSize, uint32_t& count) {
 // Pages a journal takes in one write.
 constexpr size_t kPagesPerWrite = 64;
 
+// Every byte of the file at `path`.
+Result<std::vector<uint8_t>> readWhole(Env& env, const std::string& path) {
+    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(path, OpenMode::ReadOnly));
+    VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
+    std::vector<uint8_t> bytes(size_t(size), 0);
+    if (!bytes.empty())
+        VELMORA_RETURN_IF_ERROR(file->read(0, bytes));
+    return bytes;
+}
+
 }  // namespace
 
 std::string RollbackJournal::pathFor(const std::string& databasePath) {
@@ -88,8 +98,12 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
 }
 
 Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t pageSize,
-                              uint64_t oldFileSize, size_t count, const PageSource& source) {
-    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(journalPath, OpenMode::CreateOrTrunc));
+                              uint64_t oldFileSize, size_t count, const PageSource& source,
+                              Place place) {
+    // A disarmed journal that is gone after all (removed by hand) is made anew.
+    const bool over = place == Place::OverDisarmed && env.exists(journalPath);
+    VELMORA_ASSIGN_OR_RETURN(
+        auto file, env.open(journalPath, over ? OpenMode::ReadWrite : OpenMode::CreateOrTrunc));
     const size_t entry = 4 + size_t(pageSize);
     // A journal of up to kPagesPerWrite pages goes in one write, header and checksum included.
     std::vector<uint8_t> buf(kHeaderSize + std::min(count, kPagesPerWrite) * entry + 8);
@@ -123,8 +137,17 @@ Status RollbackJournal::write(Env& env, const std::string& journalPath, uint32_t
     // entry are synced before the caller touches the database.
     putU64(b, pos, checksum);
     VELMORA_RETURN_IF_ERROR(file->write(at, Bytes(buf.data(), pos + 8)));
+    const uint64_t length = at + pos + 8;
+    if (over) {
+        // A journal plays back only at its exact length: what a longer one before left behind
+        // the new end goes, in the same sync.
+        VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
+        if (size > length)
+            VELMORA_RETURN_IF_ERROR(file->truncate(length));
+    }
     VELMORA_RETURN_IF_ERROR(file->sync());
-    return env.syncFolderOf(journalPath);
+    // Over a disarmed journal no folder entry changed: its own was synced when it was made.
+    return over ? Status::ok() : env.syncFolderOf(journalPath);
 }
 
 Status RollbackJournal::readPages(Env& env, const std::string& journalPath,
@@ -154,17 +177,19 @@ Status RollbackJournal::readPages(Env& env, const std::string& journalPath,
     return Status::ok();
 }
 
+Result<bool> RollbackJournal::playsBack(Env& env, const std::string& journalPath) {
+    if (!env.exists(journalPath))
+        return false;
+    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> journal, readWhole(env, journalPath));
+    uint32_t pageSize = 0;
+    uint32_t count = 0;
+    return completeJournal(journal, pageSize, count);
+}
+
 Result<bool> RollbackJournal::recover(Env& env, const std::string& journalPath, File& database) {
     if (!env.exists(journalPath))
         return false;
-    std::vector<uint8_t> buf;
-    {
-        VELMORA_ASSIGN_OR_RETURN(auto file, env.open(journalPath, OpenMode::ReadOnly));
-        VELMORA_ASSIGN_OR_RETURN(uint64_t size, file->size());
-        buf.resize(size_t(size));
-        if (!buf.empty())
-            VELMORA_RETURN_IF_ERROR(file->read(0, buf));
-    }
+    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> buf, readWhole(env, journalPath));
     Bytes b(buf);
     uint32_t pageSize = 0;
     uint32_t count = 0;
@@ -183,6 +208,28 @@ Result<bool> RollbackJournal::recover(Env& env, const std::string& journalPath, 
     }
     VELMORA_RETURN_IF_ERROR(remove(env, journalPath));
     return complete;
+}
+
+Status RollbackJournal::disarm(Env& env, const std::string& journalPath) {
+    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(journalPath, OpenMode::ReadWrite));
+    // The header lies in the journal's first sector: a cut while it is written leaves it
+    // whole, zeros, or a torn sector, and only the first plays back.
+    const std::vector<uint8_t> zeros(kHeaderSize, 0);
+    VELMORA_RETURN_IF_ERROR(file->write(0, zeros));
+    return file->sync();
+}
+
+Status RollbackJournal::removeDisarmed(Env& env, const std::string& journalPath) {
+    {
+        VELMORA_ASSIGN_OR_RETURN(auto file, env.open(journalPath, OpenMode::ReadOnly));
+        std::vector<uint8_t> header(kHeaderSize, 0);
+        VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
+        if (size >= kHeaderSize)
+            VELMORA_RETURN_IF_ERROR(file->read(0, header));
+        if (std::any_of(header.begin(), header.end(), [](uint8_t b) { return b != 0; }))
+            return Status::ok();
+    }
+    return env.remove(journalPath);
 }
 
 Status RollbackJournal::remove(Env& env, const std::string& journalPath) {

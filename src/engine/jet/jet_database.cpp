@@ -59,12 +59,16 @@ Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, 
                                      io::RollbackJournal::recover(env, journal, *file));
         } else if (!lockedOut) {
             // Without the right to write we cannot roll back, and the file may be half
-            // written: refuse rather than show a mixture.
-            return Status::error(err::kNotADatabase,
-                                 "'" + path +
-                                     "' has an interrupted change that must be rolled "
-                                     "back, but it cannot be written (" +
-                                     db->m_readOnlyReason + ")");
+            // written: refuse rather than show a mixture. A disarmed journal (another handle's,
+            // kept for its next commit) plays back nothing: the file is whole.
+            VELMORA_ASSIGN_OR_RETURN(const bool interrupted,
+                                     io::RollbackJournal::playsBack(env, journal));
+            if (interrupted)
+                return Status::error(err::kNotADatabase,
+                                     "'" + path +
+                                         "' has an interrupted change that must be rolled "
+                                         "back, but it cannot be written (" +
+                                         db->m_readOnlyReason + ")");
         }
         // Locked out: the holder is in the middle of its own commit; read what is there.
     }
@@ -153,8 +157,8 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     std::vector<uint8_t> oldRun;
     size_t runFirst = 0, runPages = 0;  // journalled[runFirst, runFirst + runPages) in oldRun
     const std::string journal = io::RollbackJournal::pathFor(m_path);
-    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::write(
-        *m_env, journal, pageSize, oldSize, journalled.size(),
+    VELMORA_RETURN_IF_ERROR(writeJournal(
+        journal, oldSize, journalled.size(),
         [&](size_t k, uint32_t& number, MutableBytes bytes) -> Status {
             number = journalled[k];
             if (k < runFirst || k >= runFirst + runPages) {
@@ -189,7 +193,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
         tellObserverWritten(pages, journalled, journal, oldSize);
     // Invariant 4: the commit point.
     if (written.isOk())
-        written = io::RollbackJournal::remove(*m_env, journal);
+        written = disarmJournal(journal);
     if (observed && m_commitObserver.settled)
         m_commitObserver.settled(written.isOk());
     if (!written.isOk())
@@ -249,6 +253,31 @@ void JetDatabase::tellObserverWritten(const CommitPages& pages,
     m_commitObserver.written(told);
 }
 
+JetDatabase::~JetDatabase() {
+    // The disarmed journal of the last commit goes; one that a failed removal or a power cut
+    // leaves behind plays back nothing, and the next open removes it. A journal a failed commit
+    // could not roll back stays for the next open (invariant 6), as does any journal that is
+    // not a disarmed one.
+    if (m_journalKept)
+        (void)io::RollbackJournal::removeDisarmed(*m_env, io::RollbackJournal::pathFor(m_path));
+}
+
+Status JetDatabase::writeJournal(const std::string& journal, uint64_t oldSize, size_t count,
+                                 const io::RollbackJournal::PageSource& source) {
+    const auto place =
+        m_journalKept ? io::RollbackJournal::Place::OverDisarmed : io::RollbackJournal::Place::New;
+    // Until the commit point the journal may be one that must play back.
+    m_journalKept = false;
+    return io::RollbackJournal::write(*m_env, journal, m_reader->pager().pageSize(), oldSize, count,
+                                      source, place);
+}
+
+Status JetDatabase::disarmJournal(const std::string& journal) {
+    VELMORA_RETURN_IF_ERROR(io::RollbackJournal::disarm(*m_env, journal));
+    m_journalKept = true;
+    return Status::ok();
+}
+
 Status JetDatabase::abandonWrite(const Status& failure, const std::string& journal) {
     io::Pager& pager = m_reader->pager();
     // Invariant 6: undo now, or leave the journal for the next open.
@@ -288,12 +317,11 @@ Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) 
         saved.insert(uint32_t(n));
     const std::vector<uint32_t> numbers(saved.begin(), saved.end());
     const std::string journal = io::RollbackJournal::pathFor(m_path);
-    VELMORA_RETURN_IF_ERROR(
-        io::RollbackJournal::write(*m_env, journal, pageSize, oldSize, numbers.size(),
-                                   [&](size_t k, uint32_t& number, MutableBytes bytes) {
-                                       number = numbers[k];
-                                       return file.read(uint64_t(number) * pageSize, bytes);
-                                   }));
+    VELMORA_RETURN_IF_ERROR(writeJournal(journal, oldSize, numbers.size(),
+                                         [&](size_t k, uint32_t& number, MutableBytes bytes) {
+                                             number = numbers[k];
+                                             return file.read(uint64_t(number) * pageSize, bytes);
+                                         }));
 
     // Invariant 3, then the commit point.
     auto writeAll = [&]() -> Status {
@@ -306,7 +334,7 @@ Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) 
     };
     Status written = writeAll();
     if (written.isOk())
-        written = io::RollbackJournal::remove(*m_env, journal);
+        written = disarmJournal(journal);
     if (!written.isOk())
         return abandonWrite(written, journal);
     return m_reader->reloadAfterPagesWritten();

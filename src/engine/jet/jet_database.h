@@ -14,10 +14,13 @@
 //      lies inside the file and is in use (free pages hold nothing the old state reads), and
 //      the file's current size; the journal and its folder entry are synced.
 //   3. Then all page images are written, and the database file is synced.
-//   4. Removing the journal (and syncing its folder) is the commit point. Until then a crash
-//      leaves a complete journal, and the next open rolls the file back to exactly its old
-//      size and the old bytes of every page in use; a journal that was never completely
-//      written is discarded, because the database was not touched yet.
+//   4. Disarming the journal (zeros over its header, synced) is the commit point. Until then
+//      a crash leaves a complete journal, and the next open rolls the file back to exactly its
+//      old size and the old bytes of every page in use; a journal that was never completely
+//      written, or was disarmed, is discarded, because the database was not touched yet or the
+//      commit holds. The disarmed journal stays beside the file, and the handle's next commit
+//      writes over it in place (its folder entry is durable already, so invariant 2 needs no
+//      folder sync then); closing the handle removes it.
 //   5. Recovery runs on open, under the write lock, before anything of the file is read.
 //   6. A failed commit (an I/O error) rolls back at once from the journal it just wrote; if
 //      even that fails, the journal stays for the next open and this handle refuses to
@@ -58,6 +61,7 @@
 #include "engine/base/status.h"
 #include "engine/io/database_lock.h"
 #include "engine/io/file.h"
+#include "engine/io/journal.h"
 #include "engine/io/page_digest.h"
 #include "engine/jet/commit_pages.h"
 #include "engine/jet/index_key.h"
@@ -103,6 +107,9 @@ class JetDatabase : public store::TableStorage {
 public:
     static Result<std::unique_ptr<JetDatabase>> open(const std::string& path, io::Env& env,
                                                      const OpenOptions& options = {});
+    ~JetDatabase() override;
+    JetDatabase(const JetDatabase&) = delete;
+    JetDatabase& operator=(const JetDatabase&) = delete;
 
     std::vector<store::TableInfo> listTables() override { return m_reader->listTables(); }
     Result<std::unique_ptr<store::Table>> loadTable(const std::string& name) override {
@@ -146,6 +153,11 @@ private:
     Status checkStillWritable() const;
     // After a failed write: rolls back from the journal (invariant 6).
     Status abandonWrite(const Status& failure, const std::string& journal);
+    // Writes the journal of a commit (invariant 2), over the disarmed one of the last commit
+    // when there is one, and disarms it at the commit point (invariant 4).
+    Status writeJournal(const std::string& journal, uint64_t oldSize, size_t count,
+                        const io::RollbackJournal::PageSource& source);
+    Status disarmJournal(const std::string& journal);
 
     std::string m_path;
     io::Env* m_env = nullptr;
@@ -155,6 +167,8 @@ private:
     JetRowRules m_rules;
     bool m_recovered = false;
     size_t m_commitImageBudget = CommitPages::kDefaultBudget;
+    // A disarmed journal this handle made, its folder entry synced, lies beside the file.
+    bool m_journalKept = false;
     CommitObserver m_commitObserver;
 };
 

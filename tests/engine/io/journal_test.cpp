@@ -181,6 +181,65 @@ TEST(RollbackJournal, RestoresPagesAndSizeThenDisappears) {
     EXPECT_FALSE(*r);
 }
 
+// A commit point disarms the journal; the next journal goes over it in place, shorter or
+// longer, syncing only its data, and plays back its own pages and size alone.
+TEST(RollbackJournal, AJournalWrittenOverADisarmedOnePlaysBackItsOwnPages) {
+    struct Step {
+        std::vector<JournalPage> old;  // the pages the journal saves, of the file before
+        uint64_t size;                 // the file's size before
+        int syncs;                     // what writing it syncs: data, and folder when new
+    };
+    const std::vector<Step> steps = {
+        {{{1, pages({2})}, {2, pages({3})}}, 48, 2},                   // made anew
+        {{{0, pages({1})}}, 32, 1},                                    // over it, shorter
+        {{{0, pages({1})}, {1, pages({2})}, {2, pages({3})}}, 48, 1},  // over it, longer
+    };
+    FaultEnv env;
+    env.install("db", pages({1, 2, 3}));
+    const std::string jp = RollbackJournal::pathFor("db");
+    RollbackJournal::Place place = RollbackJournal::Place::New;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Step& step = steps[i];
+        const int syncs = env.syncCount();
+        ASSERT_TRUE(RollbackJournal::write(
+                        env, jp, 16, step.size, step.old.size(),
+                        [&](size_t k, uint32_t& number, MutableBytes bytes) {
+                            number = step.old[k].number;
+                            std::copy(step.old[k].bytes.begin(), step.old[k].bytes.end(),
+                                      bytes.begin());
+                            return Status::ok();
+                        },
+                        place)
+                        .isOk());
+        EXPECT_EQ(env.syncCount() - syncs, step.syncs);
+        EXPECT_TRUE(*RollbackJournal::playsBack(env, jp));
+        // Played back onto a file written all over, it puts back exactly its pages and size
+        // (in an Env of its own, as recovering removes the journal).
+        FaultEnv other;
+        other.install(jp, env.contents(jp));
+        other.install("db", pages({9, 9, 9, 9}));
+        auto f = other.open("db", OpenMode::ReadWrite);
+        ASSERT_TRUE(f.isOk());
+        ASSERT_TRUE(*RollbackJournal::recover(other, jp, **f));
+        std::vector<uint8_t> expected = pages({9, 9, 9, 9});
+        expected.resize(step.size);
+        for (const JournalPage& p : step.old)
+            std::copy(p.bytes.begin(), p.bytes.end(), expected.begin() + p.number * 16);
+        EXPECT_EQ(other.contents("db"), expected);
+        // Closing leaves a journal that is not disarmed.
+        ASSERT_TRUE(RollbackJournal::removeDisarmed(env, jp).isOk());
+        EXPECT_TRUE(*RollbackJournal::playsBack(env, jp));
+        // Disarmed, it stays and plays back nothing.
+        ASSERT_TRUE(RollbackJournal::disarm(env, jp).isOk());
+        EXPECT_TRUE(env.exists(jp));
+        EXPECT_FALSE(*RollbackJournal::playsBack(env, jp));
+        place = RollbackJournal::Place::OverDisarmed;
+    }
+    ASSERT_TRUE(RollbackJournal::removeDisarmed(env, jp).isOk());
+    EXPECT_FALSE(env.exists(jp));
+}
+
 // Journals of the earlier layouts, as a program of before leaves them in a crash, are rolled
 // back all the same: the first checked with FNV-1a over every byte, the second with pageHash()
 // over the header and each entry; with one byte of one changed it is discarded.
