@@ -87,6 +87,9 @@ public:
     // writes fail on request. `useOsLocks` false for an Env whose files live in memory. `env`
     // must outlive the session's program; the program's backups go through it too.
     void openJetFilesThrough(engine::io::Env& env, bool useOsLocks = true);
+    // Ends the program at once, as a crash-free exit without the user's close: the database
+    // handles close. For an Env that goes before the session.
+    void endProgram() { m_app.reset(); }
     // The wall clock the program's backup names show (the real one unless set).
     void setClock(core::app::WallClock clock) { m_clock = std::move(clock); }
 

@@ -77,6 +77,11 @@ public:
         out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
     }
 
+    // The program closes its database handles through `env`, which goes first.
+    ~FaultyChannelFile() { s.endProgram(); }
+    FaultyChannelFile(const FaultyChannelFile&) = delete;
+    FaultyChannelFile& operator=(const FaultyChannelFile&) = delete;
+
     AppSession& s;
     engine::io::FaultEnv env;
     std::string path;
