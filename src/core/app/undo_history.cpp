@@ -6,6 +6,7 @@
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
 #include "engine/dao/database.h"
+#include "engine/io/file_bytes.h"
 #include "engine/io/page_digest.h"
 #include "engine/jet/jet_database.h"
 #include "engine/store/database.h"
@@ -26,14 +27,6 @@ constexpr size_t kPageHeader = 5;
 
 engine::jet::JetDatabase* jetFileOf(engine::dao::Database& db) {
     return dynamic_cast<engine::jet::JetDatabase*>(&db.store().storage());
-}
-
-engine::Result<std::vector<uint8_t>> readWholeFile(engine::io::Env& env, const std::string& path) {
-    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(path, engine::io::OpenMode::ReadOnly));
-    VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    VELMORA_RETURN_IF_ERROR(file->read(0, bytes));
-    return bytes;
 }
 
 Status damagedStep(const std::string& path) {
@@ -255,7 +248,7 @@ UndoHistory::Index UndoHistory::readIndex() {
 std::optional<UndoHistory::Index> UndoHistory::parseIndex(const char* header) {
     if (!m_files.exists(indexPath()))
         return std::nullopt;
-    auto bytes = readWholeFile(m_files, indexPath());
+    auto bytes = engine::io::readWholeFile(m_files, indexPath());
     if (!bytes.isOk())
         return std::nullopt;
     std::istringstream in(std::string(bytes->begin(), bytes->end()));
@@ -367,7 +360,8 @@ Status UndoHistory::mergeStep(engine::io::File& out) {
 Status UndoHistory::readStep(const StepInfo& info, uint32_t& pageSize,
                              std::map<uint32_t, Page>& pages) {
     const std::string path = stepPath(info.number);
-    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> bytes, readWholeFile(m_files, path));
+    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> bytes,
+                             engine::io::readWholeFile(m_files, path));
     if (bytes.size() != info.bytes + kStepHeader || bytes.size() < kStepHeader ||
         !std::equal(std::begin(kStepMagic), std::end(kStepMagic), bytes.begin()))
         return damagedStep(path);

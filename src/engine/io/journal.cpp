@@ -6,6 +6,7 @@
 
 #include "engine/base/coding.h"
 #include "engine/base/error_codes.h"
+#include "engine/io/file_bytes.h"
 #include "engine/io/page_digest.h"
 
 namespace velmora::engine::io {
@@ -66,16 +67,6 @@ bool completeJournal(Bytes journal, uint32_t& pageSize, uint32_t& count) {
 
 // Pages a journal takes in one write.
 constexpr size_t kPagesPerWrite = 64;
-
-// Every byte of the file at `path`.
-Result<std::vector<uint8_t>> readWhole(Env& env, const std::string& path) {
-    VELMORA_ASSIGN_OR_RETURN(auto file, env.open(path, OpenMode::ReadOnly));
-    VELMORA_ASSIGN_OR_RETURN(const uint64_t size, file->size());
-    std::vector<uint8_t> bytes(size_t(size), 0);
-    if (!bytes.empty())
-        VELMORA_RETURN_IF_ERROR(file->read(0, bytes));
-    return bytes;
-}
 
 }  // namespace
 
@@ -180,7 +171,7 @@ Status RollbackJournal::readPages(Env& env, const std::string& journalPath,
 Result<bool> RollbackJournal::playsBack(Env& env, const std::string& journalPath) {
     if (!env.exists(journalPath))
         return false;
-    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> journal, readWhole(env, journalPath));
+    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> journal, readWholeFile(env, journalPath));
     uint32_t pageSize = 0;
     uint32_t count = 0;
     return completeJournal(journal, pageSize, count);
@@ -189,7 +180,7 @@ Result<bool> RollbackJournal::playsBack(Env& env, const std::string& journalPath
 Result<bool> RollbackJournal::recover(Env& env, const std::string& journalPath, File& database) {
     if (!env.exists(journalPath))
         return false;
-    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> buf, readWhole(env, journalPath));
+    VELMORA_ASSIGN_OR_RETURN(const std::vector<uint8_t> buf, readWholeFile(env, journalPath));
     Bytes b(buf);
     uint32_t pageSize = 0;
     uint32_t count = 0;
