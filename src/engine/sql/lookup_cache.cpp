@@ -70,13 +70,26 @@ void LookupCache::build(const store::Table& table, LookupIndex& index) {
     index.ids.clear();
     // Only the looked-up columns of each row are decoded, and every key is built in one
     // buffer: the index takes a copy of its bytes.
-    index.ids.reserve(table.liveRowCount());
+    const size_t rows = table.liveRowCount();
+    index.ids.reserve(rows);
+    // The keys' bytes lie in one buffer. Grown by doubling, it would end up to twice their size,
+    // and hold the old and the new bytes while it moves: once the first keys tell their length,
+    // it takes room for every row's key at once, and an eighth more.
+    constexpr size_t kSampleKeys = 64;
+    size_t sampled = 0;
+    size_t sampleBytes = 0;
     std::string key;
-    table.forEachLiveColumns(positionsOf(index.columns),
-                             [&](store::RowId id, const store::Row& row) {
-                                 if (keyInto(key, row, index.columns))
-                                     index.ids.insert(key, id);
-                             });
+    table.forEachLiveColumns(
+        positionsOf(index.columns), [&](store::RowId id, const store::Row& row) {
+            if (!keyInto(key, row, index.columns))
+                return;
+            index.ids.insert(key, id);
+            if (sampled < kSampleKeys) {
+                sampleBytes += key.size();
+                if (++sampled == kSampleKeys && rows > kSampleKeys)
+                    index.ids.reserveKeyBytes(sampleBytes * rows / kSampleKeys * 9 / 8);
+            }
+        });
     index.changeCount = table.changeCount();
 }
 

@@ -30,6 +30,8 @@ public:
     void clear();
     // Room for this many keys without growing the table again.
     void reserve(size_t keys) { m_slots.reserve(keys); }
+    // Room for this many bytes of keys without moving them again.
+    void reserveKeyBytes(size_t bytes) { m_keys.reserve(bytes); }
 
     size_t keyCount() const { return m_slots.liveCount(); }
 
