@@ -77,13 +77,17 @@ Status FaultEnv::deadError() const {
     return Status::error(err::kDiskIo, "power is off");
 }
 
-Status FaultEnv::beforeWrite() {
+Status FaultEnv::countAndInject(int& count, int& failAt, const char* what) {
     if (m_dead)
         return deadError();
-    ++m_writes;
-    if (m_failWriteAt > 0 && --m_failWriteAt == 0)
-        return Status::error(err::kDiskIo, "injected write failure");
+    ++count;
+    if (failAt > 0 && --failAt == 0)
+        return Status::error(err::kDiskIo, std::string("injected ") + what + " failure");
     return Status::ok();
+}
+
+Status FaultEnv::beforeWrite() {
+    return countAndInject(m_writes, m_failWriteAt, "write");
 }
 
 Status FaultEnv::beforeSync() {
@@ -100,12 +104,7 @@ Status FaultEnv::beforeSync() {
 }
 
 Status FaultEnv::beforeRead() {
-    if (m_dead)
-        return deadError();
-    ++m_reads;
-    if (m_failReadAt > 0 && --m_failReadAt == 0)
-        return Status::error(err::kDiskIo, "injected read failure");
-    return Status::ok();
+    return countAndInject(m_reads, m_failReadAt, "read");
 }
 
 Status FaultEnv::beforeGrowth(const std::string& path) const {

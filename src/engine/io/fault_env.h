@@ -110,6 +110,9 @@ private:
     };
 
     Status deadError() const;
+    // Counts one write or read in `count`, and fails it (naming `what`) when `failAt` comes
+    // down to it.
+    Status countAndInject(int& count, int& failAt, const char* what);
     void applyToDisk(const FolderChange& change);
     // What of the node's unsynced changes a power cut leaves on the disk.
     std::vector<uint8_t> survivingBytes(const Node& node);
