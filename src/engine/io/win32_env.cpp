@@ -161,9 +161,8 @@ public:
     // keeps every change to a folder's entries in its metadata log, which FlushFileBuffers of a
     // file commits up to that file's own changes, so a synced journal's entry is on the disk
     // with it, and rename() writes through. What no call here can force is the removal of the
-    // journal, the commit point: until NTFS writes its log (within seconds), a power cut brings
-    // the journal back and the next open rolls the last commit back: the file is then as it
-    // was before that commit, never a mixture.
+    // journal: until NTFS writes its log (within seconds), a power cut brings it back, disarmed
+    // or holding a commit the synced file holds whole, and the next open removes it.
     Status syncFolderOf(const std::string&) override { return Status::ok(); }
 
     // A hidden file under a fresh name beside the database, deleted by the system when its

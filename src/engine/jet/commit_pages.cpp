@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/base/error_codes.h"
+#include "engine/io/page_digest.h"
 
 namespace velmora::engine::jet {
 
@@ -20,8 +21,10 @@ Status CommitPages::put(uint32_t page, std::vector<uint8_t> image) {
                                                         " bytes for page " + std::to_string(page));
     auto [it, added] = m_images.try_emplace(page);
     Image& held = it->second;
-    if (held.slot)
+    if (held.slot) {
+        held.slotHash = io::quickPageHash(page, image);
         return m_scratch->write(*held.slot * m_pageSize, image);
+    }
     if (added)
         m_inMemory.push_back(page);
     else
@@ -55,8 +58,10 @@ Status CommitPages::spill() {
         batch.clear();
         const uint64_t firstSlot = m_slots;
         while (m_bytesInMemory > keep && !m_inMemory.empty() && batch.size() < batchBytes) {
-            Image& held = m_images.at(m_inMemory.front());
+            const uint32_t page = m_inMemory.front();
+            Image& held = m_images.at(page);
             m_inMemory.pop_front();
+            held.slotHash = io::quickPageHash(page, held.bytes);
             batch.insert(batch.end(), held.bytes.begin(), held.bytes.end());
             m_bytesInMemory -= held.bytes.size();
             held.bytes = std::vector<uint8_t>();
@@ -102,6 +107,18 @@ std::vector<uint32_t> CommitPages::pageNumbers() const {
     for (const auto& entry : m_images)
         numbers.push_back(entry.first);
     return numbers;
+}
+
+io::FileAfterCommit CommitPages::fileAfter(uint64_t sizeBefore) const {
+    io::FileAfterCommit after;
+    after.size = sizeBefore;
+    after.pages.reserve(m_images.size());
+    for (const auto& [page, held] : m_images) {
+        after.size = std::max(after.size, uint64_t(page + 1) * m_pageSize);
+        after.pages.push_back(
+            {page, held.slot ? held.slotHash : io::quickPageHash(page, held.bytes)});
+    }
+    return after;
 }
 
 Status CommitPages::forEachRun(uint32_t maxPages, const RunVisitor& visit) const {

@@ -35,6 +35,7 @@
 #include "engine/base/coding.h"
 #include "engine/base/status.h"
 #include "engine/io/file.h"
+#include "engine/io/journal.h"
 #include "engine/io/pager.h"
 
 namespace velmora::engine::jet {
@@ -64,15 +65,23 @@ public:
     using RunVisitor = std::function<Status(uint32_t first, Bytes run)>;
     Status forEachRun(uint32_t maxPages, const RunVisitor& visit) const;
 
+    // The file as the commit leaves it, `sizeBefore` long now: its size, and the hash of every
+    // image put (io::quickPageHash), which the journal keeps so that an open tells a commit
+    // whole in the file from one cut off (io/journal.h). A spilled image's hash was taken as it
+    // went to the scratch file, so none is read back for this.
+    io::FileAfterCommit fileAfter(uint64_t sizeBefore) const;
+
     // Bytes of images in memory now; whether some are in the scratch file.
     size_t bytesInMemory() const { return m_bytesInMemory; }
     bool usesScratchFile() const { return m_scratch != nullptr; }
 
 private:
-    // An image in memory (`bytes`), or in the scratch file at slot `slot` (bytes empty).
+    // An image in memory (`bytes`), or in the scratch file at slot `slot` (bytes empty) with
+    // its hash.
     struct Image {
         std::vector<uint8_t> bytes;
         std::optional<uint64_t> slot;
+        uint64_t slotHash = 0;
     };
     // Moves the images put longest ago to the scratch file, a batch at a time, until the
     // budget holds again with room for a batch. After a failed write the images are lost: the

@@ -60,9 +60,10 @@ Result<std::unique_ptr<JetDatabase>> JetDatabase::open(const std::string& path, 
         } else if (!lockedOut) {
             // Without the right to write we cannot roll back, and the file may be half
             // written: refuse rather than show a mixture. A disarmed journal (another handle's,
-            // kept for its next commit) plays back nothing: the file is whole.
+            // kept for its next commit) plays back nothing, nor does one whose commit the file
+            // holds whole: the file is whole.
             VELMORA_ASSIGN_OR_RETURN(const bool interrupted,
-                                     io::RollbackJournal::playsBack(env, journal));
+                                     io::RollbackJournal::playsBack(env, journal, *file));
             if (interrupted)
                 return Status::error(err::kNotADatabase,
                                      "'" + path +
@@ -158,7 +159,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     size_t runFirst = 0, runPages = 0;  // journalled[runFirst, runFirst + runPages) in oldRun
     const std::string journal = io::RollbackJournal::pathFor(m_path);
     VELMORA_RETURN_IF_ERROR(writeJournal(
-        journal, oldSize, journalled.size(),
+        journal, oldSize, pages.fileAfter(oldSize), journalled.size(),
         [&](size_t k, uint32_t& number, MutableBytes bytes) -> Status {
             number = journalled[k];
             if (k < runFirst || k >= runFirst + runPages) {
@@ -191,7 +192,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     const bool observed = written.isOk() && hasCommitObserver();
     if (observed)
         tellObserverWritten(pages, journalled, journal, oldSize);
-    // Invariant 4: the commit point.
+    // Invariant 4: past the commit point, the journal is disarmed.
     if (written.isOk())
         written = disarmJournal(journal);
     if (observed && m_commitObserver.settled)
@@ -262,14 +263,15 @@ JetDatabase::~JetDatabase() {
         (void)io::RollbackJournal::removeDisarmed(*m_env, io::RollbackJournal::pathFor(m_path));
 }
 
-Status JetDatabase::writeJournal(const std::string& journal, uint64_t oldSize, size_t count,
+Status JetDatabase::writeJournal(const std::string& journal, uint64_t oldSize,
+                                 const io::FileAfterCommit& after, size_t count,
                                  const io::RollbackJournal::PageSource& source) {
     const auto place =
         m_journalKept ? io::RollbackJournal::Place::OverDisarmed : io::RollbackJournal::Place::New;
     // Until the commit point the journal may be one that must play back.
     m_journalKept = false;
     return io::RollbackJournal::write(*m_env, journal, m_reader->pager().pageSize(), oldSize, count,
-                                      source, place);
+                                      source, place, after);
 }
 
 Status JetDatabase::disarmJournal(const std::string& journal) {
@@ -281,7 +283,10 @@ Status JetDatabase::disarmJournal(const std::string& journal) {
 Status JetDatabase::abandonWrite(const Status& failure, const std::string& journal) {
     io::Pager& pager = m_reader->pager();
     // Invariant 6: undo now, or leave the journal for the next open.
-    Result<bool> undone = io::RollbackJournal::recover(*m_env, journal, pager.file());
+    // Every new image may be in the file without having been synced: roll back whatever the
+    // file holds.
+    Result<bool> undone = io::RollbackJournal::recover(*m_env, journal, pager.file(),
+                                                       io::RollbackJournal::Rollback::Always);
     if (!undone.isOk()) {
         m_readOnlyReason =
             "a commit failed and could not be rolled back; reopen the "
@@ -316,8 +321,14 @@ Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) 
     for (uint64_t n = (size + pageSize - 1) / pageSize; n < wholePages; ++n)
         saved.insert(uint32_t(n));
     const std::vector<uint32_t> numbers(saved.begin(), saved.end());
+    // The pages the new size keeps tell the commit whole; one cut off again by it holds nothing.
+    io::FileAfterCommit after{size, {}};
+    for (const PageBytes& p : pages) {
+        if (uint64_t(p.number + 1) * pageSize <= size)
+            after.pages.push_back({p.number, io::quickPageHash(p.number, p.bytes)});
+    }
     const std::string journal = io::RollbackJournal::pathFor(m_path);
-    VELMORA_RETURN_IF_ERROR(writeJournal(journal, oldSize, numbers.size(),
+    VELMORA_RETURN_IF_ERROR(writeJournal(journal, oldSize, after, numbers.size(),
                                          [&](size_t k, uint32_t& number, MutableBytes bytes) {
                                              number = numbers[k];
                                              return file.read(uint64_t(number) * pageSize, bytes);

@@ -11,16 +11,22 @@
 //      Nothing the current state uses is written before step 3.
 //   2. Before the first byte of the database changes, the rollback journal
 //      ("<file>-journal") holds the current image of every page the commit will write that
-//      lies inside the file and is in use (free pages hold nothing the old state reads), and
-//      the file's current size; the journal and its folder entry are synced.
+//      lies inside the file and is in use (free pages hold nothing the old state reads), the
+//      file's current size, and the file as the commit leaves it: its size and a hash of the
+//      new image of every page written (io/journal.h); the journal and its folder entry are
+//      synced.
 //   3. Then all page images are written, and the database file is synced.
-//   4. Disarming the journal (zeros over its header, synced) is the commit point. Until then
-//      a crash leaves a complete journal, and the next open rolls the file back to exactly its
-//      old size and the old bytes of every page in use; a journal that was never completely
-//      written, or was disarmed, is discarded, because the database was not touched yet or the
-//      commit holds. The disarmed journal stays beside the file, and the handle's next commit
-//      writes over it in place (its folder entry is durable already, so invariant 2 needs no
-//      folder sync then); closing the handle removes it.
+//   4. That sync is the commit point. Until it is done a crash leaves a complete journal
+//      whose commit the file does not hold whole, and the next open rolls the file back to
+//      exactly its old size and the old bytes of every page in use; a journal that was never
+//      completely written is discarded, because the database was not touched yet, and one
+//      whose commit the file holds whole is discarded too, because the commit holds. The
+//      commit then disarms the journal (zeros over its header, not synced: lost, they leave a
+//      journal of a whole commit). The disarmed journal stays beside the file, and the
+//      handle's next commit writes over it in place (its folder entry is durable already, so
+//      invariant 2 needs no folder sync then); closing the handle removes it. A commit whose
+//      journal cannot be disarmed rolls back (invariant 6): an armed journal left beside the
+//      file would play back over a change another program makes before the next open.
 //   5. Recovery runs on open, under the write lock, before anything of the file is read.
 //   6. A failed commit (an I/O error) rolls back at once from the journal it just wrote; if
 //      even that fails, the journal stays for the next open and this handle refuses to
@@ -30,15 +36,16 @@
 // open reads (commit_pages.h).
 //
 // Page images. An observer set with setCommitObserver() is told of every commit in two
-// steps. Once the page images are in the file and synced, and before the commit point,
+// steps. Once the page images are in the file and synced, and before the journal is disarmed,
 // written() is handed each page the commit wrote with the bytes it held before (also for
 // pages that were free) and the bytes it holds now, and the file's sizes. The images before
 // are read back from the journal, which for an observer also holds the old bytes of the free
 // pages the commit takes (a rollback putting them back changes nothing the old state reads):
 // no commit holds its old images in memory. settled() then says whether the commit holds
-// (the commit point was passed) or was rolled back, so that an observer keeps the images of
-// commits that happened only. The observer reads and writes nothing of the database, and a
-// crash while it runs leaves a complete journal (invariant 4). writePages() puts such images
+// (its journal disarmed) or was rolled back, so that an observer keeps the images of commits
+// that happened only. The observer reads and writes nothing of the database; a crash while it
+// runs leaves the commit whole (invariant 4) and the observer without its images, which the
+// undo history's digests tell. writePages() puts such images
 // back as a commit of its own, keeping invariants 2 to 6: since it may overwrite any page,
 // the journal holds the current image of every page it overwrites inside the file and of
 // every page its new size cuts off; it reports to no observer. A program takes a command
@@ -154,8 +161,9 @@ private:
     // After a failed write: rolls back from the journal (invariant 6).
     Status abandonWrite(const Status& failure, const std::string& journal);
     // Writes the journal of a commit (invariant 2), over the disarmed one of the last commit
-    // when there is one, and disarms it at the commit point (invariant 4).
-    Status writeJournal(const std::string& journal, uint64_t oldSize, size_t count,
+    // when there is one, and disarms it past the commit point (invariant 4).
+    Status writeJournal(const std::string& journal, uint64_t oldSize,
+                        const io::FileAfterCommit& after, size_t count,
                         const io::RollbackJournal::PageSource& source);
     Status disarmJournal(const std::string& journal);
 

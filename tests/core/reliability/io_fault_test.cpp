@@ -188,8 +188,10 @@ TEST(IoFault, AFullRealFileSystem) {
     // The retried delete's journal stays beside the file while the session has it open, and
     // plays nothing back.
     namespace io = engine::io;
+    auto file = io::Env::real().open(path.string(), io::OpenMode::ReadOnly);
+    ASSERT_TRUE(file.isOk()) << file.status().toString();
     const engine::Result<bool> interrupted = io::RollbackJournal::playsBack(
-        io::Env::real(), io::RollbackJournal::pathFor(path.string()));
+        io::Env::real(), io::RollbackJournal::pathFor(path.string()), **file);
     ASSERT_TRUE(interrupted.isOk()) << interrupted.status().toString();
     EXPECT_FALSE(*interrupted);
     expectSoundWithoutKids(path.string());

@@ -213,7 +213,9 @@ TEST(RollbackJournal, AJournalWrittenOverADisarmedOnePlaysBackItsOwnPages) {
                         place)
                         .isOk());
         EXPECT_EQ(env.syncCount() - syncs, step.syncs);
-        EXPECT_TRUE(*RollbackJournal::playsBack(env, jp));
+        auto db = env.open("db", OpenMode::ReadOnly);
+        ASSERT_TRUE(db.isOk());
+        EXPECT_TRUE(*RollbackJournal::playsBack(env, jp, **db));
         // Played back onto a file written all over, it puts back exactly its pages and size
         // (in an Env of its own, as recovering removes the journal).
         FaultEnv other;
@@ -229,22 +231,72 @@ TEST(RollbackJournal, AJournalWrittenOverADisarmedOnePlaysBackItsOwnPages) {
         EXPECT_EQ(other.contents("db"), expected);
         // Closing leaves a journal that is not disarmed.
         ASSERT_TRUE(RollbackJournal::removeDisarmed(env, jp).isOk());
-        EXPECT_TRUE(*RollbackJournal::playsBack(env, jp));
-        // Disarmed, it stays and plays back nothing.
+        EXPECT_TRUE(*RollbackJournal::playsBack(env, jp, **db));
+        // Disarmed, without a sync, it stays and plays back nothing.
+        const int beforeDisarming = env.syncCount();
         ASSERT_TRUE(RollbackJournal::disarm(env, jp).isOk());
+        EXPECT_EQ(env.syncCount(), beforeDisarming);
         EXPECT_TRUE(env.exists(jp));
-        EXPECT_FALSE(*RollbackJournal::playsBack(env, jp));
+        EXPECT_FALSE(*RollbackJournal::playsBack(env, jp, **db));
         place = RollbackJournal::Place::OverDisarmed;
     }
     ASSERT_TRUE(RollbackJournal::removeDisarmed(env, jp).isOk());
     EXPECT_FALSE(env.exists(jp));
 }
 
+// A commit writes page 1 over and appends page 3. Its journal plays back unless the file holds
+// the commit whole: the new size, every page written with its new bytes. A commit that failed
+// rolls back whatever the file holds, and a journal that knows no page written always plays
+// back.
+TEST(RollbackJournal, AJournalWhoseCommitTheFileHoldsWholeOnlyGoes) {
+    const std::vector<uint8_t> before = pages({1, 2, 3});
+    const std::vector<uint8_t> after = pages({1, 8, 3, 9});
+    const FileAfterCommit whole{
+        64, {{1, quickPageHash(1, pages({8}))}, {3, quickPageHash(3, pages({9}))}}};
+    std::vector<uint8_t> torn = after;
+    std::fill_n(torn.begin() + 24, 8, 2);  // page 1's second half still old
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;  // as the crash left it
+        FileAfterCommit after;
+        RollbackJournal::Rollback when;
+        bool playsBack;
+    };
+    const auto unless = RollbackJournal::Rollback::UnlessCommitWhole;
+    const std::vector<Case> cases = {
+        {"whole", after, whole, unless, false},
+        {"whole, the commit failed", after, whole, RollbackJournal::Rollback::Always, true},
+        {"page 1 not written", pages({1, 2, 3, 9}), whole, unless, true},
+        {"page 3 not appended", pages({1, 8, 3}), whole, unless, true},
+        {"page 1 torn", torn, whole, unless, true},
+        {"longer than after", pages({1, 8, 3, 9, 0}), whole, unless, true},
+        {"no page written known", after, {64, {}}, unless, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FaultEnv env;
+        env.install("db", c.file);
+        const std::string jp = RollbackJournal::pathFor("db");
+        ASSERT_TRUE(RollbackJournal::write(env, jp, 16, 48, {{1, pages({2})}}, c.after).isOk());
+        auto f = env.open("db", OpenMode::ReadWrite);
+        ASSERT_TRUE(f.isOk());
+        if (c.when == unless) {
+            EXPECT_EQ(*RollbackJournal::playsBack(env, jp, **f), c.playsBack);
+        }
+        Result<bool> r = RollbackJournal::recover(env, jp, **f, c.when);
+        ASSERT_TRUE(r.isOk());
+        EXPECT_EQ(*r, c.playsBack);
+        EXPECT_EQ(env.contents("db"), c.playsBack ? before : c.file);
+        EXPECT_FALSE(env.exists(jp));
+    }
+}
+
 // Journals of the earlier layouts, as a program of before leaves them in a crash, are rolled
 // back all the same: the first checked with FNV-1a over every byte, the second with pageHash()
-// over the header and each entry; with one byte of one changed it is discarded.
+// over the header and each entry, the third with quickPageHash(); with one byte of one changed
+// it is discarded.
 TEST(RollbackJournal, JournalsOfEarlierLayoutsAreStillRolledBack) {
-    for (const char version : {'1', '2'}) {
+    for (const char version : {'1', '2', '3'}) {
         SCOPED_TRACE(version);
         std::vector<uint8_t> journal = {'V', 'L', 'M', 'J', 'R', 'N', 'L', uint8_t(version)};
         auto put = [&](uint64_t v, int bytes) {
@@ -254,7 +306,8 @@ TEST(RollbackJournal, JournalsOfEarlierLayoutsAreStillRolledBack) {
         put(16, 4);  // page size
         put(1, 4);   // pages
         put(32, 8);  // the file's size before
-        uint64_t h = pageHash(0xFFFFFFFFu, journal);
+        const PageHash hash = version == '3' ? quickPageHash : pageHash;
+        uint64_t h = hash(0xFFFFFFFFu, journal);
         put(1, 4);  // page 1 as it was
         const std::vector<uint8_t> page = pages({2});
         journal.insert(journal.end(), page.begin(), page.end());
@@ -263,7 +316,7 @@ TEST(RollbackJournal, JournalsOfEarlierLayoutsAreStillRolledBack) {
             for (uint8_t b : journal)
                 h = (h ^ b) * 1099511628211ull;
         } else {
-            h = h * 0x9E3779B97F4A7C15ull + pageHash(1, page);
+            h = h * 0x9E3779B97F4A7C15ull + hash(1, page);
         }
         put(h, 8);
         for (const bool damaged : {false, true}) {

@@ -160,17 +160,21 @@ TEST_F(SchemaCrash, PowerCutAtEverySyncPointLeavesTheOldOrTheNewFile) {
     EXPECT_GT(sawNew, 0);
 }
 
-// Power cuts at every sync in turn that leave what a real disk may leave, seed by seed, the
-// rollback on the next open cut off too now and then: the old or the new file, sound.
+// Power cuts at every sync in turn, or after the commit, that leave what a real disk may leave,
+// seed by seed, the rollback on the next open cut off too now and then: the old or the new
+// file, sound.
 TEST_F(SchemaCrash, SeededPowerCutsLeaveTheOldOrTheNewFile) {
     int sawOld = 0, sawNew = 0;
     for (uint64_t seed = 1; seed <= uint64_t(testing::powerCutsPerFamily()); ++seed) {
         testing::FixedTimeFaultEnv env;
         env.install(kPath, m_old);
         env.losePowerAtRandom(seed);
-        env.crashAtSync(testing::cutSyncOf(seed, m_syncs));
+        const int at = testing::cutSyncOf(seed, m_syncs + 1);
+        env.crashAtSync(at);
         (void)reshape(env);
-        ASSERT_TRUE(env.crashed()) << "seed " << seed;
+        ASSERT_EQ(env.crashed(), at <= m_syncs) << "seed " << seed;
+        if (!env.crashed())
+            env.crash();  // once the commit is done
         testing::cutPowerDuringRecovery(env, seed,
                                         [&] { (void)JetDatabase::open(kPath, env, noOsLocks()); });
         const State st = reopenAndClassify(env);
