@@ -1,6 +1,7 @@
 // The page cache; see pager.h.
 #include "engine/io/pager.h"
 
+#include <algorithm>
 #include <string>
 
 #include "engine/base/error_codes.h"
@@ -39,9 +40,22 @@ Result<PageRef> Pager::read(uint32_t number) {
         return it->second.page;
     }
     ++m_stats.misses;
-    // A full cache gives up its least recently used page first; a scan of a table larger
-    // than the cache reads each page into the buffer of one that no one holds any longer,
-    // neither allocating nor clearing it.
+    uint32_t count = 1;
+    if (number == m_nextInOrder) {
+        const uint32_t most = std::min<uint32_t>(kReadAhead, uint32_t(m_capacity / 4));
+        while (count < most && number + count < m_pageCount && !m_pages.contains(number + count))
+            ++count;
+    }
+    Status s = readRun(number, count);
+    if (!s)
+        return s.withContext("page " + std::to_string(number) + ": ");
+    m_nextInOrder = number + count;
+    return m_pages.at(number).page;
+}
+
+std::shared_ptr<std::vector<uint8_t>> Pager::takeBuffer() {
+    // A scan of a table larger than the cache reads each page into the buffer of one that no
+    // one holds any longer, neither allocating nor clearing it.
     std::shared_ptr<std::vector<uint8_t>> buffer;
     if (m_pages.size() >= m_capacity) {
         auto oldest = m_pages.find(m_lru.back());
@@ -50,17 +64,31 @@ Result<PageRef> Pager::read(uint32_t number) {
         m_pages.erase(oldest);
         m_lru.pop_back();
     }
-    if (!buffer)
-        buffer = std::make_shared<std::vector<uint8_t>>(m_pageSize);
-    Status s = m_file->read(uint64_t(number) * m_pageSize, *buffer);
-    if (!s)
-        return s.withContext("page " + std::to_string(number) + ": ");
-    if (m_transform)
-        m_transform(number, *buffer);
-    m_lru.push_front(number);
-    PageRef page = std::move(buffer);
-    m_pages.emplace(number, Entry{page, m_lru.begin()});
-    return page;
+    return buffer ? buffer : std::make_shared<std::vector<uint8_t>>(m_pageSize);
+}
+
+Status Pager::readRun(uint32_t first, uint32_t count) {
+    if (count == 1) {
+        std::shared_ptr<std::vector<uint8_t>> buffer = takeBuffer();
+        VELMORA_RETURN_IF_ERROR(m_file->read(uint64_t(first) * m_pageSize, *buffer));
+        if (m_transform)
+            m_transform(first, *buffer);
+        m_lru.push_front(first);
+        m_pages.emplace(first, Entry{std::move(buffer), m_lru.begin()});
+        return Status::ok();
+    }
+    m_run.resize(size_t(count) * m_pageSize);
+    VELMORA_RETURN_IF_ERROR(m_file->read(uint64_t(first) * m_pageSize, m_run));
+    // The page asked for goes in last, as the most recently used.
+    for (uint32_t k = count; k-- > 0;) {
+        std::shared_ptr<std::vector<uint8_t>> buffer = takeBuffer();
+        std::copy_n(m_run.begin() + long(size_t(k) * m_pageSize), m_pageSize, buffer->begin());
+        if (m_transform)
+            m_transform(first + k, *buffer);
+        m_lru.push_front(first + k);
+        m_pages.emplace(first + k, Entry{std::move(buffer), m_lru.begin()});
+    }
+    return Status::ok();
 }
 
 void Pager::setTransform(PageTransform transform) {
@@ -78,6 +106,7 @@ void Pager::invalidate(uint32_t number) {
 void Pager::clear() {
     m_pages.clear();
     m_lru.clear();
+    m_nextInOrder = kNoPage;
 }
 
 }  // namespace velmora::engine::io

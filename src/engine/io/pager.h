@@ -5,7 +5,10 @@
 // out as shared, immutable buffers, so a decoder can keep a page alive while the cache moves
 // on. The cache is small by default: tables are decoded into memory once, so their data pages
 // are read once per load; what is read again and again (table definitions, usage maps, index
-// roots) is few pages, and the system keeps the file's pages in its own cache anyway. Every page
+// roots) is few pages, and the system keeps the file's pages in its own cache anyway. Misses
+// in page order are a scan: the pages after the one asked for come in the same read, up to
+// kReadAhead of them (and a quarter of the cache), so that loading a table costs a read per
+// run of its pages rather than one per page. Every page
 // number is checked against the file's page count before the file is touched. A page transform (for
 // example the per-page decoding of an encoded database) is applied once, when a page enters the
 // cache.
@@ -69,6 +72,13 @@ private:
         std::list<uint32_t>::iterator lruPos;
     };
 
+    static constexpr uint32_t kReadAhead = 32;
+    // The cache's buffer for one more page: a new one, or when the cache is full that of its
+    // least recently used page, which is dropped.
+    std::shared_ptr<std::vector<uint8_t>> takeBuffer();
+    // Reads pages [first, first + count) into the cache.
+    Status readRun(uint32_t first, uint32_t count);
+
     std::unique_ptr<File> m_file;
     uint32_t m_pageSize;
     uint32_t m_pageCount = 0;
@@ -78,6 +88,9 @@ private:
     std::list<uint32_t> m_lru;  // most recently used first
     std::unordered_map<uint32_t, Entry> m_pages;
     Stats m_stats;
+    static constexpr uint32_t kNoPage = 0xFFFFFFFFu;
+    uint32_t m_nextInOrder = kNoPage;  // the page after the last one read from the file
+    std::vector<uint8_t> m_run;        // a run of pages as read, before they go into the cache
 };
 
 }  // namespace velmora::engine::io

@@ -2,6 +2,7 @@
 // used pages dropped first, transforms applied once per read from the file.
 #include <gtest/gtest.h>
 
+#include "engine/io/fault_env.h"
 #include "engine/io/memory_env.h"
 #include "engine/io/pager.h"
 
@@ -72,6 +73,45 @@ TEST(Pager, TransformRunsOncePerFileRead) {
     ASSERT_TRUE(a.isOk() && b.isOk());
     EXPECT_EQ((**b)[0], 0xA1);
     EXPECT_EQ(calls, 1);
+}
+
+// Misses in page order read the pages after them in the same read (a scan), up to a quarter of
+// the cache, stopping at a cached page and at the end of the file; other misses read one page.
+// Every page of a run comes out whole and transformed.
+TEST(Pager, ReadsAScanInRuns) {
+    struct Case {
+        const char* name;
+        std::vector<uint32_t> order;  // the pages asked for
+        size_t cache;
+        int fileReads;
+    };
+    const std::vector<Case> cases = {
+        {"a scan", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}, 16, 6},
+        {"a scan past a cached page", {5, 1, 2, 3, 4, 6, 7}, 64, 5},
+        {"out of order", {9, 3, 14, 0, 7}, 64, 5},
+        {"a cache too small to read ahead", {1, 2, 3}, 3, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FaultEnv env;
+        std::vector<uint8_t> bytes(20 * 512);
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = uint8_t(i / 512);
+        env.install("/f", bytes);
+        auto file = env.open("/f", OpenMode::ReadOnly);
+        ASSERT_TRUE(file.isOk());
+        auto pager = Pager::open(std::move(file).value(), 512, c.cache);
+        ASSERT_TRUE(pager.isOk());
+        (*pager)->setTransform([](uint32_t, MutableBytes page) { page[0] ^= 0x80; });
+        const int before = env.readCount();
+        for (const uint32_t n : c.order) {
+            auto p = (*pager)->read(n);
+            ASSERT_TRUE(p.isOk());
+            EXPECT_EQ((**p)[0], uint8_t(n ^ 0x80)) << n;
+            EXPECT_EQ((**p)[511], uint8_t(n)) << n;
+        }
+        EXPECT_EQ(env.readCount() - before, c.fileReads);
+    }
 }
 
 TEST(Pager, RejectsImpossiblePageSizes) {
