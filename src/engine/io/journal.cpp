@@ -121,7 +121,7 @@ Result<bool> commitWholeIn(Bytes journal, const Layout& at, File& database) {
 }
 
 // Pages a journal takes in one write.
-constexpr size_t kPagesPerWrite = 64;
+constexpr size_t kPagesPerWrite = 16;
 
 }  // namespace
 

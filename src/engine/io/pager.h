@@ -3,9 +3,11 @@
 // A Jet file is an array of fixed-size pages. The pager reads whole pages, keeps the most
 // recently used ones in memory (least recently used pages are dropped first) and hands them
 // out as shared, immutable buffers, so a decoder can keep a page alive while the cache moves
-// on. The cache is small by default: tables are decoded into memory once, so their data pages
-// are read once per load; what is read again and again (table definitions, usage maps, index
-// roots) is few pages, and the system keeps the file's pages in its own cache anyway. Misses
+// on. The cache is small by default (64 pages): tables are decoded into memory once, so their
+// data pages are read once per load; what is read again and again (table definitions, usage
+// maps, index roots) is few pages, and the system keeps the file's pages in its own cache
+// anyway, where reading a page again costs less than the page fault of a page of cache more.
+// Misses
 // in page order are a scan: the pages after the one asked for come in the same read, up to
 // kReadAhead of them (and a quarter of the cache), so that loading a table costs a read per
 // run of its pages rather than one per page. Every page
@@ -37,7 +39,7 @@ public:
     // `pageSize` must be a power of two of at least 512. The page count is the file size
     // divided by the page size; a partial page at the end is not a page.
     static Result<std::unique_ptr<Pager>> open(std::unique_ptr<File> file, uint32_t pageSize,
-                                               size_t cachePages = 128);
+                                               size_t cachePages = 64);
 
     uint32_t pageSize() const { return m_pageSize; }
     uint32_t pageCount() const { return m_pageCount; }

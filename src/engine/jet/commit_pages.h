@@ -9,11 +9,13 @@
 // when the commit writes them and tells its observer (forEachRun(): page-ordered runs in one
 // buffer of bounded size, consecutive slots in one read).
 //
-// The budget, 256 KiB (64 Jet 4 pages, 128 Jet 3 ones), is the size of the commit's largest
-// write run: a commit of a few rows, with its index, map and definition pages, stays well under
-// it and never touches the scratch file; one that changes a whole table holds about one run of
+// The budget, 64 KiB (16 Jet 4 pages, 32 Jet 3 ones), is the size of the commit's largest
+// write run: a commit of a few rows, with its index, map and definition pages, stays under it
+// and never touches the scratch file; one that changes a whole table holds about one run of
 // images besides the run it writes from (and one batch while it spills), however large the
-// table. Smaller would buy little and cost more reads back during planning.
+// table. Memory the process has not used before costs a page fault a page, which on a virtual
+// machine costs more than writing the page to the scratch file and reading it back: a larger
+// budget made the commit of every row of a large table slower, not faster.
 //
 // The scratch file is Env::openScratch() beside the database, made the first time the budget
 // is crossed: it has no name the next open could find (and none like the journal's), and it is
@@ -42,7 +44,7 @@ namespace velmora::engine::jet {
 
 class CommitPages {
 public:
-    static constexpr size_t kDefaultBudget = size_t(256) << 10;
+    static constexpr size_t kDefaultBudget = size_t(64) << 10;
 
     // Images of `pageSize` bytes; past `budget` bytes in memory they go to a scratch file
     // beside `databasePath` in `env`. Without an Env every image stays in memory.

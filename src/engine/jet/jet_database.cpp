@@ -152,9 +152,10 @@ Status JetDatabase::writeCommit(const Changes& changes) {
             journalled.push_back(number);
     }
     // The old images go from the file straight into the journal, read as the pages are
-    // written below, in runs of consecutive numbers of a bounded size: a commit that changes a
-    // whole table reads its old pages in a few reads.
-    constexpr uint32_t kPagesPerWrite = 64;
+    // written below, in runs of consecutive numbers of a bounded size (the journal's pieces):
+    // a commit that changes a whole table reads its old pages in a few reads, through one
+    // small buffer.
+    constexpr uint32_t kPagesPerWrite = 16;
     std::vector<uint8_t> oldRun;
     size_t runFirst = 0, runPages = 0;  // journalled[runFirst, runFirst + runPages) in oldRun
     const std::string journal = io::RollbackJournal::pathFor(m_path);

@@ -23,7 +23,10 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
                                         Expr* where) {
     std::vector<RowId> ids;
     store::Table& table = *sources[0].table;
+    // Room for every row at once: a statement over the whole table would otherwise double
+    // the list up to twice the rows, touching each doubling's memory anew.
     if (!where) {
+        ids.reserve(table.liveRowCount());
         table.forEachLiveId([&](RowId id) { ids.push_back(id); });
         return ids;
     }
@@ -54,6 +57,7 @@ Result<std::vector<RowId>> matchingRows(Session& session, std::vector<Source>& s
         if (auto key = valuesKey(values))
             candidates = session.lookups().find(table, columns, *key);
     } else {
+        candidates.reserve(table.liveRowCount());
         table.forEachLiveId([&](RowId id) { candidates.push_back(id); });
     }
     for (RowId id : candidates) {

@@ -337,14 +337,14 @@ TEST(RollbackJournal, JournalsOfEarlierLayoutsAreStillRolledBack) {
     }
 }
 
-// A large journal goes in pieces of 64 pages: each size around a piece's end restores every
+// A large journal goes in pieces of 16 pages: each size around a piece's end restores every
 // page, and a journal whose last piece never got written is discarded.
 TEST(RollbackJournal, AJournalWrittenInPiecesRestoresEveryPageOrNone) {
     struct Case {
         size_t pages;
         int writes;  // the journal's creation (a truncation) and its pieces
     };
-    for (const Case c : {Case{0, 2}, Case{64, 2}, Case{65, 3}, Case{130, 4}}) {
+    for (const Case c : {Case{0, 2}, Case{16, 2}, Case{17, 3}, Case{34, 4}, Case{130, 9}}) {
         SCOPED_TRACE(c.pages);
         std::vector<uint8_t> original;
         for (size_t k = 0; k < 140; ++k)

@@ -108,8 +108,9 @@ Status changeRows(store::Table& table, const store::RowRules& rules, Family fami
     return Status::ok();
 }
 
-// Two Jet 3 pages, one Jet 4 page.
+// Two Jet 3 pages, one Jet 4 page; and room for every image of the commits here.
 constexpr size_t kSpillingBudget = 4096;
+constexpr size_t kInMemoryBudget = size_t(64) << 20;
 
 // The handle a commit runs on: new, or one that committed a change of every fifth text of
 // Table1 first, so that its journal is written over that commit's disarmed one.
@@ -221,7 +222,7 @@ protected:
         FixedTimeFaultEnv inMemory;
         inMemory.install(kCrashPath, m_first);
         ASSERT_TRUE(commitFamily(
-                        inMemory, family(), handle(), [] {}, CommitPages::kDefaultBudget)
+                        inMemory, family(), handle(), [] {}, kInMemoryBudget)
                         .isOk());
         EXPECT_EQ(inMemory.scratchFilesMade(), 0);
         EXPECT_TRUE(inMemory.contents(kCrashPath) == m_new);
