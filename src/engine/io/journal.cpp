@@ -28,6 +28,8 @@ constexpr size_t kHeaderSize = kHeaderSizeV3 + 8 + 4;
 constexpr uint32_t kHeaderNumber = 0xFFFFFFFFu;
 constexpr uint32_t kAfterListNumber = 0xFFFFFFFEu;
 constexpr size_t kAfterEntry = 4 + 8;
+// Jet pages are 2 or 4 KiB; a journal's pages are the database's.
+constexpr uint32_t kMaxPageSize = 64 * 1024;
 
 // FNV-1a over `data`: the checksum of a VLMJRNL1 journal.
 uint64_t fnv1a(Bytes data) {
@@ -76,11 +78,18 @@ std::optional<Layout> completeJournal(Bytes journal) {
     at.oldSize = getU64(journal, 16);
     at.imagesAt = v4 ? kHeaderSize : kHeaderSizeV3;
     const size_t entry = 4 + size_t(at.pageSize);
+    if (v4)
+        at.afterCount = getU32(journal, 32);
+    // Counts no journal of this length can hold are not a journal's: nor could the length
+    // computed from them wrap around to match.
+    if (at.pageSize == 0 || at.pageSize > kMaxPageSize ||
+        uint64_t(at.count) * entry > journal.size() ||
+        uint64_t(at.afterCount) * kAfterEntry > journal.size())
+        return std::nullopt;
     at.afterAt = at.imagesAt + size_t(at.count) * entry;
     if (v4) {
         at.knowsAfter = true;
         at.newSize = getU64(journal, 24);
-        at.afterCount = getU32(journal, 32);
     }
     const size_t expected = at.afterAt + size_t(at.afterCount) * kAfterEntry + 8;
     if (journal.size() != expected)
@@ -111,7 +120,7 @@ Result<bool> commitWholeIn(Bytes journal, const Layout& at, File& database) {
     for (uint32_t k = 0; k < at.afterCount; ++k) {
         const size_t pos = at.afterAt + size_t(k) * kAfterEntry;
         const uint32_t number = getU32(journal, pos);
-        if (uint64_t(number + 1) * at.pageSize > size)
+        if ((uint64_t(number) + 1) * at.pageSize > size)
             return false;
         VELMORA_RETURN_IF_ERROR(database.read(uint64_t(number) * at.pageSize, page));
         if (quickPageHash(number, page) != getU64(journal, pos + 4))

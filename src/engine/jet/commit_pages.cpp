@@ -114,7 +114,7 @@ io::FileAfterCommit CommitPages::fileAfter(uint64_t sizeBefore) const {
     after.size = sizeBefore;
     after.pages.reserve(m_images.size());
     for (const auto& [page, held] : m_images) {
-        after.size = std::max(after.size, uint64_t(page + 1) * m_pageSize);
+        after.size = std::max(after.size, (uint64_t(page) + 1) * m_pageSize);
         after.pages.push_back(
             {page, held.slot ? held.slotHash : io::quickPageHash(page, held.bytes)});
     }

@@ -325,7 +325,7 @@ Status JetDatabase::writePages(std::span<const PageBytes> pages, uint64_t size) 
     // The pages the new size keeps tell the commit whole; one cut off again by it holds nothing.
     io::FileAfterCommit after{size, {}};
     for (const PageBytes& p : pages) {
-        if (uint64_t(p.number + 1) * pageSize <= size)
+        if ((uint64_t(p.number) + 1) * pageSize <= size)
             after.pages.push_back({p.number, io::quickPageHash(p.number, p.bytes)});
     }
     const std::string journal = io::RollbackJournal::pathFor(m_path);
