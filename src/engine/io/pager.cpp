@@ -69,12 +69,10 @@ std::shared_ptr<std::vector<uint8_t>> Pager::takeBuffer() {
 
 Status Pager::readRun(uint32_t first, uint32_t count) {
     if (count == 1) {
+        // One page goes straight into its buffer.
         std::shared_ptr<std::vector<uint8_t>> buffer = takeBuffer();
         VELMORA_RETURN_IF_ERROR(m_file->read(uint64_t(first) * m_pageSize, *buffer));
-        if (m_transform)
-            m_transform(first, *buffer);
-        m_lru.push_front(first);
-        m_pages.emplace(first, Entry{std::move(buffer), m_lru.begin()});
+        insert(first, std::move(buffer));
         return Status::ok();
     }
     m_run.resize(size_t(count) * m_pageSize);
@@ -83,12 +81,16 @@ Status Pager::readRun(uint32_t first, uint32_t count) {
     for (uint32_t k = count; k-- > 0;) {
         std::shared_ptr<std::vector<uint8_t>> buffer = takeBuffer();
         std::copy_n(m_run.begin() + long(size_t(k) * m_pageSize), m_pageSize, buffer->begin());
-        if (m_transform)
-            m_transform(first + k, *buffer);
-        m_lru.push_front(first + k);
-        m_pages.emplace(first + k, Entry{std::move(buffer), m_lru.begin()});
+        insert(first + k, std::move(buffer));
     }
     return Status::ok();
+}
+
+void Pager::insert(uint32_t number, std::shared_ptr<std::vector<uint8_t>> buffer) {
+    if (m_transform)
+        m_transform(number, *buffer);
+    m_lru.push_front(number);
+    m_pages.emplace(number, Entry{std::move(buffer), m_lru.begin()});
 }
 
 void Pager::setTransform(PageTransform transform) {

@@ -80,6 +80,9 @@ private:
     std::shared_ptr<std::vector<uint8_t>> takeBuffer();
     // Reads pages [first, first + count) into the cache.
     Status readRun(uint32_t first, uint32_t count);
+    // Puts page `number`, as read from the file, into the cache as the most recently used,
+    // transformed.
+    void insert(uint32_t number, std::shared_ptr<std::vector<uint8_t>> buffer);
 
     std::unique_ptr<File> m_file;
     uint32_t m_pageSize;
