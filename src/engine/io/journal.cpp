@@ -129,9 +129,6 @@ Result<bool> commitWholeIn(Bytes journal, const Layout& at, File& database) {
     return true;
 }
 
-// Pages a journal takes in one write.
-constexpr size_t kPagesPerWrite = 16;
-
 }  // namespace
 
 std::string RollbackJournal::pathFor(const std::string& databasePath) {

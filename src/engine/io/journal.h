@@ -55,6 +55,9 @@ struct FileAfterCommit {
 
 class RollbackJournal {
 public:
+    // Pages a journal takes in one write, and reads back in one read.
+    static constexpr size_t kPagesPerWrite = 16;
+
     // "<database>-journal".
     static std::string pathFor(const std::string& databasePath);
 

@@ -7,13 +7,11 @@
 // data pages are read once per load; what is read again and again (table definitions, usage
 // maps, index roots) is few pages, and the system keeps the file's pages in its own cache
 // anyway, where reading a page again costs less than the page fault of a page of cache more.
-// Misses
-// in page order are a scan: the pages after the one asked for come in the same read, up to
-// kReadAhead of them (and a quarter of the cache), so that loading a table costs a read per
-// run of its pages rather than one per page. Every page
-// number is checked against the file's page count before the file is touched. A page transform (for
-// example the per-page decoding of an encoded database) is applied once, when a page enters the
-// cache.
+// Misses in page order are a scan: the pages after the one asked for come in the same read, up
+// to kReadAhead of them (and a quarter of the cache), so that loading a table costs a read per
+// run of its pages rather than one per page. Every page number is checked against the file's
+// page count before the file is touched. A page transform (for example the per-page decoding
+// of an encoded database) is applied once, when a page enters the cache.
 #pragma once
 
 #include <cstdint>

@@ -155,7 +155,7 @@ Status JetDatabase::writeCommit(const Changes& changes) {
     // written below, in runs of consecutive numbers of a bounded size (the journal's pieces):
     // a commit that changes a whole table reads its old pages in a few reads, through one
     // small buffer.
-    constexpr uint32_t kPagesPerWrite = 16;
+    constexpr uint32_t kPagesPerWrite = uint32_t(io::RollbackJournal::kPagesPerWrite);
     std::vector<uint8_t> oldRun;
     size_t runFirst = 0, runPages = 0;  // journalled[runFirst, runFirst + runPages) in oldRun
     const std::string journal = io::RollbackJournal::pathFor(m_path);
